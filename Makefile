@@ -1,0 +1,33 @@
+# The two commands: `make run` starts Orvane, `make test` runs the whole test suite.
+# Both install what is missing first (scripts/setup) and build with CMake presets.
+PRESET ?= default
+BUILD_DIR := build/$(PRESET)
+JOBS ?= $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
+
+.PHONY: all setup configure build run test format format-check clean
+
+all: build
+
+setup:
+	@scripts/setup
+
+configure: setup
+	@cmake --preset $(PRESET) >/dev/null
+
+build: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS)
+
+run: build
+	@scripts/with-display $(BUILD_DIR)/src/app/orvane $(ARGS)
+
+test: build
+	@scripts/with-display ctest --preset $(PRESET) -j $(JOBS)
+
+format:
+	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.mm' | xargs clang-format -i
+
+format-check:
+	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.mm' | xargs clang-format --dry-run --Werror
+
+clean:
+	@rm -rf build

@@ -1,0 +1,21 @@
+# Every target of ours gets the same warnings and, when asked, the sanitizers.
+add_library(orvane_build_flags INTERFACE)
+target_compile_options(orvane_build_flags INTERFACE
+    $<$<CXX_COMPILER_ID:GNU,Clang,AppleClang>:-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+        -Wold-style-cast -Wcast-align -Woverloaded-virtual -Wimplicit-fallthrough>)
+if(ORVANE_WERROR)
+    target_compile_options(orvane_build_flags INTERFACE -Werror)
+endif()
+target_compile_definitions(orvane_build_flags INTERFACE
+    QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_USE_QSTRINGBUILDER)
+if(ORVANE_SANITIZE)
+    target_compile_options(orvane_build_flags INTERFACE
+        -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(orvane_build_flags INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Generated sources (moc, QML type registration, cached QML) are not ours to warn about.
+function(orvane_quiet_generated target)
+    set_source_files_properties(${ARGN} PROPERTIES COMPILE_OPTIONS "-w")
+endfunction()

@@ -1,0 +1,78 @@
+#include "AppDelegate.h"
+
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "settings/AppState.h"
+
+#include <QSettings>
+
+namespace orvane {
+
+AppDelegate::AppDelegate(Platform &platform, QStringList arguments, Steps steps, QObject *parent)
+    : QObject(parent), m_platform(platform), m_arguments(std::move(arguments)),
+      m_steps(std::move(steps))
+{
+    if (!m_steps.appState) {
+        m_steps.appState = &AppState::shared;
+    }
+}
+
+bool AppDelegate::hasBackgroundFlag(const QStringList &arguments)
+{
+    return arguments.contains(QStringLiteral("--background")) ||
+           arguments.contains(QStringLiteral("-background"));
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    logLine(QStringLiteral("Application did finish launching."));
+
+    // Only while the user wants it: a login agent written at every launch would make
+    // "Launch at Login" impossible to switch off.
+    const bool launchAtLogin = AppState::storedLaunchAtLoginChoice(*m_platform.openSettings());
+    if (launchAtLogin) {
+        ensureLaunchAgentInstalled();
+        m_platform.registerLoginItem(); // a refusal is read back by the settings below
+    }
+
+    if (m_steps.createStatusBar) {
+        m_steps.createStatusBar();
+    }
+    AppState &state = m_steps.appState();
+    if (m_steps.startWatcher) {
+        m_steps.startWatcher();
+    }
+    state.playFeedbackSound(QStringLiteral("Tink"));
+
+    if (!hasBackgroundFlag(m_arguments) && m_steps.showPreferences) {
+        m_steps.showPreferences();
+    }
+}
+
+bool AppDelegate::applicationShouldHandleReopen(bool)
+{
+    logLine(QStringLiteral("applicationShouldHandleReopen called -> opening Preferences."));
+    if (m_steps.showPreferences) {
+        m_steps.showPreferences();
+    }
+    return true;
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (m_terminated) {
+        return;
+    }
+    m_terminated = true;
+    if (m_steps.stopWatcher) {
+        m_steps.stopWatcher();
+    }
+    m_platform.resetScreenshotThumbnail();
+}
+
+void AppDelegate::ensureLaunchAgentInstalled()
+{
+    m_platform.installLoginAgent();
+}
+
+} // namespace orvane

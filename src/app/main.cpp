@@ -1,0 +1,63 @@
+#include "AppDelegate.h"
+#include "SingleInstance.h"
+
+#include "platform/Platform.h"
+#include "platform/PlatformFactory.h"
+#include "platform/ProcessContext.h"
+#include "platform/TerminationSignals.h"
+#include "settings/AppState.h"
+
+#include <QApplication>
+#include <QTimer>
+
+using namespace orvane;
+
+int main(int argc, char *argv[])
+{
+    // Wayland lets no client place its own window; the floating card needs that, so Orvane
+    // runs through XWayland whenever an X display is there.
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY") &&
+        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvane"));
+    QApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
+    QApplication::setOrganizationDomain(QStringLiteral("tarnwell.com"));
+    QApplication::setDesktopFileName(QStringLiteral("com.tarnwell.orvane"));
+    // A tray utility: closing its last window must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const ProcessContext context = ProcessContext::current();
+    const std::unique_ptr<Platform> platform = createPlatform(context);
+    platform->setActivationPolicyAccessory();
+
+    const QStringList arguments = QApplication::arguments();
+    SingleInstance instance;
+    if (platform->needsSingleInstanceGuard() && !instance.claim()) {
+        // Already running: a plain start asks it for its preferences; a background start
+        // (the login agent) has nothing to ask.
+        if (!AppDelegate::hasBackgroundFlag(arguments)) {
+            instance.sendReopen();
+        }
+        return 0;
+    }
+
+    AppState::setSharedPlatform(platform.get());
+
+    AppDelegate::Steps steps;
+    AppDelegate delegate(*platform, arguments, std::move(steps));
+
+    QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
+                     [&delegate] { delegate.applicationShouldHandleReopen(false); });
+
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, &app,
+                     &QCoreApplication::quit);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate,
+                     &AppDelegate::applicationWillTerminate);
+
+    QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
+    return QApplication::exec();
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// The command lines Orvane runs on macOS. Built here, portably, so that they are compiled and
+// tested on every platform. Paths are quoted so that each reaches its tool as one argument.
+namespace orvane::maccmd {
+
+QString readScreenshotLocation();
+QString writeScreenshotLocation(const QString &folder);
+QString resetScreenshotLocation();
+QString resetScreenshotThumbnail();
+QString unloadLaunchAgent(const QString &agentFile);
+QString openInPreview(const QString &file);
+// Reveals `file` selected when it exists; otherwise opens the folder that held it.
+QString revealInFinder(const QString &file, bool fileExists);
+// The detached script that moves the application bundle to the Trash once Orvane has quit.
+QString removeBundleScript(const QString &bundlePath);
+
+} // namespace orvane::maccmd

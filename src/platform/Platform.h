@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace orvane {
+
+// Which operating system's behaviour a Platform carries out.
+enum class PlatformKind { Linux, MacOS };
+
+// The one seam between Orvane and the operating system. Everything above it is portable;
+// each operation here is done the way the running system expects it.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    virtual PlatformKind kind() const = 0;
+
+    // The store behind the user's settings (the app's user defaults on macOS, an INI file
+    // under the user's configuration folder elsewhere).
+    virtual std::unique_ptr<QSettings> openSettings() const = 0;
+
+    // Where the system saves screenshots, as the system states it: untrimmed, possibly empty.
+    // No answer when it could not be asked.
+    virtual std::optional<QString> readSystemScreenshotLocation() = 0;
+    // Points the system's screenshots at `folder`, or back at the system default when there is
+    // none (or it is empty). Blocks; called off the main thread.
+    virtual void writeSystemScreenshotLocation(const std::optional<QString> &folder) = 0;
+    // Gives the system's floating screenshot thumbnail back its default.
+    virtual void resetScreenshotThumbnail() = 0;
+
+    // The per-user agent that starts Orvane in the background at login.
+    virtual void installLoginAgent() = 0;
+    virtual void removeLoginAgent() = 0;
+
+    // The login item: registered means the system starts Orvane at login.
+    virtual bool isLoginItemEnabled() = 0;
+    // Returns an error text when the system refused.
+    virtual std::optional<QString> registerLoginItem() = 0;
+    virtual std::optional<QString> unregisterLoginItem() = 0;
+
+    // Plays the system sound of that name; false when the system has no such sound.
+    virtual bool playSystemSound(const QString &name) = 0;
+
+    // Accessory: no Dock icon; regular: an ordinary application while a window is open.
+    virtual void setActivationPolicyAccessory() = 0;
+    virtual void setActivationPolicyRegular() = 0;
+
+    // Whether a second start must be forwarded to the running process by Orvane itself
+    // (macOS does this through its own reopen callback).
+    virtual bool needsSingleInstanceGuard() const = 0;
+};
+
+} // namespace orvane

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/ProcessContext.h"
+
+#include <memory>
+
+namespace orvane {
+
+// The platform of the running system, unless ORVANE_PLATFORM ("linux" or "macos") names
+// another one.
+std::unique_ptr<Platform> createPlatform(const ProcessContext &context);
+
+} // namespace orvane

@@ -1,0 +1,106 @@
+#include "platform/linux/LinuxPlatform.h"
+
+#include "platform/LoginAgentText.h"
+#include "platform/linux/EventSounds.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace orvane {
+
+LinuxPlatform::LinuxPlatform(ProcessContext context) : m_context(std::move(context)) {}
+
+std::unique_ptr<QSettings> LinuxPlatform::openSettings() const
+{
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                       QStringLiteral("orvane"), QStringLiteral("orvane"));
+}
+
+std::optional<QString> LinuxPlatform::readSystemScreenshotLocation()
+{
+    // Desktops have no setting for this; GNOME and KDE save into Pictures/Screenshots.
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (pictures.isEmpty()) {
+        return std::nullopt;
+    }
+    const QString folder = pictures + QStringLiteral("/Screenshots");
+    if (!QFileInfo(folder).isDir()) {
+        return std::nullopt;
+    }
+    return folder;
+}
+
+QString LinuxPlatform::autostartEntryPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/autostart/") + QString::fromLatin1(loginagent::label) +
+           QStringLiteral(".desktop");
+}
+
+std::optional<QString> LinuxPlatform::writeAutostartEntry()
+{
+    const QString path = autostartEntryPath();
+    if (!QDir().mkpath(QFileInfo(path).path())) {
+        return QStringLiteral("cannot create %1").arg(QFileInfo(path).path());
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return file.errorString();
+    }
+    file.write(loginagent::desktopEntryText(m_context.executableFile).toUtf8());
+    if (!file.commit()) {
+        return file.errorString();
+    }
+    return std::nullopt;
+}
+
+void LinuxPlatform::installLoginAgent()
+{
+    writeAutostartEntry();
+}
+
+void LinuxPlatform::removeLoginAgent()
+{
+    QFile::remove(autostartEntryPath());
+}
+
+bool LinuxPlatform::isLoginItemEnabled()
+{
+    QFile file(autostartEntryPath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    return loginagent::desktopEntryEnabled(QString::fromUtf8(file.readAll()));
+}
+
+std::optional<QString> LinuxPlatform::registerLoginItem()
+{
+    // The autostart entry is both the agent and the login item: it is written afresh, which
+    // also clears a "Hidden" left by the desktop's own startup settings.
+    return writeAutostartEntry();
+}
+
+std::optional<QString> LinuxPlatform::unregisterLoginItem()
+{
+    QFile file(autostartEntryPath());
+    if (file.exists() && !file.remove()) {
+        return file.errorString();
+    }
+    return std::nullopt;
+}
+
+bool LinuxPlatform::playSystemSound(const QString &name)
+{
+    const auto event = eventsounds::eventFor(name);
+    if (!event) {
+        return false;
+    }
+    eventsounds::play(*event);
+    return true;
+}
+
+} // namespace orvane

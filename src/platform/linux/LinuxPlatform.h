@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/ProcessContext.h"
+
+namespace orvane {
+
+// Linux desktops: freedesktop services in place of the macOS ones.
+class LinuxPlatform : public Platform {
+public:
+    explicit LinuxPlatform(ProcessContext context);
+
+    PlatformKind kind() const override { return PlatformKind::Linux; }
+    std::unique_ptr<QSettings> openSettings() const override;
+
+    std::optional<QString> readSystemScreenshotLocation() override;
+    void writeSystemScreenshotLocation(const std::optional<QString> &) override {}
+    void resetScreenshotThumbnail() override {}
+
+    void installLoginAgent() override;
+    void removeLoginAgent() override;
+    bool isLoginItemEnabled() override;
+    std::optional<QString> registerLoginItem() override;
+    std::optional<QString> unregisterLoginItem() override;
+
+    bool playSystemSound(const QString &name) override;
+
+    void setActivationPolicyAccessory() override {}
+    void setActivationPolicyRegular() override {}
+    bool needsSingleInstanceGuard() const override { return true; }
+
+    // ~/.config/autostart/com.tarnwell.orvane.desktop (XDG_CONFIG_HOME honoured).
+    static QString autostartEntryPath();
+
+private:
+    std::optional<QString> writeAutostartEntry();
+
+    ProcessContext m_context;
+};
+
+} // namespace orvane

@@ -1,0 +1,34 @@
+#include "platform/macos/MacNative.h"
+
+// Stands in for the Apple frameworks where they do not exist, so that the macOS behaviour
+// (its command lines and files) can run and be tested elsewhere.
+namespace orvane::macnative {
+
+bool available()
+{
+    return false;
+}
+
+bool loginItemEnabled()
+{
+    return false;
+}
+
+std::optional<QString> registerLoginItem()
+{
+    return QStringLiteral("The login item service is not available on this system.");
+}
+
+std::optional<QString> unregisterLoginItem()
+{
+    return QStringLiteral("The login item service is not available on this system.");
+}
+
+bool playSound(const QString &)
+{
+    return false;
+}
+
+void setActivationPolicy(int) {}
+
+} // namespace orvane::macnative

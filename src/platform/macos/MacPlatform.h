@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/ProcessContext.h"
+
+namespace orvane {
+
+// macOS: the system's own tools and services, through command lines and a little
+// Objective-C++.
+class MacPlatform : public Platform {
+public:
+    explicit MacPlatform(ProcessContext context);
+
+    PlatformKind kind() const override { return PlatformKind::MacOS; }
+    std::unique_ptr<QSettings> openSettings() const override;
+
+    std::optional<QString> readSystemScreenshotLocation() override;
+    void writeSystemScreenshotLocation(const std::optional<QString> &folder) override;
+    void resetScreenshotThumbnail() override;
+
+    void installLoginAgent() override;
+    void removeLoginAgent() override;
+    bool isLoginItemEnabled() override;
+    std::optional<QString> registerLoginItem() override;
+    std::optional<QString> unregisterLoginItem() override;
+
+    bool playSystemSound(const QString &name) override;
+
+    void setActivationPolicyAccessory() override;
+    void setActivationPolicyRegular() override;
+    bool needsSingleInstanceGuard() const override;
+
+    // ~/Library/LaunchAgents/com.tarnwell.orvane.plist
+    static QString launchAgentPath();
+
+private:
+    ProcessContext m_context;
+};
+
+} // namespace orvane

@@ -1,0 +1,277 @@
+#include "AppState.h"
+
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "platform/ShellRunner.h"
+
+#include <QFileInfo>
+#include <QPointer>
+#include <QQmlEngine>
+#include <QSettings>
+
+#include <atomic>
+
+namespace orvane {
+
+namespace {
+
+std::atomic<Platform *> sharedPlatform{nullptr};
+
+// Stored values must have the expected type. An INI store keeps every value as text, so
+// text that spells the value exactly counts too.
+std::optional<bool> storedBool(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::Bool) {
+        return value.toBool();
+    }
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString();
+        if (text == QStringLiteral("true")) {
+            return true;
+        }
+        if (text == QStringLiteral("false")) {
+            return false;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<qint64> storedInteger(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::Short:
+        return value.toLongLong();
+    case QMetaType::QString: {
+        bool ok = false;
+        const qint64 number = value.toString().toLongLong(&ok, 10);
+        return ok ? std::optional<qint64>(number) : std::nullopt;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+AppState::AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject *parent)
+    : QObject(parent), m_platform(platform), m_store(std::move(store))
+{
+    m_folderWorker.setMaxThreadCount(1);
+
+    m_autoCopyOnCapture =
+        storedBool(m_store->value(QLatin1String(keys::autoCopyOnCapture))).value_or(false);
+    m_playSound = storedBool(m_store->value(QLatin1String(keys::playSound))).value_or(true);
+    m_autoDismissSeconds =
+        storedInteger(m_store->value(QLatin1String(keys::autoDismissSeconds))).value_or(7);
+
+    const QVariant folder = m_store->value(QLatin1String(keys::customFolderPath));
+    if (folder.typeId() == QMetaType::QString && !folder.toString().isEmpty()) {
+        m_customFolderPath = folder.toString();
+    } else {
+        // Adopted in memory only: nothing is written until the user changes the folder.
+        m_customFolderPath = adoptSystemLocation();
+    }
+
+    m_isLaunchAtLoginEnabled = m_platform.isLoginItemEnabled();
+}
+
+AppState::~AppState()
+{
+    m_folderWorker.waitForDone();
+}
+
+std::optional<QString> AppState::adoptSystemLocation()
+{
+    const std::optional<QString> answer = m_platform.readSystemScreenshotLocation();
+    if (!answer) {
+        return std::nullopt;
+    }
+    const QString path = answer->trimmed();
+    if (path.isEmpty() || path.contains(QStringLiteral("does not exist")) ||
+        !QFileInfo::exists(path)) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+AppState &AppState::shared()
+{
+    static AppState *const instance = [] {
+        Platform *platform = sharedPlatform.load();
+        Q_ASSERT_X(platform, "AppState::shared", "setSharedPlatform() must come first");
+        return new AppState(*platform, platform->openSettings());
+    }();
+    return *instance;
+}
+
+void AppState::setSharedPlatform(Platform *platform)
+{
+    sharedPlatform.store(platform);
+}
+
+AppState *AppState::create(QQmlEngine *, QJSEngine *)
+{
+    AppState *state = &shared();
+    QQmlEngine::setObjectOwnership(state, QQmlEngine::CppOwnership);
+    return state;
+}
+
+bool AppState::storedLaunchAtLoginChoice(const QSettings &store)
+{
+    return storedBool(store.value(QLatin1String(keys::launchAtLogin))).value_or(true);
+}
+
+std::optional<QString> AppState::readShellCommand(const QString &commandLine)
+{
+    return runShellCommand(commandLine);
+}
+
+void AppState::persist(const char *key, const QVariant &value)
+{
+    m_store->setValue(QLatin1String(key), value);
+    m_store->sync();
+}
+
+void AppState::setAutoCopyOnCapture(bool value)
+{
+    emit objectWillChange();
+    persist(keys::autoCopyOnCapture, value);
+    m_autoCopyOnCapture = value;
+    emit autoCopyOnCaptureChanged();
+}
+
+void AppState::setPlaySound(bool value)
+{
+    emit objectWillChange();
+    persist(keys::playSound, value);
+    m_playSound = value;
+    emit playSoundChanged();
+}
+
+void AppState::setAutoDismissSeconds(qint64 value)
+{
+    emit objectWillChange();
+    logLine(QStringLiteral("Timer changed to %1 seconds").arg(value));
+    persist(keys::autoDismissSeconds, value);
+    m_autoDismissSeconds = value;
+    emit autoDismissSecondsChanged();
+}
+
+void AppState::setCustomFolderPath(const std::optional<QString> &value)
+{
+    emit objectWillChange();
+    reactToCustomFolderPath(value);
+    m_customFolderPath = value;
+    emit customFolderPathChanged();
+}
+
+void AppState::setIsPaused(bool value)
+{
+    emit objectWillChange();
+    reactToIsPaused(value);
+    m_isPaused = value;
+    emit isPausedChanged();
+}
+
+void AppState::setIsLaunchAtLoginEnabled(bool value)
+{
+    emit objectWillChange();
+    reactToLaunchAtLogin(value);
+    m_isLaunchAtLoginEnabled = value;
+    emit isLaunchAtLoginEnabledChanged();
+}
+
+QVariant AppState::customFolderPathVariant() const
+{
+    return m_customFolderPath ? QVariant(*m_customFolderPath) : QVariant();
+}
+
+void AppState::setCustomFolderPathVariant(const QVariant &value)
+{
+    if (value.isNull() || !value.isValid()) {
+        setCustomFolderPath(std::nullopt);
+    } else {
+        setCustomFolderPath(value.toString());
+    }
+}
+
+void AppState::reactToCustomFolderPath(const std::optional<QString> &value)
+{
+    if (value) {
+        persist(keys::customFolderPath, *value);
+    } else {
+        m_store->remove(QLatin1String(keys::customFolderPath));
+        m_store->sync();
+    }
+
+    QPointer<AppState> self(this);
+    Platform *platform = &m_platform;
+    m_folderWorker.start([self, platform, value] {
+        platform->writeSystemScreenshotLocation(value);
+        if (!value || value->isEmpty()) {
+            logLine(QStringLiteral("Reset macOS screenshot save location to default."));
+        } else {
+            logLine(QStringLiteral("Updated macOS screenshot save location to: ") + *value);
+        }
+        // Back on the main thread; dropped if the settings object is gone by then.
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self] {
+                if (self) {
+                    emit self->watcherRestartRequested();
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void AppState::reactToIsPaused(bool value)
+{
+    logLine(QStringLiteral("isPaused changed to: %1").arg(value ? 1 : 0));
+    if (!value) {
+        emit watcherRestartRequested();
+    }
+}
+
+void AppState::reactToLaunchAtLogin(bool value)
+{
+    persist(keys::launchAtLogin, value);
+    const std::optional<QString> error =
+        value ? m_platform.registerLoginItem() : m_platform.unregisterLoginItem();
+    if (error) {
+        logLine(QStringLiteral("Launch at login toggle error: ") + *error);
+    }
+    // The login agent follows the choice too, or switching off would not last past a login.
+    if (value) {
+        m_platform.installLoginAgent();
+    } else {
+        m_platform.removeLoginAgent();
+    }
+}
+
+void AppState::playFeedbackSound(const QString &name)
+{
+    if (!m_playSound) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, name] {
+            if (!m_platform.playSystemSound(name) &&
+                !m_platform.playSystemSound(QStringLiteral("Pop"))) {
+                m_platform.playSystemSound(QStringLiteral("Tink"));
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void AppState::waitForBackgroundWork()
+{
+    m_folderWorker.waitForDone();
+}
+
+} // namespace orvane

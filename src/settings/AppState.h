@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+
+#include <memory>
+#include <optional>
+
+class QJSEngine;
+class QQmlEngine;
+class QSettings;
+
+namespace orvane {
+
+class Platform;
+
+namespace keys {
+inline constexpr auto autoCopyOnCapture = "orvane_autoCopyOnCapture";
+inline constexpr auto playSound = "orvane_playSound";
+inline constexpr auto autoDismissSeconds = "orvane_autoDismissSeconds";
+inline constexpr auto customFolderPath = "orvane_customFolderPath";
+inline constexpr auto launchAtLogin = "orvane_launchAtLogin";
+} // namespace keys
+
+// The user's settings: loaded once, persisted on every change, observable from widgets and
+// QML. Every assignment, even of the current value, first announces objectWillChange() and
+// runs that setting's reaction with the new value, then stores it and emits its own
+// change signal.
+class AppState : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+    Q_PROPERTY(bool autoCopyOnCapture READ autoCopyOnCapture WRITE setAutoCopyOnCapture NOTIFY
+                   autoCopyOnCaptureChanged)
+    Q_PROPERTY(bool playSound READ playSound WRITE setPlaySound NOTIFY playSoundChanged)
+    Q_PROPERTY(qint64 autoDismissSeconds READ autoDismissSeconds WRITE setAutoDismissSeconds NOTIFY
+                   autoDismissSecondsChanged)
+    // null while no custom folder is set; an empty string is a set (if useless) folder.
+    Q_PROPERTY(QVariant customFolderPath READ customFolderPathVariant WRITE
+                   setCustomFolderPathVariant NOTIFY customFolderPathChanged)
+    Q_PROPERTY(bool isPaused READ isPaused WRITE setIsPaused NOTIFY isPausedChanged)
+    Q_PROPERTY(bool isLaunchAtLoginEnabled READ isLaunchAtLoginEnabled WRITE
+                   setIsLaunchAtLoginEnabled NOTIFY isLaunchAtLoginEnabledChanged)
+
+public:
+    // Loads the settings from `store` (which it keeps) and asks `platform` for the rest.
+    AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject *parent = nullptr);
+    ~AppState() override;
+
+    // The process-wide instance, created on first use from the platform given to
+    // setSharedPlatform().
+    static AppState &shared();
+    static void setSharedPlatform(Platform *platform);
+    static AppState *create(QQmlEngine *, QJSEngine *);
+
+    // The user's launch-at-login choice as stored, before any AppState exists; on when unset.
+    static bool storedLaunchAtLoginChoice(const QSettings &store);
+
+    // Runs one command line through the shell and returns its standard output.
+    static std::optional<QString> readShellCommand(const QString &commandLine);
+
+    bool autoCopyOnCapture() const { return m_autoCopyOnCapture; }
+    bool playSound() const { return m_playSound; }
+    qint64 autoDismissSeconds() const { return m_autoDismissSeconds; }
+    const std::optional<QString> &customFolderPath() const { return m_customFolderPath; }
+    bool isPaused() const { return m_isPaused; }
+    bool isLaunchAtLoginEnabled() const { return m_isLaunchAtLoginEnabled; }
+
+    void setAutoCopyOnCapture(bool value);
+    void setPlaySound(bool value);
+    void setAutoDismissSeconds(qint64 value);
+    void setCustomFolderPath(const std::optional<QString> &value);
+    void setIsPaused(bool value);
+    void setIsLaunchAtLoginEnabled(bool value);
+
+    // Plays a named system sound, later on the main thread, when sounds are on at the call.
+    Q_INVOKABLE void playFeedbackSound(const QString &name);
+
+    // Waits until the folder reactions handed to the background have finished.
+    void waitForBackgroundWork();
+
+signals:
+    // Sent by every assignment before the value is stored.
+    void objectWillChange();
+    void autoCopyOnCaptureChanged();
+    void playSoundChanged();
+    void autoDismissSecondsChanged();
+    void customFolderPathChanged();
+    void isPausedChanged();
+    void isLaunchAtLoginEnabledChanged();
+    // Monitoring must start afresh: resumed, or the screenshot folder changed.
+    void watcherRestartRequested();
+
+private:
+    QVariant customFolderPathVariant() const;
+    void setCustomFolderPathVariant(const QVariant &value);
+    std::optional<QString> adoptSystemLocation();
+
+    void reactToCustomFolderPath(const std::optional<QString> &value);
+    void reactToIsPaused(bool value);
+    void reactToLaunchAtLogin(bool value);
+    void persist(const char *key, const QVariant &value);
+
+    Platform &m_platform;
+    std::unique_ptr<QSettings> m_store;
+
+    bool m_autoCopyOnCapture = false;
+    bool m_playSound = true;
+    qint64 m_autoDismissSeconds = 7;
+    std::optional<QString> m_customFolderPath;
+    bool m_isPaused = false;
+    bool m_isLaunchAtLoginEnabled = false;
+
+    // One worker, so that folder changes reach the system in the order they were made.
+    QThreadPool m_folderWorker;
+};
+
+} // namespace orvane

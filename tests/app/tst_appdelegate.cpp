@@ -1,0 +1,174 @@
+#include "LogCapture.h"
+#include "RecordingPlatform.h"
+#include "TestHome.h"
+
+#include "app/AppDelegate.h"
+#include "app/SingleInstance.h"
+#include "settings/AppState.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Launch {
+    test::TestHome home;
+    test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
+    std::unique_ptr<AppState> state;
+    test::LogCapture log;
+
+    AppDelegate::Steps steps()
+    {
+        AppDelegate::Steps s;
+        s.appState = [this]() -> AppState & {
+            platform.record(u"appState"_s);
+            if (!state) {
+                state = std::make_unique<AppState>(platform, platform.openSettings());
+            }
+            return *state;
+        };
+        s.createStatusBar = [this] { platform.record(u"createStatusBar"_s); };
+        s.startWatcher = [this] { platform.record(u"startWatcher"_s); };
+        s.stopWatcher = [this] { platform.record(u"stopWatcher"_s); };
+        s.showPreferences = [this] { platform.record(u"showPreferences"_s); };
+        return s;
+    }
+};
+
+} // namespace
+
+class AppDelegateTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void launchSequence_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("preferences");
+        QTest::newRow("plain start") << QStringList{u"orvane"_s} << true;
+        QTest::newRow("--background") << QStringList{u"orvane"_s, u"--background"_s} << false;
+        QTest::newRow("-background, not first")
+            << QStringList{u"orvane"_s, u"-x"_s, u"-background"_s} << false;
+        QTest::newRow("capital letters") << QStringList{u"orvane"_s, u"--Background"_s} << true;
+        QTest::newRow("no hyphens") << QStringList{u"orvane"_s, u"background"_s} << true;
+        QTest::newRow("with a value") << QStringList{u"orvane"_s, u"--background=1"_s} << true;
+        QTest::newRow("flag as argument 0") << QStringList{u"--background"_s} << false;
+    }
+    void launchSequence()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, preferences);
+        Launch launch;
+        AppDelegate delegate(launch.platform, arguments, launch.steps());
+        delegate.applicationDidFinishLaunching();
+        QStringList expected{u"installLoginAgent"_s,
+                             u"registerLoginItem"_s,
+                             u"createStatusBar"_s,
+                             u"appState"_s,
+                             u"readSystemScreenshotLocation"_s,
+                             u"isLoginItemEnabled"_s,
+                             u"startWatcher"_s};
+        if (preferences) {
+            expected << u"showPreferences"_s;
+        }
+        QCOMPARE(launch.platform.takeCalls(), expected);
+        QCOMPARE(launch.log.lines(), QStringList{u"[Orvane] Application did finish launching."_s});
+
+        // The start-up sound comes later, from the event loop.
+        QCoreApplication::processEvents();
+        QCOMPARE(launch.platform.takeCalls(), QStringList{u"playSystemSound:Tink"_s});
+    }
+
+    // Once the user has switched launch at login off, a launch leaves the agent and the login
+    // item alone, and the switch reads off.
+    void launchRespectsTheUsersChoice()
+    {
+        Launch launch;
+        {
+            AppState earlier(launch.platform, launch.platform.openSettings());
+            earlier.setIsLaunchAtLoginEnabled(false);
+        }
+        launch.platform.takeCalls();
+        AppDelegate delegate(launch.platform, {u"orvane"_s, u"--background"_s}, launch.steps());
+        delegate.applicationDidFinishLaunching();
+        QCOMPARE(
+            launch.platform.takeCalls(),
+            QStringList({u"createStatusBar"_s, u"appState"_s, u"readSystemScreenshotLocation"_s,
+                         u"isLoginItemEnabled"_s, u"startWatcher"_s}));
+        QVERIFY(!launch.state->isLaunchAtLoginEnabled());
+    }
+
+    void silentLaunchWhenSoundsAreOff()
+    {
+        Launch launch;
+        QSettings(launch.platform.settingsFile, QSettings::IniFormat)
+            .setValue(QLatin1String(keys::playSound), false);
+        AppDelegate delegate(launch.platform, {u"orvane"_s}, launch.steps());
+        delegate.applicationDidFinishLaunching();
+        QCoreApplication::processEvents();
+        QVERIFY(!launch.platform.takeCalls().contains(u"playSystemSound:Tink"_s));
+    }
+
+    void reopenShowsPreferencesEveryTime()
+    {
+        Launch launch;
+        AppDelegate delegate(launch.platform, {u"orvane"_s}, launch.steps());
+        QVERIFY(delegate.applicationShouldHandleReopen(true));
+        QVERIFY(delegate.applicationShouldHandleReopen(false));
+        QCOMPARE(launch.platform.takeCalls(),
+                 QStringList({u"showPreferences"_s, u"showPreferences"_s}));
+        const QString line =
+            u"[Orvane] applicationShouldHandleReopen called -> opening Preferences."_s;
+        QCOMPARE(launch.log.lines(), QStringList({line, line}));
+    }
+
+    void terminationRunsOnce()
+    {
+        Launch launch;
+        AppDelegate delegate(launch.platform, {u"orvane"_s}, launch.steps());
+        delegate.applicationWillTerminate();
+        delegate.applicationWillTerminate(); // a signal during quit must not run it twice
+        QCOMPARE(launch.platform.takeCalls(),
+                 QStringList({u"stopWatcher"_s, u"resetScreenshotThumbnail"_s}));
+    }
+
+    void singleInstanceHandsReopenOver()
+    {
+        test::TestHome home;
+        SingleInstance first(home.file(u"runtime"_s));
+        SingleInstance second(home.file(u"runtime"_s));
+        QVERIFY(first.claim());
+        QVERIFY(!second.claim());
+        QSignalSpy reopened(&first, &SingleInstance::reopenRequested);
+        QVERIFY(second.sendReopen());
+        QVERIFY(reopened.wait(3000));
+        QCOMPARE(reopened.count(), 1);
+    }
+
+    void staleSocketIsTakenOver()
+    {
+        test::TestHome home;
+        QFile stale(home.file(u"runtime/orvane.sock"_s));
+        QVERIFY(stale.open(QIODevice::WriteOnly)); // left behind by a crashed run
+        stale.close();
+        SingleInstance instance(home.file(u"runtime"_s));
+        QVERIFY(instance.claim());
+        SingleInstance later(home.file(u"runtime"_s));
+        QSignalSpy reopened(&instance, &SingleInstance::reopenRequested);
+        QVERIFY(later.sendReopen());
+        QVERIFY(reopened.wait(3000));
+    }
+
+    void noRunningInstanceToReach()
+    {
+        test::TestHome home;
+        SingleInstance lonely(home.file(u"runtime"_s));
+        QVERIFY(!lonely.sendReopen(200));
+    }
+};
+
+QTEST_GUILESS_MAIN(AppDelegateTest)
+#include "tst_appdelegate.moc"

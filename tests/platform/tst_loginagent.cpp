@@ -1,0 +1,194 @@
+#include "TestHome.h"
+
+#include "platform/LoginAgentText.h"
+#include "platform/ProcessContext.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/macos/MacPlatform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QXmlStreamReader>
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class LoginAgentTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void executablePath_data()
+    {
+        QTest::addColumn<QString>("bundle");
+        QTest::addColumn<QString>("argv0");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("app bundle") << u"/Applications/Orvane.app"_s << u"/x/Orvane"_s
+                                    << u"/Applications/Orvane.app/Contents/MacOS/Orvane"_s;
+        QTest::newRow("suffix in capitals")
+            << u"/Applications/Orvane.APP"_s << u"/x/Orvane"_s << u"/x/Orvane"_s;
+        QTest::newRow("no bundle, relative start")
+            << u"/home/ann/build"_s << u"./orvane"_s << u"./orvane"_s;
+    }
+    void executablePath()
+    {
+        QFETCH(QString, bundle);
+        QFETCH(QString, argv0);
+        QFETCH(QString, expected);
+        QCOMPARE(loginagent::executablePath(bundle, argv0), expected);
+    }
+
+    void plistBytes_data()
+    {
+        QTest::addColumn<QString>("executable");
+        QTest::addColumn<QString>("inFile");
+        QTest::newRow("plain") << u"/Applications/Orvane.app/Contents/MacOS/Orvane"_s
+                               << u"/Applications/Orvane.app/Contents/MacOS/Orvane"_s;
+        QTest::newRow("non-ASCII") << u"/Users/zoë/Apps/Orvane"_s << u"/Users/zoë/Apps/Orvane"_s;
+        QTest::newRow("XML characters escaped")
+            << u"/Apps/R&D <new>/Orvane"_s << u"/Apps/R&amp;D &lt;new&gt;/Orvane"_s;
+    }
+    void plistBytes()
+    {
+        QFETCH(QString, executable);
+        QFETCH(QString, inFile);
+        const QByteArray text = loginagent::plistText(executable).toUtf8();
+        const QByteArray path = inFile.toUtf8();
+        QCOMPARE(text.size(), 293 + 174 + path.size());
+        QCOMPARE(text.count('\n'), 16); // 17 lines, none after the last
+        QVERIFY(!text.endsWith('\n'));
+        QVERIFY(
+            text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC "
+                            "\"-//Apple//DTD PLIST 1.0//EN\" "
+                            "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"));
+        QCOMPARE(text.split('\n').at(8), "        <string>" + path + "</string>");
+        QCOMPARE(text.split('\n').at(9), "        <string>--background</string>");
+        QVERIFY(!text.contains('\t'));
+
+        // And it is well-formed: the path reads back unchanged.
+        QXmlStreamReader xml(text);
+        QStringList strings;
+        while (!xml.atEnd()) {
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"string"_s) {
+                strings << xml.readElementText();
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(strings, QStringList({u"com.tarnwell.orvane"_s, executable, u"--background"_s,
+                                       u"Interactive"_s}));
+    }
+
+    void macAgentFileReplacedAtEveryLaunch()
+    {
+        test::TestHome home;
+        MacPlatform mac({u"/Applications/Orvane.app/Contents/MacOS/Orvane"_s,
+                         u"/Applications/Orvane.app"_s,
+                         {}});
+        const QString agent = home.file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s);
+        QVERIFY(!QDir(home.file(u"Library"_s)).exists());
+        mac.installLoginAgent(); // creates the missing folders
+        const QByteArray expected =
+            loginagent::plistText(u"/Applications/Orvane.app/Contents/MacOS/Orvane"_s).toUtf8();
+        QCOMPARE(readAll(agent), expected);
+
+        QFile other(agent);
+        QVERIFY(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        other.write("something else entirely, and longer than the agent itself would be......");
+        other.close();
+        mac.installLoginAgent();
+        QCOMPARE(readAll(agent), expected);
+        mac.removeLoginAgent();
+        QVERIFY(!QFile::exists(agent));
+    }
+
+    // The Exec value must give back the exact path once a desktop parses it.
+    void desktopExec_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("execLine");
+        QTest::newRow("plain") << u"/usr/bin/orvane"_s << u"/usr/bin/orvane --background"_s;
+        QTest::newRow("blank") << u"/home/ann/My Apps/orvane"_s
+                               << u"\"/home/ann/My Apps/orvane\" --background"_s;
+        QTest::newRow("quote, dollar, backquote")
+            << u"/opt/a\"b$c`d/orvane"_s << u"\"/opt/a\\\\\"b\\\\$c\\\\`d/orvane\" --background"_s;
+        QTest::newRow("backslash")
+            << u"/opt/a\\b/orvane"_s << u"\"/opt/a\\\\\\\\b/orvane\" --background"_s;
+        QTest::newRow("percent") << u"/opt/100%/orvane"_s << u"/opt/100%%/orvane --background"_s;
+    }
+    void desktopExec()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, execLine);
+        const QStringList lines = loginagent::desktopEntryText(path).split(u'\n');
+        QVERIFY(lines.contains(u"Exec="_s + execLine));
+        QCOMPARE(lines.first(), u"[Desktop Entry]"_s);
+        QVERIFY(lines.contains(u"Type=Application"_s));
+    }
+
+    void desktopEntryEnabled_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("enabled");
+        const QString entry = loginagent::desktopEntryText(u"/usr/bin/orvane"_s);
+        QTest::newRow("as written") << entry << true;
+        QTest::newRow("hidden by the desktop") << entry + u"Hidden=true\n"_s << false;
+        QTest::newRow("switched off in GNOME")
+            << QString(entry).replace(u"X-GNOME-Autostart-enabled=true"_s,
+                                      u"X-GNOME-Autostart-enabled=false"_s)
+            << false;
+        QTest::newRow("Hidden in another group")
+            << entry + u"[Desktop Action x]\nHidden=true\n"_s << true;
+    }
+    void desktopEntryEnabled()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, enabled);
+        QCOMPARE(loginagent::desktopEntryEnabled(text), enabled);
+    }
+
+    void linuxAutostartEntry()
+    {
+        test::TestHome home;
+        LinuxPlatform platform({u"orvane"_s, u"/opt/Orvane dir"_s, u"/opt/Orvane dir/orvane"_s});
+        const QString entry = home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s);
+        QCOMPARE(LinuxPlatform::autostartEntryPath(), entry);
+        QVERIFY(!platform.isLoginItemEnabled());
+
+        QCOMPARE(platform.registerLoginItem(), std::nullopt);
+        QVERIFY(platform.isLoginItemEnabled());
+        QVERIFY(readAll(entry).contains("Exec=\"/opt/Orvane dir/orvane\" --background\n"));
+
+        QFile hidden(entry);
+        QVERIFY(hidden.open(QIODevice::Append));
+        hidden.write("Hidden=true\n");
+        hidden.close();
+        QVERIFY(!platform.isLoginItemEnabled());
+        platform.installLoginAgent(); // written afresh, enabled again
+        QVERIFY(platform.isLoginItemEnabled());
+
+        QCOMPARE(platform.unregisterLoginItem(), std::nullopt);
+        QVERIFY(!QFile::exists(entry));
+        QVERIFY(!platform.isLoginItemEnabled());
+        QCOMPARE(platform.unregisterLoginItem(), std::nullopt); // nothing to remove is no error
+    }
+
+    void linuxScreenshotLocation()
+    {
+        test::TestHome home;
+        LinuxPlatform platform({});
+        QCOMPARE(platform.readSystemScreenshotLocation(), std::nullopt);
+        QVERIFY(QDir().mkpath(home.file(u"Pictures/Screenshots"_s)));
+        QCOMPARE(platform.readSystemScreenshotLocation(),
+                 std::optional(home.file(u"Pictures/Screenshots"_s)));
+    }
+};
+
+QTEST_GUILESS_MAIN(LoginAgentTest)
+#include "tst_loginagent.moc"

@@ -1,0 +1,161 @@
+#include "FakeTools.h"
+#include "TestHome.h"
+
+#include "platform/MacCommandLines.h"
+#include "platform/ShellRunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+class ShellRunnerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void output_data()
+    {
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<std::optional<QString>>("expected");
+        using O = std::optional<QString>;
+        QTest::newRow("nothing printed is empty text, not none") << u"true"_s << O(u""_s);
+        QTest::newRow("error output is never seen") << u"echo oops >&2"_s << O(u""_s);
+        QTest::newRow("line end kept") << u"echo /Users/ann/Shots"_s << O(u"/Users/ann/Shots\n"_s);
+        QTest::newRow("failing command still gives its text")
+            << u"printf partial; exit 3"_s << O(u"partial"_s);
+        QTest::newRow("non-ASCII output") << u"printf 'Écran ✓'"_s << O(u"Écran ✓"_s);
+        QTest::newRow("invalid UTF-8 is none") << u"printf '\\377\\376'"_s << O();
+    }
+    void output()
+    {
+        QFETCH(QString, commandLine);
+        QFETCH(std::optional<QString>, expected);
+        QCOMPARE(runShellCommand(commandLine), expected);
+    }
+
+    void outputLargerThanAPipeDoesNotStall()
+    {
+        const auto text = runShellCommand(u"head -c 1000000 /dev/zero | tr '\\0' x"_s);
+        QVERIFY(text);
+        QCOMPARE(text->size(), 1000000);
+    }
+
+    // Paths that would break a naively quoted command line.
+    void hostilePaths_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("blanks") << u"/Users/ann/My Shots/a b.png"_s;
+        QTest::newRow("double quote") << u"/tmp/say \"cheese\".png"_s;
+        QTest::newRow("backslash") << u"/tmp/back\\slash\\\\.png"_s;
+        QTest::newRow("dollar") << u"/tmp/$HOME/${PATH}.png"_s;
+        QTest::newRow("backquote and substitution") << u"/tmp/`touch pwned`$(touch pwned).png"_s;
+        QTest::newRow("single quote") << u"/tmp/it's.png"_s;
+        QTest::newRow("newline") << u"/tmp/two\nlines.png"_s;
+        QTest::newRow("leading dash") << u"-rf"_s;
+        QTest::newRow("glob and bang") << u"/tmp/*!?[a].png"_s;
+        QTest::newRow("non-ASCII") << u"/Users/zoë/Bildschirmfotos/Écran 📸.png"_s;
+        QTest::newRow("trailing backslash") << u"/tmp/x\\"_s;
+    }
+    void hostilePaths()
+    {
+        QFETCH(QString, path);
+        test::TestHome home;
+        QDir::setCurrent(home.path());
+        test::FakeTools tools;
+
+        const QString agent = path + u"/Library/LaunchAgents/com.tarnwell.orvane.plist"_s;
+        runShellCommand(maccmd::writeScreenshotLocation(path));
+        runShellCommand(maccmd::openInPreview(path));
+        runShellCommand(maccmd::revealInFinder(path, true));
+        runShellCommand(maccmd::unloadLaunchAgent(agent));
+
+        const QList<QStringList> expected = {
+            {u"defaults"_s, u"write"_s, u"com.apple.screencapture"_s, u"location"_s, path},
+            {u"killall"_s, u"SystemUIServer"_s},
+            {u"open"_s, u"-a"_s, u"Preview"_s, path},
+            {u"open"_s, u"-R"_s, path},
+            {u"launchctl"_s, u"unload"_s, u"-w"_s, agent},
+        };
+        QCOMPARE(tools.calls(), expected);
+        QVERIFY2(!QFile::exists(home.file(u"pwned"_s)), "the path was run as a command");
+    }
+
+    void revealOpensTheFolderOfAVanishedFile()
+    {
+        test::FakeTools tools;
+        runShellCommand(maccmd::revealInFinder(u"/Users/ann/Desk top/gone.png"_s, false));
+        QCOMPARE(tools.calls(), QList<QStringList>({{u"open"_s, u"/Users/ann/Desk top"_s}}));
+    }
+
+    // "&&" restarts SystemUIServer only after a successful write; ";" restarts it always.
+    void joiners_data()
+    {
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<bool>("defaultsFails");
+        QTest::addColumn<bool>("restarts");
+        const QString write = maccmd::writeScreenshotLocation(u"/tmp/x"_s);
+        QTest::newRow("write ok") << write << false << true;
+        QTest::newRow("write failed") << write << true << false;
+        QTest::newRow("reset location failed")
+            << maccmd::resetScreenshotLocation() << true << false;
+        QTest::newRow("thumbnail reset failed")
+            << maccmd::resetScreenshotThumbnail() << true << true;
+    }
+    void joiners()
+    {
+        QFETCH(QString, commandLine);
+        QFETCH(bool, defaultsFails);
+        QFETCH(bool, restarts);
+        test::FakeTools tools;
+        if (defaultsFails) {
+            tools.setFailing({u"defaults"_s});
+        }
+        runShellCommand(commandLine);
+        const bool restarted =
+            tools.calls().contains(QStringList{u"killall"_s, u"SystemUIServer"_s});
+        QCOMPARE(restarted, restarts);
+    }
+
+    void exactCommandLines()
+    {
+        QCOMPARE(maccmd::readScreenshotLocation(),
+                 u"defaults read com.apple.screencapture location 2>/dev/null"_s);
+        QCOMPARE(
+            maccmd::resetScreenshotThumbnail(),
+            u"defaults delete com.apple.screencapture show-thumbnail 2>/dev/null; killall SystemUIServer 2>/dev/null"_s);
+        QCOMPARE(
+            maccmd::unloadLaunchAgent(
+                u"/Users/ann/Library/LaunchAgents/com.tarnwell.orvane.plist"_s),
+            u"launchctl unload -w \"/Users/ann/Library/LaunchAgents/com.tarnwell.orvane.plist\" 2>/dev/null"_s);
+        QCOMPARE(
+            maccmd::removeBundleScript(u"/Applications/Orvane.app"_s),
+            u"sleep 0.4\nosascript -e 'tell application \"Finder\" to delete POSIX file \"/Applications/Orvane.app\"' 2>/dev/null || rm -rf \"/Applications/Orvane.app\""_s);
+    }
+
+    // The bundle path reaches Finder's AppleScript, and the fallback removal, unaltered.
+    void removeBundleScriptWithHostilePath()
+    {
+        test::TestHome home;
+        test::FakeTools tools;
+        const QString bundle = home.file(u"Apps/It's \"my\" $HOME `x` \\.app"_s);
+        QDir().mkpath(bundle);
+        tools.setFailing({u"osascript"_s});
+        const QString script = maccmd::removeBundleScript(bundle);
+        QVERIFY(script.startsWith(u"sleep 0.4\n"_s));
+        QCOMPARE(runShellCommand(u"/bin/sh -c "_s + shellQuoted(script)), std::optional(u""_s));
+
+        const QString escaped =
+            QString(bundle).replace(u"\\"_s, u"\\\\"_s).replace(u"\""_s, u"\\\""_s);
+        QCOMPARE(tools.calls(),
+                 QList<QStringList>({{u"osascript"_s, u"-e"_s,
+                                      u"tell application \"Finder\" to delete POSIX file \""_s +
+                                          escaped + u"\""_s}}));
+        QVERIFY2(!QFile::exists(bundle), "the fallback removal missed the bundle");
+        QVERIFY(QFile::exists(home.file(u"Apps"_s)));
+    }
+};
+
+QTEST_GUILESS_MAIN(ShellRunnerTest)
+#include "tst_shellrunner.moc"

@@ -1,0 +1,334 @@
+#include "LogCapture.h"
+#include "RecordingPlatform.h"
+#include "TestHome.h"
+
+#include "settings/AppState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Fixture {
+    test::TestHome home;
+    test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
+
+    std::unique_ptr<AppState> make()
+    {
+        auto state = std::make_unique<AppState>(platform, platform.openSettings());
+        platform.takeCalls();
+        return state;
+    }
+    QVariant stored(const char *key) const
+    {
+        return QSettings(platform.settingsFile, QSettings::IniFormat).value(QLatin1String(key));
+    }
+    void store(const char *key, const QVariant &value)
+    {
+        QSettings(platform.settingsFile, QSettings::IniFormat).setValue(QLatin1String(key), value);
+    }
+};
+
+} // namespace
+
+class AppStateTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void freshUserAdoptsTheSystemLocationWithoutWriting()
+    {
+        Fixture f;
+        QVERIFY(QDir().mkpath(f.home.file(u"Shots"_s)));
+        f.platform.systemLocation = u"  "_s + f.home.file(u"Shots"_s) + u"\n"_s;
+        auto state = f.make();
+        QCOMPARE(state->customFolderPath(), std::optional(f.home.file(u"Shots"_s)));
+        QCOMPARE(state->autoCopyOnCapture(), false);
+        QCOMPARE(state->playSound(), true);
+        QCOMPARE(state->autoDismissSeconds(), 7);
+        QCOMPARE(state->isPaused(), false);
+        QVERIFY2(!QFile::exists(f.platform.settingsFile), "loading wrote the settings");
+    }
+
+    void systemLocationNotTaken_data()
+    {
+        QTest::addColumn<std::optional<QString>>("answer");
+        QTest::newRow("no answer") << std::optional<QString>();
+        QTest::newRow("empty") << std::optional(u"\n"_s);
+        QTest::newRow("missing folder") << std::optional(u"/nonexistent/Shots\n"_s);
+        QTest::newRow("tilde not expanded") << std::optional(u"~"_s);
+        QTest::newRow("defaults complaint")
+            << std::optional(u"The domain/default pair of (x, location) does not exist"_s);
+    }
+    void systemLocationNotTaken()
+    {
+        QFETCH(std::optional<QString>, answer);
+        Fixture f;
+        f.platform.systemLocation = answer;
+        QCOMPARE(f.make()->customFolderPath(), std::nullopt);
+    }
+
+    void storedFolderWinsAndIsNotChecked()
+    {
+        Fixture f;
+        f.store(keys::customFolderPath, u"/gone/folder"_s);
+        f.platform.systemLocation = QDir::tempPath();
+        auto state = f.make();
+        QCOMPARE(state->customFolderPath(), std::optional(u"/gone/folder"_s));
+    }
+
+    void storedEmptyFolderCountsAsAbsent()
+    {
+        Fixture f;
+        f.store(keys::customFolderPath, u""_s);
+        f.platform.systemLocation = QDir::tempPath();
+        QCOMPARE(f.make()->customFolderPath(), std::optional(QDir::tempPath()));
+    }
+
+    // A hand-edited or damaged settings file never breaks loading: the default is used.
+    void storedTypes_data()
+    {
+        QTest::addColumn<QByteArray>("iniLines");
+        QTest::addColumn<bool>("autoCopy");
+        QTest::addColumn<bool>("sound");
+        QTest::addColumn<qint64>("seconds");
+        QTest::newRow("as written")
+            << QByteArray("orvane_autoCopyOnCapture=true\norvane_playSound=false\n"
+                          "orvane_autoDismissSeconds=12\n")
+            << true << false << qint64(12);
+        QTest::newRow("zero and negative taken unchanged")
+            << QByteArray("orvane_autoDismissSeconds=0\n") << false << true << qint64(0);
+        QTest::newRow("negative") << QByteArray("orvane_autoDismissSeconds=-3\n") << false << true
+                                  << qint64(-3);
+        QTest::newRow("text where numbers belong")
+            << QByteArray("orvane_autoDismissSeconds=soon\norvane_playSound=yes\n"
+                          "orvane_autoCopyOnCapture=1\n")
+            << false << true << qint64(7);
+        QTest::newRow("fraction is no integer")
+            << QByteArray("orvane_autoDismissSeconds=7.5\n") << false << true << qint64(7);
+        QTest::newRow("list is no boolean")
+            << QByteArray("orvane_autoCopyOnCapture=a, b\norvane_autoDismissSeconds=4, 7\n")
+            << false << true << qint64(7);
+    }
+    void storedTypes()
+    {
+        QFETCH(QByteArray, iniLines);
+        QFETCH(bool, autoCopy);
+        QFETCH(bool, sound);
+        QFETCH(qint64, seconds);
+        Fixture f;
+        QFile file(f.platform.settingsFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[General]\n" + iniLines);
+        file.close();
+        auto state = f.make();
+        QCOMPARE(state->autoCopyOnCapture(), autoCopy);
+        QCOMPARE(state->playSound(), sound);
+        QCOMPARE(state->autoDismissSeconds(), seconds);
+    }
+
+    void launchAtLoginMirrorsTheService()
+    {
+        Fixture f;
+        f.platform.loginItemEnabled = true;
+        QVERIFY(f.make()->isLaunchAtLoginEnabled());
+        f.platform.loginItemEnabled = false;
+        QVERIFY(!f.make()->isLaunchAtLoginEnabled());
+    }
+
+    // Observers hear of an assignment before the value is stored, reactions get the new value,
+    // and the property's own signal follows once it is stored; equal values count too.
+    void notificationOrder()
+    {
+        Fixture f;
+        auto state = f.make();
+        QStringList seen;
+        connect(state.get(), &AppState::objectWillChange, this,
+                [&] { seen << u"will:%1"_s.arg(state->autoDismissSeconds()); });
+        connect(state.get(), &AppState::autoDismissSecondsChanged, this, [&] {
+            seen << u"did:%1:stored=%2"_s.arg(state->autoDismissSeconds())
+                        .arg(f.stored(keys::autoDismissSeconds).toString());
+        });
+        state->setAutoDismissSeconds(12);
+        state->setAutoDismissSeconds(12);
+        QCOMPARE(seen, QStringList({u"will:7"_s, u"did:12:stored=12"_s, u"will:12"_s,
+                                    u"did:12:stored=12"_s}));
+    }
+
+    void simpleReactions()
+    {
+        Fixture f;
+        auto state = f.make();
+        test::LogCapture log;
+        state->setAutoCopyOnCapture(true);
+        state->setPlaySound(false);
+        QCOMPARE(log.lines(), QStringList());
+        state->setAutoDismissSeconds(4);
+        QCOMPARE(log.lines(), QStringList({u"[Orvane] Timer changed to 4 seconds"_s}));
+        QCOMPARE(f.stored(keys::autoCopyOnCapture).toString(), u"true"_s);
+        QCOMPARE(f.stored(keys::playSound).toString(), u"false"_s);
+        QCOMPARE(f.stored(keys::autoDismissSeconds).toLongLong(), 4);
+        // And the next run reads them back.
+        auto next = f.make();
+        QCOMPARE(next->autoCopyOnCapture(), true);
+        QCOMPARE(next->playSound(), false);
+        QCOMPARE(next->autoDismissSeconds(), 4);
+    }
+
+    void pauseAndResume()
+    {
+        Fixture f;
+        auto state = f.make();
+        test::LogCapture log;
+        QSignalSpy restarts(state.get(), &AppState::watcherRestartRequested);
+        state->setIsPaused(true);
+        QCOMPARE(restarts.count(), 0);
+        state->setIsPaused(false);
+        QCOMPARE(restarts.count(), 1); // inside the assignment, not later
+        state->setIsPaused(false);
+        QCOMPARE(restarts.count(), 2);
+        QCOMPARE(log.lines(), QStringList({u"[Orvane] isPaused changed to: 1"_s,
+                                           u"[Orvane] isPaused changed to: 0"_s,
+                                           u"[Orvane] isPaused changed to: 0"_s}));
+        QVERIFY(!QFile::exists(f.platform.settingsFile));
+    }
+
+    void launchAtLoginSwitch_data()
+    {
+        QTest::addColumn<bool>("value");
+        QTest::addColumn<std::optional<QString>>("error");
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("on") << true << std::optional<QString>()
+                            << QStringList{u"registerLoginItem"_s, u"installLoginAgent"_s};
+        QTest::newRow("off") << false << std::optional<QString>()
+                             << QStringList{u"unregisterLoginItem"_s, u"removeLoginAgent"_s};
+        QTest::newRow("refused") << true << std::optional(u"Operation not permitted"_s)
+                                 << QStringList{u"registerLoginItem"_s, u"installLoginAgent"_s};
+    }
+    void launchAtLoginSwitch()
+    {
+        QFETCH(bool, value);
+        QFETCH(std::optional<QString>, error);
+        QFETCH(QStringList, calls);
+        Fixture f;
+        f.platform.loginItemError = error;
+        auto state = f.make();
+        test::LogCapture log;
+        state->setIsLaunchAtLoginEnabled(value);
+        QCOMPARE(state->isLaunchAtLoginEnabled(), value); // kept even when refused
+        QCOMPARE(f.platform.takeCalls(), calls);
+        QCOMPARE(log.lines(),
+                 error ? QStringList{u"[Orvane] Launch at login toggle error: "_s + *error}
+                       : QStringList{});
+        // The choice outlives the run, so the next launch leaves the agent alone.
+        QCOMPARE(AppState::storedLaunchAtLoginChoice(*f.platform.openSettings()), value);
+    }
+
+    void launchAtLoginChoiceDefaultsOn()
+    {
+        Fixture f;
+        QVERIFY(AppState::storedLaunchAtLoginChoice(*f.platform.openSettings()));
+        f.store(keys::launchAtLogin, u"maybe"_s);
+        QVERIFY(AppState::storedLaunchAtLoginChoice(*f.platform.openSettings()));
+    }
+
+    void folderReaction_data()
+    {
+        QTest::addColumn<std::optional<QString>>("value");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("logLine");
+        const QString reset = u"[Orvane] Reset macOS screenshot save location to default."_s;
+        QTest::newRow("folder")
+            << std::optional(u"/Users/ann/Shots"_s) << QVariant(u"/Users/ann/Shots"_s)
+            << u"writeSystemScreenshotLocation:/Users/ann/Shots"_s
+            << u"[Orvane] Updated macOS screenshot save location to: /Users/ann/Shots"_s;
+        QTest::newRow("empty string is stored, location reset")
+            << std::optional(u""_s) << QVariant(u""_s) << u"writeSystemScreenshotLocation:"_s
+            << reset;
+        QTest::newRow("none removes the key") << std::optional<QString>() << QVariant()
+                                              << u"writeSystemScreenshotLocation:<none>"_s << reset;
+    }
+    void folderReaction()
+    {
+        QFETCH(std::optional<QString>, value);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, written);
+        QFETCH(QString, logLine);
+        Fixture f;
+        f.store(keys::customFolderPath, u"/old"_s);
+        auto state = f.make();
+        test::LogCapture log;
+        QSignalSpy restarts(state.get(), &AppState::watcherRestartRequested);
+        state->setCustomFolderPath(value);
+        QCOMPARE(f.stored(keys::customFolderPath), stored);
+        QCOMPARE(restarts.count(), 0); // the restart comes back later, on the main thread
+        QVERIFY(restarts.wait(5000));
+        QCOMPARE(f.platform.takeCalls(), QStringList{written});
+        QCOMPARE(log.lines(), QStringList{logLine});
+    }
+
+    // Folder changes reach the system one after another, so the last one is what stays.
+    void lastFolderAssignmentWins()
+    {
+        Fixture f;
+        auto state = f.make();
+        QSignalSpy restarts(state.get(), &AppState::watcherRestartRequested);
+        QStringList expected;
+        for (int i = 0; i < 25; ++i) {
+            const QString path = u"/shots/%1"_s.arg(i);
+            state->setCustomFolderPath(path);
+            expected << u"writeSystemScreenshotLocation:"_s + path;
+        }
+        state->waitForBackgroundWork();
+        QCOMPARE(f.platform.takeCalls(), expected);
+        QTRY_COMPARE(restarts.count(), 25);
+        QCOMPARE(f.stored(keys::customFolderPath).toString(), u"/shots/24"_s);
+    }
+
+    void sounds()
+    {
+        Fixture f;
+        auto state = f.make();
+        state->playFeedbackSound(u"Tink"_s);
+        QCOMPARE(f.platform.takeCalls(), QStringList()); // never inside the call
+        QCoreApplication::processEvents();
+        QCOMPARE(f.platform.takeCalls(), QStringList{u"playSystemSound:Tink"_s});
+
+        state->playFeedbackSound(u"Sosumi"_s);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.platform.takeCalls(),
+                 QStringList({u"playSystemSound:Sosumi"_s, u"playSystemSound:Pop"_s}));
+
+        f.platform.availableSounds = {};
+        state->playFeedbackSound(u"Sosumi"_s);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.platform.takeCalls(),
+                 QStringList({u"playSystemSound:Sosumi"_s, u"playSystemSound:Pop"_s,
+                              u"playSystemSound:Tink"_s}));
+    }
+
+    void soundSettingIsReadAtTheCall()
+    {
+        Fixture f;
+        auto state = f.make();
+        state->setPlaySound(false);
+        state->playFeedbackSound(u"Tink"_s);
+        state->setPlaySound(true);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.platform.takeCalls(), QStringList()); // nothing queued, nothing replayed
+
+        state->playFeedbackSound(u"Basso"_s);
+        state->setPlaySound(false);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.platform.takeCalls(), QStringList{u"playSystemSound:Basso"_s});
+    }
+};
+
+QTEST_GUILESS_MAIN(AppStateTest)
+#include "tst_appstate.moc"

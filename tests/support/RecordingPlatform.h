@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QMutex>
+#include <QSet>
+#include <QSettings>
+#include <QStringList>
+
+namespace orvane::test {
+
+// A Platform that does nothing but note each call, in order, and answer as told.
+class RecordingPlatform : public Platform {
+public:
+    explicit RecordingPlatform(QString file) : settingsFile(std::move(file)) {}
+
+    PlatformKind kind() const override { return PlatformKind::Linux; }
+    std::unique_ptr<QSettings> openSettings() const override
+    {
+        return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
+    }
+
+    std::optional<QString> readSystemScreenshotLocation() override
+    {
+        record(QStringLiteral("readSystemScreenshotLocation"));
+        return systemLocation;
+    }
+    void writeSystemScreenshotLocation(const std::optional<QString> &folder) override
+    {
+        record(folder ? QStringLiteral("writeSystemScreenshotLocation:") + *folder
+                      : QStringLiteral("writeSystemScreenshotLocation:<none>"));
+    }
+    void resetScreenshotThumbnail() override { record(QStringLiteral("resetScreenshotThumbnail")); }
+    void installLoginAgent() override { record(QStringLiteral("installLoginAgent")); }
+    void removeLoginAgent() override { record(QStringLiteral("removeLoginAgent")); }
+    bool isLoginItemEnabled() override
+    {
+        record(QStringLiteral("isLoginItemEnabled"));
+        return loginItemEnabled;
+    }
+    std::optional<QString> registerLoginItem() override
+    {
+        record(QStringLiteral("registerLoginItem"));
+        return loginItemError;
+    }
+    std::optional<QString> unregisterLoginItem() override
+    {
+        record(QStringLiteral("unregisterLoginItem"));
+        return loginItemError;
+    }
+    bool playSystemSound(const QString &name) override
+    {
+        record(QStringLiteral("playSystemSound:") + name);
+        return availableSounds.contains(name);
+    }
+    void setActivationPolicyAccessory() override { record(QStringLiteral("accessory")); }
+    void setActivationPolicyRegular() override { record(QStringLiteral("regular")); }
+    bool needsSingleInstanceGuard() const override { return true; }
+
+    void record(const QString &call)
+    {
+        QMutexLocker lock(&mutex);
+        calls << call;
+    }
+    QStringList takeCalls()
+    {
+        QMutexLocker lock(&mutex);
+        return std::exchange(calls, {});
+    }
+
+    QString settingsFile;
+    std::optional<QString> systemLocation;
+    bool loginItemEnabled = false;
+    std::optional<QString> loginItemError;
+    QSet<QString> availableSounds{QStringLiteral("Tink"), QStringLiteral("Pop"),
+                                  QStringLiteral("Basso")};
+
+    QMutex mutex;
+    QStringList calls;
+};
+
+} // namespace orvane::test
