@@ -51,6 +51,14 @@ public:
     virtual void setActivationPolicyAccessory() = 0;
     virtual void setActivationPolicyRegular() = 0;
 
+    // --- Screenshot detection ---
+
+    // --- The card: its window and its actions ---
+
+    // --- The tray and the uninstall ---
+
+    // --- The preferences window ---
+
     // Whether a second start must be forwarded to the running process by Orvane itself
     // (macOS does this through its own reopen callback).
     virtual bool needsSingleInstanceGuard() const = 0;

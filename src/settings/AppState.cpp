@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QQmlEngine>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <atomic>
 
@@ -98,6 +99,35 @@ std::optional<QString> AppState::adoptSystemLocation()
     return path;
 }
 
+QString AppState::resolvedScreenshotDirectory()
+{
+    if (!m_cachedScreenshotDir) {
+        m_cachedScreenshotDir = computeScreenshotDirectory();
+    }
+    return *m_cachedScreenshotDir;
+}
+
+QString AppState::computeScreenshotDirectory()
+{
+    if (m_customFolderPath && !m_customFolderPath->isEmpty() &&
+        QFileInfo::exists(*m_customFolderPath)) {
+        return *m_customFolderPath;
+    }
+    if (const std::optional<QString> system = adoptSystemLocation()) {
+        return *system;
+    }
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    // An account without even a desktop folder still gets a folder of its own.
+    return desktop.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::HomeLocation)
+                             : desktop;
+}
+
+void AppState::clearScreenshotDirectoryCache()
+{
+    m_cachedScreenshotDir.reset();
+    emit resolvedScreenshotDirectoryChanged();
+}
+
 AppState &AppState::shared()
 {
     static AppState *const instance = [] {
@@ -167,6 +197,7 @@ void AppState::setCustomFolderPath(const std::optional<QString> &value)
     reactToCustomFolderPath(value);
     m_customFolderPath = value;
     emit customFolderPathChanged();
+    emit resolvedScreenshotDirectoryChanged();
 }
 
 void AppState::setIsPaused(bool value)
@@ -187,7 +218,7 @@ void AppState::setIsLaunchAtLoginEnabled(bool value)
 
 QVariant AppState::customFolderPathVariant() const
 {
-    return m_customFolderPath ? QVariant(*m_customFolderPath) : QVariant();
+    return m_customFolderPath ? QVariant(*m_customFolderPath) : QVariant::fromValue(nullptr);
 }
 
 void AppState::setCustomFolderPathVariant(const QVariant &value)
@@ -207,6 +238,8 @@ void AppState::reactToCustomFolderPath(const std::optional<QString> &value)
         m_store->remove(QLatin1String(keys::customFolderPath));
         m_store->sync();
     }
+    // Observers hear of it once the new folder is stored (see setCustomFolderPath).
+    m_cachedScreenshotDir.reset();
 
     QPointer<AppState> self(this);
     Platform *platform = &m_platform;
@@ -222,6 +255,9 @@ void AppState::reactToCustomFolderPath(const std::optional<QString> &value)
             self.data(),
             [self] {
                 if (self) {
+                    // A resolution made while the system location was being rewritten may
+                    // have read the old one.
+                    self->clearScreenshotDirectoryCache();
                     emit self->watcherRestartRequested();
                 }
             },

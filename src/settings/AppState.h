@@ -44,6 +44,8 @@ class AppState : public QObject {
     Q_PROPERTY(bool isPaused READ isPaused WRITE setIsPaused NOTIFY isPausedChanged)
     Q_PROPERTY(bool isLaunchAtLoginEnabled READ isLaunchAtLoginEnabled WRITE
                    setIsLaunchAtLoginEnabled NOTIFY isLaunchAtLoginEnabledChanged)
+    Q_PROPERTY(QString resolvedScreenshotDirectory READ resolvedScreenshotDirectory NOTIFY
+                   resolvedScreenshotDirectoryChanged)
 
 public:
     // Loads the settings from `store` (which it keeps) and asks `platform` for the rest.
@@ -76,6 +78,11 @@ public:
     void setIsPaused(bool value);
     void setIsLaunchAtLoginEnabled(bool value);
 
+    // The folder screenshots go to: the custom folder when it exists, else the system's
+    // screenshot location when it exists, else the desktop. Remembered until the custom
+    // folder is assigned again.
+    QString resolvedScreenshotDirectory();
+
     // Plays a named system sound, later on the main thread, when sounds are on at the call.
     Q_INVOKABLE void playFeedbackSound(const QString &name);
 
@@ -91,6 +98,7 @@ signals:
     void customFolderPathChanged();
     void isPausedChanged();
     void isLaunchAtLoginEnabledChanged();
+    void resolvedScreenshotDirectoryChanged();
     // Monitoring must start afresh: resumed, or the screenshot folder changed.
     void watcherRestartRequested();
 
@@ -98,6 +106,8 @@ private:
     QVariant customFolderPathVariant() const;
     void setCustomFolderPathVariant(const QVariant &value);
     std::optional<QString> adoptSystemLocation();
+    QString computeScreenshotDirectory();
+    void clearScreenshotDirectoryCache();
 
     void reactToCustomFolderPath(const std::optional<QString> &value);
     void reactToIsPaused(bool value);
@@ -113,6 +123,7 @@ private:
     std::optional<QString> m_customFolderPath;
     bool m_isPaused = false;
     bool m_isLaunchAtLoginEnabled = false;
+    std::optional<QString> m_cachedScreenshotDir;
 
     // One worker, so that folder changes reach the system in the order they were made.
     QThreadPool m_folderWorker;

@@ -5,10 +5,15 @@
 #include "settings/AppState.h"
 
 #include <QDir>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QtQml/qqmlextensionplugin.h>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+
+Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
 
 using namespace orvane;
 using namespace Qt::StringLiterals;
@@ -327,6 +332,33 @@ private slots:
         state->setPlaySound(false);
         QCoreApplication::processEvents();
         QCOMPARE(f.platform.takeCalls(), QStringList{u"playSystemSound:Basso"_s});
+    }
+
+    // QML sees the one shared instance, both ways: a change made in C++ updates bindings, and
+    // an assignment from QML runs the reaction like any other.
+    void sharedInstanceInQml()
+    {
+        Fixture f;
+        AppState::setSharedPlatform(&f.platform);
+        QQmlEngine engine;
+        QQmlComponent component(&engine);
+        component.setData("import QtQml\nimport Orvane.Settings\nQtObject {\n"
+                          "  property var seconds: AppState.autoDismissSeconds\n"
+                          "  property bool custom: AppState.customFolderPath !== null\n"
+                          "  function pause() { AppState.isPaused = true }\n}",
+                          QUrl());
+        std::unique_ptr<QObject> object(component.create());
+        QVERIFY2(object, qPrintable(component.errorString()));
+        QCOMPARE(object->property("seconds").toLongLong(), 7);
+        QCOMPARE(object->property("custom").toBool(), false);
+
+        AppState::shared().setAutoDismissSeconds(12);
+        QCOMPARE(object->property("seconds").toLongLong(), 12);
+        QMetaObject::invokeMethod(object.get(), "pause");
+        QVERIFY(AppState::shared().isPaused());
+        AppState::shared().setCustomFolderPath(u""_s);
+        QCOMPARE(object->property("custom").toBool(), true);
+        AppState::shared().waitForBackgroundWork();
     }
 };
 

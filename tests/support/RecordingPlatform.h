@@ -57,6 +57,15 @@ public:
     void setActivationPolicyRegular() override { record(QStringLiteral("regular")); }
     bool needsSingleInstanceGuard() const override { return true; }
 
+    // --- Screenshot detection ---
+
+    // --- The card: its window and its actions ---
+
+    // --- The tray and the uninstall ---
+
+    // --- The preferences window ---
+
+
     void record(const QString &call)
     {
         QMutexLocker lock(&mutex);

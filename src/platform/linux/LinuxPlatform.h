@@ -27,6 +27,14 @@ public:
 
     void setActivationPolicyAccessory() override {}
     void setActivationPolicyRegular() override {}
+    // --- Screenshot detection ---
+
+    // --- The card: its window and its actions ---
+
+    // --- The tray and the uninstall ---
+
+    // --- The preferences window ---
+
     bool needsSingleInstanceGuard() const override { return true; }
 
     // ~/.config/autostart/com.tarnwell.orvane.desktop (XDG_CONFIG_HOME honoured).

@@ -28,6 +28,14 @@ public:
 
     void setActivationPolicyAccessory() override;
     void setActivationPolicyRegular() override;
+    // --- Screenshot detection ---
+
+    // --- The card: its window and its actions ---
+
+    // --- The tray and the uninstall ---
+
+    // --- The preferences window ---
+
     bool needsSingleInstanceGuard() const override;
 
     // ~/Library/LaunchAgents/com.tarnwell.orvane.plist
