@@ -47,6 +47,12 @@ int main(int argc, char *argv[])
     AppState::setSharedPlatform(platform.get());
 
     AppDelegate::Steps steps;
+    // The tray (steps.createStatusBar):
+
+    // The watcher (steps.startWatcher, steps.stopWatcher):
+
+    // The preferences window (steps.showPreferences):
+
     AppDelegate delegate(*platform, arguments, std::move(steps));
 
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
