@@ -5,13 +5,13 @@
 #include "settings/AppState.h"
 
 #include <QDir>
+#include <QFile>
 #include <QQmlComponent>
 #include <QQmlEngine>
-#include <QtQml/qqmlextensionplugin.h>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
 

@@ -65,7 +65,6 @@ public:
 
     // --- The preferences window ---
 
-
     void record(const QString &call)
     {
         QMutexLocker lock(&mutex);

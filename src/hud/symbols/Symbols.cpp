@@ -1,0 +1,126 @@
+#include "Symbols.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QPainter>
+#include <QQmlEngine>
+#include <QQuickImageProvider>
+#include <QSvgRenderer>
+#include <QUrlQuery>
+
+namespace orvane::symbols {
+
+namespace {
+
+QString ownFile(const QString &name)
+{
+    return QStringLiteral(":/orvane/symbols/icons/") + name + QStringLiteral(".svg");
+}
+
+// Only monochrome ("symbolic") theme icons: they can be tinted like ours.
+QString themeName(const QString &name)
+{
+    static const QHash<QString, QString> names = {
+        {QStringLiteral("xmark"), QStringLiteral("window-close-symbolic")},
+        {QStringLiteral("doc.on.doc"), QStringLiteral("edit-copy-symbolic")},
+        {QStringLiteral("doc.on.doc.fill"), QStringLiteral("edit-copy-symbolic")},
+        {QStringLiteral("doc.on.clipboard"), QStringLiteral("edit-paste-symbolic")},
+        {QStringLiteral("checkmark"), QStringLiteral("object-select-symbolic")},
+        {QStringLiteral("trash"), QStringLiteral("user-trash-symbolic")},
+        {QStringLiteral("trash.fill"), QStringLiteral("user-trash-full-symbolic")},
+        {QStringLiteral("folder"), QStringLiteral("folder-symbolic")},
+        {QStringLiteral("power"), QStringLiteral("system-shutdown-symbolic")},
+        {QStringLiteral("speaker.wave.2"), QStringLiteral("audio-volume-high-symbolic")},
+        {QStringLiteral("keyboard"), QStringLiteral("input-keyboard-symbolic")},
+        {QStringLiteral("camera.viewfinder"), QStringLiteral("camera-photo-symbolic")},
+    };
+    return names.value(name);
+}
+
+class ImageProvider : public QQuickImageProvider {
+public:
+    ImageProvider() : QQuickImageProvider(QQuickImageProvider::Image) {}
+
+    QImage requestImage(const QString &id, QSize *size, const QSize &requestedSize) override
+    {
+        const qsizetype query = id.indexOf(u'?');
+        const QString name = id.left(query);
+        QColor color(Qt::black);
+        if (query >= 0) {
+            const QUrlQuery options(id.mid(query + 1));
+            const QColor asked(options.queryItemValue(QStringLiteral("color"), QUrl::FullyDecoded));
+            if (asked.isValid()) {
+                color = asked;
+            }
+        }
+        QSize wanted = requestedSize;
+        if (wanted.width() <= 0 && wanted.height() <= 0) {
+            wanted = QSize(24, 24);
+        } else if (wanted.width() <= 0) {
+            wanted.setWidth(wanted.height());
+        } else if (wanted.height() <= 0) {
+            wanted.setHeight(wanted.width());
+        }
+        const QImage image = render(name, wanted, color);
+        if (size) {
+            *size = image.size();
+        }
+        return image;
+    }
+};
+
+} // namespace
+
+QIcon icon(const QString &name)
+{
+    const QString themed = themeName(name);
+    if (!themed.isEmpty() && QIcon::hasThemeIcon(themed)) {
+        return QIcon::fromTheme(themed);
+    }
+    if (QFile::exists(ownFile(name))) {
+        return QIcon(ownFile(name));
+    }
+    return {};
+}
+
+QImage render(const QString &name, const QSize &size, const QColor &color)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QString themed = themeName(name);
+    if (!themed.isEmpty() && QIcon::hasThemeIcon(themed)) {
+        QIcon::fromTheme(themed).paint(&painter, image.rect());
+    } else {
+        QSvgRenderer svg(ownFile(name));
+        if (!svg.isValid()) {
+            return image; // an unknown name draws nothing rather than something wrong
+        }
+        svg.render(&painter, QRectF(image.rect()));
+    }
+    // One colour over whatever was drawn, keeping its shape and its edges' softness.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(image.rect(), color);
+    return image;
+}
+
+void registerImageProvider(QQmlEngine &engine)
+{
+    if (!engine.imageProvider(QStringLiteral("symbol"))) {
+        engine.addImageProvider(QStringLiteral("symbol"), new ImageProvider);
+    }
+}
+
+QStringList names()
+{
+    QStringList result;
+    for (const QString &file :
+         QDir(QStringLiteral(":/orvane/symbols/icons")).entryList({QStringLiteral("*.svg")})) {
+        result << file.chopped(4);
+    }
+    return result;
+}
+
+} // namespace orvane::symbols
