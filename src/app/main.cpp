@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "SingleInstance.h"
 
+#include "menubar/StatusBarController.h"
 #include "platform/Platform.h"
 #include "platform/PlatformFactory.h"
 #include "platform/ProcessContext.h"
@@ -48,10 +49,35 @@ int main(int argc, char *argv[])
 
     AppDelegate::Steps steps;
     // The tray (steps.createStatusBar):
+    std::unique_ptr<StatusBarController> statusBar;
+    std::function<void()> trayShowsPreferences;
+    std::function<void()> trayRestartsWatcher;
+    steps.createStatusBar = [&] {
+        StatusBarController::Callbacks callbacks;
+        callbacks.showPreferences = [&] {
+            if (trayShowsPreferences) {
+                trayShowsPreferences();
+            }
+        };
+        callbacks.restartWatcher = [&] {
+            if (trayRestartsWatcher) {
+                trayRestartsWatcher();
+            }
+        };
+        // aboutToQuit runs the termination steps.
+        callbacks.quit = &QCoreApplication::quit;
+        statusBar = std::make_unique<StatusBarController>(AppState::shared(), *platform,
+                                                          std::move(callbacks));
+    };
 
     // The watcher (steps.startWatcher, steps.stopWatcher):
 
     // The preferences window (steps.showPreferences):
+
+    // The tray opens the preferences as a reopen does, and restarts the watcher that the launch
+    // started.
+    trayShowsPreferences = steps.showPreferences;
+    trayRestartsWatcher = steps.startWatcher;
 
     AppDelegate delegate(*platform, arguments, std::move(steps));
 

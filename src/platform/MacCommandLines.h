@@ -14,6 +14,9 @@ QString unloadLaunchAgent(const QString &agentFile);
 QString openInPreview(const QString &file);
 // Reveals `file` selected when it exists; otherwise opens the folder that held it.
 QString revealInFinder(const QString &file, bool fileExists);
+// Whether `path` names an application bundle ("/Applications/Orvane.app"), the only kind of
+// path the removal script may be given.
+bool isAppBundlePath(const QString &path);
 // The detached script that moves the application bundle to the Trash once Orvane has quit.
 QString removeBundleScript(const QString &bundlePath);
 

@@ -57,6 +57,15 @@ public:
 
     // --- The tray and the uninstall ---
 
+    // Stops the login agent in the running session, before its file is removed (macOS
+    // launchd; nothing to stop elsewhere).
+    virtual void unloadLoginAgent() = 0;
+    // Hands the program's own files over for removal once Orvane has quit, only where they are
+    // the user's to remove: an .app bundle on macOS (moved to the Trash), an AppImage or a
+    // binary under the home folder on Linux (moved to the Trash, never deleted outright).
+    // Returns why nothing was removed, when nothing was.
+    virtual std::optional<QString> removeProgram() = 0;
+
     // --- The preferences window ---
 
     // Whether a second start must be forwarded to the running process by Orvane itself

@@ -62,6 +62,13 @@ public:
     // --- The card: its window and its actions ---
 
     // --- The tray and the uninstall ---
+    void unloadLoginAgent() override { record(QStringLiteral("unloadLoginAgent")); }
+    std::optional<QString> removeProgram() override
+    {
+        record(QStringLiteral("removeProgram"));
+        return removeProgramRefusal;
+    }
+    std::optional<QString> removeProgramRefusal;
 
     // --- The preferences window ---
 

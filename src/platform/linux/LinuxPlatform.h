@@ -32,6 +32,8 @@ public:
     // --- The card: its window and its actions ---
 
     // --- The tray and the uninstall ---
+    void unloadLoginAgent() override {}
+    std::optional<QString> removeProgram() override;
 
     // --- The preferences window ---
 
