@@ -37,6 +37,14 @@ QIcon trayIcon(const MenuTexts &texts)
     return icon;
 }
 
+// Menu texts mark their keyboard mnemonic with "&"; ours are meant literally ("Preferences &
+// Settings...").
+QString literalMenuText(const QString &title)
+{
+    QString text = title;
+    return text.replace(u'&', QStringLiteral("&&"));
+}
+
 std::optional<qint64> wholeSeconds(const QVariant &value)
 {
     switch (value.typeId()) {
@@ -141,14 +149,14 @@ void StatusBarController::addEntries(QMenu *menu, const QList<MenuEntry> &entrie
             continue;
         }
         if (!entry.submenu.isEmpty()) {
-            auto *submenu = new QMenu(entry.title, menu);
+            auto *submenu = new QMenu(literalMenuText(entry.title), menu);
             submenu->setAccessibleName(entry.title);
             addEntries(submenu, entry.submenu);
             menu->addMenu(submenu);
             m_submenus << submenu;
             continue;
         }
-        auto *action = new QAction(entry.title, menu);
+        auto *action = new QAction(literalMenuText(entry.title), menu);
         action->setEnabled(entry.enabled);
         action->setCheckable(entry.checkable);
         action->setChecked(entry.checked);

@@ -29,6 +29,24 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// An item's text as shown: "&&" is a literal "&", a lone "&" marks the mnemonic and vanishes.
+QString shown(const QAction *action)
+{
+    const QString text = action->text();
+    QString result;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == u'&') {
+            if (i + 1 < text.size() && text.at(i + 1) == u'&') {
+                result += u'&';
+                ++i;
+            }
+            continue;
+        }
+        result += text.at(i);
+    }
+    return result;
+}
+
 // The menu as the user reads it, one line per item: "[x]" for a checkmark, "(off)" for a
 // disabled item, the shortcut after a tab, "> " before the items of a submenu.
 QStringList describe(const QMenu *menu, const QString &indent = {})
@@ -39,7 +57,7 @@ QStringList describe(const QMenu *menu, const QString &indent = {})
             lines << indent + u"---"_s;
             continue;
         }
-        QString line = indent + (action->isChecked() ? u"[x] "_s : QString()) + action->text();
+        QString line = indent + (action->isChecked() ? u"[x] "_s : QString()) + shown(action);
         if (!action->isEnabled()) {
             line += u" (off)"_s;
         }
@@ -77,7 +95,7 @@ QStringList describe(const QList<MenuEntry> &entries, const QString &indent = {}
 QAction *findItem(const QMenu *menu, const QString &title)
 {
     for (QAction *action : menu->actions()) {
-        if (action->text() == title) {
+        if (shown(action) == title) {
             return action;
         }
         if (action->menu()) {
