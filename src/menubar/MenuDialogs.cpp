@@ -10,6 +10,17 @@ namespace orvane {
 
 namespace menudialogs {
 
+namespace {
+
+// Button texts mark their mnemonic with "&"; ours are meant literally.
+QString literalButtonText(const QString &text)
+{
+    QString literal = text;
+    return literal.replace(u'&', QStringLiteral("&&"));
+}
+
+} // namespace
+
 std::unique_ptr<QFileDialog> folderDialog(const MenuTexts &texts)
 {
     auto dialog = std::make_unique<QFileDialog>();
@@ -29,7 +40,8 @@ std::unique_ptr<QMessageBox> aboutBox(const MenuTexts &texts)
     box->setWindowTitle(texts.aboutTitle);
     box->setText(texts.aboutTitle);
     box->setInformativeText(texts.aboutText);
-    box->setDefaultButton(box->addButton(texts.okButton, QMessageBox::AcceptRole));
+    box->setDefaultButton(
+        box->addButton(literalButtonText(texts.okButton), QMessageBox::AcceptRole));
     box->setAccessibleName(texts.aboutTitle);
     return box;
 }
@@ -42,8 +54,10 @@ std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts)
     box->setText(texts.uninstallTitle);
     box->setInformativeText(texts.uninstallText);
     // One role for both keeps them in this order on every desktop; Escape still cancels.
-    QPushButton *uninstall = box->addButton(texts.uninstallButton, QMessageBox::ActionRole);
-    QPushButton *cancel = box->addButton(texts.cancelButton, QMessageBox::ActionRole);
+    QPushButton *uninstall =
+        box->addButton(literalButtonText(texts.uninstallButton), QMessageBox::ActionRole);
+    QPushButton *cancel =
+        box->addButton(literalButtonText(texts.cancelButton), QMessageBox::ActionRole);
     uninstall->setObjectName(QStringLiteral("uninstall"));
     cancel->setObjectName(QStringLiteral("cancel"));
     box->setDefaultButton(uninstall);
