@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "SingleInstance.h"
 
+#include "detection/ScreenshotWatcher.h"
 #include "menubar/StatusBarController.h"
 #include "platform/Platform.h"
 #include "platform/PlatformFactory.h"
@@ -71,6 +72,13 @@ int main(int argc, char *argv[])
     };
 
     // The watcher (steps.startWatcher, steps.stopWatcher):
+    steps.startWatcher = [] {
+        ScreenshotWatcher &watcher = ScreenshotWatcher::shared();
+        QObject::connect(&AppState::shared(), &AppState::watcherRestartRequested, &watcher,
+                         &ScreenshotWatcher::start, Qt::UniqueConnection);
+        watcher.start();
+    };
+    steps.stopWatcher = [] { ScreenshotWatcher::shared().stop(); };
 
     // The preferences window (steps.showPreferences):
 

@@ -6,6 +6,7 @@ and XEmbed tray host (trayer), so nothing of the user's session is touched. Each
 program in a fresh home folder, clicks its icon, reads the menu through AT-SPI and chooses
 items. Exits 77 (skipped) when one of those tools is missing.
 """
+import glob
 import os
 import re
 import shutil
@@ -262,13 +263,12 @@ class Menu:
 
 
 def settings_value(home, key):
-    path = os.path.join(home, ".config", "orvane", "orvane.ini")
-    if not os.path.exists(path):
-        return None
-    with open(path) as f:
-        for line in f:
-            if line.startswith(key + "="):
-                return line.split("=", 1)[1].strip()
+    """A value from the settings file (an INI file, whatever its extension)."""
+    for path in glob.glob(os.path.join(home, ".config", "orvane", "orvane.*")):
+        with open(path) as f:
+            for line in f:
+                if line.startswith(key + "="):
+                    return line.split("=", 1)[1].strip()
     return None
 
 
@@ -364,8 +364,9 @@ def inner():
             menu = menu_reader.showing()
             checks.true("choose 12 Seconds", menu_reader.choose(menu, "12 Seconds"))
             menu_reader.close()
-            checks.equal("orvane_autoDismissSeconds stored",
-                         settings_value(orvane.home, "orvane_autoDismissSeconds"), "12")
+            # Settings reach the file shortly after the change.
+            checks.equal("orvane_autoDismissSeconds stored", main_context_wait(
+                lambda: settings_value(orvane.home, "orvane_autoDismissSeconds"), 5), "12")
             lines = menu_reader.describe(menu_reader.open())
             checks.true("checkmark on 12 Seconds", "> [x] 12 Seconds" in lines)
             checks.true("no checkmark on 7 Seconds", "> 7 Seconds (Default)" in lines)
