@@ -21,9 +21,10 @@ QString literalButtonText(const QString &text)
 
 } // namespace
 
-std::unique_ptr<QFileDialog> folderDialog(const MenuTexts &texts)
+std::unique_ptr<QFileDialog> folderDialog(const MenuTexts &texts, const QString &startFolder)
 {
     auto dialog = std::make_unique<QFileDialog>();
+    dialog->setDirectory(startFolder);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly, true);
     dialog->setLabelText(QFileDialog::Accept, texts.folderPrompt);
@@ -86,8 +87,8 @@ bool uninstallConfirmed(const QMessageBox &box)
 MenuDialogs MenuDialogs::modal(const MenuTexts &texts)
 {
     MenuDialogs dialogs;
-    dialogs.chooseFolder = [texts] {
-        const auto dialog = menudialogs::folderDialog(texts);
+    dialogs.chooseFolder = [texts](const QString &startFolder) {
+        const auto dialog = menudialogs::folderDialog(texts, startFolder);
         const int result = dialog->exec();
         return menudialogs::chosenFolder(*dialog, result);
     };

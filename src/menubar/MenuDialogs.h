@@ -17,7 +17,8 @@ struct MenuTexts;
 // texts and buttons can be checked without showing it.
 namespace menudialogs {
 
-std::unique_ptr<QFileDialog> folderDialog(const MenuTexts &texts);
+// Opens at `startFolder`: the folder screenshots go to now.
+std::unique_ptr<QFileDialog> folderDialog(const MenuTexts &texts, const QString &startFolder);
 std::unique_ptr<QMessageBox> aboutBox(const MenuTexts &texts);
 std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts);
 
@@ -31,7 +32,7 @@ bool uninstallConfirmed(const QMessageBox &box);
 // How the menu asks the user: shows the window and waits for the answer. Tests put answers
 // in place of the windows.
 struct MenuDialogs {
-    std::function<std::optional<QString>()> chooseFolder;
+    std::function<std::optional<QString>(const QString &startFolder)> chooseFolder;
     std::function<void()> showAbout;
     std::function<bool()> confirmUninstall;
 

@@ -254,7 +254,8 @@ void StatusBarController::setDuration(const QAction *item)
 
 void StatusBarController::chooseFolder()
 {
-    const std::optional<QString> folder = m_dialogs.chooseFolder();
+    const std::optional<QString> folder =
+        m_dialogs.chooseFolder(m_state.resolvedScreenshotDirectory());
     if (!folder) {
         return;
     }

@@ -154,6 +154,7 @@ struct Fixture {
     std::unique_ptr<StatusBarController> controller;
     QStringList requests;
     std::optional<QString> folderAnswer;
+    QString folderStart;
     bool confirmAnswer = false;
 
     Fixture()
@@ -166,8 +167,9 @@ struct Fixture {
         callbacks.quit = [this] { requests << u"quit"_s; };
         controller = std::make_unique<StatusBarController>(*state, platform, callbacks);
         MenuDialogs dialogs;
-        dialogs.chooseFolder = [this] {
+        dialogs.chooseFolder = [this](const QString &startFolder) {
             requests << u"chooseFolder"_s;
+            folderStart = startFolder;
             return folderAnswer;
         };
         dialogs.showAbout = [this] { requests << u"showAbout"_s; };
@@ -471,6 +473,7 @@ private slots:
         f.folderAnswer = cancel ? std::nullopt : std::optional(folder);
         f.open();
         f.choose(u"Choose Custom Folder..."_s);
+        QCOMPARE(f.folderStart, f.home.file(u"Desktop"_s));
         if (cancel) {
             QCOMPARE(f.requests, QStringList{u"chooseFolder"_s});
             QCOMPARE(f.state->customFolderPath(), std::nullopt);
@@ -525,11 +528,12 @@ private slots:
         QCOMPARE(about->text(), u"Orvane · v1.0"_s);
         QCOMPARE(about->informativeText(), texts.aboutText);
 
-        const auto folder = menudialogs::folderDialog(texts);
+        const auto folder = menudialogs::folderDialog(texts, QDir::tempPath());
         QCOMPARE(folder->fileMode(), QFileDialog::Directory);
         QVERIFY(folder->testOption(QFileDialog::ShowDirsOnly));
         QCOMPARE(folder->labelText(QFileDialog::Accept), u"Select Folder"_s);
         QCOMPARE(folder->windowTitle(), u"Choose the folder where your screenshots are saved:"_s);
+        QCOMPARE(folder->directory(), QDir(QDir::tempPath()));
         QCOMPARE(menudialogs::chosenFolder(*folder, QDialog::Rejected), std::nullopt);
     }
 
