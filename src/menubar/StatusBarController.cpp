@@ -76,6 +76,8 @@ StatusBarController::StatusBarController(AppState &state, Platform &platform, Ca
 
 StatusBarController::~StatusBarController()
 {
+    // The icon goes first: it refers to the menu.
+    delete m_statusItem;
     discardBuiltItems(m_menu.get());
 }
 
