@@ -2,8 +2,13 @@ import QtQuick
 import QtQuick.Controls.Basic
 
 // The switch of the preferences. Its accessible name is its row's title; it draws no text.
+// It shows `isOn` and reports every change made to it, whether by pointer, key or an
+// assistive tool, through userToggled().
 Switch {
     id: control
+
+    property bool isOn
+    signal userToggled(bool value)
 
     property color accent: "#007AFF"
     property color offColor: "#c7c7cc"
@@ -13,6 +18,14 @@ Switch {
     implicitWidth: 40
     implicitHeight: 24
     contentItem: Item {}
+    checked: isOn
+    onCheckedChanged: {
+        if (checked !== isOn) {
+            userToggled(checked);
+            // The setting decides what the switch shows, also when it refused the change.
+            checked = Qt.binding(() => control.isOn);
+        }
+    }
 
     indicator: Rectangle {
         x: control.leftPadding

@@ -243,11 +243,8 @@ Rectangle {
                             objectName: "switch:Enable Orvane Screenshot HUD"
                             accent: view.accent
                             Accessible.name: "Enable Orvane Screenshot HUD"
-                            checked: !AppState.isPaused
-                            onToggled: {
-                                AppState.isPaused = !checked;
-                                checked = Qt.binding(() => !AppState.isPaused);
-                            }
+                            isOn: !AppState.isPaused
+                            onUserToggled: value => AppState.isPaused = !value
                         }
                     }
                 }
@@ -360,6 +357,7 @@ Rectangle {
                         Button {
                             id: changeButton
                             Accessible.name: changeButton.text
+                            Accessible.onPressAction: changeButton.clicked()
                             objectName: "changeFolderButton"
                             text: "Change..."
                             focusPolicy: Qt.StrongFocus
@@ -384,9 +382,11 @@ Rectangle {
                         Button {
                             id: resetButton
                             Accessible.name: resetButton.text
+                            Accessible.onPressAction: resetButton.clicked()
                             objectName: "resetFolderButton"
                             text: "Reset"
                             visible: AppState.customFolderPath !== null
+                            Accessible.ignored: !visible
                             focusPolicy: Qt.StrongFocus
                             font.pixelSize: 11
                             padding: 4
@@ -430,6 +430,7 @@ Rectangle {
                             Button {
                                 id: openButton
                                 Accessible.name: openButton.text
+                                Accessible.onPressAction: openButton.clicked()
                                 objectName: "openFolderButton"
                                 text: view.texts.openFolder
                                 focusPolicy: Qt.StrongFocus
@@ -469,6 +470,8 @@ Rectangle {
                         id: simulateButton
 
                         Accessible.name: simulateButton.text
+
+                        Accessible.onPressAction: simulateButton.clicked()
                         objectName: "simulateButton"
                         Layout.fillWidth: true
                         text: "Simulate Screenshot HUD (Preview)"
@@ -599,6 +602,7 @@ Rectangle {
                     Button {
                         id: uninstallButton
                         Accessible.name: uninstallButton.text
+                        Accessible.onPressAction: uninstallButton.clicked()
                         objectName: "uninstallButton"
                         Layout.fillWidth: true
                         text: "Uninstall & Restore Defaults..."

@@ -45,10 +45,15 @@ Rectangle {
                 autoExclusive: false
                 padding: 0
                 checked: picker.value === modelData.value
-                onClicked: {
-                    picker.picked(modelData.value);
-                    // A click flips the state by itself; the stored value decides it.
-                    checked = Qt.binding(() => picker.value === segment.modelData.value);
+                // Pointer, key and assistive tools all change `checked`; the stored value
+                // decides what stays marked.
+                onCheckedChanged: {
+                    const selected = picker.value === modelData.value;
+                    if (checked !== selected) {
+                        if (checked)
+                            picker.picked(modelData.value);
+                        checked = Qt.binding(() => picker.value === segment.modelData.value);
+                    }
                 }
 
                 indicator: Item {}

@@ -67,13 +67,10 @@ RowLayout {
     PreferenceSwitch {
         objectName: "switch:" + row.title
         visible: trailingSlot.children.length === 0
+        Accessible.ignored: !visible
         accent: row.accent
         Accessible.name: row.title
-        checked: row.isOn
-        onToggled: {
-            row.userToggled(checked);
-            // The setting decides what the switch shows, also when it refused the change.
-            checked = Qt.binding(() => row.isOn);
-        }
+        isOn: row.isOn
+        onUserToggled: value => row.userToggled(value)
     }
 }

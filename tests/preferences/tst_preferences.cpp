@@ -344,6 +344,28 @@ private slots:
         QCOMPARE(markedSegments(), QStringList{u"4s"_s});
     }
 
+    // Screen readers flip a control's state directly, without a click: that counts as well.
+    void assistiveToolsChangeSettingsToo()
+    {
+        state().setPlaySound(true);
+        QVERIFY(open());
+        item(u"switch:Play Sound Effects"_s)->setProperty("checked", false);
+        QCOMPARE(state().playSound(), false);
+        QCOMPARE(stored(keys::playSound).toString(), u"false"_s);
+
+        item(u"segment:12s"_s)->setProperty("checked", true);
+        QCOMPARE(state().autoDismissSeconds(), 12);
+        QCOMPARE(item(u"segment:7s (Default)"_s)->property("checked").toBool(), false);
+        // Unmarking the current segment cannot leave the picker without one.
+        item(u"segment:12s"_s)->setProperty("checked", false);
+        QCOMPARE(state().autoDismissSeconds(), 12);
+        QCOMPARE(item(u"segment:12s"_s)->property("checked").toBool(), true);
+
+        item(u"switch:Enable Orvane Screenshot HUD"_s)->setProperty("checked", false);
+        QCOMPARE(state().isPaused(), true);
+        QCOMPARE(item(u"statusText"_s)->property("text").toString(), u"Monitoring Paused"_s);
+    }
+
     void resetOnlyWithCustomFolder()
     {
         const QString folder = m_home.file(u"Shots"_s);
