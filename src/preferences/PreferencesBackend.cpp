@@ -17,9 +17,9 @@ PreferencesBackend::PreferencesBackend(Platform &platform, PreferencesActions ac
       m_texts(preferencesTexts(platform.kind(), qEnvironmentVariable("XDG_CURRENT_DESKTOP")))
 {}
 
-QUrl PreferencesBackend::appIcon() const
+QString PreferencesBackend::appIcon() const
 {
-    return applicationIcon().isNull() ? QUrl() : QUrl(QStringLiteral("image://appicon/main"));
+    return applicationIcon().isNull() ? QString() : QStringLiteral("image://appicon/main");
 }
 
 QString PreferencesBackend::monospaceFamily() const

@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QUrl>
 #include <QVariantMap>
 #include <QWindow>
 #include <QtQml/qqmlregistration.h>
@@ -29,7 +28,7 @@ class PreferencesBackend : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Each preferences window makes its own.")
     Q_PROPERTY(QVariantMap texts READ texts CONSTANT)
-    Q_PROPERTY(QUrl appIcon READ appIcon CONSTANT)
+    Q_PROPERTY(QString appIcon READ appIcon CONSTANT)
     Q_PROPERTY(QString monospaceFamily READ monospaceFamily CONSTANT)
 
 public:
@@ -38,7 +37,7 @@ public:
 
     QVariantMap texts() const { return m_texts.toVariantMap(); }
     // Empty when the application has no icon of its own: the view draws a symbol instead.
-    QUrl appIcon() const;
+    QString appIcon() const;
     QString monospaceFamily() const;
     // The window the folder chooser and the alert are modal to.
     void setDialogParent(QWindow *window) { m_dialogParent = window; }

@@ -104,7 +104,7 @@ Rectangle {
 
                     Image {
                         anchors.fill: parent
-                        visible: view.backend.appIcon.toString() !== ""
+                        visible: view.backend.appIcon !== ""
                         source: view.backend.appIcon
                         sourceSize: Qt.size(108, 108)
                         fillMode: Image.PreserveAspectFit
@@ -112,7 +112,7 @@ Rectangle {
                     Image {
                         objectName: "fallbackIcon"
                         anchors.centerIn: parent
-                        visible: view.backend.appIcon.toString() === ""
+                        visible: view.backend.appIcon === ""
                         source: view.symbol("camera.viewfinder", view.blue)
                         sourceSize: Qt.size(42, 42)
                     }
