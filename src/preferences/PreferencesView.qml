@@ -236,6 +236,7 @@ Rectangle {
                                 font.pixelSize: 11
                                 color: view.secondary
                                 wrapMode: Text.Wrap
+                                Layout.preferredHeight: implicitHeight
                             }
                         }
                         PreferenceSwitch {
@@ -529,7 +530,7 @@ Rectangle {
                         font.pixelSize: 11
                         color: view.secondary
                         wrapMode: Text.Wrap
-                        horizontalAlignment: Text.AlignHCenter
+                        Layout.preferredHeight: implicitHeight
                     }
                 }
 
@@ -567,6 +568,7 @@ Rectangle {
                                 font.pixelSize: 11
                                 color: view.secondary
                                 wrapMode: Text.Wrap
+                                Layout.preferredHeight: implicitHeight
                             }
                         }
                     }
@@ -598,6 +600,7 @@ Rectangle {
                         font.pixelSize: 11
                         color: view.secondary
                         wrapMode: Text.Wrap
+                        Layout.preferredHeight: implicitHeight
                     }
                     Button {
                         id: uninstallButton

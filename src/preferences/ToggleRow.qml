@@ -33,12 +33,13 @@ RowLayout {
             fillMode: Image.PreserveAspectFit
             horizontalAlignment: Image.AlignHCenter
         }
-        ColumnLayout {
+        // A plain column: a layout would keep a wrapped text's first, narrower height.
+        Column {
             Layout.fillWidth: true
             spacing: 2
 
             Text {
-                Layout.fillWidth: true
+                width: parent.width
                 text: row.title
                 textFormat: Text.PlainText
                 font.pixelSize: 12
@@ -47,7 +48,7 @@ RowLayout {
                 wrapMode: Text.Wrap
             }
             Text {
-                Layout.fillWidth: true
+                width: parent.width
                 text: row.subtitle
                 textFormat: Text.PlainText
                 font.pixelSize: 11

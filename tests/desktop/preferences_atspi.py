@@ -13,6 +13,9 @@ home = tempfile.mkdtemp(prefix="orvane-atspi-")
 for name, sub in (("HOME", ""), ("XDG_CONFIG_HOME", ".config"), ("XDG_DATA_HOME", ".local/share"),
                   ("XDG_CACHE_HOME", ".cache")):
     os.environ[name] = os.path.join(home, sub) if sub else home
+# Its own runtime folder too: a copy of Orvane running elsewhere must not answer for this one.
+os.environ["XDG_RUNTIME_DIR"] = os.path.join(home, "runtime")
+os.mkdir(os.environ["XDG_RUNTIME_DIR"], 0o700)
 os.environ["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
 
 import pyatspi  # noqa: E402  (after HOME is set)
