@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "SingleInstance.h"
 
+#include "detection/ScreenshotWatcher.h"
 #include "platform/Platform.h"
 #include "platform/PlatformFactory.h"
 #include "platform/ProcessContext.h"
@@ -59,6 +60,13 @@ int main(int argc, char *argv[])
     // The tray (steps.createStatusBar):
 
     // The watcher (steps.startWatcher, steps.stopWatcher):
+    steps.startWatcher = [] {
+        ScreenshotWatcher &watcher = ScreenshotWatcher::shared();
+        QObject::connect(&AppState::shared(), &AppState::watcherRestartRequested, &watcher,
+                         &ScreenshotWatcher::start, Qt::UniqueConnection);
+        watcher.start();
+    };
+    steps.stopWatcher = [] { ScreenshotWatcher::shared().stop(); };
 
     // The preferences window (steps.showPreferences):
     SettingsWindowController::setSharedPlatform(platform.get());

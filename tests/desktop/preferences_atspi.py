@@ -3,6 +3,7 @@
 finds its switches and timer segments by name, flips "Play Sound Effects", picks "12s", and
 checks what was stored. Usage: preferences_atspi.py PATH_TO_ORVANE"""
 
+import glob
 import os
 import subprocess
 import sys
@@ -20,7 +21,7 @@ os.environ["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
 
 import pyatspi  # noqa: E402  (after HOME is set)
 
-settings = os.path.join(home, ".config", "orvane", "orvane.ini")
+settings_folder = os.path.join(home, ".config", "orvane")
 
 
 def wait_for(condition, what, timeout=10):
@@ -66,11 +67,11 @@ def checked(node):
 
 
 def stored():
-    try:
-        with open(settings) as f:
-            return f.read()
-    except OSError:
-        return ""
+    text = ""
+    for name in glob.glob(os.path.join(settings_folder, "*")):
+        with open(name) as f:
+            text += f.read()
+    return text
 
 
 orvane = subprocess.Popen([sys.argv[1]], stderr=subprocess.PIPE)
