@@ -115,6 +115,13 @@ private slots:
         };
         QCOMPARE(geometry(window).size(), QSize(480, 620));
         QVERIFY(centred(geometry(window)));
+        // An ordinary window of fixed size, listed in the task bar.
+        const QString properties = run(u"xprop"_s, {u"-id"_s, window, u"WM_NORMAL_HINTS"_s,
+                                                    u"_NET_WM_WINDOW_TYPE"_s, u"_NET_WM_STATE"_s});
+        QVERIFY(properties.contains(u"minimum size: 480 by 620"_s));
+        QVERIFY(properties.contains(u"maximum size: 480 by 620"_s));
+        QVERIFY(properties.contains(u"_NET_WM_WINDOW_TYPE_NORMAL"_s));
+        QVERIFY(!properties.contains(u"SKIP_TASKBAR"_s));
         QCOMPARE(run(u"xdotool"_s, {u"getactivewindow"_s}).trimmed(), window);
 
         // Moved away and minimised; a second start brings the same window back, centred.

@@ -13,6 +13,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQuickItem>
@@ -453,6 +454,57 @@ private slots:
         QCOMPARE(alert->defaultButton()->text(), u"Uninstall & Move to Trash"_s);
         QCOMPARE(alert->escapeButton(), static_cast<QAbstractButton *>(alert->buttons().last()));
         QCOMPARE(alert->buttons().last()->text(), u"Cancel"_s);
+    }
+
+    // The system's own dialogs answer without blocking, and only the confirm button confirms.
+    void standardAlertAnswers_data()
+    {
+        QTest::addColumn<bool>("pressUninstall");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("Uninstall & Move to Trash") << true;
+    }
+    void standardAlertAnswers()
+    {
+        QFETCH(bool, pressUninstall);
+        std::optional<bool> answer;
+        PreferencesDialogs::standard().confirmUninstall(
+            nullptr, preferencesTexts(PlatformKind::Linux, {}), [&](bool yes) { answer = yes; });
+        QMessageBox *alert = nullptr;
+        QTRY_VERIFY((alert = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())));
+        QVERIFY(!answer);
+        alert->buttons().at(pressUninstall ? 0 : 1)->click();
+        QCOMPARE(answer, std::optional(pressUninstall));
+    }
+
+    void standardFolderChooserAnswers()
+    {
+        const QString folder = m_home.file(u"Chosen"_s);
+        QVERIFY(QDir().mkpath(folder));
+        std::optional<std::optional<QString>> answer;
+        auto ask = [&]() -> QDialog * {
+            answer.reset();
+            PreferencesDialogs::standard().chooseFolder(
+                nullptr, m_home.path(),
+                [&](std::optional<QString> chosen) { answer.emplace(chosen); });
+            if (!QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; })) {
+                return nullptr;
+            }
+            return qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        };
+        QDialog *dialog = ask();
+        QVERIFY(dialog);
+        dialog->reject();
+        QVERIFY(answer.has_value());
+        QCOMPARE(*answer, std::nullopt);
+
+        dialog = ask();
+        QVERIFY(dialog);
+        auto *chooser = static_cast<QFileDialog *>(dialog);
+        QCOMPARE(chooser->labelText(QFileDialog::Accept), u"Select Folder"_s);
+        chooser->selectFile(folder);
+        dialog->accept();
+        QVERIFY(answer.has_value());
+        QCOMPARE(*answer, std::optional(folder));
     }
 
     void oneWindowThenAFreshOneAfterClose()
