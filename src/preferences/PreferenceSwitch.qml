@@ -11,13 +11,20 @@ Switch {
     signal userToggled(bool value)
 
     property color accent: "#007AFF"
-    property color offColor: "#c7c7cc"
+    // A grey that reads on light and dark themes alike.
+    property color offColor: Qt.rgba(system.windowText.r, system.windowText.g,
+                                     system.windowText.b, 0.22)
 
     padding: 0
     focusPolicy: Qt.StrongFocus
     implicitWidth: 40
     implicitHeight: 24
     contentItem: Item {}
+
+    SystemPalette {
+        id: system
+        colorGroup: SystemPalette.Active
+    }
     checked: isOn
     onCheckedChanged: {
         if (checked !== isOn) {
