@@ -7,10 +7,16 @@
 #include "platform/PlatformFactory.h"
 #include "platform/ProcessContext.h"
 #include "platform/TerminationSignals.h"
+#include "preferences/SettingsWindowController.h"
 #include "settings/AppState.h"
 
 #include <QApplication>
+#include <QQuickWindow>
 #include <QTimer>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_PreferencesPlugin)
 
 using namespace orvane;
 
@@ -22,6 +28,9 @@ int main(int argc, char *argv[])
         !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
+
+    // Small windows need no GPU: the software scene graph keeps their memory low.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
@@ -81,6 +90,14 @@ int main(int argc, char *argv[])
     steps.stopWatcher = [] { ScreenshotWatcher::shared().stop(); };
 
     // The preferences window (steps.showPreferences):
+    SettingsWindowController::setSharedPlatform(platform.get());
+    steps.showPreferences = [] { SettingsWindowController::shared().showPreferences(); };
+    PreferencesActions preferencesActions;
+    // The preferences ask their own confirmation, then run the same uninstall as the tray.
+    preferencesActions.uninstall = [&platform] {
+        StatusBarController::performCleanUninstall(*platform, &QCoreApplication::quit);
+    };
+    SettingsWindowController::shared().setActions(preferencesActions);
 
     // The tray opens the preferences as a reopen does, and restarts the watcher that the launch
     // started.

@@ -91,7 +91,7 @@ QList<MenuEntry> buildMenuEntries(const MenuInputs &in, const MenuTexts &t)
     };
 }
 
-QString displayPath(const QString &path, const QString &home)
+QString menuDisplayPath(const QString &path, const QString &home)
 {
     // Only the leading home folder, and only at a folder boundary: "/home/ann" must not turn
     // "/home/anna/Shots" into "~a/Shots", nor a later "/home/ann" inside the path into "~".

@@ -54,6 +54,6 @@ struct MenuInputs {
 QList<MenuEntry> buildMenuEntries(const MenuInputs &inputs, const MenuTexts &texts);
 
 // `path` for the eye: a folder inside `home` begins with "~" in place of the home folder.
-QString displayPath(const QString &path, const QString &home);
+QString menuDisplayPath(const QString &path, const QString &home);
 
 } // namespace orvane

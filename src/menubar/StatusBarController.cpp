@@ -139,7 +139,7 @@ void StatusBarController::populateMenu(QMenu *menu)
     inputs.playSound = m_state.playSound();
     inputs.isLaunchAtLoginEnabled = m_state.isLaunchAtLoginEnabled();
     inputs.autoDismissSeconds = m_state.autoDismissSeconds();
-    inputs.displayPath = displayPath(m_state.resolvedScreenshotDirectory(), QDir::homePath());
+    inputs.displayPath = menuDisplayPath(m_state.resolvedScreenshotDirectory(), QDir::homePath());
     addEntries(menu, buildMenuEntries(inputs, m_texts));
 }
 

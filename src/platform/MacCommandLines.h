@@ -14,6 +14,8 @@ QString unloadLaunchAgent(const QString &agentFile);
 QString openInPreview(const QString &file);
 // Reveals `file` selected when it exists; otherwise opens the folder that held it.
 QString revealInFinder(const QString &file, bool fileExists);
+// Shows a folder in Finder.
+QString openFolder(const QString &folder);
 // Whether `path` names an application bundle ("/Applications/Orvane.app"), the only kind of
 // path the removal script may be given.
 bool isAppBundlePath(const QString &path);

@@ -311,7 +311,7 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, home);
         QFETCH(QString, shown);
-        QCOMPARE(displayPath(path, home), shown);
+        QCOMPARE(menuDisplayPath(path, home), shown);
     }
 
     // --- The menu built from the settings ---

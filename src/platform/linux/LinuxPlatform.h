@@ -40,6 +40,10 @@ public:
     std::optional<QString> removeProgram() override;
 
     // --- The preferences window ---
+    void stylePreferencesWindow(QWindow &) override {}
+    // The window manager gives a newly shown window the focus; there is no application to raise.
+    void activateApplication() override {}
+    bool openFolder(const QString &folder) override;
 
     bool needsSingleInstanceGuard() const override { return true; }
 

@@ -17,4 +17,11 @@ bool playSound(const QString &name);
 // 0: regular, 1: accessory.
 void setActivationPolicy(int policy);
 
+// --- The preferences window ---
+// The window behind `nativeView` (an NSView): transparent, hidden title bar over full-size
+// content, moved to the active space and part of the window cycle.
+void stylePreferencesWindow(quintptr nativeView);
+// activateIgnoringOtherApps:
+void activateApplication();
+
 } // namespace orvane::macnative

@@ -54,4 +54,22 @@ void setActivationPolicy(int policy)
                                            : NSApplicationActivationPolicyAccessory];
 }
 
+void stylePreferencesWindow(quintptr nativeView)
+{
+    NSWindow *window = reinterpret_cast<NSView *>(nativeView).window;
+    if (window == nil) {
+        return;
+    }
+    window.titlebarAppearsTransparent = YES;
+    window.titleVisibility = NSWindowTitleHidden;
+    window.styleMask |= NSWindowStyleMaskFullSizeContentView;
+    window.collectionBehavior =
+        NSWindowCollectionBehaviorMoveToActiveSpace | NSWindowCollectionBehaviorParticipatesInCycle;
+}
+
+void activateApplication()
+{
+    [NSApp activateIgnoringOtherApps:YES];
+}
+
 } // namespace orvane::macnative

@@ -31,4 +31,8 @@ bool playSound(const QString &)
 
 void setActivationPolicy(int) {}
 
+void stylePreferencesWindow(quintptr) {}
+
+void activateApplication() {}
+
 } // namespace orvane::macnative

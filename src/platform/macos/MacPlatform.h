@@ -41,6 +41,9 @@ public:
     std::optional<QString> removeProgram() override;
 
     // --- The preferences window ---
+    void stylePreferencesWindow(QWindow &window) override;
+    void activateApplication() override;
+    bool openFolder(const QString &folder) override;
 
     bool needsSingleInstanceGuard() const override;
 
