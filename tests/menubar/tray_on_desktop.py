@@ -202,14 +202,14 @@ class Menu:
                 pass
         return None
 
-    def open(self):
+    def open(self, button=1):
         # The tray host may still be placing the icon: click again where it now is.
         for _ in range(4):
             position = main_context_wait(icon_window, 15)
             if not position:
                 return None
             subprocess.run(["xdotool", "mousemove", str(position[0]), str(position[1]),
-                            "click", "1"])
+                            "click", str(button)])
             menu = main_context_wait(self.showing, 3)
             if menu is not None:
                 return menu
@@ -356,6 +356,9 @@ def inner():
             menu = menu_reader.open()
             checks.true("a click on the icon opens the menu", menu)
             checks.equal("the items, in order", menu_reader.describe(menu), EXPECTED_MENU)
+            menu_reader.close()
+            menu = menu_reader.open(button=3)
+            checks.true("a right click opens it too", menu)
             checks.true("choose Pause Monitoring", menu_reader.choose(menu, "Pause Monitoring"))
             menu_reader.close()
             lines = menu_reader.describe(menu_reader.open())
