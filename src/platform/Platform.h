@@ -72,10 +72,11 @@ public:
     // Stops the login agent in the running session, before its file is removed (macOS
     // launchd; nothing to stop elsewhere).
     virtual void unloadLoginAgent() = 0;
-    // Hands the program's own files over for removal once Orvane has quit, only where they are
-    // the user's to remove: an .app bundle on macOS (moved to the Trash), an AppImage or a
-    // binary under the home folder on Linux (moved to the Trash, never deleted outright).
-    // Returns why nothing was removed, when nothing was.
+    // Hands the program's own files over for removal, only where they are the user's to
+    // remove: on macOS an .app bundle, which Finder moves to the Trash once Orvane has quit
+    // (removed outright only if Finder fails); on Linux an AppImage or a binary under the home
+    // folder, moved to the Trash at once and never deleted outright. Returns why nothing was
+    // removed, when nothing was.
     virtual std::optional<QString> removeProgram() = 0;
 
     // --- The preferences window ---
