@@ -72,6 +72,22 @@ StatusBarController::StatusBarController(AppState &state, Platform &platform, Ca
 {
     m_menu->setAccessibleName(m_texts.trayToolTip);
     setupStatusBar();
+    // A StatusNotifierItem host reads the menu over D-Bus and may not announce each opening:
+    // the menu is kept filled and follows every settings change, wherever it was made.
+    populateMenu(m_menu.get());
+    connect(&m_state, &AppState::objectWillChange, this, [this] {
+        if (m_rebuildQueued) {
+            return;
+        }
+        m_rebuildQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_rebuildQueued = false;
+                populateMenu(m_menu.get());
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 StatusBarController::~StatusBarController()

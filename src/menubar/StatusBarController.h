@@ -77,6 +77,7 @@ private:
     QSystemTrayIcon *m_statusItem = nullptr;
     // The submenus of the last build; replaced by every rebuild.
     QList<QPointer<QMenu>> m_submenus;
+    bool m_rebuildQueued = false;
 };
 
 } // namespace orvane

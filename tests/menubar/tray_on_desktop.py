@@ -262,6 +262,92 @@ class Menu:
         return action.doAction(0)
 
 
+WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
+<method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
+<method name="RegisterStatusNotifierHost"><arg type="s" direction="in"/></method>
+<property name="RegisteredStatusNotifierItems" type="as" access="read"/>
+<property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+<property name="ProtocolVersion" type="i" access="read"/>
+<signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
+</interface></node>"""
+
+
+class NotifierHost:
+    """A StatusNotifierItem host, as KDE and the GNOME AppIndicator extension are: it takes the
+    items' registrations and reads their menus over D-Bus."""
+
+    def __init__(self):
+        from gi.repository import Gio, GLib
+        self.Gio, self.GLib = Gio, GLib
+        self.items = []
+        self.bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+        node = Gio.DBusNodeInfo.new_for_xml(WATCHER_XML)
+        self.registration = self.bus.register_object(
+            "/StatusNotifierWatcher", node.interfaces[0], self._call, self._get, None)
+        self.owner = Gio.bus_own_name_on_connection(
+            self.bus, "org.kde.StatusNotifierWatcher", 0, None, None)
+
+    def _call(self, conn, sender, path, iface, method, params, invocation):
+        if method == "RegisterStatusNotifierItem":
+            self.items.append((sender, params.unpack()[0]))
+        invocation.return_value(None)
+
+    def _get(self, conn, sender, path, iface, prop):
+        GLib = self.GLib
+        if prop == "IsStatusNotifierHostRegistered":
+            return GLib.Variant("b", True)
+        if prop == "ProtocolVersion":
+            return GLib.Variant("i", 0)
+        return GLib.Variant("as", [service for _, service in self.items])
+
+    def close(self):
+        self.Gio.bus_unown_name(self.owner)
+        self.bus.unregister_object(self.registration)
+
+    def _item(self):
+        sender, service = self.items[-1]
+        return (sender, service) if service.startswith("/") else (service, "/StatusNotifierItem")
+
+    def _call_item(self, path, interface, method, signature, args):
+        destination, _ = self._item()
+        GLib = self.GLib
+        return self.bus.call_sync(destination, path, interface, method,
+                                  GLib.Variant(signature, args) if signature else None, None, 0,
+                                  5000, None).unpack()
+
+    def item_property(self, name):
+        _, path = self._item()
+        return self._call_item(path, "org.freedesktop.DBus.Properties", "Get", "(ss)",
+                               ("org.kde.StatusNotifierItem", name))[0]
+
+    def activate(self, x, y):
+        _, path = self._item()
+        self._call_item(path, "org.kde.StatusNotifierItem", "Activate", "(ii)", (x, y))
+
+    def menu_lines(self):
+        """The menu as the host shows it, without announcing an opening first."""
+        menu = self.item_property("Menu")
+        layout = self._call_item(menu, "com.canonical.dbusmenu", "GetLayout", "(iias)",
+                                 (0, -1, []))[1]
+        return self._lines(layout)
+
+    def _lines(self, node, indent=""):
+        lines = []
+        for child in node[2]:
+            props = child[1]
+            if props.get("type") == "separator":
+                lines.append(indent + "---")
+                continue
+            # dbusmenu marks the mnemonic with "_"; "_&" is a plain "&" that is also the key.
+            label = props.get("label", "").replace("_&", "&")
+            line = indent + ("[x] " if props.get("toggle-state") == 1 else "") + label
+            if props.get("enabled") is False:
+                line += " (off)"
+            lines.append(line)
+            lines.extend(self._lines(child, indent + "> "))
+        return lines
+
+
 def settings_value(home, key):
     """A value from the settings file (an INI file, whatever its extension)."""
     for path in glob.glob(os.path.join(home, ".config", "orvane", "orvane.*")):
@@ -471,6 +557,32 @@ def inner():
                         not os.path.exists(os.path.join(home_bin, "orvane")))
         finally:
             orvane.stop()
+
+        # --- A StatusNotifierItem host (KDE, GNOME with AppIndicator) instead of XEmbed ---
+        print("# menu (StatusNotifierItem host)")
+        for helper in helpers[1:]:
+            helper.terminate()
+            helper.wait()
+        del helpers[1:]
+        host = NotifierHost()
+        main_context_wait(lambda: False, 0.5)
+        menu_reader.reset()
+        orvane = Orvane(PROGRAM, root, "sni")
+        try:
+            checks.true("the item registers with the host",
+                        main_context_wait(lambda: host.items, 10))
+            checks.equal("its title and tooltip",
+                         (host.item_property("Title"), host.item_property("ToolTip")[2]),
+                         ("Orvane", "Orvane"))
+            checks.equal("its menu, read over D-Bus before any opening", host.menu_lines(),
+                         EXPECTED_MENU)
+            host.activate(600, 400)
+            checks.true("activating the item opens the menu",
+                        main_context_wait(menu_reader.showing, 5))
+            menu_reader.close()
+        finally:
+            orvane.stop()
+            host.close()
     finally:
         for helper in reversed(helpers):
             helper.terminate()

@@ -360,9 +360,22 @@ private slots:
         f.state->setIsPaused(true);
         f.state->setAutoCopyOnCapture(true);
         const QStringList lines = f.open();
+        QCOMPARE(f.menu()->actions().size(), 17);
         QVERIFY(lines.contains(u"⚠️ Monitoring Paused (off)"_s));
         QVERIFY(lines.contains(u"[x] Auto-Copy on Capture (Zero-Click)"_s));
         QVERIFY(lines.contains(u"Resume Monitoring\tCtrl+P"_s));
+    }
+
+    // A tray host that reads the menu over D-Bus sees it filled and current without opening it.
+    void menuFollowsTheSettingsWithoutOpening()
+    {
+        Fixture f;
+        QCOMPARE(describe(f.menu()), activeMenu(u"~/Desktop"_s));
+        f.state->setIsPaused(true);
+        f.state->setAutoDismissSeconds(12);
+        QTRY_VERIFY(describe(f.menu()).contains(u"⚠️ Monitoring Paused (off)"_s));
+        QVERIFY(describe(f.menu()).contains(u"> [x] 12 Seconds"_s));
+        QCOMPARE(f.menu()->actions().size(), 17);
     }
 
     // --- The actions ---
@@ -521,6 +534,7 @@ private slots:
 
     void dialogs()
     {
+        test::TestHome home; // the file dialog remembers its state in the home folder
         const MenuTexts &texts = MenuTexts::forPlatform(PlatformKind::MacOS);
         const auto about = menudialogs::aboutBox(texts);
         QCOMPARE(about->buttons().size(), 1);
