@@ -204,13 +204,14 @@ class Menu:
 
     def open(self, button=1):
         # The tray host may still be placing the icon: click again where it now is.
-        for _ in range(4):
+        # A busy machine may take seconds to announce the menu; a second click would close it.
+        for _ in range(3):
             position = main_context_wait(icon_window, 15)
             if not position:
                 return None
             subprocess.run(["xdotool", "mousemove", str(position[0]), str(position[1]),
                             "click", str(button)])
-            menu = main_context_wait(self.showing, 3)
+            menu = main_context_wait(self.showing, 10)
             if menu is not None:
                 return menu
         return None
