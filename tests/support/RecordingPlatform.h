@@ -2,7 +2,9 @@
 
 #include "platform/Platform.h"
 
+#include <QImage>
 #include <QMutex>
+#include <QWindow>
 #include <QSet>
 #include <QSettings>
 #include <QStringList>
@@ -60,6 +62,57 @@ public:
     // --- Screenshot detection ---
 
     // --- The card: its window and its actions ---
+    void prepareFloatingWindow(QWindow &window) override
+    {
+        record(QStringLiteral("prepareFloatingWindow"));
+        window.setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    }
+    void showFloatingWindow(QWindow &window) override
+    {
+        record(QStringLiteral("showFloatingWindow"));
+        window.show();
+    }
+    void copyImageToClipboard(const QImage &image) override
+    {
+        record(QStringLiteral("copyImageToClipboard:%1x%2").arg(image.width()).arg(image.height()));
+        clipboardImage = image;
+    }
+    void copyFileToClipboard(const QString &path) override
+    {
+        record(QStringLiteral("copyFileToClipboard:") + path);
+    }
+    void moveToTrash(const QString &path, std::function<void(bool)> finished) override
+    {
+        record(QStringLiteral("moveToTrash:") + path);
+        if (finished) {
+            finished(trashSucceeds);
+        }
+    }
+    void openForMarkup(const QString &path) override { record(QStringLiteral("openForMarkup:") + path); }
+    void revealInFileManager(const QString &path) override
+    {
+        record(QStringLiteral("revealInFileManager:") + path);
+    }
+    bool showSharePicker(const QString &path, QWindow &, const QRect &) override
+    {
+        record(QStringLiteral("showSharePicker:") + path);
+        return hasSharePicker;
+    }
+    bool emailFile(const QString &path) override
+    {
+        record(QStringLiteral("emailFile:") + path);
+        return true;
+    }
+    QList<FileApplication> applicationsForFile(const QString &path) override
+    {
+        record(QStringLiteral("applicationsForFile:") + path);
+        return fileApplications;
+    }
+    bool openFileWith(const QString &path, const QString &applicationId) override
+    {
+        record(QStringLiteral("openFileWith:") + applicationId + u':' + path);
+        return true;
+    }
 
     // --- The tray and the uninstall ---
 
@@ -82,6 +135,11 @@ public:
     std::optional<QString> loginItemError;
     QSet<QString> availableSounds{QStringLiteral("Tink"), QStringLiteral("Pop"),
                                   QStringLiteral("Basso")};
+
+    QImage clipboardImage;
+    bool trashSucceeds = true;
+    bool hasSharePicker = false;
+    QList<FileApplication> fileApplications;
 
     QMutex mutex;
     QStringList calls;

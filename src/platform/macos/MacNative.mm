@@ -54,4 +54,57 @@ void setActivationPolicy(int policy)
                                            : NSApplicationActivationPolicyAccessory];
 }
 
+static NSView *viewOf(quintptr view)
+{
+    return (__bridge NSView *)reinterpret_cast<void *>(view);
+}
+
+void configureFloatingPanel(quintptr view)
+{
+    NSWindow *window = viewOf(view).window;
+    if (window == nil) {
+        return;
+    }
+    if ([window isKindOfClass:[NSPanel class]]) {
+        NSPanel *panel = (NSPanel *)window;
+        panel.styleMask = panel.styleMask | NSWindowStyleMaskNonactivatingPanel;
+        panel.floatingPanel = YES;
+        panel.becomesKeyOnlyIfNeeded = YES;
+        panel.worksWhenModal = YES;
+    }
+    window.opaque = NO;
+    window.backgroundColor = [NSColor clearColor];
+    window.hasShadow = NO;
+    window.level = 1000;
+    window.collectionBehavior = NSWindowCollectionBehaviorCanJoinAllSpaces |
+                                NSWindowCollectionBehaviorIgnoresCycle |
+                                NSWindowCollectionBehaviorFullScreenAuxiliary;
+    window.movableByWindowBackground = YES;
+    window.ignoresMouseEvents = NO;
+    window.hidesOnDeactivate = NO;
+}
+
+void orderFrontRegardless(quintptr view)
+{
+    [viewOf(view).window orderFrontRegardless];
+}
+
+bool showSharePicker(const QString &path, quintptr view, const QRect &anchor)
+{
+    NSView *nsView = viewOf(view);
+    if (nsView == nil) {
+        return false;
+    }
+    NSURL *url = [NSURL fileURLWithPath:path.toNSString()];
+    // Held here while it shows: the picker does not keep itself alive.
+    static NSSharingServicePicker *picker = nil;
+    picker = [[NSSharingServicePicker alloc] initWithItems:@[ url ]];
+    const CGFloat y = nsView.isFlipped ? anchor.y()
+                                       : nsView.bounds.size.height - anchor.y() - anchor.height();
+    [picker showRelativeToRect:NSMakeRect(anchor.x(), y, anchor.width(), anchor.height())
+                        ofView:nsView
+                 preferredEdge:NSRectEdgeMinY];
+    return true;
+}
+
 } // namespace orvane::macnative

@@ -31,4 +31,13 @@ bool playSound(const QString &)
 
 void setActivationPolicy(int) {}
 
+void configureFloatingPanel(quintptr) {}
+
+void orderFrontRegardless(quintptr) {}
+
+bool showSharePicker(const QString &, quintptr, const QRect &)
+{
+    return false;
+}
+
 } // namespace orvane::macnative
