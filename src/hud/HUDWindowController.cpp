@@ -88,14 +88,16 @@ QScreen *HUDWindowController::currentActiveScreen()
         frames << screen->geometry();
     }
     const int index = placement::screenIndexFor(
-        QCursor::pos(), frames, static_cast<int>(screens.indexOf(QGuiApplication::primaryScreen())));
+        QCursor::pos(), frames,
+        static_cast<int>(screens.indexOf(QGuiApplication::primaryScreen())));
     return index < 0 ? nullptr : screens.at(index);
 }
 
 FloatingHUDView *HUDWindowController::currentCard() const
 {
-    return m_hudWindow ? m_hudWindow->findChild<FloatingHUDView *>(QString(), Qt::FindDirectChildrenOnly)
-                       : nullptr;
+    return m_hudWindow
+               ? m_hudWindow->findChild<FloatingHUDView *>(QString(), Qt::FindDirectChildrenOnly)
+               : nullptr;
 }
 
 int HUDWindowController::visibleWindowCount() const
@@ -138,9 +140,8 @@ void HUDWindowController::present(const QString &filePath, const QImage &image)
             controller->dismissCard(serial);
         }
     };
-    auto *card = new FloatingHUDView(filePath, image,
-                                     {&m_platform, &m_state, m_options.makeTicks, m_options.later},
-                                     onDismiss);
+    auto *card = new FloatingHUDView(
+        filePath, image, {&m_platform, &m_state, m_options.makeTicks, m_options.later}, onDismiss);
     QObject *root = m_component->createWithInitialProperties(
         {{QStringLiteral("card"), QVariant::fromValue(card)}});
     auto *window = qobject_cast<QQuickWindow *>(root);
@@ -154,9 +155,9 @@ void HUDWindowController::present(const QString &filePath, const QImage &image)
     card->setParent(window);
 
     QScreen *screen = currentActiveScreen();
-    const QRect available = screen ? screen->availableGeometry()
-                                   : QRect(QPoint(0, 0), placement::panelSize +
-                                                             QSize(2, 2) * placement::edgeGap);
+    const QRect available =
+        screen ? screen->availableGeometry()
+               : QRect(QPoint(0, 0), placement::panelSize + QSize(2, 2) * placement::edgeGap);
     const QPoint position = placement::panelPosition(available);
     if (screen) {
         window->setScreen(screen);
@@ -204,7 +205,8 @@ void HUDWindowController::fade(QQuickWindow *window, qreal to, bool thenClose)
         if (!thenClose) {
             return;
         }
-        if (auto *card = window->findChild<FloatingHUDView *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (auto *card =
+                window->findChild<FloatingHUDView *>(QString(), Qt::FindDirectChildrenOnly)) {
             card->disappear();
         }
         window->hide();
@@ -222,7 +224,8 @@ void HUDWindowController::fade(QQuickWindow *window, qreal to, bool thenClose)
     auto *animation = new QPropertyAnimation(window, "opacity", window);
     animation->setDuration(m_options.fadeMilliseconds);
     animation->setEndValue(to);
-    animation->setEasingCurve(thenClose ? bezier(0.42, 0.0, 1.0, 1.0) : bezier(0.0, 0.0, 0.58, 1.0));
+    animation->setEasingCurve(thenClose ? bezier(0.42, 0.0, 1.0, 1.0)
+                                        : bezier(0.0, 0.0, 0.58, 1.0));
     connect(animation, &QPropertyAnimation::finished, window, finish);
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }

@@ -4,10 +4,10 @@
 
 #include <QImage>
 #include <QMutex>
-#include <QWindow>
 #include <QSet>
 #include <QSettings>
 #include <QStringList>
+#include <QWindow>
 
 namespace orvane::test {
 
@@ -88,7 +88,10 @@ public:
             finished(trashSucceeds);
         }
     }
-    void openForMarkup(const QString &path) override { record(QStringLiteral("openForMarkup:") + path); }
+    void openForMarkup(const QString &path) override
+    {
+        record(QStringLiteral("openForMarkup:") + path);
+    }
     void revealInFileManager(const QString &path) override
     {
         record(QStringLiteral("revealInFileManager:") + path);

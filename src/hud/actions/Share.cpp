@@ -27,7 +27,8 @@ QVariantList FloatingHUDView::openWithApplications()
 {
     QVariantList list;
     for (const FileApplication &app : m_services.platform->applicationsForFile(m_filePath)) {
-        list.append(QVariantMap{{QStringLiteral("id"), app.id}, {QStringLiteral("name"), app.name}});
+        list.append(
+            QVariantMap{{QStringLiteral("id"), app.id}, {QStringLiteral("name"), app.name}});
     }
     return list;
 }

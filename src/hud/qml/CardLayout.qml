@@ -70,6 +70,7 @@ Item {
                 hoverEnabled: true
                 opacity: pressed ? 0.75 : 1
                 Accessible.name: root.card.texts.close
+                Accessible.onPressAction: closeButton.clicked()
                 onClicked: root.card.close()
                 contentItem: Symbol {
                     name: "xmark"

@@ -20,6 +20,7 @@ Button {
     // Screen readers hear the visible text, or the tooltip where there is none.
     Accessible.name: text.length > 0 ? text : tooltip
     Accessible.description: tooltip
+    Accessible.onPressAction: control.clicked()
     ToolTip.visible: hovered && tooltip.length > 0
     ToolTip.delay: 600
     ToolTip.text: tooltip

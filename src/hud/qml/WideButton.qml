@@ -23,6 +23,7 @@ Button {
     opacity: pressed ? 0.75 : 1
     Accessible.name: text
     Accessible.description: subtitle
+    Accessible.onPressAction: control.clicked()
 
     contentItem: RowLayout {
         spacing: 10

@@ -135,18 +135,18 @@ void LinuxPlatform::revealInFileManager(const QString &path)
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded())} << QString();
     // Asked without waiting: starting a file manager through D-Bus can take seconds.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [watcher, folder] {
-                         if (watcher->isError()) {
-                             openWithDefault(folder);
-                         }
-                         watcher->deleteLater();
-                     });
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folder] {
+        if (watcher->isError()) {
+            openWithDefault(folder);
+        }
+        watcher->deleteLater();
+    });
 }
 
 bool LinuxPlatform::showSharePicker(const QString &, QWindow &, const QRect &)

@@ -99,8 +99,8 @@ bool showSharePicker(const QString &path, quintptr view, const QRect &anchor)
     // Held here while it shows: the picker does not keep itself alive.
     static NSSharingServicePicker *picker = nil;
     picker = [[NSSharingServicePicker alloc] initWithItems:@[ url ]];
-    const CGFloat y = nsView.isFlipped ? anchor.y()
-                                       : nsView.bounds.size.height - anchor.y() - anchor.height();
+    const CGFloat y =
+        nsView.isFlipped ? anchor.y() : nsView.bounds.size.height - anchor.y() - anchor.height();
     [picker showRelativeToRect:NSMakeRect(anchor.x(), y, anchor.width(), anchor.height())
                         ofView:nsView
                  preferredEdge:NSRectEdgeMinY];
