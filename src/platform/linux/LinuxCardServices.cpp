@@ -4,6 +4,7 @@
 // GLib names a struct member "signals", which Qt defines as a keyword.
 #pragma push_macro("signals")
 #undef signals
+#include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 #pragma pop_macro("signals")
 
@@ -186,16 +187,12 @@ QList<FileApplication> LinuxPlatform::applicationsForFile(const QString &path)
 
 bool LinuxPlatform::openFileWith(const QString &path, const QString &applicationId)
 {
-    GList *all = g_app_info_get_all_for_type(contentTypeOf(path).constData());
-    bool launched = false;
-    for (GList *item = all; item; item = item->next) {
-        auto *app = static_cast<GAppInfo *>(item->data);
-        if (QString::fromUtf8(g_app_info_get_id(app)) == applicationId) {
-            launched = launchOn(path, app);
-            break;
-        }
+    GDesktopAppInfo *app = g_desktop_app_info_new(applicationId.toUtf8().constData());
+    if (!app) {
+        return false;
     }
-    g_list_free_full(all, g_object_unref);
+    const bool launched = launchOn(path, G_APP_INFO(app));
+    g_object_unref(app);
     return launched;
 }
 
