@@ -7,8 +7,15 @@
 #include "platform/TerminationSignals.h"
 #include "settings/AppState.h"
 
+#include "hud/HUDWindowController.h"
+#include "hud/SimulatedCapture.h"
+
 #include <QApplication>
+#include <QQuickWindow>
 #include <QTimer>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
 
 using namespace orvane;
 
@@ -20,6 +27,9 @@ int main(int argc, char *argv[])
         !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
+
+    // Small windows need no GPU: the software scene graph keeps a card's memory small.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
@@ -45,6 +55,10 @@ int main(int argc, char *argv[])
     }
 
     AppState::setSharedPlatform(platform.get());
+    // The card (HUDWindowController): every detected screenshot goes to
+    // HUDWindowController::shared().showHUD; "--simulate-capture" shows the sample card once
+    // launched, as the preferences' preview button does.
+    HUDWindowController::setSharedPlatform(platform.get());
 
     AppDelegate::Steps steps;
     // The tray (steps.createStatusBar):
@@ -65,5 +79,8 @@ int main(int argc, char *argv[])
                      &AppDelegate::applicationWillTerminate);
 
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
+    if (arguments.contains(QStringLiteral("--simulate-capture"))) {
+        QTimer::singleShot(0, &delegate, [] { testHUD(); });
+    }
     return QApplication::exec();
 }

@@ -118,7 +118,8 @@ private slots:
         const QString pathLine = info.section(u"Path="_s, 1).section(u'\n', 0, 0);
         QVERIFY(!pathLine.contains(u' ')); // written escaped, as the format asks
         QCOMPARE(QUrl::fromPercentEncoding(pathLine.toUtf8()), path);
-        QVERIFY(info.contains(QRegularExpression(u"\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n"_s)));
+        QVERIFY(info.contains(
+            QRegularExpression(u"\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n"_s)));
     }
 
     void trashOfMissingFileReportsFailure()
@@ -210,7 +211,8 @@ private slots:
         LinuxPlatform platform{ProcessContext{}};
         const QString path = createFile(u"Desktop/"_s + awkwardName);
         platform.revealInFileManager(path);
-        QTRY_COMPARE(manager.shown, QStringList{QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded())});
+        QTRY_COMPARE(manager.shown,
+                     QStringList{QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded())});
         QTest::qWait(100);
         QVERIFY(openedByViewer().isEmpty());
         bus.unregisterService(u"org.freedesktop.FileManager1"_s);
@@ -226,8 +228,7 @@ private slots:
         const QString path = home->file(u"Desktop/"_s + awkwardName);
         QTest::newRow("markup") << u"markup"_s << true
                                 << QStringList{u"open"_s, u"-a"_s, u"Preview"_s, path};
-        QTest::newRow("reveal") << u"reveal"_s << true
-                                << QStringList{u"open"_s, u"-R"_s, path};
+        QTest::newRow("reveal") << u"reveal"_s << true << QStringList{u"open"_s, u"-R"_s, path};
         QTest::newRow("reveal, file gone")
             << u"reveal"_s << false << QStringList{u"open"_s, home->file(u"Desktop"_s)};
     }
