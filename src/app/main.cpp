@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "SingleInstance.h"
 
+#include "detection/ScreenshotWatcher.h"
 #include "platform/Platform.h"
 #include "platform/PlatformFactory.h"
 #include "platform/ProcessContext.h"
@@ -56,14 +57,25 @@ int main(int argc, char *argv[])
 
     AppState::setSharedPlatform(platform.get());
     // The card (HUDWindowController): every detected screenshot goes to
-    // HUDWindowController::shared().showHUD; "--simulate-capture" shows the sample card once
-    // launched, as the preferences' preview button does.
+    // HUDWindowController::shared().showHUD (the watcher's presenter, set when it starts);
+    // "--simulate-capture" shows the sample card once launched, as the preferences' preview
+    // button does.
     HUDWindowController::setSharedPlatform(platform.get());
 
     AppDelegate::Steps steps;
     // The tray (steps.createStatusBar):
 
     // The watcher (steps.startWatcher, steps.stopWatcher):
+    steps.startWatcher = [] {
+        ScreenshotWatcher &watcher = ScreenshotWatcher::shared();
+        watcher.setPresenter([](const QString &path, const QImage &image) {
+            HUDWindowController::shared().showHUD(path, image);
+        });
+        QObject::connect(&AppState::shared(), &AppState::watcherRestartRequested, &watcher,
+                         &ScreenshotWatcher::start, Qt::UniqueConnection);
+        watcher.start();
+    };
+    steps.stopWatcher = [] { ScreenshotWatcher::shared().stop(); };
 
     // The preferences window (steps.showPreferences):
 

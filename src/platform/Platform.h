@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/FolderEventStream.h"
+
+#include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -9,7 +13,6 @@
 #include <memory>
 #include <optional>
 
-class QImage;
 class QSettings;
 class QWindow;
 
@@ -63,6 +66,13 @@ public:
     virtual void setActivationPolicyRegular() = 0;
 
     // --- Screenshot detection ---
+    // A stream over `folders` whose batches go to `onBatch` on the main thread; none when the
+    // system refused to create one.
+    virtual std::unique_ptr<FolderEventStream>
+    createFolderEventStream(const QStringList &folders, FolderEventStream::Handler onBatch) = 0;
+    // Decodes a HEIC image, refusing one of more than `maxPixels`; a null image when it cannot.
+    // Called off the main thread.
+    virtual QImage decodeHeic(const QByteArray &data, qint64 maxPixels) = 0;
 
     // --- The card: its window and its actions ---
 

@@ -61,6 +61,9 @@ public:
     // The user's launch-at-login choice as stored, before any AppState exists; on when unset.
     static bool storedLaunchAtLoginChoice(const QSettings &store);
 
+    // The system this settings object works with.
+    Platform &platform() const { return m_platform; }
+
     // Runs one command line through the shell and returns its standard output.
     static std::optional<QString> readShellCommand(const QString &commandLine);
 

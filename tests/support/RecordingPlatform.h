@@ -60,6 +60,42 @@ public:
     bool needsSingleInstanceGuard() const override { return true; }
 
     // --- Screenshot detection ---
+    // A stream that records its life and lets the test hand it batches.
+    class Stream : public FolderEventStream {
+    public:
+        Stream(RecordingPlatform &platform, Handler handler)
+            : owner(platform), onBatch(std::move(handler))
+        {}
+        ~Stream() override
+        {
+            owner.record(QStringLiteral("stopStream"));
+            if (owner.stream == this) {
+                owner.stream = nullptr;
+            }
+        }
+        bool start() override
+        {
+            owner.record(QStringLiteral("startStream"));
+            return owner.streamStarts;
+        }
+        RecordingPlatform &owner;
+        Handler onBatch;
+    };
+    std::unique_ptr<FolderEventStream>
+    createFolderEventStream(const QStringList &folders, FolderEventStream::Handler onBatch) override
+    {
+        record(QStringLiteral("createStream:") + folders.join(u'|'));
+        if (!streamCreates) {
+            return nullptr;
+        }
+        auto created = std::make_unique<Stream>(*this, std::move(onBatch));
+        stream = created.get();
+        return created;
+    }
+    QImage decodeHeic(const QByteArray &, qint64) override { return {}; }
+    bool streamCreates = true;
+    bool streamStarts = true;
+    Stream *stream = nullptr;
 
     // --- The card: its window and its actions ---
     void prepareFloatingWindow(QWindow &window) override

@@ -16,8 +16,9 @@ LinuxPlatform::LinuxPlatform(ProcessContext context) : m_context(std::move(conte
 
 std::unique_ptr<QSettings> LinuxPlatform::openSettings() const
 {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                       QStringLiteral("orvane"), QStringLiteral("orvane"));
+    // ~/.config/orvane/orvane.conf, an INI file.
+    return std::make_unique<QSettings>(QSettings::UserScope, QStringLiteral("orvane"),
+                                       QStringLiteral("orvane"));
 }
 
 std::optional<QString> LinuxPlatform::readSystemScreenshotLocation()

@@ -28,6 +28,10 @@ public:
     void setActivationPolicyAccessory() override {}
     void setActivationPolicyRegular() override {}
     // --- Screenshot detection ---
+    std::unique_ptr<FolderEventStream>
+    createFolderEventStream(const QStringList &folders,
+                            FolderEventStream::Handler onBatch) override;
+    QImage decodeHeic(const QByteArray &data, qint64 maxPixels) override;
 
     // --- The card: its window and its actions ---
     void prepareFloatingWindow(QWindow &window) override;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace orvane {
+
+class Platform;
+
+// Loads a screenshot for the card: every format a screenshot comes in, large displays included,
+// while a file that is not a complete image of a sane size is refused.
+namespace imageloader {
+
+// Up to 16384 pixels a side, and at most two 8K displays' worth in all.
+inline constexpr int maxSide = 16384;
+inline constexpr qint64 maxPixels = qint64(2) * 7680 * 4320;
+inline constexpr qint64 maxFileBytes = qint64(256) * 1024 * 1024;
+
+// Null when the file is not a regular file, cannot be read, is not a complete image, or claims
+// a size no screen has. Blocking; meant for a worker thread.
+QImage load(const QString &path, Platform &platform);
+
+// The decoding part of load(), for bytes already in memory.
+QImage decode(const QByteArray &data, Platform &platform);
+
+// Whether the bytes end the way a finished file of their format ends: an image still being
+// written must not show as a half-grey picture.
+bool looksComplete(const QByteArray &data);
+
+} // namespace imageloader
+} // namespace orvane

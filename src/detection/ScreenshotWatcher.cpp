@@ -1,0 +1,181 @@
+#include "ScreenshotWatcher.h"
+
+#include "DetectionRules.h"
+#include "ImageLoader.h"
+
+#include "platform/Files.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "settings/AppState.h"
+
+#include <QClipboard>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QThreadPool>
+#include <QTimer>
+
+namespace orvane {
+
+ScreenshotWatcher::ScreenshotWatcher(AppState &state, Platform &platform, QObject *parent)
+    : QObject(parent), m_state(state), m_platform(platform),
+      m_clock([] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }),
+      m_clipboard([](const QImage &image) { QGuiApplication::clipboard()->setImage(image); }),
+      m_scheduler([](int delayMs, QObject *context, std::function<void()> work) {
+          QTimer::singleShot(delayMs, context, std::move(work));
+      })
+{}
+
+ScreenshotWatcher::~ScreenshotWatcher() = default;
+
+ScreenshotWatcher &ScreenshotWatcher::shared()
+{
+    static ScreenshotWatcher *const instance =
+        new ScreenshotWatcher(AppState::shared(), AppState::shared().platform());
+    return *instance;
+}
+
+void ScreenshotWatcher::stop()
+{
+    m_eventStream.reset();
+}
+
+void ScreenshotWatcher::start()
+{
+    stop();
+
+    m_watchedFolders =
+        detection::watchedSet(m_state.resolvedScreenshotDirectory(), m_state.customFolderPath(),
+                              QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+
+    QPointer<ScreenshotWatcher> self(this);
+    m_eventStream =
+        m_platform.createFolderEventStream(m_watchedFolders, [self](const QStringList &paths) {
+            // Never inside the stream's own callback: the batch waits for the next turn.
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, paths] {
+                    if (self) {
+                        self->handleNewFiles(paths);
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+    if (!m_eventStream) {
+        logLine(QStringLiteral("ERROR: Failed to create FSEventStream"));
+        return;
+    }
+    const bool started = m_eventStream->start();
+    logLine(QStringLiteral("FSEventStream started: %1, monitoring: %2")
+                .arg(started ? QStringLiteral("YES") : QStringLiteral("NO"),
+                     detection::printedSet(m_watchedFolders)));
+}
+
+void ScreenshotWatcher::handleNewFiles(const QStringList &paths)
+{
+    if (m_state.isPaused()) {
+        return;
+    }
+    QStringList candidates;
+    for (const QString &path : paths) {
+        const QFileInfo item(path);
+        if (!item.exists()) {
+            continue;
+        }
+        if (item.isDir()) {
+            const QFileInfoList entries =
+                QDir(path).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+            for (const QFileInfo &entry : entries) {
+                if (detection::hasImageExtension(entry.fileName())) {
+                    candidates << entry.filePath();
+                }
+            }
+        } else if (detection::hasImageExtension(path)) {
+            candidates << path;
+        }
+    }
+    candidates.removeDuplicates();
+
+    for (const QString &candidate : std::as_const(candidates)) {
+        if (detection::isExcludedName(QFileInfo(candidate).fileName())) {
+            continue;
+        }
+        m_scheduler(detection::inspectionDelayMs, this,
+                    [this, candidate] { inspectCandidateFile(candidate); });
+    }
+}
+
+void ScreenshotWatcher::inspectCandidateFile(const QString &path)
+{
+    if (!QFileInfo::exists(path)) {
+        return;
+    }
+    const files::ModificationTime modified = files::modificationTime(path);
+    if (!modified.msecsSinceEpoch) {
+        logLine(QStringLiteral("Error inspecting file: ") + modified.error);
+        return;
+    }
+    const double age = m_clock() - double(*modified.msecsSinceEpoch) / 1000.0;
+    if (age > detection::ageLimitSeconds) {
+        return;
+    }
+    if (m_lastProcessedURL == path &&
+        m_clock() - m_lastProcessedTimestamp < detection::repeatWindowSeconds) {
+        return;
+    }
+    if (m_loading.contains(path)) {
+        // Looked at again once the load under way has finished.
+        m_reportedWhileLoading.insert(path);
+        return;
+    }
+
+    // Decoding a large screenshot takes a while: off the main thread.
+    m_loading.insert(path);
+    QPointer<ScreenshotWatcher> self(this);
+    Platform *platform = &m_platform;
+    QThreadPool::globalInstance()->start([self, platform, path] {
+        const QImage image = imageloader::load(path, *platform);
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, path, image] {
+                if (self) {
+                    self->finishInspection(path, image);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ScreenshotWatcher::finishInspection(const QString &path, const QImage &image)
+{
+    m_loading.remove(path);
+    const bool reportedAgain = m_reportedWhileLoading.remove(path);
+    if (image.isNull()) {
+        // Likely still being written: a report that came in meanwhile gets its own look.
+        if (reportedAgain) {
+            inspectCandidateFile(path);
+        }
+        return;
+    }
+
+    m_lastProcessedURL = path;
+    m_lastProcessedTimestamp = m_clock();
+    logLine(QStringLiteral("✅ Screenshot detected: %1 (%2x%3)")
+                .arg(QFileInfo(path).fileName())
+                .arg(image.width())
+                .arg(image.height()));
+    emit screenshotDetected(path);
+
+    if (m_state.autoCopyOnCapture()) {
+        m_clipboard(image);
+        m_state.playFeedbackSound(QStringLiteral("Tink"));
+    }
+    if (m_presenter) {
+        m_presenter(path, image);
+    }
+}
+
+} // namespace orvane

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+#include <limits>
+#include <memory>
+#include <optional>
+
+namespace orvane {
+
+class AppState;
+class FolderEventStream;
+class Platform;
+
+// Watches the screenshot folder, the custom folder and the desktop, and turns each new image
+// file there into one detected screenshot: logged, copied when the user wants that, and handed
+// to the card.
+class ScreenshotWatcher : public QObject {
+    Q_OBJECT
+public:
+    // Wall-clock seconds since the epoch.
+    using Clock = std::function<double()>;
+    using Presenter = std::function<void(const QString &path, const QImage &image)>;
+    using Clipboard = std::function<void(const QImage &image)>;
+    // Runs `work` after `delayMs` on the main thread, unless `context` is gone by then.
+    using Scheduler =
+        std::function<void(int delayMs, QObject *context, std::function<void()> work)>;
+
+    ScreenshotWatcher(AppState &state, Platform &platform, QObject *parent = nullptr);
+    ~ScreenshotWatcher() override;
+
+    static ScreenshotWatcher &shared();
+
+    // (Re)starts monitoring on the folders that apply now. Main thread.
+    void start();
+    // Stops the stream, as at quit; nothing else changes.
+    void stop();
+    // One batch of reported paths. Main thread.
+    void handleNewFiles(const QStringList &paths);
+
+    void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+    void setClipboard(Clipboard clipboard) { m_clipboard = std::move(clipboard); }
+    void setScheduler(Scheduler scheduler) { m_scheduler = std::move(scheduler); }
+
+    bool isMonitoring() const { return m_eventStream != nullptr; }
+    QStringList watchedFolders() const { return m_watchedFolders; }
+
+signals:
+    // A screenshot was taken as new, after it was logged and before the card is asked for.
+    void screenshotDetected(const QString &path);
+
+private:
+    void inspectCandidateFile(const QString &path);
+    void finishInspection(const QString &path, const QImage &image);
+
+    AppState &m_state;
+    Platform &m_platform;
+    std::unique_ptr<FolderEventStream> m_eventStream;
+    QStringList m_watchedFolders;
+
+    std::optional<QString> m_lastProcessedURL;
+    double m_lastProcessedTimestamp = -std::numeric_limits<double>::infinity();
+    // Files being decoded off the main thread, and those that were reported again meanwhile.
+    QSet<QString> m_loading;
+    QSet<QString> m_reportedWhileLoading;
+
+    Presenter m_presenter;
+    Clock m_clock;
+    Clipboard m_clipboard;
+    Scheduler m_scheduler;
+};
+
+} // namespace orvane

@@ -1,0 +1,399 @@
+#include "LogCapture.h"
+#include "RecordingPlatform.h"
+#include "TestHome.h"
+
+#include "detection/DetectionRules.h"
+#include "detection/ScreenshotWatcher.h"
+#include "settings/AppState.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLocalServer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <QThreadPool>
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr double T0 = 1'800'000'000.0; // the fake "now", in seconds
+
+void writeImage(const QString &path, const char *format = "PNG", QSize size = {64, 48})
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QVERIFY(image.save(path, format));
+}
+
+void setModified(const QString &path, double seconds)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000)),
+                             QFileDevice::FileModificationTime));
+}
+
+// A watcher on a fresh home, its clock and clipboard and card under the test's control.
+struct Rig {
+    test::TestHome home;
+    test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
+    AppState state{platform, platform.openSettings()};
+    ScreenshotWatcher watcher{state, platform};
+    double now = T0;
+    QList<int> delays;
+    QStringList shown;
+    QList<QImage> copied;
+    QStringList order;
+    QString desktop = home.file(u"Desktop"_s);
+
+    Rig()
+    {
+        QDir().mkpath(desktop);
+        watcher.setClock([this] { return now; });
+        watcher.setScheduler([this](int ms, QObject *context, std::function<void()> work) {
+            delays << ms;
+            QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection);
+        });
+        watcher.setPresenter([this](const QString &path, const QImage &) {
+            shown << QFileInfo(path).fileName();
+            order << u"card"_s;
+        });
+        watcher.setClipboard([this](const QImage &image) {
+            copied << image;
+            order << u"clipboard"_s;
+        });
+        platform.availableSounds = {};
+    }
+    QString file(const QString &name) const { return desktop + u'/' + name; }
+    QString fresh(const QString &name, double age = 1.0)
+    {
+        const QString path = file(name);
+        writeImage(path);
+        setModified(path, now - age);
+        return path;
+    }
+    // Runs a batch through to its end: inspections, decodes and their results.
+    void report(const QStringList &paths)
+    {
+        watcher.handleNewFiles(paths);
+        settle();
+    }
+    void settle()
+    {
+        for (int i = 0; i < 4; ++i) {
+            QCoreApplication::processEvents();
+            QThreadPool::globalInstance()->waitForDone();
+        }
+        QCoreApplication::processEvents();
+    }
+};
+
+} // namespace
+
+class DetectionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void extensions_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("image");
+        QTest::newRow("png") << u"/d/Screenshot 1.png"_s << true;
+        QTest::newRow("capitals") << u"/d/SHOT.PNG"_s << true;
+        QTest::newRow("jpeg mixed case") << u"/d/a.JpEg"_s << true;
+        QTest::newRow("heic") << u"/d/a.heic"_s << true;
+        QTest::newRow("tiff") << u"/d/a.tiff"_s << true;
+        QTest::newRow("tif is not tiff") << u"/d/a.tif"_s << false;
+        QTest::newRow("gif") << u"/d/a.gif"_s << false;
+        QTest::newRow("no extension") << u"/d/png"_s << false;
+        QTest::newRow("only the last suffix counts") << u"/d/a.png.part"_s << false;
+        QTest::newRow("dotted folder, plain file") << u"/d/x.png/file"_s << false;
+    }
+    void extensions()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, image);
+        QCOMPARE(detection::hasImageExtension(path), image);
+    }
+
+    void watchedSet_data()
+    {
+        QTest::addColumn<QString>("resolved");
+        QTest::addColumn<std::optional<QString>>("custom");
+        QTest::addColumn<QStringList>("expected");
+        const QString tmp = QDir::tempPath();
+        QTest::newRow("resolved is the desktop") << u"/home/a/Desktop"_s << std::optional<QString>()
+                                                 << QStringList{u"/home/a/Desktop"_s};
+        QTest::newRow("existing custom folder")
+            << u"/home/a/Pictures/Screenshots"_s << std::optional(tmp)
+            << QStringList{u"/home/a/Pictures/Screenshots"_s, tmp, u"/home/a/Desktop"_s};
+        QTest::newRow("missing custom folder left out")
+            << u"/home/a/Desktop"_s << std::optional(u"/nonexistent/shots"_s)
+            << QStringList{u"/home/a/Desktop"_s};
+        QTest::newRow("empty custom folder")
+            << tmp << std::optional(u""_s) << QStringList{tmp, u"/home/a/Desktop"_s};
+    }
+    void watchedSet()
+    {
+        QFETCH(QString, resolved);
+        QFETCH(std::optional<QString>, custom);
+        QFETCH(QStringList, expected);
+        QCOMPARE(detection::watchedSet(resolved, custom, u"/home/a/Desktop"_s), expected);
+    }
+
+    void startLogsAndLeavesOneStream()
+    {
+        Rig rig;
+        test::LogCapture log;
+        rig.platform.takeCalls();
+        rig.watcher.start();
+        rig.watcher.start();
+        const QString create = u"createStream:"_s + rig.desktop;
+        QCOMPARE(rig.platform.takeCalls(),
+                 QStringList({u"readSystemScreenshotLocation"_s, create, u"startStream"_s,
+                              u"stopStream"_s, create, u"startStream"_s}));
+        const QString line =
+            u"[Orvane] FSEventStream started: YES, monitoring: [\""_s + rig.desktop + u"\"]"_s;
+        QCOMPARE(log.lines(), QStringList({line, line}));
+
+        rig.platform.streamStarts = false;
+        rig.watcher.start();
+        QVERIFY(
+            log.lines().last().startsWith(u"[Orvane] FSEventStream started: NO, monitoring: "_s));
+        QVERIFY(rig.watcher.isMonitoring()); // kept, and torn down by the next start
+
+        rig.platform.streamCreates = false;
+        rig.watcher.start();
+        QCOMPARE(log.lines().last(), u"[Orvane] ERROR: Failed to create FSEventStream"_s);
+        QVERIFY(!rig.watcher.isMonitoring());
+    }
+
+    // A batch is handled in a later turn of the event loop, never inside the stream's callback.
+    void batchesArriveThroughTheEventLoop()
+    {
+        Rig rig;
+        rig.watcher.start();
+        const QString shot = rig.fresh(u"a.png"_s);
+        rig.platform.stream->onBatch({shot, shot}); // the same path twice in one batch
+        QCOMPARE(rig.delays.size(), 0);
+        rig.settle();
+        QCOMPARE(rig.delays, QList<int>{100}); // one candidate, inspected 0.1 s later
+        QCOMPARE(rig.shown, QStringList{u"a.png"_s});
+    }
+
+    void rules_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("age");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("new screenshot") << u"Screenshot.png"_s << 3.0 << true;
+        QTest::newRow("extension in capitals") << u"SHOT.PNG"_s << 3.0 << true;
+        QTest::newRow("jpeg") << u"photo.jpeg"_s << 3.0 << true;
+        QTest::newRow("exactly 10 s old") << u"edge.png"_s << 10.0 << true;
+        QTest::newRow("just over 10 s") << u"old.png"_s << 10.01 << false;
+        QTest::newRow("an hour old") << u"older.png"_s << 3600.0 << false;
+        QTest::newRow("dated in the future") << u"future.png"_s << -30.0 << true;
+        QTest::newRow("hidden temporary file") << u".tmp-shot.png"_s << 1.0 << false;
+        QTest::newRow("editor backup") << u"~shot.png"_s << 1.0 << false;
+        QTest::newRow("gif") << u"anim.gif"_s << 1.0 << false;
+    }
+    void rules()
+    {
+        QFETCH(QString, name);
+        QFETCH(double, age);
+        QFETCH(bool, shown);
+        Rig rig;
+        test::LogCapture log;
+        const QString path = rig.file(name);
+        writeImage(path, name.endsWith(u"gif"_s) ? "PNG" : nullptr);
+        setModified(path, rig.now - age);
+        rig.report({path});
+        QCOMPARE(rig.shown, shown ? QStringList{name} : QStringList{});
+        QCOMPARE(log.lines(),
+                 shown ? QStringList{u"[Orvane] ✅ Screenshot detected: %1 (64x48)"_s.arg(name)}
+                       : QStringList{});
+    }
+
+    void pausedBatchesAreDropped()
+    {
+        Rig rig;
+        rig.state.setAutoCopyOnCapture(true);
+        const QString shot = rig.fresh(u"a.png"_s);
+        rig.state.setIsPaused(true);
+        rig.report({shot});
+        QVERIFY(rig.shown.isEmpty());
+        QVERIFY(rig.copied.isEmpty());
+
+        // An inspection already scheduled when the pause comes still runs.
+        rig.state.setIsPaused(false);
+        rig.watcher.handleNewFiles({shot});
+        rig.state.setIsPaused(true);
+        rig.settle();
+        QCOMPARE(rig.shown, QStringList{u"a.png"_s});
+    }
+
+    void repeatWindow()
+    {
+        Rig rig;
+        const QString shot = rig.fresh(u"a.png"_s, 0.0);
+        rig.report({shot});
+        rig.now += 0.5;
+        rig.report({shot});
+        QCOMPARE(rig.shown.size(), 1);
+        rig.now += 1.5; // exactly 2.0 s after it was taken
+        rig.report({shot});
+        QCOMPARE(rig.shown.size(), 2);
+        rig.now += 0.1;
+        const QString other = rig.fresh(u"b.png"_s, 0.0); // another file passes at once
+        rig.report({other});
+        QCOMPARE(rig.shown, QStringList({u"a.png"_s, u"a.png"_s, u"b.png"_s}));
+    }
+
+    void folderReportListsItsImages()
+    {
+        Rig rig;
+        const QString folder = rig.file(u"Batch"_s);
+        QDir().mkpath(folder);
+        for (const QString &name : {u"new.png"_s, u"old1.png"_s, u"old2.jpg"_s, u".hidden.png"_s}) {
+            writeImage(folder + u'/' + name, "PNG");
+            setModified(folder + u'/' + name, name == u"new.png"_s || name.startsWith(u'.')
+                                                  ? rig.now - 3
+                                                  : rig.now - 3600);
+        }
+        rig.report({folder});
+        QCOMPARE(rig.shown, QStringList{u"new.png"_s});
+    }
+
+    void autoCopyComesBeforeTheCard()
+    {
+        Rig rig;
+        rig.platform.availableSounds = {u"Tink"_s};
+        rig.state.setAutoCopyOnCapture(true);
+        const QString shot = rig.fresh(u"a.png"_s);
+        rig.platform.takeCalls();
+        rig.report({shot});
+        QCOMPARE(rig.order, QStringList({u"clipboard"_s, u"card"_s}));
+        QCOMPARE(rig.copied.size(), 1);
+        QCOMPARE(rig.copied.first().size(), QSize(64, 48));
+        QCOMPARE(rig.platform.takeCalls(), QStringList{u"playSystemSound:Tink"_s});
+    }
+
+    // Anything that is not a complete, readable image file is dropped, and never blocks.
+    void notAnImage_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("text named .png") << u"text"_s;
+        QTest::newRow("FIFO") << u"fifo"_s;
+        QTest::newRow("link to a FIFO") << u"fifo-link"_s;
+        QTest::newRow("socket") << u"socket"_s;
+        QTest::newRow("link to a device") << u"device"_s;
+        QTest::newRow("link loop") << u"loop"_s;
+        QTest::newRow("dangling link") << u"dangling"_s;
+        QTest::newRow("truncated JPEG") << u"truncated-jpeg"_s;
+        QTest::newRow("truncated PNG") << u"truncated-png"_s;
+        QTest::newRow("vanished before inspection") << u"vanished"_s;
+        QTest::newRow("unreadable") << u"unreadable"_s;
+    }
+    void notAnImage()
+    {
+        QFETCH(QString, kind);
+        Rig rig;
+        const QString path = rig.file(u"x.png"_s);
+        QLocalServer server;
+        if (kind == u"text"_s) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not an image at all");
+        } else if (kind.startsWith(u"fifo"_s)) {
+            const QString fifo = kind == u"fifo"_s ? path : rig.file(u"pipe"_s);
+            QCOMPARE(QProcess::execute(u"mkfifo"_s, {fifo}), 0);
+            if (kind == u"fifo-link"_s) {
+                QVERIFY(QFile::link(fifo, path));
+            }
+        } else if (kind == u"socket"_s) {
+            QVERIFY(server.listen(path));
+        } else if (kind == u"device"_s) {
+            QVERIFY(QFile::link(u"/dev/zero"_s, path));
+        } else if (kind == u"loop"_s) {
+            QVERIFY(QFile::link(rig.file(u"y.png"_s), path));
+            QVERIFY(QFile::link(path, rig.file(u"y.png"_s)));
+        } else if (kind == u"dangling"_s) {
+            QVERIFY(QFile::link(rig.file(u"gone"_s), path));
+        } else if (kind.startsWith(u"truncated"_s)) {
+            const char *format = kind.endsWith(u"jpeg"_s) ? "JPEG" : "PNG";
+            QImage noise(400, 300, QImage::Format_RGB32);
+            for (int y = 0; y < 300; ++y) {
+                for (int x = 0; x < 400; ++x) {
+                    noise.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x * y) % 256));
+                }
+            }
+            QVERIFY(noise.save(path, format));
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.resize(f.size() / 2));
+        } else if (kind == u"vanished"_s) {
+            writeImage(path);
+            rig.watcher.handleNewFiles({path});
+            QFile::remove(path);
+        } else if (kind == u"unreadable"_s) {
+            if (QFile(u"/etc/shadow"_s).open(QIODevice::ReadOnly)) {
+                QSKIP("running with rights that read any file");
+            }
+            writeImage(path);
+            QFile::setPermissions(path, QFileDevice::WriteOwner);
+        }
+        rig.report({path});
+        QVERIFY(rig.shown.isEmpty());
+
+        // The watcher is still there for the next real screenshot.
+        const QString next = rig.fresh(u"next.png"_s);
+        rig.report({next});
+        QCOMPARE(rig.shown, QStringList{u"next.png"_s});
+    }
+
+    // A file being written is inspected again when it is reported again, and a failed look
+    // does not count as taken.
+    void fileCompletedLaterStillShows()
+    {
+        Rig rig;
+        const QString path = rig.file(u"slow.jpg"_s);
+        writeImage(path, "JPEG", {200, 100});
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray whole = f.readAll();
+        f.close();
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(whole.left(whole.size() / 2));
+        f.close();
+        setModified(path, rig.now);
+        rig.report({path});
+        QVERIFY(rig.shown.isEmpty());
+
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(whole);
+        f.close();
+        setModified(path, rig.now);
+        rig.now += 0.3;
+        rig.report({path});
+        QCOMPARE(rig.shown, QStringList{u"slow.jpg"_s});
+    }
+
+    // Reported again while the first look is still decoding: one card, not two, and the
+    // report is not lost when the first look fails.
+    void reportedWhileDecoding()
+    {
+        Rig rig;
+        const QString shot = rig.fresh(u"a.png"_s);
+        rig.watcher.handleNewFiles({shot});
+        rig.watcher.handleNewFiles({shot});
+        rig.settle();
+        QCOMPARE(rig.shown, QStringList{u"a.png"_s});
+    }
+};
+
+QTEST_MAIN(DetectionTest)
+#include "tst_detection.moc"

@@ -1,0 +1,152 @@
+#include "TestHome.h"
+
+#include "detection/ImageLoader.h"
+#include "platform/PlatformFactory.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+quint32 crc32(const QByteArray &data)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char byte : data) {
+        crc ^= quint8(byte);
+        for (int k = 0; k < 8; ++k) {
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+QByteArray be32(quint32 v)
+{
+    const char bytes[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    return QByteArray(bytes, 4);
+}
+
+QByteArray chunk(const QByteArray &type, const QByteArray &body)
+{
+    return be32(quint32(body.size())) + type + body + be32(crc32(type + body));
+}
+
+// A well-formed PNG whose header claims width x height; its data is a few bytes.
+QByteArray pngClaiming(quint32 width, quint32 height)
+{
+    const QByteArray ihdr = be32(width) + be32(height) + QByteArray("\x08\x02\x00\x00\x00", 5);
+    const QByteArray idat = QByteArray::fromHex("789c63000000010001"); // a tiny zlib stream
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", idat) +
+           chunk("IEND", {});
+}
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+} // namespace
+
+class ImageFormatsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { m_platform = createPlatform({}); }
+
+    void everyScreenshotFormatLoads_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("png") << u"a.png"_s;
+        QTest::newRow("jpg") << u"a.jpg"_s;
+        QTest::newRow("jpeg") << u"a.jpeg"_s;
+        QTest::newRow("tiff") << u"a.tiff"_s;
+        QTest::newRow("heic") << u"a.heic"_s;
+    }
+    void everyScreenshotFormatLoads()
+    {
+        QFETCH(QString, name);
+        test::TestHome home;
+        QImage image(320, 200, QImage::Format_RGB32);
+        image.fill(QColor(16, 194, 138));
+        const QString path = home.file(name);
+        if (name.endsWith(u"heic"_s)) {
+            const QString png = home.file(u"source.png"_s);
+            QVERIFY(image.save(png));
+            QProcess enc;
+            enc.start(u"heif-enc"_s, {u"-q"_s, u"90"_s, u"-o"_s, path, png});
+            QVERIFY2(enc.waitForFinished(60000) && enc.exitCode() == 0,
+                     enc.readAllStandardError().constData());
+        } else {
+            QVERIFY(image.save(path));
+        }
+        const QImage loaded = imageloader::load(path, *m_platform);
+        QCOMPARE(loaded.size(), QSize(320, 200));
+        const QColor centre = loaded.pixelColor(160, 100);
+        QVERIFY2(qAbs(centre.green() - 194) < 12 && qAbs(centre.red() - 16) < 12,
+                 qPrintable(centre.name()));
+    }
+
+    // An 8K display's screenshot is past Qt's default decoding limit, yet a screenshot.
+    void eightKScreenshotLoads()
+    {
+        QImage image(7680, 4320, QImage::Format_RGB32);
+        image.fill(Qt::darkBlue);
+        const QImage loaded = imageloader::decode(encoded(image, "PNG"), *m_platform);
+        QCOMPARE(loaded.size(), QSize(7680, 4320));
+    }
+
+    // Headers claiming sizes no screen has are refused before anything is allocated for them.
+    void decompressionBombsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::newRow("100000 x 100000 PNG") << pngClaiming(100000, 100000);
+        QTest::newRow("20000 x 10 PNG, too wide") << pngClaiming(20000, 10);
+        QTest::newRow("16384 x 16384 PNG, too many pixels") << pngClaiming(16384, 16384);
+        QByteArray jpeg = encoded(QImage(16, 16, QImage::Format_RGB32), "JPEG");
+        const qsizetype sof = jpeg.indexOf("\xff\xc0");
+        QVERIFY(sof > 0);
+        jpeg.replace(sof + 5, 4, QByteArray("\xfd\xe8\xfd\xe8", 4)); // 65000 x 65000
+        QTest::newRow("65000 x 65000 JPEG") << jpeg;
+    }
+    void decompressionBombsRefused()
+    {
+        QFETCH(QByteArray, data);
+        QVERIFY(imageloader::decode(data, *m_platform).isNull());
+    }
+
+    void completeness_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("complete");
+        const QImage image(64, 64, QImage::Format_RGB32);
+        const QByteArray png = encoded(image, "PNG");
+        const QByteArray jpeg = encoded(image, "JPEG");
+        QTest::newRow("png") << png << true;
+        QTest::newRow("png cut short") << png.left(png.size() - 20) << false;
+        QTest::newRow("jpeg") << jpeg << true;
+        QTest::newRow("jpeg with a little padding") << jpeg + QByteArray(16, '\0') << true;
+        QTest::newRow("jpeg cut short") << jpeg.left(jpeg.size() - 2) << false;
+        QTest::newRow("something else") << QByteArray("II*\0 some tiff") << true;
+    }
+    void completeness()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(bool, complete);
+        QCOMPARE(imageloader::looksComplete(data), complete);
+    }
+
+private:
+    std::unique_ptr<Platform> m_platform;
+};
+
+QTEST_GUILESS_MAIN(ImageFormatsTest)
+#include "tst_imageformats.moc"
