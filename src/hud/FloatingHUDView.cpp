@@ -1,9 +1,11 @@
 #include "hud/FloatingHUDView.h"
 
 #include "hud/CardTexts.h"
+#include "platform/Log.h"
 #include "platform/Platform.h"
 #include "settings/AppState.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFontDatabase>
 
@@ -126,6 +128,28 @@ void FloatingHUDView::dismissLater()
 {
     // Holds the dismiss action itself, not the card: it runs even if the card is gone by then.
     m_services.later(copyDismissDelayMs, m_onDismiss);
+}
+
+void FloatingHUDView::trashFile(bool correctBanner)
+{
+    QPointer<FloatingHUDView> card(this);
+    const QString name = fileName();
+    m_services.platform->moveToTrash(m_filePath, [card, name, correctBanner](bool trashed) {
+        if (trashed) {
+            return;
+        }
+        // The answer comes from a worker; the card may be gone by the time it is read.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [card, name, correctBanner] {
+                logLine(QStringLiteral("Could not move to the Trash: ") + name);
+                if (correctBanner && card) {
+                    card->showFeedback(QStringLiteral("doc.on.doc.fill"),
+                                       QStringLiteral("Copied — File Not Trashed"));
+                }
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 } // namespace orvane

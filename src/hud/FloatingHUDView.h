@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 #include <QRectF>
 #include <QString>
 #include <QVariantList>
@@ -99,6 +100,9 @@ private:
     void onTick();
     void showFeedback(const QString &icon, const QString &text);
     void dismissLater();
+    // Moves the file to the Trash; a refusal is logged and, after Copy Only, corrects the
+    // banner, which would otherwise claim the file was discarded.
+    void trashFile(bool correctBanner);
 
     QString m_filePath;
     QImage m_image;

@@ -342,6 +342,33 @@ private slots:
         }
     }
 
+    // A refused Trash is never reported as done: the log says so, and Copy Only's banner
+    // stops claiming the file was discarded.
+    void trashRefused_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("banner");
+        QTest::newRow("Copy Only") << u"handleCopyOnly"_s << u"Copied — File Not Trashed"_s;
+        QTest::newRow("Delete") << u"handleDelete"_s << QString();
+    }
+    void trashRefused()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, banner);
+        test::LogCapture log;
+        Fixture f;
+        f.platform.trashSucceeds = false;
+        FloatingHUDView *card = f.show(u"gone.png"_s);
+        QPointer<FloatingHUDView> alive(card);
+        QVERIFY(QMetaObject::invokeMethod(card, qPrintable(action)));
+        QCoreApplication::processEvents();
+        QVERIFY(log.lines().contains(u"[Orvane] Could not move to the Trash: gone.png"_s));
+        if (alive) {
+            QCOMPARE(card->actionFeedback(), banner);
+        }
+        QVERIFY(!banner.isEmpty() || !f.controller.currentCard());
+    }
+
     void soundsOffStaySilent()
     {
         Fixture f;

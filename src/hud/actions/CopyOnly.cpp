@@ -8,8 +8,8 @@ namespace orvane {
 void FloatingHUDView::handleCopyOnly()
 {
     m_services.platform->copyImageToClipboard(m_image);
-    // The banner does not wait for the Trash: a file already gone is no reason to complain.
-    m_services.platform->moveToTrash(m_filePath, {});
+    // The banner does not wait for the Trash; a refusal corrects it afterwards.
+    trashFile(true);
     m_services.state->playFeedbackSound(QStringLiteral("Tink"));
     showFeedback(QStringLiteral("trash.circle.fill"), QStringLiteral("Copied & Discarded!"));
     dismissLater();

@@ -7,7 +7,7 @@ namespace orvane {
 
 void FloatingHUDView::handleDelete()
 {
-    m_services.platform->moveToTrash(m_filePath, {});
+    trashFile(false);
     m_services.state->playFeedbackSound(QStringLiteral("Basso"));
     m_onDismiss();
 }
