@@ -179,11 +179,12 @@ Item {
                         text: root.card.texts.share
                         iconName: "square.and.arrow.up"
                         tooltip: root.card.texts.shareTooltip
+                        tooltipSuppressed: shareMenu.opened
                         foreground: root.primary
                         onClicked: {
                             const anchor = mapToItem(null, 0, 0, width, height);
                             if (!root.card.handleShare(root.Window.window, anchor))
-                                shareMenu.popup(shareButton, 0, shareButton.height);
+                                shareMenu.openAbove(shareButton);
                         }
                     }
                     SmallButton {
@@ -290,32 +291,44 @@ Item {
         }
     }
 
+    // Where the system offers no share picker: the ways to share a file on this desktop.
     Menu {
         id: shareMenu
 
         property var applications: []
+        readonly property int itemHeight: 28
 
-        onAboutToShow: applications = root.card.openWithApplications().slice(0, 6)
+        // Above the button, the list of applications read afresh each time.
+        function openAbove(button) {
+            applications = root.card.openWithApplications().slice(0, 5);
+            const height = (2 + applications.length) * itemHeight + topPadding + bottomPadding;
+            popup(button, 0, -4 - height);
+        }
 
-        MenuItem {
+        padding: 4
+        background: Rectangle {
+            implicitWidth: 220
+            radius: 9
+            color: Qt.rgba(0.16, 0.17, 0.19, 0.98)
+            border.color: Qt.rgba(1, 1, 1, 0.12)
+        }
+
+        ShareMenuItem {
             text: root.card.texts.shareCopyFile
             onTriggered: root.card.shareCopyFile()
         }
-        MenuItem {
+        ShareMenuItem {
             text: root.card.texts.shareEmail
             onTriggered: root.card.shareByEmail()
         }
-        MenuSeparator {
-            visible: shareMenu.applications.length > 0
-        }
         Instantiator {
             model: shareMenu.applications
-            delegate: MenuItem {
+            delegate: ShareMenuItem {
                 required property var modelData
                 text: root.card.texts.shareOpenWith + " " + modelData.name
                 onTriggered: root.card.shareOpenWith(modelData.id)
             }
-            onObjectAdded: (index, object) => shareMenu.insertItem(index + 3, object)
+            onObjectAdded: (index, object) => shareMenu.insertItem(index + 2, object)
             onObjectRemoved: (index, object) => shareMenu.removeItem(object)
         }
     }

@@ -8,6 +8,7 @@ Button {
 
     property string iconName
     property string tooltip
+    property bool tooltipSuppressed: false
     property color foreground: "white"
     property color fill: Qt.rgba(1, 1, 1, 0.08)
 
@@ -21,7 +22,7 @@ Button {
     Accessible.name: text.length > 0 ? text : tooltip
     Accessible.description: tooltip
     Accessible.onPressAction: control.clicked()
-    ToolTip.visible: hovered && tooltip.length > 0
+    ToolTip.visible: hovered && tooltip.length > 0 && !tooltipSuppressed
     ToolTip.delay: 600
     ToolTip.text: tooltip
 
