@@ -20,6 +20,24 @@ Item {
         anchors.fill: column
         radius: 18
         color: root.material
+
+        // The card moves with the pointer when dragged by its body. Moved by hand, from
+        // global positions, rather than by the window manager: the same on every desktop.
+        MouseArea {
+            property point pressedAt
+            property point windowAt
+
+            anchors.fill: parent
+            onPressed: mouse => {
+                pressedAt = mapToGlobal(mouse.x, mouse.y);
+                windowAt = Qt.point(root.Window.window.x, root.Window.window.y);
+            }
+            onPositionChanged: mouse => {
+                const now = mapToGlobal(mouse.x, mouse.y);
+                root.Window.window.x = windowAt.x + now.x - pressedAt.x;
+                root.Window.window.y = windowAt.y + now.y - pressedAt.y;
+            }
+        }
     }
 
     ColumnLayout {
@@ -32,11 +50,6 @@ Item {
         // Hovering anywhere on the card, its buttons included, pauses the countdown.
         HoverHandler {
             onHoveredChanged: root.card.isHovering = hovered
-        }
-        // The card moves with the pointer when dragged by its body.
-        DragHandler {
-            target: null
-            onActiveChanged: if (active) root.Window.window.startSystemMove()
         }
 
         // Header

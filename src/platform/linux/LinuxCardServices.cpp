@@ -10,6 +10,8 @@
 
 #include "platform/linux/LinuxPlatform.h"
 
+#include <xcb/xcb.h>
+
 #include <QClipboard>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -70,6 +72,30 @@ void openWithDefault(const QString &path)
     }
 }
 
+// Asks an X11 window manager to keep the window on every workspace: _NET_WM_DESKTOP of all
+// ones set before the window is first mapped. Nothing to do elsewhere.
+void showOnAllWorkspaces(QWindow &window)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection()) {
+        return;
+    }
+    xcb_connection_t *connection = x11->connection();
+    static constexpr char name[] = "_NET_WM_DESKTOP";
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
+    if (!atom) {
+        return;
+    }
+    window.create();
+    const quint32 allDesktops = 0xFFFFFFFF;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE,
+                        static_cast<xcb_window_t>(window.winId()), atom->atom, XCB_ATOM_CARDINAL,
+                        32, 1, &allDesktops);
+    xcb_flush(connection);
+    free(atom);
+}
+
 } // namespace
 
 void LinuxPlatform::prepareFloatingWindow(QWindow &window)
@@ -79,6 +105,7 @@ void LinuxPlatform::prepareFloatingWindow(QWindow &window)
     window.setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                     Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint);
     window.setProperty("_q_showWithoutActivating", true);
+    showOnAllWorkspaces(window);
 }
 
 void LinuxPlatform::showFloatingWindow(QWindow &window)
