@@ -4,7 +4,7 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 JOBS ?= $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
 
-.PHONY: all setup configure build run test format format-check clean
+.PHONY: all setup configure build run test bench format format-check clean
 
 all: build
 
@@ -31,3 +31,7 @@ format-check:
 
 clean:
 	@rm -rf build
+
+# Figures for speed and memory (not a test): detection and card latency, memory and CPU at rest.
+bench: build
+	@scripts/with-display python3 bench/detection.py $(BUILD_DIR)/src/app/orvane

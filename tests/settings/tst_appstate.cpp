@@ -2,6 +2,9 @@
 #include "RecordingPlatform.h"
 #include "TestHome.h"
 
+#include "FakeTools.h"
+
+#include "platform/macos/MacPlatform.h"
 #include "settings/AppState.h"
 
 #include <QDir>
@@ -9,6 +12,7 @@
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QThread>
 #include <QtQml/qqmlextensionplugin.h>
@@ -332,6 +336,91 @@ private slots:
         state->setPlaySound(false);
         QCoreApplication::processEvents();
         QCOMPARE(f.platform.takeCalls(), QStringList{u"playSystemSound:Basso"_s});
+    }
+
+    void resolvedFolder_data()
+    {
+        QTest::addColumn<QString>("custom");   // relative to home; "-" for none
+        QTest::addColumn<QString>("system");   // what the system says, relative to home
+        QTest::addColumn<QString>("expected"); // relative to home
+        QTest::newRow("existing custom folder wins") << u"Custom"_s << u"System"_s << u"Custom"_s;
+        QTest::newRow("missing custom folder") << u"Gone"_s << u"System"_s << u"System"_s;
+        QTest::newRow("tilde is not expanded") << u"~/Custom"_s << u"System"_s << u"System"_s;
+        QTest::newRow("no custom folder") << u"-"_s << u"System"_s << u"System"_s;
+        QTest::newRow("system path with a line end") << u"-"_s << u"System\n"_s << u"System"_s;
+        QTest::newRow("nothing usable: the desktop") << u"Gone"_s << u"Gone too"_s << u"Desktop"_s;
+        QTest::newRow("a file is accepted as it stands")
+            << u"file.txt"_s << u"System"_s << u"file.txt"_s;
+    }
+    void resolvedFolder()
+    {
+        QFETCH(QString, custom);
+        QFETCH(QString, system);
+        QFETCH(QString, expected);
+        Fixture f;
+        QDir home(f.home.path());
+        home.mkpath(u"Custom"_s);
+        home.mkpath(u"System"_s);
+        QFile(home.filePath(u"file.txt"_s)).open(QIODevice::WriteOnly);
+        if (custom != u"-"_s) {
+            f.store(keys::customFolderPath,
+                    custom.startsWith(u'~') ? custom : home.filePath(custom));
+        }
+        f.platform.systemLocation = home.filePath(system).replace(u"\\n"_s, u"\n"_s);
+        auto state = f.make();
+        QCOMPARE(state->resolvedScreenshotDirectory(),
+                 expected == u"Desktop"_s
+                     ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
+                     : home.filePath(expected));
+    }
+
+    // The answer is kept until the folder is assigned again, even the same folder.
+    void resolvedFolderIsCached()
+    {
+        Fixture f;
+        const QString custom = f.home.file(u"Custom"_s);
+        QDir().mkpath(custom);
+        f.store(keys::customFolderPath, custom);
+        auto state = f.make();
+        QCOMPARE(state->resolvedScreenshotDirectory(), custom);
+        QVERIFY(QDir(custom).removeRecursively());
+        QCOMPARE(state->resolvedScreenshotDirectory(), custom);
+        QCOMPARE(f.platform.takeCalls(), QStringList()); // no second look
+
+        QString seenByObservers;
+        connect(state.get(), &AppState::resolvedScreenshotDirectoryChanged, this,
+                [&] { seenByObservers = state->resolvedScreenshotDirectory(); });
+        state->setCustomFolderPath(custom);
+        const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        QCOMPARE(seenByObservers, desktop); // computed afresh, from the stored value
+        state->waitForBackgroundWork();
+    }
+
+    // The macOS behaviour against stand-ins for its tools: the system location is read at
+    // start-up and written (and reset) with the exact path, whatever it holds.
+    void macSystemLocation()
+    {
+        Fixture f;
+        test::FakeTools tools;
+        const QString adopted = f.home.file(u"Shots \"$x\""_s);
+        QDir().mkpath(adopted);
+        tools.setReadOutput(adopted.toUtf8() + "\n");
+        MacPlatform mac({});
+        AppState state(mac, f.platform.openSettings());
+        QCOMPARE(state.customFolderPath(), std::optional(adopted));
+
+        const QString hostile = u"/Users/ann/My `Shots` $HOME \"q\" \\ é"_s;
+        state.setCustomFolderPath(hostile);
+        state.setCustomFolderPath(std::nullopt);
+        state.waitForBackgroundWork();
+        const QList<QStringList> expected = {
+            {u"defaults"_s, u"read"_s, u"com.apple.screencapture"_s, u"location"_s},
+            {u"defaults"_s, u"write"_s, u"com.apple.screencapture"_s, u"location"_s, hostile},
+            {u"killall"_s, u"SystemUIServer"_s},
+            {u"defaults"_s, u"delete"_s, u"com.apple.screencapture"_s, u"location"_s},
+            {u"killall"_s, u"SystemUIServer"_s},
+        };
+        QCOMPARE(tools.calls(), expected);
     }
 
     // QML sees the one shared instance, both ways: a change made in C++ updates bindings, and
