@@ -164,7 +164,9 @@ void HUDWindowController::present(const QString &filePath, const QImage &image)
     }
     m_platform.prepareFloatingWindow(*window);
     window->setGeometry(QRect(position, placement::panelSize));
-    window->setOpacity(0.0);
+    if (m_options.fadeMilliseconds > 0) {
+        window->setOpacity(0.0);
+    }
     m_platform.showFloatingWindow(*window);
     card->appear();
     fade(window, 1.0, false);
@@ -217,7 +219,6 @@ void HUDWindowController::fade(QQuickWindow *window, qreal to, bool thenClose)
         running->stop();
     }
     if (m_options.fadeMilliseconds <= 0) {
-        window->setOpacity(to);
         finish();
         return;
     }
