@@ -142,6 +142,7 @@ void HUDWindowController::present(const QString &filePath, const QImage &image)
     };
     auto *card = new FloatingHUDView(
         filePath, image, {&m_platform, &m_state, m_options.makeTicks, m_options.later}, onDismiss);
+    QQmlEngine::setObjectOwnership(card, QQmlEngine::CppOwnership);
     QObject *root = m_component->createWithInitialProperties(
         {{QStringLiteral("card"), QVariant::fromValue(card)}});
     auto *window = qobject_cast<QQuickWindow *>(root);

@@ -66,6 +66,15 @@ private slots:
             QSKIP("needs an X display");
         }
         state = std::make_unique<AppState>(platform, platform.openSettings());
+        // A window manager that starts after the card would place it anew.
+        QVERIFY(QTest::qWaitFor(
+            [] {
+                QProcess xprop;
+                xprop.start(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s});
+                xprop.waitForFinished();
+                return xprop.readAllStandardOutput().contains("window id");
+            },
+            10000));
     }
 
     // Bottom-right, 20 in from the usable area; on top; never focused; two quick screenshots
