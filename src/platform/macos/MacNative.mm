@@ -56,7 +56,7 @@ void setActivationPolicy(int policy)
 
 static NSView *viewOf(quintptr view)
 {
-    return (__bridge NSView *)reinterpret_cast<void *>(view);
+    return reinterpret_cast<NSView *>(view);
 }
 
 void configureFloatingPanel(quintptr view)
@@ -66,7 +66,8 @@ void configureFloatingPanel(quintptr view)
         return;
     }
     if ([window isKindOfClass:[NSPanel class]]) {
-        NSPanel *panel = (NSPanel *)window;
+        id object = window;
+        NSPanel *panel = object;
         panel.styleMask = panel.styleMask | NSWindowStyleMaskNonactivatingPanel;
         panel.floatingPanel = YES;
         panel.becomesKeyOnlyIfNeeded = YES;
