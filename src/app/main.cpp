@@ -6,6 +6,7 @@
 #include "platform/PlatformFactory.h"
 #include "platform/ProcessContext.h"
 #include "platform/TerminationSignals.h"
+#include "preferences/SettingsWindowController.h"
 #include "settings/AppState.h"
 
 #include "hud/HUDWindowController.h"
@@ -16,6 +17,8 @@
 #include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
+Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_PreferencesPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
 
 using namespace orvane;
@@ -29,7 +32,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
 
-    // Small windows need no GPU: the software scene graph keeps a card's memory small.
+    // Small windows need no GPU: the software scene graph keeps their memory low.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 
     QApplication app(argc, argv);
@@ -78,6 +81,13 @@ int main(int argc, char *argv[])
     steps.stopWatcher = [] { ScreenshotWatcher::shared().stop(); };
 
     // The preferences window (steps.showPreferences):
+    SettingsWindowController::setSharedPlatform(platform.get());
+    {
+        PreferencesActions actions;
+        actions.simulateCapture = [] { testHUD(); }; // its "Simulate Screenshot HUD" button
+        SettingsWindowController::shared().setActions(std::move(actions));
+    }
+    steps.showPreferences = [] { SettingsWindowController::shared().showPreferences(); };
 
     AppDelegate delegate(*platform, arguments, std::move(steps));
 

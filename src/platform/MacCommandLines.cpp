@@ -40,6 +40,11 @@ QString openInPreview(const QString &file)
     return QStringLiteral("open -a Preview ") + shellQuoted(file);
 }
 
+QString openFolder(const QString &folder)
+{
+    return QStringLiteral("open ") + shellQuoted(folder);
+}
+
 QString revealInFinder(const QString &file, bool fileExists)
 {
     if (fileExists) {

@@ -14,6 +14,8 @@ QString unloadLaunchAgent(const QString &agentFile);
 QString openInPreview(const QString &file);
 // Reveals `file` selected when it exists; otherwise opens the folder that held it.
 QString revealInFinder(const QString &file, bool fileExists);
+// Shows a folder in Finder.
+QString openFolder(const QString &folder);
 // The detached script that moves the application bundle to the Trash once Orvane has quit.
 QString removeBundleScript(const QString &bundlePath);
 

@@ -105,6 +105,14 @@ public:
 
     // --- The preferences window ---
 
+    // Gives the preferences window its system look before it is first shown: on macOS a
+    // transparent, hidden title bar over full-size content, shown on the active space.
+    virtual void stylePreferencesWindow(QWindow &window) = 0;
+    // Brings the application in front of the others, so that its window takes the focus.
+    virtual void activateApplication() = 0;
+    // Shows `folder` in the file manager (Finder on macOS); false when it could not be asked.
+    virtual bool openFolder(const QString &folder) = 0;
+
     // Whether a second start must be forwarded to the running process by Orvane itself
     // (macOS does this through its own reopen callback).
     virtual bool needsSingleInstanceGuard() const = 0;

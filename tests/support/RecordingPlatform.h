@@ -156,6 +156,16 @@ public:
     // --- The tray and the uninstall ---
 
     // --- The preferences window ---
+    void stylePreferencesWindow(QWindow &) override
+    {
+        record(QStringLiteral("stylePreferencesWindow"));
+    }
+    void activateApplication() override { record(QStringLiteral("activateApplication")); }
+    bool openFolder(const QString &folder) override
+    {
+        record(QStringLiteral("openFolder:") + folder);
+        return true;
+    }
 
     void record(const QString &call)
     {

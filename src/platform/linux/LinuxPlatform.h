@@ -49,6 +49,10 @@ public:
     // --- The tray and the uninstall ---
 
     // --- The preferences window ---
+    void stylePreferencesWindow(QWindow &) override {}
+    // The window manager gives a newly shown window the focus; there is no application to raise.
+    void activateApplication() override {}
+    bool openFolder(const QString &folder) override;
 
     bool needsSingleInstanceGuard() const override { return true; }
 

@@ -24,5 +24,11 @@ void configureFloatingPanel(quintptr view);
 void orderFrontRegardless(quintptr view);
 // The system's share picker for one file, beside `anchor` (in the view's Qt coordinates).
 bool showSharePicker(const QString &path, quintptr view, const QRect &anchor);
+// --- The preferences window ---
+// The window behind `nativeView` (an NSView): transparent, hidden title bar over full-size
+// content, moved to the active space and part of the window cycle.
+void stylePreferencesWindow(quintptr nativeView);
+// activateIgnoringOtherApps:
+void activateApplication();
 
 } // namespace orvane::macnative

@@ -106,6 +106,22 @@ bool showSharePicker(const QString &path, quintptr view, const QRect &anchor)
                         ofView:nsView
                  preferredEdge:NSRectEdgeMinY];
     return true;
-}
+    void stylePreferencesWindow(quintptr nativeView)
+    {
+        NSWindow *window = reinterpret_cast<NSView *>(nativeView).window;
+        if (window == nil) {
+            return;
+        }
+        window.titlebarAppearsTransparent = YES;
+        window.titleVisibility = NSWindowTitleHidden;
+        window.styleMask |= NSWindowStyleMaskFullSizeContentView;
+        window.collectionBehavior = NSWindowCollectionBehaviorMoveToActiveSpace |
+                                    NSWindowCollectionBehaviorParticipatesInCycle;
+    }
+
+    void activateApplication()
+    {
+        [NSApp activateIgnoringOtherApps:YES];
+    }
 
 } // namespace orvane::macnative

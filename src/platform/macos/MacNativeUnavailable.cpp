@@ -39,5 +39,8 @@ bool showSharePicker(const QString &, quintptr, const QRect &)
 {
     return false;
 }
+void stylePreferencesWindow(quintptr) {}
+
+void activateApplication() {}
 
 } // namespace orvane::macnative

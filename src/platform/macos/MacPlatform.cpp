@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QSettings>
+#include <QWindow>
 
 namespace orvane {
 
@@ -91,6 +92,21 @@ void MacPlatform::setActivationPolicyAccessory()
 void MacPlatform::setActivationPolicyRegular()
 {
     macnative::setActivationPolicy(0);
+}
+
+void MacPlatform::stylePreferencesWindow(QWindow &window)
+{
+    macnative::stylePreferencesWindow(window.winId());
+}
+
+void MacPlatform::activateApplication()
+{
+    macnative::activateApplication();
+}
+
+bool MacPlatform::openFolder(const QString &folder)
+{
+    return runShellCommand(maccmd::openFolder(folder)).has_value();
 }
 
 bool MacPlatform::needsSingleInstanceGuard() const

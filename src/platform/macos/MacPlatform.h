@@ -50,6 +50,9 @@ public:
     // --- The tray and the uninstall ---
 
     // --- The preferences window ---
+    void stylePreferencesWindow(QWindow &window) override;
+    void activateApplication() override;
+    bool openFolder(const QString &folder) override;
 
     bool needsSingleInstanceGuard() const override;
 

@@ -1,0 +1,86 @@
+#include "PreferencesBackend.h"
+
+#include "AppIcon.h"
+
+#include "platform/Platform.h"
+#include "settings/AppState.h"
+
+#include <QDir>
+#include <QFontDatabase>
+
+namespace orvane {
+
+PreferencesBackend::PreferencesBackend(Platform &platform, PreferencesActions actions,
+                                       PreferencesDialogs dialogs, QObject *parent)
+    : QObject(parent), m_platform(platform), m_actions(std::move(actions)),
+      m_dialogs(std::move(dialogs)),
+      m_texts(preferencesTexts(platform.kind(), qEnvironmentVariable("XDG_CURRENT_DESKTOP")))
+{}
+
+QString PreferencesBackend::appIcon() const
+{
+    return applicationIcon().isNull() ? QString() : QStringLiteral("image://appicon/main");
+}
+
+QString PreferencesBackend::monospaceFamily() const
+{
+    return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+}
+
+QString PreferencesBackend::displayPath(const QString &folder) const
+{
+    return orvane::displayPath(folder, QDir::homePath());
+}
+
+void PreferencesBackend::chooseCustomFolder()
+{
+    // One question at a time, even when the button is pressed again before the chooser shows.
+    if (m_asking || !m_dialogs.chooseFolder) {
+        return;
+    }
+    m_asking = true;
+    QPointer<PreferencesBackend> self(this);
+    m_dialogs.chooseFolder(m_dialogParent, AppState::shared().resolvedScreenshotDirectory(),
+                           [self](std::optional<QString> folder) {
+                               if (!self) {
+                                   return;
+                               }
+                               self->m_asking = false;
+                               if (folder && !folder->isEmpty()) {
+                                   AppState::shared().setCustomFolderPath(*folder);
+                               }
+                           });
+}
+
+void PreferencesBackend::testHUD()
+{
+    if (m_actions.simulateCapture) {
+        m_actions.simulateCapture();
+    }
+}
+
+void PreferencesBackend::promptUninstall()
+{
+    if (m_asking || !m_dialogs.confirmUninstall) {
+        return;
+    }
+    m_asking = true;
+    QPointer<PreferencesBackend> self(this);
+    // The user's "yes" is carried out even if the window went away meanwhile.
+    m_dialogs.confirmUninstall(m_dialogParent, m_texts,
+                               [self, uninstall = m_actions.uninstall](bool confirmed) {
+                                   if (self) {
+                                       self->m_asking = false;
+                                   }
+                                   if (confirmed && uninstall) {
+                                       uninstall();
+                                   }
+                               });
+}
+
+void PreferencesBackend::openScreenshotFolder()
+{
+    m_platform.openFolder(AppState::shared().resolvedScreenshotDirectory());
+}
+
+} // namespace orvane

@@ -1,0 +1,84 @@
+#include "PreferencesDialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QWindow>
+
+namespace orvane {
+
+namespace {
+
+// A widget dialog over a QML window: modal to that window, and gone with it.
+void openOver(QWindow *parent, QDialog *dialog)
+{
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    if (parent) {
+        dialog->winId();
+        if (QWindow *handle = dialog->windowHandle()) {
+            handle->setTransientParent(parent);
+        }
+        dialog->setWindowModality(Qt::WindowModal);
+        QObject::connect(parent, &QObject::destroyed, dialog, &QObject::deleteLater);
+    } else {
+        dialog->setWindowModality(Qt::ApplicationModal);
+    }
+    dialog->open();
+}
+
+} // namespace
+
+std::unique_ptr<QFileDialog> makeFolderChooser(const QString &startFolder)
+{
+    auto dialog = std::make_unique<QFileDialog>(nullptr, QString::fromUtf8(folderChooserMessage),
+                                                startFolder);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setLabelText(QFileDialog::Accept, QString::fromUtf8(folderChooserPrompt));
+    return dialog;
+}
+
+std::unique_ptr<QMessageBox> makeUninstallAlert(const PreferencesTexts &texts)
+{
+    auto alert = std::make_unique<QMessageBox>();
+    alert->setIcon(QMessageBox::Critical);
+    alert->setWindowTitle(QStringLiteral("Orvane"));
+    alert->setText(texts.uninstallAlertMessage);
+    alert->setInformativeText(texts.uninstallAlertInformative);
+    QPushButton *uninstall =
+        alert->addButton(QString::fromUtf8(uninstallConfirmButton), QMessageBox::AcceptRole);
+    QPushButton *cancel = alert->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    alert->setDefaultButton(uninstall);
+    alert->setEscapeButton(cancel);
+    return alert;
+}
+
+PreferencesDialogs PreferencesDialogs::standard()
+{
+    PreferencesDialogs dialogs;
+    dialogs.chooseFolder = [](QWindow *parent, const QString &startFolder,
+                              std::function<void(std::optional<QString>)> done) {
+        QFileDialog *dialog = makeFolderChooser(startFolder).release();
+        QObject::connect(dialog, &QDialog::finished, dialog, [dialog, done](int result) {
+            const QStringList chosen = dialog->selectedFiles();
+            if (result == QDialog::Accepted && !chosen.isEmpty() && !chosen.first().isEmpty()) {
+                done(chosen.first());
+            } else {
+                done(std::nullopt);
+            }
+        });
+        openOver(parent, dialog);
+    };
+    dialogs.confirmUninstall = [](QWindow *parent, const PreferencesTexts &texts,
+                                  std::function<void(bool)> done) {
+        QMessageBox *alert = makeUninstallAlert(texts).release();
+        QObject::connect(alert, &QDialog::finished, alert, [alert, done](int) {
+            QAbstractButton *clicked = alert->clickedButton();
+            done(clicked && alert->buttonRole(clicked) == QMessageBox::AcceptRole);
+        });
+        openOver(parent, alert);
+    };
+    return dialogs;
+}
+
+} // namespace orvane

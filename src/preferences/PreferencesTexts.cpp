@@ -1,0 +1,114 @@
+#include "PreferencesTexts.h"
+
+#include <QStringList>
+
+namespace orvane {
+
+namespace {
+
+struct Shortcuts {
+    QString heading;
+    QStringList lines;
+};
+
+Shortcuts desktopShortcuts(const QString &desktop)
+{
+    const QStringList names = desktop.toUpper().split(u':', Qt::SkipEmptyParts);
+    if (names.contains(QStringLiteral("KDE"))) {
+        return {QStringLiteral("Standard KDE Plasma Shortcuts:"),
+                {QStringLiteral("• Meta + Shift + Print : Select area to capture"),
+                 QStringLiteral("• Shift + Print : Full screen screenshot"),
+                 QStringLiteral("• Print : Spectacle, the interactive screenshot tool")}};
+    }
+    if (names.contains(QStringLiteral("XFCE"))) {
+        return {QStringLiteral("Standard Xfce Shortcuts:"),
+                {QStringLiteral("• Shift + Print : Select area to capture"),
+                 QStringLiteral("• Print : Full screen screenshot"),
+                 QStringLiteral("• Alt + Print : Window screenshot")}};
+    }
+    // GNOME's keys are also what most other desktops bind by default.
+    const QStringList gnome = {QStringLiteral("• Print : Interactive screenshot & recording tool"),
+                               QStringLiteral("• Shift + Print : Full screen screenshot"),
+                               QStringLiteral("• Alt + Print : Window screenshot")};
+    if (names.contains(QStringLiteral("GNOME"))) {
+        return {QStringLiteral("Standard GNOME Shortcuts:"), gnome};
+    }
+    return {QStringLiteral("Standard Desktop Shortcuts:"), gnome};
+}
+
+} // namespace
+
+PreferencesTexts preferencesTexts(PlatformKind kind, const QString &desktop)
+{
+    if (kind == PlatformKind::MacOS) {
+        return {
+            .tagline = QStringLiteral("Supercharged macOS Screenshot Assistant"),
+            .launchAtLoginSubtitle =
+                QStringLiteral("Automatically start Orvane when your Mac turns on"),
+            .openFolder = QStringLiteral("Open in Finder"),
+            .shortcutsHeading = QStringLiteral("Standard macOS Shortcuts:"),
+            .shortcutsLines =
+                QStringLiteral("• Cmd + Shift + 4 : Select area to capture\n"
+                               "• Cmd + Shift + 3 : Full screen screenshot\n"
+                               "• Cmd + Shift + 5 : Interactive screenshot & recording bar"),
+            .uninstallNote = QStringLiteral(
+                "Restores Apple's original screenshot behavior and cleanly moves Orvane to "
+                "Trash without terminal commands."),
+            .uninstallAlertMessage = QStringLiteral("Uninstall Orvane & Restore macOS Defaults?"),
+            .uninstallAlertInformative = QStringLiteral(
+                "This will immediately restore Apple's original native screenshot thumbnail "
+                "behavior, unregister from login, and safely move Orvane to the Trash."),
+        };
+    }
+    const Shortcuts shortcuts = desktopShortcuts(desktop);
+    return {
+        .tagline = QStringLiteral("Supercharged Linux Screenshot Assistant"),
+        .launchAtLoginSubtitle = QStringLiteral("Automatically start Orvane when you log in"),
+        .openFolder = QStringLiteral("Open in File Manager"),
+        .shortcutsHeading = shortcuts.heading,
+        .shortcutsLines = shortcuts.lines.join(u'\n'),
+        .uninstallNote = QStringLiteral(
+            "Restores the desktop's original screenshot behavior and cleanly moves Orvane to "
+            "Trash without terminal commands."),
+        .uninstallAlertMessage = QStringLiteral("Uninstall Orvane & Restore Desktop Defaults?"),
+        .uninstallAlertInformative = QStringLiteral(
+            "This will immediately restore the desktop's original native screenshot behavior, "
+            "unregister from login, and safely move Orvane to the Trash."),
+    };
+}
+
+QVariantMap PreferencesTexts::toVariantMap() const
+{
+    return {
+        {QStringLiteral("tagline"), tagline},
+        {QStringLiteral("launchAtLoginSubtitle"), launchAtLoginSubtitle},
+        {QStringLiteral("openFolder"), openFolder},
+        {QStringLiteral("shortcutsHeading"), shortcutsHeading},
+        {QStringLiteral("shortcutsLines"), shortcutsLines},
+        {QStringLiteral("uninstallNote"), uninstallNote},
+        {QStringLiteral("uninstallAlertMessage"), uninstallAlertMessage},
+        {QStringLiteral("uninstallAlertInformative"), uninstallAlertInformative},
+    };
+}
+
+QString displayPath(const QString &folder, const QString &home)
+{
+    QString base = home;
+    while (base.size() > 1 && base.endsWith(u'/')) {
+        base.chop(1);
+    }
+    // Only a whole leading home folder is shortened: "/home/ann" is not the start of
+    // "/home/anna", and a home of "/" would turn every path into tildes.
+    if (base.isEmpty() || base == QStringLiteral("/")) {
+        return folder;
+    }
+    if (folder == base) {
+        return QStringLiteral("~");
+    }
+    if (folder.startsWith(base + u'/')) {
+        return u'~' + folder.mid(base.size());
+    }
+    return folder;
+}
+
+} // namespace orvane

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QString>
+#include <QVariantMap>
+
+namespace orvane {
+
+// The preferences' texts that name something only macOS has, side by side with what a Linux
+// user reads in their place. Every other text is the same on both and lives in the view.
+struct PreferencesTexts {
+    QString tagline;
+    QString launchAtLoginSubtitle;
+    QString openFolder;
+    QString shortcutsHeading;
+    QString shortcutsLines;
+    QString uninstallNote;
+    QString uninstallAlertMessage;
+    QString uninstallAlertInformative;
+
+    // The same, keyed by member name, for the view.
+    QVariantMap toVariantMap() const;
+};
+
+// `desktop` is the session's XDG_CURRENT_DESKTOP ("GNOME", "ubuntu:GNOME", "KDE", ...): the
+// shortcuts note lists that desktop's own screenshot keys.
+PreferencesTexts preferencesTexts(PlatformKind kind, const QString &desktop);
+
+// The texts of the folder chooser, the same everywhere.
+inline constexpr auto folderChooserPrompt = "Select Folder";
+inline constexpr auto folderChooserMessage = "Choose where screenshots should be saved:";
+
+// The folder as shown in the save-location card: the home folder's part as "~".
+QString displayPath(const QString &folder, const QString &home);
+
+} // namespace orvane
