@@ -111,7 +111,6 @@ public:
     void copyImageToClipboard(const QImage &image) override
     {
         record(QStringLiteral("copyImageToClipboard:%1x%2").arg(image.width()).arg(image.height()));
-        clipboardImage = image;
     }
     void copyFileToClipboard(const QString &path) override
     {
@@ -185,7 +184,6 @@ public:
     QSet<QString> availableSounds{QStringLiteral("Tink"), QStringLiteral("Pop"),
                                   QStringLiteral("Basso")};
 
-    QImage clipboardImage;
     bool trashSucceeds = true;
     bool hasSharePicker = false;
     QList<FileApplication> fileApplications;
