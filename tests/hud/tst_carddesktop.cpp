@@ -88,9 +88,9 @@ private slots:
         QQuickWindow *window = controller.hudWindow();
         QTRY_VERIFY(window->isExposed());
         const QRect available = HUDWindowController::currentActiveScreen()->availableGeometry();
-        QCOMPARE(window->geometry().size(), QSize(300, 385));
-        QCOMPARE(available.right() - window->geometry().right(), 20);
-        QCOMPARE(available.bottom() - window->geometry().bottom(), 20);
+        // Read back from the X server once the window manager has framed the window.
+        QTRY_COMPARE(window->geometry(),
+                     QRect(available.right() - 20 - 299, available.bottom() - 20 - 384, 300, 385));
         QVERIFY(window->flags().testFlags(Qt::Tool | Qt::WindowStaysOnTopHint |
                                           Qt::WindowDoesNotAcceptFocus | Qt::FramelessWindowHint));
         QVERIFY(!window->isActive());
