@@ -10,6 +10,9 @@
 #include "preferences/SettingsWindowController.h"
 #include "settings/AppState.h"
 
+#include "hud/HUDWindowController.h"
+#include "hud/SimulatedCapture.h"
+
 #include <QApplication>
 #include <QQuickWindow>
 #include <QTimer>
@@ -17,6 +20,7 @@
 
 Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_PreferencesPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
 
 using namespace orvane;
 
@@ -56,6 +60,11 @@ int main(int argc, char *argv[])
     }
 
     AppState::setSharedPlatform(platform.get());
+    // The card (HUDWindowController): every detected screenshot goes to
+    // HUDWindowController::shared().showHUD (the watcher's presenter, set when it starts);
+    // "--simulate-capture" shows the sample card once launched, as the preferences' preview
+    // button does.
+    HUDWindowController::setSharedPlatform(platform.get());
 
     AppDelegate::Steps steps;
     // The tray (steps.createStatusBar):
@@ -83,6 +92,9 @@ int main(int argc, char *argv[])
     // The watcher (steps.startWatcher, steps.stopWatcher):
     steps.startWatcher = [] {
         ScreenshotWatcher &watcher = ScreenshotWatcher::shared();
+        watcher.setPresenter([](const QString &path, const QImage &image) {
+            HUDWindowController::shared().showHUD(path, image);
+        });
         QObject::connect(&AppState::shared(), &AppState::watcherRestartRequested, &watcher,
                          &ScreenshotWatcher::start, Qt::UniqueConnection);
         watcher.start();
@@ -91,13 +103,16 @@ int main(int argc, char *argv[])
 
     // The preferences window (steps.showPreferences):
     SettingsWindowController::setSharedPlatform(platform.get());
+    {
+        PreferencesActions actions;
+        actions.simulateCapture = [] { testHUD(); }; // its "Simulate Screenshot HUD" button
+        // The preferences ask their own confirmation, then run the same uninstall as the tray.
+        actions.uninstall = [&platform] {
+            StatusBarController::performCleanUninstall(*platform, &QCoreApplication::quit);
+        };
+        SettingsWindowController::shared().setActions(std::move(actions));
+    }
     steps.showPreferences = [] { SettingsWindowController::shared().showPreferences(); };
-    PreferencesActions preferencesActions;
-    // The preferences ask their own confirmation, then run the same uninstall as the tray.
-    preferencesActions.uninstall = [&platform] {
-        StatusBarController::performCleanUninstall(*platform, &QCoreApplication::quit);
-    };
-    SettingsWindowController::shared().setActions(preferencesActions);
 
     // The tray opens the preferences as a reopen does, and restarts the watcher that the launch
     // started.
@@ -116,5 +131,8 @@ int main(int argc, char *argv[])
                      &AppDelegate::applicationWillTerminate);
 
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
+    if (arguments.contains(QStringLiteral("--simulate-capture"))) {
+        QTimer::singleShot(0, &delegate, [] { testHUD(); });
+    }
     return QApplication::exec();
 }

@@ -4,9 +4,12 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -17,6 +20,12 @@ namespace orvane {
 
 // Which operating system's behaviour a Platform carries out.
 enum class PlatformKind { Linux, MacOS };
+
+// An application that can open a given file, as the desktop lists it.
+struct FileApplication {
+    QString id;
+    QString name;
+};
 
 // The one seam between Orvane and the operating system. Everything above it is portable;
 // each operation here is done the way the running system expects it.
@@ -66,6 +75,31 @@ public:
     virtual QImage decodeHeic(const QByteArray &data, qint64 maxPixels) = 0;
 
     // --- The card: its window and its actions ---
+
+    // Makes `window` a floating card before it is first shown: frameless, above other windows
+    // (full-screen ones included), on every workspace, never taking the keyboard focus.
+    virtual void prepareFloatingWindow(QWindow &window) = 0;
+    // Shows it without activating Orvane, so the user's current window keeps the focus.
+    virtual void showFloatingWindow(QWindow &window) = 0;
+    // Replaces the clipboard's contents with the image alone (no file reference, no name).
+    virtual void copyImageToClipboard(const QImage &image) = 0;
+    // Puts a reference to the file on the clipboard, to paste it as a file elsewhere.
+    virtual void copyFileToClipboard(const QString &path) = 0;
+    // Moves the file into the user's Trash, from where it can be put back. Returns at once;
+    // `finished` (may be empty) runs later, on another thread, with whether it worked.
+    virtual void moveToTrash(const QString &path, std::function<void(bool)> finished) = 0;
+    // Opens the file in the application for annotating images (Preview, the image viewer).
+    virtual void openForMarkup(const QString &path) = 0;
+    // Shows the file selected in the file manager; a file that is gone opens its folder.
+    virtual void revealInFileManager(const QString &path) = 0;
+    // The system's own share picker for the file, beside `anchor` (window coordinates). False
+    // where the system has none: the card then offers its own ways to share.
+    virtual bool showSharePicker(const QString &path, QWindow &window, const QRect &anchor) = 0;
+    // Starts a new e-mail with the file attached; false when no mail program could start.
+    virtual bool emailFile(const QString &path) = 0;
+    // The applications that can open the file, the default one first.
+    virtual QList<FileApplication> applicationsForFile(const QString &path) = 0;
+    virtual bool openFileWith(const QString &path, const QString &applicationId) = 0;
 
     // --- The tray and the uninstall ---
 

@@ -171,6 +171,19 @@ def icon_window(pid_hint=None):
     return None
 
 
+def menu_window_mapped():
+    """Whether a menu of Orvane's is on screen, whatever AT-SPI has said about it."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    for line in tree.splitlines():
+        m = re.search(r'\("[Oo]rvane" "Orvane"\)\s+(\d+)x(\d+)\+', line)
+        if m and int(m.group(1)) > 150 and int(m.group(2)) > 150:
+            info = subprocess.run(["xwininfo", "-id", line.split()[0]], capture_output=True,
+                                  text=True).stdout
+            if "IsViewable" in info:
+                return True
+    return False
+
+
 class Menu:
     """Opens the tray menu by clicking the icon and reads it through AT-SPI."""
 
@@ -185,8 +198,8 @@ class Menu:
             if event.detail1 == 1 and event.source.getRoleName() == "popup menu" and \
                     event.source.name == "Orvane":
                 self.shown.append(event.source)
-        except Exception:
-            pass
+        except Exception as error:
+            print("     (menu event unreadable: %s)" % error, flush=True)
 
     def reset(self):
         self.shown.clear()
@@ -203,15 +216,18 @@ class Menu:
         return None
 
     def open(self, button=1):
-        # The tray host may still be placing the icon: click again where it now is.
-        # A busy machine may take seconds to announce the menu; a second click would close it.
-        for _ in range(3):
+        # The tray host may still be placing the icon, and a process that has just started may
+        # not announce its first menu: close an unannounced menu and click again.
+        for _ in range(4):
             position = main_context_wait(icon_window, 15)
             if not position:
                 return None
+            if menu_window_mapped():
+                subprocess.run(["xdotool", "mousemove", "200", "600", "click", "1"])
+                main_context_wait(lambda: not menu_window_mapped(), 3)
             subprocess.run(["xdotool", "mousemove", str(position[0]), str(position[1]),
                             "click", str(button)])
-            menu = main_context_wait(self.showing, 10)
+            menu = main_context_wait(self.showing, 6)
             if menu is not None:
                 return menu
         return None

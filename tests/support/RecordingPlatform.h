@@ -2,10 +2,12 @@
 
 #include "platform/Platform.h"
 
+#include <QImage>
 #include <QMutex>
 #include <QSet>
 #include <QSettings>
 #include <QStringList>
+#include <QWindow>
 
 namespace orvane::test {
 
@@ -96,6 +98,59 @@ public:
     Stream *stream = nullptr;
 
     // --- The card: its window and its actions ---
+    void prepareFloatingWindow(QWindow &window) override
+    {
+        record(QStringLiteral("prepareFloatingWindow"));
+        window.setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    }
+    void showFloatingWindow(QWindow &window) override
+    {
+        record(QStringLiteral("showFloatingWindow"));
+        window.show();
+    }
+    void copyImageToClipboard(const QImage &image) override
+    {
+        record(QStringLiteral("copyImageToClipboard:%1x%2").arg(image.width()).arg(image.height()));
+    }
+    void copyFileToClipboard(const QString &path) override
+    {
+        record(QStringLiteral("copyFileToClipboard:") + path);
+    }
+    void moveToTrash(const QString &path, std::function<void(bool)> finished) override
+    {
+        record(QStringLiteral("moveToTrash:") + path);
+        if (finished) {
+            finished(trashSucceeds);
+        }
+    }
+    void openForMarkup(const QString &path) override
+    {
+        record(QStringLiteral("openForMarkup:") + path);
+    }
+    void revealInFileManager(const QString &path) override
+    {
+        record(QStringLiteral("revealInFileManager:") + path);
+    }
+    bool showSharePicker(const QString &path, QWindow &, const QRect &) override
+    {
+        record(QStringLiteral("showSharePicker:") + path);
+        return hasSharePicker;
+    }
+    bool emailFile(const QString &path) override
+    {
+        record(QStringLiteral("emailFile:") + path);
+        return true;
+    }
+    QList<FileApplication> applicationsForFile(const QString &path) override
+    {
+        record(QStringLiteral("applicationsForFile:") + path);
+        return fileApplications;
+    }
+    bool openFileWith(const QString &path, const QString &applicationId) override
+    {
+        record(QStringLiteral("openFileWith:") + applicationId + u':' + path);
+        return true;
+    }
 
     // --- The tray and the uninstall ---
     void unloadLoginAgent() override { record(QStringLiteral("unloadLoginAgent")); }
@@ -135,6 +190,10 @@ public:
     std::optional<QString> loginItemError;
     QSet<QString> availableSounds{QStringLiteral("Tink"), QStringLiteral("Pop"),
                                   QStringLiteral("Basso")};
+
+    bool trashSucceeds = true;
+    bool hasSharePicker = false;
+    QList<FileApplication> fileApplications;
 
     QMutex mutex;
     QStringList calls;

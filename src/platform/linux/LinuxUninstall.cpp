@@ -11,8 +11,9 @@ namespace orvane {
 
 namespace {
 
-// The freedesktop Trash, so that the user can restore what the uninstall took away.
-std::optional<QString> moveToTrash(const QString &path)
+// The freedesktop Trash, so that the user can restore what the uninstall took away. At once,
+// not in the background: Orvane quits right after.
+std::optional<QString> trashNow(const QString &path)
 {
     GFile *file = g_file_new_for_path(QFile::encodeName(path).constData());
     GError *error = nullptr;
@@ -56,7 +57,7 @@ std::optional<QString> LinuxPlatform::removeProgram()
                               "was installed.")
             .arg(program);
     }
-    return moveToTrash(program);
+    return trashNow(program);
 }
 
 } // namespace orvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 
 #include <optional>
@@ -17,6 +18,12 @@ bool playSound(const QString &name);
 // 0: regular, 1: accessory.
 void setActivationPolicy(int policy);
 
+// The card's panel (`view` is the NSView of a Qt tool window): non-activating, at the
+// screen-saver level, on every Space, beside full-screen windows, movable by its body.
+void configureFloatingPanel(quintptr view);
+void orderFrontRegardless(quintptr view);
+// The system's share picker for one file, beside `anchor` (in the view's Qt coordinates).
+bool showSharePicker(const QString &path, quintptr view, const QRect &anchor);
 // --- The preferences window ---
 // The window behind `nativeView` (an NSView): transparent, hidden title bar over full-size
 // content, moved to the active space and part of the window cycle.

@@ -54,22 +54,74 @@ void setActivationPolicy(int policy)
                                            : NSApplicationActivationPolicyAccessory];
 }
 
-void stylePreferencesWindow(quintptr nativeView)
+static NSView *viewOf(quintptr view)
 {
-    NSWindow *window = reinterpret_cast<NSView *>(nativeView).window;
+    return reinterpret_cast<NSView *>(view);
+}
+
+void configureFloatingPanel(quintptr view)
+{
+    NSWindow *window = viewOf(view).window;
     if (window == nil) {
         return;
     }
-    window.titlebarAppearsTransparent = YES;
-    window.titleVisibility = NSWindowTitleHidden;
-    window.styleMask |= NSWindowStyleMaskFullSizeContentView;
-    window.collectionBehavior =
-        NSWindowCollectionBehaviorMoveToActiveSpace | NSWindowCollectionBehaviorParticipatesInCycle;
+    if ([window isKindOfClass:[NSPanel class]]) {
+        id object = window;
+        NSPanel *panel = object;
+        panel.styleMask = panel.styleMask | NSWindowStyleMaskNonactivatingPanel;
+        panel.floatingPanel = YES;
+        panel.becomesKeyOnlyIfNeeded = YES;
+        panel.worksWhenModal = YES;
+    }
+    window.opaque = NO;
+    window.backgroundColor = [NSColor clearColor];
+    window.hasShadow = NO;
+    window.level = 1000;
+    window.collectionBehavior = NSWindowCollectionBehaviorCanJoinAllSpaces |
+                                NSWindowCollectionBehaviorIgnoresCycle |
+                                NSWindowCollectionBehaviorFullScreenAuxiliary;
+    window.movableByWindowBackground = YES;
+    window.ignoresMouseEvents = NO;
+    window.hidesOnDeactivate = NO;
 }
 
-void activateApplication()
+void orderFrontRegardless(quintptr view)
 {
-    [NSApp activateIgnoringOtherApps:YES];
+    [viewOf(view).window orderFrontRegardless];
 }
+
+bool showSharePicker(const QString &path, quintptr view, const QRect &anchor)
+{
+    NSView *nsView = viewOf(view);
+    if (nsView == nil) {
+        return false;
+    }
+    NSURL *url = [NSURL fileURLWithPath:path.toNSString()];
+    // Held here while it shows: the picker does not keep itself alive.
+    static NSSharingServicePicker *picker = nil;
+    picker = [[NSSharingServicePicker alloc] initWithItems:@[ url ]];
+    const CGFloat y =
+        nsView.isFlipped ? anchor.y() : nsView.bounds.size.height - anchor.y() - anchor.height();
+    [picker showRelativeToRect:NSMakeRect(anchor.x(), y, anchor.width(), anchor.height())
+                        ofView:nsView
+                 preferredEdge:NSRectEdgeMinY];
+    return true;
+    void stylePreferencesWindow(quintptr nativeView)
+    {
+        NSWindow *window = reinterpret_cast<NSView *>(nativeView).window;
+        if (window == nil) {
+            return;
+        }
+        window.titlebarAppearsTransparent = YES;
+        window.titleVisibility = NSWindowTitleHidden;
+        window.styleMask |= NSWindowStyleMaskFullSizeContentView;
+        window.collectionBehavior = NSWindowCollectionBehaviorMoveToActiveSpace |
+                                    NSWindowCollectionBehaviorParticipatesInCycle;
+    }
+
+    void activateApplication()
+    {
+        [NSApp activateIgnoringOtherApps:YES];
+    }
 
 } // namespace orvane::macnative

@@ -31,6 +31,14 @@ bool playSound(const QString &)
 
 void setActivationPolicy(int) {}
 
+void configureFloatingPanel(quintptr) {}
+
+void orderFrontRegardless(quintptr) {}
+
+bool showSharePicker(const QString &, quintptr, const QRect &)
+{
+    return false;
+}
 void stylePreferencesWindow(quintptr) {}
 
 void activateApplication() {}

@@ -35,6 +35,17 @@ public:
     QImage decodeHeic(const QByteArray &data, qint64 maxPixels) override;
 
     // --- The card: its window and its actions ---
+    void prepareFloatingWindow(QWindow &window) override;
+    void showFloatingWindow(QWindow &window) override;
+    void copyImageToClipboard(const QImage &image) override;
+    void copyFileToClipboard(const QString &path) override;
+    void moveToTrash(const QString &path, std::function<void(bool)> finished) override;
+    void openForMarkup(const QString &path) override;
+    void revealInFileManager(const QString &path) override;
+    bool showSharePicker(const QString &path, QWindow &window, const QRect &anchor) override;
+    bool emailFile(const QString &path) override;
+    QList<FileApplication> applicationsForFile(const QString &path) override;
+    bool openFileWith(const QString &path, const QString &applicationId) override;
 
     // --- The tray and the uninstall ---
     void unloadLoginAgent() override;

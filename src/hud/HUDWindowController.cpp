@@ -1,0 +1,235 @@
+#include "hud/HUDWindowController.h"
+
+#include "hud/FloatingHUDView.h"
+#include "hud/Placement.h"
+#include "hud/symbols/Symbols.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "settings/AppState.h"
+
+#include <QCursor>
+#include <QEasingCurve>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPropertyAnimation>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QScreen>
+
+#include <atomic>
+
+namespace orvane {
+
+namespace {
+
+std::atomic<Platform *> sharedPlatform{nullptr};
+
+const QUrl cardWindowUrl(QStringLiteral("qrc:/qt/qml/Orvane/Hud/qml/CardWindow.qml"));
+
+// The standard ease-out and ease-in curves of Core Animation.
+QEasingCurve bezier(qreal x1, qreal y1, qreal x2, qreal y2)
+{
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(QPointF(x1, y1), QPointF(x2, y2), QPointF(1, 1));
+    return curve;
+}
+
+} // namespace
+
+HUDWindowController::HUDWindowController(Platform &platform, AppState &state, Options options,
+                                         QObject *parent)
+    : QObject(parent), m_platform(platform), m_state(state), m_options(std::move(options))
+{
+    if (!m_options.makeTicks) {
+        m_options.makeTicks = timerTicks();
+    }
+    if (!m_options.later) {
+        m_options.later = timerDelayedCall();
+    }
+}
+
+HUDWindowController::~HUDWindowController()
+{
+    // Windows first: their QML belongs to the engine.
+    for (const QPointer<QQuickWindow> &window : std::as_const(m_windows)) {
+        delete window.data();
+    }
+}
+
+HUDWindowController &HUDWindowController::shared()
+{
+    static HUDWindowController *const instance = [] {
+        Platform *platform = sharedPlatform.load();
+        Q_ASSERT_X(platform, "HUDWindowController::shared", "setSharedPlatform() must come first");
+        return new HUDWindowController(*platform, AppState::shared(), Options());
+    }();
+    return *instance;
+}
+
+void HUDWindowController::setSharedPlatform(Platform *platform)
+{
+    sharedPlatform.store(platform);
+}
+
+void HUDWindowController::showHUD(const QString &filePath, const QImage &image)
+{
+    // Queued even on the main thread, so callers never wait for a window to be built. A
+    // controller gone by then takes the call with it.
+    QMetaObject::invokeMethod(
+        this, [this, filePath, image] { present(filePath, image); }, Qt::QueuedConnection);
+}
+
+QScreen *HUDWindowController::currentActiveScreen()
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    QList<QRect> frames;
+    for (const QScreen *screen : screens) {
+        frames << screen->geometry();
+    }
+    const int index = placement::screenIndexFor(
+        QCursor::pos(), frames,
+        static_cast<int>(screens.indexOf(QGuiApplication::primaryScreen())));
+    return index < 0 ? nullptr : screens.at(index);
+}
+
+FloatingHUDView *HUDWindowController::currentCard() const
+{
+    return m_hudWindow
+               ? m_hudWindow->findChild<FloatingHUDView *>(QString(), Qt::FindDirectChildrenOnly)
+               : nullptr;
+}
+
+int HUDWindowController::visibleWindowCount() const
+{
+    int count = 0;
+    for (const QPointer<QQuickWindow> &window : m_windows) {
+        count += window && window->isVisible() ? 1 : 0;
+    }
+    return count;
+}
+
+bool HUDWindowController::ensureComponent()
+{
+    if (m_component) {
+        return m_component->isReady();
+    }
+    // Made on the first card, not at launch: an idle Orvane carries no QML engine.
+    m_engine = std::make_unique<QQmlEngine>();
+    symbols::registerImageProvider(*m_engine);
+    m_component = std::make_unique<QQmlComponent>(m_engine.get(), cardWindowUrl);
+    if (!m_component->isReady()) {
+        logLine(QStringLiteral("Could not load the HUD card: ") + m_component->errorString());
+        return false;
+    }
+    return true;
+}
+
+void HUDWindowController::present(const QString &filePath, const QImage &image)
+{
+    dismissHUD();
+    if (!ensureComponent()) {
+        return;
+    }
+
+    const quint64 serial = ++m_cardSerial;
+    QPointer<HUDWindowController> controller(this);
+    // A card may only end itself: once replaced, its late dismissals leave the newer card be.
+    auto onDismiss = [controller, serial] {
+        if (controller) {
+            controller->dismissCard(serial);
+        }
+    };
+    auto *card = new FloatingHUDView(
+        filePath, image, {&m_platform, &m_state, m_options.makeTicks, m_options.later}, onDismiss);
+    QQmlEngine::setObjectOwnership(card, QQmlEngine::CppOwnership);
+    QObject *root = m_component->createWithInitialProperties(
+        {{QStringLiteral("card"), QVariant::fromValue(card)}});
+    auto *window = qobject_cast<QQuickWindow *>(root);
+    if (!window) {
+        delete root;
+        delete card;
+        logLine(QStringLiteral("Could not create the HUD window: ") + m_component->errorString());
+        return;
+    }
+    QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);
+    card->setParent(window);
+
+    QScreen *screen = currentActiveScreen();
+    const QRect available =
+        screen ? screen->availableGeometry()
+               : QRect(QPoint(0, 0), placement::panelSize + QSize(2, 2) * placement::edgeGap);
+    const QPoint position = placement::panelPosition(available);
+    if (screen) {
+        window->setScreen(screen);
+    }
+    m_platform.prepareFloatingWindow(*window);
+    window->setGeometry(QRect(position, placement::panelSize));
+    if (m_options.fadeMilliseconds > 0) {
+        window->setOpacity(0.0);
+    }
+    m_platform.showFloatingWindow(*window);
+    card->appear();
+    fade(window, 1.0, false);
+
+    m_hudWindow = window;
+    m_windows.removeAll(nullptr);
+    m_windows.append(window);
+
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    const QPoint origin =
+        placement::loggedOrigin(position, primary ? primary->geometry() : available);
+    logLine(QStringLiteral("HUD displayed on screen: %1 (origin: %2, %3) for: %4")
+                .arg(screen ? screen->name() : QString(), QString::number(origin.x()),
+                     QString::number(origin.y()), QFileInfo(filePath).fileName()));
+    emit hudShown();
+}
+
+void HUDWindowController::dismissHUD()
+{
+    if (!m_hudWindow) {
+        return;
+    }
+    QQuickWindow *window = m_hudWindow;
+    m_hudWindow.clear();
+    fade(window, 0.0, true);
+}
+
+void HUDWindowController::dismissCard(quint64 serial)
+{
+    if (serial == m_cardSerial) {
+        dismissHUD();
+    }
+}
+
+void HUDWindowController::fade(QQuickWindow *window, qreal to, bool thenClose)
+{
+    auto finish = [window, thenClose] {
+        if (!thenClose) {
+            return;
+        }
+        if (auto *card =
+                window->findChild<FloatingHUDView *>(QString(), Qt::FindDirectChildrenOnly)) {
+            card->disappear();
+        }
+        window->hide();
+        window->deleteLater();
+    };
+    // A fade-out takes over from a fade-in still running.
+    for (QPropertyAnimation *running : window->findChildren<QPropertyAnimation *>()) {
+        running->stop();
+    }
+    if (m_options.fadeMilliseconds <= 0) {
+        finish();
+        return;
+    }
+    auto *animation = new QPropertyAnimation(window, "opacity", window);
+    animation->setDuration(m_options.fadeMilliseconds);
+    animation->setEndValue(to);
+    animation->setEasingCurve(thenClose ? bezier(0.42, 0.0, 1.0, 1.0)
+                                        : bezier(0.0, 0.0, 0.58, 1.0));
+    connect(animation, &QPropertyAnimation::finished, window, finish);
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+} // namespace orvane

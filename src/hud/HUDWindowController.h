@@ -1,0 +1,81 @@
+#pragma once
+
+#include "hud/TickSource.h"
+
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+#include <QQuickWindow>
+#include <QString>
+
+#include <memory>
+
+class QQmlComponent;
+class QQmlEngine;
+class QScreen;
+
+namespace orvane {
+
+class AppState;
+class FloatingHUDView;
+class Platform;
+
+// Owns the floating window of the one current card: places it in the bottom-right corner
+// of the screen under the pointer, fades it in, and fades it out when the card is done or a
+// newer card replaces it.
+class HUDWindowController : public QObject {
+    Q_OBJECT
+public:
+    // What drives time; empty members take the real timers.
+    struct Options {
+        TickSourceFactory makeTicks;
+        DelayedCall later;
+        int fadeMilliseconds = 200;
+    };
+
+    HUDWindowController(Platform &platform, AppState &state, Options options,
+                        QObject *parent = nullptr);
+    ~HUDWindowController() override;
+
+    // The process-wide instance, made on first use from the platform given to
+    // setSharedPlatform() and the shared settings.
+    static HUDWindowController &shared();
+    static void setSharedPlatform(Platform *platform);
+
+    // Shows a card for the screenshot. Callable from any thread: returns at once, the work is
+    // done on the main thread in the order of the calls.
+    void showHUD(const QString &filePath, const QImage &image);
+    // Fades the current card out. Main thread; nothing happens when no card is showing.
+    void dismissHUD();
+
+    // The screen under the pointer, else the primary screen, else the first; null only when
+    // the system reports no screen at all.
+    static QScreen *currentActiveScreen();
+
+    // The current card and its window; null when none is showing.
+    FloatingHUDView *currentCard() const;
+    QQuickWindow *hudWindow() const { return m_hudWindow; }
+    // Card windows still on screen, the current one and those fading out.
+    int visibleWindowCount() const;
+
+signals:
+    // A card has been put on screen.
+    void hudShown();
+
+private:
+    void present(const QString &filePath, const QImage &image);
+    void dismissCard(quint64 serial);
+    bool ensureComponent();
+    void fade(QQuickWindow *window, qreal to, bool thenClose);
+
+    Platform &m_platform;
+    AppState &m_state;
+    Options m_options;
+    std::unique_ptr<QQmlEngine> m_engine;
+    std::unique_ptr<QQmlComponent> m_component;
+    QPointer<QQuickWindow> m_hudWindow;
+    quint64 m_cardSerial = 0;
+    QList<QPointer<QQuickWindow>> m_windows;
+};
+
+} // namespace orvane

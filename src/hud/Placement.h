@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+namespace orvane::placement {
+
+inline constexpr QSize panelSize{300, 385};
+inline constexpr int edgeGap = 20;
+
+// The screen for the card: the first whose whole frame holds the pointer (left and top
+// edges inside, right and bottom edges outside), else the primary one, else the first;
+// -1 when there is no screen at all.
+int screenIndexFor(const QPoint &pointer, const QList<QRect> &frames, int primaryIndex);
+
+// Top-left corner of the panel: 20 in from the right and bottom edges of the screen's
+// available area (without panels and docks).
+QPoint panelPosition(const QRect &available);
+
+// The panel's origin as the log reports it: its bottom-left corner, measured with y
+// growing upwards from the bottom of the primary screen.
+QPoint loggedOrigin(const QPoint &panelTopLeft, const QRect &primaryFrame);
+
+} // namespace orvane::placement

@@ -1,0 +1,15 @@
+// Delete: to the Trash, never removed outright.
+#include "hud/FloatingHUDView.h"
+#include "platform/Platform.h"
+#include "settings/AppState.h"
+
+namespace orvane {
+
+void FloatingHUDView::handleDelete()
+{
+    trashFile(false);
+    m_services.state->playFeedbackSound(QStringLiteral("Basso"));
+    m_onDismiss();
+}
+
+} // namespace orvane

@@ -1,0 +1,348 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Orvane.Hud
+
+// The card: header, thumbnail with its badges, file name, the actions (or the confirmation
+// that replaced them) and the countdown bar, on a dark translucent ground that stays
+// readable over any window.
+Item {
+    id: root
+
+    required property FloatingHUDView card
+
+    readonly property color primary: Qt.rgba(1, 1, 1, 0.92)
+    readonly property color secondary: Qt.rgba(1, 1, 1, 0.58)
+    readonly property color material: Qt.rgba(0.10, 0.11, 0.13, 0.88)
+    readonly property bool confirming: card.actionFeedback.length > 0
+
+    Rectangle {
+        anchors.fill: column
+        radius: 18
+        color: root.material
+
+        // The card moves with the pointer when dragged by its body. Moved by hand, from
+        // global positions, rather than by the window manager: the same on every desktop.
+        MouseArea {
+            property point pressedAt
+            property point windowAt
+
+            anchors.fill: parent
+            onPressed: mouse => {
+                pressedAt = mapToGlobal(mouse.x, mouse.y);
+                windowAt = Qt.point(root.Window.window.x, root.Window.window.y);
+            }
+            onPositionChanged: mouse => {
+                const now = mapToGlobal(mouse.x, mouse.y);
+                root.Window.window.x = windowAt.x + now.x - pressedAt.x;
+                root.Window.window.y = windowAt.y + now.y - pressedAt.y;
+            }
+        }
+    }
+
+    ColumnLayout {
+        id: column
+
+        width: 300
+        anchors.centerIn: parent
+        spacing: 12
+
+        // Hovering anywhere on the card, its buttons included, pauses the countdown.
+        HoverHandler {
+            onHoveredChanged: root.card.isHovering = hovered
+        }
+
+        // Header
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: 14
+            Layout.rightMargin: 14
+            Layout.topMargin: 12
+
+            RowLayout {
+                spacing: 6
+
+                AuroraItem {
+                    symbol: "camera.viewfinder"
+                    implicitWidth: 14
+                    implicitHeight: 14
+                }
+                Text {
+                    text: root.card.texts.header
+                    font.pixelSize: 12
+                    font.bold: true
+                    color: Qt.rgba(1, 1, 1, 0.92 * 0.85)
+                }
+            }
+            Item {
+                Layout.fillWidth: true
+            }
+            Button {
+                id: closeButton
+                padding: 5
+                hoverEnabled: true
+                opacity: pressed ? 0.75 : 1
+                Accessible.name: root.card.texts.close
+                Accessible.onPressAction: closeButton.clicked()
+                onClicked: root.card.close()
+                contentItem: Symbol {
+                    name: "xmark"
+                    size: 9
+                    tint: root.secondary
+                }
+                background: Rectangle {
+                    radius: width / 2
+                    color: Qt.rgba(1, 1, 1, 0.12)
+                }
+            }
+        }
+
+        // Thumbnail, with the file's type and size over its bottom edge
+        Item {
+            Layout.fillWidth: true
+            Layout.leftMargin: 14
+            Layout.rightMargin: 14
+            implicitHeight: thumbnail.height
+
+            ThumbnailItem {
+                id: thumbnail
+                readonly property size picture: root.card.pictureSize
+                width: parent.width
+                height: picture.width > 0 ? Math.min(140, width * picture.height / picture.width)
+                                          : 0
+                image: root.card.image
+                radius: 12
+            }
+            RowLayout {
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.bottom: thumbnail.bottom
+                anchors.margins: 6
+
+                Badge {
+                    text: root.card.fileType
+                    font.bold: true
+                    color: root.primary
+                }
+                Item {
+                    Layout.fillWidth: true
+                }
+                Badge {
+                    text: root.card.sizeText
+                    font.family: root.card.monospaceFamily
+                    font.weight: Font.DemiBold
+                    color: Qt.rgba(1, 1, 1, 0.92 * 0.9)
+                }
+            }
+        }
+
+        // File name, shortened in the middle so its start and extension stay visible
+        Text {
+            Layout.fillWidth: true
+            Layout.leftMargin: 14
+            Layout.rightMargin: 14
+            text: root.card.fileName
+            font.family: root.card.monospaceFamily
+            font.pixelSize: 10
+            font.weight: Font.Medium
+            color: root.secondary
+            elide: Text.ElideMiddle
+            maximumLineCount: 1
+        }
+
+        // The actions, or the confirmation that replaced them
+        Item {
+            Layout.fillWidth: true
+            implicitHeight: root.confirming ? banner.implicitHeight : buttons.implicitHeight
+
+            ColumnLayout {
+                id: buttons
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.leftMargin: 14
+                anchors.rightMargin: 14
+                spacing: 7
+                visible: !root.confirming
+
+                WideButton {
+                    text: root.card.texts.copyAndSaveTitle
+                    subtitle: root.card.texts.copyAndSaveSubtitle
+                    iconName: "doc.on.doc.fill"
+                    trailingName: "checkmark"
+                    prominent: true
+                    onClicked: root.card.handleCopyAndSave()
+                }
+                WideButton {
+                    text: root.card.texts.copyOnlyTitle
+                    subtitle: root.card.texts.copyOnlySubtitle
+                    iconName: "doc.on.doc"
+                    trailingName: "trash"
+                    primary: root.primary
+                    secondary: root.secondary
+                    onClicked: root.card.handleCopyOnly()
+                }
+                RowLayout {
+                    spacing: 6
+                    Layout.fillWidth: true
+
+                    SmallButton {
+                        id: shareButton
+                        Layout.fillWidth: true
+                        Layout.preferredWidth: 1
+                        text: root.card.texts.share
+                        iconName: "square.and.arrow.up"
+                        tooltip: root.card.texts.shareTooltip
+                        tooltipSuppressed: shareMenu.opened
+                        foreground: root.primary
+                        onClicked: {
+                            const anchor = mapToItem(null, 0, 0, width, height);
+                            if (!root.card.handleShare(root.Window.window, anchor))
+                                shareMenu.openAbove(shareButton);
+                        }
+                    }
+                    SmallButton {
+                        Layout.fillWidth: true
+                        Layout.preferredWidth: 1
+                        text: root.card.texts.markup
+                        iconName: "pencil.tip.crop.circle"
+                        tooltip: root.card.texts.markupTooltip
+                        foreground: root.primary
+                        onClicked: root.card.handleMarkup()
+                    }
+                    SmallButton {
+                        Layout.fillWidth: true
+                        Layout.preferredWidth: 1
+                        text: root.card.texts.finder
+                        iconName: "folder"
+                        tooltip: root.card.texts.finderTooltip
+                        foreground: root.primary
+                        onClicked: root.card.handleRevealInFinder()
+                    }
+                    SmallButton {
+                        iconName: "trash"
+                        tooltip: root.card.texts.deleteTooltip
+                        foreground: Qt.rgba(1, 0.23, 0.19, 0.85)
+                        fill: Qt.rgba(1, 0.23, 0.19, 0.12)
+                        onClicked: root.card.handleDelete()
+                    }
+                }
+            }
+
+            AuroraItem {
+                id: banner
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.leftMargin: 14
+                anchors.rightMargin: 14
+                implicitHeight: bannerRow.implicitHeight + 28
+                radius: 14
+                visible: opacity > 0
+                opacity: root.confirming ? 1 : 0
+                scale: root.confirming ? 1 : 0.6
+                Accessible.role: Accessible.StaticText
+                Accessible.name: root.card.actionFeedback
+
+                Behavior on opacity {
+                    NumberAnimation {
+                        duration: 300
+                        easing.type: Easing.OutCubic
+                    }
+                }
+                Behavior on scale {
+                    NumberAnimation {
+                        duration: 300
+                        easing.type: Easing.OutBack
+                        easing.overshoot: 1.2
+                    }
+                }
+
+                RowLayout {
+                    id: bannerRow
+                    anchors.centerIn: parent
+                    spacing: 8
+
+                    Symbol {
+                        name: root.card.feedbackIcon
+                        size: 17
+                    }
+                    Text {
+                        text: root.card.actionFeedback
+                        font.pixelSize: 13
+                        font.bold: true
+                        color: "white"
+                    }
+                }
+            }
+        }
+
+        // The countdown: the only display of the time left
+        Item {
+            Layout.fillWidth: true
+            Layout.leftMargin: 14
+            Layout.rightMargin: 14
+            Layout.bottomMargin: 10
+            implicitHeight: 3.5
+
+            Rectangle {
+                anchors.fill: parent
+                radius: height / 2
+                color: Qt.rgba(1, 1, 1, 0.08)
+            }
+            AuroraItem {
+                objectName: "progressFill"
+                horizontal: true
+                radius: height / 2
+                height: parent.height
+                width: parent.width * root.card.progress
+                Behavior on width {
+                    NumberAnimation {
+                        duration: 100
+                        easing.type: Easing.Linear
+                    }
+                }
+            }
+        }
+    }
+
+    // Where the system offers no share picker: the ways to share a file on this desktop.
+    Menu {
+        id: shareMenu
+
+        property var applications: []
+        readonly property int itemHeight: 28
+
+        // Above the button, the list of applications read afresh each time.
+        function openAbove(button) {
+            applications = root.card.openWithApplications().slice(0, 5);
+            const height = (2 + applications.length) * itemHeight + topPadding + bottomPadding;
+            popup(button, 0, -4 - height);
+        }
+
+        padding: 4
+        background: Rectangle {
+            implicitWidth: 220
+            radius: 9
+            color: Qt.rgba(0.16, 0.17, 0.19, 0.98)
+            border.color: Qt.rgba(1, 1, 1, 0.12)
+        }
+
+        ShareMenuItem {
+            text: root.card.texts.shareCopyFile
+            onTriggered: root.card.shareCopyFile()
+        }
+        ShareMenuItem {
+            text: root.card.texts.shareEmail
+            onTriggered: root.card.shareByEmail()
+        }
+        Instantiator {
+            model: shareMenu.applications
+            delegate: ShareMenuItem {
+                required property var modelData
+                text: root.card.texts.shareOpenWith + " " + modelData.name
+                onTriggered: root.card.shareOpenWith(modelData.id)
+            }
+            onObjectAdded: (index, object) => shareMenu.insertItem(index + 2, object)
+            onObjectRemoved: (index, object) => shareMenu.removeItem(object)
+        }
+    }
+}

@@ -1,0 +1,135 @@
+#include "ManualTime.h"
+#include "TestHome.h"
+
+#include "hud/FloatingHUDView.h"
+#include "hud/HUDWindowController.h"
+#include "hud/Placement.h"
+#include "platform/ProcessContext.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "settings/AppState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QQuickWindow>
+#include <QScreen>
+#include <QSettings>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// GLib reads the XDG folders once per process, so the whole run shares one home.
+test::TestHome *home = nullptr;
+
+QString screenshot(const QString &name)
+{
+    const QString path = home->file(u"Desktop/"_s + name);
+    QDir().mkpath(QFileInfo(path).path());
+    QImage image(400, 250, QImage::Format_RGB32);
+    image.fill(QColor(200, 40, 90));
+    image.save(path, "PNG");
+    return path;
+}
+
+// Reads the clipboard as another program would, while this one serves it.
+QByteArray clipboardFromOutside(const QString &target)
+{
+    QProcess xclip;
+    xclip.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-t"_s, target, u"-o"_s});
+    if (!QTest::qWaitFor([&] { return xclip.state() == QProcess::NotRunning; }, 10000)) {
+        xclip.kill();
+        xclip.waitForFinished();
+    }
+    return xclip.readAllStandardOutput();
+}
+
+} // namespace
+
+// The card on a real X display, with the real desktop services.
+class CardDesktopTest : public QObject {
+    Q_OBJECT
+
+    LinuxPlatform platform{ProcessContext{}};
+    std::unique_ptr<AppState> state;
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != u"xcb"_s) {
+            QSKIP("needs an X display");
+        }
+        state = std::make_unique<AppState>(platform, platform.openSettings());
+        // A window manager that starts after the card would place it anew.
+        QVERIFY(QTest::qWaitFor(
+            [] {
+                QProcess xprop;
+                xprop.start(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s});
+                xprop.waitForFinished();
+                return xprop.readAllStandardOutput().contains("window id");
+            },
+            10000));
+    }
+
+    // Bottom-right, 20 in from the usable area; on top; never focused; two quick screenshots
+    // leave one card.
+    void placedOnTopAndReplaced()
+    {
+        HUDWindowController controller(platform, *state, {});
+        controller.showHUD(screenshot(u"one.png"_s), QImage(screenshot(u"one.png"_s)));
+        controller.showHUD(screenshot(u"two.png"_s), QImage(screenshot(u"two.png"_s)));
+        QTRY_VERIFY(controller.hudWindow());
+        QQuickWindow *window = controller.hudWindow();
+        QTRY_VERIFY(window->isExposed());
+        const QRect available = HUDWindowController::currentActiveScreen()->availableGeometry();
+        // Read back from the X server once the window manager has framed the window.
+        QTRY_COMPARE(window->geometry(),
+                     QRect(available.right() - 20 - 299, available.bottom() - 20 - 384, 300, 385));
+        QVERIFY(window->flags().testFlags(Qt::Tool | Qt::WindowStaysOnTopHint |
+                                          Qt::WindowDoesNotAcceptFocus | Qt::FramelessWindowHint));
+        QVERIFY(!window->isActive());
+        QCOMPARE(controller.currentCard()->fileName(), u"two.png"_s);
+        QTRY_COMPARE(controller.visibleWindowCount(), 1);
+        QTRY_COMPARE(window->opacity(), 1.0);
+    }
+
+    // Copy Only: the picture on the clipboard for other programs, the file in the Trash.
+    void copyOnlyWithRealServices()
+    {
+        test::ManualTime time;
+        HUDWindowController controller(platform, *state, {time.ticks(), time.later(), 200});
+        const QString path = screenshot(u"Shot \"3\" $HOME.png"_s);
+        controller.showHUD(path, QImage(path));
+        QTRY_VERIFY(controller.currentCard());
+        controller.currentCard()->handleCopyOnly();
+
+        const QImage pasted = QImage::fromData(clipboardFromOutside(u"image/png"_s), "PNG");
+        QCOMPARE(pasted.size(), QSize(400, 250));
+        QCOMPARE(pasted.pixelColor(10, 10), QColor(200, 40, 90));
+        QTRY_VERIFY(!QFile::exists(path));
+        QVERIFY(QFile::exists(home->file(u".local/share/Trash/files/Shot \"3\" $HOME.png"_s)));
+
+        QCOMPARE(time.pending.size(), 1);
+        time.runPending();
+        QVERIFY(!controller.hudWindow());
+        QTRY_COMPARE(controller.visibleWindowCount(), 0);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    test::TestHome testHome;
+    home = &testHome;
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QGuiApplication app(argc, argv);
+    CardDesktopTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_carddesktop.moc"

@@ -1,0 +1,281 @@
+#include "FakeTools.h"
+#include "TestHome.h"
+
+#include "platform/ProcessContext.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/macos/MacPlatform.h"
+
+#include <QClipboard>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTest>
+#include <QUrl>
+
+#include <atomic>
+#include <memory>
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// GLib reads the XDG folders once per process, so the whole run shares one home.
+test::TestHome *home = nullptr;
+
+// A file name a shell would take apart if it ever saw it unquoted.
+const QString awkwardName = u"Shot \"1\" $HOME `id` 'a'.png"_s;
+
+QString createFile(const QString &relative)
+{
+    const QString path = home->file(relative);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("png");
+    return path;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The desktop's default application for images and folders: a script that notes the
+// arguments it was started with.
+void installRecordingViewer()
+{
+    const QString script = home->file(u"bin/record-opened"_s);
+    QDir().mkpath(home->file(u"bin"_s));
+    QFile tool(script);
+    tool.open(QIODevice::WriteOnly);
+    tool.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\036' \"$a\" >> \"$0.log\"; done\n");
+    tool.close();
+    tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QDir().mkpath(home->file(u".local/share/applications"_s));
+    QFile entry(home->file(u".local/share/applications/orvane-test-viewer.desktop"_s));
+    entry.open(QIODevice::WriteOnly);
+    entry.write("[Desktop Entry]\nType=Application\nName=Recording Viewer\nExec=" +
+                script.toUtf8() + " %f\nMimeType=image/png;inode/directory;\n");
+    entry.close();
+
+    QFile editor(home->file(u".local/share/applications/orvane-test-editor.desktop"_s));
+    editor.open(QIODevice::WriteOnly);
+    editor.write("[Desktop Entry]\nType=Application\nName=Editor\nExec=/bin/true %f\n"
+                 "MimeType=image/png;\n");
+    editor.close();
+    // What the desktop's update-desktop-database leaves for GIO to find applications by type.
+    QFile cache(home->file(u".local/share/applications/mimeinfo.cache"_s));
+    cache.open(QIODevice::WriteOnly);
+    cache.write("[MIME Cache]\nimage/png=orvane-test-editor.desktop;orvane-test-viewer.desktop;\n"
+                "inode/directory=orvane-test-viewer.desktop;\n");
+    cache.close();
+
+    QDir().mkpath(home->file(u".config"_s));
+    QFile defaults(home->file(u".config/mimeapps.list"_s));
+    defaults.open(QIODevice::WriteOnly);
+    defaults.write("[Default Applications]\nimage/png=orvane-test-viewer.desktop\n"
+                   "inode/directory=orvane-test-viewer.desktop\n");
+}
+
+QStringList openedByViewer()
+{
+    QStringList opened =
+        QString::fromUtf8(readAll(home->file(u"bin/record-opened.log"_s))).split(u'\036');
+    opened.removeAll(QString());
+    return opened;
+}
+
+// Stands in for the file manager on the session bus.
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QStringList shown;
+public slots:
+    void ShowItems(const QStringList &uris, const QString &) { shown << uris; }
+};
+
+} // namespace
+
+class CardServicesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { installRecordingViewer(); }
+    void init() { QFile::remove(home->file(u"bin/record-opened.log"_s)); }
+
+    // Into the freedesktop Trash, with the information that puts it back where it was.
+    void trashIsRestorable()
+    {
+        LinuxPlatform platform{ProcessContext{}};
+        const QString path = createFile(u"Desktop/"_s + awkwardName);
+        std::atomic<int> result{-1};
+        platform.moveToTrash(path, [&result](bool ok) { result = ok ? 1 : 0; });
+        QTRY_VERIFY(result != -1);
+        QCOMPARE(result.load(), 1);
+        QVERIFY(!QFile::exists(path));
+        const QString trash = home->file(u".local/share/Trash/"_s);
+        QCOMPARE(readAll(trash + u"files/"_s + awkwardName), QByteArray("png"));
+        const QString info =
+            QString::fromUtf8(readAll(trash + u"info/"_s + awkwardName + u".trashinfo"_s));
+        QVERIFY2(info.startsWith(u"[Trash Info]\n"_s), qPrintable(info));
+        const QString pathLine = info.section(u"Path="_s, 1).section(u'\n', 0, 0);
+        QVERIFY(!pathLine.contains(u' ')); // written escaped, as the format asks
+        QCOMPARE(QUrl::fromPercentEncoding(pathLine.toUtf8()), path);
+        QVERIFY(info.contains(
+            QRegularExpression(u"\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n"_s)));
+    }
+
+    void trashOfMissingFileReportsFailure()
+    {
+        LinuxPlatform platform{ProcessContext{}};
+        std::atomic<int> result{-1};
+        platform.moveToTrash(home->file(u"Desktop/gone.png"_s),
+                             [&result](bool ok) { result = ok ? 1 : 0; });
+        QTRY_VERIFY(result != -1);
+        QCOMPARE(result.load(), 0);
+    }
+
+    void clipboardHoldsTheImageAlone()
+    {
+        LinuxPlatform platform{ProcessContext{}};
+        QImage image(64, 32, QImage::Format_RGB32);
+        image.fill(QColor(10, 200, 30));
+        platform.copyImageToClipboard(image);
+        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data->hasImage());
+        QVERIFY(!data->hasUrls());
+        QCOMPARE(QGuiApplication::clipboard()->image().pixelColor(5, 5), QColor(10, 200, 30));
+    }
+
+    void copiedFileIsAReference()
+    {
+        LinuxPlatform platform{ProcessContext{}};
+        const QString path = createFile(u"Desktop/"_s + awkwardName);
+        platform.copyFileToClipboard(path);
+        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(data->urls(), QList<QUrl>{QUrl::fromLocalFile(path)});
+        QCOMPARE(data->data(u"x-special/gnome-copied-files"_s),
+                 "copy\n" + QUrl::fromLocalFile(path).toEncoded());
+    }
+
+    // Markup hands the file to the default image application as one unaltered argument.
+    void markupOpensTheDefaultApplication()
+    {
+        LinuxPlatform platform{ProcessContext{}};
+        const QString path = createFile(u"Pictures/"_s + awkwardName);
+        platform.openForMarkup(path);
+        QTRY_COMPARE(openedByViewer(), QStringList{path});
+        // The default first, then the others, each once.
+        QStringList ids;
+        for (const FileApplication &app : platform.applicationsForFile(path)) {
+            ids << app.id;
+        }
+        QCOMPARE(ids,
+                 (QStringList{u"orvane-test-viewer.desktop"_s, u"orvane-test-editor.desktop"_s}));
+    }
+
+    void openWithChosenApplication()
+    {
+        LinuxPlatform platform{ProcessContext{}};
+        const QString path = createFile(u"Pictures/"_s + awkwardName);
+        QVERIFY(!platform.openFileWith(path, u"no-such-app.desktop"_s));
+        QVERIFY(platform.openFileWith(path, u"orvane-test-viewer.desktop"_s));
+        QTRY_COMPARE(openedByViewer(), QStringList{path});
+    }
+
+    void revealWithoutFileManager_data()
+    {
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("file there, no file manager on the bus") << true;
+        QTest::newRow("file gone") << false;
+    }
+    void revealWithoutFileManager()
+    {
+        QFETCH(bool, exists);
+        LinuxPlatform platform{ProcessContext{}};
+        const QString folder = home->file(u"Shots $x `y`"_s);
+        const QString path = folder + u'/' + awkwardName;
+        QDir().mkpath(folder);
+        if (exists) {
+            createFile(u"Shots $x `y`/"_s + awkwardName);
+        } else {
+            QFile::remove(path);
+        }
+        platform.revealInFileManager(path);
+        QTRY_COMPARE(openedByViewer(), QStringList{folder});
+    }
+
+    void revealAsksTheFileManager()
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected()) {
+            QSKIP("no session bus");
+        }
+        FakeFileManager manager;
+        QVERIFY(bus.registerObject(u"/org/freedesktop/FileManager1"_s, &manager,
+                                   QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService(u"org.freedesktop.FileManager1"_s));
+        LinuxPlatform platform{ProcessContext{}};
+        const QString path = createFile(u"Desktop/"_s + awkwardName);
+        platform.revealInFileManager(path);
+        QTRY_COMPARE(manager.shown,
+                     QStringList{QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded())});
+        QTest::qWait(100);
+        QVERIFY(openedByViewer().isEmpty());
+        bus.unregisterService(u"org.freedesktop.FileManager1"_s);
+        bus.unregisterObject(u"/org/freedesktop/FileManager1"_s);
+    }
+
+    // On macOS the same paths go through `open` command lines, quoted for the shell.
+    void macCommandLines_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QStringList>("arguments");
+        const QString path = home->file(u"Desktop/"_s + awkwardName);
+        QTest::newRow("markup") << u"markup"_s << true
+                                << QStringList{u"open"_s, u"-a"_s, u"Preview"_s, path};
+        QTest::newRow("reveal") << u"reveal"_s << true << QStringList{u"open"_s, u"-R"_s, path};
+        QTest::newRow("reveal, file gone")
+            << u"reveal"_s << false << QStringList{u"open"_s, home->file(u"Desktop"_s)};
+    }
+    void macCommandLines()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, exists);
+        QFETCH(QStringList, arguments);
+        test::FakeTools tools;
+        MacPlatform platform{ProcessContext{}};
+        const QString path = home->file(u"Desktop/"_s + awkwardName);
+        QFile::remove(path);
+        if (exists) {
+            createFile(u"Desktop/"_s + awkwardName);
+        }
+        if (action == u"markup"_s) {
+            platform.openForMarkup(path);
+        } else {
+            platform.revealInFileManager(path);
+        }
+        QCOMPARE(tools.calls(), QList<QStringList>{arguments});
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    test::TestHome testHome;
+    home = &testHome;
+    QGuiApplication app(argc, argv);
+    CardServicesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_cardservices.moc"

@@ -1,0 +1,139 @@
+#include "hud/Countdown.h"
+#include "hud/Placement.h"
+
+#include <QTest>
+
+#include <limits>
+
+using namespace orvane;
+
+class CountdownTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Adding -0.1 leaves a tiny positive rest after 70 and 120 ticks: the card goes one
+    // tick later there, as the user has always seen it.
+    void ticksUntilDismissal_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<int>("ticks");
+        QTest::newRow("4 s") << 4.0 << 40;
+        QTest::newRow("7 s") << 7.0 << 71;
+        QTest::newRow("12 s") << 12.0 << 121;
+        QTest::newRow("5 s") << 5.0 << 51;
+        QTest::newRow("0 s: first tick") << 0.0 << 1;
+        QTest::newRow("negative: first tick") << -3.0 << 1;
+    }
+    void ticksUntilDismissal()
+    {
+        QFETCH(double, seconds);
+        QFETCH(int, ticks);
+        Countdown countdown;
+        countdown.start(seconds);
+        int count = 0;
+        while (countdown.isRunning() && count < 1000) {
+            ++count;
+            const bool ranOut = countdown.tick(false);
+            QCOMPARE(ranOut, !countdown.isRunning());
+        }
+        QCOMPARE(count, ticks);
+        // Spent: later ticks never report a second end.
+        QVERIFY(!countdown.tick(false));
+    }
+
+    void hoverPausesWithoutMakingUp()
+    {
+        Countdown countdown;
+        countdown.start(7.0);
+        int ticks = 0;
+        for (; ticks < 30; ++ticks) {
+            QVERIFY(!countdown.tick(false));
+        }
+        const double before = countdown.timeRemaining();
+        for (int i = 0; i < 30; ++i, ++ticks) {
+            QVERIFY(!countdown.tick(true));
+        }
+        QCOMPARE(countdown.timeRemaining(), before);
+        while (!countdown.tick(false)) {
+            ++ticks;
+        }
+        QCOMPARE(ticks + 1, 71 + 30);
+    }
+
+    void progress_data()
+    {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::addColumn<double>("remaining");
+        QTest::addColumn<double>("total");
+        QTest::addColumn<double>("fraction");
+        QTest::newRow("half") << 3.5 << 7.0 << 0.5;
+        QTest::newRow("full") << 4.0 << 4.0 << 1.0;
+        QTest::newRow("0 over 0 is not a number") << 0.0 << 0.0 << 0.0;
+        QTest::newRow("not a number") << nan << 7.0 << 0.0;
+        QTest::newRow("ran below zero") << -1e-16 << 7.0 << 0.0;
+        QTest::newRow("negative total") << 0.5 << -3.0 << 0.0;
+        QTest::newRow("setting lowered mid-count") << 6.0 << 4.0 << 1.0;
+        QTest::newRow("setting stored as 0") << 3.0 << 0.0 << 1.0;
+        QTest::newRow("infinite rest") << inf << 7.0 << 1.0;
+    }
+    void progress()
+    {
+        QFETCH(double, remaining);
+        QFETCH(double, total);
+        QFETCH(double, fraction);
+        QCOMPARE(progressFraction(remaining, total), fraction);
+    }
+
+    void screenChoice_data()
+    {
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<int>("primary");
+        QTest::addColumn<int>("expected");
+        // Two screens side by side: 0..1919 and 1920..3199.
+        QTest::newRow("on the second") << QPoint(2000, 100) << 0 << 1;
+        QTest::newRow("left edge is inside") << QPoint(1920, 0) << 0 << 1;
+        QTest::newRow("right edge is outside") << QPoint(3200, 10) << 0 << 0;
+        QTest::newRow("bottom edge is outside") << QPoint(10, 1080) << 1 << 1;
+        QTest::newRow("nowhere: the primary") << QPoint(-50, -50) << 1 << 1;
+        QTest::newRow("nowhere, no primary: the first") << QPoint(-50, -50) << -1 << 0;
+    }
+    void screenChoice()
+    {
+        QFETCH(QPoint, pointer);
+        QFETCH(int, primary);
+        QFETCH(int, expected);
+        const QList<QRect> frames{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+        QCOMPARE(placement::screenIndexFor(pointer, frames, primary), expected);
+    }
+    void noScreenAtAll() { QCOMPARE(placement::screenIndexFor(QPoint(1, 1), {}, 0), -1); }
+
+    void panelPlacement_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("primary");
+        QTest::addColumn<QPoint>("position");
+        QTest::addColumn<QPoint>("logged");
+        // A 1440 x 900 display with 25 points of Dock at the bottom.
+        QTest::newRow("dock below") << QRect(0, 0, 1440, 875) << QRect(0, 0, 1440, 900)
+                                    << QPoint(1120, 470) << QPoint(1120, 45);
+        // A panel along the top of a second screen to the right of the primary.
+        QTest::newRow("second screen") << QRect(1920, 32, 1280, 992) << QRect(0, 0, 1920, 1080)
+                                       << QPoint(2880, 619) << QPoint(2880, 76);
+    }
+    void panelPlacement()
+    {
+        QFETCH(QRect, available);
+        QFETCH(QRect, primary);
+        QFETCH(QPoint, position);
+        QFETCH(QPoint, logged);
+        QCOMPARE(placement::panelPosition(available), position);
+        const QRect panel(position, placement::panelSize);
+        QCOMPARE(available.x() + available.width() - (panel.x() + panel.width()), 20);
+        QCOMPARE(available.y() + available.height() - (panel.y() + panel.height()), 20);
+        QCOMPARE(placement::loggedOrigin(position, primary), logged);
+    }
+};
+
+QTEST_APPLESS_MAIN(CountdownTest)
+#include "tst_countdown.moc"

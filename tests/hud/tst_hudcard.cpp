@@ -1,0 +1,555 @@
+#include "LogCapture.h"
+#include "ManualTime.h"
+#include "RecordingPlatform.h"
+#include "TestHome.h"
+
+#include "hud/FloatingHUDView.h"
+#include "hud/HUDWindowController.h"
+#include "hud/Placement.h"
+#include "hud/SimulatedCapture.h"
+#include "settings/AppState.h"
+
+#include <QAccessible>
+#include <QGuiApplication>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QScreen>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QImage picture(int width = 640, int height = 400)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(QColor(20, 120, 200));
+    return image;
+}
+
+// One controller over the recording platform, with time in the test's hands and fades
+// that end at once.
+struct Fixture {
+    Fixture()
+        : platform(home.file(u"settings.ini"_s)), state(platform, platform.openSettings()),
+          controller(platform, state, {time.ticks(), time.later(), /*fadeMilliseconds=*/0})
+    {}
+
+    // Shows a card and waits until it is on screen.
+    FloatingHUDView *show(const QString &name, const QImage &image = picture())
+    {
+        controller.showHUD(home.file(name), image);
+        QCoreApplication::processEvents();
+        return controller.currentCard();
+    }
+    // Lets the windows that were dismissed go.
+    void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+    QStringList cardCalls()
+    {
+        QStringList calls;
+        for (const QString &call : platform.takeCalls()) {
+            if (!call.startsWith(u"prepareFloatingWindow"_s) &&
+                !call.startsWith(u"showFloatingWindow"_s)) {
+                calls << call;
+            }
+        }
+        return calls;
+    }
+
+    test::TestHome home;
+    test::RecordingPlatform platform;
+    AppState state;
+    test::ManualTime time;
+    HUDWindowController controller;
+};
+
+QQuickItem *findItem(QQuickItem *root, const std::function<bool(QQuickItem *)> &match)
+{
+    if (match(root)) {
+        return root;
+    }
+    for (QQuickItem *child : root->childItems()) {
+        if (QQuickItem *found = findItem(child, match)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class HudCardTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showIsQueuedAndPlacesThePanel()
+    {
+        test::LogCapture log;
+        Fixture f;
+        f.controller.showHUD(f.home.file(u"Shot 1.png"_s), picture());
+        QVERIFY(!f.controller.currentCard()); // nothing until the main loop runs
+        QCoreApplication::processEvents();
+        QQuickWindow *window = f.controller.hudWindow();
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->opacity(), 1.0);
+        QVERIFY(window->flags() & Qt::WindowDoesNotAcceptFocus);
+        QCOMPARE(
+            window->geometry(),
+            QRect(placement::panelPosition(QGuiApplication::primaryScreen()->availableGeometry()),
+                  QSize(300, 385)));
+        QCOMPARE(f.platform.takeCalls().filter(u"FloatingWindow"_s),
+                 (QStringList{u"prepareFloatingWindow"_s, u"showFloatingWindow"_s}));
+        QCOMPARE(log.lines().size(), 1);
+        QVERIFY2(log.lines().first().startsWith(u"[Orvane] HUD displayed on screen: "_s),
+                 qPrintable(log.lines().first()));
+        QVERIFY(log.lines().first().endsWith(u") for: Shot 1.png"_s));
+    }
+
+    void showFromAnotherThread()
+    {
+        Fixture f;
+        std::thread worker([&f] { f.controller.showHUD(f.home.file(u"a.png"_s), picture()); });
+        worker.join();
+        QTRY_VERIFY(f.controller.currentCard());
+        QCOMPARE(f.controller.currentCard()->fileName(), u"a.png"_s);
+    }
+
+    void cardFacts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QImage>("image");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("lower-case extension")
+            << u"Screenshot.png"_s << picture(1280, 800) << u"PNG"_s << u"1280 × 800"_s;
+        QTest::newRow("mixed case, two dots")
+            << u"shot.final.JpEg"_s << picture(31, 7) << u"JPEG"_s << u"31 × 7"_s;
+        QImage retina = picture(2880, 1800);
+        retina.setDevicePixelRatio(2.0);
+        QTest::newRow("size in points") << u"r.heic"_s << retina << u"HEIC"_s << u"1440 × 900"_s;
+    }
+    void cardFacts()
+    {
+        QFETCH(QString, name);
+        QFETCH(QImage, image);
+        QFETCH(QString, type);
+        QFETCH(QString, size);
+        Fixture f;
+        FloatingHUDView *card = f.show(name, image);
+        QVERIFY(card);
+        QCOMPARE(card->fileName(), name);
+        QCOMPARE(card->fileType(), type);
+        QCOMPARE(card->sizeText(), size);
+    }
+
+    void countdownDismisses_data()
+    {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<int>("ticks");
+        QTest::newRow("4 s") << qint64(4) << 40;
+        QTest::newRow("7 s") << qint64(7) << 71;
+        QTest::newRow("12 s") << qint64(12) << 121;
+        QTest::newRow("0 s") << qint64(0) << 1;
+        QTest::newRow("-5 s") << qint64(-5) << 1;
+    }
+    void countdownDismisses()
+    {
+        QFETCH(qint64, seconds);
+        QFETCH(int, ticks);
+        Fixture f;
+        f.state.setAutoDismissSeconds(seconds);
+        FloatingHUDView *card = f.show(u"a.png"_s);
+        QVERIFY(card);
+        f.time.fire(0, ticks - 1);
+        QCOMPARE(f.controller.currentCard(), card);
+        QVERIFY(card->progress() >= 0.0 && card->progress() <= 1.0);
+        f.time.fire(0);
+        QVERIFY(!f.controller.hudWindow());
+        QVERIFY(!f.time.source(0)->running);
+        f.settle();
+        QCOMPARE(f.controller.visibleWindowCount(), 0);
+    }
+
+    void hoverPausesTheCard()
+    {
+        Fixture f;
+        f.state.setAutoDismissSeconds(4);
+        FloatingHUDView *card = f.show(u"a.png"_s);
+        f.time.fire(0, 20);
+        card->setIsHovering(true);
+        f.time.fire(0, 100);
+        QCOMPARE(f.controller.currentCard(), card);
+        QCOMPARE(card->progress(), progressFraction(card->timeRemaining(), 4.0));
+        card->setIsHovering(false);
+        f.time.fire(0, 19);
+        QCOMPARE(f.controller.currentCard(), card);
+        f.time.fire(0);
+        QVERIFY(!f.controller.currentCard());
+    }
+
+    // The bar's scale follows the setting; the time left keeps counting from where it was.
+    void settingChangedWhileShowing()
+    {
+        Fixture f;
+        f.state.setAutoDismissSeconds(12);
+        FloatingHUDView *card = f.show(u"a.png"_s);
+        f.time.fire(0, 60);
+        const double remaining = card->timeRemaining();
+        f.state.setAutoDismissSeconds(4);
+        QCOMPARE(card->timeRemaining(), remaining);
+        QCOMPARE(card->progress(), 1.0);
+        f.time.fire(0, 60);
+        QVERIFY(f.controller.currentCard());
+        f.time.fire(0);
+        QVERIFY(!f.controller.currentCard());
+    }
+
+    void newCardReplacesTheOld()
+    {
+        test::LogCapture log;
+        Fixture f;
+        FloatingHUDView *first = f.show(u"a.png"_s);
+        QPointer<QQuickWindow> firstWindow = f.controller.hudWindow();
+        FloatingHUDView *second = f.show(u"b.png"_s);
+        QVERIFY(first != second);
+        QCOMPARE(f.controller.currentCard()->fileName(), u"b.png"_s);
+        f.settle();
+        QVERIFY(!firstWindow); // faded out and gone
+        QCOMPARE(f.controller.visibleWindowCount(), 1);
+        QCOMPARE(log.lines().filter(u"HUD displayed"_s).size(), 2);
+    }
+
+    // A card may end only itself: dismissals that come from a replaced card leave the newer
+    // one on screen.
+    void dismissalOwnership_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("delayed dismissal of Copy & Save") << u"copy"_s;
+        QTest::newRow("close button of the old card") << u"close"_s;
+        QTest::newRow("last tick of the old countdown") << u"tick"_s;
+    }
+    void dismissalOwnership()
+    {
+        QFETCH(QString, how);
+        Fixture f;
+        f.state.setAutoDismissSeconds(4);
+        FloatingHUDView *first = f.show(u"a.png"_s);
+        f.time.fire(0, 39);
+        if (how == u"copy"_s) {
+            first->handleCopyAndSave();
+        }
+        std::function<void()> closeFirst = [first] { first->close(); };
+        FloatingHUDView *second = f.show(u"b.png"_s);
+        QVERIFY(second);
+        if (how == u"copy"_s) {
+            QCOMPARE(f.time.pending.size(), 1);
+            QCOMPARE(f.time.pending.first().milliseconds, 800);
+            f.time.runPending();
+        } else if (how == u"close"_s) {
+            closeFirst(); // still alive: the fade-out has not been collected yet
+        } else {
+            f.time.fire(0); // a countdown that a platform failed to stop
+        }
+        QCOMPARE(f.controller.currentCard(), second);
+        f.settle();
+        QCOMPARE(f.controller.visibleWindowCount(), 1);
+        // And the newer card still ends itself.
+        second->close();
+        QVERIFY(!f.controller.currentCard());
+    }
+
+    void dismissWithoutCardIsHarmless()
+    {
+        test::LogCapture log;
+        Fixture f;
+        f.controller.dismissHUD();
+        f.controller.dismissHUD();
+        QVERIFY(log.lines().isEmpty());
+        FloatingHUDView *card = f.show(u"a.png"_s);
+        card->close();
+        card->close(); // countdown and action in the same moment
+        QVERIFY(!f.controller.hudWindow());
+    }
+
+    void actions_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<QString>("sound");
+        QTest::addColumn<QString>("banner");
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<bool>("delayed");
+        const QString path = u"%1/Shot \"1\" $HOME `id`.png"_s;
+        QTest::newRow("Copy & Save")
+            << u"handleCopyAndSave"_s << QStringList{u"copyImageToClipboard:640x400"_s} << u"Tink"_s
+            << u"Copied & Saved!"_s << u"checkmark.circle.fill"_s << true;
+        QTest::newRow("Copy Only")
+            << u"handleCopyOnly"_s
+            << QStringList{u"copyImageToClipboard:640x400"_s, u"moveToTrash:"_s + path} << u"Tink"_s
+            << u"Copied & Discarded!"_s << u"trash.circle.fill"_s << true;
+        QTest::newRow("Markup") << u"handleMarkup"_s << QStringList{u"openForMarkup:"_s + path}
+                                << QString() << QString() << QString() << false;
+        QTest::newRow("Finder") << u"handleRevealInFinder"_s
+                                << QStringList{u"revealInFileManager:"_s + path} << QString()
+                                << QString() << QString() << false;
+        QTest::newRow("Delete") << u"handleDelete"_s << QStringList{u"moveToTrash:"_s + path}
+                                << u"Basso"_s << QString() << QString() << false;
+        QTest::newRow("Close") << u"close"_s << QStringList() << QString() << QString() << QString()
+                               << false;
+    }
+    void actions()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, calls);
+        QFETCH(QString, sound);
+        QFETCH(QString, banner);
+        QFETCH(QString, icon);
+        QFETCH(bool, delayed);
+        Fixture f;
+        const QString name = u"Shot \"1\" $HOME `id`.png"_s;
+        FloatingHUDView *card = f.show(name);
+        f.platform.takeCalls();
+        QVERIFY(QMetaObject::invokeMethod(card, qPrintable(action)));
+        QCoreApplication::processEvents(); // sounds are played from the event loop
+        QStringList expected;
+        for (const QString &call : calls) {
+            expected << (call.contains(u"%1"_s) ? call.arg(f.home.path()) : call);
+        }
+        if (!sound.isEmpty()) {
+            expected << u"playSystemSound:"_s + sound;
+        }
+        QCOMPARE(f.cardCalls(), expected);
+        QCOMPARE(card->actionFeedback(), banner);
+        if (!icon.isEmpty()) {
+            QCOMPARE(card->feedbackIcon(), icon);
+        }
+        QCOMPARE(bool(f.controller.currentCard()), delayed);
+        QCOMPARE(f.time.pending.size(), delayed ? 1 : 0);
+        if (delayed) {
+            QCOMPARE(f.time.pending.first().milliseconds, 800);
+            f.time.runPending();
+            QVERIFY(!f.controller.currentCard());
+        }
+    }
+
+    // A refused Trash is never reported as done: the log says so, and Copy Only's banner
+    // stops claiming the file was discarded.
+    void trashRefused_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("banner");
+        QTest::newRow("Copy Only") << u"handleCopyOnly"_s << u"Copied — File Not Trashed"_s;
+        QTest::newRow("Delete") << u"handleDelete"_s << QString();
+    }
+    void trashRefused()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, banner);
+        test::LogCapture log;
+        Fixture f;
+        f.platform.trashSucceeds = false;
+        FloatingHUDView *card = f.show(u"gone.png"_s);
+        QPointer<FloatingHUDView> alive(card);
+        QVERIFY(QMetaObject::invokeMethod(card, qPrintable(action)));
+        QCoreApplication::processEvents();
+        QVERIFY(log.lines().contains(u"[Orvane] Could not move to the Trash: gone.png"_s));
+        if (alive) {
+            QCOMPARE(card->actionFeedback(), banner);
+        }
+        QVERIFY(!banner.isEmpty() || !f.controller.currentCard());
+    }
+
+    void soundsOffStaySilent()
+    {
+        Fixture f;
+        f.state.setPlaySound(false);
+        FloatingHUDView *card = f.show(u"a.png"_s);
+        card->handleDelete();
+        QCoreApplication::processEvents();
+        QVERIFY(f.cardCalls().filter(u"playSystemSound"_s).isEmpty());
+    }
+
+    void shareKeepsTheCard_data()
+    {
+        QTest::addColumn<bool>("systemPicker");
+        QTest::newRow("system picker") << true;
+        QTest::newRow("own menu") << false;
+    }
+    void shareKeepsTheCard()
+    {
+        QFETCH(bool, systemPicker);
+        Fixture f;
+        f.platform.hasSharePicker = systemPicker;
+        f.platform.fileApplications = {{u"viewer.desktop"_s, u"Viewer"_s}};
+        FloatingHUDView *card = f.show(u"a b.png"_s);
+        f.platform.takeCalls();
+        QCOMPARE(card->handleShare(f.controller.hudWindow(), QRectF(10, 10, 50, 20)), systemPicker);
+        if (!systemPicker) {
+            card->shareCopyFile();
+            QVERIFY(card->shareByEmail());
+            const QVariantList apps = card->openWithApplications();
+            QCOMPARE(apps.size(), 1);
+            QVERIFY(card->shareOpenWith(apps.first().toMap().value(u"id"_s).toString()));
+        }
+        const QString path = f.home.file(u"a b.png"_s);
+        QStringList expected{u"showSharePicker:"_s + path};
+        if (!systemPicker) {
+            expected << u"copyFileToClipboard:"_s + path << u"emailFile:"_s + path
+                     << u"applicationsForFile:"_s + path
+                     << u"openFileWith:viewer.desktop:"_s + path;
+        }
+        QCOMPARE(f.cardCalls(), expected);
+        QCOMPARE(f.controller.currentCard(), card);
+        QVERIFY(f.time.lastSource()->running);
+    }
+
+    // Every control can be found by name, and pressing it through accessibility works.
+    void controlsHaveAccessibleNames()
+    {
+        QAccessible::setActive(true); // as when a screen reader is listening
+        Fixture f;
+        f.show(u"a.png"_s);
+        QQuickWindow *window = f.controller.hudWindow();
+        QStringList names;
+        QList<QQuickItem *> buttons;
+        findItem(window->contentItem(), [&](QQuickItem *item) {
+            if (item->inherits("QQuickAbstractButton") && item->isVisible()) {
+                QAccessibleInterface *face = QAccessible::queryAccessibleInterface(item);
+                names << (face ? face->text(QAccessible::Name) : QString());
+                buttons << item;
+            }
+            return false;
+        });
+        QCOMPARE(names, (QStringList{u"Close"_s, u"Copy & Save"_s, u"Copy Only"_s, u"Share"_s,
+                                     u"Markup"_s, u"Files"_s, u"Move to Trash"_s}));
+        QAccessibleInterface *copyOnly = QAccessible::queryAccessibleInterface(buttons.at(2));
+        copyOnly->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(f.controller.currentCard()->actionFeedback(), u"Copied & Discarded!"_s);
+    }
+
+    // The bar stays within its track, and is empty for a ratio that is not a number.
+    void progressFillStaysInTrack()
+    {
+        Fixture f;
+        f.state.setAutoDismissSeconds(0);
+        f.show(u"a.png"_s);
+        QQuickItem *fill = findItem(f.controller.hudWindow()->contentItem(), [](QQuickItem *i) {
+            return i->objectName() == u"progressFill"_s;
+        });
+        QVERIFY(fill);
+        QCOMPARE(f.controller.currentCard()->progress(), 0.0); // 0 / 0
+        QTRY_COMPARE(fill->width(), 0.0);
+        QVERIFY(fill->parentItem()->width() > 200);
+    }
+
+    void samplePicture_data()
+    {
+        QTest::addColumn<QPoint>("point");
+        QTest::addColumn<QColor>("color");
+        auto background = [](QPoint p) {
+            const double t = (p.x() + p.y()) / 820.0;
+            return QColor::fromRgbF(float(0.08 + (0.05 - 0.08) * t),
+                                    float(0.12 + (0.35 - 0.12) * t),
+                                    float(0.22 + (0.40 - 0.22) * t));
+        };
+        auto onPanel = [&](QPoint p) {
+            const QColor c = background(p);
+            return QColor::fromRgbF(float(c.redF() * 0.88 + 0.12), float(c.greenF() * 0.88 + 0.12),
+                                    float(c.blueF() * 0.88 + 0.12));
+        };
+        QTest::newRow("top-left corner: start colour") << QPoint(0, 0) << background({0, 0});
+        QTest::newRow("bottom-right corner: end colour")
+            << QPoint(499, 319) << background({499, 319});
+        QTest::newRow("top-right corner") << QPoint(499, 0) << background({499, 0});
+        QTest::newRow("between panel and edge") << QPoint(20, 300) << background({20, 300});
+        QTest::newRow("on the panel") << QPoint(440, 260) << onPanel({440, 260});
+        QTest::newRow("panel, top-left inside the rounding") << QPoint(52, 52) << onPanel({52, 52});
+        QTest::newRow("panel corner is rounded off") << QPoint(40, 40) << background({40, 40});
+    }
+    void samplePicture()
+    {
+        QFETCH(QPoint, point);
+        QFETCH(QColor, color);
+        const QImage image = drawSampleScreenshot();
+        QCOMPARE(image.size(), QSize(500, 320));
+        const QColor actual = image.pixelColor(point);
+        const int tolerance = 3;
+        QVERIFY2(qAbs(actual.red() - color.red()) <= tolerance &&
+                     qAbs(actual.green() - color.green()) <= tolerance &&
+                     qAbs(actual.blue() - color.blue()) <= tolerance,
+                 qPrintable(u"%1 instead of %2"_s.arg(actual.name(), color.name())));
+    }
+
+    // Texts sit with their line's lower-left corner on their points: white title from
+    // y 140 upwards (Qt's downward coordinates), dimmer subtitle from y 165 upwards.
+    void samplePictureTexts()
+    {
+        const QImage image = drawSampleScreenshot();
+        auto brightestIn = [&](QRect area) {
+            int best = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y) {
+                for (int x = area.left(); x <= area.right(); ++x) {
+                    best = std::max(best, qGray(image.pixel(x, y)));
+                }
+            }
+            return best;
+        };
+        QVERIFY(brightestIn(QRect(80, 122, 220, 18)) > 230); // title, bold white
+        QVERIFY(brightestIn(QRect(60, 152, 200, 13)) > 150); // subtitle
+        QVERIFY(brightestIn(QRect(60, 141, 300, 9)) < 130);  // nothing between them
+        QVERIFY(brightestIn(QRect(60, 60, 380, 50)) < 130);  // nor above the title
+        QVERIFY(brightestIn(QRect(0, 122, 55, 50)) < 130);   // nor left of x 60
+    }
+
+    void simulatedCapture_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("written") << true;
+        QTest::newRow("folder missing: card all the same") << false;
+    }
+    void simulatedCapture()
+    {
+        QFETCH(bool, writable);
+        Fixture f;
+        const QString path = writable ? f.home.file(u"Orvane_Sample_Simulation.png"_s)
+                                      : f.home.file(u"missing/Orvane_Sample_Simulation.png"_s);
+        auto show = [&f](const QString &file, const QImage &image) {
+            f.controller.showHUD(file, image);
+        };
+        testHUD(path, show);
+        testHUD(path, show); // the second write replaces the first
+        QCoreApplication::processEvents();
+        f.settle();
+        QCOMPARE(f.controller.visibleWindowCount(), 1);
+        FloatingHUDView *card = f.controller.currentCard();
+        QVERIFY(card);
+        QCOMPARE(card->fileName(), u"Orvane_Sample_Simulation.png"_s);
+        QCOMPARE(card->sizeText(), u"500 × 320"_s);
+        QCOMPARE(QFile::exists(path), writable);
+        if (writable) {
+            const QImage saved(path, "PNG");
+            QCOMPARE(saved.size(), QSize(500, 320));
+            QCOMPARE(saved.pixelColor(440, 260), drawSampleScreenshot().pixelColor(440, 260));
+        }
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QGuiApplication app(argc, argv);
+    HudCardTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hudcard.moc"
