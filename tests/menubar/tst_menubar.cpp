@@ -207,8 +207,6 @@ class MenuBarTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { QDir::setCurrent(QDir::tempPath()); }
-
     // --- The menu's items ---
 
     void entries_data()
