@@ -69,20 +69,10 @@ int main(int argc, char *argv[])
     AppDelegate::Steps steps;
     // The tray (steps.createStatusBar):
     std::unique_ptr<StatusBarController> statusBar;
-    std::function<void()> trayShowsPreferences;
-    std::function<void()> trayRestartsWatcher;
     steps.createStatusBar = [&] {
         StatusBarController::Callbacks callbacks;
-        callbacks.showPreferences = [&] {
-            if (trayShowsPreferences) {
-                trayShowsPreferences();
-            }
-        };
-        callbacks.restartWatcher = [&] {
-            if (trayRestartsWatcher) {
-                trayRestartsWatcher();
-            }
-        };
+        callbacks.showPreferences = [] { SettingsWindowController::shared().showPreferences(); };
+        callbacks.restartWatcher = [] { ScreenshotWatcher::shared().start(); };
         // aboutToQuit runs the termination steps.
         callbacks.quit = &QCoreApplication::quit;
         statusBar = std::make_unique<StatusBarController>(AppState::shared(), *platform,
@@ -113,11 +103,6 @@ int main(int argc, char *argv[])
         SettingsWindowController::shared().setActions(std::move(actions));
     }
     steps.showPreferences = [] { SettingsWindowController::shared().showPreferences(); };
-
-    // The tray opens the preferences as a reopen does, and restarts the watcher that the launch
-    // started.
-    trayShowsPreferences = steps.showPreferences;
-    trayRestartsWatcher = steps.startWatcher;
 
     AppDelegate delegate(*platform, arguments, std::move(steps));
 
