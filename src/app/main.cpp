@@ -2,6 +2,7 @@
 #include "SingleInstance.h"
 
 #include "detection/ScreenshotWatcher.h"
+#include "menubar/StatusBarController.h"
 #include "platform/Platform.h"
 #include "platform/PlatformFactory.h"
 #include "platform/ProcessContext.h"
@@ -67,6 +68,16 @@ int main(int argc, char *argv[])
 
     AppDelegate::Steps steps;
     // The tray (steps.createStatusBar):
+    std::unique_ptr<StatusBarController> statusBar;
+    steps.createStatusBar = [&] {
+        StatusBarController::Callbacks callbacks;
+        callbacks.showPreferences = [] { SettingsWindowController::shared().showPreferences(); };
+        callbacks.restartWatcher = [] { ScreenshotWatcher::shared().start(); };
+        // aboutToQuit runs the termination steps.
+        callbacks.quit = &QCoreApplication::quit;
+        statusBar = std::make_unique<StatusBarController>(AppState::shared(), *platform,
+                                                          std::move(callbacks));
+    };
 
     // The watcher (steps.startWatcher, steps.stopWatcher):
     steps.startWatcher = [] {
@@ -85,6 +96,10 @@ int main(int argc, char *argv[])
     {
         PreferencesActions actions;
         actions.simulateCapture = [] { testHUD(); }; // its "Simulate Screenshot HUD" button
+        // The preferences ask their own confirmation, then run the same uninstall as the tray.
+        actions.uninstall = [&platform] {
+            StatusBarController::performCleanUninstall(*platform, &QCoreApplication::quit);
+        };
         SettingsWindowController::shared().setActions(std::move(actions));
     }
     steps.showPreferences = [] { SettingsWindowController::shared().showPreferences(); };

@@ -53,6 +53,13 @@ QString revealInFinder(const QString &file, bool fileExists)
     return QStringLiteral("open ") + shellQuoted(QFileInfo(file).path());
 }
 
+bool isAppBundlePath(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    return QFileInfo(path).isAbsolute() && name.endsWith(QStringLiteral(".app")) &&
+           name.size() > 4 && !path.endsWith(u'/');
+}
+
 QString removeBundleScript(const QString &bundlePath)
 {
     // The Finder request runs inside AppleScript: the bundle path is an AppleScript string

@@ -16,6 +16,9 @@ QString openInPreview(const QString &file);
 QString revealInFinder(const QString &file, bool fileExists);
 // Shows a folder in Finder.
 QString openFolder(const QString &folder);
+// Whether `path` names an application bundle ("/Applications/Orvane.app"), the only kind of
+// path the removal script may be given.
+bool isAppBundlePath(const QString &path);
 // The detached script that moves the application bundle to the Trash once Orvane has quit.
 QString removeBundleScript(const QString &bundlePath);
 

@@ -103,6 +103,16 @@ public:
 
     // --- The tray and the uninstall ---
 
+    // Stops the login agent in the running session, before its file is removed (macOS
+    // launchd; nothing to stop elsewhere).
+    virtual void unloadLoginAgent() = 0;
+    // Hands the program's own files over for removal, only where they are the user's to
+    // remove: on macOS an .app bundle, which Finder moves to the Trash once Orvane has quit
+    // (removed outright only if Finder fails); on Linux an AppImage or a binary under the home
+    // folder, moved to the Trash at once and never deleted outright. Returns why nothing was
+    // removed, when nothing was.
+    virtual std::optional<QString> removeProgram() = 0;
+
     // --- The preferences window ---
 
     // Gives the preferences window its system look before it is first shown: on macOS a

@@ -153,6 +153,13 @@ public:
     }
 
     // --- The tray and the uninstall ---
+    void unloadLoginAgent() override { record(QStringLiteral("unloadLoginAgent")); }
+    std::optional<QString> removeProgram() override
+    {
+        record(QStringLiteral("removeProgram"));
+        return removeProgramRefusal;
+    }
+    std::optional<QString> removeProgramRefusal;
 
     // --- The preferences window ---
     void stylePreferencesWindow(QWindow &) override

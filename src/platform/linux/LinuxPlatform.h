@@ -47,6 +47,8 @@ public:
     bool openFileWith(const QString &path, const QString &applicationId) override;
 
     // --- The tray and the uninstall ---
+    void unloadLoginAgent() override {}
+    std::optional<QString> removeProgram() override;
 
     // --- The preferences window ---
     void stylePreferencesWindow(QWindow &) override {}

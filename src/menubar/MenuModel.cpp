@@ -1,0 +1,114 @@
+#include "menubar/MenuModel.h"
+
+#include "menubar/MenuTexts.h"
+
+namespace orvane {
+
+namespace {
+
+MenuEntry separator()
+{
+    MenuEntry entry;
+    entry.separator = true;
+    return entry;
+}
+
+MenuEntry label(const QString &title)
+{
+    MenuEntry entry;
+    entry.title = title;
+    entry.enabled = false;
+    return entry;
+}
+
+MenuEntry item(const QString &title, MenuAction action, QKeySequence shortcut = {})
+{
+    MenuEntry entry;
+    entry.title = title;
+    entry.action = action;
+    entry.shortcut = std::move(shortcut);
+    return entry;
+}
+
+MenuEntry toggle(const QString &title, MenuAction action, bool on)
+{
+    MenuEntry entry = item(title, action);
+    entry.checkable = true;
+    entry.checked = on;
+    return entry;
+}
+
+MenuEntry duration(const QString &title, qint64 seconds, qint64 current)
+{
+    MenuEntry entry = toggle(title, MenuAction::SetDuration, current == seconds);
+    entry.represented = QVariant::fromValue(seconds);
+    return entry;
+}
+
+MenuEntry submenu(const QString &title, QList<MenuEntry> children)
+{
+    MenuEntry entry;
+    entry.title = title;
+    entry.submenu = std::move(children);
+    return entry;
+}
+
+} // namespace
+
+QList<MenuEntry> buildMenuEntries(const MenuInputs &in, const MenuTexts &t)
+{
+    // Qt::CTRL is the Command key on macOS.
+    return {
+        label(t.heading),
+        label(in.isPaused ? t.paused : t.active),
+        separator(),
+        item(t.preferences, MenuAction::OpenPreferences, QKeySequence(Qt::CTRL | Qt::Key_Comma)),
+        separator(),
+        toggle(t.autoCopy, MenuAction::ToggleAutoCopy, in.autoCopyOnCapture),
+        toggle(t.playSound, MenuAction::ToggleSound, in.playSound),
+        toggle(t.launchAtLogin, MenuAction::ToggleLaunchAtLogin, in.isLaunchAtLoginEnabled),
+        separator(),
+        submenu(t.screenshotFolder,
+                {
+                    label(t.currentFolderPrefix + in.displayPath),
+                    separator(),
+                    item(t.chooseFolder, MenuAction::ChooseFolder),
+                    item(t.resetFolder, MenuAction::ResetFolder),
+                }),
+        submenu(t.timer,
+                {
+                    duration(t.fourSeconds, 4, in.autoDismissSeconds),
+                    duration(t.sevenSeconds, 7, in.autoDismissSeconds),
+                    duration(t.twelveSeconds, 12, in.autoDismissSeconds),
+                }),
+        separator(),
+        item(in.isPaused ? t.resume : t.pause, MenuAction::TogglePause,
+             QKeySequence(Qt::CTRL | Qt::Key_P)),
+        separator(),
+        item(t.about, MenuAction::ShowAbout),
+        item(t.uninstall, MenuAction::RestoreAndQuit),
+        item(t.quit, MenuAction::QuitApp, QKeySequence(Qt::CTRL | Qt::Key_Q)),
+    };
+}
+
+QString menuDisplayPath(const QString &path, const QString &home)
+{
+    // Only the leading home folder, and only at a folder boundary: "/home/ann" must not turn
+    // "/home/anna/Shots" into "~a/Shots", nor a later "/home/ann" inside the path into "~".
+    QString base = home;
+    while (base.size() > 1 && base.endsWith(u'/')) {
+        base.chop(1);
+    }
+    if (base.isEmpty() || base == QStringLiteral("/")) {
+        return path;
+    }
+    if (path == base) {
+        return QStringLiteral("~");
+    }
+    if (path.startsWith(base + u'/')) {
+        return u'~' + path.mid(base.size());
+    }
+    return path;
+}
+
+} // namespace orvane

@@ -1,0 +1,335 @@
+#include "menubar/StatusBarController.h"
+
+#include "hud/symbols/Symbols.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "settings/AppState.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
+#include <QSystemTrayIcon>
+
+namespace orvane {
+
+namespace {
+
+// A monochrome mask, so that the tray tints it like its neighbours (a template image on
+// macOS).
+QIcon trayIcon(const MenuTexts &texts)
+{
+    QIcon icon = symbols::icon(QStringLiteral("camera.viewfinder"));
+    if (icon.isNull()) {
+        QPixmap pixmap(64, 64);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        QFont font = painter.font();
+        font.setPixelSize(48);
+        painter.setFont(font);
+        painter.drawText(pixmap.rect(), Qt::AlignCenter, texts.fallbackIconText);
+        painter.end();
+        return QIcon(pixmap);
+    }
+    icon.setIsMask(true);
+    return icon;
+}
+
+// Menu texts mark their keyboard mnemonic with "&"; ours are meant literally ("Preferences &
+// Settings...").
+QString literalMenuText(const QString &title)
+{
+    QString text = title;
+    return text.replace(u'&', QStringLiteral("&&"));
+}
+
+std::optional<qint64> wholeSeconds(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        return value.toLongLong();
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+StatusBarController::StatusBarController(AppState &state, Platform &platform, Callbacks callbacks,
+                                         QObject *parent)
+    : QObject(parent), m_state(state), m_platform(platform), m_callbacks(std::move(callbacks)),
+      m_texts(MenuTexts::forPlatform(platform.kind())), m_dialogs(MenuDialogs::modal(m_texts)),
+      m_menu(std::make_unique<QMenu>())
+{
+    m_menu->setAccessibleName(m_texts.trayToolTip);
+    setupStatusBar();
+    // A StatusNotifierItem host reads the menu over D-Bus and may not announce each opening:
+    // the menu is kept filled and follows every settings change, wherever it was made.
+    populateMenu(m_menu.get());
+    connect(&m_state, &AppState::objectWillChange, this, [this] {
+        if (m_rebuildQueued) {
+            return;
+        }
+        m_rebuildQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_rebuildQueued = false;
+                populateMenu(m_menu.get());
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+StatusBarController::~StatusBarController()
+{
+    // The icon goes first: it refers to the menu.
+    delete m_statusItem;
+    discardBuiltItems(m_menu.get());
+}
+
+void StatusBarController::setupStatusBar()
+{
+    m_statusItem = new QSystemTrayIcon(trayIcon(m_texts), this);
+    m_statusItem->setToolTip(m_texts.trayToolTip);
+    m_statusItem->setContextMenu(m_menu.get());
+    connect(m_menu.get(), &QMenu::aboutToShow, this, [this] { populateMenu(m_menu.get()); });
+    // A left click opens the menu, as on the macOS menu bar; the right click opens it by
+    // itself as the context menu.
+    connect(m_statusItem, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger && !m_menu->isVisible()) {
+                    m_menu->popup(QCursor::pos());
+                }
+            });
+    m_statusItem->show();
+
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Plain GNOME has no tray: without the preferences window nothing could control
+        // Orvane. Asked once the launch has finished.
+        logLine(QStringLiteral("No system tray is available; opening Preferences so that Orvane "
+                               "can still be controlled."));
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_callbacks.showPreferences) {
+                    m_callbacks.showPreferences();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void StatusBarController::discardBuiltItems(QMenu *menu)
+{
+    // Deleted later: a rebuild may run inside the handler of one of these very items.
+    for (QAction *action : menu->actions()) {
+        menu->removeAction(action);
+        if (action->parent() == menu) {
+            action->deleteLater();
+        }
+    }
+    for (const QPointer<QMenu> &submenu : std::as_const(m_submenus)) {
+        if (submenu) {
+            submenu->deleteLater();
+        }
+    }
+    m_submenus.clear();
+}
+
+void StatusBarController::populateMenu(QMenu *menu)
+{
+    discardBuiltItems(menu);
+    MenuInputs inputs;
+    inputs.isPaused = m_state.isPaused();
+    inputs.autoCopyOnCapture = m_state.autoCopyOnCapture();
+    inputs.playSound = m_state.playSound();
+    inputs.isLaunchAtLoginEnabled = m_state.isLaunchAtLoginEnabled();
+    inputs.autoDismissSeconds = m_state.autoDismissSeconds();
+    inputs.displayPath = menuDisplayPath(m_state.resolvedScreenshotDirectory(), QDir::homePath());
+    addEntries(menu, buildMenuEntries(inputs, m_texts));
+}
+
+void StatusBarController::addEntries(QMenu *menu, const QList<MenuEntry> &entries)
+{
+    for (const MenuEntry &entry : entries) {
+        if (entry.separator) {
+            menu->addSeparator();
+            continue;
+        }
+        if (!entry.submenu.isEmpty()) {
+            auto *submenu = new QMenu(literalMenuText(entry.title), menu);
+            submenu->setAccessibleName(entry.title);
+            addEntries(submenu, entry.submenu);
+            menu->addMenu(submenu);
+            m_submenus << submenu;
+            continue;
+        }
+        auto *action = new QAction(literalMenuText(entry.title), menu);
+        action->setEnabled(entry.enabled);
+        action->setCheckable(entry.checkable);
+        action->setChecked(entry.checked);
+        action->setShortcut(entry.shortcut);
+        action->setData(entry.represented);
+        if (entry.action != MenuAction::None) {
+            connect(action, &QAction::triggered, this,
+                    [this, action, kind = entry.action] { trigger(kind, action); });
+        }
+        menu->addAction(action);
+    }
+}
+
+void StatusBarController::trigger(MenuAction action, const QAction *item)
+{
+    switch (action) {
+    case MenuAction::None:
+        break;
+    case MenuAction::OpenPreferences:
+        openPreferences();
+        break;
+    case MenuAction::ToggleAutoCopy:
+        toggleAutoCopy();
+        break;
+    case MenuAction::ToggleSound:
+        toggleSound();
+        break;
+    case MenuAction::ToggleLaunchAtLogin:
+        toggleLaunchAtLogin();
+        break;
+    case MenuAction::TogglePause:
+        togglePause();
+        break;
+    case MenuAction::SetDuration:
+        setDuration(item);
+        break;
+    case MenuAction::ChooseFolder:
+        chooseFolder();
+        break;
+    case MenuAction::ResetFolder:
+        resetFolder();
+        break;
+    case MenuAction::ShowAbout:
+        showAbout();
+        break;
+    case MenuAction::RestoreAndQuit:
+        restoreAndQuit();
+        break;
+    case MenuAction::QuitApp:
+        quitApp();
+        break;
+    }
+}
+
+void StatusBarController::openPreferences()
+{
+    if (m_callbacks.showPreferences) {
+        m_callbacks.showPreferences();
+    }
+}
+
+void StatusBarController::toggleAutoCopy()
+{
+    m_state.setAutoCopyOnCapture(!m_state.autoCopyOnCapture());
+    populateMenu(m_menu.get());
+}
+
+void StatusBarController::toggleSound()
+{
+    m_state.setPlaySound(!m_state.playSound());
+    populateMenu(m_menu.get());
+}
+
+void StatusBarController::toggleLaunchAtLogin()
+{
+    m_state.setIsLaunchAtLoginEnabled(!m_state.isLaunchAtLoginEnabled());
+    populateMenu(m_menu.get());
+}
+
+void StatusBarController::togglePause()
+{
+    m_state.setIsPaused(!m_state.isPaused());
+    populateMenu(m_menu.get());
+}
+
+void StatusBarController::setDuration(const QAction *item)
+{
+    const std::optional<qint64> seconds = item ? wholeSeconds(item->data()) : std::nullopt;
+    if (!seconds) {
+        return;
+    }
+    m_state.setAutoDismissSeconds(*seconds);
+    populateMenu(m_menu.get());
+}
+
+void StatusBarController::chooseFolder()
+{
+    const std::optional<QString> folder =
+        m_dialogs.chooseFolder(m_state.resolvedScreenshotDirectory());
+    if (!folder) {
+        return;
+    }
+    m_state.setCustomFolderPath(*folder);
+    if (m_callbacks.restartWatcher) {
+        m_callbacks.restartWatcher();
+    }
+    populateMenu(m_menu.get());
+}
+
+void StatusBarController::resetFolder()
+{
+    m_state.setCustomFolderPath(std::nullopt);
+    if (m_callbacks.restartWatcher) {
+        m_callbacks.restartWatcher();
+    }
+    populateMenu(m_menu.get());
+}
+
+void StatusBarController::showAbout()
+{
+    m_dialogs.showAbout();
+}
+
+void StatusBarController::restoreAndQuit()
+{
+    if (m_dialogs.confirmUninstall()) {
+        performCleanUninstall(m_platform, m_callbacks.quit);
+    }
+}
+
+void StatusBarController::quitApp()
+{
+    if (m_callbacks.quit) {
+        m_callbacks.quit();
+    } else {
+        QCoreApplication::quit();
+    }
+}
+
+void StatusBarController::performCleanUninstall(Platform &platform,
+                                                const std::function<void()> &terminate)
+{
+    // In this order, each step whatever became of the one before.
+    platform.unloadLoginAgent();
+    platform.removeLoginAgent();
+    platform.resetScreenshotThumbnail();
+    platform.unregisterLoginItem();
+    if (const std::optional<QString> refusal = platform.removeProgram()) {
+        logLine(QStringLiteral("Uninstall: ") + *refusal);
+    }
+    if (terminate) {
+        terminate();
+    } else {
+        QCoreApplication::quit();
+    }
+}
+
+} // namespace orvane
