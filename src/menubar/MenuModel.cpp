@@ -91,24 +91,4 @@ QList<MenuEntry> buildMenuEntries(const MenuInputs &in, const MenuTexts &t)
     };
 }
 
-QString menuDisplayPath(const QString &path, const QString &home)
-{
-    // Only the leading home folder, and only at a folder boundary: "/home/ann" must not turn
-    // "/home/anna/Shots" into "~a/Shots", nor a later "/home/ann" inside the path into "~".
-    QString base = home;
-    while (base.size() > 1 && base.endsWith(u'/')) {
-        base.chop(1);
-    }
-    if (base.isEmpty() || base == QStringLiteral("/")) {
-        return path;
-    }
-    if (path == base) {
-        return QStringLiteral("~");
-    }
-    if (path.startsWith(base + u'/')) {
-        return u'~' + path.mid(base.size());
-    }
-    return path;
-}
-
 } // namespace orvane

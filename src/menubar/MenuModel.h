@@ -53,7 +53,4 @@ struct MenuInputs {
 
 QList<MenuEntry> buildMenuEntries(const MenuInputs &inputs, const MenuTexts &texts);
 
-// `path` for the eye: a folder inside `home` begins with "~" in place of the home folder.
-QString menuDisplayPath(const QString &path, const QString &home);
-
 } // namespace orvane

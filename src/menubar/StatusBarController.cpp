@@ -4,6 +4,7 @@
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "settings/AppState.h"
+#include "settings/DisplayPath.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -155,7 +156,7 @@ void StatusBarController::populateMenu(QMenu *menu)
     inputs.playSound = m_state.playSound();
     inputs.isLaunchAtLoginEnabled = m_state.isLaunchAtLoginEnabled();
     inputs.autoDismissSeconds = m_state.autoDismissSeconds();
-    inputs.displayPath = menuDisplayPath(m_state.resolvedScreenshotDirectory(), QDir::homePath());
+    inputs.displayPath = displayPath(m_state.resolvedScreenshotDirectory(), QDir::homePath());
     addEntries(menu, buildMenuEntries(inputs, m_texts));
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/Platform.h"
 #include "settings/AppState.h"
+#include "settings/DisplayPath.h"
 
 #include <QDir>
 #include <QFontDatabase>

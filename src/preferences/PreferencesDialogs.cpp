@@ -45,9 +45,13 @@ std::unique_ptr<QMessageBox> makeUninstallAlert(const PreferencesTexts &texts)
     alert->setWindowTitle(QStringLiteral("Orvane"));
     alert->setText(texts.uninstallAlertMessage);
     alert->setInformativeText(texts.uninstallAlertInformative);
-    QPushButton *uninstall =
-        alert->addButton(QString::fromUtf8(uninstallConfirmButton), QMessageBox::AcceptRole);
-    QPushButton *cancel = alert->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    // "&" in a button text would mark a mnemonic; ours is meant literally. Both buttons take
+    // the same role, so that every desktop keeps them in this order.
+    QPushButton *uninstall = alert->addButton(
+        QString::fromUtf8(uninstallConfirmButton).replace(u'&', QStringLiteral("&&")),
+        QMessageBox::ActionRole);
+    uninstall->setObjectName(QStringLiteral("uninstall"));
+    QPushButton *cancel = alert->addButton(QStringLiteral("Cancel"), QMessageBox::ActionRole);
     alert->setDefaultButton(uninstall);
     alert->setEscapeButton(cancel);
     return alert;
@@ -74,7 +78,7 @@ PreferencesDialogs PreferencesDialogs::standard()
         QMessageBox *alert = makeUninstallAlert(texts).release();
         QObject::connect(alert, &QDialog::finished, alert, [alert, done](int) {
             QAbstractButton *clicked = alert->clickedButton();
-            done(clicked && alert->buttonRole(clicked) == QMessageBox::AcceptRole);
+            done(clicked && clicked->objectName() == QStringLiteral("uninstall"));
         });
         openOver(parent, alert);
     };

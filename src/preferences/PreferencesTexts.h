@@ -31,7 +31,4 @@ PreferencesTexts preferencesTexts(PlatformKind kind, const QString &desktop);
 inline constexpr auto folderChooserPrompt = "Select Folder";
 inline constexpr auto folderChooserMessage = "Choose where screenshots should be saved:";
 
-// The folder as shown in the save-location card: the home folder's part as "~".
-QString displayPath(const QString &folder, const QString &home);
-
 } // namespace orvane

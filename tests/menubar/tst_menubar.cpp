@@ -286,32 +286,6 @@ private slots:
         }
     }
 
-    void displayPaths_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("home");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("inside home")
-            << u"/Users/ann/Desktop"_s << u"/Users/ann"_s << u"~/Desktop"_s;
-        QTest::newRow("home itself") << u"/Users/ann"_s << u"/Users/ann"_s << u"~"_s;
-        QTest::newRow("other volume")
-            << u"/Volumes/Shots/2024"_s << u"/Users/ann"_s << u"/Volumes/Shots/2024"_s;
-        QTest::newRow("neighbour sharing the prefix")
-            << u"/Users/anna/Shots"_s << u"/Users/ann"_s << u"/Users/anna/Shots"_s;
-        QTest::newRow("home named again inside")
-            << u"/Users/ann/copy/Users/ann"_s << u"/Users/ann"_s << u"~/copy/Users/ann"_s;
-        QTest::newRow("home with trailing slash")
-            << u"/home/ann/Pictures"_s << u"/home/ann/"_s << u"~/Pictures"_s;
-        QTest::newRow("root as home") << u"/srv/shots"_s << u"/"_s << u"/srv/shots"_s;
-    }
-    void displayPaths()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, home);
-        QFETCH(QString, shown);
-        QCOMPARE(menuDisplayPath(path, home), shown);
-    }
-
     // --- The menu built from the settings ---
 
     void openingTwiceGivesTheSameMenu()
