@@ -114,7 +114,7 @@ QAction *findItem(const QMenu *menu, const QString &title)
 QStringList activeMenu(const QString &current,
                        const QString &checkedTimer = u"7 Seconds (Default)"_s)
 {
-    const auto timer = [&](const QString &title) {
+    const auto timer = [&](const QString &title) -> QString {
         return (title == checkedTimer ? u"> [x] "_s : u"> "_s) + title;
     };
     return {
