@@ -108,6 +108,7 @@ int main(int argc, char *argv[])
 
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
                      [&delegate] { delegate.applicationShouldHandleReopen(false); });
+    platform->setReopenHandler([&delegate] { delegate.applicationShouldHandleReopen(false); });
 
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, &app,

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include <functional>
 #include <memory>
@@ -126,6 +127,9 @@ public:
     // Whether a second start must be forwarded to the running process by Orvane itself
     // (macOS does this through its own reopen callback).
     virtual bool needsSingleInstanceGuard() const = 0;
+    // Where the system itself tells a running program that the user opened it again (macOS),
+    // `handler` runs each time. Call once the application object exists.
+    virtual void setReopenHandler(std::function<void()> handler) = 0;
 };
 
 } // namespace orvane

@@ -58,6 +58,7 @@ public:
     void setActivationPolicyAccessory() override { record(QStringLiteral("accessory")); }
     void setActivationPolicyRegular() override { record(QStringLiteral("regular")); }
     bool needsSingleInstanceGuard() const override { return true; }
+    void setReopenHandler(std::function<void()>) override {}
 
     // --- Screenshot detection ---
     // A stream that records its life and lets the test hand it batches.

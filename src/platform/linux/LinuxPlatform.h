@@ -57,6 +57,8 @@ public:
     bool openFolder(const QString &folder) override;
 
     bool needsSingleInstanceGuard() const override { return true; }
+    // A second start reaches the first through the single-instance socket instead.
+    void setReopenHandler(std::function<void()>) override {}
 
     // ~/.config/autostart/com.tarnwell.orvane.desktop (XDG_CONFIG_HOME honoured).
     static QString autostartEntryPath();

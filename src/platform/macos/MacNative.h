@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The few calls that need Apple's frameworks. Built from Objective-C++ on macOS; elsewhere
@@ -10,6 +11,8 @@
 namespace orvane::macnative {
 
 bool available();
+// Runs `handler` whenever the application delegate is asked to handle a reopen.
+void setReopenHandler(std::function<void()> handler);
 bool loginItemEnabled();
 std::optional<QString> registerLoginItem();
 std::optional<QString> unregisterLoginItem();

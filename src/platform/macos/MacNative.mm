@@ -3,7 +3,40 @@
 #import <AppKit/AppKit.h>
 #import <ServiceManagement/ServiceManagement.h>
 
+// Qt's application delegate hands the delegate calls it does not answer itself to a
+// "reflection delegate"; this one answers the reopen.
+@interface OrvaneReopenDelegate : NSObject <NSApplicationDelegate>
+@end
+
+@implementation OrvaneReopenDelegate {
+    std::function<void()> _handler;
+}
+- (void)setHandler:(std::function<void()>)handler
+{
+    _handler = std::move(handler);
+}
+- (BOOL)applicationShouldHandleReopen:(NSApplication *)application hasVisibleWindows:(BOOL)visible
+{
+    Q_UNUSED(application);
+    Q_UNUSED(visible);
+    if (_handler) {
+        _handler();
+    }
+    return YES;
+}
+@end
+
 namespace orvane::macnative {
+
+void setReopenHandler(std::function<void()> handler)
+{
+    static OrvaneReopenDelegate *reopen = [[OrvaneReopenDelegate alloc] init];
+    [reopen setHandler:std::move(handler)];
+    id delegate = NSApp.delegate;
+    if ([delegate respondsToSelector:@selector(setReflectionDelegate:)]) {
+        [delegate performSelector:@selector(setReflectionDelegate:) withObject:reopen];
+    }
+}
 
 bool available()
 {

@@ -9,6 +9,8 @@ bool available()
     return false;
 }
 
+void setReopenHandler(std::function<void()>) {}
+
 bool loginItemEnabled()
 {
     return false;

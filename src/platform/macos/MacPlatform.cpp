@@ -109,6 +109,11 @@ bool MacPlatform::openFolder(const QString &folder)
     return runShellCommand(maccmd::openFolder(folder)).has_value();
 }
 
+void MacPlatform::setReopenHandler(std::function<void()> handler)
+{
+    macnative::setReopenHandler(std::move(handler));
+}
+
 bool MacPlatform::needsSingleInstanceGuard() const
 {
     // Launch Services hands a second open to the running app; only a build without it (the

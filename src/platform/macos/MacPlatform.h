@@ -57,6 +57,7 @@ public:
     bool openFolder(const QString &folder) override;
 
     bool needsSingleInstanceGuard() const override;
+    void setReopenHandler(std::function<void()> handler) override;
 
     // ~/Library/LaunchAgents/com.tarnwell.orvane.plist
     static QString launchAgentPath();
