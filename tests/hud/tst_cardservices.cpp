@@ -135,16 +135,6 @@ private slots:
             QRegularExpression(u"\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n"_s)));
     }
 
-    void trashOfMissingFileReportsFailure()
-    {
-        LinuxPlatform platform{ProcessContext{}};
-        std::atomic<int> result{-1};
-        platform.moveToTrash(home->file(u"Desktop/gone.png"_s),
-                             [&result](bool ok) { result = ok ? 1 : 0; });
-        QTRY_VERIFY(result != -1);
-        QCOMPARE(result.load(), 0);
-    }
-
     // An image goes alone; a file goes as a reference the file manager can paste.
     void clipboard()
     {

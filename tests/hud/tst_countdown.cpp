@@ -40,25 +40,6 @@ private slots:
         QVERIFY(!countdown.tick(false));
     }
 
-    void hoverPausesWithoutMakingUp()
-    {
-        Countdown countdown;
-        countdown.start(7.0);
-        int ticks = 0;
-        for (; ticks < 30; ++ticks) {
-            QVERIFY(!countdown.tick(false));
-        }
-        const double before = countdown.timeRemaining();
-        for (int i = 0; i < 30; ++i, ++ticks) {
-            QVERIFY(!countdown.tick(true));
-        }
-        QCOMPARE(countdown.timeRemaining(), before);
-        while (!countdown.tick(false)) {
-            ++ticks;
-        }
-        QCOMPARE(ticks + 1, 71 + 30);
-    }
-
     void progress_data()
     {
         const double nan = std::numeric_limits<double>::quiet_NaN();
