@@ -31,13 +31,17 @@ test::TestHome *home = nullptr;
 // A file name a shell would take apart if it ever saw it unquoted.
 const QString awkwardName = u"Shot \"1\" $HOME `id` 'a'.png"_s;
 
+void write(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+}
+
 QString createFile(const QString &relative)
 {
     const QString path = home->file(relative);
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write("png");
+    write(path, "png");
     return path;
 }
 
@@ -48,41 +52,26 @@ QByteArray readAll(const QString &path)
 }
 
 // The desktop's default application for images and folders: a script that notes the
-// arguments it was started with.
+// arguments it was started with; another application for images after it.
 void installRecordingViewer()
 {
     const QString script = home->file(u"bin/record-opened"_s);
-    QDir().mkpath(home->file(u"bin"_s));
-    QFile tool(script);
-    tool.open(QIODevice::WriteOnly);
-    tool.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\036' \"$a\" >> \"$0.log\"; done\n");
-    tool.close();
-    tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    QDir().mkpath(home->file(u".local/share/applications"_s));
-    QFile entry(home->file(u".local/share/applications/orvane-test-viewer.desktop"_s));
-    entry.open(QIODevice::WriteOnly);
-    entry.write("[Desktop Entry]\nType=Application\nName=Recording Viewer\nExec=" +
-                script.toUtf8() + " %f\nMimeType=image/png;inode/directory;\n");
-    entry.close();
-
-    QFile editor(home->file(u".local/share/applications/orvane-test-editor.desktop"_s));
-    editor.open(QIODevice::WriteOnly);
-    editor.write("[Desktop Entry]\nType=Application\nName=Editor\nExec=/bin/true %f\n"
-                 "MimeType=image/png;\n");
-    editor.close();
+    write(script, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\036' \"$a\" >> \"$0.log\"; done\n");
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString applications = home->file(u".local/share/applications/"_s);
+    write(applications + u"orvane-test-viewer.desktop"_s,
+          "[Desktop Entry]\nType=Application\nName=Recording Viewer\nExec=" + script.toUtf8() +
+              " %f\nMimeType=image/png;inode/directory;\n");
+    write(applications + u"orvane-test-editor.desktop"_s,
+          "[Desktop Entry]\nType=Application\nName=Editor\nExec=/bin/true %f\n"
+          "MimeType=image/png;\n");
     // What the desktop's update-desktop-database leaves for GIO to find applications by type.
-    QFile cache(home->file(u".local/share/applications/mimeinfo.cache"_s));
-    cache.open(QIODevice::WriteOnly);
-    cache.write("[MIME Cache]\nimage/png=orvane-test-editor.desktop;orvane-test-viewer.desktop;\n"
-                "inode/directory=orvane-test-viewer.desktop;\n");
-    cache.close();
-
-    QDir().mkpath(home->file(u".config"_s));
-    QFile defaults(home->file(u".config/mimeapps.list"_s));
-    defaults.open(QIODevice::WriteOnly);
-    defaults.write("[Default Applications]\nimage/png=orvane-test-viewer.desktop\n"
-                   "inode/directory=orvane-test-viewer.desktop\n");
+    write(applications + u"mimeinfo.cache"_s,
+          "[MIME Cache]\nimage/png=orvane-test-editor.desktop;orvane-test-viewer.desktop;\n"
+          "inode/directory=orvane-test-viewer.desktop;\n");
+    write(home->file(u".config/mimeapps.list"_s),
+          "[Default Applications]\nimage/png=orvane-test-viewer.desktop\n"
+          "inode/directory=orvane-test-viewer.desktop\n");
 }
 
 QStringList openedByViewer()
@@ -112,15 +101,27 @@ private slots:
     void initTestCase() { installRecordingViewer(); }
     void init() { QFile::remove(home->file(u"bin/record-opened.log"_s)); }
 
-    // Into the freedesktop Trash, with the information that puts it back where it was.
-    void trashIsRestorable()
+    // Into the freedesktop Trash, with the information that puts it back where it was; a file
+    // that is not there is reported as not trashed.
+    void trash_data()
     {
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("awkward name") << true;
+        QTest::newRow("file gone") << false;
+    }
+    void trash()
+    {
+        QFETCH(bool, exists);
         LinuxPlatform platform{ProcessContext{}};
-        const QString path = createFile(u"Desktop/"_s + awkwardName);
+        const QString path =
+            exists ? createFile(u"Desktop/"_s + awkwardName) : home->file(u"Desktop/gone.png"_s);
         std::atomic<int> result{-1};
         platform.moveToTrash(path, [&result](bool ok) { result = ok ? 1 : 0; });
         QTRY_VERIFY(result != -1);
-        QCOMPARE(result.load(), 1);
+        QCOMPARE(result.load(), exists ? 1 : 0);
+        if (!exists) {
+            return;
+        }
         QVERIFY(!QFile::exists(path));
         const QString trash = home->file(u".local/share/Trash/"_s);
         QCOMPARE(readAll(trash + u"files/"_s + awkwardName), QByteArray("png"));
@@ -134,17 +135,8 @@ private slots:
             QRegularExpression(u"\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n"_s)));
     }
 
-    void trashOfMissingFileReportsFailure()
-    {
-        LinuxPlatform platform{ProcessContext{}};
-        std::atomic<int> result{-1};
-        platform.moveToTrash(home->file(u"Desktop/gone.png"_s),
-                             [&result](bool ok) { result = ok ? 1 : 0; });
-        QTRY_VERIFY(result != -1);
-        QCOMPARE(result.load(), 0);
-    }
-
-    void clipboardHoldsTheImageAlone()
+    // An image goes alone; a file goes as a reference the file manager can paste.
+    void clipboard()
     {
         LinuxPlatform platform{ProcessContext{}};
         QImage image(64, 32, QImage::Format_RGB32);
@@ -154,21 +146,18 @@ private slots:
         QVERIFY(data->hasImage());
         QVERIFY(!data->hasUrls());
         QCOMPARE(QGuiApplication::clipboard()->image().pixelColor(5, 5), QColor(10, 200, 30));
-    }
 
-    void copiedFileIsAReference()
-    {
-        LinuxPlatform platform{ProcessContext{}};
         const QString path = createFile(u"Desktop/"_s + awkwardName);
         platform.copyFileToClipboard(path);
-        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+        data = QGuiApplication::clipboard()->mimeData();
         QCOMPARE(data->urls(), QList<QUrl>{QUrl::fromLocalFile(path)});
         QCOMPARE(data->data(u"x-special/gnome-copied-files"_s),
                  "copy\n" + QUrl::fromLocalFile(path).toEncoded());
     }
 
-    // Markup hands the file to the default image application as one unaltered argument.
-    void markupOpensTheDefaultApplication()
+    // Markup hands the file to the default image application as one unaltered argument, and
+    // the chosen application gets it the same way.
+    void markupAndOpenWith()
     {
         LinuxPlatform platform{ProcessContext{}};
         const QString path = createFile(u"Pictures/"_s + awkwardName);
@@ -181,52 +170,48 @@ private slots:
         }
         QCOMPARE(ids,
                  (QStringList{u"orvane-test-viewer.desktop"_s, u"orvane-test-editor.desktop"_s}));
-    }
-
-    void openWithChosenApplication()
-    {
-        LinuxPlatform platform{ProcessContext{}};
-        const QString path = createFile(u"Pictures/"_s + awkwardName);
         QVERIFY(!platform.openFileWith(path, u"no-such-app.desktop"_s));
         QVERIFY(platform.openFileWith(path, u"orvane-test-viewer.desktop"_s));
-        QTRY_COMPARE(openedByViewer(), QStringList{path});
+        QTRY_COMPARE(openedByViewer(), (QStringList{path, path}));
     }
 
-    void revealWithoutFileManager_data()
+    // The file manager on the bus is asked to show the file; without one, or when the file is
+    // gone, its folder opens in the default application.
+    void reveal_data()
     {
+        QTest::addColumn<bool>("fileManager");
         QTest::addColumn<bool>("exists");
-        QTest::newRow("file there, no file manager on the bus") << true;
-        QTest::newRow("file gone") << false;
+        QTest::newRow("file manager on the bus") << true << true;
+        QTest::newRow("file there, no file manager on the bus") << false << true;
+        QTest::newRow("file gone") << false << false;
     }
-    void revealWithoutFileManager()
+    void reveal()
     {
+        QFETCH(bool, fileManager);
         QFETCH(bool, exists);
-        LinuxPlatform platform{ProcessContext{}};
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        FakeFileManager manager;
+        if (fileManager) {
+            if (!bus.isConnected()) {
+                QSKIP("no session bus");
+            }
+            QVERIFY(bus.registerObject(u"/org/freedesktop/FileManager1"_s, &manager,
+                                       QDBusConnection::ExportAllSlots));
+            QVERIFY(bus.registerService(u"org.freedesktop.FileManager1"_s));
+        }
         const QString folder = home->file(u"Shots $x `y`"_s);
         const QString path = folder + u'/' + awkwardName;
         QDir().mkpath(folder);
+        QFile::remove(path);
         if (exists) {
             createFile(u"Shots $x `y`/"_s + awkwardName);
-        } else {
-            QFile::remove(path);
         }
-        platform.revealInFileManager(path);
-        QTRY_COMPARE(openedByViewer(), QStringList{folder});
-    }
-
-    void revealAsksTheFileManager()
-    {
-        QDBusConnection bus = QDBusConnection::sessionBus();
-        if (!bus.isConnected()) {
-            QSKIP("no session bus");
-        }
-        FakeFileManager manager;
-        QVERIFY(bus.registerObject(u"/org/freedesktop/FileManager1"_s, &manager,
-                                   QDBusConnection::ExportAllSlots));
-        QVERIFY(bus.registerService(u"org.freedesktop.FileManager1"_s));
         LinuxPlatform platform{ProcessContext{}};
-        const QString path = createFile(u"Desktop/"_s + awkwardName);
         platform.revealInFileManager(path);
+        if (!fileManager) {
+            QTRY_COMPARE(openedByViewer(), QStringList{folder});
+            return;
+        }
         QTRY_COMPARE(manager.shown,
                      QStringList{QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded())});
         QTest::qWait(100);
