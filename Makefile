@@ -18,7 +18,7 @@ build: configure
 	@cmake --build --preset $(PRESET) -j $(JOBS)
 
 run: build
-	@scripts/with-display $(BUILD_DIR)/src/app/orvane $(ARGS)
+	@WITH_TRAY=1 scripts/with-display $(BUILD_DIR)/src/app/orvane $(ARGS)
 
 test: build
 	@scripts/with-display ctest --preset $(PRESET) -j $(JOBS)
