@@ -8,11 +8,9 @@
 #include "platform/Platform.h"
 #include "settings/AppState.h"
 
-#include <QClipboard>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QThreadPool>
@@ -23,7 +21,7 @@ namespace orvane {
 ScreenshotWatcher::ScreenshotWatcher(AppState &state, Platform &platform, QObject *parent)
     : QObject(parent), m_state(state), m_platform(platform),
       m_clock([] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }),
-      m_clipboard([](const QImage &image) { QGuiApplication::clipboard()->setImage(image); }),
+      m_clipboard([&platform](const QImage &image) { platform.copyImageToClipboard(image); }),
       m_scheduler([](int delayMs, QObject *context, std::function<void()> work) {
           QTimer::singleShot(delayMs, context, std::move(work));
       })

@@ -25,6 +25,7 @@ public:
     // Wall-clock seconds since the epoch.
     using Clock = std::function<double()>;
     using Presenter = std::function<void(const QString &path, const QImage &image)>;
+    // Where an auto-copied screenshot goes; the system clipboard unless a test says otherwise.
     using Clipboard = std::function<void(const QImage &image)>;
     // Runs `work` after `delayMs` on the main thread, unless `context` is gone by then.
     using Scheduler =
