@@ -8,6 +8,7 @@
 #include <gio/gio.h>
 #pragma pop_macro("signals")
 
+#include "platform/linux/GioTrash.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <xcb/xcb.h>
@@ -134,11 +135,7 @@ void LinuxPlatform::moveToTrash(const QString &path, std::function<void(bool)> f
 {
     // A Trash on another volume means copying the whole file: never on the main thread.
     QThreadPool::globalInstance()->start([path, finished = std::move(finished)] {
-        GFile *file = g_file_new_for_path(nativePath(path).constData());
-        GError *error = nullptr;
-        const bool trashed = g_file_trash(file, nullptr, &error);
-        g_clear_error(&error);
-        g_object_unref(file);
+        const bool trashed = !gio::trash(path);
         if (finished) {
             finished(trashed);
         }

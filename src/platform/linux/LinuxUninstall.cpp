@@ -1,6 +1,7 @@
 // GLib first: its headers use names that Qt defines as keywords.
 #include <gio/gio.h>
 
+#include "platform/linux/GioTrash.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QDir>
@@ -15,19 +16,12 @@ namespace {
 // not in the background: Orvane quits right after.
 std::optional<QString> trashNow(const QString &path)
 {
-    GFile *file = g_file_new_for_path(QFile::encodeName(path).constData());
-    GError *error = nullptr;
-    const bool moved = g_file_trash(file, nullptr, &error);
-    g_object_unref(file);
-    if (moved) {
+    const std::optional<QString> reason = gio::trash(path);
+    if (!reason) {
         return std::nullopt;
     }
-    const QString reason = error ? QString::fromUtf8(error->message) : QString();
-    if (error) {
-        g_error_free(error);
-    }
     return QStringLiteral("%1 could not be moved to the Trash (%2); nothing was removed.")
-        .arg(path, reason);
+        .arg(path, *reason);
 }
 
 bool isInside(const QString &file, const QString &folder)
