@@ -4,7 +4,7 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 JOBS ?= $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
 
-.PHONY: all setup configure build run test bench format format-check clean
+.PHONY: all setup configure build run test bench format format-check macos-check clean
 
 all: build
 
@@ -28,6 +28,10 @@ format:
 
 format-check:
 	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.mm' | xargs clang-format --dry-run --Werror
+
+# The macOS-only sources, compiled here for syntax and types (not a macOS build).
+macos-check: configure
+	@cmake --build --preset $(PRESET) --target macos_check
 
 clean:
 	@rm -rf build

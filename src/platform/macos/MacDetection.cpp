@@ -1,29 +1,15 @@
+#include "platform/macos/MacNative.h"
 #include "platform/macos/MacPlatform.h"
 
 #include <QBuffer>
 #include <QImageReader>
-
-#ifdef __APPLE__
-#include "platform/macos/FSEventsStream.h"
-#endif
 
 namespace orvane {
 
 std::unique_ptr<FolderEventStream>
 MacPlatform::createFolderEventStream(const QStringList &folders, FolderEventStream::Handler onBatch)
 {
-#ifdef __APPLE__
-    auto stream = std::make_unique<FSEventsStream>(folders, std::move(onBatch));
-    if (!stream->isValid()) {
-        return nullptr;
-    }
-    return stream;
-#else
-    // The macOS behaviour run elsewhere has no FSEvents.
-    Q_UNUSED(folders);
-    Q_UNUSED(onBatch);
-    return nullptr;
-#endif
+    return macnative::createFileEventStream(folders, std::move(onBatch));
 }
 
 QImage MacPlatform::decodeHeic(const QByteArray &data, qint64 maxPixels)

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/FolderEventStream.h"
+
 #include <QRect>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // The few calls that need Apple's frameworks. Built from Objective-C++ on macOS; elsewhere
@@ -16,6 +19,9 @@ void setReopenHandler(std::function<void()> handler);
 bool loginItemEnabled();
 std::optional<QString> registerLoginItem();
 std::optional<QString> unregisterLoginItem();
+// FSEvents over `folders`; none when the system refused to create the stream.
+std::unique_ptr<FolderEventStream> createFileEventStream(const QStringList &folders,
+                                                         FolderEventStream::Handler onBatch);
 // Plays a system sound by name (NSSound); false when there is none.
 bool playSound(const QString &name);
 // 0: regular, 1: accessory.

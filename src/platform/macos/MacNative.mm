@@ -5,12 +5,12 @@
 
 // Qt's application delegate hands the delegate calls it does not answer itself to a
 // "reflection delegate"; this one answers the reopen.
-@interface OrvaneReopenDelegate : NSObject <NSApplicationDelegate>
-@end
-
-@implementation OrvaneReopenDelegate {
+@interface OrvaneReopenDelegate : NSObject <NSApplicationDelegate> {
     std::function<void()> _handler;
 }
+@end
+
+@implementation OrvaneReopenDelegate
 - (void)setHandler:(std::function<void()>)handler
 {
     _handler = std::move(handler);
@@ -27,6 +27,19 @@
 @end
 
 namespace orvane::macnative {
+
+// Qt's own NSString conversions exist only in its macOS build; these are the same in a few
+// lines, and keep the file checkable elsewhere.
+static NSString *toNSString(const QString &text)
+{
+    return [NSString stringWithCharacters:reinterpret_cast<const unichar *>(text.utf16())
+                                   length:NSUInteger(text.size())];
+}
+
+static QString fromNSString(NSString *text)
+{
+    return text == nil ? QString() : QString::fromUtf8(text.UTF8String);
+}
 
 void setReopenHandler(std::function<void()> handler)
 {
@@ -50,7 +63,7 @@ bool loginItemEnabled()
 
 static std::optional<QString> describe(NSError *error)
 {
-    return QString::fromNSString(error.localizedDescription);
+    return fromNSString(error.localizedDescription);
 }
 
 std::optional<QString> registerLoginItem()
@@ -73,7 +86,7 @@ std::optional<QString> unregisterLoginItem()
 
 bool playSound(const QString &name)
 {
-    NSSound *sound = [NSSound soundNamed:name.toNSString()];
+    NSSound *sound = [NSSound soundNamed:toNSString(name)];
     if (sound == nil) {
         return false;
     }
@@ -89,7 +102,7 @@ void setActivationPolicy(int policy)
 
 static NSView *viewOf(quintptr view)
 {
-    return reinterpret_cast<NSView *>(view);
+    return (__bridge NSView *)reinterpret_cast<void *>(view);
 }
 
 void configureFloatingPanel(quintptr view)
@@ -129,9 +142,11 @@ bool showSharePicker(const QString &path, quintptr view, const QRect &anchor)
     if (nsView == nil) {
         return false;
     }
-    NSURL *url = [NSURL fileURLWithPath:path.toNSString()];
-    // Held here while it shows: the picker does not keep itself alive.
+    NSURL *url = [NSURL fileURLWithPath:toNSString(path)];
+    // Held here while it shows: the picker does not keep itself alive. The one before has
+    // closed by now (it tracks its menu modally).
     static NSSharingServicePicker *picker = nil;
+    [picker release];
     picker = [[NSSharingServicePicker alloc] initWithItems:@[ url ]];
     const CGFloat y =
         nsView.isFlipped ? anchor.y() : nsView.bounds.size.height - anchor.y() - anchor.height();
@@ -139,22 +154,24 @@ bool showSharePicker(const QString &path, quintptr view, const QRect &anchor)
                         ofView:nsView
                  preferredEdge:NSRectEdgeMinY];
     return true;
-    void stylePreferencesWindow(quintptr nativeView)
-    {
-        NSWindow *window = reinterpret_cast<NSView *>(nativeView).window;
-        if (window == nil) {
-            return;
-        }
-        window.titlebarAppearsTransparent = YES;
-        window.titleVisibility = NSWindowTitleHidden;
-        window.styleMask |= NSWindowStyleMaskFullSizeContentView;
-        window.collectionBehavior = NSWindowCollectionBehaviorMoveToActiveSpace |
-                                    NSWindowCollectionBehaviorParticipatesInCycle;
-    }
+}
 
-    void activateApplication()
-    {
-        [NSApp activateIgnoringOtherApps:YES];
+void stylePreferencesWindow(quintptr nativeView)
+{
+    NSWindow *window = viewOf(nativeView).window;
+    if (window == nil) {
+        return;
     }
+    window.titlebarAppearsTransparent = YES;
+    window.titleVisibility = NSWindowTitleHidden;
+    window.styleMask = window.styleMask | NSWindowStyleMaskFullSizeContentView;
+    window.collectionBehavior =
+        NSWindowCollectionBehaviorMoveToActiveSpace | NSWindowCollectionBehaviorParticipatesInCycle;
+}
+
+void activateApplication()
+{
+    [NSApp activateIgnoringOtherApps:YES];
+}
 
 } // namespace orvane::macnative

@@ -26,6 +26,12 @@ std::optional<QString> unregisterLoginItem()
     return QStringLiteral("The login item service is not available on this system.");
 }
 
+std::unique_ptr<FolderEventStream> createFileEventStream(const QStringList &,
+                                                         FolderEventStream::Handler)
+{
+    return nullptr;
+}
+
 bool playSound(const QString &)
 {
     return false;
