@@ -1,0 +1,48 @@
+// Renders the app icon to PNGs during the build:
+//   orvane_icon_render ICON.svg SIZE OUT.png [SIZE OUT.png]...
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    // The build may run where there is no display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    const QStringList args = QGuiApplication::arguments();
+    if (args.size() < 4 || args.size() % 2 != 0) {
+        std::fputs("usage: orvane_icon_render ICON.svg SIZE OUT.png [SIZE OUT.png]...\n", stderr);
+        return 2;
+    }
+    QSvgRenderer svg(args.at(1));
+    if (!svg.isValid()) {
+        std::fprintf(stderr, "orvane_icon_render: cannot read %s\n", qPrintable(args.at(1)));
+        return 1;
+    }
+    for (qsizetype i = 2; i < args.size(); i += 2) {
+        bool ok = false;
+        const int size = args.at(i).toInt(&ok);
+        const QString out = args.at(i + 1);
+        if (!ok || size <= 0) {
+            std::fprintf(stderr, "orvane_icon_render: bad size %s\n", qPrintable(args.at(i)));
+            return 2;
+        }
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        svg.render(&painter, QRectF(0, 0, size, size));
+        painter.end();
+        if (!QDir().mkpath(QFileInfo(out).path()) || !image.save(out, "PNG")) {
+            std::fprintf(stderr, "orvane_icon_render: cannot write %s\n", qPrintable(out));
+            return 1;
+        }
+    }
+    return 0;
+}
