@@ -26,6 +26,7 @@ bool AppDelegate::hasBackgroundFlag(const QStringList &arguments)
 void AppDelegate::applicationDidFinishLaunching()
 {
     logLine(QStringLiteral("Application did finish launching."));
+    m_launched = true;
 
     // Only while the user wants it: a login agent written at every launch would make
     // "Launch at Login" impossible to switch off.
@@ -64,6 +65,11 @@ void AppDelegate::applicationWillTerminate()
         return;
     }
     m_terminated = true;
+    if (m_launched) {
+        // A screenshot-folder change still being written to the system (defaults … && killall
+        // SystemUIServer) is let finish, for a while, rather than cut off halfway.
+        m_steps.appState().waitForBackgroundWork(backgroundDrainMs);
+    }
     if (m_steps.stopWatcher) {
         m_steps.stopWatcher();
     }

@@ -30,6 +30,9 @@ public:
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
     void applicationWillTerminate();
 
+    // How long an orderly quit waits for the settings' background work.
+    static constexpr int backgroundDrainMs = 2000;
+
     // "--background" or "-background", matched exactly, anywhere in the arguments.
     static bool hasBackgroundFlag(const QStringList &arguments);
 
@@ -39,6 +42,7 @@ private:
     Platform &m_platform;
     QStringList m_arguments;
     Steps m_steps;
+    bool m_launched = false;
     bool m_terminated = false;
 };
 

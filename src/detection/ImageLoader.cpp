@@ -1,4 +1,5 @@
 #include "ImageLoader.h"
+#include "ImageDensity.h"
 
 #include "platform/Files.h"
 #include "platform/Platform.h"
@@ -76,13 +77,17 @@ QImage decode(const QByteArray &data, Platform &platform)
     return sizeAllowed(image.size()) ? image : QImage();
 }
 
-QImage load(const QString &path, Platform &platform)
+QImage load(const QString &path, Platform &platform, QSize *pointSize)
 {
     const std::optional<QByteArray> data = files::readRegularFile(path, maxFileBytes);
     if (!data) {
         return {};
     }
-    return decode(*data, platform);
+    QImage image = decode(*data, platform);
+    if (pointSize && !image.isNull()) {
+        *pointSize = imageloader::pointSize(image.size(), recordedDensity(*data));
+    }
+    return image;
 }
 
 } // namespace orvane::imageloader

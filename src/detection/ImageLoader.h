@@ -18,8 +18,9 @@ inline constexpr qint64 maxPixels = qint64(2) * 7680 * 4320;
 inline constexpr qint64 maxFileBytes = qint64(256) * 1024 * 1024;
 
 // Null when the file is not a regular file, cannot be read, is not a complete image, or claims
-// a size no screen has. Blocking; meant for a worker thread.
-QImage load(const QString &path, Platform &platform);
+// a size no screen has. Blocking; meant for a worker thread. `pointSize`, when given, receives
+// the size the system reports for the image (see pointSize() in ImageDensity.h).
+QImage load(const QString &path, Platform &platform, QSize *pointSize = nullptr);
 
 // The decoding part of load(), for bytes already in memory.
 QImage decode(const QByteArray &data, Platform &platform);

@@ -135,19 +135,21 @@ void ScreenshotWatcher::inspectCandidateFile(const QString &path)
     QPointer<ScreenshotWatcher> self(this);
     Platform *platform = &m_platform;
     QThreadPool::globalInstance()->start([self, platform, path] {
-        const QImage image = imageloader::load(path, *platform);
+        QSize points;
+        const QImage image = imageloader::load(path, *platform, &points);
         QMetaObject::invokeMethod(
             self.data(),
-            [self, path, image] {
+            [self, path, image, points] {
                 if (self) {
-                    self->finishInspection(path, image);
+                    self->finishInspection(path, image, points);
                 }
             },
             Qt::QueuedConnection);
     });
 }
 
-void ScreenshotWatcher::finishInspection(const QString &path, const QImage &image)
+void ScreenshotWatcher::finishInspection(const QString &path, const QImage &image,
+                                         const QSize &points)
 {
     m_loading.remove(path);
     const bool reportedAgain = m_reportedWhileLoading.remove(path);
@@ -163,8 +165,8 @@ void ScreenshotWatcher::finishInspection(const QString &path, const QImage &imag
     m_lastProcessedTimestamp = m_clock();
     logLine(QStringLiteral("✅ Screenshot detected: %1 (%2x%3)")
                 .arg(QFileInfo(path).fileName())
-                .arg(image.width())
-                .arg(image.height()));
+                .arg(points.width())
+                .arg(points.height()));
     emit screenshotDetected(path);
 
     if (m_state.autoCopyOnCapture()) {

@@ -57,7 +57,7 @@ signals:
 
 private:
     void inspectCandidateFile(const QString &path);
-    void finishInspection(const QString &path, const QImage &image);
+    void finishInspection(const QString &path, const QImage &image, const QSize &points);
 
     AppState &m_state;
     Platform &m_platform;

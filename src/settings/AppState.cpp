@@ -18,14 +18,20 @@ namespace {
 
 std::atomic<Platform *> sharedPlatform{nullptr};
 
-// Stored values must have the expected type. An INI store keeps every value as text, so
-// text that spells the value exactly counts too.
-std::optional<bool> storedBool(const QVariant &value)
+// Stored values must have the expected type. An INI store keeps every value as text, so there
+// text that spells the value exactly counts too; a store that keeps types (the user defaults)
+// gives the default for text.
+bool keepsOnlyText(const QSettings &store)
+{
+    return store.format() == QSettings::IniFormat;
+}
+
+std::optional<bool> storedBool(const QVariant &value, bool textStore)
 {
     if (value.typeId() == QMetaType::Bool) {
         return value.toBool();
     }
-    if (value.typeId() == QMetaType::QString) {
+    if (textStore && value.typeId() == QMetaType::QString) {
         const QString text = value.toString();
         if (text == QStringLiteral("true")) {
             return true;
@@ -37,7 +43,7 @@ std::optional<bool> storedBool(const QVariant &value)
     return std::nullopt;
 }
 
-std::optional<qint64> storedInteger(const QVariant &value)
+std::optional<qint64> storedInteger(const QVariant &value, bool textStore)
 {
     switch (value.typeId()) {
     case QMetaType::Int:
@@ -47,6 +53,9 @@ std::optional<qint64> storedInteger(const QVariant &value)
     case QMetaType::Short:
         return value.toLongLong();
     case QMetaType::QString: {
+        if (!textStore) {
+            return std::nullopt;
+        }
         bool ok = false;
         const qint64 number = value.toString().toLongLong(&ok, 10);
         return ok ? std::optional<qint64>(number) : std::nullopt;
@@ -63,11 +72,15 @@ AppState::AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject
 {
     m_folderWorker.setMaxThreadCount(1);
 
+    const bool textStore = keepsOnlyText(*m_store);
     m_autoCopyOnCapture =
-        storedBool(m_store->value(QLatin1String(keys::autoCopyOnCapture))).value_or(false);
-    m_playSound = storedBool(m_store->value(QLatin1String(keys::playSound))).value_or(true);
+        storedBool(m_store->value(QLatin1String(keys::autoCopyOnCapture)), textStore)
+            .value_or(false);
+    m_playSound =
+        storedBool(m_store->value(QLatin1String(keys::playSound)), textStore).value_or(true);
     m_autoDismissSeconds =
-        storedInteger(m_store->value(QLatin1String(keys::autoDismissSeconds))).value_or(7);
+        storedInteger(m_store->value(QLatin1String(keys::autoDismissSeconds)), textStore)
+            .value_or(7);
 
     const QVariant folder = m_store->value(QLatin1String(keys::customFolderPath));
     if (folder.typeId() == QMetaType::QString && !folder.toString().isEmpty()) {
@@ -152,7 +165,8 @@ AppState *AppState::create(QQmlEngine *, QJSEngine *)
 
 bool AppState::storedLaunchAtLoginChoice(const QSettings &store)
 {
-    return storedBool(store.value(QLatin1String(keys::launchAtLogin))).value_or(true);
+    return storedBool(store.value(QLatin1String(keys::launchAtLogin)), keepsOnlyText(store))
+        .value_or(true);
 }
 
 std::optional<QString> AppState::readShellCommand(const QString &commandLine)
@@ -305,9 +319,9 @@ void AppState::playFeedbackSound(const QString &name)
         Qt::QueuedConnection);
 }
 
-void AppState::waitForBackgroundWork()
+bool AppState::waitForBackgroundWork(int timeoutMs)
 {
-    m_folderWorker.waitForDone();
+    return m_folderWorker.waitForDone(timeoutMs);
 }
 
 } // namespace orvane

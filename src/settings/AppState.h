@@ -89,8 +89,9 @@ public:
     // Plays a named system sound, later on the main thread, when sounds are on at the call.
     Q_INVOKABLE void playFeedbackSound(const QString &name);
 
-    // Waits until the folder reactions handed to the background have finished.
-    void waitForBackgroundWork();
+    // Waits until the folder reactions handed to the background have finished, or at most
+    // `timeoutMs` (-1: no limit); false when they had not.
+    bool waitForBackgroundWork(int timeoutMs = -1);
 
 signals:
     // Sent by every assignment before the value is stored.

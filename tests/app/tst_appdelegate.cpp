@@ -1,9 +1,11 @@
+#include "FakeTools.h"
 #include "LogCapture.h"
 #include "RecordingPlatform.h"
 #include "TestHome.h"
 
 #include "app/AppDelegate.h"
 #include "app/SingleInstance.h"
+#include "platform/macos/MacPlatform.h"
 #include "settings/AppState.h"
 
 #include <QSignalSpy>
@@ -133,6 +135,35 @@ private slots:
         delegate.applicationWillTerminate(); // a signal during quit must not run it twice
         QCOMPARE(launch.platform.takeCalls(),
                  QStringList({u"stopWatcher"_s, u"resetScreenshotThumbnail"_s}));
+    }
+
+    // A folder change whose system commands are still running when the user quits ends
+    // before the quit's own commands, instead of being cut off or overtaken.
+    void quitLetsAFolderChangeFinish()
+    {
+        test::TestHome home;
+        test::FakeTools tools;
+        tools.setSlow({u"defaults write"_s});
+        MacPlatform mac({});
+        std::unique_ptr<AppState> state;
+        AppDelegate::Steps steps;
+        steps.appState = [&]() -> AppState & {
+            if (!state) {
+                state = std::make_unique<AppState>(mac, mac.openSettings());
+            }
+            return *state;
+        };
+        AppDelegate delegate(mac, {u"orvane"_s, u"--background"_s}, std::move(steps));
+        delegate.applicationDidFinishLaunching();
+        state->setCustomFolderPath(home.file(u"Shots"_s));
+        delegate.applicationWillTerminate();
+
+        const QList<QStringList> calls = tools.calls();
+        QCOMPARE(calls.size(), 5);
+        QCOMPARE(calls.at(1).mid(0, 2), QStringList({u"defaults"_s, u"write"_s}));
+        QCOMPARE(calls.at(2), QStringList({u"killall"_s, u"SystemUIServer"_s}));
+        QCOMPARE(calls.at(3), QStringList({u"defaults"_s, u"delete"_s, u"com.apple.screencapture"_s,
+                                           u"show-thumbnail"_s}));
     }
 
     void singleInstanceHandsReopenOver()

@@ -82,12 +82,15 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(pasted().size(), shot.size(), 10000);
         QCOMPARE(pasted().pixelColor(10, 10), shot.pixelColor(10, 10));
 
-        // The macOS way: a hidden temporary file renamed into place.
+        // The macOS way: a hidden temporary file renamed into place. Its size is logged in
+        // points, as recorded at 144 dots an inch.
         QImage image(200, 120, QImage::Format_RGB32);
         image.fill(Qt::darkGreen);
+        image.setDotsPerMeterX(5669);
+        image.setDotsPerMeterY(5669);
         QVERIFY(image.save(desktop + u"/.shot2.png"_s, "PNG"));
         QVERIFY(QFile::rename(desktop + u"/.shot2.png"_s, desktop + u"/Shot 2.png"_s));
-        QVERIFY(waitFor(detected + u"Shot 2.png (200x120)"_s, 1));
+        QVERIFY(waitFor(detected + u"Shot 2.png (100x60)"_s, 1));
 
         // Neither an old file copied in with its date kept, nor a FIFO named like an image,
         // gives a card, and the FIFO does not stall the program.

@@ -26,6 +26,9 @@ void writeImage(const QString &path, const char *format = "PNG", QSize size = {6
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
+    // 72 dots an inch: a point for every pixel, whatever screen the test runs on.
+    image.setDotsPerMeterX(2835);
+    image.setDotsPerMeterY(2835);
     QVERIFY(image.save(path, format));
 }
 

@@ -1,5 +1,6 @@
 #include "TestHome.h"
 
+#include "detection/ImageDensity.h"
 #include "detection/ImageLoader.h"
 #include "platform/PlatformFactory.h"
 
@@ -121,6 +122,60 @@ private slots:
     {
         QFETCH(QByteArray, data);
         QVERIFY(imageloader::decode(data, *m_platform).isNull());
+    }
+
+    // The size the log reports is in points: pixels at 72 an inch where the file records a
+    // density, pixels where it records none. Damaged headers never stop the image.
+    void pointSize_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QSize>("points");
+        QImage retina(2880, 1800, QImage::Format_RGB32);
+        retina.fill(Qt::gray);
+        retina.setDotsPerMeterX(5669); // 144 dpi, as written
+        retina.setDotsPerMeterY(5669);
+        const QByteArray png144 = encoded(retina, "PNG");
+        QTest::newRow("PNG at 144 dpi") << png144 << QSize(1440, 900);
+        const qsizetype phys = png144.indexOf("pHYs");
+        QVERIFY(phys > 4);
+        QByteArray bare = png144;
+        bare.remove(phys - 4, 4 + 4 + 9 + 4);
+        QTest::newRow("PNG without a density") << bare << QSize(2880, 1800);
+        QByteArray aspectOnly = png144;
+        aspectOnly.replace(phys + 4, 9, QByteArray(be32(1) + be32(1) + QByteArray(1, '\0')));
+        QTest::newRow("PNG with an aspect ratio only") << aspectOnly << QSize(2880, 1800);
+        QImage at72 = retina;
+        at72.setDotsPerMeterX(2835); // 72.009 dpi on the way back: still a pixel a point
+        at72.setDotsPerMeterY(2835);
+        QTest::newRow("PNG at 72 dpi") << encoded(at72, "PNG") << QSize(2880, 1800);
+        QTest::newRow("JPEG at 144 dpi") << encoded(retina, "JPEG") << QSize(1440, 900);
+        QTest::newRow("TIFF at 144 dpi") << encoded(retina, "TIFF") << QSize(1440, 900);
+
+        // A JPEG whose only density is an Exif block pointing far past its end.
+        QByteArray exif = encoded(QImage(40, 30, QImage::Format_RGB32), "JPEG");
+        const qsizetype jfif = exif.indexOf("JFIF");
+        QVERIFY(jfif > 0);
+        exif[jfif + 7] = '\0'; // JFIF units: aspect only
+        const QByteArray app1 =
+            QByteArray(QByteArray("Exif\0\0", 6) + QByteArray("MM\0*", 4) + be32(0x7ffffff0));
+        exif.insert(2, QByteArray(QByteArray("\xff\xe1", 2) +
+                                  be32(quint32(app1.size() + 2)).right(2) + app1));
+        QTest::newRow("JPEG with a broken Exif block") << exif << QSize(40, 30);
+    }
+    void pointSize()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QSize, points);
+        test::TestHome home;
+        const QString path = home.file(u"shot"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(data);
+        file.close();
+        QSize reported;
+        const QImage image = imageloader::load(path, *m_platform, &reported);
+        QVERIFY(!image.isNull());
+        QCOMPARE(reported, points);
     }
 
     void completeness_data()

@@ -142,6 +142,45 @@ private slots:
         QCOMPARE(state->autoDismissSeconds(), seconds);
     }
 
+    // The user defaults keep types: there text never stands for a switch or a number, while
+    // what the program stored itself reads back unchanged.
+    void macStoreIsTyped_data()
+    {
+        QTest::addColumn<QVariant>("sound");
+        QTest::addColumn<QVariant>("seconds");
+        QTest::addColumn<bool>("expectedSound");
+        QTest::addColumn<qint64>("expectedSeconds");
+        QTest::newRow("typed") << QVariant(false) << QVariant(12) << false << qint64(12);
+        QTest::newRow("text that spells the value")
+            << QVariant(u"false"_s) << QVariant(u"12"_s) << true << qint64(7);
+        QTest::newRow("a number where a switch belongs")
+            << QVariant(0) << QVariant(12.5) << true << qint64(7);
+    }
+    void macStoreIsTyped()
+    {
+        QFETCH(QVariant, sound);
+        QFETCH(QVariant, seconds);
+        QFETCH(bool, expectedSound);
+        QFETCH(qint64, expectedSeconds);
+        Fixture f;
+        test::FakeTools tools;
+        MacPlatform mac({});
+        {
+            const auto store = mac.openSettings();
+            store->setValue(QLatin1String(keys::playSound), sound);
+            store->setValue(QLatin1String(keys::autoDismissSeconds), seconds);
+        }
+        {
+            AppState state(mac, mac.openSettings());
+            QCOMPARE(state.playSound(), expectedSound);
+            QCOMPARE(state.autoDismissSeconds(), expectedSeconds);
+            state.setAutoCopyOnCapture(true);
+        }
+        AppState reloaded(mac, mac.openSettings());
+        QCOMPARE(reloaded.autoCopyOnCapture(), true);
+        QCOMPARE(AppState::storedLaunchAtLoginChoice(*mac.openSettings()), true);
+    }
+
     void launchAtLoginMirrorsTheService()
     {
         Fixture f;

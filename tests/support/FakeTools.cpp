@@ -11,6 +11,7 @@ namespace {
 const QByteArray script = QByteArrayLiteral(R"(#!/bin/sh
 dir=$(dirname "$0")/..
 name=$(basename "$0")
+if grep -qxF "$name $1" "$dir/slow" 2>/dev/null; then sleep 0.5; fi
 { printf '%s\0' "$name"; for a in "$@"; do printf '%s\0' "$a"; done; printf '\036'; } >> "$dir/calls"
 if [ "$name" = defaults ] && [ "$1" = read ] && [ -f "$dir/read-output" ]; then cat "$dir/read-output"; fi
 if grep -qx "$name" "$dir/failing" 2>/dev/null; then exit 1; fi
@@ -75,6 +76,13 @@ void FakeTools::setFailing(const QStringList &tools)
     QFile file(m_dir.filePath(QStringLiteral("failing")));
     file.open(QIODevice::WriteOnly);
     file.write(tools.join(u'\n').toUtf8() + '\n');
+}
+
+void FakeTools::setSlow(const QStringList &calls)
+{
+    QFile file(m_dir.filePath(QStringLiteral("slow")));
+    file.open(QIODevice::WriteOnly);
+    file.write(calls.join(u'\n').toUtf8() + '\n');
 }
 
 } // namespace orvane::test

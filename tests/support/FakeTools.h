@@ -20,6 +20,8 @@ public:
     QList<QStringList> calls() const;
     void setReadOutput(const QByteArray &output);
     void setFailing(const QStringList &tools);
+    // Calls named by tool and first argument ("defaults write") take half a second.
+    void setSlow(const QStringList &calls);
     QString binPath() const;
 
 private:

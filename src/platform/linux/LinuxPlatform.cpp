@@ -16,9 +16,12 @@ LinuxPlatform::LinuxPlatform(ProcessContext context) : m_context(std::move(conte
 
 std::unique_ptr<QSettings> LinuxPlatform::openSettings() const
 {
-    // ~/.config/orvane/orvane.conf, an INI file.
-    return std::make_unique<QSettings>(QSettings::UserScope, QStringLiteral("orvane"),
-                                       QStringLiteral("orvane"));
+    // ~/.config/orvane/orvane.conf, an INI file (named as an INI store, since that is how
+    // the settings know their values come back as text).
+    return std::make_unique<QSettings>(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+            QStringLiteral("/orvane/orvane.conf"),
+        QSettings::IniFormat);
 }
 
 std::optional<QString> LinuxPlatform::readSystemScreenshotLocation()

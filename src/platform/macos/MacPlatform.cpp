@@ -5,6 +5,7 @@
 #include "platform/ShellRunner.h"
 #include "platform/macos/MacNative.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -15,10 +16,45 @@ namespace orvane {
 
 MacPlatform::MacPlatform(ProcessContext context) : m_context(std::move(context)) {}
 
+namespace {
+
+// Where the user defaults are not there, a stand-in that keeps each value's type as they do
+// (an INI file keeps only text), so the macOS behaviour reads back exactly what it wrote.
+QSettings::Format typedStandInFormat()
+{
+    static const QSettings::Format format = QSettings::registerFormat(
+        QStringLiteral("defaults"),
+        [](QIODevice &device, QSettings::SettingsMap &map) {
+            QDataStream in(&device);
+            in.setVersion(QDataStream::Qt_6_0);
+            QSettings::SettingsMap stored;
+            in >> stored;
+            if (in.status() != QDataStream::Ok) {
+                return false;
+            }
+            map = stored;
+            return true;
+        },
+        [](QIODevice &device, const QSettings::SettingsMap &map) {
+            QDataStream out(&device);
+            out.setVersion(QDataStream::Qt_6_0);
+            out << map;
+            return out.status() == QDataStream::Ok;
+        });
+    return format;
+}
+
+} // namespace
+
 std::unique_ptr<QSettings> MacPlatform::openSettings() const
 {
-    // Qt turns this into the user defaults domain "com.tarnwell.orvane".
-    return std::make_unique<QSettings>(QStringLiteral("tarnwell.com"), QStringLiteral("orvane"));
+    if (macnative::available()) {
+        // Qt turns this into the user defaults domain "com.tarnwell.orvane".
+        return std::make_unique<QSettings>(QStringLiteral("tarnwell.com"),
+                                           QStringLiteral("orvane"));
+    }
+    return std::make_unique<QSettings>(typedStandInFormat(), QSettings::UserScope,
+                                       QStringLiteral("tarnwell.com"), QStringLiteral("orvane"));
 }
 
 std::optional<QString> MacPlatform::readSystemScreenshotLocation()
