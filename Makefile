@@ -21,7 +21,7 @@ run: build
 	@WITH_TRAY=1 scripts/with-display $(BUILD_DIR)/src/app/orvane $(ARGS)
 
 test: build
-	@scripts/with-display ctest --preset $(PRESET) -j $(JOBS)
+	@scripts/with-display --own ctest --preset $(PRESET) -j $(JOBS)
 
 format:
 	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.mm' | xargs clang-format -i

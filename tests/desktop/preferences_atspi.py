@@ -10,14 +10,11 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from testhome import isolated_env  # noqa: E402
+
 home = tempfile.mkdtemp(prefix="orvane-atspi-")
-for name, sub in (("HOME", ""), ("XDG_CONFIG_HOME", ".config"), ("XDG_DATA_HOME", ".local/share"),
-                  ("XDG_CACHE_HOME", ".cache")):
-    os.environ[name] = os.path.join(home, sub) if sub else home
-# Its own runtime folder too: a copy of Orvane running elsewhere must not answer for this one.
-os.environ["XDG_RUNTIME_DIR"] = os.path.join(home, "runtime")
-os.mkdir(os.environ["XDG_RUNTIME_DIR"], 0o700)
-os.environ["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+os.environ.update(isolated_env(home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
 
 import pyatspi  # noqa: E402  (after HOME is set)
 

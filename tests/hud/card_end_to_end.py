@@ -12,6 +12,9 @@ import time
 
 import pyatspi
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from testhome import isolated_env  # noqa: E402
+
 ORVANE = sys.argv[1]
 NAMES = ["Copy & Save", "Copy Only", "Markup", "Files", "Share", "Move to Trash", "Close"]
 
@@ -98,11 +101,7 @@ def press(button):
 
 def main():
     home = tempfile.mkdtemp(prefix="orvane-card-")
-    runtime = os.path.join(home, "runtime")  # its own, so no other Orvane answers for it
-    os.makedirs(runtime, mode=0o700)
-    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home + "/.config",
-               XDG_DATA_HOME=home + "/.local/share", XDG_CACHE_HOME=home + "/.cache",
-               XDG_RUNTIME_DIR=runtime, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    env = isolated_env(home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     os.environ.update(env)
     desktop = os.path.join(home, "Desktop")
     os.makedirs(desktop)

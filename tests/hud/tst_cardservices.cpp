@@ -257,6 +257,7 @@ private slots:
 int main(int argc, char *argv[])
 {
     test::TestHome testHome;
+    testHome.useSystemFileTypes(); // GIO must see a .png as an image to find its applications
     home = &testHome;
     QGuiApplication app(argc, argv);
     CardServicesTest test;

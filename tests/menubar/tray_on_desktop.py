@@ -15,6 +15,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from testhome import isolated_env  # noqa: E402
+
 SKIP = 77
 PROGRAM = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else None
 
@@ -125,13 +128,8 @@ class Orvane:
 
     def __init__(self, program, root, name, args=("--background",), extra_env=None):
         self.home = os.path.join(root, name, "home")
-        for sub in ("Desktop", ".config", ".local/share", ".cache", "runtime"):
-            os.makedirs(os.path.join(self.home, sub), exist_ok=True)
-        os.chmod(os.path.join(self.home, "runtime"), 0o700)
-        env = dict(os.environ, HOME=self.home, XDG_CONFIG_HOME=self.home + "/.config",
-                   XDG_DATA_HOME=self.home + "/.local/share", XDG_CACHE_HOME=self.home + "/.cache",
-                   XDG_RUNTIME_DIR=self.home + "/runtime", QT_QPA_PLATFORM="xcb",
-                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        os.makedirs(os.path.join(self.home, "Desktop"), exist_ok=True)
+        env = isolated_env(self.home, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         env.pop("ORVANE_TRAY_CHECK_INNER", None)
         env.update(extra_env or {})
         self.log_path = os.path.join(root, name, "stderr.txt")

@@ -2,9 +2,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace orvane::test {
+
+namespace {
+const char *const systemData = "system/share";
+const char *const systemConfig = "system/xdg";
+} // namespace
 
 TestHome::TestHome()
 {
@@ -12,6 +18,10 @@ TestHome::TestHome()
     set("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral(".config")));
     set("XDG_DATA_HOME", m_dir.filePath(QStringLiteral(".local/share")));
     set("XDG_CACHE_HOME", m_dir.filePath(QStringLiteral(".cache")));
+    QDir().mkpath(m_dir.filePath(QLatin1String(systemData)));
+    QDir().mkpath(m_dir.filePath(QLatin1String(systemConfig)));
+    set("XDG_DATA_DIRS", m_dir.filePath(QLatin1String(systemData)));
+    set("XDG_CONFIG_DIRS", m_dir.filePath(QLatin1String(systemConfig)));
     const QString runtime = m_dir.filePath(QStringLiteral("runtime"));
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -25,6 +35,20 @@ TestHome::~TestHome()
             qputenv(it.key().constData(), *it.value());
         } else {
             qunsetenv(it.key().constData());
+        }
+    }
+}
+
+void TestHome::useSystemFileTypes()
+{
+    const std::optional<QByteArray> saved = m_saved.value("XDG_DATA_DIRS");
+    const QString dirs = saved && !saved->isEmpty() ? QString::fromLocal8Bit(*saved)
+                                                    : QStringLiteral("/usr/local/share:/usr/share");
+    for (const QString &dir : dirs.split(u':', Qt::SkipEmptyParts)) {
+        if (QFileInfo::exists(dir + QStringLiteral("/mime/mime.cache"))) {
+            QFile::link(dir + QStringLiteral("/mime"),
+                        m_dir.filePath(QLatin1String(systemData)) + QStringLiteral("/mime"));
+            return;
         }
     }
 }

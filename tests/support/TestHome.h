@@ -5,10 +5,15 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <optional>
+
 namespace orvane::test {
 
-// A fresh home folder for one test: HOME and the XDG folders point into a temporary folder
-// and are restored afterwards, so nothing touches the real user's files.
+// A world of its own for one test: HOME and every XDG folder (the user's data, configuration,
+// cache and runtime folders, and the system's data and configuration folders) point into a
+// temporary folder and are restored afterwards. Nothing the machine has installed
+// (applications, icon themes, autostart entries, user folders) can change a result, and
+// nothing touches the real user's files.
 class TestHome {
 public:
     TestHome();
@@ -18,6 +23,10 @@ public:
 
     QString path() const { return m_dir.path(); }
     QString file(const QString &relative) const { return m_dir.filePath(relative); }
+
+    // Lets the system's file-type database in (and nothing else of the system's data), for
+    // tests that need to know that a .png is an image.
+    void useSystemFileTypes();
 
 private:
     void set(const char *name, const QString &value);

@@ -1,0 +1,24 @@
+"""A world of its own for one run of the program under test: HOME and every XDG folder (the
+user's data, configuration, cache and runtime folders, and the system's data and configuration
+folders) point into `home`, so nothing the machine has installed changes a result and nothing
+touches the real user's files. The runtime folder is its own too, so no other copy of Orvane
+answers for this one."""
+import os
+
+
+def isolated_env(home, base=None, **extra):
+    folders = {
+        "XDG_CONFIG_HOME": ".config",
+        "XDG_DATA_HOME": ".local/share",
+        "XDG_CACHE_HOME": ".cache",
+        "XDG_DATA_DIRS": "system/share",
+        "XDG_CONFIG_DIRS": "system/xdg",
+        "XDG_RUNTIME_DIR": "runtime",
+    }
+    env = dict(os.environ if base is None else base, HOME=home)
+    for name, sub in folders.items():
+        env[name] = os.path.join(home, sub)
+        os.makedirs(env[name], exist_ok=True)
+    os.chmod(env["XDG_RUNTIME_DIR"], 0o700)
+    env.update(extra)
+    return env
