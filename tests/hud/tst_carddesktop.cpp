@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QProcess>
 #include <QQuickWindow>
 #include <QScreen>
@@ -84,8 +85,11 @@ private slots:
         HUDWindowController controller(platform, *state, {});
         controller.showHUD(screenshot(u"one.png"_s), QImage(screenshot(u"one.png"_s)));
         controller.showHUD(screenshot(u"two.png"_s), QImage(screenshot(u"two.png"_s)));
-        QTRY_VERIFY(controller.hudWindow());
-        QQuickWindow *window = controller.hudWindow();
+        // Both shows are queued: only once the second card is up is its window the last one.
+        QTRY_COMPARE(controller.currentCard() ? controller.currentCard()->fileName() : QString(),
+                     u"two.png"_s);
+        const QPointer<QQuickWindow> window = controller.hudWindow();
+        QVERIFY(window);
         QTRY_VERIFY(window->isExposed());
         const QRect available = HUDWindowController::currentActiveScreen()->availableGeometry();
         // Read back from the X server once the window manager has framed the window.
@@ -94,8 +98,8 @@ private slots:
         QVERIFY(window->flags().testFlags(Qt::Tool | Qt::WindowStaysOnTopHint |
                                           Qt::WindowDoesNotAcceptFocus | Qt::FramelessWindowHint));
         QVERIFY(!window->isActive());
-        QCOMPARE(controller.currentCard()->fileName(), u"two.png"_s);
         QTRY_COMPARE(controller.visibleWindowCount(), 1);
+        QCOMPARE(controller.hudWindow(), window.data());
         QTRY_COMPARE(window->opacity(), 1.0);
     }
 
