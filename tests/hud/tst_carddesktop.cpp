@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QQuickWindow>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
@@ -51,6 +52,21 @@ QByteArray clipboardFromOutside(const QString &target)
     return xclip.readAllStandardOutput();
 }
 
+// Where the X server has the window, as other programs see it.
+QRect placeOnScreen(WId window)
+{
+    QProcess xwininfo;
+    xwininfo.start(u"xwininfo"_s, {u"-id"_s, QString::number(window)});
+    xwininfo.waitForFinished(10000);
+    const QString info = QString::fromUtf8(xwininfo.readAllStandardOutput());
+    const auto value = [&info](const QString &label) {
+        const QRegularExpression pattern(label + u":\\s*(-?\\d+)"_s);
+        return pattern.match(info).captured(1).toInt();
+    };
+    return QRect(value(u"Absolute upper-left X"_s), value(u"Absolute upper-left Y"_s),
+                 value(u"Width"_s), value(u"Height"_s));
+}
+
 } // namespace
 
 // The card on a real X display, with the real desktop services.
@@ -82,7 +98,10 @@ private slots:
     // leave one card.
     void placedOnTopAndReplaced()
     {
-        HUDWindowController controller(platform, *state, {});
+        // No countdown: on a busy machine the window manager may take longer than the card's
+        // seven seconds to frame it.
+        test::ManualTime time;
+        HUDWindowController controller(platform, *state, {time.ticks(), time.later(), 200});
         controller.showHUD(screenshot(u"one.png"_s), QImage(screenshot(u"one.png"_s)));
         controller.showHUD(screenshot(u"two.png"_s), QImage(screenshot(u"two.png"_s)));
         // Both shows are queued: only once the second card is up is its window the last one.
@@ -90,17 +109,19 @@ private slots:
                      u"two.png"_s);
         const QPointer<QQuickWindow> window = controller.hudWindow();
         QVERIFY(window);
-        QTRY_VERIFY(window->isExposed());
+        QTRY_VERIFY(window && window->isExposed());
         const QRect available = HUDWindowController::currentActiveScreen()->availableGeometry();
-        // Read back from the X server once the window manager has framed the window.
-        QTRY_COMPARE(window->geometry(),
+        // Asked of the X server once the window manager has framed the window (Qt's own idea
+        // of its position can be wrong after a reparenting window manager moved it).
+        QTRY_COMPARE(window ? placeOnScreen(window->winId()) : QRect(),
                      QRect(available.right() - 20 - 299, available.bottom() - 20 - 384, 300, 385));
-        QVERIFY(window->flags().testFlags(Qt::Tool | Qt::WindowStaysOnTopHint |
+        QVERIFY(window &&
+                window->flags().testFlags(Qt::Tool | Qt::WindowStaysOnTopHint |
                                           Qt::WindowDoesNotAcceptFocus | Qt::FramelessWindowHint));
         QVERIFY(!window->isActive());
         QTRY_COMPARE(controller.visibleWindowCount(), 1);
         QCOMPARE(controller.hudWindow(), window.data());
-        QTRY_COMPARE(window->opacity(), 1.0);
+        QTRY_COMPARE(window ? window->opacity() : 0.0, 1.0);
     }
 
     // Copy Only: the picture on the clipboard for other programs, the file in the Trash.
