@@ -3,6 +3,11 @@
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 JOBS ?= $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
+ifeq ($(shell uname -s),Darwin)
+PROGRAM := $(BUILD_DIR)/src/app/Orvane.app/Contents/MacOS/Orvane
+else
+PROGRAM := $(BUILD_DIR)/src/app/orvane
+endif
 
 .PHONY: all setup configure build run test bench format format-check macos-check clean
 
@@ -18,7 +23,7 @@ build: configure
 	@cmake --build --preset $(PRESET) -j $(JOBS)
 
 run: build
-	@WITH_TRAY=1 scripts/with-display $(BUILD_DIR)/src/app/orvane $(ARGS)
+	@WITH_TRAY=1 scripts/with-display $(PROGRAM) $(ARGS)
 
 test: build
 	@scripts/with-display --own ctest --preset $(PRESET) -j $(JOBS)
@@ -38,4 +43,4 @@ clean:
 
 # Figures for speed and memory (not a test): detection and card latency, memory and CPU at rest.
 bench: build
-	@scripts/with-display python3 bench/detection.py $(BUILD_DIR)/src/app/orvane
+	@scripts/with-display python3 bench/detection.py $(PROGRAM)

@@ -32,6 +32,8 @@ typedef NS_ENUM(NSInteger, NSWindowTitleVisibility) {
 
 // NSSharingService.h (macOS 10.8)
 @interface NSSharingServicePicker (AppleOnly)
+// weak on macOS; a weak property cannot be declared without ARC, and the check has none.
+@property(assign) id<NSSharingServicePickerDelegate> delegate;
 - (instancetype)initWithItems:(NSArray *)items;
 - (void)showRelativeToRect:(NSRect)rect
                     ofView:(NSView *)view

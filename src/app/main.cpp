@@ -36,6 +36,7 @@ int main(int argc, char *argv[])
     // Small windows need no GPU: the software scene graph keeps their memory low.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 
+    prepareApplicationEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));

@@ -1,5 +1,6 @@
 #include "PlatformFactory.h"
 
+#include "macos/MacNative.h"
 #include "macos/MacPlatform.h"
 #ifdef ORVANE_HAVE_LINUX_PLATFORM
 #include "linux/LinuxPlatform.h"
@@ -8,6 +9,15 @@
 #include <QtGlobal>
 
 namespace orvane {
+
+void prepareApplicationEnvironment()
+{
+    if (macnative::available()) {
+        // Qt would bring the application to the front once launched, taking the focus from
+        // the user's work at every login; Orvane comes forward only with its window.
+        qputenv("QT_MAC_DISABLE_FOREGROUND_APPLICATION_TRANSFORM", "1");
+    }
+}
 
 std::unique_ptr<Platform> createPlatform(const ProcessContext &context)
 {

@@ -38,7 +38,7 @@ FSEventsStream::FSEventsStream(const QStringList &folders, Handler onBatch)
     FSEventStreamContext context = {0, this, nullptr, nullptr, nullptr};
     m_stream =
         FSEventStreamCreate(kCFAllocatorDefault, &FSEventsStream::callback, &context, paths,
-                            kFSEventStreamEventIdSinceNow, 0.05,
+                            kFSEventStreamEventIdSinceNow, latencyMs / 1000.0,
                             kFSEventStreamCreateFlagUseCFTypes | kFSEventStreamCreateFlagNoDefer |
                                 kFSEventStreamCreateFlagFileEvents);
     CFRelease(paths);
@@ -47,9 +47,12 @@ FSEventsStream::FSEventsStream(const QStringList &folders, Handler onBatch)
 FSEventsStream::~FSEventsStream()
 {
     if (m_stream) {
-        // Stopped, then taken off its queue, before the last reference goes.
-        FSEventStreamStop(m_stream);
-        FSEventStreamInvalidate(m_stream);
+        // Stopped, then taken off its queue, before the last reference goes; a stream never
+        // scheduled has neither to undo.
+        if (m_scheduled) {
+            FSEventStreamStop(m_stream);
+            FSEventStreamInvalidate(m_stream);
+        }
         FSEventStreamRelease(m_stream);
     }
 }
@@ -59,7 +62,10 @@ bool FSEventsStream::start()
     if (!m_stream) {
         return false;
     }
-    FSEventStreamSetDispatchQueue(m_stream, dispatch_get_main_queue());
+    if (!m_scheduled) {
+        FSEventStreamSetDispatchQueue(m_stream, dispatch_get_main_queue());
+        m_scheduled = true;
+    }
     return FSEventStreamStart(m_stream);
 }
 

@@ -20,6 +20,7 @@ private:
                          const FSEventStreamEventFlags flags[], const FSEventStreamEventId ids[]);
 
     FSEventStreamRef m_stream = nullptr;
+    bool m_scheduled = false;
     Handler m_onBatch;
 };
 

@@ -24,13 +24,13 @@ void MacPlatform::prepareFloatingWindow(QWindow &window)
     // Qt hides tool windows while the app is inactive, which an accessory app always is.
     window.setProperty("_q_macAlwaysShowToolWindow", true);
     window.create();
-    macnative::configureFloatingPanel(window.winId());
+    macnative::configureFloatingPanel(nativeView(window));
 }
 
 void MacPlatform::showFloatingWindow(QWindow &window)
 {
     window.show();
-    macnative::orderFrontRegardless(window.winId());
+    macnative::orderFrontRegardless(nativeView(window));
 }
 
 void MacPlatform::copyImageToClipboard(const QImage &image)
@@ -67,7 +67,7 @@ void MacPlatform::revealInFileManager(const QString &path)
 
 bool MacPlatform::showSharePicker(const QString &path, QWindow &window, const QRect &anchor)
 {
-    return macnative::showSharePicker(path, window.winId(), anchor);
+    return macnative::showSharePicker(path, nativeView(window), anchor);
 }
 
 bool MacPlatform::emailFile(const QString &)

@@ -26,6 +26,37 @@
 }
 @end
 
+// Keeps the share picker alive while it shows: the picker does not keep itself, and since
+// macOS 13 it shows a popover and returns at once.
+@interface OrvaneSharePicker : NSObject <NSSharingServicePickerDelegate> {
+    NSSharingServicePicker *_picker;
+}
+@end
+
+@implementation OrvaneSharePicker
+- (BOOL)isShowing
+{
+    return _picker != nil;
+}
+- (void)showItems:(NSArray *)items relativeToRect:(NSRect)rect ofView:(NSView *)view
+{
+    _picker = [[NSSharingServicePicker alloc] initWithItems:items];
+    _picker.delegate = self;
+    [_picker showRelativeToRect:rect ofView:view preferredEdge:NSRectEdgeMinY];
+}
+// Sent once the picker closes, with the service chosen or nil.
+- (void)sharingServicePicker:(NSSharingServicePicker *)picker
+     didChooseSharingService:(NSSharingService *)service
+{
+    Q_UNUSED(service);
+    if (picker == _picker) {
+        _picker.delegate = nil;
+        [_picker autorelease]; // still inside its own call
+        _picker = nil;
+    }
+}
+@end
+
 namespace orvane::macnative {
 
 // Qt's own NSString conversions exist only in its macOS build; these are the same in a few
@@ -102,7 +133,7 @@ void setActivationPolicy(int policy)
 
 static NSView *viewOf(quintptr view)
 {
-    return (__bridge NSView *)reinterpret_cast<void *>(view);
+    return reinterpret_cast<NSView *>(view);
 }
 
 void configureFloatingPanel(quintptr view)
@@ -142,17 +173,15 @@ bool showSharePicker(const QString &path, quintptr view, const QRect &anchor)
     if (nsView == nil) {
         return false;
     }
-    NSURL *url = [NSURL fileURLWithPath:toNSString(path)];
-    // Held here while it shows: the picker does not keep itself alive. The one before has
-    // closed by now (it tracks its menu modally).
-    static NSSharingServicePicker *picker = nil;
-    [picker release];
-    picker = [[NSSharingServicePicker alloc] initWithItems:@[ url ]];
+    static OrvaneSharePicker *sharer = [[OrvaneSharePicker alloc] init];
+    if ([sharer isShowing]) {
+        return true; // one picker at a time, as a second click on an open menu would
+    }
     const CGFloat y =
         nsView.isFlipped ? anchor.y() : nsView.bounds.size.height - anchor.y() - anchor.height();
-    [picker showRelativeToRect:NSMakeRect(anchor.x(), y, anchor.width(), anchor.height())
-                        ofView:nsView
-                 preferredEdge:NSRectEdgeMinY];
+    [sharer showItems:@[ [NSURL fileURLWithPath:toNSString(path)] ]
+        relativeToRect:NSMakeRect(anchor.x(), y, anchor.width(), anchor.height())
+                ofView:nsView];
     return true;
 }
 

@@ -8,9 +8,13 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QSaveFile>
 #include <QSettings>
 #include <QWindow>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace orvane {
 
@@ -48,7 +52,12 @@ QSettings::Format typedStandInFormat()
 
 std::unique_ptr<QSettings> MacPlatform::openSettings() const
 {
-    if (macnative::available()) {
+    // The user defaults belong to the login, whatever HOME says; a run in another home (a
+    // test's) keeps its settings in that home instead of the user's.
+    const passwd *account = ::getpwuid(::getuid());
+    const bool ownHome =
+        account && QDir(QFile::decodeName(account->pw_dir)) == QDir(QDir::homePath());
+    if (macnative::available() && ownHome) {
         // Qt turns this into the user defaults domain "com.tarnwell.orvane".
         return std::make_unique<QSettings>(QStringLiteral("tarnwell.com"),
                                            QStringLiteral("orvane"));
@@ -132,7 +141,7 @@ void MacPlatform::setActivationPolicyRegular()
 
 void MacPlatform::stylePreferencesWindow(QWindow &window)
 {
-    macnative::stylePreferencesWindow(window.winId());
+    macnative::stylePreferencesWindow(nativeView(window));
 }
 
 void MacPlatform::activateApplication()
@@ -150,11 +159,18 @@ void MacPlatform::setReopenHandler(std::function<void()> handler)
     macnative::setReopenHandler(std::move(handler));
 }
 
+quintptr MacPlatform::nativeView(QWindow &window)
+{
+    // Only Cocoa windows have an NSView behind their id; under another Qt platform (offscreen
+    // tests) it is a plain number that must never be sent a message.
+    return QGuiApplication::platformName() == QStringLiteral("cocoa") ? window.winId() : 0;
+}
+
 bool MacPlatform::needsSingleInstanceGuard() const
 {
-    // Launch Services hands a second open to the running app; only a build without it (the
-    // macOS behaviour run elsewhere) needs the guard.
-    return !macnative::available();
+    // Launch Services hands a second open to the running app, but the login agent starts the
+    // binary directly: without the guard a login would run a second copy.
+    return true;
 }
 
 } // namespace orvane

@@ -63,6 +63,9 @@ public:
     static QString launchAgentPath();
 
 private:
+    // The NSView behind a window, or 0 where the window is not a Cocoa one.
+    static quintptr nativeView(QWindow &window);
+
     ProcessContext m_context;
 };
 
