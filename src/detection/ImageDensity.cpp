@@ -1,6 +1,9 @@
 #include "ImageDensity.h"
 
+#include <QIODevice>
 #include <QtEndian>
+
+#include <functional>
 
 #include <cmath>
 
@@ -60,30 +63,43 @@ std::optional<QSizeF> pngDensity(const QByteArray &data)
     return std::nullopt;
 }
 
-// A TIFF structure (a TIFF file, or the Exif block of a JPEG) starting at `base`.
-std::optional<QSizeF> tiffDensity(const QByteArray &data, qsizetype base)
+// Reads `count` bytes at `at`; fewer where the source ends.
+using ByteSource = std::function<QByteArray(qint64 at, qint64 count)>;
+
+ByteSource sourceOf(const QByteArray &data)
 {
-    const QByteArray order = data.mid(base, 2);
-    if (order != "MM" && order != "II") {
+    return [&data](qint64 at, qint64 count) {
+        return at < 0 || at >= data.size() ? QByteArray()
+                                           : data.mid(qsizetype(at), qsizetype(count));
+    };
+}
+
+// A TIFF structure (a TIFF file, or the Exif block of a JPEG) starting at `base`. Read where
+// it points, since a writer may put its directory at the end of a large file.
+std::optional<QSizeF> tiffDensity(const ByteSource &read, qint64 base)
+{
+    const QByteArray header = read(base, 8);
+    if (header.size() < 8 || (!header.startsWith("MM") && !header.startsWith("II"))) {
         return std::nullopt;
     }
-    const bool big = order == "MM";
-    const qsizetype ifd = base + read32(data, base + 4, big);
-    const quint16 count = read16(data, ifd, big);
-    if (ifd + 2 + qsizetype(count) * 12 > data.size()) {
+    const bool big = header.startsWith("MM");
+    const qint64 ifd = base + read32(header, 4, big);
+    const quint16 count = read16(read(ifd, 2), 0, big);
+    const QByteArray entries = read(ifd + 2, qint64(count) * 12);
+    if (entries.size() < qsizetype(count) * 12) {
         return std::nullopt;
     }
     const auto rational = [&](qsizetype entry) {
-        const qsizetype at = base + read32(data, entry + 8, big);
-        const quint32 denominator = read32(data, at + 4, big);
-        return denominator == 0 ? 0.0 : double(read32(data, at, big)) / denominator;
+        const QByteArray value = read(base + read32(entries, entry + 8, big), 8);
+        const quint32 denominator = read32(value, 4, big);
+        return denominator == 0 ? 0.0 : double(read32(value, 0, big)) / denominator;
     };
     double x = 0;
     double y = 0;
     int unit = 2; // inches unless stated
     for (quint16 i = 0; i < count; ++i) {
-        const qsizetype entry = ifd + 2 + qsizetype(i) * 12;
-        switch (read16(data, entry, big)) {
+        const qsizetype entry = qsizetype(i) * 12;
+        switch (read16(entries, entry, big)) {
         case 282:
             x = rational(entry);
             break;
@@ -91,7 +107,7 @@ std::optional<QSizeF> tiffDensity(const QByteArray &data, qsizetype base)
             y = rational(entry);
             break;
         case 296:
-            unit = read16(data, entry + 8, big);
+            unit = read16(entries, entry + 8, big);
             break;
         default:
             break;
@@ -101,6 +117,11 @@ std::optional<QSizeF> tiffDensity(const QByteArray &data, qsizetype base)
         return sane(x * 2.54, y * 2.54);
     }
     return unit == 2 ? sane(x, y) : std::nullopt;
+}
+
+bool isTiff(const QByteArray &data)
+{
+    return data.startsWith(QByteArray("MM\0*", 4)) || data.startsWith(QByteArray("II*\0", 4));
 }
 
 std::optional<QSizeF> jpegDensity(const QByteArray &data)
@@ -125,7 +146,8 @@ std::optional<QSizeF> jpegDensity(const QByteArray &data)
                 return sane(x * 2.54, y * 2.54);
             }
         } else if (marker == 0xe1 && !exif && data.mid(body, 6) == QByteArray("Exif\0\0", 6)) {
-            exif = tiffDensity(data.left(at + 2 + length), body + 6);
+            const QByteArray segment = data.left(at + 2 + length);
+            exif = tiffDensity(sourceOf(segment), body + 6);
         }
         at += 2 + length;
     }
@@ -142,10 +164,25 @@ std::optional<QSizeF> recordedDensity(const QByteArray &data)
     if (data.startsWith("\xff\xd8")) {
         return jpegDensity(data);
     }
-    if (data.startsWith(QByteArray("MM\0*", 4)) || data.startsWith(QByteArray("II*\0", 4))) {
-        return tiffDensity(data, 0);
+    if (isTiff(data)) {
+        return tiffDensity(sourceOf(data), 0);
     }
     return std::nullopt;
+}
+
+std::optional<QSizeF> recordedDensity(QIODevice &device, const QByteArray &head)
+{
+    if (!isTiff(head)) {
+        return recordedDensity(head);
+    }
+    const qint64 start = device.pos();
+    const auto result = tiffDensity(
+        [&device](qint64 at, qint64 count) {
+            return device.seek(at) ? device.read(count) : QByteArray();
+        },
+        0);
+    device.seek(start);
+    return result;
 }
 
 QSize pointSize(const QSize &pixels, const std::optional<QSizeF> &dotsPerInch)

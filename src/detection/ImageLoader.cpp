@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 
 #include <mutex>
@@ -37,57 +38,177 @@ bool sizeAllowed(const QSize &size)
 
 } // namespace
 
-bool looksComplete(const QByteArray &data)
+namespace {
+
+quint32 bigEndian32(const QByteArray &bytes)
 {
-    // The end marker must sit at the very end, give or take a few padding bytes.
-    const qsizetype tail = qMax<qsizetype>(0, data.size() - 64);
-    if (isPng(data)) {
-        return data.lastIndexOf("IEND") >= tail;
-    }
-    if (isJpeg(data)) {
-        return data.lastIndexOf("\xff\xd9") >= tail;
-    }
-    return true; // other formats report a truncation as a decoding error
+    return (quint32(uchar(bytes.at(0))) << 24) | (quint32(uchar(bytes.at(1))) << 16) |
+           (quint32(uchar(bytes.at(2))) << 8) | quint32(uchar(bytes.at(3)));
 }
 
-QImage decode(const QByteArray &data, Platform &platform)
+// A PNG ends with its IEND chunk: walked to chunk by chunk, so bytes after it do not matter.
+bool pngComplete(QIODevice &device)
+{
+    qint64 at = 8;
+    while (device.seek(at)) {
+        const QByteArray header = device.read(8);
+        if (header.size() < 8) {
+            return false;
+        }
+        if (header.mid(4, 4) == "IEND") {
+            return true;
+        }
+        at += 12 + qint64(bigEndian32(header));
+    }
+    return false;
+}
+
+// Bytes one at a time, read in blocks: the compressed data of a large photo is scanned whole.
+class ByteReader {
+public:
+    explicit ByteReader(QIODevice &device) : m_device(device) {}
+    bool get(uchar &byte)
+    {
+        if (m_at == m_block.size()) {
+            m_block = m_device.read(64 * 1024);
+            m_at = 0;
+            if (m_block.isEmpty()) {
+                return false;
+            }
+        }
+        byte = uchar(m_block.at(m_at++));
+        return true;
+    }
+    bool skip(qint64 count)
+    {
+        const qint64 buffered = qMin<qint64>(count, m_block.size() - m_at);
+        m_at += qsizetype(buffered);
+        count -= buffered;
+        return count == 0 || m_device.seek(m_device.pos() + count);
+    }
+
+private:
+    QIODevice &m_device;
+    QByteArray m_block;
+    qsizetype m_at = 0;
+};
+
+// A JPEG ends with its EOI marker, found by walking the segments and the compressed data
+// between them (an embedded thumbnail has an EOI of its own, which must not count).
+bool jpegComplete(QIODevice &device)
+{
+    if (!device.seek(2)) {
+        return false;
+    }
+    ByteReader bytes(device);
+    bool inScan = false;
+    uchar byte = 0;
+    while (bytes.get(byte)) {
+        if (byte != 0xff) {
+            if (!inScan) {
+                return false; // a marker was due
+            }
+            continue;
+        }
+        do {
+            if (!bytes.get(byte)) {
+                return false;
+            }
+        } while (byte == 0xff); // fill bytes
+        if (byte == 0xd9) {
+            return true;
+        }
+        if (byte == 0x00 || (byte >= 0xd0 && byte <= 0xd7) || byte == 0x01) {
+            continue; // a stuffed byte, or a marker without a segment
+        }
+        uchar high = 0;
+        uchar low = 0;
+        if (!bytes.get(high) || !bytes.get(low)) {
+            return false;
+        }
+        const int length = (high << 8) | low;
+        if (length < 2 || !bytes.skip(length - 2)) {
+            return false;
+        }
+        inScan = byte == 0xda; // compressed data follows a start of scan
+    }
+    return false;
+}
+
+bool complete(QIODevice &device, const QByteArray &head)
+{
+    bool result = true; // other formats report a truncation as a decoding error
+    if (isPng(head)) {
+        result = pngComplete(device);
+    } else if (isJpeg(head)) {
+        result = jpegComplete(device);
+    }
+    device.seek(0);
+    return result;
+}
+
+// How much of the file's start the density is looked for in: where every format puts it.
+constexpr qint64 headBytes = 1024 * 1024;
+
+QImage decodeFrom(QIODevice &device, Platform &platform, QSize *pointSize)
 {
     static std::once_flag limit;
     // Qt's own limit (256 MB) would refuse a large screenshot; ours is by size, checked below.
     std::call_once(limit,
                    [] { QImageReader::setAllocationLimit(int(maxPixels * 4 / (1 << 20)) + 64); });
 
-    if (data.isEmpty() || !looksComplete(data)) {
+    const QByteArray head = device.peek(headBytes);
+    if (head.isEmpty() || !complete(device, head)) {
         return {};
     }
-    if (isHeif(data)) {
-        const QImage image = platform.decodeHeic(data, maxPixels);
-        return sizeAllowed(image.size()) ? image : QImage();
+    QImage image;
+    if (isHeif(head)) {
+        // libheif wants the whole file; a HEIC is compressed well enough for that.
+        image = platform.decodeHeic(device.read(maxFileBytes), maxPixels);
+    } else {
+        QImageReader reader(&device);
+        reader.setAutoTransform(true);
+        // The header's claim is checked before anything is allocated for it.
+        if (reader.size().isValid() && !sizeAllowed(reader.size())) {
+            return {};
+        }
+        image = reader.read();
     }
+    if (!sizeAllowed(image.size())) {
+        return {};
+    }
+    if (pointSize) {
+        *pointSize = imageloader::pointSize(image.size(), recordedDensity(device, head));
+    }
+    return image;
+}
+
+} // namespace
+
+bool looksComplete(const QByteArray &data)
+{
     QByteArray bytes = data;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    // The header's claim is checked before anything is allocated for it.
-    if (reader.size().isValid() && !sizeAllowed(reader.size())) {
-        return {};
-    }
-    QImage image = reader.read();
-    return sizeAllowed(image.size()) ? image : QImage();
+    return complete(buffer, data.left(16));
+}
+
+QImage decode(const QByteArray &data, Platform &platform)
+{
+    QByteArray bytes = data;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return decodeFrom(buffer, platform, nullptr);
 }
 
 QImage load(const QString &path, Platform &platform, QSize *pointSize)
 {
-    const std::optional<QByteArray> data = files::readRegularFile(path, maxFileBytes);
-    if (!data) {
+    // Read from the file as the decoder goes, never whole into memory first.
+    const std::unique_ptr<QFile> file = files::openRegularFile(path, maxFileBytes);
+    if (!file) {
         return {};
     }
-    QImage image = decode(*data, platform);
-    if (pointSize && !image.isNull()) {
-        *pointSize = imageloader::pointSize(image.size(), recordedDensity(*data));
-    }
-    return image;
+    return decodeFrom(*file, platform, pointSize);
 }
 
 } // namespace orvane::imageloader

@@ -12,8 +12,9 @@ class Platform;
 // while a file that is not a complete image of a sane size is refused.
 namespace imageloader {
 
-// Up to 16384 pixels a side, and at most two 8K displays' worth in all.
-inline constexpr int maxSide = 16384;
+// Up to 65535 pixels a side (a full-page capture is tall), and at most two 8K displays' worth
+// in all.
+inline constexpr int maxSide = 65535;
 inline constexpr qint64 maxPixels = qint64(2) * 7680 * 4320;
 inline constexpr qint64 maxFileBytes = qint64(256) * 1024 * 1024;
 
@@ -25,8 +26,8 @@ QImage load(const QString &path, Platform &platform, QSize *pointSize = nullptr)
 // The decoding part of load(), for bytes already in memory.
 QImage decode(const QByteArray &data, Platform &platform);
 
-// Whether the bytes end the way a finished file of their format ends: an image still being
-// written must not show as a half-grey picture.
+// Whether the bytes hold a finished file of their format, up to its end marker (bytes after it
+// do not matter): an image still being written must not show as a half-grey picture.
 bool looksComplete(const QByteArray &data);
 
 } // namespace imageloader

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QStandardPaths>
-#include <QThreadPool>
 #include <QTimer>
 
 namespace orvane {
@@ -25,9 +24,15 @@ ScreenshotWatcher::ScreenshotWatcher(AppState &state, Platform &platform, QObjec
       m_scheduler([](int delayMs, QObject *context, std::function<void()> work) {
           QTimer::singleShot(delayMs, context, std::move(work));
       })
-{}
+{
+    m_decoder.setMaxThreadCount(1);
+    m_decoder.setObjectName(QStringLiteral("Orvane decoder"));
+}
 
-ScreenshotWatcher::~ScreenshotWatcher() = default;
+ScreenshotWatcher::~ScreenshotWatcher()
+{
+    m_decoder.waitForDone();
+}
 
 ScreenshotWatcher &ScreenshotWatcher::shared()
 {
@@ -84,11 +89,9 @@ void ScreenshotWatcher::handleNewFiles(const QStringList &paths)
             continue;
         }
         if (item.isDir()) {
-            const QFileInfoList entries =
-                QDir(path).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
-            for (const QFileInfo &entry : entries) {
-                if (detection::hasImageExtension(entry.fileName())) {
-                    candidates << entry.filePath();
+            for (const QString &entry : files::listFolder(path)) {
+                if (detection::hasImageExtension(entry)) {
+                    candidates << entry;
                 }
             }
         } else if (detection::hasImageExtension(path)) {
@@ -130,11 +133,14 @@ void ScreenshotWatcher::inspectCandidateFile(const QString &path)
         return;
     }
 
-    // Decoding a large screenshot takes a while: off the main thread.
+    // Decoding a large screenshot takes a while: off the main thread, on a worker of our own
+    // that takes one at a time in the order they came (Qt's shared pool is also what its own
+    // image scaling waits on), so a burst costs one decode's memory and the newest ends last.
     m_loading.insert(path);
+    ++m_decodesQueued;
     QPointer<ScreenshotWatcher> self(this);
     Platform *platform = &m_platform;
-    QThreadPool::globalInstance()->start([self, platform, path] {
+    m_decoder.start([self, platform, path] {
         QSize points;
         const QImage image = imageloader::load(path, *platform, &points);
         QMetaObject::invokeMethod(
@@ -152,6 +158,15 @@ void ScreenshotWatcher::finishInspection(const QString &path, const QImage &imag
                                          const QSize &points)
 {
     m_loading.remove(path);
+    if (--m_decodesQueued == 0) {
+        // After a burst, the memory its decodes freed goes back to the system once the cards
+        // it made have taken what they keep.
+        QTimer::singleShot(1000, this, [this] {
+            if (m_decodesQueued == 0) {
+                files::releaseFreedMemory();
+            }
+        });
+    }
     const bool reportedAgain = m_reportedWhileLoading.remove(path);
     if (image.isNull()) {
         // Likely still being written: a report that came in meanwhile gets its own look.
@@ -163,10 +178,9 @@ void ScreenshotWatcher::finishInspection(const QString &path, const QImage &imag
 
     m_lastProcessedURL = path;
     m_lastProcessedTimestamp = m_clock();
-    logLine(QStringLiteral("✅ Screenshot detected: %1 (%2x%3)")
-                .arg(QFileInfo(path).fileName())
-                .arg(points.width())
-                .arg(points.height()));
+    // The name goes in as it is: substituted last, a "%2" in it would be taken for a number.
+    logLine(QStringLiteral("✅ Screenshot detected: ") + QFileInfo(path).fileName() +
+            QStringLiteral(" (%1x%2)").arg(points.width()).arg(points.height()));
     emit screenshotDetected(path);
 
     if (m_state.autoCopyOnCapture()) {

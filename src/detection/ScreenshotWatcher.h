@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QThreadPool>
 
 #include <functional>
 #include <limits>
@@ -49,6 +50,8 @@ public:
     void setScheduler(Scheduler scheduler) { m_scheduler = std::move(scheduler); }
 
     bool isMonitoring() const { return m_eventStream != nullptr; }
+    // Waits until every decode handed to the worker has finished (its result is then queued).
+    void waitForDecodes() { m_decoder.waitForDone(); }
     QStringList watchedFolders() const { return m_watchedFolders; }
 
 signals:
@@ -69,6 +72,8 @@ private:
     // Files being decoded off the main thread, and those that were reported again meanwhile.
     QSet<QString> m_loading;
     QSet<QString> m_reportedWhileLoading;
+    QThreadPool m_decoder;
+    int m_decodesQueued = 0;
 
     Presenter m_presenter;
     Clock m_clock;

@@ -2,8 +2,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
+#include <memory>
 #include <optional>
+
+class QFile;
 
 // File access that must never block or be fooled: screenshots are read from folders anyone can
 // drop anything into (FIFOs, sockets, devices, links to them).
@@ -23,5 +27,20 @@ enum class ReadError { None, NotRegular, TooLarge, Unreadable };
 // without being opened for reading in a way that could block.
 std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes,
                                           ReadError *error = nullptr);
+
+// The regular file at `path` (links followed), open for reading, checked as readRegularFile()
+// checks it; none when it is anything else, unreadable, or larger than `maxBytes`.
+std::unique_ptr<QFile> openRegularFile(const QString &path, qint64 maxBytes,
+                                       ReadError *error = nullptr);
+
+// A file name's bytes for a log line: printable ASCII as it is, every other byte as \xHH.
+QByteArray escapedName(const QByteArray &name);
+
+// The paths of the entries of `folder`. An entry whose name text cannot hold exactly is left
+// out, with a log line, since its path would name another file or none.
+QStringList listFolder(const QString &folder);
+
+// Gives memory freed after a burst of work back to the system, where the allocator keeps it.
+void releaseFreedMemory();
 
 } // namespace orvane::files

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QThreadPool>
 
+#include <unistd.h>
+
 using namespace orvane;
 using namespace Qt::StringLiterals;
 
@@ -89,7 +91,7 @@ struct Rig {
     {
         for (int i = 0; i < 4; ++i) {
             QCoreApplication::processEvents();
-            QThreadPool::globalInstance()->waitForDone();
+            watcher.waitForDecodes();
         }
         QCoreApplication::processEvents();
     }
@@ -219,6 +221,57 @@ private slots:
         QCOMPARE(log.lines(),
                  shown ? QStringList{u"[Orvane] ✅ Screenshot detected: %1 (64x48)"_s.arg(name)}
                        : QStringList{});
+    }
+
+    // A name is logged as it is, on its one line: never read as a placeholder, never split.
+    void namesInTheLogLine_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("placeholders") << u"100%2 %1.png"_s << u"100%2 %1.png"_s;
+        QTest::newRow("newline") << u"two\nlines.png"_s << u"two\\nlines.png"_s;
+        QTest::newRow("terminal escape") << u"\x1b[2Jx.png"_s << u"\\x1b[2Jx.png"_s;
+    }
+    void namesInTheLogLine()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, logged);
+        Rig rig;
+        test::LogCapture log;
+        rig.report({rig.fresh(name)});
+        QCOMPARE(log.lines(),
+                 QStringList{u"[Orvane] ✅ Screenshot detected: "_s + logged + u" (64x48)"_s});
+    }
+
+    // Decodes end in the order the files came: a slow one followed by a quick one leaves the
+    // newer screenshot's card last, however long the first takes.
+    void cardsInTheOrderTheFilesCame()
+    {
+        Rig rig;
+        const QString large = rig.file(u"4k.png"_s);
+        QImage image(3840, 2160, QImage::Format_RGB32);
+        image.fill(Qt::darkMagenta);
+        QVERIFY(image.save(large, "PNG", 0));
+        setModified(large, rig.now - 1);
+        rig.report({large, rig.fresh(u"small.png"_s)});
+        QCOMPARE(rig.shown, QStringList({u"4k.png"_s, u"small.png"_s}));
+    }
+
+    // A name whose bytes text cannot hold is skipped, and never stands for the file whose
+    // name it would turn into.
+    void namesThatAreNotTextAreSkipped()
+    {
+        Rig rig;
+        test::LogCapture log;
+        const QString lookAlike = rig.fresh(u"\uFFFD\uFFFD.png"_s);
+        const QByteArray raw = QFile::encodeName(rig.desktop) + "/\xff\xfe.png";
+        if (::link(QFile::encodeName(lookAlike).constData(), raw.constData()) != 0) {
+            QSKIP("this file system refuses such names");
+        }
+        rig.report({rig.desktop});
+        QCOMPARE(rig.shown, QStringList{u"\uFFFD\uFFFD.png"_s});
+        QVERIFY(log.lines().contains(
+            u"[Orvane] Skipped a file whose name is not valid text: \\xff\\xfe.png"_s));
     }
 
     void pausedBatchesAreDropped()

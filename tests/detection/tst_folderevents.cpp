@@ -1,3 +1,4 @@
+#include "LogCapture.h"
 #include "TestHome.h"
 
 #include "platform/PlatformFactory.h"
@@ -5,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace Qt::StringLiterals;
@@ -70,6 +74,105 @@ private slots:
         late.close();
         QTest::qWait(3 * FolderEventStream::latencyMs);
         QVERIFY(batches.isEmpty());
+    }
+
+    // A folder that is not there yet, or goes away, is watched as soon as it (re)appears: the
+    // folder itself is reported then (files may have landed before the watch), and its new
+    // files after. One moved away is no longer watched where it went.
+    void folderWatchedOnceItCanBe_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("change");
+        QTest::newRow("made after the start") << u""_s << u"make"_s;
+        QTest::newRow("made two levels down") << u""_s << u"make deep"_s;
+        QTest::newRow("removed and made again") << u"make"_s << u"remove, make"_s;
+        QTest::newRow("moved away, another made") << u"make"_s << u"move away, make"_s;
+        QTest::newRow("unreadable, then readable") << u"make, lock"_s << u"unlock"_s;
+    }
+    void folderWatchedOnceItCanBe()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, change);
+        if (setup.contains(u"lock"_s) && ::geteuid() == 0) {
+            QSKIP("permissions do not stop the superuser");
+        }
+        test::TestHome home;
+        test::LogCapture log;
+        const QString folder =
+            home.file(change.contains(u"deep"_s) ? u"Pictures/Screenshots"_s : u"Desktop"_s);
+        const QString away = home.file(u"Desktop.old"_s);
+        if (setup.contains(u"make"_s)) {
+            QVERIFY(QDir().mkpath(folder));
+        }
+        if (setup.contains(u"lock"_s)) {
+            QVERIFY(QFile::setPermissions(folder, {}));
+        }
+        const std::unique_ptr<Platform> platform = createPlatform({});
+        QStringList reported;
+        auto stream = platform->createFolderEventStream(
+            {folder}, [&](const QStringList &paths) { reported << paths; });
+        QVERIFY(stream);
+        QCOMPARE(stream->start(), setup == u"make"_s);
+
+        if (change.contains(u"remove"_s)) {
+            QVERIFY(QDir(folder).removeRecursively());
+        }
+        if (change.contains(u"move away"_s)) {
+            QVERIFY(QDir().rename(folder, away));
+        }
+        if (setup == u"make"_s) {
+            QTRY_VERIFY(log.lines().contains(u"[Orvane] Lost the watch on "_s + folder +
+                                             u"; watching for it to come back."_s));
+        }
+        if (change.contains(u"make"_s)) {
+            QVERIFY(QDir().mkpath(folder));
+        }
+        if (change.contains(u"unlock"_s)) {
+            QVERIFY(QFile::setPermissions(folder,
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+        QTRY_VERIFY(reported.contains(folder));
+
+        reported.clear();
+        QFile shot(folder + u"/shot.png"_s);
+        QVERIFY(shot.open(QIODevice::WriteOnly));
+        shot.close();
+        QTRY_VERIFY(reported.contains(folder + u"/shot.png"_s));
+        if (change.contains(u"move away"_s)) {
+            QFile stray(away + u"/stray.png"_s);
+            QVERIFY(stray.open(QIODevice::WriteOnly));
+            stray.close();
+            QTest::qWait(3 * FolderEventStream::latencyMs);
+            QVERIFY(!reported.contains(away + u"/stray.png"_s));
+            QVERIFY(!reported.contains(folder + u"/stray.png"_s));
+        }
+    }
+
+    // A name whose bytes text cannot hold is never reported as some other, look-alike name.
+    void namesThatAreNotText()
+    {
+        test::TestHome home;
+        test::LogCapture log;
+        const QString folder = home.file(u"Shots"_s);
+        QVERIFY(QDir().mkpath(folder));
+        const std::unique_ptr<Platform> platform = createPlatform({});
+        QStringList reported;
+        auto stream = platform->createFolderEventStream(
+            {folder}, [&](const QStringList &paths) { reported << paths; });
+        QVERIFY(stream && stream->start());
+        const QByteArray raw = QFile::encodeName(folder) + "/\xff\xfe.png";
+        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0600);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        QFile good(folder + u"/good.png"_s);
+        QVERIFY(good.open(QIODevice::WriteOnly));
+        good.close();
+        QTRY_VERIFY(reported.contains(folder + u"/good.png"_s));
+        const QStringList images = reported.filter(u".png"_s);
+        QCOMPARE(QSet<QString>(images.begin(), images.end()),
+                 QSet<QString>{folder + u"/good.png"_s});
+        QVERIFY(log.lines().contains(
+            u"[Orvane] Skipped a file whose name is not valid text: \\xff\\xfe.png"_s));
     }
 
     void nothingToWatch()

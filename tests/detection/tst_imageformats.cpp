@@ -110,7 +110,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("data");
         QTest::newRow("100000 x 100000 PNG") << pngClaiming(100000, 100000);
-        QTest::newRow("20000 x 10 PNG, too wide") << pngClaiming(20000, 10);
+        QTest::newRow("70000 x 10 PNG, too wide") << pngClaiming(70000, 10);
         QTest::newRow("16384 x 16384 PNG, too many pixels") << pngClaiming(16384, 16384);
         QByteArray jpeg = encoded(QImage(16, 16, QImage::Format_RGB32), "JPEG");
         const qsizetype sof = jpeg.indexOf("\xff\xc0");
@@ -178,6 +178,27 @@ private slots:
         QCOMPARE(reported, points);
     }
 
+    // What capture tools really write: full-page captures, and files with bytes after the end.
+    void realCapturesLoad_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QSize>("size");
+        QImage tall(1000, 17000, QImage::Format_RGB32);
+        tall.fill(Qt::darkGreen);
+        QTest::newRow("1000 x 17000 PNG") << encoded(tall, "PNG") << tall.size();
+        const QImage small(64, 48, QImage::Format_RGB32);
+        QTest::newRow("PNG with bytes after its end")
+            << encoded(small, "PNG") + QByteArray(300, 'x') << small.size();
+        QTest::newRow("JPEG with bytes after its end")
+            << encoded(small, "JPEG") + QByteArray(300, '\xff') << small.size();
+    }
+    void realCapturesLoad()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QSize, size);
+        QCOMPARE(imageloader::decode(data, *m_platform).size(), size);
+    }
+
     void completeness_data()
     {
         QTest::addColumn<QByteArray>("data");
@@ -191,6 +212,15 @@ private slots:
         QTest::newRow("jpeg with a little padding") << jpeg + QByteArray(16, '\0') << true;
         QTest::newRow("jpeg cut short") << jpeg.left(jpeg.size() - 2) << false;
         QTest::newRow("something else") << QByteArray("II*\0 some tiff") << true;
+        // Cut short, with a thumbnail of its own (and its own end marker) up front.
+        const QByteArray thumbnail = encoded(QImage(8, 8, QImage::Format_RGB32), "JPEG");
+        const QByteArray app1 = QByteArray("Exif\0\0", 6) + thumbnail;
+        QByteArray withThumbnail = jpeg;
+        withThumbnail.insert(2, QByteArray(QByteArray("\xff\xe1", 2) +
+                                           be32(quint32(app1.size() + 2)).right(2) + app1));
+        QTest::newRow("jpeg with a thumbnail") << withThumbnail << true;
+        QTest::newRow("jpeg with a thumbnail, cut short")
+            << withThumbnail.left(withThumbnail.size() - 40) << false;
     }
     void completeness()
     {

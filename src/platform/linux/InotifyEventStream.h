@@ -5,13 +5,16 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 class QSocketNotifier;
 
 namespace orvane {
 
-// inotify, one event per file, batched the way the macOS stream batches its events.
+// inotify, one event per file, batched the way the macOS stream batches its events. A folder
+// that is missing or unreadable, or goes away, is waited for on its nearest existing parent and
+// watched again as soon as it can be: its files are then reported through the folder itself.
 class InotifyEventStream : public QObject, public FolderEventStream {
     Q_OBJECT
 public:
@@ -22,13 +25,18 @@ public:
     bool start() override;
 
 private:
+    void arm();
+    int addWatch(const QString &path, uint32_t mask);
     void readEvents();
     void deliver();
 
     int m_fd = -1;
     QStringList m_folders;
     Handler m_onBatch;
-    QHash<int, QString> m_watches;
+    QHash<int, QString> m_paths; // every watch, folders and parents alike
+    QSet<QString> m_armed;       // folders watched now
+    QSet<QString> m_lost;        // folders whose watch went, until they are back
+    QSet<QString> m_parents;     // parents watched for folders that cannot be yet
     QSocketNotifier *m_notifier = nullptr;
     QStringList m_pending;
     QTimer m_gather;

@@ -1,12 +1,17 @@
 #include "platform/Files.h"
+#include "platform/Log.h"
 
 #include <QFile>
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace orvane::files {
 
@@ -16,6 +21,20 @@ QString errnoText(int number)
     return QString::fromLocal8Bit(std::strerror(number));
 }
 } // namespace
+
+QByteArray escapedName(const QByteArray &name)
+{
+    QByteArray escaped;
+    for (const char byte : name) {
+        const auto value = uchar(byte);
+        if (value >= 0x20 && value < 0x7f && value != '\\') {
+            escaped += byte;
+        } else {
+            escaped += "\\x" + QByteArray::number(value, 16).rightJustified(2, '0');
+        }
+    }
+    return escaped;
+}
 
 ModificationTime modificationTime(const QString &path)
 {
@@ -87,6 +106,78 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes, 
         *error = ReadError::None;
     }
     return data;
+}
+
+std::unique_ptr<QFile> openRegularFile(const QString &path, qint64 maxBytes, ReadError *error)
+{
+    const auto fail = [error](ReadError why) {
+        if (error) {
+            *error = why;
+        }
+        return nullptr;
+    };
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info = {};
+    if (::stat(name.constData(), &info) != 0) {
+        return fail(ReadError::Unreadable);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return fail(ReadError::NotRegular);
+    }
+    // Non-blocking, in case the item was swapped for a FIFO since the check above.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return fail(ReadError::Unreadable);
+    }
+    struct stat opened = {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        return fail(ReadError::NotRegular);
+    }
+    if (opened.st_size > maxBytes) {
+        ::close(fd);
+        return fail(ReadError::TooLarge);
+    }
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(ReadError::Unreadable);
+    }
+    if (error) {
+        *error = ReadError::None;
+    }
+    return file;
+}
+
+QStringList listFolder(const QString &folder)
+{
+    QStringList paths;
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir) {
+        return paths;
+    }
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..") {
+            continue;
+        }
+        const QString decoded = QFile::decodeName(name);
+        if (QFile::encodeName(decoded) != name) {
+            logLine(QStringLiteral("Skipped a file whose name is not valid text: ") +
+                    QString::fromLatin1(escapedName(name)));
+            continue;
+        }
+        paths << folder + u'/' + decoded;
+    }
+    ::closedir(dir);
+    return paths;
+}
+
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    ::malloc_trim(0);
+#endif
 }
 
 } // namespace orvane::files
