@@ -46,8 +46,12 @@ quint32 bigEndian32(const QByteArray &bytes)
            (quint32(uchar(bytes.at(2))) << 8) | quint32(uchar(bytes.at(3)));
 }
 
+// An ancillary chunk this large (a text or metadata block) is no part of the picture: the
+// decoder would hold all of it, several times over, for nothing.
+constexpr quint32 bulkyChunkBytes = 1024 * 1024;
+
 // A PNG ends with its IEND chunk: walked to chunk by chunk, so bytes after it do not matter.
-bool pngComplete(QIODevice &device)
+bool pngComplete(QIODevice &device, bool *bulky = nullptr)
 {
     qint64 at = 8;
     while (device.seek(at)) {
@@ -58,9 +62,35 @@ bool pngComplete(QIODevice &device)
         if (header.mid(4, 4) == "IEND") {
             return true;
         }
-        at += 12 + qint64(bigEndian32(header));
+        const quint32 length = bigEndian32(header);
+        if (bulky && length > bulkyChunkBytes && (uchar(header.at(4)) & 0x20) != 0) {
+            *bulky = true; // lower-case first letter: ancillary
+        }
+        at += 12 + qint64(length);
     }
     return false;
+}
+
+// The PNG without its bulky ancillary chunks, for the decoder.
+QByteArray withoutBulkyChunks(QIODevice &device)
+{
+    device.seek(0);
+    QByteArray png = device.read(8);
+    while (true) {
+        const QByteArray header = device.read(8);
+        if (header.size() < 8) {
+            return png;
+        }
+        const quint32 length = bigEndian32(header);
+        if (length > bulkyChunkBytes && (uchar(header.at(4)) & 0x20) != 0) {
+            device.seek(device.pos() + qint64(length) + 4);
+            continue;
+        }
+        png += header + device.read(qint64(length) + 4);
+        if (header.mid(4, 4) == "IEND") {
+            return png;
+        }
+    }
 }
 
 // Bytes one at a time, read in blocks: the compressed data of a large photo is scanned whole.
@@ -162,6 +192,14 @@ QImage decodeFrom(QIODevice &device, Platform &platform, QSize *pointSize)
         return {};
     }
     QImage image;
+    bool bulky = false;
+    if (isPng(head) && pngComplete(device, &bulky) && bulky) {
+        QByteArray slim = withoutBulkyChunks(device);
+        QBuffer buffer(&slim);
+        buffer.open(QIODevice::ReadOnly);
+        return decodeFrom(buffer, platform, pointSize);
+    }
+    device.seek(0);
     if (isHeif(head)) {
         // libheif wants the whole file; a HEIC is compressed well enough for that.
         image = platform.decodeHeic(device.read(maxFileBytes), maxPixels);

@@ -189,6 +189,10 @@ private slots:
         const QImage small(64, 48, QImage::Format_RGB32);
         QTest::newRow("PNG with bytes after its end")
             << encoded(small, "PNG") + QByteArray(300, 'x') << small.size();
+        QByteArray bulky = encoded(small, "PNG");
+        bulky.insert(8 + 25, chunk("tEXt", "Comment" + QByteArray(1, '\0') +
+                                               QByteArray(3 * 1024 * 1024, 'a')));
+        QTest::newRow("PNG with a 3 MB text chunk") << bulky << small.size();
         QTest::newRow("JPEG with bytes after its end")
             << encoded(small, "JPEG") + QByteArray(300, '\xff') << small.size();
     }
