@@ -84,18 +84,31 @@ bool uninstallConfirmed(const QMessageBox &box)
 
 } // namespace menudialogs
 
+namespace {
+
+// The menu waits for the answer, but nothing else does: a dialog without a parent window that
+// is modal to its (absent) parent blocks no other window, so a card shown meanwhile still
+// takes its clicks.
+int runUnblocking(QDialog &dialog)
+{
+    dialog.setWindowModality(Qt::WindowModal);
+    return dialog.exec();
+}
+
+} // namespace
+
 MenuDialogs MenuDialogs::modal(const MenuTexts &texts)
 {
     MenuDialogs dialogs;
     dialogs.chooseFolder = [texts](const QString &startFolder) {
         const auto dialog = menudialogs::folderDialog(texts, startFolder);
-        const int result = dialog->exec();
+        const int result = runUnblocking(*dialog);
         return menudialogs::chosenFolder(*dialog, result);
     };
-    dialogs.showAbout = [texts] { menudialogs::aboutBox(texts)->exec(); };
+    dialogs.showAbout = [texts] { runUnblocking(*menudialogs::aboutBox(texts)); };
     dialogs.confirmUninstall = [texts] {
         const auto box = menudialogs::uninstallConfirmation(texts);
-        box->exec();
+        runUnblocking(*box);
         return menudialogs::uninstallConfirmed(*box);
     };
     return dialogs;

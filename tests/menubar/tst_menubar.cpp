@@ -18,10 +18,12 @@
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace orvane;
 using namespace Qt::StringLiterals;
@@ -401,6 +403,44 @@ private slots:
             }
         }
         QCOMPARE(menudialogs::uninstallConfirmed(*box), confirmed);
+    }
+
+    // While the menu waits for an answer, other windows (a card shown meanwhile) still take
+    // their clicks, whichever of its dialogs is open.
+    void dialogsBlockNoOtherWindow_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::newRow("about") << u"about"_s;
+        QTest::newRow("uninstall") << u"uninstall"_s;
+        QTest::newRow("folder") << u"folder"_s;
+    }
+    void dialogsBlockNoOtherWindow()
+    {
+        QFETCH(QString, dialog);
+        const MenuDialogs dialogs = MenuDialogs::modal(MenuTexts::forPlatform(PlatformKind::Linux));
+        QPushButton card(u"Copy & Save"_s);
+        card.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&card));
+        bool clicked = false;
+        connect(&card, &QPushButton::clicked, this, [&clicked] { clicked = true; });
+        QTimer::singleShot(0, this, [&] {
+            // Through the window system, where a modal window would stop it.
+            QTest::mouseClick(card.windowHandle(), Qt::LeftButton, {}, card.rect().center());
+            // Close whichever dialog is open, as the user would.
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                if (auto *open = qobject_cast<QDialog *>(window); open && open->isVisible()) {
+                    open->reject();
+                }
+            }
+        });
+        if (dialog == u"about"_s) {
+            dialogs.showAbout();
+        } else if (dialog == u"uninstall"_s) {
+            QVERIFY(!dialogs.confirmUninstall());
+        } else {
+            QCOMPARE(dialogs.chooseFolder(QDir::tempPath()), std::nullopt);
+        }
+        QVERIFY(clicked);
     }
 
     void restoreAndQuit_data()
