@@ -1,4 +1,5 @@
 #include "AppDelegate.h"
+#include "CommandLine.h"
 #include "SingleInstance.h"
 
 #include "detection/ScreenshotWatcher.h"
@@ -18,6 +19,8 @@
 #include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
+#include <cstdio>
+
 Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_PreferencesPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
@@ -26,6 +29,25 @@ using namespace orvane;
 
 int main(int argc, char *argv[])
 {
+    // Answered before any window system is touched, so they work anywhere.
+    {
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i) {
+            arguments << QString::fromLocal8Bit(argv[i]);
+        }
+        const commandline::Answer reply =
+            commandline::answer(arguments, QStringLiteral(ORVANE_VERSION));
+        if (reply.exit) {
+            std::fputs(reply.text.toLocal8Bit().constData(), reply.onError ? stderr : stdout);
+            return reply.exitCode;
+        }
+    }
+    if (const std::optional<QString> why = missingDisplay()) {
+        std::fputs(QString(QStringLiteral("orvane: ") + *why + u'\n').toLocal8Bit().constData(),
+                   stderr);
+        return 1;
+    }
+
     // Wayland lets no client place its own window; the floating card needs that, so Orvane
     // runs through XWayland whenever an X display is there.
     if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY") &&

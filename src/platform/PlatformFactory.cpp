@@ -19,6 +19,22 @@ void prepareApplicationEnvironment()
     }
 }
 
+std::optional<QString> missingDisplay()
+{
+    if (macnative::available()) {
+        return std::nullopt; // the window server is always there
+    }
+    const QString qpa = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const bool x11 = qpa.isEmpty() || qpa.startsWith(QStringLiteral("xcb"));
+    const bool wayland = qpa.isEmpty() || qpa.startsWith(QStringLiteral("wayland"));
+    if ((x11 && !qEnvironmentVariableIsEmpty("DISPLAY")) ||
+        (wayland && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) || (!x11 && !wayland)) {
+        return std::nullopt;
+    }
+    return QStringLiteral("no display to show its windows on (DISPLAY is not set); start it "
+                          "from a desktop session");
+}
+
 std::unique_ptr<Platform> createPlatform(const ProcessContext &context)
 {
 #ifdef ORVANE_HAVE_LINUX_PLATFORM
