@@ -28,10 +28,7 @@ void AppDelegate::applicationDidFinishLaunching()
     logLine(QStringLiteral("Application did finish launching."));
     m_launched = true;
 
-    // Only while the user wants it: a login agent written at every launch would make
-    // "Launch at Login" impossible to switch off.
-    const bool launchAtLogin = AppState::storedLaunchAtLoginChoice(*m_platform.openSettings());
-    if (launchAtLogin) {
+    if (launchAtLoginWanted()) {
         ensureLaunchAgentInstalled();
         m_platform.registerLoginItem(); // a refusal is read back by the settings below
     }
@@ -74,6 +71,34 @@ void AppDelegate::applicationWillTerminate()
         m_steps.stopWatcher();
     }
     m_platform.resetScreenshotThumbnail();
+}
+
+bool AppDelegate::launchAtLoginWanted()
+{
+    // Only while the user wants it: a login agent written at every launch would make
+    // "Launch at Login" impossible to switch off, here or in the desktop's startup settings.
+    const std::unique_ptr<QSettings> store = m_platform.openSettings();
+    const std::optional<bool> choice = AppState::storedLaunchAtLoginChoice(*store);
+    if (choice == false) {
+        return false;
+    }
+    const LoginEntry entry = m_platform.readLoginEntry();
+    if (entry == LoginEntry::Unmanaged) {
+        return true;
+    }
+    // The desktop hides an entry it switched off, and its startup settings delete one the user
+    // removes there; an entry that was never written is a first launch's to write.
+    if (entry == LoginEntry::SwitchedOff || (entry == LoginEntry::Absent && choice)) {
+        AppState::storeLaunchAtLoginChoice(*store, false);
+        logLine(QStringLiteral(
+            "Launch at login stays off: it was switched off in the desktop's startup settings."));
+        return false;
+    }
+    if (!choice) {
+        // Remembered, so that a later removal of the entry is told apart from a first launch.
+        AppState::storeLaunchAtLoginChoice(*store, true);
+    }
+    return true;
 }
 
 void AppDelegate::ensureLaunchAgentInstalled()

@@ -38,6 +38,7 @@ public:
 
 private:
     void ensureLaunchAgentInstalled();
+    bool launchAtLoginWanted();
 
     Platform &m_platform;
     QStringList m_arguments;

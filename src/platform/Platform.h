@@ -22,6 +22,14 @@ namespace orvane {
 // Which operating system's behaviour a Platform carries out.
 enum class PlatformKind { Linux, MacOS };
 
+// How the user's session left the entry that starts Orvane at login.
+enum class LoginEntry {
+    Unmanaged,   // the system keeps no such entry for its settings to switch off (macOS)
+    Absent,      // none: never written, or removed
+    Enabled,     // present and in use
+    SwitchedOff, // hidden or switched off in the desktop's startup settings
+};
+
 // An application that can open a given file, as the desktop lists it.
 struct FileApplication {
     QString id;
@@ -41,8 +49,13 @@ public:
     virtual std::unique_ptr<QSettings> openSettings() const = 0;
 
     // Where the system saves screenshots, as the system states it: untrimmed, possibly empty.
-    // No answer when it could not be asked.
+    // No answer when it could not be asked. On Linux, the folder the user set for the capture
+    // tools (user-dirs.dirs, or a tool's own settings); none while only their defaults apply.
     virtual std::optional<QString> readSystemScreenshotLocation() = 0;
+    // Every folder the desktop's capture tools save into, the likeliest first: the folders
+    // their settings name, then the ones they save into by default. Each is meant to be watched
+    // whether or not it exists yet. Empty where the system has the one location (macOS).
+    virtual QStringList screenshotToolFolders() = 0;
     // Points the system's screenshots at `folder`, or back at the system default when there is
     // none (or it is empty). Blocks; called off the main thread.
     virtual void writeSystemScreenshotLocation(const std::optional<QString> &folder) = 0;
@@ -55,6 +68,8 @@ public:
 
     // The login item: registered means the system starts Orvane at login.
     virtual bool isLoginItemEnabled() = 0;
+    // The login entry as the desktop's own startup settings left it.
+    virtual LoginEntry readLoginEntry() = 0;
     // Returns an error text when the system refused.
     virtual std::optional<QString> registerLoginItem() = 0;
     virtual std::optional<QString> unregisterLoginItem() = 0;

@@ -26,14 +26,18 @@ Shortcuts desktopShortcuts(const QString &desktop)
                  QStringLiteral("• Print : Full screen screenshot"),
                  QStringLiteral("• Alt + Print : Window screenshot")}};
     }
-    // GNOME's keys are also what most other desktops bind by default.
-    const QStringList gnome = {QStringLiteral("• Print : Interactive screenshot & recording tool"),
-                               QStringLiteral("• Shift + Print : Full screen screenshot"),
-                               QStringLiteral("• Alt + Print : Window screenshot")};
     if (names.contains(QStringLiteral("GNOME"))) {
-        return {QStringLiteral("Standard GNOME Shortcuts:"), gnome};
+        return {QStringLiteral("Standard GNOME Shortcuts:"),
+                {QStringLiteral("• Print : Interactive screenshot & recording tool"),
+                 QStringLiteral("• Shift + Print : Full screen screenshot"),
+                 QStringLiteral("• Alt + Print : Window screenshot")}};
     }
-    return {QStringLiteral("Standard Desktop Shortcuts:"), gnome};
+    // Elsewhere the tool behind Print is unknown, so the note names only the folders that are
+    // watched instead of a tool that may save somewhere else.
+    return {QStringLiteral("Standard Desktop Shortcuts:"),
+            {QStringLiteral("• Print : Your desktop's screenshot tool"),
+             QStringLiteral("• Cards appear for screenshots saved to Pictures, its Screenshots "
+                            "folder, the Desktop or the save location above")}};
 }
 
 } // namespace

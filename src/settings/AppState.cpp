@@ -129,10 +129,19 @@ QString AppState::computeScreenshotDirectory()
     if (const std::optional<QString> system = adoptSystemLocation()) {
         return *system;
     }
+    // The folder the desktop's tools will create at their first capture.
+    if (const QStringList tools = screenshotToolFolders(); !tools.isEmpty()) {
+        return tools.first();
+    }
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     // An account without even a desktop folder still gets a folder of its own.
     return desktop.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::HomeLocation)
                              : desktop;
+}
+
+QStringList AppState::screenshotToolFolders()
+{
+    return m_platform.screenshotToolFolders();
 }
 
 void AppState::clearScreenshotDirectoryCache()
@@ -163,10 +172,15 @@ AppState *AppState::create(QQmlEngine *, QJSEngine *)
     return state;
 }
 
-bool AppState::storedLaunchAtLoginChoice(const QSettings &store)
+std::optional<bool> AppState::storedLaunchAtLoginChoice(const QSettings &store)
 {
-    return storedBool(store.value(QLatin1String(keys::launchAtLogin)), keepsOnlyText(store))
-        .value_or(true);
+    return storedBool(store.value(QLatin1String(keys::launchAtLogin)), keepsOnlyText(store));
+}
+
+void AppState::storeLaunchAtLoginChoice(QSettings &store, bool value)
+{
+    store.setValue(QLatin1String(keys::launchAtLogin), value);
+    store.sync();
 }
 
 std::optional<QString> AppState::readShellCommand(const QString &commandLine)

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
@@ -58,8 +59,10 @@ public:
     static void setSharedPlatform(Platform *platform);
     static AppState *create(QQmlEngine *, QJSEngine *);
 
-    // The user's launch-at-login choice as stored, before any AppState exists; on when unset.
-    static bool storedLaunchAtLoginChoice(const QSettings &store);
+    // The user's launch-at-login choice as stored, before any AppState exists; none while
+    // there is none (a first launch), which counts as on.
+    static std::optional<bool> storedLaunchAtLoginChoice(const QSettings &store);
+    static void storeLaunchAtLoginChoice(QSettings &store, bool value);
 
     // The system this settings object works with.
     Platform &platform() const { return m_platform; }
@@ -82,9 +85,15 @@ public:
     void setIsLaunchAtLoginEnabled(bool value);
 
     // The folder screenshots go to: the custom folder when it exists, else the system's
-    // screenshot location when it exists, else the desktop. Remembered until the custom
-    // folder is assigned again.
+    // screenshot location when it exists, else the first folder the desktop's capture tools
+    // save into (even before it exists), else the desktop. Remembered until the custom folder
+    // is assigned again.
     QString resolvedScreenshotDirectory();
+    // Every folder the desktop's capture tools save into, whatever the custom folder: their
+    // settings' folders, then their defaults, existing or not (none on macOS). Watched beside
+    // the resolved folder, since on Linux a custom folder does not redirect the tools. Read
+    // afresh at each call, so that a watcher restart sees the tools' current settings.
+    QStringList screenshotToolFolders();
 
     // Plays a named system sound, later on the main thread, when sounds are on at the call.
     Q_INVOKABLE void playFeedbackSound(const QString &name);

@@ -5,9 +5,14 @@
 
 #include "app/AppDelegate.h"
 #include "app/SingleInstance.h"
+#include "platform/LoginAgentText.h"
+#include "platform/PlatformFactory.h"
 #include "platform/macos/MacPlatform.h"
 #include "settings/AppState.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -66,13 +71,10 @@ private slots:
         Launch launch;
         AppDelegate delegate(launch.platform, arguments, launch.steps());
         delegate.applicationDidFinishLaunching();
-        QStringList expected{u"installLoginAgent"_s,
-                             u"registerLoginItem"_s,
-                             u"createStatusBar"_s,
-                             u"appState"_s,
-                             u"readSystemScreenshotLocation"_s,
-                             u"isLoginItemEnabled"_s,
-                             u"startWatcher"_s};
+        QStringList expected{u"readLoginEntry"_s,     u"installLoginAgent"_s,
+                             u"registerLoginItem"_s,  u"createStatusBar"_s,
+                             u"appState"_s,           u"readSystemScreenshotLocation"_s,
+                             u"isLoginItemEnabled"_s, u"startWatcher"_s};
         if (preferences) {
             expected << u"showPreferences"_s;
         }
@@ -101,6 +103,92 @@ private slots:
             QStringList({u"createStatusBar"_s, u"appState"_s, u"readSystemScreenshotLocation"_s,
                          u"isLoginItemEnabled"_s, u"startWatcher"_s}));
         QVERIFY(!launch.state->isLaunchAtLoginEnabled());
+    }
+
+    // What the desktop's startup settings did to the entry outranks the choice stored here:
+    // a hidden entry, or one deleted after Orvane wrote it, is left as it is and the switch
+    // turns off. With no entry and no choice yet, a first launch writes it.
+    void desktopStartupSettings_data()
+    {
+        QTest::addColumn<QVariant>("choice"); // as stored before the launch; invalid for none
+        QTest::addColumn<LoginEntry>("entry");
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<QVariant>("choiceAfter");
+        const QVariant none;
+        QTest::newRow("first launch") << none << LoginEntry::Absent << true << QVariant(true);
+        QTest::newRow("entry in use")
+            << QVariant(true) << LoginEntry::Enabled << true << QVariant(true);
+        QTest::newRow("hidden by the desktop")
+            << QVariant(true) << LoginEntry::SwitchedOff << false << QVariant(false);
+        QTest::newRow("hidden before any choice")
+            << none << LoginEntry::SwitchedOff << false << QVariant(false);
+        QTest::newRow("removed in the startup settings")
+            << QVariant(true) << LoginEntry::Absent << false << QVariant(false);
+        QTest::newRow("switched off in Orvane")
+            << QVariant(false) << LoginEntry::Absent << false << QVariant(false);
+        QTest::newRow("login item registered at every launch (macOS)")
+            << none << LoginEntry::Unmanaged << true << none;
+    }
+    void desktopStartupSettings()
+    {
+        QFETCH(QVariant, choice);
+        QFETCH(LoginEntry, entry);
+        QFETCH(bool, written);
+        QFETCH(QVariant, choiceAfter);
+        Launch launch;
+        if (choice.isValid()) {
+            QSettings(launch.platform.settingsFile, QSettings::IniFormat)
+                .setValue(QLatin1String(keys::launchAtLogin), choice);
+        }
+        launch.platform.loginEntry = entry;
+        AppDelegate delegate(launch.platform, {u"orvane"_s, u"--background"_s}, launch.steps());
+        delegate.applicationDidFinishLaunching();
+
+        const QStringList calls = launch.platform.takeCalls();
+        QCOMPARE(calls.contains(u"installLoginAgent"_s), written);
+        QCOMPARE(calls.contains(u"registerLoginItem"_s), written);
+        const std::optional<bool> after =
+            AppState::storedLaunchAtLoginChoice(*launch.platform.openSettings());
+        QCOMPARE(after, choiceAfter.isValid() ? std::optional(choiceAfter.toBool()) : std::nullopt);
+        const bool turnedOff = choice != QVariant(false) && !written;
+        QCOMPARE(launch.log.lines().contains(u"[Orvane] Launch at login stays off: it was switched "
+                                             u"off in the desktop's startup settings."_s),
+                 turnedOff);
+    }
+
+    // The same with the real entry: marked Hidden=true, it is not rewritten, and the switch
+    // reads off.
+    void hiddenEntryIsNotRewritten()
+    {
+        test::TestHome home;
+        qputenv("ORVANE_PLATFORM", "linux");
+        const std::unique_ptr<Platform> platform =
+            createPlatform({u"orvane"_s, u"/usr/bin"_s, u"/usr/bin/orvane"_s});
+        qunsetenv("ORVANE_PLATFORM");
+        if (platform->kind() != PlatformKind::Linux) {
+            QSKIP("the Linux platform is built on Linux only");
+        }
+        const QString entry = home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s);
+        const QByteArray hidden =
+            (loginagent::desktopEntryText(u"/usr/bin/orvane"_s) + u"Hidden=true\n"_s).toUtf8();
+        QVERIFY(QDir().mkpath(QFileInfo(entry).path()));
+        QFile file(entry);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(hidden);
+        file.close();
+        platform->openSettings()->setValue(QLatin1String(keys::launchAtLogin), true);
+
+        std::unique_ptr<AppState> state;
+        AppDelegate::Steps steps;
+        steps.appState = [&]() -> AppState & {
+            state = std::make_unique<AppState>(*platform, platform->openSettings());
+            return *state;
+        };
+        AppDelegate delegate(*platform, {u"orvane"_s, u"--background"_s}, std::move(steps));
+        delegate.applicationDidFinishLaunching();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), hidden);
+        QVERIFY(!state->isLaunchAtLoginEnabled());
     }
 
     void silentLaunchWhenSoundsAreOff()

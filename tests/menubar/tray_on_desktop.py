@@ -32,7 +32,7 @@ EXPECTED_MENU = [
     "[x] Launch at Login",
     "---",
     "Screenshot Folder",
-    "> Current: ~/Desktop (off)",
+    "> Current: ~/Pictures/Screenshots (off)",  # the desktop's default, before it exists
     "> ---",
     "> Choose Custom Folder...",
     "> Reset to Desktop Default",

@@ -160,6 +160,7 @@ private slots:
         const QString entry = home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s);
         QCOMPARE(LinuxPlatform::autostartEntryPath(), entry);
         QVERIFY(!platform.isLoginItemEnabled());
+        QCOMPARE(platform.readLoginEntry(), LoginEntry::Absent);
 
         QCOMPARE(platform.registerLoginItem(), std::nullopt);
         QVERIFY(platform.isLoginItemEnabled());
@@ -170,6 +171,7 @@ private slots:
         hidden.write("Hidden=true\n");
         hidden.close();
         QVERIFY(!platform.isLoginItemEnabled());
+        QCOMPARE(platform.readLoginEntry(), LoginEntry::SwitchedOff);
         platform.installLoginAgent(); // written afresh, enabled again
         QVERIFY(platform.isLoginItemEnabled());
 
@@ -177,16 +179,6 @@ private slots:
         QVERIFY(!QFile::exists(entry));
         QVERIFY(!platform.isLoginItemEnabled());
         QCOMPARE(platform.unregisterLoginItem(), std::nullopt); // nothing to remove is no error
-    }
-
-    void linuxScreenshotLocation()
-    {
-        test::TestHome home;
-        LinuxPlatform platform({});
-        QCOMPARE(platform.readSystemScreenshotLocation(), std::nullopt);
-        QVERIFY(QDir().mkpath(home.file(u"Pictures/Screenshots"_s)));
-        QCOMPARE(platform.readSystemScreenshotLocation(),
-                 std::optional(home.file(u"Pictures/Screenshots"_s)));
     }
 };
 

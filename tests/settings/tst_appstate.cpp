@@ -178,7 +178,7 @@ private slots:
         }
         AppState reloaded(mac, mac.openSettings());
         QCOMPARE(reloaded.autoCopyOnCapture(), true);
-        QCOMPARE(AppState::storedLaunchAtLoginChoice(*mac.openSettings()), true);
+        QCOMPARE(AppState::storedLaunchAtLoginChoice(*mac.openSettings()), std::nullopt);
     }
 
     void launchAtLoginMirrorsTheService()
@@ -275,15 +275,16 @@ private slots:
                  error ? QStringList{u"[Orvane] Launch at login toggle error: "_s + *error}
                        : QStringList{});
         // The choice outlives the run, so the next launch leaves the agent alone.
-        QCOMPARE(AppState::storedLaunchAtLoginChoice(*f.platform.openSettings()), value);
+        QCOMPARE(AppState::storedLaunchAtLoginChoice(*f.platform.openSettings()),
+                 std::optional(value));
     }
 
-    void launchAtLoginChoiceDefaultsOn()
+    void launchAtLoginChoiceUnset()
     {
         Fixture f;
-        QVERIFY(AppState::storedLaunchAtLoginChoice(*f.platform.openSettings()));
+        QCOMPARE(AppState::storedLaunchAtLoginChoice(*f.platform.openSettings()), std::nullopt);
         f.store(keys::launchAtLogin, u"maybe"_s);
-        QVERIFY(AppState::storedLaunchAtLoginChoice(*f.platform.openSettings()));
+        QCOMPARE(AppState::storedLaunchAtLoginChoice(*f.platform.openSettings()), std::nullopt);
     }
 
     void folderReaction_data()
@@ -380,38 +381,57 @@ private slots:
 
     void resolvedFolder_data()
     {
-        QTest::addColumn<QString>("custom");   // relative to home; "-" for none
-        QTest::addColumn<QString>("system");   // what the system says, relative to home
-        QTest::addColumn<QString>("expected"); // relative to home
-        QTest::newRow("existing custom folder wins") << u"Custom"_s << u"System"_s << u"Custom"_s;
-        QTest::newRow("missing custom folder") << u"Gone"_s << u"System"_s << u"System"_s;
-        QTest::newRow("tilde is not expanded") << u"~/Custom"_s << u"System"_s << u"System"_s;
-        QTest::newRow("no custom folder") << u"-"_s << u"System"_s << u"System"_s;
-        QTest::newRow("system path with a line end") << u"-"_s << u"System\n"_s << u"System"_s;
-        QTest::newRow("nothing usable: the desktop") << u"Gone"_s << u"Gone too"_s << u"Desktop"_s;
+        QTest::addColumn<QString>("custom");    // relative to home; "-" for none
+        QTest::addColumn<QString>("system");    // what the system says, relative to home
+        QTest::addColumn<QStringList>("tools"); // where the capture tools save, relative to home
+        QTest::addColumn<QString>("expected");  // relative to home
+        const QStringList none;
+        const QStringList tools = {u"Pictures/Screenshots"_s, u"Pictures"_s};
+        QTest::newRow("existing custom folder wins")
+            << u"Custom"_s << u"System"_s << tools << u"Custom"_s;
+        QTest::newRow("missing custom folder") << u"Gone"_s << u"System"_s << tools << u"System"_s;
+        QTest::newRow("tilde is not expanded")
+            << u"~/Custom"_s << u"System"_s << none << u"System"_s;
+        QTest::newRow("no custom folder") << u"-"_s << u"System"_s << tools << u"System"_s;
+        QTest::newRow("system path with a line end")
+            << u"-"_s << u"System\n"_s << none << u"System"_s;
+        QTest::newRow("the tools' first folder, not there yet")
+            << u"-"_s << u"Gone"_s << tools << u"Pictures/Screenshots"_s;
+        QTest::newRow("nothing usable: the desktop")
+            << u"Gone"_s << u"Gone too"_s << none << u"Desktop"_s;
         QTest::newRow("a file is accepted as it stands")
-            << u"file.txt"_s << u"System"_s << u"file.txt"_s;
+            << u"file.txt"_s << u"System"_s << none << u"file.txt"_s;
     }
     void resolvedFolder()
     {
         QFETCH(QString, custom);
         QFETCH(QString, system);
+        QFETCH(QStringList, tools);
         QFETCH(QString, expected);
         Fixture f;
         QDir home(f.home.path());
         home.mkpath(u"Custom"_s);
         home.mkpath(u"System"_s);
+        home.mkpath(u"Pictures"_s);
         QFile(home.filePath(u"file.txt"_s)).open(QIODevice::WriteOnly);
         if (custom != u"-"_s) {
             f.store(keys::customFolderPath,
                     custom.startsWith(u'~') ? custom : home.filePath(custom));
         }
         f.platform.systemLocation = home.filePath(system).replace(u"\\n"_s, u"\n"_s);
+        for (const QString &folder : tools) {
+            f.platform.toolFolders << home.filePath(folder);
+        }
         auto state = f.make();
         QCOMPARE(state->resolvedScreenshotDirectory(),
                  expected == u"Desktop"_s
                      ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
                      : home.filePath(expected));
+        // Whatever the answer, the tools' folders stay watched, and are never the user's own.
+        QCOMPARE(state->screenshotToolFolders(), f.platform.toolFolders);
+        if (custom == u"-"_s && system.startsWith(u"Gone"_s)) {
+            QCOMPARE(state->customFolderPath(), std::nullopt);
+        }
     }
 
     void displayPaths_data()

@@ -27,6 +27,8 @@ public:
         record(QStringLiteral("readSystemScreenshotLocation"));
         return systemLocation;
     }
+    // A plain query, not recorded: it comes with every folder resolution.
+    QStringList screenshotToolFolders() override { return toolFolders; }
     void writeSystemScreenshotLocation(const std::optional<QString> &folder) override
     {
         record(folder ? QStringLiteral("writeSystemScreenshotLocation:") + *folder
@@ -39,6 +41,11 @@ public:
     {
         record(QStringLiteral("isLoginItemEnabled"));
         return loginItemEnabled;
+    }
+    LoginEntry readLoginEntry() override
+    {
+        record(QStringLiteral("readLoginEntry"));
+        return loginEntry;
     }
     std::optional<QString> registerLoginItem() override
     {
@@ -187,7 +194,9 @@ public:
 
     QString settingsFile;
     std::optional<QString> systemLocation;
+    QStringList toolFolders;
     bool loginItemEnabled = false;
+    LoginEntry loginEntry = LoginEntry::Unmanaged;
     std::optional<QString> loginItemError;
     QSet<QString> availableSounds{QStringLiteral("Tink"), QStringLiteral("Pop"),
                                   QStringLiteral("Basso")};

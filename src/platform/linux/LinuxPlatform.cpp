@@ -24,20 +24,6 @@ std::unique_ptr<QSettings> LinuxPlatform::openSettings() const
         QSettings::IniFormat);
 }
 
-std::optional<QString> LinuxPlatform::readSystemScreenshotLocation()
-{
-    // Desktops have no setting for this; GNOME and KDE save into Pictures/Screenshots.
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (pictures.isEmpty()) {
-        return std::nullopt;
-    }
-    const QString folder = pictures + QStringLiteral("/Screenshots");
-    if (!QFileInfo(folder).isDir()) {
-        return std::nullopt;
-    }
-    return folder;
-}
-
 QString LinuxPlatform::autostartEntryPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -74,11 +60,22 @@ void LinuxPlatform::removeLoginAgent()
 
 bool LinuxPlatform::isLoginItemEnabled()
 {
+    return readLoginEntry() == LoginEntry::Enabled;
+}
+
+LoginEntry LinuxPlatform::readLoginEntry()
+{
     QFile file(autostartEntryPath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        return false;
+    if (!file.exists()) {
+        return LoginEntry::Absent;
     }
-    return loginagent::desktopEntryEnabled(QString::fromUtf8(file.readAll()));
+    // An entry Orvane cannot read is no sign of the desktop's doing; writing it afresh may mend it.
+    if (!file.open(QIODevice::ReadOnly)) {
+        return LoginEntry::Enabled;
+    }
+    return loginagent::desktopEntryEnabled(QString::fromUtf8(file.readAll()))
+               ? LoginEntry::Enabled
+               : LoginEntry::SwitchedOff;
 }
 
 std::optional<QString> LinuxPlatform::registerLoginItem()

@@ -13,13 +13,16 @@ public:
     PlatformKind kind() const override { return PlatformKind::Linux; }
     std::unique_ptr<QSettings> openSettings() const override;
 
+    // The folders of the capture tools' settings and defaults (LinuxScreenshotFolders.cpp).
     std::optional<QString> readSystemScreenshotLocation() override;
+    QStringList screenshotToolFolders() override;
     void writeSystemScreenshotLocation(const std::optional<QString> &) override {}
     void resetScreenshotThumbnail() override {}
 
     void installLoginAgent() override;
     void removeLoginAgent() override;
     bool isLoginItemEnabled() override;
+    LoginEntry readLoginEntry() override;
     std::optional<QString> registerLoginItem() override;
     std::optional<QString> unregisterLoginItem() override;
 

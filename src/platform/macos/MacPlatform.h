@@ -15,12 +15,16 @@ public:
     std::unique_ptr<QSettings> openSettings() const override;
 
     std::optional<QString> readSystemScreenshotLocation() override;
+    // The system location, else the desktop: no folders of other tools.
+    QStringList screenshotToolFolders() override { return {}; }
     void writeSystemScreenshotLocation(const std::optional<QString> &folder) override;
     void resetScreenshotThumbnail() override;
 
     void installLoginAgent() override;
     void removeLoginAgent() override;
     bool isLoginItemEnabled() override;
+    // The login item is registered at every launch, as the system expects.
+    LoginEntry readLoginEntry() override { return LoginEntry::Unmanaged; }
     std::optional<QString> registerLoginItem() override;
     std::optional<QString> unregisterLoginItem() override;
 
