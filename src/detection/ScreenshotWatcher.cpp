@@ -53,6 +53,10 @@ void ScreenshotWatcher::start()
     m_watchedFolders =
         detection::watchedSet(m_state.resolvedScreenshotDirectory(), m_state.customFolderPath(),
                               QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    // Where the desktop's capture tools save, whichever folder Orvane itself resolved: a folder
+    // chosen here does not change where they put their files. Watched even before they exist.
+    m_watchedFolders << m_state.screenshotToolFolders();
+    m_watchedFolders.removeDuplicates();
 
     QPointer<ScreenshotWatcher> self(this);
     m_eventStream =

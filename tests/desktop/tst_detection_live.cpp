@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -32,6 +34,106 @@ private slots:
         if (qEnvironmentVariableIsEmpty("DISPLAY")) {
             QSKIP("needs an X display (the test command provides one)");
         }
+    }
+
+    // A fresh account: folders that are made after launch, or removed and made again, give a
+    // card for the next screenshot without a restart.
+    void foldersThatComeLater()
+    {
+        orvane::test::TestHome home;
+        const QString desktop = home.file(u"Desktop"_s);
+        const QString screenshots = home.file(u"Pictures/Screenshots"_s);
+        QProcess app;
+        const auto stopApp = qScopeGuard([&app] {
+            app.kill();
+            app.waitForFinished();
+        });
+        app.start(QStringLiteral(ORVANE_BINARY), {u"--background"_s});
+        QString log;
+        const auto waitFor = [&](const QString &line) {
+            QDeadlineTimer deadline(15000);
+            while (!log.contains(line) && !deadline.hasExpired()) {
+                app.waitForReadyRead(100);
+                log += QString::fromUtf8(app.readAllStandardError());
+            }
+            return log.contains(line);
+        };
+        QVERIFY(waitFor(u"[Orvane] FSEventStream started: "_s));
+        const QString detected = u"[Orvane] ✅ Screenshot detected: "_s;
+        const auto capture = [&](const QString &folder, const QString &name) {
+            return QProcess::execute(u"scrot"_s, {folder + u'/' + name}) == 0 &&
+                   waitFor(detected + name + u" ("_s);
+        };
+
+        QVERIFY(QDir().mkpath(desktop)); // missing at launch
+        QVERIFY(waitFor(u"[Orvane] Now watching "_s + desktop + u'.'));
+        QVERIFY(capture(desktop, u"first.png"_s));
+
+        QVERIFY(QDir(desktop).removeRecursively());
+        QVERIFY(waitFor(u"[Orvane] Lost the watch on "_s + desktop));
+        QVERIFY(QDir().mkpath(desktop));
+        QVERIFY(waitFor(u"[Orvane] Watching "_s + desktop + u" again."_s));
+        QVERIFY(capture(desktop, u"second.png"_s));
+
+        // GNOME and Plasma 6 make this one at their first capture.
+        QVERIFY(QDir().mkpath(screenshots));
+        QVERIFY(waitFor(u"[Orvane] Now watching "_s + screenshots + u'.'));
+        QVERIFY(capture(screenshots, u"third.png"_s));
+    }
+
+    // Where the desktop's own settings send screenshots: a translated Pictures folder's
+    // "Screenshots" (made at the first capture), and gnome-screenshot's configured folder.
+    void foldersTheDesktopNames()
+    {
+        orvane::test::TestHome home;
+        const QString shots = home.file(u"Bilder/Bildschirmfotos"_s);
+        const QString configured = home.file(u"Aufnahmen"_s);
+        QVERIFY(QDir().mkpath(home.file(u".config/glib-2.0/settings"_s)));
+        QVERIFY(QDir().mkpath(configured));
+        const auto write = [&home](const QString &relative, const QByteArray &text) {
+            QDir().mkpath(QFileInfo(home.file(relative)).path());
+            QFile file(home.file(relative));
+            return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+        };
+        QVERIFY(write(u".config/user-dirs.dirs"_s, "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n"));
+        // GNOME's German catalogue, as the desktop installs it.
+        QVERIFY(QDir().mkpath(home.file(u"system/share/locale/de/LC_MESSAGES"_s)));
+        QVERIFY(QFile::copy(QStringLiteral(ORVANE_GERMAN_CATALOGUE),
+                            home.file(u"system/share/locale/de/LC_MESSAGES/gnome-shell.mo"_s)));
+        // gnome-screenshot's settings, in GLib's key file store.
+        QVERIFY(write(u".config/glib-2.0/settings/keyfile"_s,
+                      "[org/gnome/gnome-screenshot]\nauto-save-directory='file://" +
+                          QFile::encodeName(configured) + "'\n"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"LANG"_s, u"de_DE.UTF-8"_s);
+        env.insert(u"GSETTINGS_BACKEND"_s, u"keyfile"_s);
+        env.insert(u"GSETTINGS_SCHEMA_DIR"_s, QStringLiteral(ORVANE_TEST_SCHEMAS));
+
+        QProcess app;
+        const auto stopApp = qScopeGuard([&app] {
+            app.kill();
+            app.waitForFinished();
+        });
+        app.setProcessEnvironment(env);
+        app.start(QStringLiteral(ORVANE_BINARY), {u"--background"_s});
+        QString log;
+        const auto waitFor = [&](const QString &line) {
+            QDeadlineTimer deadline(15000);
+            while (!log.contains(line) && !deadline.hasExpired()) {
+                app.waitForReadyRead(100);
+                log += QString::fromUtf8(app.readAllStandardError());
+            }
+            return log.contains(line);
+        };
+        QVERIFY(waitFor(u"[Orvane] FSEventStream started: "_s));
+        QVERIFY2(log.contains(u'"' + shots + u'"'), qPrintable(log));
+        const QString detected = u"[Orvane] ✅ Screenshot detected: "_s;
+        QCOMPARE(QProcess::execute(u"scrot"_s, {configured + u"/a.png"_s}), 0);
+        QVERIFY(waitFor(detected + u"a.png ("_s));
+        QVERIFY(QDir().mkpath(shots));
+        QVERIFY(waitFor(u"[Orvane] Now watching "_s + shots + u'.'));
+        QCOMPARE(QProcess::execute(u"scrot"_s, {shots + u"/b.png"_s}), 0);
+        QVERIFY(waitFor(detected + u"b.png ("_s));
     }
 
     void screenshotsOnTheDesktop()
