@@ -1,6 +1,7 @@
 #include "hud/FloatingHUDView.h"
 
 #include "hud/CardTexts.h"
+#include "hud/FullImage.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "settings/AppState.h"
@@ -11,9 +12,9 @@
 
 namespace orvane {
 
-FloatingHUDView::FloatingHUDView(QString filePath, QImage image, CardServices services,
+FloatingHUDView::FloatingHUDView(QString filePath, CardPicture picture, CardServices services,
                                  std::function<void()> onDismiss, QObject *parent)
-    : QObject(parent), m_filePath(std::move(filePath)), m_image(std::move(image)),
+    : QObject(parent), m_filePath(std::move(filePath)), m_picture(std::move(picture)),
       m_services(std::move(services)), m_onDismiss(std::move(onDismiss))
 {
     Q_ASSERT(m_services.platform && m_services.state);
@@ -22,6 +23,10 @@ FloatingHUDView::FloatingHUDView(QString filePath, QImage image, CardServices se
     }
     if (!m_services.later) {
         m_services.later = timerDelayedCall();
+    }
+    if (!m_services.inBackground) {
+        m_services.inBackground = [](std::function<QImage()> read,
+                                     std::function<void(const QImage &)> done) { done(read()); };
     }
     // A new dismiss time changes only the bar's scale; the time left keeps counting.
     connect(m_services.state, &AppState::autoDismissSecondsChanged, this,
@@ -43,7 +48,7 @@ QString FloatingHUDView::fileType() const
 QString FloatingHUDView::sizeText() const
 {
     // The size in points, each side cut to a whole number.
-    const QSizeF points = m_image.deviceIndependentSize();
+    const QSizeF points = m_picture.imageSize;
     return QStringLiteral("%1 × %2")
         .arg(static_cast<qint64>(points.width()))
         .arg(static_cast<qint64>(points.height()));
@@ -130,11 +135,36 @@ void FloatingHUDView::dismissLater()
     m_services.later(copyDismissDelayMs, m_onDismiss);
 }
 
-void FloatingHUDView::trashFile(bool correctBanner)
+void FloatingHUDView::copyFromFile(std::function<void(FloatingHUDView *card)> copied)
 {
-    QPointer<FloatingHUDView> card(this);
-    const QString name = fileName();
-    m_services.platform->moveToTrash(m_filePath, [card, name, correctBanner](bool trashed) {
+    if (m_copying) {
+        return; // a second press while the file is being read
+    }
+    m_copying = true;
+    Platform *platform = m_services.platform;
+    const QString path = m_filePath;
+    auto read = [platform, path] { return readFullImage(path, *platform); };
+    auto done = [platform, card = QPointer<FloatingHUDView>(this), name = fileName(),
+                 copied = std::move(copied)](const QImage &image) {
+        if (!image.isNull()) {
+            platform->copyImageToClipboard(image);
+            copied(card.data());
+            return;
+        }
+        logLine(QStringLiteral("Could not copy, the file cannot be read: ") + name);
+        if (card) {
+            card->showFeedback(QStringLiteral("xmark"),
+                               QStringLiteral("Not Copied — File Unreadable"));
+        }
+    };
+    m_services.inBackground(std::move(read), std::move(done));
+}
+
+void FloatingHUDView::trashFile(Platform &platform, const QString &path,
+                                QPointer<FloatingHUDView> card, bool correctBanner)
+{
+    const QString name = QFileInfo(path).fileName();
+    platform.moveToTrash(path, [card, name, correctBanner](bool trashed) {
         if (trashed) {
             return;
         }

@@ -21,12 +21,26 @@ namespace orvane {
 class AppState;
 class Platform;
 
+// Runs `read` off the main thread, then `done` with its result on the main thread.
+using BackgroundRead =
+    std::function<void(std::function<QImage()> read, std::function<void(const QImage &)> done)>;
+
 // What a card needs from the rest of the program.
 struct CardServices {
     Platform *platform = nullptr;
     AppState *state = nullptr;
     TickSourceFactory makeTicks;
     DelayedCall later;
+    // Where the copy actions read the file; on the calling thread when empty.
+    BackgroundRead inBackground;
+};
+
+// What a card shows of its screenshot. A card never holds the whole picture: the copy
+// actions read it again from the file.
+struct CardPicture {
+    QImage thumbnail; // the part shown, with no more pixels than the screen shows of it
+    QSizeF shownSize; // the proportions the thumbnail takes on the card
+    QSizeF imageSize; // the whole screenshot, in points
 };
 
 // The card shown for one screenshot: its countdown, its confirmation and its actions. Its
@@ -38,8 +52,8 @@ class FloatingHUDView : public QObject {
     Q_PROPERTY(QString fileName READ fileName CONSTANT)
     Q_PROPERTY(QString fileType READ fileType CONSTANT)
     Q_PROPERTY(QString sizeText READ sizeText CONSTANT)
-    Q_PROPERTY(QImage image READ image CONSTANT)
-    Q_PROPERTY(QSizeF pictureSize READ pictureSize CONSTANT)
+    Q_PROPERTY(QImage thumbnail READ thumbnail CONSTANT)
+    Q_PROPERTY(QSizeF shownSize READ shownSize CONSTANT)
     Q_PROPERTY(QString monospaceFamily READ monospaceFamily CONSTANT)
     Q_PROPERTY(QVariantMap texts READ texts CONSTANT)
     Q_PROPERTY(double timeRemaining READ timeRemaining NOTIFY timeRemainingChanged)
@@ -51,7 +65,7 @@ class FloatingHUDView : public QObject {
 public:
     static constexpr int copyDismissDelayMs = 800;
 
-    FloatingHUDView(QString filePath, QImage image, CardServices services,
+    FloatingHUDView(QString filePath, CardPicture picture, CardServices services,
                     std::function<void()> onDismiss, QObject *parent = nullptr);
     ~FloatingHUDView() override;
 
@@ -59,8 +73,8 @@ public:
     QString fileName() const;
     QString fileType() const;
     QString sizeText() const;
-    const QImage &image() const { return m_image; }
-    QSizeF pictureSize() const { return m_image.deviceIndependentSize(); }
+    const QImage &thumbnail() const { return m_picture.thumbnail; }
+    QSizeF shownSize() const { return m_picture.shownSize; }
     static QString monospaceFamily();
     QVariantMap texts() const;
     double timeRemaining() const { return m_countdown.timeRemaining(); }
@@ -100,12 +114,17 @@ private:
     void onTick();
     void showFeedback(const QString &icon, const QString &text);
     void dismissLater();
+    // Puts the whole picture, read again from the file, on the clipboard, then runs `copied`
+    // with the card (null once the card has gone: the copy is done all the same). A file that
+    // cannot be read is reported on the card instead.
+    void copyFromFile(std::function<void(FloatingHUDView *card)> copied);
     // Moves the file to the Trash; a refusal is logged and, after Copy Only, corrects the
     // banner, which would otherwise claim the file was discarded.
-    void trashFile(bool correctBanner);
+    static void trashFile(Platform &platform, const QString &path, QPointer<FloatingHUDView> card,
+                          bool correctBanner);
 
     QString m_filePath;
-    QImage m_image;
+    CardPicture m_picture;
     CardServices m_services;
     std::function<void()> m_onDismiss;
     Countdown m_countdown;
@@ -113,6 +132,7 @@ private:
     bool m_isHovering = false;
     QString m_actionFeedback;
     QString m_feedbackIcon = QStringLiteral("checkmark.circle.fill");
+    bool m_copying = false;
 };
 
 } // namespace orvane

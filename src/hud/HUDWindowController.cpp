@@ -2,6 +2,7 @@
 
 #include "hud/FloatingHUDView.h"
 #include "hud/Placement.h"
+#include "hud/Thumbnail.h"
 #include "hud/symbols/Symbols.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -39,7 +40,8 @@ QEasingCurve bezier(qreal x1, qreal y1, qreal x2, qreal y2)
 
 HUDWindowController::HUDWindowController(Platform &platform, AppState &state, Options options,
                                          QObject *parent)
-    : QObject(parent), m_platform(platform), m_state(state), m_options(std::move(options))
+    : QObject(parent), m_platform(platform), m_state(state), m_options(std::move(options)),
+      m_worker(this)
 {
     if (!m_options.makeTicks) {
         m_options.makeTicks = timerTicks();
@@ -47,10 +49,18 @@ HUDWindowController::HUDWindowController(Platform &platform, AppState &state, Op
     if (!m_options.later) {
         m_options.later = timerDelayedCall();
     }
+    if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        m_pixelRatio = app->devicePixelRatio();
+    }
+    // One thread: pictures are taken in the order they came, and a burst of them takes one
+    // core at most.
+    m_worker.setMaxThreadCount(1);
 }
 
 HUDWindowController::~HUDWindowController()
 {
+    m_worker.clear();
+    m_worker.waitForDone();
     // Windows first: their QML belongs to the engine.
     for (const QPointer<QQuickWindow> &window : std::as_const(m_windows)) {
         delete window.data();
@@ -74,10 +84,21 @@ void HUDWindowController::setSharedPlatform(Platform *platform)
 
 void HUDWindowController::showHUD(const QString &filePath, const QImage &image)
 {
-    // Queued even on the main thread, so callers never wait for a window to be built. A
-    // controller gone by then takes the call with it.
-    QMetaObject::invokeMethod(
-        this, [this, filePath, image] { present(filePath, image); }, Qt::QueuedConnection);
+    const quint64 request = ++m_latestRequest;
+    const qreal pixelRatio = m_pixelRatio;
+    // Never on the main thread, so callers never wait for a picture to be scaled or a window
+    // to be built. The worker finishes before the controller goes.
+    m_worker.start([this, request, pixelRatio, filePath, image] {
+        if (request != m_latestRequest) {
+            return; // a newer screenshot came first: this one gets no card
+        }
+        const CardPicture picture{thumbnail::make(image, pixelRatio),
+                                  thumbnail::plan(image.size()).display,
+                                  image.deviceIndependentSize()};
+        QMetaObject::invokeMethod(
+            this, [this, request, filePath, picture] { present(request, filePath, picture); },
+            Qt::QueuedConnection);
+    });
 }
 
 QScreen *HUDWindowController::currentActiveScreen()
@@ -100,11 +121,11 @@ FloatingHUDView *HUDWindowController::currentCard() const
                : nullptr;
 }
 
-int HUDWindowController::visibleWindowCount() const
+int HUDWindowController::cardWindowCount() const
 {
     int count = 0;
     for (const QPointer<QQuickWindow> &window : m_windows) {
-        count += window && window->isVisible() ? 1 : 0;
+        count += window ? 1 : 0;
     }
     return count;
 }
@@ -125,9 +146,15 @@ bool HUDWindowController::ensureComponent()
     return true;
 }
 
-void HUDWindowController::present(const QString &filePath, const QImage &image)
+void HUDWindowController::present(quint64 request, const QString &filePath,
+                                  const CardPicture &picture)
 {
+    if (request != m_latestRequest) {
+        return; // superseded while its thumbnail was made
+    }
+    QQuickWindow *leaving = m_hudWindow;
     dismissHUD();
+    destroyOlderWindows(leaving);
     if (!ensureComponent()) {
         return;
     }
@@ -140,8 +167,20 @@ void HUDWindowController::present(const QString &filePath, const QImage &image)
             controller->dismissCard(serial);
         }
     };
+    // The copy actions read the file on the worker; the answer is dropped if the controller
+    // has gone meanwhile.
+    BackgroundRead inBackground = [this](std::function<QImage()> read,
+                                         std::function<void(const QImage &)> done) {
+        m_worker.start([this, read, done] {
+            const QImage image = read();
+            QMetaObject::invokeMethod(
+                this, [done, image] { done(image); }, Qt::QueuedConnection);
+        });
+    };
     auto *card = new FloatingHUDView(
-        filePath, image, {&m_platform, &m_state, m_options.makeTicks, m_options.later}, onDismiss);
+        filePath, picture,
+        {&m_platform, &m_state, m_options.makeTicks, m_options.later, std::move(inBackground)},
+        onDismiss);
     QQmlEngine::setObjectOwnership(card, QQmlEngine::CppOwnership);
     QObject *root = m_component->createWithInitialProperties(
         {{QStringLiteral("card"), QVariant::fromValue(card)}});
@@ -162,6 +201,7 @@ void HUDWindowController::present(const QString &filePath, const QImage &image)
     const QPoint position = placement::panelPosition(available);
     if (screen) {
         window->setScreen(screen);
+        m_pixelRatio = screen->devicePixelRatio();
     }
     m_platform.prepareFloatingWindow(*window);
     window->setGeometry(QRect(position, placement::panelSize));
@@ -173,7 +213,6 @@ void HUDWindowController::present(const QString &filePath, const QImage &image)
     fade(window, 1.0, false);
 
     m_hudWindow = window;
-    m_windows.removeAll(nullptr);
     m_windows.append(window);
 
     const QScreen *primary = QGuiApplication::primaryScreen();
@@ -193,6 +232,23 @@ void HUDWindowController::dismissHUD()
     QQuickWindow *window = m_hudWindow;
     m_hudWindow.clear();
     fade(window, 0.0, true);
+}
+
+void HUDWindowController::destroyOlderWindows(QQuickWindow *leaving)
+{
+    const QList<QPointer<QQuickWindow>> windows = std::exchange(m_windows, {});
+    for (const QPointer<QQuickWindow> &window : windows) {
+        if (!window) {
+            continue;
+        }
+        if (window == leaving || window == m_hudWindow) {
+            m_windows.append(window);
+            continue;
+        }
+        // Its fade-out is cut short: a burst of screenshots must not pile windows up.
+        window->hide();
+        delete window.data();
+    }
 }
 
 void HUDWindowController::dismissCard(quint64 serial)

@@ -7,7 +7,9 @@
 #include <QPointer>
 #include <QQuickWindow>
 #include <QString>
+#include <QThreadPool>
 
+#include <atomic>
 #include <memory>
 
 class QQmlComponent;
@@ -19,6 +21,7 @@ namespace orvane {
 class AppState;
 class FloatingHUDView;
 class Platform;
+struct CardPicture;
 
 // Owns the floating window of the one current card: places it in the bottom-right corner
 // of the screen under the pointer, fades it in, and fades it out when the card is done or a
@@ -42,8 +45,9 @@ public:
     static HUDWindowController &shared();
     static void setSharedPlatform(Platform *platform);
 
-    // Shows a card for the screenshot. Callable from any thread: returns at once, the work is
-    // done on the main thread in the order of the calls.
+    // Shows a card for the screenshot. Callable from any thread: returns at once; the thumbnail
+    // is made on the hud's own worker and the window on the main thread. Only the newest
+    // screenshot gets a card: one superseded before its card is built gets none.
     void showHUD(const QString &filePath, const QImage &image);
     // Fades the current card out. Main thread; nothing happens when no card is showing.
     void dismissHUD();
@@ -55,15 +59,17 @@ public:
     // The current card and its window; null when none is showing.
     FloatingHUDView *currentCard() const;
     QQuickWindow *hudWindow() const { return m_hudWindow; }
-    // Card windows still on screen, the current one and those fading out.
-    int visibleWindowCount() const;
+    // Card windows not yet destroyed: the current one and at most one fading out.
+    int cardWindowCount() const;
 
 signals:
     // A card has been put on screen.
     void hudShown();
 
 private:
-    void present(const QString &filePath, const QImage &image);
+    void present(quint64 request, const QString &filePath, const CardPicture &picture);
+    // Destroys at once every card window but the current one and `leaving`.
+    void destroyOlderWindows(QQuickWindow *leaving);
     void dismissCard(quint64 serial);
     bool ensureComponent();
     void fade(QQuickWindow *window, qreal to, bool thenClose);
@@ -76,6 +82,13 @@ private:
     QPointer<QQuickWindow> m_hudWindow;
     quint64 m_cardSerial = 0;
     QList<QPointer<QQuickWindow>> m_windows;
+    // The newest showHUD call; any older one still on its way is dropped.
+    std::atomic<quint64> m_latestRequest{0};
+    // Of the screen that showed the last card; thumbnails are made for it.
+    std::atomic<double> m_pixelRatio{1.0};
+    // Thumbnails and the copy actions' reads, one at a time in the order asked; declared last,
+    // so it is finished first.
+    QThreadPool m_worker;
 };
 
 } // namespace orvane

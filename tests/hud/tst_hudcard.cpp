@@ -6,14 +6,20 @@
 #include "hud/FloatingHUDView.h"
 #include "hud/HUDWindowController.h"
 #include "hud/SimulatedCapture.h"
+#include "hud/Thumbnail.h"
 #include "settings/AppState.h"
 
 #include <QAccessible>
 #include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSignalSpy>
 #include <QTest>
+#include <QThreadPool>
 #include <QtQml/qqmlextensionplugin.h>
+
+#include <algorithm>
+#include <thread>
 
 Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
 
@@ -30,19 +36,20 @@ QImage picture(int width = 640, int height = 400)
 }
 
 // One controller over the recording platform, with time in the test's hands and fades
-// that end at once.
+// that end at once unless asked otherwise.
 struct Fixture {
-    Fixture()
+    explicit Fixture(int fadeMilliseconds = 0)
         : platform(home.file(u"settings.ini"_s)), state(platform, platform.openSettings()),
-          controller(platform, state, {time.ticks(), time.later(), /*fadeMilliseconds=*/0})
+          controller(platform, state, {time.ticks(), time.later(), fadeMilliseconds})
     {}
 
-    // Shows a card and waits until it is on screen.
-    FloatingHUDView *show(const QString &name)
+    // Saves the screenshot's file, shows its card and waits until it is on screen.
+    FloatingHUDView *show(const QString &name, const QImage &image = picture())
     {
-        controller.showHUD(home.file(name), picture());
-        QCoreApplication::processEvents();
-        return controller.currentCard();
+        image.save(home.file(name), "PNG");
+        QSignalSpy shown(&controller, &HUDWindowController::hudShown);
+        controller.showHUD(home.file(name), image);
+        return shown.wait() ? controller.currentCard() : nullptr;
     }
     // Lets the windows that were dismissed go.
     void settle()
@@ -166,7 +173,7 @@ private slots:
         QVERIFY(!f.controller.hudWindow());
         QVERIFY(!f.time.source(0)->running);
         f.settle();
-        QCOMPARE(f.controller.visibleWindowCount(), 0);
+        QCOMPARE(f.controller.cardWindowCount(), 0);
     }
 
     // A card may end only itself: dismissals that come from a replaced card leave the newer
@@ -189,6 +196,7 @@ private slots:
         f.time.fire(0, 39);
         if (how == u"copy"_s) {
             first->handleCopyAndSave();
+            QTRY_COMPARE(first->actionFeedback(), u"Copied & Saved!"_s);
         }
         std::function<void()> closeFirst = [first] { first->close(); };
         FloatingHUDView *second = f.show(u"b.png"_s);
@@ -205,13 +213,132 @@ private slots:
         QCOMPARE(f.controller.currentCard(), second);
         f.settle();
         QVERIFY(!firstWindow); // faded out and gone
-        QCOMPARE(f.controller.visibleWindowCount(), 1);
+        QCOMPARE(f.controller.cardWindowCount(), 1);
         // And the newer card still ends itself, once: countdown and action in the same moment.
         second->close();
         second->close();
         QVERIFY(!f.controller.currentCard());
         QVERIFY(!f.controller.hudWindow());
         f.controller.dismissHUD(); // nothing left to dismiss
+    }
+
+    // Only the newest screenshot gets a card: one superseded before its card was built gets
+    // no window at all, whether or not its thumbnail was already made.
+    void newestScreenshotWins_data()
+    {
+        QTest::addColumn<bool>("olderThumbnailMade");
+        QTest::newRow("both asked before the event loop runs") << false;
+        QTest::newRow("the older's thumbnail made, its window not yet") << true;
+    }
+    void newestScreenshotWins()
+    {
+        QFETCH(bool, olderThumbnailMade);
+        Fixture f;
+        QSignalSpy shown(&f.controller, &HUDWindowController::hudShown);
+        f.controller.showHUD(f.home.file(u"older.png"_s), picture());
+        if (olderThumbnailMade) {
+            // Blocks without running the event loop: the older picture is made, its window
+            // not yet built.
+            auto *worker = f.controller.findChild<QThreadPool *>();
+            QVERIFY(worker && worker->waitForDone(5000));
+        }
+        f.controller.showHUD(f.home.file(u"newer.png"_s), picture(300, 200));
+        QVERIFY(shown.wait());
+        // The worker takes one picture at a time, in order: the older one is settled by now.
+        QCoreApplication::processEvents();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(f.controller.currentCard()->fileName(), u"newer.png"_s);
+        QCOMPARE(f.controller.cardWindowCount(), 1);
+    }
+
+    // However many screenshots replace each other, at most two card windows live: the one
+    // fading out and the new one. Those before are destroyed at once, not merely hidden.
+    void atMostTwoWindows()
+    {
+        Fixture f(/*fadeMilliseconds=*/60000);
+        QList<QPointer<QQuickWindow>> windows;
+        for (int i = 0; i < 5; ++i) {
+            QVERIFY(f.show(u"shot %1.png"_s.arg(i)));
+            windows << f.controller.hudWindow();
+            QVERIFY(f.controller.cardWindowCount() <= 2);
+            for (int older = 0; older + 1 < i; ++older) {
+                QVERIFY2(!windows.at(older), qPrintable(u"window %1 still alive"_s.arg(older)));
+            }
+        }
+        QVERIFY(windows.last() && windows.last()->isVisible());
+    }
+
+    // A copy needs the file, since the card holds only a thumbnail: when it can no longer be
+    // read, nothing is copied or trashed, and the card says so and stays to be read.
+    void copyFailsHonestly_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QByteArray>("content"); // empty: the file is gone
+        QTest::newRow("Copy & Save, file gone") << u"handleCopyAndSave"_s << QByteArray();
+        QTest::newRow("Copy Only, file gone") << u"handleCopyOnly"_s << QByteArray();
+        QTest::newRow("Copy Only, no longer an image") << u"handleCopyOnly"_s << QByteArray("x");
+    }
+    void copyFailsHonestly()
+    {
+        QFETCH(QString, action);
+        QFETCH(QByteArray, content);
+        test::LogCapture log;
+        Fixture f;
+        FloatingHUDView *card = f.show(u"shot.png"_s);
+        QFile file(f.home.file(u"shot.png"_s));
+        QVERIFY(content.isEmpty() ? file.remove()
+                                  : file.open(QIODevice::WriteOnly) && file.write(content) > 0);
+        file.close();
+        f.platform.takeCalls();
+        QVERIFY(QMetaObject::invokeMethod(card, qPrintable(action)));
+        QTRY_COMPARE(card->actionFeedback(), u"Not Copied — File Unreadable"_s);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.cardCalls(), QStringList());
+        QVERIFY(f.time.pending.isEmpty());
+        QVERIFY(
+            log.lines().contains(u"[Orvane] Could not copy, the file cannot be read: shot.png"_s));
+    }
+
+    // The thumbnail area shows what the user recognises: a tall capture's top across the whole
+    // width, a very wide one's start at a readable height, anything else whole. The card keeps
+    // only those pixels, and still names the whole picture's size.
+    void thumbnailShowsTheRightPart_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("shown"); // in the picture's pixels
+        QTest::addColumn<int>("frameHeight");
+        QTest::newRow("full-page capture") << QSize(1000, 17000) << QRect(0, 0, 1000, 515) << 140;
+        QTest::newRow("tiny tall one") << QSize(10, 200) << QRect(0, 0, 10, 5) << 140;
+        QTest::newRow("phone screen, whole") << QSize(1170, 2532) << QRect(0, 0, 1170, 2532) << 140;
+        QTest::newRow("wide panorama") << QSize(17000, 1000) << QRect(0, 0, 5667, 1000) << 48;
+        QTest::newRow("banner, whole") << QSize(1920, 400) << QRect(0, 0, 1920, 400) << 57;
+    }
+    void thumbnailShowsTheRightPart()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QRect, shown);
+        QFETCH(int, frameHeight);
+        // Red where the card should look, blue elsewhere.
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        for (int y = shown.top(); y <= shown.bottom(); ++y) {
+            std::fill_n(reinterpret_cast<QRgb *>(image.scanLine(y)) + shown.left(), shown.width(),
+                        qRgb(255, 0, 0));
+        }
+        Fixture f;
+        f.controller.showHUD(f.home.file(u"a.png"_s), image);
+        QTRY_VERIFY(f.controller.currentCard());
+        FloatingHUDView *card = f.controller.currentCard();
+        QCOMPARE(card->sizeText(), u"%1 × %2"_s.arg(size.width()).arg(size.height()));
+        const QImage thumbnail = card->thumbnail().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(thumbnail.width() <= 272 && thumbnail.height() <= 140);
+        QImage red(thumbnail.size(), QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QCOMPARE(thumbnail, red);
+        QQuickItem *frame = findItem(f.controller.hudWindow()->contentItem(), [](QQuickItem *item) {
+            return item->inherits("orvane::ThumbnailItem");
+        });
+        QCOMPARE(qRound(frame->height()), frameHeight);
     }
 
     void actions_data()
@@ -224,12 +351,12 @@ private slots:
         QTest::addColumn<bool>("soundOn");
         const QString path = u"%1/Shot \"1\" $HOME `id`.png"_s;
         QTest::newRow("Copy & Save")
-            << u"handleCopyAndSave"_s << QStringList{u"copyImageToClipboard:640x400"_s} << u"Tink"_s
-            << u"Copied & Saved!"_s << true << true;
+            << u"handleCopyAndSave"_s << QStringList{u"copyImageToClipboard:1200x750"_s}
+            << u"Tink"_s << u"Copied & Saved!"_s << true << true;
         QTest::newRow("Copy Only")
             << u"handleCopyOnly"_s
-            << QStringList{u"copyImageToClipboard:640x400"_s, u"moveToTrash:"_s + path} << u"Tink"_s
-            << u"Copied & Discarded!"_s << true << true;
+            << QStringList{u"copyImageToClipboard:1200x750"_s, u"moveToTrash:"_s + path}
+            << u"Tink"_s << u"Copied & Discarded!"_s << true << true;
         QTest::newRow("Markup") << u"handleMarkup"_s << QStringList{u"openForMarkup:"_s + path}
                                 << QString() << QString() << false << true;
         QTest::newRow("Finder") << u"handleRevealInFinder"_s
@@ -255,9 +382,12 @@ private slots:
         f.state.setPlaySound(soundOn);
         const QString name = u"Shot \"1\" $HOME `id`.png"_s;
         FloatingHUDView *card = f.show(name);
+        // What is copied is read from the file, not the picture the card was given.
+        QVERIFY(picture(1200, 750).save(f.home.file(name), "PNG"));
         f.platform.takeCalls();
         QVERIFY(QMetaObject::invokeMethod(card, qPrintable(action)));
-        QCoreApplication::processEvents(); // sounds are played from the event loop
+        QTRY_COMPARE(card->actionFeedback(), banner); // copies wait for the file to be read
+        QCoreApplication::processEvents();            // sounds are played from the event loop
         QStringList expected;
         for (const QString &call : calls) {
             expected << (call.contains(u"%1"_s) ? call.arg(f.home.path()) : call);
@@ -266,7 +396,6 @@ private slots:
             expected << u"playSystemSound:"_s + sound;
         }
         QCOMPARE(f.cardCalls(), expected);
-        QCOMPARE(card->actionFeedback(), banner);
         QCOMPARE(bool(f.controller.currentCard()), delayed);
         QCOMPARE(f.time.pending.size(), delayed ? 1 : 0);
         if (delayed) {
@@ -295,8 +424,7 @@ private slots:
         FloatingHUDView *card = f.show(u"gone.png"_s);
         QPointer<FloatingHUDView> alive(card);
         QVERIFY(QMetaObject::invokeMethod(card, qPrintable(action)));
-        QCoreApplication::processEvents();
-        QVERIFY(log.lines().contains(u"[Orvane] Could not move to the Trash: gone.png"_s));
+        QTRY_VERIFY(log.lines().contains(u"[Orvane] Could not move to the Trash: gone.png"_s));
         if (alive) {
             QCOMPARE(card->actionFeedback(), banner);
         }
@@ -358,7 +486,7 @@ private slots:
                                      u"Markup"_s, u"Files"_s, u"Move to Trash"_s}));
         QAccessibleInterface *copyOnly = QAccessible::queryAccessibleInterface(buttons.at(2));
         copyOnly->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(f.controller.currentCard()->actionFeedback(), u"Copied & Discarded!"_s);
+        QTRY_COMPARE(f.controller.currentCard()->actionFeedback(), u"Copied & Discarded!"_s);
     }
 
     void samplePicture_data()
@@ -416,11 +544,9 @@ private slots:
         };
         testHUD(path, show);
         testHUD(path, show); // the second write replaces the first
-        QCoreApplication::processEvents();
-        f.settle();
-        QCOMPARE(f.controller.visibleWindowCount(), 1);
+        QTRY_VERIFY(f.controller.currentCard());
+        QCOMPARE(f.controller.cardWindowCount(), 1);
         FloatingHUDView *card = f.controller.currentCard();
-        QVERIFY(card);
         QCOMPARE(card->fileName(), u"Orvane_Sample_Simulation.png"_s);
         QCOMPARE(card->sizeText(), u"500 × 320"_s);
         QCOMPARE(QFile::exists(path), writable);

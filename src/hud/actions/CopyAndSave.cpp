@@ -7,10 +7,15 @@ namespace orvane {
 
 void FloatingHUDView::handleCopyAndSave()
 {
-    m_services.platform->copyImageToClipboard(m_image);
-    m_services.state->playFeedbackSound(QStringLiteral("Tink"));
-    showFeedback(QStringLiteral("checkmark.circle.fill"), QStringLiteral("Copied & Saved!"));
-    dismissLater();
+    copyFromFile([](FloatingHUDView *card) {
+        if (!card) {
+            return;
+        }
+        card->m_services.state->playFeedbackSound(QStringLiteral("Tink"));
+        card->showFeedback(QStringLiteral("checkmark.circle.fill"),
+                           QStringLiteral("Copied & Saved!"));
+        card->dismissLater();
+    });
 }
 
 } // namespace orvane

@@ -7,12 +7,18 @@ namespace orvane {
 
 void FloatingHUDView::handleCopyOnly()
 {
-    m_services.platform->copyImageToClipboard(m_image);
-    // The banner does not wait for the Trash; a refusal corrects it afterwards.
-    trashFile(true);
-    m_services.state->playFeedbackSound(QStringLiteral("Tink"));
-    showFeedback(QStringLiteral("trash.circle.fill"), QStringLiteral("Copied & Discarded!"));
-    dismissLater();
+    // The file goes only once its picture is on the clipboard, even if the card has gone by then.
+    copyFromFile([platform = m_services.platform, path = m_filePath](FloatingHUDView *card) {
+        // The banner does not wait for the Trash; a refusal corrects it afterwards.
+        trashFile(*platform, path, card, true);
+        if (!card) {
+            return;
+        }
+        card->m_services.state->playFeedbackSound(QStringLiteral("Tink"));
+        card->showFeedback(QStringLiteral("trash.circle.fill"),
+                           QStringLiteral("Copied & Discarded!"));
+        card->dismissLater();
+    });
 }
 
 } // namespace orvane

@@ -7,7 +7,7 @@ namespace orvane {
 
 void FloatingHUDView::handleDelete()
 {
-    trashFile(false);
+    trashFile(*m_services.platform, m_filePath, this, false);
     m_services.state->playFeedbackSound(QStringLiteral("Basso"));
     m_onDismiss();
 }

@@ -104,13 +104,14 @@ Item {
             Layout.rightMargin: 14
             implicitHeight: thumbnail.height
 
+            // The thumbnail is already the part to show (the top of a tall capture, the start
+            // of a wide one); the frame takes its proportions, at most 140 high.
             ThumbnailItem {
                 id: thumbnail
-                readonly property size picture: root.card.pictureSize
+                readonly property size shown: root.card.shownSize
                 width: parent.width
-                height: picture.width > 0 ? Math.min(140, width * picture.height / picture.width)
-                                          : 0
-                image: root.card.image
+                height: shown.width > 0 ? Math.min(140, width * shown.height / shown.width) : 0
+                image: root.card.thumbnail
                 radius: 12
             }
             RowLayout {

@@ -1,0 +1,40 @@
+#include "hud/FullImage.h"
+
+#include "platform/Files.h"
+#include "platform/Platform.h"
+
+#include <QFile>
+#include <QImageReader>
+
+namespace orvane {
+
+namespace {
+
+// As much as a screenshot is ever allowed to be: two 8K displays' worth.
+constexpr qint64 maxPixels = qint64(2) * 7680 * 4320;
+constexpr qint64 maxFileBytes = qint64(256) * 1024 * 1024;
+
+} // namespace
+
+QImage readFullImage(const QString &path, Platform &platform)
+{
+    // Only a regular file: what sits at the path now may be a FIFO that would never answer.
+    const std::unique_ptr<QFile> file = files::openRegularFile(path, maxFileBytes);
+    if (!file) {
+        return {};
+    }
+    // HEIC and HEIF start with an ISO "ftyp" box; the platform decodes them.
+    if (file->peek(8).mid(4, 4) == "ftyp") {
+        return platform.decodeHeic(file->readAll(), maxPixels);
+    }
+    // Decoded from the file as it is read, not from a copy of it in memory.
+    QImageReader reader(file.get());
+    reader.setAutoTransform(true); // as the card's thumbnail was made
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > maxPixels) {
+        return {};
+    }
+    return reader.read();
+}
+
+} // namespace orvane

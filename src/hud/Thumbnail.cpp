@@ -1,0 +1,43 @@
+#include "hud/Thumbnail.h"
+
+#include <algorithm>
+
+namespace orvane::thumbnail {
+
+Plan plan(const QSize &pixels)
+{
+    const int width = pixels.width();
+    const int height = pixels.height();
+    if (width <= 0 || height <= 0) {
+        return {};
+    }
+    if (height > tallRatio * width) {
+        // A full-page capture: its top, as wide as the area, is what the user recognises.
+        const int rows = std::clamp(qRound(width * area.height() / area.width()), 1, height);
+        return {QRect(0, 0, width, rows), area};
+    }
+    if (area.width() * height / width < minimumHeight) {
+        const int columns = std::clamp(qRound(height * area.width() / minimumHeight), 1, width);
+        return {QRect(0, 0, columns, height), QSizeF(area.width(), minimumHeight)};
+    }
+    return {QRect(QPoint(0, 0), pixels), QSizeF(pixels).scaled(area, Qt::KeepAspectRatio)};
+}
+
+QImage make(const QImage &image, qreal pixelRatio)
+{
+    const Plan shown = plan(image.size());
+    if (shown.source.isEmpty()) {
+        return {};
+    }
+    QImage part = shown.source.size() == image.size() ? image : image.copy(shown.source);
+    const QSize needed = (shown.display * pixelRatio).toSize().expandedTo(QSize(1, 1));
+    if (part.width() <= needed.width() && part.height() <= needed.height()) {
+        return part; // small already: the card stretches it
+    }
+    // Qt's smooth scaling may fan out to the global thread pool and wait for it: fine here,
+    // where only this worker waits.
+    return part.scaled(part.size().scaled(needed, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)),
+                       Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+} // namespace orvane::thumbnail
