@@ -41,6 +41,8 @@ macos-check: configure
 clean:
 	@rm -rf build
 
-# Figures for speed and memory (not a test): detection and card latency, memory and CPU at rest.
+# Figures for speed and memory (not a test): detection and card latency, memory and CPU at rest,
+# and what bursts of images cost (the photos for it are made once, in the build folder).
 bench: build
 	@scripts/with-display python3 bench/detection.py $(PROGRAM)
+	@scripts/with-display python3 bench/burst.py $(PROGRAM) $(BUILD_DIR)/bench-cache
