@@ -23,13 +23,8 @@ ModificationTime modificationTime(const QString &path);
 
 enum class ReadError { None, NotRegular, TooLarge, Unreadable };
 
-// The whole content of the regular file at `path` (links followed). Anything else is refused
-// without being opened for reading in a way that could block.
-std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes,
-                                          ReadError *error = nullptr);
-
-// The regular file at `path` (links followed), open for reading, checked as readRegularFile()
-// checks it; none when it is anything else, unreadable, or larger than `maxBytes`.
+// The regular file at `path` (links followed), open for reading; none when it is anything else
+// (never opened in a way that could block), unreadable, or larger than `maxBytes`.
 std::unique_ptr<QFile> openRegularFile(const QString &path, qint64 maxBytes,
                                        ReadError *error = nullptr);
 

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QScopeGuard>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -21,6 +20,33 @@ int countLines(const QString &log, const QString &prefix)
     }
     return count;
 }
+
+// The real program in the background, its log read from standard error as it comes.
+struct Running {
+    explicit Running(const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+    {
+        app.setProcessEnvironment(env);
+        app.start(QStringLiteral(ORVANE_BINARY), {u"--background"_s});
+    }
+    ~Running()
+    {
+        app.kill();
+        app.waitForFinished();
+    }
+    // Whether `count` lines starting with `prefix` have come, waiting up to 15 s for them.
+    bool waitFor(const QString &prefix, int count = 1)
+    {
+        QDeadlineTimer deadline(15000);
+        while (countLines(log, prefix) < count && !deadline.hasExpired()) {
+            app.waitForReadyRead(100);
+            log += QString::fromUtf8(app.readAllStandardError());
+        }
+        return countLines(log, prefix) >= count;
+    }
+
+    QProcess app;
+    QString log;
+};
 
 } // namespace
 
@@ -43,21 +69,8 @@ private slots:
         orvane::test::TestHome home;
         const QString desktop = home.file(u"Desktop"_s);
         const QString screenshots = home.file(u"Pictures/Screenshots"_s);
-        QProcess app;
-        const auto stopApp = qScopeGuard([&app] {
-            app.kill();
-            app.waitForFinished();
-        });
-        app.start(QStringLiteral(ORVANE_BINARY), {u"--background"_s});
-        QString log;
-        const auto waitFor = [&](const QString &line) {
-            QDeadlineTimer deadline(15000);
-            while (!log.contains(line) && !deadline.hasExpired()) {
-                app.waitForReadyRead(100);
-                log += QString::fromUtf8(app.readAllStandardError());
-            }
-            return log.contains(line);
-        };
+        Running run;
+        const auto waitFor = [&run](const QString &line) { return run.waitFor(line); };
         QVERIFY(waitFor(u"[Orvane] FSEventStream started: "_s));
         const QString detected = u"[Orvane] ✅ Screenshot detected: "_s;
         const auto capture = [&](const QString &folder, const QString &name) {
@@ -109,24 +122,10 @@ private slots:
         env.insert(u"GSETTINGS_BACKEND"_s, u"keyfile"_s);
         env.insert(u"GSETTINGS_SCHEMA_DIR"_s, QStringLiteral(ORVANE_TEST_SCHEMAS));
 
-        QProcess app;
-        const auto stopApp = qScopeGuard([&app] {
-            app.kill();
-            app.waitForFinished();
-        });
-        app.setProcessEnvironment(env);
-        app.start(QStringLiteral(ORVANE_BINARY), {u"--background"_s});
-        QString log;
-        const auto waitFor = [&](const QString &line) {
-            QDeadlineTimer deadline(15000);
-            while (!log.contains(line) && !deadline.hasExpired()) {
-                app.waitForReadyRead(100);
-                log += QString::fromUtf8(app.readAllStandardError());
-            }
-            return log.contains(line);
-        };
+        Running run(env);
+        const auto waitFor = [&run](const QString &line) { return run.waitFor(line); };
         QVERIFY(waitFor(u"[Orvane] FSEventStream started: "_s));
-        QVERIFY2(log.contains(u'"' + shots + u'"'), qPrintable(log));
+        QVERIFY2(run.log.contains(u'"' + shots + u'"'), qPrintable(run.log));
         const QString detected = u"[Orvane] ✅ Screenshot detected: "_s;
         QCOMPARE(QProcess::execute(u"scrot"_s, {configured + u"/a.png"_s}), 0);
         QVERIFY(waitFor(detected + u"a.png ("_s));
@@ -147,21 +146,9 @@ private slots:
         settings.write("[General]\norvane_autoCopyOnCapture=true\norvane_playSound=false\n");
         settings.close();
 
-        QProcess app;
-        const auto stopApp = qScopeGuard([&app] {
-            app.kill();
-            app.waitForFinished();
-        });
-        app.setProcessChannelMode(QProcess::SeparateChannels);
-        app.start(QStringLiteral(ORVANE_BINARY), {u"--background"_s});
-        QString log;
-        const auto waitFor = [&](const QString &prefix, int count) {
-            QDeadlineTimer deadline(15000);
-            while (countLines(log, prefix) < count && !deadline.hasExpired()) {
-                app.waitForReadyRead(100);
-                log += QString::fromUtf8(app.readAllStandardError());
-            }
-            return countLines(log, prefix) >= count;
+        Running run;
+        const auto waitFor = [&run](const QString &prefix, int count) {
+            return run.waitFor(prefix, count);
         };
         QVERIFY(waitFor(u"[Orvane] FSEventStream started: YES"_s, 1));
 
@@ -207,12 +194,12 @@ private slots:
         QCOMPARE(QProcess::execute(u"scrot"_s, {desktop + u"/shot3.png"_s}), 0);
         QVERIFY(waitFor(detected + u"shot3.png ("_s, 1));
 
-        app.terminate();
-        QVERIFY(app.waitForFinished(10000));
-        log += QString::fromUtf8(app.readAllStandardError());
-        QCOMPARE(countLines(log, detected), 3); // exactly one line per screenshot
-        QCOMPARE(countLines(log, detected + u"old.png"_s), 0);
-        QCOMPARE(countLines(log, detected + u"x.png"_s), 0);
+        run.app.terminate();
+        QVERIFY(run.app.waitForFinished(10000));
+        run.log += QString::fromUtf8(run.app.readAllStandardError());
+        QCOMPARE(countLines(run.log, detected), 3); // exactly one line per screenshot
+        QCOMPARE(countLines(run.log, detected + u"old.png"_s), 0);
+        QCOMPARE(countLines(run.log, detected + u"x.png"_s), 0);
     }
 };
 
