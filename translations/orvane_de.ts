@@ -13,7 +13,7 @@
     </message>
     <message>
         <source>Copies to clipboard &amp; keeps file...</source>
-        <translation>In die Zwischenablage, Datei bleibt...</translation>
+        <translation>Kopiert &amp; behält die Datei...</translation>
     </message>
     <message>
         <source>Copy Only</source>
@@ -21,7 +21,7 @@
     </message>
     <message>
         <source>Copies to clipboard &amp; trashes file</source>
-        <translation>In die Zwischenablage, Datei in den Papierkorb</translation>
+        <translation>Kopiert, Datei in den Papierkorb</translation>
     </message>
     <message>
         <source>Share</source>
@@ -65,11 +65,11 @@
     </message>
     <message>
         <source>Not Copied — File Unreadable</source>
-        <translation>Nicht kopiert — Datei nicht lesbar</translation>
+        <translation>Nicht kopiert — Datei unlesbar</translation>
     </message>
     <message>
         <source>Copied — File Not Trashed</source>
-        <translation>Kopiert — Datei nicht im Papierkorb</translation>
+        <translation>Kopiert — nicht verworfen</translation>
     </message>
     <message>
         <source>Copied &amp; Saved!</source>
