@@ -16,9 +16,10 @@ def isolated_env(home, base=None, **extra):
         "XDG_CONFIG_DIRS": "system/xdg",
         "XDG_RUNTIME_DIR": "runtime",
     }
-    env = dict(os.environ if base is None else base, HOME=home, LANG="C.UTF-8")
-    for name in [n for n in env if n == "LANGUAGE" or n.startswith("LC_")]:
-        del env[name]
+    env = dict(os.environ if base is None else base, HOME=home, LANG="C.UTF-8", LANGUAGE="")
+    # Emptied rather than left out, so that os.environ.update() of the result clears them too.
+    for name in [n for n in env if n.startswith("LC_")] + ["LC_ALL", "LC_MESSAGES"]:
+        env[name] = ""
     for name, sub in folders.items():
         env[name] = os.path.join(home, sub)
         os.makedirs(env[name], exist_ok=True)
