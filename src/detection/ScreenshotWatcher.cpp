@@ -19,6 +19,11 @@
 
 namespace orvane {
 
+namespace {
+// Decodes started ahead of their inspection, and decodes under way, at most.
+constexpr qsizetype maxPrepared = 2;
+} // namespace
+
 struct ScreenshotWatcher::Prepared {
     files::Version version; // of the file just before its decode was queued
     std::atomic<bool> cancelled{false};
@@ -151,6 +156,11 @@ void ScreenshotWatcher::prepare(const QString &path)
     }
     if (const auto existing = m_prepared.value(path); existing && existing->version == *version) {
         return; // another event for the same write
+    }
+    // A burst is decoded at inspection, one file at a time, as before: decoding all of it ahead
+    // would hold every picture at once, and put the first card behind all the others' decodes.
+    if (!m_prepared.contains(path) && m_prepared.size() + m_loading.size() >= maxPrepared) {
+        return;
     }
     dropPrepared(path);
     auto prepared = std::make_shared<Prepared>();

@@ -515,6 +515,26 @@ private slots:
         QCOMPARE(rig.shownImages.first().pixelColor(10, 10), shownColour);
     }
 
+    // A burst is not decoded ahead all at once: that would hold every picture in memory and
+    // keep the first card waiting behind the others' decodes.
+    void burstIsNotDecodedAhead()
+    {
+        Rig rig;
+        rig.holdInspections = true;
+        QStringList burst;
+        for (int i = 0; i < 6; ++i) {
+            burst << rig.fresh(u"shot %1.png"_s.arg(i));
+        }
+        rig.watcher.handleNewFiles(burst);
+        QCOMPARE(rig.watcher.preparedCount(), 2);
+        for (const auto &work : std::exchange(rig.held, {})) {
+            work();
+        }
+        rig.settle();
+        QCOMPARE(rig.shown.size(), 6);
+        QCOMPARE(rig.watcher.preparedCount(), 0);
+    }
+
     // Reported again while the first look is still decoding: one card, not two, and the
     // report is not lost when the first look fails.
     void reportedWhileDecoding()
