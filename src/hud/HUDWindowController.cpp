@@ -222,7 +222,10 @@ void HUDWindowController::cancelIncubation()
         return;
     }
     const std::unique_ptr<CardIncubator> incubator = std::move(m_incubator);
-    incubator->clear(); // destroys what was built of the window
+    // Clearing destroys what was built of a window still incubating, not a finished one.
+    QObject *finished = incubator->isReady() ? incubator->object() : nullptr;
+    incubator->clear();
+    delete finished;
     delete incubator->card;
 }
 
