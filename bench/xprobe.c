@@ -7,9 +7,11 @@
  *   window ID T    a top-level window of at least 100x100 was created
  *   frame ID T P   the first drawing into that window, of program P: its first frame
  *   target ID      the window of PID that pings go to (its tray icon, say)
+ *   slow MS T      a ping answered in more than 15 ms, and when the answer came
  * With PID, pings the program every 2 ms with _NET_WM_PING, which Qt answers on its main
  * thread: a slow answer is a main-thread stall. Each line "worst" on stdin prints
- *   worst MS N     the slowest answer since the last such line, and how many came
+ *   worst MS N S   the slowest answer since the last such line, how many came, and how
+ *                  many took over 30 ms
  * and starts over. Ends at the end of its input.
  */
 #include <X11/Xatom.h>
@@ -116,7 +118,7 @@ int main(int argc, char **argv)
     double next_search = 0, sent_at = 0, next_ping = 0;
     unsigned long sequence = 0, awaited = 0;
     double worst = 0;
-    long answers = 0;
+    long answers = 0, over30 = 0;
     char line[256];
     size_t line_used = 0;
 
@@ -165,9 +167,10 @@ int main(int argc, char **argv)
             char *end;
             while ((end = strchr(line, '\n'))) {
                 if (strncmp(line, "worst", 5) == 0) {
-                    printf("worst %.1f %ld\n", worst, answers);
+                    printf("worst %.1f %ld %ld\n", worst, answers, over30);
                     worst = 0;
                     answers = 0;
+                    over30 = 0;
                 }
                 memmove(line, end + 1, strlen(end + 1) + 1);
                 line_used = strlen(line);
@@ -204,6 +207,10 @@ int main(int argc, char **argv)
                        (unsigned long)event.xclient.data.l[1] == awaited && awaited) {
                 const double took = at - sent_at;
                 worst = worst > took ? worst : took;
+                over30 += took > 30;
+                if (took > 15) {
+                    printf("slow %.1f %.3f\n", took, at);
+                }
                 ++answers;
                 awaited = 0;
                 next_ping = at + 2;
