@@ -20,8 +20,8 @@
 namespace orvane {
 
 namespace {
-// Decodes started ahead of their inspection, and decodes under way, at most.
-constexpr qsizetype maxPrepared = 2;
+// Decodes started ahead of their inspection, and decodes under way, at most: one picture.
+constexpr qsizetype maxPrepared = 1;
 } // namespace
 
 struct ScreenshotWatcher::Prepared {
