@@ -41,8 +41,9 @@ macos-check: configure
 clean:
 	@rm -rf build
 
-# Figures for speed and memory (not a test): detection and card latency, memory and CPU at rest,
-# and what bursts of images cost (the photos for it are made once, in the build folder).
+# Figures for speed and memory (not a test), each against a bare Qt baseline built for it in the
+# same run (bench/baselines): latencies, the first card, memory, CPU and wakeups, and what bursts
+# of images cost. Prints a table and writes $(BUILD_DIR)/bench.json. Linux with X only.
 bench: build
-	@scripts/with-display python3 bench/detection.py $(PROGRAM)
-	@scripts/with-display python3 bench/burst.py $(PROGRAM) $(BUILD_DIR)/bench-cache
+	@cmake --build --preset $(PRESET) --target bench_tools
+	@WITH_TRAY=1 scripts/with-display --own python3 bench/compare.py $(PROGRAM) $(BUILD_DIR)/bench $(BUILD_DIR)/bench.json

@@ -1,10 +1,12 @@
 #include "AppDelegate.h"
 
+#include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "settings/AppState.h"
 
 #include <QSettings>
+#include <QTimer>
 
 namespace orvane {
 
@@ -41,6 +43,10 @@ void AppDelegate::applicationDidFinishLaunching()
         m_steps.startWatcher();
     }
     state.playFeedbackSound(QStringLiteral("Tink"));
+    // What launching needed only for a moment (fonts, icons, the tray's set-up) goes back to the
+    // system once things have settled: otherwise the allocator keeps it for as long as Orvane
+    // sits in the tray.
+    QTimer::singleShot(2000, this, [] { files::releaseFreedMemory(); });
 
     if (!hasBackgroundFlag(m_arguments) && m_steps.showPreferences) {
         m_steps.showPreferences();

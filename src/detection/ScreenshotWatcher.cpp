@@ -15,7 +15,23 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <atomic>
+
 namespace orvane {
+
+namespace {
+// Decodes started ahead of their inspection, and decodes under way, at most: one picture.
+constexpr qsizetype maxPrepared = 1;
+} // namespace
+
+struct ScreenshotWatcher::Prepared {
+    files::Version version; // of the file just before its decode was queued
+    std::atomic<bool> cancelled{false};
+    // Written and read on the decoder only, which takes one job at a time in order.
+    bool decoded = false;
+    QImage image;
+    QSize points;
+};
 
 ScreenshotWatcher::ScreenshotWatcher(AppState &state, Platform &platform, QObject *parent)
     : QObject(parent), m_state(state), m_platform(platform),
@@ -75,6 +91,11 @@ void ScreenshotWatcher::start()
         logLine(QStringLiteral("ERROR: Failed to create FSEventStream"));
         return;
     }
+    // Temporary files and other names that can never be screenshots say nothing worth waiting
+    // for: their events must not hold back the one that names the finished file.
+    m_eventStream->setIgnoredNames([](const QString &name) {
+        return detection::isExcludedName(name) || !detection::hasImageExtension(name);
+    });
     const bool started = m_eventStream->start();
     logLine(QStringLiteral("FSEventStream started: %1, monitoring: %2")
                 .arg(started ? QStringLiteral("YES") : QStringLiteral("NO"),
@@ -108,31 +129,85 @@ void ScreenshotWatcher::handleNewFiles(const QStringList &paths)
         if (detection::isExcludedName(QFileInfo(candidate).fileName())) {
             continue;
         }
+        prepare(candidate);
         m_scheduler(detection::inspectionDelayMs, this,
                     [this, candidate] { inspectCandidateFile(candidate); });
     }
 }
 
-void ScreenshotWatcher::inspectCandidateFile(const QString &path)
+// Decoding takes longer than the inspection delay for a large screenshot, so it starts as
+// soon as the file looks new. Nothing is shown, logged or copied from here: the inspection
+// still applies every rule, and takes this picture only if the file has not changed since.
+void ScreenshotWatcher::prepare(const QString &path)
 {
-    if (!QFileInfo::exists(path)) {
+    if (m_loading.contains(path)) {
+        return; // looked at again once the load under way has finished
+    }
+    const std::optional<files::Version> version = files::version(path);
+    if (!version) {
         return;
     }
-    const files::ModificationTime modified = files::modificationTime(path);
-    if (!modified.msecsSinceEpoch) {
-        logLine(QStringLiteral("Error inspecting file: ") + modified.error);
-        return;
-    }
-    const double age = m_clock() - double(*modified.msecsSinceEpoch) / 1000.0;
-    if (age > detection::ageLimitSeconds) {
+    if (m_clock() - double(version->modifiedNs) / 1e9 > detection::ageLimitSeconds) {
         return;
     }
     if (m_lastProcessedURL == path &&
         m_clock() - m_lastProcessedTimestamp < detection::repeatWindowSeconds) {
         return;
     }
+    if (const auto existing = m_prepared.value(path); existing && existing->version == *version) {
+        return; // another event for the same write
+    }
+    // A burst is decoded at inspection, one file at a time, as before: decoding all of it ahead
+    // would hold every picture at once, and put the first card behind all the others' decodes.
+    if (!m_prepared.contains(path) && m_prepared.size() + m_loading.size() >= maxPrepared) {
+        return;
+    }
+    dropPrepared(path);
+    auto prepared = std::make_shared<Prepared>();
+    prepared->version = *version;
+    m_prepared.insert(path, prepared);
+    Platform *platform = &m_platform;
+    m_decoder.start([prepared, platform, path] {
+        if (prepared->cancelled) {
+            return;
+        }
+        prepared->image = imageloader::load(path, *platform, &prepared->points);
+        prepared->decoded = true;
+    });
+}
+
+void ScreenshotWatcher::dropPrepared(const QString &path)
+{
+    if (const std::shared_ptr<Prepared> prepared = m_prepared.take(path)) {
+        prepared->cancelled = true;
+    }
+}
+
+void ScreenshotWatcher::inspectCandidateFile(const QString &path)
+{
+    if (!QFileInfo::exists(path)) {
+        dropPrepared(path);
+        return;
+    }
+    const files::ModificationTime modified = files::modificationTime(path);
+    if (!modified.msecsSinceEpoch) {
+        dropPrepared(path);
+        logLine(QStringLiteral("Error inspecting file: ") + modified.error);
+        return;
+    }
+    const double age = m_clock() - double(*modified.msecsSinceEpoch) / 1000.0;
+    if (age > detection::ageLimitSeconds) {
+        dropPrepared(path);
+        return;
+    }
+    if (m_lastProcessedURL == path &&
+        m_clock() - m_lastProcessedTimestamp < detection::repeatWindowSeconds) {
+        dropPrepared(path);
+        return;
+    }
     if (m_loading.contains(path)) {
         // Looked at again once the load under way has finished.
+        dropPrepared(path);
         m_reportedWhileLoading.insert(path);
         return;
     }
@@ -144,9 +219,19 @@ void ScreenshotWatcher::inspectCandidateFile(const QString &path)
     ++m_decodesQueued;
     QPointer<ScreenshotWatcher> self(this);
     Platform *platform = &m_platform;
-    m_decoder.start([self, platform, path] {
+    // Queued after the prepared decode, so that has finished by the time this runs.
+    m_decoder.start([self, platform, path, prepared = m_prepared.take(path)] {
         QSize points;
-        const QImage image = imageloader::load(path, *platform, &points);
+        QImage image;
+        if (prepared && prepared->decoded && files::version(path) == prepared->version) {
+            image = std::exchange(prepared->image, {});
+            points = prepared->points;
+        } else {
+            if (prepared) {
+                prepared->image = {}; // of an older version: gone before the new decode
+            }
+            image = imageloader::load(path, *platform, &points);
+        }
         QMetaObject::invokeMethod(
             self.data(),
             [self, path, image, points] {

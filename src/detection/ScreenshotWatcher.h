@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QSet>
@@ -53,12 +54,20 @@ public:
     // Waits until every decode handed to the worker has finished (its result is then queued).
     void waitForDecodes() { m_decoder.waitForDone(); }
     QStringList watchedFolders() const { return m_watchedFolders; }
+    // Files with a decode prepared ahead of their inspection.
+    int preparedCount() const { return int(m_prepared.size()); }
 
 signals:
     // A screenshot was taken as new, after it was logged and before the card is asked for.
     void screenshotDetected(const QString &path);
 
 private:
+    // A decode started as soon as a batch named the file, for the inspection to use if the
+    // file is still the same version then.
+    struct Prepared;
+
+    void prepare(const QString &path);
+    void dropPrepared(const QString &path);
     void inspectCandidateFile(const QString &path);
     void finishInspection(const QString &path, const QImage &image, const QSize &points);
 
@@ -72,6 +81,7 @@ private:
     // Files being decoded off the main thread, and those that were reported again meanwhile.
     QSet<QString> m_loading;
     QSet<QString> m_reportedWhileLoading;
+    QHash<QString, std::shared_ptr<Prepared>> m_prepared;
     QThreadPool m_decoder;
     int m_decodesQueued = 0;
 

@@ -4,6 +4,7 @@
 #include "hud/Placement.h"
 #include "hud/Thumbnail.h"
 #include "hud/symbols/Symbols.h"
+#include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "settings/AppState.h"
@@ -15,8 +16,11 @@
 #include <QPropertyAnimation>
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQmlIncubationController>
+#include <QQmlIncubator>
 #include <QQuickWindow>
 #include <QScreen>
+#include <QTimer>
 
 #include <atomic>
 
@@ -36,7 +40,52 @@ QEasingCurve bezier(qreal x1, qreal y1, qreal x2, qreal y2)
     return curve;
 }
 
+// Builds a card's objects a few milliseconds at a time between other events, so that neither
+// the first card (which loads every QML type it uses) nor any later one stalls the main thread.
+class TimedIncubation : public QObject, public QQmlIncubationController {
+public:
+    TimedIncubation()
+    {
+        m_timer.setInterval(0);
+        connect(&m_timer, &QTimer::timeout, this, [this] { incubateFor(sliceMs); });
+    }
+
+protected:
+    void incubatingObjectCountChanged(int count) override
+    {
+        if (count > 0) {
+            m_timer.start();
+        } else {
+            m_timer.stop();
+        }
+    }
+
+private:
+    static constexpr int sliceMs = 5;
+    QTimer m_timer;
+};
+
 } // namespace
+
+class HUDWindowController::CardIncubator : public QQmlIncubator {
+public:
+    explicit CardIncubator(std::function<void(CardIncubator &)> onDone)
+        : QQmlIncubator(Asynchronous), m_onDone(std::move(onDone))
+    {}
+    FloatingHUDView *card = nullptr;
+    QString filePath;
+
+protected:
+    void statusChanged(Status status) override
+    {
+        if (status == Ready || status == Error) {
+            m_onDone(*this);
+        }
+    }
+
+private:
+    std::function<void(CardIncubator &)> m_onDone;
+};
 
 HUDWindowController::HUDWindowController(Platform &platform, AppState &state, Options options,
                                          QObject *parent)
@@ -61,6 +110,7 @@ HUDWindowController::~HUDWindowController()
 {
     m_worker.clear();
     m_worker.waitForDone();
+    cancelIncubation();
     // Windows first: their QML belongs to the engine.
     for (const QPointer<QQuickWindow> &window : std::as_const(m_windows)) {
         delete window.data();
@@ -85,6 +135,9 @@ void HUDWindowController::setSharedPlatform(Platform *platform)
 void HUDWindowController::showHUD(const QString &filePath, const QImage &image)
 {
     const quint64 request = ++m_latestRequest;
+    // The component loads while the thumbnail is made.
+    QMetaObject::invokeMethod(
+        this, [this] { ensureComponent(); }, Qt::QueuedConnection);
     const qreal pixelRatio = m_pixelRatio;
     // Never on the main thread, so callers never wait for a picture to be scaled or a window
     // to be built. The worker finishes before the controller goes.
@@ -137,13 +190,43 @@ bool HUDWindowController::ensureComponent()
     }
     // Made on the first card, not at launch: an idle Orvane carries no QML engine.
     m_engine = std::make_unique<QQmlEngine>();
+    m_incubation = std::make_unique<TimedIncubation>();
+    m_engine->setIncubationController(m_incubation.get());
     symbols::registerImageProvider(*m_engine);
-    m_component = std::make_unique<QQmlComponent>(m_engine.get(), cardWindowUrl);
-    if (!m_component->isReady()) {
-        logLine(QStringLiteral("Could not load the HUD card: ") + m_component->errorString());
-        return false;
+    m_component = std::make_unique<QQmlComponent>(m_engine.get());
+    connect(m_component.get(), &QQmlComponent::statusChanged, this,
+            &HUDWindowController::componentStatusChanged);
+    m_component->loadUrl(cardWindowUrl, QQmlComponent::Asynchronous);
+    return m_component->isReady();
+}
+
+void HUDWindowController::componentStatusChanged()
+{
+    if (m_component->isLoading()) {
+        return;
     }
-    return true;
+    if (m_component->isError()) {
+        logLine(QStringLiteral("Could not load the HUD card: ") + m_component->errorString());
+        m_waiting.reset();
+        return;
+    }
+    if (m_waiting) {
+        const Waiting waiting = *std::exchange(m_waiting, std::nullopt);
+        present(waiting.request, waiting.filePath, *waiting.picture);
+    }
+}
+
+void HUDWindowController::cancelIncubation()
+{
+    if (!m_incubator) {
+        return;
+    }
+    const std::unique_ptr<CardIncubator> incubator = std::move(m_incubator);
+    // Clearing destroys what was built of a window still incubating, not a finished one.
+    QObject *finished = incubator->isReady() ? incubator->object() : nullptr;
+    incubator->clear();
+    delete finished;
+    delete incubator->card;
 }
 
 void HUDWindowController::present(quint64 request, const QString &filePath,
@@ -152,12 +235,14 @@ void HUDWindowController::present(quint64 request, const QString &filePath,
     if (request != m_latestRequest) {
         return; // superseded while its thumbnail was made
     }
-    QQuickWindow *leaving = m_hudWindow;
-    dismissHUD();
-    destroyOlderWindows(leaving);
     if (!ensureComponent()) {
+        if (m_component->isLoading()) {
+            m_waiting = Waiting{request, filePath, std::make_shared<CardPicture>(picture)};
+        }
         return;
     }
+    // A newer screenshot replaces a card still being built.
+    cancelIncubation();
 
     const quint64 serial = ++m_cardSerial;
     QPointer<HUDWindowController> controller(this);
@@ -182,17 +267,47 @@ void HUDWindowController::present(quint64 request, const QString &filePath,
         {&m_platform, &m_state, m_options.makeTicks, m_options.later, std::move(inBackground)},
         onDismiss);
     QQmlEngine::setObjectOwnership(card, QQmlEngine::CppOwnership);
-    QObject *root = m_component->createWithInitialProperties(
-        {{QStringLiteral("card"), QVariant::fromValue(card)}});
-    auto *window = qobject_cast<QQuickWindow *>(root);
-    if (!window) {
-        delete root;
-        delete card;
-        logLine(QStringLiteral("Could not create the HUD window: ") + m_component->errorString());
-        return;
-    }
+
+    m_incubator = std::make_unique<CardIncubator>([this](CardIncubator &incubator) {
+        // Called from within the incubator: it is let go in a later turn.
+        QMetaObject::invokeMethod(
+            this,
+            [this, done = &incubator] {
+                if (m_incubator.get() != done) {
+                    return; // cancelled meanwhile
+                }
+                const std::unique_ptr<CardIncubator> finished = std::move(m_incubator);
+                auto *window = qobject_cast<QQuickWindow *>(finished->object());
+                if (!window) {
+                    QStringList errors;
+                    for (const QQmlError &error : finished->errors()) {
+                        errors << error.toString();
+                    }
+                    delete finished->object();
+                    delete finished->card;
+                    logLine(QStringLiteral("Could not create the HUD window: ") +
+                            errors.join(u'\n'));
+                    return;
+                }
+                reveal(finished->card, window, finished->filePath);
+            },
+            Qt::QueuedConnection);
+    });
+    m_incubator->card = card;
+    m_incubator->filePath = filePath;
+    m_incubator->setInitialProperties({{QStringLiteral("card"), QVariant::fromValue(card)}});
+    m_component->create(*m_incubator);
+}
+
+void HUDWindowController::reveal(FloatingHUDView *card, QQuickWindow *window,
+                                 const QString &filePath)
+{
     QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);
     card->setParent(window);
+
+    QQuickWindow *leaving = m_hudWindow;
+    dismissHUD();
+    destroyOlderWindows(leaving);
 
     QScreen *screen = currentActiveScreen();
     const QRect available =
@@ -214,6 +329,17 @@ void HUDWindowController::present(quint64 request, const QString &filePath,
 
     m_hudWindow = window;
     m_windows.append(window);
+    // What a card leaves behind goes back to the system once the last window is gone: the
+    // scene graph's buffers and the decoded pictures are too large for the allocator to
+    // return on its own, and each card would raise the line a little.
+    connect(window, &QObject::destroyed, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            if (cardWindowCount() == 0 && !m_incubator && m_engine) {
+                m_engine->collectGarbage();
+                files::releaseFreedMemory();
+            }
+        });
+    });
 
     const QScreen *primary = QGuiApplication::primaryScreen();
     const QPoint origin =

@@ -11,9 +11,11 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 class QQmlComponent;
 class QQmlEngine;
+class QQmlIncubationController;
 class QScreen;
 
 namespace orvane {
@@ -67,18 +69,35 @@ signals:
     void hudShown();
 
 private:
+    class CardIncubator;
+    struct Waiting {
+        quint64 request = 0;
+        QString filePath;
+        std::shared_ptr<CardPicture> picture;
+    };
+
     void present(quint64 request, const QString &filePath, const CardPicture &picture);
+    // Puts a card whose window has been built on screen, in place of the one showing.
+    void reveal(FloatingHUDView *card, QQuickWindow *window, const QString &filePath);
+    void cancelIncubation();
     // Destroys at once every card window but the current one and `leaving`.
     void destroyOlderWindows(QQuickWindow *leaving);
     void dismissCard(quint64 serial);
+    // Starts building the card's component on the QML loader thread, and the engine with it;
+    // true once it is ready.
     bool ensureComponent();
+    void componentStatusChanged();
     void fade(QQuickWindow *window, qreal to, bool thenClose);
 
     Platform &m_platform;
     AppState &m_state;
     Options m_options;
     std::unique_ptr<QQmlEngine> m_engine;
+    std::unique_ptr<QQmlIncubationController> m_incubation;
     std::unique_ptr<QQmlComponent> m_component;
+    // The card waiting for the component, and the one whose window is being built.
+    std::optional<Waiting> m_waiting;
+    std::unique_ptr<CardIncubator> m_incubator;
     QPointer<QQuickWindow> m_hudWindow;
     quint64 m_cardSerial = 0;
     QList<QPointer<QQuickWindow>> m_windows;

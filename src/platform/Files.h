@@ -21,6 +21,20 @@ struct ModificationTime {
 // When the item at `path` (links followed) was last modified.
 ModificationTime modificationTime(const QString &path);
 
+// What tells one version of a file from another without reading it: a rewrite in place changes
+// the size or a time, one renamed over it is another inode.
+struct Version {
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    quint64 inode = 0;
+    quint64 device = 0;
+    bool operator==(const Version &) const = default;
+};
+
+// The version of the item at `path` (links followed); none when it cannot be examined.
+std::optional<Version> version(const QString &path);
+
 enum class ReadError { None, NotRegular, TooLarge, Unreadable };
 
 // The regular file at `path` (links followed), open for reading; none when it is anything else

@@ -15,7 +15,12 @@ public:
     using Handler = std::function<void(const QStringList &paths)>;
     static constexpr int latencyMs = 50;
 
+    using NameTest = std::function<bool(const QString &fileName)>;
+
     virtual ~FolderEventStream() = default;
+    // Files whose names pass `ignored` are not reported, and their events do not open a
+    // gathering spell; folders always are. Where the system batches events itself, all are.
+    virtual void setIgnoredNames(NameTest ignored) { (void)ignored; }
     // Whether the stream is now watching.
     virtual bool start() = 0;
 };

@@ -6,6 +6,7 @@
 #include "detection/ScreenshotWatcher.h"
 #include "settings/AppState.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QThreadPool>
 
+#include <cstdio>
 #include <unistd.h>
 
 using namespace orvane;
@@ -51,7 +53,11 @@ struct Rig {
     double now = T0;
     QList<int> delays;
     QStringList shown;
+    QList<QImage> shownImages;
     QList<QImage> copied;
+    // When set, inspections wait here instead of running in the next turn.
+    bool holdInspections = false;
+    QList<std::function<void()>> held;
     QStringList order;
     QString desktop = home.file(u"Desktop"_s);
 
@@ -61,10 +67,15 @@ struct Rig {
         watcher.setClock([this] { return now; });
         watcher.setScheduler([this](int ms, QObject *context, std::function<void()> work) {
             delays << ms;
+            if (holdInspections) {
+                held << std::move(work);
+                return;
+            }
             QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection);
         });
-        watcher.setPresenter([this](const QString &path, const QImage &) {
+        watcher.setPresenter([this](const QString &path, const QImage &image) {
             shown << QFileInfo(path).fileName();
+            shownImages << image;
             order << u"card"_s;
         });
         watcher.setClipboard([this](const QImage &image) {
@@ -436,6 +447,92 @@ private slots:
         rig.now += 0.3;
         rig.report({path});
         QCOMPARE(rig.shown, QStringList{u"slow.jpg"_s});
+    }
+
+    // The decode starts with the batch; the inspection a tenth of a second later takes its
+    // picture only if the file is still the one decoded, and shows nothing early.
+    void decodeStartsWithTheBatch_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("prepared");
+        QTest::addColumn<QColor>("shownColour"); // invalid: no card
+        QTest::newRow("unchanged") << u"none"_s << 1 << QColor(Qt::darkCyan);
+        QTest::newRow("rewritten in place, same size and time")
+            << u"rewrite"_s << 1 << QColor(Qt::red);
+        QTest::newRow("replaced by a rename") << u"rename"_s << 1 << QColor(Qt::red);
+        QTest::newRow("vanished") << u"remove"_s << 1 << QColor();
+        QTest::newRow("too old: never decoded") << u"old"_s << 0 << QColor();
+    }
+    void decodeStartsWithTheBatch()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, prepared);
+        QFETCH(QColor, shownColour);
+        Rig rig;
+        test::LogCapture log;
+        rig.holdInspections = true;
+        const QString shot = rig.fresh(u"a.png"_s, change == u"old"_s ? 11.0 : 1.0);
+        rig.watcher.handleNewFiles({shot});
+        QCOMPARE(rig.watcher.preparedCount(), prepared);
+        rig.watcher.waitForDecodes();
+        QCoreApplication::processEvents();
+        QVERIFY(rig.shown.isEmpty() && log.lines().isEmpty());
+
+        const qint64 modified = QFileInfo(shot).lastModified().toMSecsSinceEpoch();
+        QImage red(64, 48, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        if (change == u"rewrite"_s) {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            QVERIFY(red.save(&buffer, "PNG"));
+            QFile file(shot);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            // Same length, same modification time: only the contents differ.
+            QVERIFY(bytes.size() <= file.size());
+            bytes.append(QByteArray(file.size() - bytes.size(), '\0'));
+            QVERIFY(file.write(bytes) == bytes.size());
+            file.close();
+            setModified(shot, double(modified) / 1000.0);
+        } else if (change == u"rename"_s) {
+            const QString other = rig.file(u".other.png"_s);
+            QVERIFY(red.save(other, "PNG"));
+            setModified(other, double(modified) / 1000.0);
+            QVERIFY(::rename(QFile::encodeName(other).constData(),
+                             QFile::encodeName(shot).constData()) == 0);
+        } else if (change == u"remove"_s) {
+            QVERIFY(QFile::remove(shot));
+        }
+        for (const auto &work : std::exchange(rig.held, {})) {
+            work();
+        }
+        rig.settle();
+        QCOMPARE(rig.watcher.preparedCount(), 0);
+        if (!shownColour.isValid()) {
+            QVERIFY(rig.shown.isEmpty());
+            return;
+        }
+        QCOMPARE(rig.shown, QStringList{u"a.png"_s});
+        QCOMPARE(rig.shownImages.first().pixelColor(10, 10), shownColour);
+    }
+
+    // A burst is not decoded ahead all at once: that would hold every picture in memory and
+    // keep the first card waiting behind the others' decodes.
+    void burstIsNotDecodedAhead()
+    {
+        Rig rig;
+        rig.holdInspections = true;
+        QStringList burst;
+        for (int i = 0; i < 6; ++i) {
+            burst << rig.fresh(u"shot %1.png"_s.arg(i));
+        }
+        rig.watcher.handleNewFiles(burst);
+        QCOMPARE(rig.watcher.preparedCount(), 1);
+        for (const auto &work : std::exchange(rig.held, {})) {
+            work();
+        }
+        rig.settle();
+        QCOMPARE(rig.shown.size(), 6);
+        QCOMPARE(rig.watcher.preparedCount(), 0);
     }
 
     // Reported again while the first look is still decoding: one card, not two, and the

@@ -162,6 +162,9 @@ void InotifyEventStream::readEvents()
                             QString::fromLatin1(files::escapedName(name)));
                     continue;
                 }
+                if (!(event->mask & IN_ISDIR) && m_ignored && m_ignored(decoded)) {
+                    continue;
+                }
                 m_pending << path + u'/' + decoded;
             }
         }

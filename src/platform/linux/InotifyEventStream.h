@@ -23,6 +23,7 @@ public:
 
     bool isValid() const { return m_fd >= 0; }
     bool start() override;
+    void setIgnoredNames(NameTest ignored) override { m_ignored = std::move(ignored); }
 
 private:
     void arm();
@@ -33,6 +34,7 @@ private:
     int m_fd = -1;
     QStringList m_folders;
     Handler m_onBatch;
+    NameTest m_ignored;
     QHash<int, QString> m_paths; // every watch, folders and parents alike
     QSet<QString> m_armed;       // folders watched now
     QSet<QString> m_lost;        // folders whose watch went, until they are back

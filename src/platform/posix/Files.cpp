@@ -50,6 +50,26 @@ ModificationTime modificationTime(const QString &path)
     return {qint64(when.tv_sec) * 1000 + when.tv_nsec / 1000000, {}};
 }
 
+std::optional<Version> version(const QString &path)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        return std::nullopt;
+    }
+#ifdef __APPLE__
+    const auto &modified = info.st_mtimespec;
+    const auto &changed = info.st_ctimespec;
+#else
+    const auto &modified = info.st_mtim;
+    const auto &changed = info.st_ctim;
+#endif
+    const auto ns = [](const auto &when) {
+        return qint64(when.tv_sec) * 1000000000 + when.tv_nsec;
+    };
+    return Version{qint64(info.st_size), ns(modified), ns(changed), quint64(info.st_ino),
+                   quint64(info.st_dev)};
+}
+
 std::unique_ptr<QFile> openRegularFile(const QString &path, qint64 maxBytes, ReadError *error)
 {
     const auto fail = [error](ReadError why) {
