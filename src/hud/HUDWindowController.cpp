@@ -177,11 +177,16 @@ void HUDWindowController::present(quint64 request, const QString &filePath,
                 this, [done, image] { done(image); }, Qt::QueuedConnection);
         });
     };
+    QScreen *screen = currentActiveScreen();
     auto *card = new FloatingHUDView(
         filePath, picture,
         {&m_platform, &m_state, m_options.makeTicks, m_options.later, std::move(inBackground)},
         onDismiss);
     QQmlEngine::setObjectOwnership(card, QQmlEngine::CppOwnership);
+    // Known before the first frame, so that nothing is drawn twice.
+    if (screen) {
+        card->setPixelRatio(screen->devicePixelRatio());
+    }
     QObject *root = m_component->createWithInitialProperties(
         {{QStringLiteral("card"), QVariant::fromValue(card)}});
     auto *window = qobject_cast<QQuickWindow *>(root);
@@ -193,8 +198,11 @@ void HUDWindowController::present(quint64 request, const QString &filePath,
     }
     QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);
     card->setParent(window);
+    // The window's own ratio, followed when it moves to another screen: asking each item's
+    // Screen instead makes every card walk every other card's items when one closes.
+    connect(window, &QWindow::screenChanged, card,
+            [card, window] { card->setPixelRatio(window->devicePixelRatio()); });
 
-    QScreen *screen = currentActiveScreen();
     const QRect available =
         screen ? screen->availableGeometry()
                : QRect(QPoint(0, 0), placement::panelSize + QSize(2, 2) * placement::edgeGap);
@@ -205,6 +213,7 @@ void HUDWindowController::present(quint64 request, const QString &filePath,
     }
     m_platform.prepareFloatingWindow(*window);
     window->setGeometry(QRect(position, placement::panelSize));
+    card->setPixelRatio(window->devicePixelRatio());
     if (m_options.fadeMilliseconds > 0) {
         window->setOpacity(0.0);
     }
