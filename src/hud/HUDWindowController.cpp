@@ -227,9 +227,10 @@ void HUDWindowController::present(quint64 request, const QString &filePath,
     const QScreen *primary = QGuiApplication::primaryScreen();
     const QPoint origin =
         placement::loggedOrigin(position, primary ? primary->geometry() : available);
-    logLine(QStringLiteral("HUD displayed on screen: %1 (origin: %2, %3) for: %4")
-                .arg(screen ? screen->name() : QString(), QString::number(origin.x()),
-                     QString::number(origin.y()), QFileInfo(filePath).fileName()));
+    const QString display =
+        screen ? placement::displayName(screen->manufacturer(), screen->model(), screen->name())
+               : QString();
+    logLine(placement::displayedLine(display, origin, QFileInfo(filePath).fileName()));
     emit hudShown();
 }
 
