@@ -81,6 +81,10 @@ Item {
             Button {
                 id: closeButton
                 padding: 5
+                // Whole points at every quarter scale: a circle of a fractional pixel size is
+                // cut flat on two sides by the software renderer.
+                implicitWidth: 20
+                implicitHeight: 20
                 hoverEnabled: true
                 opacity: pressed ? 0.75 : 1
                 Accessible.name: root.card.texts.close
