@@ -4,6 +4,9 @@
 
 #include <QByteArray>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 
 #include <cstdlib>
 #include <memory>
@@ -24,6 +27,28 @@ xcb_atom_t internAtom(xcb_connection_t *connection, const QByteArray &name)
         xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.constData()),
         nullptr));
     return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+}
+
+// The mean colour of an image: for a panel, whose few icons hardly move it.
+QColor meanColor(const QImage &image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    qint64 red = 0;
+    qint64 green = 0;
+    qint64 blue = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            red += qRed(line[x]);
+            green += qGreen(line[x]);
+            blue += qBlue(line[x]);
+        }
+    }
+    const qint64 count = qint64(rgb.width()) * rgb.height();
+    if (count == 0) {
+        return {};
+    }
+    return QColor(int(red / count), int(green / count), int(blue / count));
 }
 
 } // namespace
@@ -58,6 +83,17 @@ TrayLooks LinuxPlatform::trayLooks()
         looks.iconColor =
             QColor::fromRgba64(static_cast<quint16>(values[0]), static_cast<quint16>(values[1]),
                                static_cast<quint16>(values[2]));
+    }
+    // Some trays hold the selection with the panel itself; others with a hidden window,
+    // which shows nothing of the panel.
+    const Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, owner->owner), nullptr));
+    const Reply<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, owner->owner), nullptr));
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (attributes && geometry && screen && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+        geometry->width > 10 && geometry->height > 10) {
+        looks.panelColor = meanColor(screen->grabWindow(owner->owner).toImage());
     }
     return looks;
 }
