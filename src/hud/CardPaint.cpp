@@ -49,6 +49,24 @@ void AuroraItem::paint(QPainter *painter)
     painter->fillPath(shape, gradient);
 }
 
+SymbolItem::SymbolItem(QQuickItem *parent) : QQuickPaintedItem(parent)
+{
+    connect(this, &SymbolItem::appearanceChanged, this, [this] { update(); });
+}
+
+void SymbolItem::paint(QPainter *painter)
+{
+    const QRectF area = boundingRect();
+    const qreal scale = window() ? window()->effectiveDevicePixelRatio() : 1.0;
+    const QSize pixels = (area.size() * scale).toSize();
+    if (m_name.isEmpty() || pixels.isEmpty()) {
+        return;
+    }
+    QColor opaque = m_color;
+    opaque.setAlphaF(1.0F);
+    painter->drawImage(area, symbols::render(m_name, pixels, opaque));
+}
+
 ThumbnailItem::ThumbnailItem(QQuickItem *parent) : QQuickPaintedItem(parent)
 {
     setAntialiasing(true);

@@ -34,6 +34,28 @@ private:
     QString m_symbol;
 };
 
+// One of the program's symbols in one colour, drawn at the device pixels of the window it is
+// in: a bitmap sized in points would be blurred, and one sized in device pixels would lay out
+// at twice its size on a 2x screen.
+class SymbolItem : public QQuickPaintedItem {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QString name MEMBER m_name NOTIFY appearanceChanged)
+    // Drawn opaque; the item's opacity carries the colour's alpha.
+    Q_PROPERTY(QColor color MEMBER m_color NOTIFY appearanceChanged)
+
+public:
+    explicit SymbolItem(QQuickItem *parent = nullptr);
+    void paint(QPainter *painter) override;
+
+signals:
+    void appearanceChanged();
+
+private:
+    QString m_name;
+    QColor m_color = Qt::white;
+};
+
 // The screenshot, scaled to fit with its proportions kept, centred, with the item's rounded
 // corners cut off wherever the picture reaches them.
 class ThumbnailItem : public QQuickPaintedItem {

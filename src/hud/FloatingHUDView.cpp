@@ -79,6 +79,15 @@ void FloatingHUDView::setIsHovering(bool hovering)
     emit isHoveringChanged();
 }
 
+void FloatingHUDView::setPixelRatio(qreal ratio)
+{
+    if (ratio <= 0 || qFuzzyCompare(ratio, m_pixelRatio)) {
+        return;
+    }
+    m_pixelRatio = ratio;
+    emit pixelRatioChanged();
+}
+
 void FloatingHUDView::appear()
 {
     m_countdown.start(static_cast<double>(m_services.state->autoDismissSeconds()));

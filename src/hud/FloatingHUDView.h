@@ -61,6 +61,8 @@ class FloatingHUDView : public QObject {
     Q_PROPERTY(bool isHovering READ isHovering WRITE setIsHovering NOTIFY isHoveringChanged)
     Q_PROPERTY(QString actionFeedback READ actionFeedback NOTIFY actionFeedbackChanged)
     Q_PROPERTY(QString feedbackIcon READ feedbackIcon NOTIFY actionFeedbackChanged)
+    // Device pixels per point of the card's window.
+    Q_PROPERTY(qreal pixelRatio READ pixelRatio NOTIFY pixelRatioChanged)
 
 public:
     static constexpr int copyDismissDelayMs = 800;
@@ -83,6 +85,8 @@ public:
     void setIsHovering(bool hovering);
     QString actionFeedback() const { return m_actionFeedback; }
     QString feedbackIcon() const { return m_feedbackIcon; }
+    qreal pixelRatio() const { return m_pixelRatio; }
+    void setPixelRatio(qreal ratio);
 
     // On screen: the countdown starts from the setting as it is now.
     void appear();
@@ -108,6 +112,7 @@ signals:
     void progressChanged();
     void isHoveringChanged();
     void actionFeedbackChanged();
+    void pixelRatioChanged();
 
 private:
     void startTimer();
@@ -133,6 +138,7 @@ private:
     QString m_actionFeedback;
     QString m_feedbackIcon = QStringLiteral("checkmark.circle.fill");
     bool m_copying = false;
+    qreal m_pixelRatio = 1.0;
 };
 
 } // namespace orvane

@@ -262,11 +262,16 @@ void HUDWindowController::present(quint64 request, const QString &filePath,
                 this, [done, image] { done(image); }, Qt::QueuedConnection);
         });
     };
+    QScreen *screen = currentActiveScreen();
     auto *card = new FloatingHUDView(
         filePath, picture,
         {&m_platform, &m_state, m_options.makeTicks, m_options.later, std::move(inBackground)},
         onDismiss);
     QQmlEngine::setObjectOwnership(card, QQmlEngine::CppOwnership);
+    // Known before the first frame, so that nothing is drawn twice.
+    if (screen) {
+        card->setPixelRatio(screen->devicePixelRatio());
+    }
 
     m_incubator = std::make_unique<CardIncubator>([this](CardIncubator &incubator) {
         // Called from within the incubator: it is let go in a later turn.
@@ -304,6 +309,10 @@ void HUDWindowController::reveal(FloatingHUDView *card, QQuickWindow *window,
 {
     QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);
     card->setParent(window);
+    // The window's own ratio, followed when it moves to another screen: asking each item's
+    // Screen instead makes every card walk every other card's items when one closes.
+    connect(window, &QWindow::screenChanged, card,
+            [card, window] { card->setPixelRatio(window->devicePixelRatio()); });
 
     QQuickWindow *leaving = m_hudWindow;
     dismissHUD();
@@ -320,6 +329,7 @@ void HUDWindowController::reveal(FloatingHUDView *card, QQuickWindow *window,
     }
     m_platform.prepareFloatingWindow(*window);
     window->setGeometry(QRect(position, placement::panelSize));
+    card->setPixelRatio(window->devicePixelRatio());
     if (m_options.fadeMilliseconds > 0) {
         window->setOpacity(0.0);
     }
@@ -344,9 +354,10 @@ void HUDWindowController::reveal(FloatingHUDView *card, QQuickWindow *window,
     const QScreen *primary = QGuiApplication::primaryScreen();
     const QPoint origin =
         placement::loggedOrigin(position, primary ? primary->geometry() : available);
-    logLine(QStringLiteral("HUD displayed on screen: %1 (origin: %2, %3) for: %4")
-                .arg(screen ? screen->name() : QString(), QString::number(origin.x()),
-                     QString::number(origin.y()), QFileInfo(filePath).fileName()));
+    const QString display =
+        screen ? placement::displayName(screen->manufacturer(), screen->model(), screen->name())
+               : QString();
+    logLine(placement::displayedLine(display, origin, QFileInfo(filePath).fileName()));
     emit hudShown();
 }
 

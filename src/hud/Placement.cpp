@@ -27,4 +27,24 @@ QPoint loggedOrigin(const QPoint &panelTopLeft, const QRect &primaryFrame)
             primaryFrame.y() + primaryFrame.height() - (panelTopLeft.y() + panelSize.height())};
 }
 
+QString displayName(const QString &manufacturer, const QString &model, const QString &connector)
+{
+    const QString maker = manufacturer.trimmed();
+    const QString product = model.trimmed();
+    if (product.isEmpty()) {
+        return maker.isEmpty() ? connector : maker;
+    }
+    // Some monitors repeat their maker in the model's name ("Dell" and "DELL U2720Q").
+    if (maker.isEmpty() || product.startsWith(maker, Qt::CaseInsensitive)) {
+        return product;
+    }
+    return maker + u' ' + product;
+}
+
+QString displayedLine(const QString &display, const QPoint &origin, const QString &fileName)
+{
+    return QStringLiteral("HUD displayed on screen: %1 (origin: %2, %3) for: %4")
+        .arg(display, QString::number(origin.x()), QString::number(origin.y()), fileName);
+}
+
 } // namespace orvane::placement

@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 namespace orvane::placement {
 
@@ -22,5 +23,12 @@ QPoint panelPosition(const QRect &available);
 // The panel's origin as the log reports it: its bottom-left corner, measured with y
 // growing upwards from the bottom of the primary screen.
 QPoint loggedOrigin(const QPoint &panelTopLeft, const QRect &primaryFrame);
+
+// The display as people know it: its maker and model where the system reports them, else
+// the name of the connector it hangs on ("DP-1", "eDP-1").
+QString displayName(const QString &manufacturer, const QString &model, const QString &connector);
+
+// The log line of a card put on screen, after "[Orvane] ".
+QString displayedLine(const QString &display, const QPoint &origin, const QString &fileName);
 
 } // namespace orvane::placement

@@ -1,6 +1,7 @@
 #include "menubar/StatusBarController.h"
 
 #include "hud/symbols/Symbols.h"
+#include "menubar/TrayIcon.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "settings/AppState.h"
@@ -10,17 +11,20 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace orvane {
 
 namespace {
 
-// A monochrome mask, so that the tray tints it like its neighbours (a template image on
+// A monochrome mask, so that the menu bar tints it like its neighbours (a template image on
 // macOS).
-QIcon trayIcon(const MenuTexts &texts)
+QIcon templateIcon(const MenuTexts &texts)
 {
     QIcon icon = symbols::icon(QStringLiteral("camera.viewfinder"));
     if (icon.isNull()) {
@@ -100,7 +104,26 @@ StatusBarController::~StatusBarController()
 
 void StatusBarController::setupStatusBar()
 {
-    m_statusItem = new QSystemTrayIcon(trayIcon(m_texts), this);
+    m_statusItem = new QSystemTrayIcon(this);
+    if (m_platform.kind() == PlatformKind::MacOS) {
+        m_statusItem->setIcon(templateIcon(m_texts));
+    } else {
+        // Linux trays do not tint icons: it is drawn in a colour that stands out on the panel,
+        // as far as the tray lets it be known.
+        const TrayLooks looks = m_platform.trayLooks();
+        m_iconColor = looks.iconColor.isValid()
+                          ? looks.iconColor
+                          : tray::contrastingIconColor(
+                                looks.panelColor.isValid()
+                                    ? looks.panelColor
+                                    : QGuiApplication::palette().color(QPalette::Window));
+        m_statusItem->setIcon(tray::symbolicIcon(m_iconColor));
+        if (!looks.iconColor.isValid()) {
+            // An XEmbed tray shows the pixels as they are, and tells nothing of its colour:
+            // once the icon sits in it, the panel around it is looked at.
+            QTimer::singleShot(1500, this, [this] { matchPanelUnderIcon(); });
+        }
+    }
     m_statusItem->setToolTip(m_texts.trayToolTip);
     m_statusItem->setContextMenu(m_menu.get());
     connect(m_menu.get(), &QMenu::aboutToShow, this, [this] { populateMenu(m_menu.get()); });
@@ -127,6 +150,24 @@ void StatusBarController::setupStatusBar()
                 }
             },
             Qt::QueuedConnection);
+    }
+}
+
+void StatusBarController::matchPanelUnderIcon()
+{
+    const QRect area = m_statusItem->geometry();
+    QScreen *screen = QGuiApplication::screenAt(area.center());
+    if (area.isEmpty() || !screen) {
+        return; // a StatusNotifierItem host, which draws the icon by its name
+    }
+    const QPixmap shown =
+        screen->grabWindow(0, area.x() - screen->geometry().x(), area.y() - screen->geometry().y(),
+                           area.width(), area.height());
+    const QColor panel = tray::dominantColor(shown.toImage(), m_iconColor);
+    const QColor color = tray::contrastingIconColor(panel);
+    if (panel.isValid() && color != m_iconColor) {
+        m_iconColor = color;
+        m_statusItem->setIcon(tray::symbolicIcon(color));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "menubar/MenuModel.h"
 #include "menubar/MenuTexts.h"
 
+#include <QColor>
 #include <QObject>
 #include <QPointer>
 
@@ -64,6 +65,8 @@ public:
 
 private:
     void setupStatusBar();
+    // Redraws the icon to stand out on the panel it was put on, where the tray shows it as is.
+    void matchPanelUnderIcon();
     void addEntries(QMenu *menu, const QList<MenuEntry> &entries);
     void trigger(MenuAction action, const QAction *item);
     void discardBuiltItems(QMenu *menu);
@@ -78,6 +81,7 @@ private:
     // The submenus of the last build; replaced by every rebuild.
     QList<QPointer<QMenu>> m_submenus;
     bool m_rebuildQueued = false;
+    QColor m_iconColor;
 };
 
 } // namespace orvane

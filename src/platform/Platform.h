@@ -3,6 +3,7 @@
 #include "platform/FolderEventStream.h"
 
 #include <QByteArray>
+#include <QColor>
 #include <QImage>
 #include <QList>
 #include <QRect>
@@ -34,6 +35,12 @@ enum class LoginEntry {
 struct FileApplication {
     QString id;
     QString name;
+};
+
+// What a tray tells of its looks. Either colour is invalid where the tray does not say.
+struct TrayLooks {
+    QColor iconColor;  // the colour it asks its icons to be drawn in
+    QColor panelColor; // the colour of the panel the icons sit on
 };
 
 // The one seam between Orvane and the operating system. Everything above it is portable;
@@ -128,6 +135,9 @@ public:
     // folder, moved to the Trash at once and never deleted outright. Returns why nothing was
     // removed, when nothing was.
     virtual std::optional<QString> removeProgram() = 0;
+    // The looks of the tray that shows Orvane's icon, so that the icon can stand out on it.
+    // Nothing where the system tints the icon itself (the macOS menu bar).
+    virtual TrayLooks trayLooks() { return {}; }
 
     // --- The preferences window ---
 

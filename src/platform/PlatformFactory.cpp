@@ -16,6 +16,18 @@ void prepareApplicationEnvironment()
         // Qt would bring the application to the front once launched, taking the focus from
         // the user's work at every login; Orvane comes forward only with its window.
         qputenv("QT_MAC_DISABLE_FOREGROUND_APPLICATION_TRANSFORM", "1");
+        return;
+    }
+    // A showing card redraws a thin bar ten times a second. On X11 each frame would wake
+    // Orvane three times: for the tick, for Qt's 5 ms update delay, and for the X server's
+    // word that a shared-memory image was taken. Drawn at once and sent over the socket, the
+    // tick is the only wake; the windows are small enough for either. The user's own
+    // settings win.
+    if (!qEnvironmentVariableIsSet("QT_QPA_UPDATE_IDLE_TIME")) {
+        qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
+    }
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) {
+        qputenv("QT_XCB_NO_MITSHM", "1");
     }
 }
 

@@ -6,6 +6,7 @@
 #include <limits>
 
 using namespace orvane;
+using namespace Qt::StringLiterals;
 
 class CountdownTest : public QObject {
     Q_OBJECT
@@ -87,27 +88,42 @@ private slots:
     }
     void noScreenAtAll() { QCOMPARE(placement::screenIndexFor(QPoint(1, 1), {}, 0), -1); }
 
+    // Where the card goes, and how the log names the display and the card's origin.
     void panelPlacement_data()
     {
         QTest::addColumn<QRect>("available");
         QTest::addColumn<QRect>("primary");
+        QTest::addColumn<QStringList>("display"); // manufacturer, model, connector
         QTest::addColumn<QPoint>("position");
-        QTest::addColumn<QPoint>("logged");
+        QTest::addColumn<QString>("line");
         // A 1440 x 900 display with 25 points of Dock at the bottom.
-        QTest::newRow("dock below") << QRect(0, 0, 1440, 875) << QRect(0, 0, 1440, 900)
-                                    << QPoint(1120, 470) << QPoint(1120, 45);
+        QTest::newRow("dock below")
+            << QRect(0, 0, 1440, 875) << QRect(0, 0, 1440, 900)
+            << QStringList{u"Apple Computer Inc"_s, u"Color LCD"_s, u"eDP-1"_s} << QPoint(1120, 470)
+            << u"HUD displayed on screen: Apple Computer Inc Color LCD (origin: 1120, 45) for: "
+               "Shot %1.png"_s;
         // A panel along the top of a second screen to the right of the primary.
-        QTest::newRow("second screen") << QRect(1920, 32, 1280, 992) << QRect(0, 0, 1920, 1080)
-                                       << QPoint(2880, 619) << QPoint(2880, 76);
+        QTest::newRow("second screen, no EDID")
+            << QRect(1920, 32, 1280, 992) << QRect(0, 0, 1920, 1080)
+            << QStringList{u""_s, u" "_s, u"HDMI-1"_s} << QPoint(2880, 619)
+            << u"HUD displayed on screen: HDMI-1 (origin: 2880, 76) for: Shot %1.png"_s;
+        QTest::newRow("model names its maker")
+            << QRect(0, 0, 2560, 1440) << QRect(0, 0, 2560, 1440)
+            << QStringList{u"Dell"_s, u"DELL U2720Q"_s, u"DP-2"_s} << QPoint(2240, 1035)
+            << u"HUD displayed on screen: DELL U2720Q (origin: 2240, 20) for: Shot %1.png"_s;
     }
     void panelPlacement()
     {
         QFETCH(QRect, available);
         QFETCH(QRect, primary);
+        QFETCH(QStringList, display);
         QFETCH(QPoint, position);
-        QFETCH(QPoint, logged);
+        QFETCH(QString, line);
         QCOMPARE(placement::panelPosition(available), position);
-        QCOMPARE(placement::loggedOrigin(position, primary), logged);
+        const QString name = placement::displayName(display[0], display[1], display[2]);
+        QCOMPARE(placement::displayedLine(name, placement::loggedOrigin(position, primary),
+                                          u"Shot %1.png"_s),
+                 line);
     }
 };
 

@@ -465,6 +465,91 @@ private slots:
         QVERIFY(f.time.lastSource()->running);
     }
 
+    // Nothing of the card is cut off at the screen's scale (the test runs again at 1.5x and
+    // 2x): the card's ground, rounded corners and bottom padding lie inside its window, the
+    // bar keeps its distance from the bottom edge, and every button holds its symbol and text.
+    void cardFitsItsWindow()
+    {
+        Fixture f;
+        QVERIFY(f.show(u"a.png"_s));
+        QQuickWindow *window = f.controller.hudWindow();
+        const qreal scale = qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s).toDouble();
+        QCOMPARE(window->devicePixelRatio(), scale);
+        QCOMPARE(f.controller.currentCard()->pixelRatio(), scale);
+        const auto named = [window](const QString &name) {
+            QQuickItem *item = findItem(window->contentItem(), [&name](QQuickItem *candidate) {
+                return candidate->objectName() == name;
+            });
+            return item ? item->mapRectToScene(item->boundingRect()) : QRectF();
+        };
+        const QRectF ground = named(u"cardBackground"_s);
+        const QRectF track = named(u"progressTrack"_s);
+        QVERIFY(QRectF(0, 0, window->width(), window->height()).contains(ground));
+        QCOMPARE(ground.bottom() - track.bottom(), 10.0);
+        QCOMPARE(window->height() - track.bottom(), 10.0 + window->height() - ground.bottom());
+
+        // What is on screen (the grab has no alpha: the window's transparent parts are black):
+        // a rounded corner, and card material under the bar.
+        const QImage shot = window->grabWindow();
+        QCOMPARE(shot.size(), (window->size() * scale));
+        const auto pixel = [&shot, scale](qreal x, qreal y) {
+            return shot.pixelColor(int(x * scale), int(y * scale));
+        };
+        QCOMPARE(pixel(ground.left() + 1, ground.bottom() - 1).rgb(), qRgb(0, 0, 0));
+        QVERIFY(qGray(pixel(ground.center().x(), ground.bottom() - 3).rgb()) > 15);
+
+        QStringList outside;
+        int checked = 0;
+        findItem(window->contentItem(), [&](QQuickItem *button) {
+            if (!button->inherits("QQuickAbstractButton") || !button->isVisible()) {
+                return false;
+            }
+            const QRectF inside =
+                button->mapRectToScene(button->boundingRect()).adjusted(2, 2, -2, -2);
+            findItem(button, [&](QQuickItem *part) {
+                if (part->isVisible() &&
+                    (part->inherits("orvane::SymbolItem") || part->inherits("QQuickText"))) {
+                    ++checked;
+                    if (!inside.contains(part->mapRectToScene(part->boundingRect()))) {
+                        outside << button->property("text").toString() + u" / "_s +
+                                       QString::fromLatin1(part->metaObject()->className());
+                    }
+                }
+                return false;
+            });
+            return false;
+        });
+        QVERIFY2(outside.isEmpty(), qPrintable(outside.join(u", "_s)));
+        QVERIFY(checked >= 14); // close, two wide buttons, four small ones
+    }
+
+    // A card's whole life, frame by frame, draws without a painter's complaint: the bar never
+    // asks for a fill thinner than a pixel, not when the time left shrinks to a sliver of a
+    // longer scale, nor while the card fades out.
+    void quietCountdown()
+    {
+        Fixture f(200);
+        f.state.setAutoDismissSeconds(4);
+        test::LogCapture log;
+        QVERIFY(f.show(u"a.png"_s));
+        const QPointer<QQuickWindow> window = f.controller.hudWindow();
+        QQuickItem *fill = findItem(window->contentItem(), [](QQuickItem *item) {
+            return item->objectName() == u"progressFill"_s;
+        });
+        QVERIFY(fill);
+        for (int tick = 0; tick < 39; ++tick) {
+            QSignalSpy frame(window.data(), &QQuickWindow::frameSwapped);
+            f.time.fire(0);
+            QVERIFY(frame.wait(5000));
+        }
+        f.state.setAutoDismissSeconds(100000); // 0.1 s left of it: far under a pixel
+        QTRY_VERIFY_WITH_TIMEOUT(fill->width() < 0.05, 5000);
+        window->grabWindow();
+        f.time.fire(0);
+        QTRY_COMPARE_WITH_TIMEOUT(f.controller.cardWindowCount(), 0, 5000);
+        QCOMPARE(log.otherMessages().filter(u"paint"_s, Qt::CaseInsensitive), QStringList());
+    }
+
     // Every control can be found by name, and pressing it through accessibility works.
     void controlsHaveAccessibleNames()
     {

@@ -7,6 +7,7 @@
 #include "menubar/MenuModel.h"
 #include "menubar/MenuTexts.h"
 #include "menubar/StatusBarController.h"
+#include "menubar/TrayIcon.h"
 #include "platform/Translations.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/macos/MacPlatform.h"
@@ -179,6 +180,48 @@ class MenuBarTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // --- The tray icon ---
+
+    // Drawn where trays show its pixels as they are, the icon stands out on the panel: light
+    // on dark panels, dark on light ones; trays that draw by name get the symbolic one.
+    void trayIconStandsOut_data()
+    {
+        QTest::addColumn<QColor>("panel");
+        QTest::addColumn<QColor>("expected");
+        const QColor dark(0x2e, 0x34, 0x36);
+        const QColor light(0xee, 0xee, 0xec);
+        QTest::newRow("black") << QColor(Qt::black) << light;
+        QTest::newRow("dark grey panel") << QColor(0x20, 0x20, 0x20) << light;
+        QTest::newRow("deep blue") << QColor(0x20, 0x4a, 0x87) << light;
+        QTest::newRow("mid grey, darker side") << QColor(0x70, 0x70, 0x70) << light;
+        QTest::newRow("mid grey, lighter side") << QColor(0x90, 0x90, 0x90) << dark;
+        QTest::newRow("yellow") << QColor(0xfc, 0xe9, 0x4f) << dark;
+        QTest::newRow("light grey panel") << QColor(0xf6, 0xf5, 0xf4) << dark;
+        QTest::newRow("white") << QColor(Qt::white) << dark;
+        QTest::newRow("unknown") << QColor() << dark;
+    }
+    void trayIconStandsOut()
+    {
+        QFETCH(QColor, panel);
+        QFETCH(QColor, expected);
+        const QColor chosen = tray::contrastingIconColor(panel);
+        QCOMPARE(chosen, expected);
+        const QIcon icon = tray::symbolicIcon(chosen);
+        QCOMPARE(icon.name(), u"com.tarnwell.orvane-symbolic"_s);
+        const QImage drawn = icon.pixmap(QSize(22, 22)).toImage();
+        int opaque = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                const QColor pixel = drawn.pixelColor(x, y);
+                if (pixel.alpha() == 255) {
+                    ++opaque;
+                    QCOMPARE(pixel.rgb(), chosen.rgb());
+                }
+            }
+        }
+        QVERIFY(opaque > 22 * 22 / 5);
+    }
+
     // --- The menu built from the settings ---
 
     // The whole menu as the user reads it: current without being opened (a tray host may read

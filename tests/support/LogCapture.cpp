@@ -8,6 +8,7 @@ namespace orvane::test {
 namespace {
 QMutex mutex;
 QStringList captured;
+QStringList others;
 QtMessageHandler previous = nullptr;
 
 void handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
@@ -16,6 +17,10 @@ void handler(QtMsgType type, const QMessageLogContext &context, const QString &m
         QMutexLocker lock(&mutex);
         captured << message;
         return;
+    }
+    {
+        QMutexLocker lock(&mutex);
+        others << message;
     }
     if (previous) {
         previous(type, context, message);
@@ -40,10 +45,17 @@ QStringList LogCapture::lines() const
     return captured;
 }
 
+QStringList LogCapture::otherMessages() const
+{
+    QMutexLocker lock(&mutex);
+    return others;
+}
+
 void LogCapture::clear()
 {
     QMutexLocker lock(&mutex);
     captured.clear();
+    others.clear();
 }
 
 } // namespace orvane::test

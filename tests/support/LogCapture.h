@@ -4,7 +4,8 @@
 
 namespace orvane::test {
 
-// Collects the program's log lines ("[Orvane] ...") while it lives.
+// Collects the program's log lines ("[Orvane] ...") while it lives, and apart from them every
+// other message (Qt's own warnings), which still go on to the previous handler.
 class LogCapture {
 public:
     LogCapture();
@@ -13,6 +14,7 @@ public:
     LogCapture &operator=(const LogCapture &) = delete;
 
     QStringList lines() const;
+    QStringList otherMessages() const;
     void clear();
 };
 

@@ -17,6 +17,7 @@ Item {
     readonly property bool confirming: card.actionFeedback.length > 0
 
     Rectangle {
+        objectName: "cardBackground"
         anchors.fill: column
         radius: 18
         color: root.material
@@ -80,6 +81,10 @@ Item {
             Button {
                 id: closeButton
                 padding: 5
+                // Whole points at every quarter scale: a circle of a fractional pixel size is
+                // cut flat on two sides by the software renderer.
+                implicitWidth: 20
+                implicitHeight: 20
                 hoverEnabled: true
                 opacity: pressed ? 0.75 : 1
                 Accessible.name: root.card.texts.close
@@ -278,6 +283,7 @@ Item {
 
         // The countdown: the only display of the time left
         Item {
+            objectName: "progressTrack"
             Layout.fillWidth: true
             Layout.leftMargin: 14
             Layout.rightMargin: 14
@@ -289,16 +295,28 @@ Item {
                 radius: height / 2
                 color: Qt.rgba(1, 1, 1, 0.08)
             }
-            AuroraItem {
+            // A plain rectangle, moved once a tick and whole device pixels at a time: the
+            // card stays still between ticks, and nothing thinner than a pixel is drawn.
+            Rectangle {
+                readonly property real pixelRatio: root.card.pixelRatio
                 objectName: "progressFill"
-                horizontal: true
                 radius: height / 2
                 height: parent.height
-                width: parent.width * root.card.progress
-                Behavior on width {
-                    NumberAnimation {
-                        duration: 100
-                        easing.type: Easing.Linear
+                width: Math.floor(parent.width * root.card.progress * pixelRatio) / pixelRatio
+                visible: width > 0
+                gradient: Gradient {
+                    orientation: Gradient.Horizontal
+                    GradientStop {
+                        position: 0.0
+                        color: Qt.rgba(0.06, 0.76, 0.54, 1)
+                    }
+                    GradientStop {
+                        position: 0.5
+                        color: Qt.rgba(0.05, 0.60, 0.56, 1)
+                    }
+                    GradientStop {
+                        position: 1.0
+                        color: Qt.rgba(0.04, 0.54, 0.68, 1)
                     }
                 }
             }

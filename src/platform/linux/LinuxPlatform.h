@@ -52,6 +52,7 @@ public:
     // --- The tray and the uninstall ---
     void unloadLoginAgent() override {}
     std::optional<QString> removeProgram() override;
+    TrayLooks trayLooks() override;
 
     // --- The preferences window ---
     void stylePreferencesWindow(QWindow &) override {}

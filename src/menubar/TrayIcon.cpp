@@ -1,0 +1,144 @@
+#include "menubar/TrayIcon.h"
+
+#include <QHash>
+#include <QIconEngine>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvane::tray {
+
+namespace {
+
+const QString bundledFolder = QStringLiteral(":/orvane/icons");
+
+// Draws the themed symbolic icon in one colour, and keeps its theme name.
+class TintedIconEngine : public QIconEngine {
+public:
+    TintedIconEngine(QIcon source, QColor color) : m_source(std::move(source)), m_color(color) {}
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        QPixmap drawn = scaledPixmap(rect.size(), mode, state, ratio);
+        painter->drawPixmap(rect, drawn);
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override
+    {
+        const QSize pixels = size * scale;
+        if (pixels.isEmpty()) {
+            return {};
+        }
+        QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        m_source.paint(&painter, image.rect(), Qt::AlignCenter, QIcon::Normal, state);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        QColor color = m_color;
+        if (mode == QIcon::Disabled) {
+            color.setAlphaF(color.alphaF() * 0.5F);
+        }
+        painter.fillRect(image.rect(), color);
+        painter.end();
+        QPixmap pixmap = QPixmap::fromImage(image);
+        pixmap.setDevicePixelRatio(scale);
+        return pixmap;
+    }
+
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override { return size; }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {QSize(16, 16), QSize(22, 22), QSize(24, 24),
+                QSize(32, 32), QSize(48, 48), QSize(64, 64)};
+    }
+    QString iconName() override { return QString::fromUtf16(symbolicIconName); }
+    QString key() const override { return QStringLiteral("orvane-tinted"); }
+    QIconEngine *clone() const override { return new TintedIconEngine(m_source, m_color); }
+
+private:
+    QIcon m_source;
+    QColor m_color;
+};
+
+} // namespace
+
+QColor contrastingIconColor(const QColor &panel)
+{
+    static const QColor dark(0x2e, 0x34, 0x36);
+    static const QColor light(0xee, 0xee, 0xec);
+    if (!panel.isValid()) {
+        return dark;
+    }
+    // Relative luminance (sRGB), and the grey that contrasts more with it.
+    const auto linear = [](float channel) {
+        return channel <= 0.04045F ? channel / 12.92F : std::pow((channel + 0.055F) / 1.055F, 2.4F);
+    };
+    const auto luminance = [&linear](const QColor &color) {
+        const QColor rgb = color.toRgb();
+        return 0.2126F * linear(rgb.redF()) + 0.7152F * linear(rgb.greenF()) +
+               0.0722F * linear(rgb.blueF());
+    };
+    const auto contrast = [](float a, float b) {
+        return (std::max(a, b) + 0.05F) / (std::min(a, b) + 0.05F);
+    };
+    const float ground = luminance(panel);
+    return contrast(luminance(dark), ground) >= contrast(luminance(light), ground) ? dark : light;
+}
+
+QColor dominantColor(const QImage &area, const QColor &ignored)
+{
+    const QImage rgb = area.convertToFormat(QImage::Format_RGB32);
+    const QRgb skip = ignored.isValid() ? ignored.rgb() : 0;
+    const auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                   std::abs(qBlue(a) - qBlue(b)) <
+               48;
+    };
+    // Counted in coarse bins, so that the soft edges of a gradient or a texture fall together.
+    QHash<QRgb, int> counts;
+    QHash<QRgb, QRgb> example;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb pixel = line[x];
+            if (ignored.isValid() && near(pixel, skip)) {
+                continue;
+            }
+            const QRgb bin = pixel & 0xF0F0F0U;
+            ++counts[bin];
+            example.insert(bin, pixel);
+        }
+    }
+    QRgb best = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            best = it.key();
+        }
+    }
+    return most > 0 ? QColor(example.value(best)) : QColor();
+}
+
+QIcon symbolicIcon(const QColor &color)
+{
+    // Installed, the theme has it; run from the build tree, the copy built into the program
+    // is found after the theme's own folders.
+    const QString name = QString::fromUtf16(symbolicIconName);
+    if (!QIcon::fallbackSearchPaths().contains(bundledFolder)) {
+        QIcon::setFallbackSearchPaths(QIcon::fallbackSearchPaths() << bundledFolder);
+    }
+    const QIcon source =
+        QIcon::fromTheme(name, QIcon(bundledFolder + u'/' + name + QStringLiteral(".svg")));
+    return QIcon(new TintedIconEngine(source, color));
+}
+
+} // namespace orvane::tray
