@@ -57,10 +57,11 @@ MenuTexts linuxTexts()
     t.aboutText = QStringLiteral("A lightweight Linux utility by Tarnwell that brings instant "
                                  "'Copy & Save' and quick actions to your desktop's screenshots.");
     t.uninstallTitle = QStringLiteral("Uninstall Orvane & Restore Desktop Defaults");
-    // Only an AppImage or a copy in the home folder is the user's to move; say so up front.
+    // What becomes of the program itself depends on how it was installed: the confirmation
+    // adds the platform's word on it.
     t.uninstallText = QStringLiteral(
         "This will remove Orvane's autostart entry, so that it no longer starts at login, and "
-        "safely move Orvane to Trash if it is an AppImage or was installed in your home folder.");
+        "quit Orvane.");
     return t;
 }
 

@@ -128,6 +128,11 @@ public:
     // folder, moved to the Trash at once and never deleted outright. Returns why nothing was
     // removed, when nothing was.
     virtual std::optional<QString> removeProgram() = 0;
+    // One sentence for the uninstall's confirmation about the program's own files, decided as
+    // removeProgram() decides: that they go to the Trash, or why they stay and how to remove
+    // them instead (a packaged copy: with the package manager). Empty where the confirmation's
+    // own text says it all.
+    virtual QString programRemovalNote() { return {}; }
 
     // --- The preferences window ---
 
