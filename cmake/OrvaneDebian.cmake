@@ -5,19 +5,22 @@ set(CPACK_PACKAGE_NAME orvane)
 set(CPACK_PACKAGE_VENDOR "The Orvane developers")
 set(CPACK_PACKAGE_CONTACT "${ORVANE_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORVANE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${PROJECT_DESCRIPTION}
-Orvane is a small tray utility that waits for your screenshots. After every
+# The synopsis is CPACK_PACKAGE_DESCRIPTION_SUMMARY (the project's description).
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Orvane is a small tray utility that waits for your screenshots. After every
 new one it shows a floating card beside your work, with the thumbnail and
 one-click actions: copy and keep, copy and move to the Trash, open for markup,
 show in the file manager, share or delete.")
+# The binary is stripped and its debug info kept in orvane-dbgsym_*.ddeb. CPack strips it
+# itself on the way (objcopy --strip-unneeded, with a debug link); CPACK_STRIP_FILES would strip
+# it first and leave no debug info to keep.
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+set(CPACK_STRIP_FILES OFF)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 # The libraries it links come from dpkg-shlibdeps; what Qt loads at run time does not show in

@@ -635,7 +635,8 @@ private slots:
             const auto box = menudialogs::uninstallConfirmation(
                 MenuTexts::forPlatform(PlatformKind::Linux), note);
             QVERIFY2(box->informativeText().endsWith(note), qPrintable(box->informativeText()));
-            QVERIFY(note.contains(c.trashed ? u"will be moved to the Trash"_s : c.told));
+            QVERIFY2(note.contains(c.trashed ? u"will be moved to the Trash"_s : c.told),
+                     qPrintable(note));
             const qsizetype logged = log.lines().size();
             int terminated = 0;
             StatusBarController::performCleanUninstall(platform, [&] { ++terminated; });
