@@ -33,7 +33,7 @@ test: build
 	@scripts/with-display --own ctest --preset $(PRESET) -j $(JOBS) -LE package
 
 test-package: build
-	@scripts/with-display --own ctest --preset $(PRESET) -L package
+	@ORVANE_TEST_PACKAGE=1 scripts/with-display --own ctest --preset $(PRESET) -L package
 
 # Into PREFIX (/usr/local unless given): `make install PREFIX=$$HOME/.local`, or with sudo.
 install: build

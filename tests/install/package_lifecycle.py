@@ -5,7 +5,7 @@ for a fresh user, writes an autostart entry naming /usr/bin/orvane, and shows it
 screenshot saved on the desktop; `apt-get purge` leaves none of its files behind.
 
 It installs into /usr for real, so it runs only as root (as CI does, on a fresh machine) and
-only when asked (`make test-package`); anyone else gets a skip."""
+only when asked (`make test-package` sets ORVANE_TEST_PACKAGE=1); anyone else gets a skip."""
 import glob
 import os
 import select
@@ -126,6 +126,10 @@ def start_and_see_the_card():
 
 
 def main():
+    # A plain `ctest` run by root must not install anything into /usr unasked.
+    if os.environ.get("ORVANE_TEST_PACKAGE") != "1":
+        print("SKIP: installs the package into /usr; run it with `make test-package`")
+        sys.exit(SKIP)
     if os.geteuid() != 0:
         print("SKIP: installs the package into /usr, which needs root (CI runs as root)")
         sys.exit(SKIP)
