@@ -114,21 +114,29 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("execLine");
-        QTest::newRow("plain") << u"/usr/bin/orvane"_s << u"/usr/bin/orvane --background"_s;
+        QTest::addColumn<QString>("tryExec"); // a plain string value: no Exec quoting
+        QTest::newRow("plain") << u"/usr/bin/orvane"_s << u"/usr/bin/orvane --background"_s
+                               << u"/usr/bin/orvane"_s;
         QTest::newRow("blank") << u"/home/ann/My Apps/orvane"_s
-                               << u"\"/home/ann/My Apps/orvane\" --background"_s;
+                               << u"\"/home/ann/My Apps/orvane\" --background"_s
+                               << u"/home/ann/My Apps/orvane"_s;
         QTest::newRow("quote, dollar, backquote")
-            << u"/opt/a\"b$c`d/orvane"_s << u"\"/opt/a\\\\\"b\\\\$c\\\\`d/orvane\" --background"_s;
+            << u"/opt/a\"b$c`d/orvane"_s << u"\"/opt/a\\\\\"b\\\\$c\\\\`d/orvane\" --background"_s
+            << u"/opt/a\"b$c`d/orvane"_s;
         QTest::newRow("backslash")
-            << u"/opt/a\\b/orvane"_s << u"\"/opt/a\\\\\\\\b/orvane\" --background"_s;
-        QTest::newRow("percent") << u"/opt/100%/orvane"_s << u"/opt/100%%/orvane --background"_s;
+            << u"/opt/a\\b/orvane"_s << u"\"/opt/a\\\\\\\\b/orvane\" --background"_s
+            << u"/opt/a\\\\b/orvane"_s;
+        QTest::newRow("percent") << u"/opt/100%/orvane"_s << u"/opt/100%%/orvane --background"_s
+                                 << u"/opt/100%/orvane"_s;
     }
     void desktopExec()
     {
         QFETCH(QString, path);
         QFETCH(QString, execLine);
+        QFETCH(QString, tryExec);
         const QStringList lines = loginagent::desktopEntryText(path).split(u'\n');
         QVERIFY(lines.contains(u"Exec="_s + execLine));
+        QVERIFY(lines.contains(u"TryExec="_s + tryExec));
         QCOMPARE(lines.first(), u"[Desktop Entry]"_s);
         QVERIFY(lines.contains(u"Type=Application"_s));
     }
