@@ -8,6 +8,7 @@
 #include "platform/PlatformFactory.h"
 #include "platform/ProcessContext.h"
 #include "platform/TerminationSignals.h"
+#include "platform/Translations.h"
 #include "preferences/SettingsWindowController.h"
 #include "settings/AppState.h"
 
@@ -15,6 +16,7 @@
 #include "hud/SimulatedCapture.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QQuickWindow>
 #include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
@@ -66,6 +68,8 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("com.tarnwell.orvane"));
     // A tray utility: closing its last window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Before any text is built: menus, cards and windows read theirs once, in this language.
+    const Translations translations(QLocale::system().uiLanguages());
 
     const ProcessContext context = ProcessContext::current();
     const std::unique_ptr<Platform> platform = createPlatform(context);

@@ -1,5 +1,9 @@
 #include "hud/CardTexts.h"
 
+#include <QCoreApplication>
+
+#include <cstring>
+
 namespace orvane {
 
 namespace {
@@ -10,29 +14,41 @@ struct Pair {
     const char *linux;
 };
 
-// Keys are read by the card's QML.
+// Keys are read by the card's QML. A macOS text that differs from the Linux one is only ever
+// shown on macOS, so it sits in a context of its own whose translation may wait; a shared one
+// is translated once, under the Linux column.
 constexpr Pair texts[] = {
     {"header", "Orvane", "Orvane"},
-    {"close", "Close", "Close"},
-    {"copyAndSaveTitle", "Copy & Save", "Copy & Save"},
+    {"close", "Close", QT_TRANSLATE_NOOP("CardTexts", "Close")},
+    {"copyAndSaveTitle", "Copy & Save", QT_TRANSLATE_NOOP("CardTexts", "Copy & Save")},
     {"copyAndSaveSubtitle", "Copies to clipboard & keeps file...",
-     "Copies to clipboard & keeps file..."},
-    {"copyOnlyTitle", "Copy Only", "Copy Only"},
+     QT_TRANSLATE_NOOP("CardTexts", "Copies to clipboard & keeps file...")},
+    {"copyOnlyTitle", "Copy Only", QT_TRANSLATE_NOOP("CardTexts", "Copy Only")},
     {"copyOnlySubtitle", "Copies to clipboard & trashes file",
-     "Copies to clipboard & trashes file"},
-    {"share", "Share", "Share"},
-    {"shareTooltip", "Share via AirDrop, Messages, Mail, Notes...",
-     "Share via Mail, Clipboard, Other Apps..."},
-    {"markup", "Markup", "Markup"},
-    {"markupTooltip", "Annotate & Draw in Preview", "Annotate & Draw in the Image Viewer"},
-    {"finder", "Finder", "Files"},
-    {"finderTooltip", "Show in Finder", "Show in the File Manager"},
-    {"deleteTooltip", "Move to Trash", "Move to Trash"},
+     QT_TRANSLATE_NOOP("CardTexts", "Copies to clipboard & trashes file")},
+    {"share", "Share", QT_TRANSLATE_NOOP("CardTexts", "Share")},
+    {"shareTooltip", QT_TRANSLATE_NOOP("macOS", "Share via AirDrop, Messages, Mail, Notes..."),
+     QT_TRANSLATE_NOOP("CardTexts", "Share via Mail, Clipboard, Other Apps...")},
+    {"markup", "Markup", QT_TRANSLATE_NOOP("CardTexts", "Markup")},
+    {"markupTooltip", QT_TRANSLATE_NOOP("macOS", "Annotate & Draw in Preview"),
+     QT_TRANSLATE_NOOP("CardTexts", "Annotate & Draw in the Image Viewer")},
+    {"finder", QT_TRANSLATE_NOOP("macOS", "Finder"), QT_TRANSLATE_NOOP("CardTexts", "Files")},
+    {"finderTooltip", QT_TRANSLATE_NOOP("macOS", "Show in Finder"),
+     QT_TRANSLATE_NOOP("CardTexts", "Show in the File Manager")},
+    {"deleteTooltip", "Move to Trash", QT_TRANSLATE_NOOP("CardTexts", "Move to Trash")},
     // The share menu, where the system has no share picker of its own.
-    {"shareCopyFile", "Copy File", "Copy File"},
-    {"shareEmail", "Email…", "Email…"},
-    {"shareOpenWith", "Open With", "Open With"},
+    {"shareCopyFile", "Copy File", QT_TRANSLATE_NOOP("CardTexts", "Copy File")},
+    {"shareEmail", "Email…", QT_TRANSLATE_NOOP("CardTexts", "Email…")},
+    {"shareOpenWith", "Open With", QT_TRANSLATE_NOOP("CardTexts", "Open With")},
 };
+
+QString translated(const Pair &pair, PlatformKind kind)
+{
+    if (kind == PlatformKind::MacOS && std::strcmp(pair.macOS, pair.linux) != 0) {
+        return QCoreApplication::translate("macOS", pair.macOS);
+    }
+    return QCoreApplication::translate("CardTexts", pair.linux);
+}
 
 } // namespace
 
@@ -40,8 +56,7 @@ QVariantMap cardTexts(PlatformKind kind)
 {
     QVariantMap map;
     for (const Pair &pair : texts) {
-        map.insert(QString::fromLatin1(pair.key),
-                   QString::fromUtf8(kind == PlatformKind::MacOS ? pair.macOS : pair.linux));
+        map.insert(QString::fromLatin1(pair.key), translated(pair, kind));
     }
     return map;
 }

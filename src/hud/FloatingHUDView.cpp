@@ -153,8 +153,9 @@ void FloatingHUDView::copyFromFile(std::function<void(FloatingHUDView *card)> co
         }
         logLine(QStringLiteral("Could not copy, the file cannot be read: ") + name);
         if (card) {
-            card->showFeedback(QStringLiteral("xmark"),
-                               QStringLiteral("Not Copied — File Unreadable"));
+            card->showFeedback(
+                QStringLiteral("xmark"),
+                QCoreApplication::translate("CardTexts", "Not Copied — File Unreadable"));
         }
     };
     m_services.inBackground(std::move(read), std::move(done));
@@ -174,8 +175,9 @@ void FloatingHUDView::trashFile(Platform &platform, const QString &path,
             [card, name, correctBanner] {
                 logLine(QStringLiteral("Could not move to the Trash: ") + name);
                 if (correctBanner && card) {
-                    card->showFeedback(QStringLiteral("doc.on.doc.fill"),
-                                       QStringLiteral("Copied — File Not Trashed"));
+                    card->showFeedback(
+                        QStringLiteral("doc.on.doc.fill"),
+                        QCoreApplication::translate("CardTexts", "Copied — File Not Trashed"));
                 }
             },
             Qt::QueuedConnection);

@@ -2,6 +2,7 @@
 
 #include "hud/HUDWindowController.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
@@ -59,10 +60,13 @@ QImage drawSampleScreenshot()
     panel.addRoundedRect(QRectF(40, flipped(40 + 240), 420, 240), 10, 10);
     painter.fillPath(panel, QColor::fromRgbF(1.0F, 1.0F, 1.0F, 0.12F));
 
-    drawAt(painter, QStringLiteral("\U0001F4F8 Sample Screenshot Simulation"), 60, 180,
-           systemFont(16, QFont::Bold), Qt::white);
-    drawAt(painter, QStringLiteral("Live preview of Orvane Floating HUD"), 60, 155,
-           systemFont(12, QFont::Medium), QColor::fromRgbF(1.0F, 1.0F, 1.0F, 0.75F));
+    drawAt(painter,
+           QStringLiteral("\U0001F4F8 ") +
+               QCoreApplication::translate("SimulatedCapture", "Sample Screenshot Simulation"),
+           60, 180, systemFont(16, QFont::Bold), Qt::white);
+    drawAt(painter,
+           QCoreApplication::translate("SimulatedCapture", "Live preview of Orvane Floating HUD"),
+           60, 155, systemFont(12, QFont::Medium), QColor::fromRgbF(1.0F, 1.0F, 1.0F, 0.75F));
     painter.end();
     return image;
 }

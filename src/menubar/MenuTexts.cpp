@@ -1,37 +1,53 @@
 #include "menubar/MenuTexts.h"
 
+#include <QCoreApplication>
+
 namespace orvane {
 
 namespace {
+
+// Looked up when the texts are built, so they follow the translator installed at start-up.
+// Texts that only macOS shows keep a context of their own: their translation may wait.
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("MenuTexts", text);
+}
+
+QString translatedMac(const char *text)
+{
+    return QCoreApplication::translate("macOS", text);
+}
 
 MenuTexts common()
 {
     MenuTexts t;
     t.heading = QStringLiteral("Orvane v1.0");
-    t.active = QStringLiteral("● Active & Monitoring");
-    t.paused = QStringLiteral("⚠️ Monitoring Paused");
-    t.preferences = QStringLiteral("Preferences & Settings...");
-    t.autoCopy = QStringLiteral("Auto-Copy on Capture (Zero-Click)");
-    t.playSound = QStringLiteral("Play Sound Effects");
-    t.launchAtLogin = QStringLiteral("Launch at Login");
-    t.screenshotFolder = QStringLiteral("Screenshot Folder");
-    t.timer = QStringLiteral("HUD Auto-Dismiss Timer");
-    t.pause = QStringLiteral("Pause Monitoring");
-    t.resume = QStringLiteral("Resume Monitoring");
-    t.about = QStringLiteral("About Orvane...");
-    t.uninstall = QStringLiteral("Uninstall Orvane & Restore Defaults...");
-    t.quit = QStringLiteral("Quit Orvane");
-    t.currentFolderPrefix = QStringLiteral("Current: ");
-    t.chooseFolder = QStringLiteral("Choose Custom Folder...");
-    t.fourSeconds = QStringLiteral("4 Seconds");
-    t.sevenSeconds = QStringLiteral("7 Seconds (Default)");
-    t.twelveSeconds = QStringLiteral("12 Seconds");
-    t.folderPrompt = QStringLiteral("Select Folder");
-    t.folderMessage = QStringLiteral("Choose the folder where your screenshots are saved:");
+    t.active = translated(QT_TRANSLATE_NOOP("MenuTexts", "● Active & Monitoring"));
+    t.paused = translated(QT_TRANSLATE_NOOP("MenuTexts", "⚠️ Monitoring Paused"));
+    t.preferences = translated(QT_TRANSLATE_NOOP("MenuTexts", "Preferences & Settings..."));
+    t.autoCopy = translated(QT_TRANSLATE_NOOP("MenuTexts", "Auto-Copy on Capture (Zero-Click)"));
+    t.playSound = translated(QT_TRANSLATE_NOOP("MenuTexts", "Play Sound Effects"));
+    t.launchAtLogin = translated(QT_TRANSLATE_NOOP("MenuTexts", "Launch at Login"));
+    t.screenshotFolder = translated(QT_TRANSLATE_NOOP("MenuTexts", "Screenshot Folder"));
+    t.timer = translated(QT_TRANSLATE_NOOP("MenuTexts", "HUD Auto-Dismiss Timer"));
+    t.pause = translated(QT_TRANSLATE_NOOP("MenuTexts", "Pause Monitoring"));
+    t.resume = translated(QT_TRANSLATE_NOOP("MenuTexts", "Resume Monitoring"));
+    t.about = translated(QT_TRANSLATE_NOOP("MenuTexts", "About Orvane..."));
+    t.uninstall =
+        translated(QT_TRANSLATE_NOOP("MenuTexts", "Uninstall Orvane & Restore Defaults..."));
+    t.quit = translated(QT_TRANSLATE_NOOP("MenuTexts", "Quit Orvane"));
+    t.currentFolderPrefix = translated(QT_TRANSLATE_NOOP("MenuTexts", "Current: "));
+    t.chooseFolder = translated(QT_TRANSLATE_NOOP("MenuTexts", "Choose Custom Folder..."));
+    t.fourSeconds = translated(QT_TRANSLATE_NOOP("MenuTexts", "4 Seconds"));
+    t.sevenSeconds = translated(QT_TRANSLATE_NOOP("MenuTexts", "7 Seconds (Default)"));
+    t.twelveSeconds = translated(QT_TRANSLATE_NOOP("MenuTexts", "12 Seconds"));
+    t.folderPrompt = translated(QT_TRANSLATE_NOOP("MenuTexts", "Select Folder"));
+    t.folderMessage = translated(
+        QT_TRANSLATE_NOOP("MenuTexts", "Choose the folder where your screenshots are saved:"));
     t.aboutTitle = QStringLiteral("Orvane · v1.0");
-    t.okButton = QStringLiteral("OK");
-    t.uninstallButton = QStringLiteral("Uninstall & Move to Trash");
-    t.cancelButton = QStringLiteral("Cancel");
+    t.okButton = translated(QT_TRANSLATE_NOOP("MenuTexts", "OK"));
+    t.uninstallButton = translated(QT_TRANSLATE_NOOP("MenuTexts", "Uninstall & Move to Trash"));
+    t.cancelButton = translated(QT_TRANSLATE_NOOP("MenuTexts", "Cancel"));
     t.trayToolTip = QStringLiteral("Orvane");
     t.fallbackIconText = QStringLiteral("📸");
     return t;
@@ -40,38 +56,41 @@ MenuTexts common()
 MenuTexts macTexts()
 {
     MenuTexts t = common();
-    t.resetFolder = QStringLiteral("Reset to macOS Default");
-    t.aboutText = QStringLiteral("A lightweight macOS utility by Tarnwell that brings instant "
-                                 "'Copy & Save' and quick actions to macOS screenshots.");
-    t.uninstallTitle = QStringLiteral("Uninstall Orvane & Restore macOS Defaults");
-    t.uninstallText = QStringLiteral(
-        "This will restore Apple's original screenshot thumbnail behavior, remove the "
-        "background service, and safely move Orvane to Trash.");
+    t.resetFolder = translatedMac(QT_TRANSLATE_NOOP("macOS", "Reset to macOS Default"));
+    t.aboutText = translatedMac(
+        QT_TRANSLATE_NOOP("macOS", "A lightweight macOS utility by Tarnwell that brings instant "
+                                   "'Copy & Save' and quick actions to macOS screenshots."));
+    t.uninstallTitle =
+        translatedMac(QT_TRANSLATE_NOOP("macOS", "Uninstall Orvane & Restore macOS Defaults"));
+    t.uninstallText = translatedMac(QT_TRANSLATE_NOOP(
+        "macOS", "This will restore Apple's original screenshot thumbnail behavior, remove the "
+                 "background service, and safely move Orvane to Trash."));
     return t;
 }
 
 MenuTexts linuxTexts()
 {
     MenuTexts t = common();
-    t.resetFolder = QStringLiteral("Reset to Desktop Default");
-    t.aboutText = QStringLiteral("A lightweight Linux utility by Tarnwell that brings instant "
-                                 "'Copy & Save' and quick actions to your desktop's screenshots.");
-    t.uninstallTitle = QStringLiteral("Uninstall Orvane & Restore Desktop Defaults");
+    t.resetFolder = translated(QT_TRANSLATE_NOOP("MenuTexts", "Reset to Desktop Default"));
+    t.aboutText = translated(QT_TRANSLATE_NOOP(
+        "MenuTexts", "A lightweight Linux utility by Tarnwell that brings instant "
+                     "'Copy & Save' and quick actions to your desktop's screenshots."));
+    t.uninstallTitle =
+        translated(QT_TRANSLATE_NOOP("MenuTexts", "Uninstall Orvane & Restore Desktop Defaults"));
     // What becomes of the program itself depends on how it was installed: the confirmation
     // adds the platform's word on it.
-    t.uninstallText = QStringLiteral(
+    t.uninstallText = translated(QT_TRANSLATE_NOOP(
+        "MenuTexts",
         "This will remove Orvane's autostart entry, so that it no longer starts at login, and "
-        "quit Orvane.");
+        "quit Orvane."));
     return t;
 }
 
 } // namespace
 
-const MenuTexts &MenuTexts::forPlatform(PlatformKind kind)
+MenuTexts MenuTexts::forPlatform(PlatformKind kind)
 {
-    static const MenuTexts mac = macTexts();
-    static const MenuTexts other = linuxTexts();
-    return kind == PlatformKind::MacOS ? mac : other;
+    return kind == PlatformKind::MacOS ? macTexts() : linuxTexts();
 }
 
 } // namespace orvane

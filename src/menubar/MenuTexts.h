@@ -47,7 +47,8 @@ struct MenuTexts {
     // Shown in place of the icon when no icon can be drawn.
     QString fallbackIconText;
 
-    static const MenuTexts &forPlatform(PlatformKind kind);
+    // In the language of the translators installed now.
+    static MenuTexts forPlatform(PlatformKind kind);
 };
 
 } // namespace orvane

@@ -71,7 +71,7 @@ private:
     AppState &m_state;
     Platform &m_platform;
     Callbacks m_callbacks;
-    const MenuTexts &m_texts;
+    const MenuTexts m_texts;
     MenuDialogs m_dialogs;
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon *m_statusItem = nullptr;

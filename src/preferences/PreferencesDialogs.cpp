@@ -1,5 +1,6 @@
 #include "PreferencesDialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -8,6 +9,11 @@
 namespace orvane {
 
 namespace {
+
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("PreferencesTexts", text);
+}
 
 // A widget dialog over a QML window: modal to that window, and gone with it.
 void openOver(QWindow *parent, QDialog *dialog)
@@ -30,11 +36,11 @@ void openOver(QWindow *parent, QDialog *dialog)
 
 std::unique_ptr<QFileDialog> makeFolderChooser(const QString &startFolder)
 {
-    auto dialog = std::make_unique<QFileDialog>(nullptr, QString::fromUtf8(folderChooserMessage),
-                                                startFolder);
+    auto dialog =
+        std::make_unique<QFileDialog>(nullptr, translated(folderChooserMessage), startFolder);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
-    dialog->setLabelText(QFileDialog::Accept, QString::fromUtf8(folderChooserPrompt));
+    dialog->setLabelText(QFileDialog::Accept, translated(folderChooserPrompt));
     return dialog;
 }
 
@@ -47,11 +53,12 @@ std::unique_ptr<QMessageBox> makeUninstallAlert(const PreferencesTexts &texts)
     alert->setInformativeText(texts.uninstallAlertInformative);
     // "&" in a button text would mark a mnemonic; ours is meant literally. Both buttons take
     // the same role, so that every desktop keeps them in this order.
-    QPushButton *uninstall = alert->addButton(
-        QString::fromUtf8(uninstallConfirmButton).replace(u'&', QStringLiteral("&&")),
-        QMessageBox::ActionRole);
+    QPushButton *uninstall =
+        alert->addButton(translated(uninstallConfirmButton).replace(u'&', QStringLiteral("&&")),
+                         QMessageBox::ActionRole);
     uninstall->setObjectName(QStringLiteral("uninstall"));
-    QPushButton *cancel = alert->addButton(QStringLiteral("Cancel"), QMessageBox::ActionRole);
+    QPushButton *cancel = alert->addButton(
+        translated(QT_TRANSLATE_NOOP("PreferencesTexts", "Cancel")), QMessageBox::ActionRole);
     alert->setDefaultButton(uninstall);
     alert->setEscapeButton(cancel);
     return alert;

@@ -28,11 +28,11 @@ Rectangle {
         return "image://symbol/" + name + "?color=" + String(c).replace("#", "%23");
     }
     function statusText(paused) {
-        return paused ? "Monitoring Paused" : "Active";
+        return paused ? qsTr("Monitoring Paused") : qsTr("Active");
     }
     function monitoringSubtitle(paused) {
-        return paused ? "Orvane monitoring is currently paused."
-                      : "Orvane floating HUD with 'Copy & Save' is active.";
+        return paused ? qsTr("Orvane monitoring is currently paused.")
+                      : qsTr("Orvane floating HUD with 'Copy & Save' is active.");
     }
     function chooseCustomFolder() {
         backend.chooseCustomFolder();
@@ -127,7 +127,7 @@ Rectangle {
                             spacing: 2
 
                             Text {
-                                text: "Enable Orvane Screenshot HUD"
+                                text: qsTr("Enable Orvane Screenshot HUD")
                                 font.pixelSize: 13
                                 font.bold: true
                                 color: view.primary
@@ -146,7 +146,7 @@ Rectangle {
                             id: monitoringSwitch
                             objectName: "switch:Enable Orvane Screenshot HUD"
                             accent: view.accent
-                            Accessible.name: "Enable Orvane Screenshot HUD"
+                            Accessible.name: qsTr("Enable Orvane Screenshot HUD")
                             isOn: !AppState.isPaused
                             onUserToggled: value => AppState.isPaused = !value
                         }

@@ -19,7 +19,7 @@ ColumnLayout {
         Accessible.onPressAction: simulateButton.clicked()
         objectName: "simulateButton"
         Layout.fillWidth: true
-        text: "Simulate Screenshot HUD (Preview)"
+        text: qsTr("Simulate Screenshot HUD (Preview)")
         focusPolicy: Qt.StrongFocus
         font.pixelSize: 13
         font.bold: true
@@ -70,7 +70,7 @@ ColumnLayout {
         Layout.fillWidth: true
         Layout.leftMargin: 2
         Layout.rightMargin: 2
-        text: "Simulates a sample capture to preview your floating HUD design, actions, and countdown duration."
+        text: qsTr("Simulates a sample capture to preview your floating HUD design, actions, and countdown duration.")
         font.pixelSize: 11
         color: page.secondary
         wrapMode: Text.Wrap

@@ -19,7 +19,7 @@ Card {
             sourceSize: Qt.size(16, 16)
         }
         Text {
-            text: "Screenshot Save Location"
+            text: qsTr("Screenshot Save Location")
             font.pixelSize: 13
             font.weight: Font.DemiBold
             color: page.primary
@@ -32,7 +32,7 @@ Card {
             Accessible.name: changeButton.text
             Accessible.onPressAction: changeButton.clicked()
             objectName: "changeFolderButton"
-            text: "Change..."
+            text: qsTr("Change...")
             focusPolicy: Qt.StrongFocus
             font.pixelSize: 11
             padding: 4
@@ -57,7 +57,7 @@ Card {
             Accessible.name: resetButton.text
             Accessible.onPressAction: resetButton.clicked()
             objectName: "resetFolderButton"
-            text: "Reset"
+            text: qsTr("Reset")
             visible: AppState.customFolderPath !== null
             Accessible.ignored: !visible
             focusPolicy: Qt.StrongFocus

@@ -14,7 +14,7 @@ Card {
     ToggleRow {
         Layout.fillWidth: true
         icon: "power"
-        title: "Launch at Login"
+        title: qsTr("Launch at Login")
         subtitle: page.texts.launchAtLoginSubtitle
         isOn: AppState.isLaunchAtLoginEnabled
         iconColor: page.blue
@@ -31,8 +31,8 @@ Card {
     ToggleRow {
         Layout.fillWidth: true
         icon: "doc.on.clipboard"
-        title: "Auto-Copy on Capture (Zero-Click)"
-        subtitle: "Instantly copy screenshot to clipboard the moment you take it"
+        title: qsTr("Auto-Copy on Capture (Zero-Click)")
+        subtitle: qsTr("Instantly copy screenshot to clipboard the moment you take it")
         isOn: AppState.autoCopyOnCapture
         iconColor: page.blue
         textColor: page.primary
@@ -48,8 +48,8 @@ Card {
     ToggleRow {
         Layout.fillWidth: true
         icon: "speaker.wave.2"
-        title: "Play Sound Effects"
-        subtitle: "Audible feedback for copy, save, and trash actions"
+        title: qsTr("Play Sound Effects")
+        subtitle: qsTr("Audible feedback for copy, save, and trash actions")
         isOn: AppState.playSound
         iconColor: page.blue
         textColor: page.primary
@@ -65,22 +65,22 @@ Card {
     ToggleRow {
         Layout.fillWidth: true
         icon: "timer"
-        title: "Auto-Dismiss Timer"
-        subtitle: "How long the floating card stays before fading"
+        title: qsTr("Auto-Dismiss Timer")
+        subtitle: qsTr("How long the floating card stays before fading")
         iconColor: page.blue
         textColor: page.primary
         secondaryColor: page.secondary
 
         SegmentedPicker {
             objectName: "timerPicker"
-            Accessible.name: "Auto-Dismiss Timer"
+            Accessible.name: qsTr("Auto-Dismiss Timer")
             accent: page.accent
             textColor: page.primary
             value: AppState.autoDismissSeconds
             options: [
-                { text: "4s", value: 4 },
-                { text: "7s (Default)", value: 7 },
-                { text: "12s", value: 12 }
+                { text: qsTr("4s"), value: 4 },
+                { text: qsTr("7s (Default)"), value: 7 },
+                { text: qsTr("12s"), value: 12 }
             ]
             onPicked: seconds => {
                 if (AppState.autoDismissSeconds !== seconds)

@@ -103,7 +103,7 @@ void SettingsWindowController::createWindow()
     auto *backend = new PreferencesBackend(m_platform, m_actions, m_dialogs, view.get());
     backend->setDialogParent(view.get());
 
-    view->setTitle(QStringLiteral("Orvane Preferences"));
+    view->setTitle(QCoreApplication::translate("PreferencesTexts", "Orvane Preferences"));
     // Titled, closable, minimisable; neither resizable nor maximisable.
     view->setFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);

@@ -20,7 +20,7 @@ Card {
             sourceSize: Qt.size(15, 15)
         }
         Text {
-            text: "Uninstall Orvane"
+            text: qsTr("Uninstall Orvane")
             font.pixelSize: 13
             font.bold: true
             color: page.primary
@@ -40,7 +40,7 @@ Card {
         Accessible.onPressAction: uninstallButton.clicked()
         objectName: "uninstallButton"
         Layout.fillWidth: true
-        text: "Uninstall & Restore Defaults..."
+        text: qsTr("Uninstall & Restore Defaults...")
         focusPolicy: Qt.StrongFocus
         font.pixelSize: 12
         font.bold: true

@@ -168,6 +168,20 @@ private slots:
         QCOMPARE(app.count(displayed), noTray ? 1 : 0);
         QCOMPARE(preferencesWindows().isEmpty(), !noTray);
     }
+
+    // The session's LANGUAGE alone turns the program German; its log stays English.
+    void germanFromTheEnvironment()
+    {
+        orvane::test::TestHome home;
+        qputenv("LANGUAGE", "de"); // put back by the test home
+        Orvane app;
+        QVERIFY(app.waitForCount(displayed, 1));
+        QVERIFY(waitFor([] {
+            return !run(u"xdotool"_s,
+                        {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Orvane-Einstellungen$"_s})
+                        .isEmpty();
+        }));
+    }
 };
 
 QTEST_GUILESS_MAIN(PreferencesWindowTest)

@@ -7,6 +7,7 @@
 #include "menubar/MenuModel.h"
 #include "menubar/MenuTexts.h"
 #include "menubar/StatusBarController.h"
+#include "platform/Translations.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/macos/MacPlatform.h"
 #include "settings/AppState.h"
@@ -14,8 +15,10 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -654,6 +657,47 @@ private slots:
             }
         }
         qputenv("PATH", path);
+    }
+
+    // --- Languages ---
+
+    // The user's first language that Orvane speaks wins, and Qt's own buttons (the file
+    // dialog's) follow it; English first stays English even with German further down.
+    void languages_data()
+    {
+        QTest::addColumn<QStringList>("languages");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QString>("cancel");
+        const QStringList german{u"● Aktiv – Überwachung läuft (off)"_s,
+                                 u"> Eigenen Ordner wählen..."_s, u"> [x] 7 Sekunden (Standard)"_s,
+                                 u"Orvane beenden\tCtrl+Q"_s};
+        const QStringList english{u"● Active & Monitoring (off)"_s, u"> Choose Custom Folder..."_s,
+                                  u"> [x] 7 Seconds (Default)"_s, u"Quit Orvane\tCtrl+Q"_s};
+        QTest::newRow("de") << QStringList{u"de"_s} << german << u"Abbrechen"_s;
+        QTest::newRow("de-AT") << QStringList{u"de-AT"_s} << german << u"Abbrechen"_s;
+        QTest::newRow("fr, then de")
+            << QStringList{u"fr-FR"_s, u"fr"_s, u"de-DE"_s} << german << u"Abbrechen"_s;
+        QTest::newRow("en-GB, then de")
+            << QStringList{u"en-GB"_s, u"de"_s} << english << u"Cancel"_s;
+        QTest::newRow("C") << QStringList{u"C"_s} << english << u"Cancel"_s;
+    }
+    void languages()
+    {
+        QFETCH(QStringList, languages);
+        QFETCH(QStringList, items);
+        QFETCH(QString, cancel);
+        const Translations translations(languages);
+        Fixture f;
+        const QStringList menu = f.open();
+        for (const QString &item : items) {
+            QVERIFY2(menu.contains(item), qPrintable(menu.join(u'\n')));
+        }
+        const auto dialog = menudialogs::folderDialog(MenuTexts::forPlatform(PlatformKind::Linux),
+                                                      QDir::tempPath());
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        const auto *buttons = dialog->findChild<QDialogButtonBox *>();
+        QVERIFY(buttons && buttons->button(QDialogButtonBox::Cancel));
+        QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), cancel);
     }
 
     // Without a tray the program must still be reachable.

@@ -2,6 +2,7 @@
 #include "RecordingPlatform.h"
 #include "TestHome.h"
 
+#include "platform/Translations.h"
 #include "preferences/PreferencesDialogs.h"
 #include "preferences/PreferencesTexts.h"
 #include "preferences/SettingsWindowController.h"
@@ -9,7 +10,9 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QPushButton>
@@ -450,6 +453,39 @@ private slots:
                               u"Open in File Manager"_s, u"Simulate Screenshot HUD (Preview)"_s,
                               u"Uninstall & Restore Defaults..."_s}));
         QCOMPARE(accessibleName(item(u"timerPicker"_s)), u"Auto-Dismiss Timer"_s);
+    }
+
+    // In German the whole window reads German, its alert and Qt's own buttons too.
+    void german()
+    {
+        const Translations german(QStringList{u"de"_s});
+        state().setCustomFolderPath(m_home.path());
+        QVERIFY(open());
+        QCOMPARE(m_controller->window()->title(), u"Orvane-Einstellungen"_s);
+        QCOMPARE(item(u"statusText"_s)->property("text").toString(), u"Aktiv"_s);
+        QStringList names;
+        for (int i = 0; i < 12; ++i) {
+            QTest::keyClick(m_controller->window(), Qt::Key_Tab);
+            names << accessibleName(m_controller->window()->activeFocusItem());
+        }
+        QCOMPARE(names,
+                 QStringList({u"Orvane-Karte für Bildschirmfotos aktivieren"_s,
+                              u"Bei der Anmeldung starten"_s,
+                              u"Bei Aufnahme automatisch kopieren (ohne Klick)"_s,
+                              u"Soundeffekte abspielen"_s, u"4 s"_s, u"7 s (Standard)"_s, u"12 s"_s,
+                              u"Ändern..."_s, u"Zurücksetzen"_s, u"Im Dateimanager öffnen"_s,
+                              u"Bildschirmfoto-Karte simulieren (Vorschau)"_s,
+                              u"Deinstallieren & Standards wiederherstellen..."_s}));
+
+        const auto alert = makeUninstallAlert(preferencesTexts(PlatformKind::Linux, {}));
+        QCOMPARE(alert->text(), u"Orvane deinstallieren & Vorgaben der Arbeitsumgebung "
+                                u"wiederherstellen?"_s);
+        QCOMPARE(alert->escapeButton()->text(), u"Abbrechen"_s);
+        const auto chooser = makeFolderChooser(m_home.path());
+        chooser->setOption(QFileDialog::DontUseNativeDialog);
+        const auto *buttons = chooser->findChild<QDialogButtonBox *>();
+        QVERIFY(buttons && buttons->button(QDialogButtonBox::Cancel));
+        QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), u"Abbrechen"_s);
     }
 };
 

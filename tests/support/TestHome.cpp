@@ -26,6 +26,11 @@ TestHome::TestHome()
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     set("XDG_RUNTIME_DIR", runtime);
+    // English whatever the machine's language, for the programs a test starts too.
+    set("LANG", QStringLiteral("C.UTF-8"));
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
+        unset(name);
+    }
 }
 
 TestHome::~TestHome()
@@ -53,14 +58,25 @@ void TestHome::useSystemFileTypes()
     }
 }
 
-void TestHome::set(const char *name, const QString &value)
+void TestHome::save(const char *name)
 {
     if (!m_saved.contains(name)) {
         m_saved.insert(name, qEnvironmentVariableIsSet(name)
                                  ? std::optional<QByteArray>(qgetenv(name))
                                  : std::nullopt);
     }
+}
+
+void TestHome::set(const char *name, const QString &value)
+{
+    save(name);
     qputenv(name, value.toUtf8());
+}
+
+void TestHome::unset(const char *name)
+{
+    save(name);
+    qunsetenv(name);
 }
 
 } // namespace orvane::test

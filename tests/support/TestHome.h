@@ -13,7 +13,8 @@ namespace orvane::test {
 // cache and runtime folders, and the system's data and configuration folders) point into a
 // temporary folder and are restored afterwards. Nothing the machine has installed
 // (applications, icon themes, autostart entries, user folders) can change a result, and
-// nothing touches the real user's files.
+// nothing touches the real user's files. The language is English (LANG=C.UTF-8, no LANGUAGE,
+// LC_ALL or LC_MESSAGES) until the test sets its own.
 class TestHome {
 public:
     TestHome();
@@ -29,7 +30,9 @@ public:
     void useSystemFileTypes();
 
 private:
+    void save(const char *name);
     void set(const char *name, const QString &value);
+    void unset(const char *name);
 
     QTemporaryDir m_dir;
     QHash<QByteArray, std::optional<QByteArray>> m_saved;

@@ -2,7 +2,8 @@
 user's data, configuration, cache and runtime folders, and the system's data and configuration
 folders) point into `home`, so nothing the machine has installed changes a result and nothing
 touches the real user's files. The runtime folder is its own too, so no other copy of Orvane
-answers for this one."""
+answers for this one. The language is English whatever the machine's (a test that wants another
+passes its own LANG or LANGUAGE), so texts compare as written."""
 import os
 
 
@@ -15,7 +16,10 @@ def isolated_env(home, base=None, **extra):
         "XDG_CONFIG_DIRS": "system/xdg",
         "XDG_RUNTIME_DIR": "runtime",
     }
-    env = dict(os.environ if base is None else base, HOME=home)
+    env = dict(os.environ if base is None else base, HOME=home, LANG="C.UTF-8", LANGUAGE="")
+    # Emptied rather than left out, so that os.environ.update() of the result clears them too.
+    for name in [n for n in env if n.startswith("LC_")] + ["LC_ALL", "LC_MESSAGES"]:
+        env[name] = ""
     for name, sub in folders.items():
         env[name] = os.path.join(home, sub)
         os.makedirs(env[name], exist_ok=True)

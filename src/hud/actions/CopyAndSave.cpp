@@ -3,6 +3,8 @@
 #include "platform/Platform.h"
 #include "settings/AppState.h"
 
+#include <QCoreApplication>
+
 namespace orvane {
 
 void FloatingHUDView::handleCopyAndSave()
@@ -13,7 +15,7 @@ void FloatingHUDView::handleCopyAndSave()
         }
         card->m_services.state->playFeedbackSound(QStringLiteral("Tink"));
         card->showFeedback(QStringLiteral("checkmark.circle.fill"),
-                           QStringLiteral("Copied & Saved!"));
+                           QCoreApplication::translate("CardTexts", "Copied & Saved!"));
         card->dismissLater();
     });
 }

@@ -3,6 +3,8 @@
 #include "platform/Platform.h"
 #include "settings/AppState.h"
 
+#include <QCoreApplication>
+
 namespace orvane {
 
 void FloatingHUDView::handleCopyOnly()
@@ -16,7 +18,7 @@ void FloatingHUDView::handleCopyOnly()
         }
         card->m_services.state->playFeedbackSound(QStringLiteral("Tink"));
         card->showFeedback(QStringLiteral("trash.circle.fill"),
-                           QStringLiteral("Copied & Discarded!"));
+                           QCoreApplication::translate("CardTexts", "Copied & Discarded!"));
         card->dismissLater();
     });
 }
