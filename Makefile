@@ -9,7 +9,10 @@ else
 PROGRAM := $(BUILD_DIR)/src/app/orvane
 endif
 
-.PHONY: all setup configure build run test bench format format-check macos-check clean
+PREFIX ?= /usr/local
+
+.PHONY: all setup configure build run test test-package install package bench format \
+	format-check macos-check clean
 
 all: build
 
@@ -25,8 +28,20 @@ build: configure
 run: build
 	@WITH_TRAY=1 scripts/with-display $(PROGRAM) $(ARGS)
 
+# The package test installs into /usr for real: only `make test-package` runs it.
 test: build
-	@scripts/with-display --own ctest --preset $(PRESET) -j $(JOBS)
+	@scripts/with-display --own ctest --preset $(PRESET) -j $(JOBS) -LE package
+
+test-package: build
+	@ORVANE_TEST_PACKAGE=1 scripts/with-display --own ctest --preset $(PRESET) -L package
+
+# Into PREFIX (/usr/local unless given): `make install PREFIX=$$HOME/.local`, or with sudo.
+install: build
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# $(BUILD_DIR)/orvane_<version>_<arch>.deb (Linux) or Orvane-<version>.dmg (macOS).
+package: build
+	@cmake --build --preset $(PRESET) --target package
 
 format:
 	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.mm' | xargs clang-format -i

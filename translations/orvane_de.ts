@@ -187,8 +187,8 @@
         <translation>Orvane deinstallieren &amp; Vorgaben der Arbeitsumgebung wiederherstellen</translation>
     </message>
     <message>
-        <source>This will remove Orvane&apos;s autostart entry, so that it no longer starts at login, and safely move Orvane to Trash if it is an AppImage or was installed in your home folder.</source>
-        <translation>Dadurch wird der Autostart-Eintrag von Orvane entfernt, sodass es nicht mehr bei der Anmeldung startet, und Orvane sicher in den Papierkorb verschoben, falls es ein AppImage ist oder in Ihrem persönlichen Ordner installiert wurde.</translation>
+        <source>This will remove Orvane&apos;s autostart entry, so that it no longer starts at login, and quit Orvane.</source>
+        <translation>Dadurch wird der Autostart-Eintrag von Orvane entfernt, sodass es nicht mehr bei der Anmeldung startet, und Orvane beendet.</translation>
     </message>
 </context>
 <context>
@@ -266,16 +266,16 @@
         <translation>Im Dateimanager öffnen</translation>
     </message>
     <message>
-        <source>Restores the desktop&apos;s original screenshot behavior and cleanly moves Orvane to Trash without terminal commands.</source>
-        <translation>Stellt das ursprüngliche Bildschirmfoto-Verhalten der Arbeitsumgebung wieder her und verschiebt Orvane sauber in den Papierkorb – ganz ohne Terminalbefehle.</translation>
+        <source>Removes Orvane&apos;s autostart entry and quits. An AppImage or a copy in your home folder goes to the Trash; an installed package is removed with the package manager.</source>
+        <translation>Entfernt den Autostart-Eintrag von Orvane und beendet es. Ein AppImage oder eine Kopie in Ihrem persönlichen Ordner wird in den Papierkorb verschoben; ein installiertes Paket wird mit der Paketverwaltung entfernt.</translation>
     </message>
     <message>
         <source>Uninstall Orvane &amp; Restore Desktop Defaults?</source>
         <translation>Orvane deinstallieren &amp; Vorgaben der Arbeitsumgebung wiederherstellen?</translation>
     </message>
     <message>
-        <source>This will immediately restore the desktop&apos;s original native screenshot behavior, unregister from login, and safely move Orvane to the Trash.</source>
-        <translation>Dadurch wird sofort das ursprüngliche Bildschirmfoto-Verhalten der Arbeitsumgebung wiederhergestellt, der Start bei der Anmeldung entfernt und Orvane sicher in den Papierkorb verschoben.</translation>
+        <source>This will immediately unregister Orvane from login, removing its autostart entry, and quit it.</source>
+        <translation>Dadurch wird Orvane sofort vom Start bei der Anmeldung abgemeldet, sein Autostart-Eintrag entfernt und Orvane beendet.</translation>
     </message>
     <message>
         <source>Select Folder</source>

@@ -47,13 +47,16 @@ std::unique_ptr<QMessageBox> aboutBox(const MenuTexts &texts)
     return box;
 }
 
-std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts)
+std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts,
+                                                   const QString &programNote)
 {
     auto box = std::make_unique<QMessageBox>();
     box->setIcon(QMessageBox::Warning);
     box->setWindowTitle(texts.uninstallTitle);
     box->setText(texts.uninstallTitle);
-    box->setInformativeText(texts.uninstallText);
+    box->setInformativeText(programNote.isEmpty()
+                                ? texts.uninstallText
+                                : texts.uninstallText + QStringLiteral("\n\n") + programNote);
     // One role for both keeps them in this order on every desktop; Escape still cancels.
     QPushButton *uninstall =
         box->addButton(literalButtonText(texts.uninstallButton), QMessageBox::ActionRole);
@@ -97,7 +100,7 @@ int runUnblocking(QDialog &dialog)
 
 } // namespace
 
-MenuDialogs MenuDialogs::modal(const MenuTexts &texts)
+MenuDialogs MenuDialogs::modal(const MenuTexts &texts, std::function<QString()> programNote)
 {
     MenuDialogs dialogs;
     dialogs.chooseFolder = [texts](const QString &startFolder) {
@@ -106,8 +109,9 @@ MenuDialogs MenuDialogs::modal(const MenuTexts &texts)
         return menudialogs::chosenFolder(*dialog, result);
     };
     dialogs.showAbout = [texts] { runUnblocking(*menudialogs::aboutBox(texts)); };
-    dialogs.confirmUninstall = [texts] {
-        const auto box = menudialogs::uninstallConfirmation(texts);
+    dialogs.confirmUninstall = [texts, programNote = std::move(programNote)] {
+        const auto box =
+            menudialogs::uninstallConfirmation(texts, programNote ? programNote() : QString());
         runUnblocking(*box);
         return menudialogs::uninstallConfirmed(*box);
     };

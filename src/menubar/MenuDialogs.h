@@ -20,7 +20,9 @@ namespace menudialogs {
 // Opens at `startFolder`: the folder screenshots go to now.
 std::unique_ptr<QFileDialog> folderDialog(const MenuTexts &texts, const QString &startFolder);
 std::unique_ptr<QMessageBox> aboutBox(const MenuTexts &texts);
-std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts);
+// `programNote` (may be empty) says what becomes of the program itself.
+std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts,
+                                                   const QString &programNote = {});
 
 // The folder the user chose in a finished folder dialog; none when cancelled.
 std::optional<QString> chosenFolder(const QFileDialog &dialog, int result);
@@ -36,8 +38,8 @@ struct MenuDialogs {
     std::function<void()> showAbout;
     std::function<bool()> confirmUninstall;
 
-    // The real, modal windows.
-    static MenuDialogs modal(const MenuTexts &texts);
+    // The real, modal windows; the uninstall's asks `programNote` (may be empty) when it opens.
+    static MenuDialogs modal(const MenuTexts &texts, std::function<QString()> programNote = {});
 };
 
 } // namespace orvane

@@ -77,11 +77,12 @@ MenuTexts linuxTexts()
                      "'Copy & Save' and quick actions to your desktop's screenshots."));
     t.uninstallTitle =
         translated(QT_TRANSLATE_NOOP("MenuTexts", "Uninstall Orvane & Restore Desktop Defaults"));
-    // Only an AppImage or a copy in the home folder is the user's to move; say so up front.
+    // What becomes of the program itself depends on how it was installed: the confirmation
+    // adds the platform's word on it.
     t.uninstallText = translated(QT_TRANSLATE_NOOP(
         "MenuTexts",
         "This will remove Orvane's autostart entry, so that it no longer starts at login, and "
-        "safely move Orvane to Trash if it is an AppImage or was installed in your home folder."));
+        "quit Orvane."));
     return t;
 }
 

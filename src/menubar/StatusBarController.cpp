@@ -72,7 +72,8 @@ std::optional<qint64> wholeSeconds(const QVariant &value)
 StatusBarController::StatusBarController(AppState &state, Platform &platform, Callbacks callbacks,
                                          QObject *parent)
     : QObject(parent), m_state(state), m_platform(platform), m_callbacks(std::move(callbacks)),
-      m_texts(MenuTexts::forPlatform(platform.kind())), m_dialogs(MenuDialogs::modal(m_texts)),
+      m_texts(MenuTexts::forPlatform(platform.kind())),
+      m_dialogs(MenuDialogs::modal(m_texts, [&platform] { return platform.programRemovalNote(); })),
       m_menu(std::make_unique<QMenu>())
 {
     m_menu->setAccessibleName(m_texts.trayToolTip);

@@ -97,6 +97,9 @@ QString desktopEntryText(const QString &executable)
                           "Comment=Quick actions for every new screenshot\n"
                           "Exec=") +
            escapeValue(exec) +
+           // Once the program is gone (a package removed, an AppImage deleted), the session
+           // skips the entry instead of failing to start it at every login.
+           QStringLiteral("\nTryExec=") + escapeValue(executable) +
            QStringLiteral("\n"
                           "Icon=camera-photo\n"
                           "Terminal=false\n"

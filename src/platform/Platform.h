@@ -138,6 +138,11 @@ public:
     // The looks of the tray that shows Orvane's icon, so that the icon can stand out on it.
     // Nothing where the system tints the icon itself (the macOS menu bar).
     virtual TrayLooks trayLooks() { return {}; }
+    // One sentence for the uninstall's confirmation about the program's own files, decided as
+    // removeProgram() decides: that they go to the Trash, or why they stay and how to remove
+    // them instead (a packaged copy: with the package manager). Empty where the confirmation's
+    // own text says it all.
+    virtual QString programRemovalNote() { return {}; }
 
     // --- The preferences window ---
 

@@ -67,8 +67,13 @@ void PreferencesBackend::promptUninstall()
     }
     m_asking = true;
     QPointer<PreferencesBackend> self(this);
+    // What becomes of the program itself depends on how it was installed: the platform says.
+    PreferencesTexts texts = m_texts;
+    if (const QString note = m_platform.programRemovalNote(); !note.isEmpty()) {
+        texts.uninstallAlertInformative += QStringLiteral("\n\n") + note;
+    }
     // The user's "yes" is carried out even if the window went away meanwhile.
-    m_dialogs.confirmUninstall(m_dialogParent, m_texts,
+    m_dialogs.confirmUninstall(m_dialogParent, texts,
                                [self, uninstall = m_actions.uninstall](bool confirmed) {
                                    if (self) {
                                        self->m_asking = false;

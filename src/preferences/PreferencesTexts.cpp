@@ -103,16 +103,19 @@ PreferencesTexts preferencesTexts(PlatformKind kind, const QString &desktop)
         .openFolder = translated(QT_TRANSLATE_NOOP("PreferencesTexts", "Open in File Manager")),
         .shortcutsHeading = shortcuts.heading,
         .shortcutsLines = shortcuts.lines.join(u'\n'),
+        // Orvane changes nothing in the desktop's screenshot tools, so there is nothing of
+        // theirs to restore; the program file goes only where it is the user's own.
         .uninstallNote = translated(QT_TRANSLATE_NOOP(
             "PreferencesTexts",
-            "Restores the desktop's original screenshot behavior and cleanly moves Orvane to "
-            "Trash without terminal commands.")),
+            "Removes Orvane's autostart entry and quits. An AppImage or a copy in your home "
+            "folder goes to the Trash; an installed package is removed with the package "
+            "manager.")),
         .uninstallAlertMessage = translated(
             QT_TRANSLATE_NOOP("PreferencesTexts", "Uninstall Orvane & Restore Desktop Defaults?")),
         .uninstallAlertInformative = translated(QT_TRANSLATE_NOOP(
             "PreferencesTexts",
-            "This will immediately restore the desktop's original native screenshot behavior, "
-            "unregister from login, and safely move Orvane to the Trash.")),
+            "This will immediately unregister Orvane from login, removing its autostart entry, "
+            "and quit it.")),
     };
 }
 

@@ -163,7 +163,7 @@ private slots:
         test::TestHome home;
         qputenv("ORVANE_PLATFORM", "linux");
         const std::unique_ptr<Platform> platform =
-            createPlatform({u"orvane"_s, u"/usr/bin"_s, u"/usr/bin/orvane"_s});
+            createPlatform({u"orvane"_s, u"/usr/bin"_s, u"/usr/bin/orvane"_s, {}});
         qunsetenv("ORVANE_PLATFORM");
         if (platform->kind() != PlatformKind::Linux) {
             QSKIP("the Linux platform is built on Linux only");

@@ -541,8 +541,8 @@ private slots:
         }
         const QString bundle = home.file(u"Apps/My \"Orvane\" it's $HOME.app"_s);
         QDir().mkpath(bundle + u"/Contents/MacOS"_s);
-        ProcessContext context{bundle + u"/Contents/MacOS/Orvane"_s, bundle,
-                               bundle + u"/Contents/MacOS/Orvane"_s};
+        ProcessContext context{
+            bundle + u"/Contents/MacOS/Orvane"_s, bundle, bundle + u"/Contents/MacOS/Orvane"_s, {}};
         MacPlatform platform(context);
         platform.installLoginAgent();
         const QString agent = home.file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s);
@@ -592,7 +592,7 @@ private slots:
         for (const QString &folder : folders) {
             QFile::copy(QCoreApplication::applicationFilePath(), folder + u"/orvane"_s);
             MacPlatform platform(
-                ProcessContext{folder + u"/orvane"_s, folder, folder + u"/orvane"_s});
+                ProcessContext{folder + u"/orvane"_s, folder, folder + u"/orvane"_s, {}});
             StatusBarController::performCleanUninstall(platform, [] {});
         }
         QCOMPARE(log.lines().size(), 3);
@@ -609,49 +609,97 @@ private slots:
     }
 
     // On Linux the autostart entry goes, and the program goes to the Trash only where it is
-    // the user's own. One home for all cases: GLib keeps the first home it sees.
+    // the user's own: an AppImage it runs from, or a copy in the home folder that is not a
+    // build. A packaged copy stays, and the confirmation and the log say how to remove it.
+    // One home for all cases: GLib keeps the first home it sees.
     void linuxUninstall()
     {
         test::TestHome home;
         test::LogCapture log;
         QTemporaryDir system;
+        // dpkg's answer, for the one program "installed from a package".
+        QTemporaryDir bin;
+        {
+            QFile fake(bin.filePath(u"dpkg-query"_s));
+            QVERIFY(fake.open(QIODevice::WriteOnly));
+            fake.write("#!/bin/sh\n"
+                       "case \"$2\" in */packaged/usr/bin/orvane) echo \"orvane: $2\";; "
+                       "*) echo \"dpkg-query: no path found matching pattern $2\" >&2; exit 1;; "
+                       "esac\n");
+            fake.close();
+            fake.setPermissions(fake.permissions() | QFileDevice::ExeOwner);
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8() + ':' + path);
         const QString trash = home.file(u".local/share/Trash/files/"_s);
-        const auto place = [](const QString &path) {
-            QDir().mkpath(QFileInfo(path).path());
-            QFile file(path);
-            return file.open(QIODevice::WriteOnly) && file.write("ELF") == 3;
+        const auto place = [](const QString &file) {
+            QDir().mkpath(QFileInfo(file).path());
+            QFile out(file);
+            return out.open(QIODevice::WriteOnly) && out.write("ELF") == 3;
         };
+        QVERIFY(place(home.file(u"src/orvane/build/default/CMakeCache.txt"_s)));
+        const QString otherAppImage = system.filePath(u"Apps/Terminal.AppImage"_s);
+        QVERIFY(place(otherAppImage));
         struct Case {
             QString program;
-            QString appImage;
+            ProcessContext context;
             bool trashed;
+            QString told; // in the confirmation and the log, when the program stays
         };
+        const auto plain = [](const QString &program) {
+            return ProcessContext::make(program, {program}, {}, {});
+        };
+        const QString mount = system.filePath(u"mnt/.mount_Orvane"_s);
+        const QString appImage = system.filePath(u"Apps/Orvane x86_64.AppImage"_s);
         const QList<Case> cases{
-            {home.file(u".local/bin/orvane"_s), {}, true},
-            {system.filePath(u"usr/bin/orvane"_s), {}, false},
-            {system.filePath(u"Apps/Orvane x86_64.AppImage"_s),
-             system.filePath(u"Apps/Orvane x86_64.AppImage"_s), true},
+            {home.file(u".local/bin/orvane"_s), plain(home.file(u".local/bin/orvane"_s)), true, {}},
+            {system.filePath(u"usr/bin/orvane"_s), plain(system.filePath(u"usr/bin/orvane"_s)),
+             false, u"remove it the way it was installed"_s},
+            {system.filePath(u"packaged/usr/bin/orvane"_s),
+             plain(system.filePath(u"packaged/usr/bin/orvane"_s)), false,
+             u"\"sudo apt remove orvane\""_s},
+            {home.file(u"src/orvane/build/default/src/app/orvane"_s),
+             plain(home.file(u"src/orvane/build/default/src/app/orvane"_s)), false,
+             u"is a build"_s},
+            {appImage,
+             ProcessContext::make(mount + u"/usr/bin/orvane"_s, {}, appImage, mount),
+             true,
+             {}},
+            // Started from another AppImage's terminal, which passed its variables on.
+            {system.filePath(u"usr/local/bin/orvane"_s),
+             ProcessContext::make(system.filePath(u"usr/local/bin/orvane"_s), {}, otherAppImage,
+                                  system.filePath(u"mnt/.mount_Termin"_s)),
+             false, u"remove it the way it was installed"_s},
         };
+        QVERIFY(place(mount + u"/usr/bin/orvane"_s));
         for (const Case &c : cases) {
             QVERIFY(place(c.program));
-            qputenv("APPIMAGE", c.appImage.toUtf8());
-            LinuxPlatform platform(
-                ProcessContext{c.program, QFileInfo(c.program).path(), c.program});
+            LinuxPlatform platform(c.context);
             platform.installLoginAgent();
             QVERIFY(QFile::exists(LinuxPlatform::autostartEntryPath()));
+            const QString note = platform.programRemovalNote();
+            const auto box = menudialogs::uninstallConfirmation(
+                MenuTexts::forPlatform(PlatformKind::Linux), note);
+            QVERIFY2(box->informativeText().endsWith(note), qPrintable(box->informativeText()));
+            QVERIFY2(note.contains(c.trashed ? u"will be moved to the Trash"_s : c.told),
+                     qPrintable(note));
+            const qsizetype logged = log.lines().size();
             int terminated = 0;
             StatusBarController::performCleanUninstall(platform, [&] { ++terminated; });
             QCOMPARE(terminated, 1);
             QVERIFY(!QFile::exists(LinuxPlatform::autostartEntryPath()));
             QCOMPARE(QFile::exists(c.program), !c.trashed);
             QCOMPARE(QFile::exists(trash + QFileInfo(c.program).fileName()), c.trashed);
+            QVERIFY(QFile::exists(otherAppImage));
             if (c.trashed) {
                 QFile::remove(trash + QFileInfo(c.program).fileName());
+                QCOMPARE(log.lines().size(), logged);
+            } else {
+                QCOMPARE(log.lines().size(), logged + 1);
+                QCOMPARE(log.lines().last(), u"[Orvane] Uninstall: "_s + note);
             }
         }
-        qunsetenv("APPIMAGE");
-        QCOMPARE(log.lines().size(), 1);
-        QVERIFY(log.lines().first().contains(system.filePath(u"usr/bin/orvane"_s)));
+        qputenv("PATH", path);
     }
 
     // --- Languages ---

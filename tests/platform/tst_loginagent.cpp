@@ -90,6 +90,7 @@ private slots:
         test::TestHome home;
         MacPlatform mac({u"/Applications/Orvane.app/Contents/MacOS/Orvane"_s,
                          u"/Applications/Orvane.app"_s,
+                         {},
                          {}});
         const QString agent = home.file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s);
         QVERIFY(!QDir(home.file(u"Library"_s)).exists());
@@ -113,21 +114,29 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("execLine");
-        QTest::newRow("plain") << u"/usr/bin/orvane"_s << u"/usr/bin/orvane --background"_s;
+        QTest::addColumn<QString>("tryExec"); // a plain string value: no Exec quoting
+        QTest::newRow("plain") << u"/usr/bin/orvane"_s << u"/usr/bin/orvane --background"_s
+                               << u"/usr/bin/orvane"_s;
         QTest::newRow("blank") << u"/home/ann/My Apps/orvane"_s
-                               << u"\"/home/ann/My Apps/orvane\" --background"_s;
+                               << u"\"/home/ann/My Apps/orvane\" --background"_s
+                               << u"/home/ann/My Apps/orvane"_s;
         QTest::newRow("quote, dollar, backquote")
-            << u"/opt/a\"b$c`d/orvane"_s << u"\"/opt/a\\\\\"b\\\\$c\\\\`d/orvane\" --background"_s;
+            << u"/opt/a\"b$c`d/orvane"_s << u"\"/opt/a\\\\\"b\\\\$c\\\\`d/orvane\" --background"_s
+            << u"/opt/a\"b$c`d/orvane"_s;
         QTest::newRow("backslash")
-            << u"/opt/a\\b/orvane"_s << u"\"/opt/a\\\\\\\\b/orvane\" --background"_s;
-        QTest::newRow("percent") << u"/opt/100%/orvane"_s << u"/opt/100%%/orvane --background"_s;
+            << u"/opt/a\\b/orvane"_s << u"\"/opt/a\\\\\\\\b/orvane\" --background"_s
+            << u"/opt/a\\\\b/orvane"_s;
+        QTest::newRow("percent") << u"/opt/100%/orvane"_s << u"/opt/100%%/orvane --background"_s
+                                 << u"/opt/100%/orvane"_s;
     }
     void desktopExec()
     {
         QFETCH(QString, path);
         QFETCH(QString, execLine);
+        QFETCH(QString, tryExec);
         const QStringList lines = loginagent::desktopEntryText(path).split(u'\n');
         QVERIFY(lines.contains(u"Exec="_s + execLine));
+        QVERIFY(lines.contains(u"TryExec="_s + tryExec));
         QCOMPARE(lines.first(), u"[Desktop Entry]"_s);
         QVERIFY(lines.contains(u"Type=Application"_s));
     }
@@ -153,10 +162,56 @@ private slots:
         QCOMPARE(loginagent::desktopEntryEnabled(text), enabled);
     }
 
+    // The autostart entry names the program that runs; an AppImage's variables count only
+    // for a program inside its mount point, not for one started from that AppImage's terminal.
+    void autostartNamesTheRunningProgram_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("appImage");
+        QTest::addColumn<QString>("appDir");
+        QTest::addColumn<QString>("exec");
+        const QString mine = u"/home/ann/Apps/Orvane x86_64.AppImage"_s;
+        QTest::newRow("installed")
+            << u"/usr/bin/orvane"_s << QString() << QString() << u"/usr/bin/orvane"_s;
+        QTest::newRow("its own AppImage")
+            << u"/tmp/.mount_OrvaneX/usr/bin/orvane"_s << mine << u"/tmp/.mount_OrvaneX"_s
+            << u"\"/home/ann/Apps/Orvane x86_64.AppImage\""_s;
+        QTest::newRow("mount point given with a trailing slash")
+            << u"/tmp/.mount_OrvaneX/usr/bin/orvane"_s << mine << u"/tmp/.mount_OrvaneX/"_s
+            << u"\"/home/ann/Apps/Orvane x86_64.AppImage\""_s;
+        QTest::newRow("started from another AppImage's terminal")
+            << u"/usr/bin/orvane"_s << u"/home/ann/Apps/Terminal.AppImage"_s
+            << u"/tmp/.mount_TerminXY"_s << u"/usr/bin/orvane"_s;
+        QTest::newRow("a mount point that only starts like ours")
+            << u"/tmp/.mount_OrvaneX2/usr/bin/orvane"_s << mine << u"/tmp/.mount_OrvaneX"_s
+            << u"/tmp/.mount_OrvaneX2/usr/bin/orvane"_s;
+        QTest::newRow("APPIMAGE without APPDIR")
+            << u"/usr/bin/orvane"_s << mine << QString() << u"/usr/bin/orvane"_s;
+        QTest::newRow("APPDIR is the root")
+            << u"/usr/bin/orvane"_s << mine << u"/"_s << u"/usr/bin/orvane"_s;
+    }
+    void autostartNamesTheRunningProgram()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, appImage);
+        QFETCH(QString, appDir);
+        QFETCH(QString, exec);
+        test::TestHome home;
+        const ProcessContext context =
+            ProcessContext::make(program, {u"orvane"_s}, appImage, appDir);
+        QCOMPARE(context.appImage.isEmpty(), !exec.contains(u".AppImage"_s));
+        LinuxPlatform platform(context);
+        platform.installLoginAgent();
+        QVERIFY2(readAll(LinuxPlatform::autostartEntryPath())
+                     .contains(QByteArray("\nExec=" + exec.toUtf8() + " --background\n")),
+                 readAll(LinuxPlatform::autostartEntryPath()).constData());
+    }
+
     void linuxAutostartEntry()
     {
         test::TestHome home;
-        LinuxPlatform platform({u"orvane"_s, u"/opt/Orvane dir"_s, u"/opt/Orvane dir/orvane"_s});
+        LinuxPlatform platform(
+            {u"orvane"_s, u"/opt/Orvane dir"_s, u"/opt/Orvane dir/orvane"_s, {}});
         const QString entry = home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s);
         QCOMPARE(LinuxPlatform::autostartEntryPath(), entry);
         QVERIFY(!platform.isLoginItemEnabled());

@@ -62,6 +62,7 @@ struct ScriptedDialogs {
     bool confirm = false;
     int folderQuestions = 0;
     int uninstallQuestions = 0;
+    QString asked; // the alert's informative text
 
     PreferencesDialogs make()
     {
@@ -73,8 +74,9 @@ struct ScriptedDialogs {
                     done(folder);
                 },
             .confirmUninstall =
-                [this](QWindow *, const PreferencesTexts &, std::function<void(bool)> done) {
+                [this](QWindow *, const PreferencesTexts &texts, std::function<void(bool)> done) {
                     ++uninstallQuestions;
+                    asked = texts.uninstallAlertInformative;
                     done(confirm);
                 },
         };
@@ -307,14 +309,43 @@ private slots:
         };
         const QByteArray settingsBefore = settingsBytes();
         m_platform.takeCalls();
+        // A packaged copy: the alert itself says it stays and how to remove it.
+        m_platform.removalNote = u"/usr/bin/orvane was installed with the package \"orvane\" and "
+                                 u"stays: remove it with \"sudo apt remove orvane\"."_s;
         press(u"uninstallButton"_s);
+        m_platform.removalNote.clear();
         QCOMPARE(m_dialogs.uninstallQuestions, 1);
+        QVERIFY(m_dialogs.asked.endsWith(u"\n\n/usr/bin/orvane was installed with the package "
+                                         u"\"orvane\" and stays: remove it with \"sudo apt "
+                                         u"remove orvane\"."_s));
         QCOMPARE(m_uninstalled, confirm ? 1 : 0);
         if (!confirm) {
             QCOMPARE(m_platform.takeCalls(), QStringList());
             QCOMPARE(settingsBytes(), settingsBefore);
             QVERIFY(m_controller->window()->isVisible());
         }
+    }
+
+    // On Linux Orvane changes nothing in the desktop's screenshot tools and keeps a packaged
+    // copy: the uninstall card and its alert promise neither, on any desktop.
+    void linuxUninstallPromisesOnlyWhatHappens_data()
+    {
+        QTest::addColumn<QString>("desktop");
+        QTest::newRow("unknown") << QString();
+        QTest::newRow("GNOME") << u"ubuntu:GNOME"_s;
+        QTest::newRow("KDE") << u"KDE"_s;
+        QTest::newRow("Xfce") << u"XFCE"_s;
+    }
+    void linuxUninstallPromisesOnlyWhatHappens()
+    {
+        QFETCH(QString, desktop);
+        const PreferencesTexts texts = preferencesTexts(PlatformKind::Linux, desktop);
+        for (const QString &text : {texts.uninstallNote, texts.uninstallAlertInformative}) {
+            QVERIFY2(!text.contains(u"screenshot behavior"_s), qPrintable(text));
+            QVERIFY2(!text.contains(u"move Orvane to the Trash"_s), qPrintable(text));
+            QVERIFY2(text.contains(u"autostart entry"_s), qPrintable(text));
+        }
+        QVERIFY(texts.uninstallNote.contains(u"package manager"_s));
     }
 
     // The system's alert shows its ampersand as written (not as a mnemonic), puts the

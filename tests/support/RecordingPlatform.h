@@ -168,6 +168,8 @@ public:
         return removeProgramRefusal;
     }
     std::optional<QString> removeProgramRefusal;
+    QString programRemovalNote() override { return removalNote; }
+    QString removalNote;
 
     // --- The preferences window ---
     void stylePreferencesWindow(QWindow &) override

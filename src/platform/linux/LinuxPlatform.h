@@ -53,6 +53,7 @@ public:
     void unloadLoginAgent() override {}
     std::optional<QString> removeProgram() override;
     TrayLooks trayLooks() override;
+    QString programRemovalNote() override;
 
     // --- The preferences window ---
     void stylePreferencesWindow(QWindow &) override {}
@@ -69,6 +70,14 @@ public:
 
 private:
     std::optional<QString> writeAutostartEntry();
+    // Whether the uninstall may move the program file to the Trash, and what to tell the user
+    // either way (LinuxUninstall.cpp).
+    struct ProgramRemoval {
+        QString program;
+        bool toTrash = false;
+        QString note;
+    };
+    ProgramRemoval programRemoval() const;
 
     ProcessContext m_context;
 };

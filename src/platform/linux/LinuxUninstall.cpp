@@ -7,22 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace orvane {
 
 namespace {
-
-// The freedesktop Trash, so that the user can restore what the uninstall took away. At once,
-// not in the background: Orvane quits right after.
-std::optional<QString> trashNow(const QString &path)
-{
-    const std::optional<QString> reason = gio::trash(path);
-    if (!reason) {
-        return std::nullopt;
-    }
-    return QStringLiteral("%1 could not be moved to the Trash (%2); nothing was removed.")
-        .arg(path, *reason);
-}
 
 bool isInside(const QString &file, const QString &folder)
 {
@@ -30,28 +20,97 @@ bool isInside(const QString &file, const QString &folder)
            file.startsWith(folder + QLatin1Char('/'));
 }
 
+// The Debian package that installed `path`, if dpkg knows it ("orvane: /usr/bin/orvane").
+QString dpkgOwner(const QString &path)
+{
+    const QString dpkgQuery = QStandardPaths::findExecutable(QStringLiteral("dpkg-query"));
+    if (dpkgQuery.isEmpty()) {
+        return {};
+    }
+    QProcess query;
+    query.start(dpkgQuery, {QStringLiteral("-S"), path});
+    if (!query.waitForFinished(5000) || query.exitStatus() != QProcess::NormalExit ||
+        query.exitCode() != 0) {
+        query.kill();
+        return {};
+    }
+    for (const QString &line : QString::fromUtf8(query.readAllStandardOutput()).split(u'\n')) {
+        // "diversion by …" lines name no owner; "a, b: path" names several, the first will do.
+        const qsizetype colon = line.indexOf(QStringLiteral(": "));
+        if (colon > 0 && !line.startsWith(QStringLiteral("diversion "))) {
+            return line.left(colon).split(QStringLiteral(", ")).first().trimmed();
+        }
+    }
+    return {};
+}
+
+// A developer's build: a CMake build folder holds the program, at any depth below the home.
+bool isInBuildTree(const QString &program, const QString &home)
+{
+    QDir dir = QFileInfo(program).dir();
+    do {
+        if (dir.exists(QStringLiteral("CMakeCache.txt"))) {
+            return true;
+        }
+    } while (dir.absolutePath() != home && dir.cdUp() && !dir.isRoot());
+    return false;
+}
+
 } // namespace
 
-std::optional<QString> LinuxPlatform::removeProgram()
+LinuxPlatform::ProgramRemoval LinuxPlatform::programRemoval() const
 {
     // An AppImage is one file the user put somewhere; a binary under the home folder was
     // installed by the user too. Anything else belongs to a package manager or an
     // administrator, and stays.
-    const QString appImage = qEnvironmentVariable("APPIMAGE");
-    const QString program = QFileInfo(m_context.executableFile).canonicalFilePath();
-    if (program.isEmpty()) {
-        return QStringLiteral("%1 was not found; nothing was removed.")
-            .arg(m_context.executableFile);
+    ProgramRemoval removal;
+    removal.program = QFileInfo(m_context.executableFile).canonicalFilePath();
+    if (removal.program.isEmpty()) {
+        removal.note =
+            QStringLiteral("%1 was not found; nothing was removed.").arg(m_context.executableFile);
+        return removal;
     }
-    const bool isAppImage =
-        !appImage.isEmpty() && QFileInfo(appImage).canonicalFilePath() == program;
     const QString home = QDir(QDir::homePath()).canonicalPath();
-    if (!isAppImage && !isInside(program, home)) {
-        return QStringLiteral("%1 is not installed in your home folder; remove it the way it "
-                              "was installed.")
-            .arg(program);
+    const bool isAppImage = !m_context.appImage.isEmpty() &&
+                            QFileInfo(m_context.appImage).canonicalFilePath() == removal.program;
+    if (const QString package = isAppImage ? QString() : dpkgOwner(removal.program);
+        !package.isEmpty()) {
+        removal.note = QStringLiteral("%1 was installed with the package \"%2\" and stays: remove "
+                                      "it with the package manager, for example \"sudo apt "
+                                      "remove %2\".")
+                           .arg(removal.program, package);
+    } else if (!isAppImage && !isInside(removal.program, home)) {
+        removal.note = QStringLiteral("%1 is not installed in your home folder and stays: remove "
+                                      "it the way it was installed.")
+                           .arg(removal.program);
+    } else if (!isAppImage && isInBuildTree(removal.program, home)) {
+        removal.note =
+            QStringLiteral("%1 is a build in a CMake build folder and stays.").arg(removal.program);
+    } else {
+        removal.toTrash = true;
+        removal.note = QStringLiteral("%1 will be moved to the Trash.").arg(removal.program);
     }
-    return trashNow(program);
+    return removal;
+}
+
+QString LinuxPlatform::programRemovalNote()
+{
+    return programRemoval().note;
+}
+
+std::optional<QString> LinuxPlatform::removeProgram()
+{
+    const ProgramRemoval removal = programRemoval();
+    if (!removal.toTrash) {
+        return removal.note;
+    }
+    // The freedesktop Trash, so that the user can restore what the uninstall took away. At
+    // once, not in the background: Orvane quits right after.
+    if (const std::optional<QString> reason = gio::trash(removal.program)) {
+        return QStringLiteral("%1 could not be moved to the Trash (%2); nothing was removed.")
+            .arg(removal.program, *reason);
+    }
+    return std::nullopt;
 }
 
 } // namespace orvane

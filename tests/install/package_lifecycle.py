@@ -1,0 +1,164 @@
+#!/usr/bin/python3
+"""The Debian package from install to removal, as a user's machine gets it: lintian finds no
+error in it; apt installs it with its dependencies; /usr/bin/orvane starts in the background
+for a fresh user, writes an autostart entry naming /usr/bin/orvane, and shows its card for a
+screenshot saved on the desktop; `apt-get purge` leaves none of its files behind.
+
+It installs into /usr for real, so it runs only as root (as CI does, on a fresh machine) and
+only when asked (`make test-package` sets ORVANE_TEST_PACKAGE=1); anyone else gets a skip."""
+import glob
+import os
+import select
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from testhome import isolated_env  # noqa: E402
+
+CMAKE, BUILD = sys.argv[1:3]
+SKIP = 77
+APT_ENV = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
+
+
+def fail(message):
+    print("FAIL:", message)
+    sys.exit(1)
+
+
+def run(*command, **kwargs):
+    return subprocess.run(command, capture_output=True, text=True, **kwargs)
+
+
+def installed():
+    status = run("dpkg-query", "-W", "-f=${Status}", "orvane").stdout
+    return "ok installed" in status
+
+
+def wait_for(predicate, timeout, step=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return predicate()
+
+
+def wait_for_line(process, text, timeout):
+    deadline = time.monotonic() + timeout
+    seen = []
+    while time.monotonic() < deadline:
+        ready, _, _ = select.select([process.stderr], [], [], 0.1)
+        if ready:
+            line = process.stderr.readline()
+            seen.append(line)
+            if text in line:
+                return True
+            if not line and process.poll() is not None:
+                break
+    print("".join(seen))
+    return False
+
+
+def card_windows():
+    found = run("xdotool", "search", "--onlyvisible", "--name", "^Orvane$").stdout.split()
+    cards = []
+    for window in found:
+        info = run("xwininfo", "-id", window).stdout
+        if "Width: 300" in info and "Height: 385" in info:
+            cards.append(window)
+    return cards
+
+
+def build_package():
+    built = run(CMAKE, "--build", BUILD, "--target", "package")
+    if built.returncode != 0:
+        fail("making the package: " + built.stdout[-3000:] + built.stderr[-3000:])
+    debs = [d for d in glob.glob(os.path.join(BUILD, "orvane_*_*.deb"))]
+    if len(debs) != 1:
+        fail("expected one orvane_<version>_<arch>.deb in %s, found %s" % (BUILD, debs))
+    deb = os.path.abspath(debs[0])
+    print("package:", os.path.basename(deb))
+    return deb
+
+
+def check_lintian(deb):
+    checked = run("lintian", "--fail-on", "error", deb)
+    print("lintian:", (checked.stdout + checked.stderr).strip() or "no findings")
+    if checked.returncode != 0:
+        fail("lintian reports errors")
+
+
+def start_and_see_the_card():
+    home = tempfile.mkdtemp(prefix="orvane-package-")
+    env = isolated_env(home)
+    desktop = os.path.join(home, "Desktop")
+    os.makedirs(desktop)
+    orvane = subprocess.Popen(["/usr/bin/orvane", "--background"], env=env,
+                              stderr=subprocess.PIPE, text=True)
+    try:
+        if not wait_for_line(orvane, "[Orvane] FSEventStream started: YES", 20):
+            fail("the installed program did not start watching (exit status %s)" % orvane.poll())
+        entry = os.path.join(home, ".config/autostart/com.tarnwell.orvane.desktop")
+        text = open(entry).read() if os.path.exists(entry) else ""
+        if "\nExec=/usr/bin/orvane --background\n" not in text:
+            fail("autostart entry does not start /usr/bin/orvane: %r" % text)
+        print("autostart entry: Exec=/usr/bin/orvane --background")
+        shot = os.path.join(desktop, "Screenshot from the package test.png")
+        subprocess.run(["convert", "-size", "640x400", "gradient:seagreen-navy",
+                        shot + ".tmp.png"], check=True)
+        os.rename(shot + ".tmp.png", shot)
+        if len(wait_for(card_windows, 10)) != 1:
+            fail("no card for %s" % shot)
+        picture = os.path.join(BUILD, "package-card.png")
+        run("import", "-window", "root", picture)
+        print("card shown for the screenshot; the screen:", picture)
+    finally:
+        orvane.terminate()
+        try:
+            orvane.wait(10)
+        except subprocess.TimeoutExpired:
+            orvane.kill()
+            orvane.wait()
+        subprocess.run(["rm", "-rf", home], check=False)
+
+
+def main():
+    # A plain `ctest` run by root must not install anything into /usr unasked.
+    if os.environ.get("ORVANE_TEST_PACKAGE") != "1":
+        print("SKIP: installs the package into /usr; run it with `make test-package`")
+        sys.exit(SKIP)
+    if os.geteuid() != 0:
+        print("SKIP: installs the package into /usr, which needs root (CI runs as root)")
+        sys.exit(SKIP)
+    if installed():
+        fail("an orvane package is installed already; this test would replace and remove it")
+    deb = build_package()
+    check_lintian(deb)
+    try:
+        done = run("apt-get", "install", "-y", "-q", "--no-install-recommends", deb, env=APT_ENV)
+        if done.returncode != 0 or not installed():
+            fail("apt-get install: " + done.stdout[-3000:] + done.stderr[-3000:])
+        files = [p for p in run("dpkg", "-L", "orvane").stdout.splitlines() if p.startswith("/")]
+        owned = [p for p in files if os.path.isfile(p) or os.path.islink(p)]
+        print("installed: %d files, e.g. %s" % (len(owned), ", ".join(owned[:3])))
+        if run("dpkg-query", "-S", "/usr/bin/orvane").stdout.split(":")[0] != "orvane":
+            fail("dpkg does not own /usr/bin/orvane")
+        start_and_see_the_card()
+    finally:
+        if installed():
+            removed = run("apt-get", "purge", "-y", "-q", "orvane", env=APT_ENV)
+            print("apt-get purge orvane:", removed.returncode)
+    if installed():
+        fail("still installed after apt-get purge")
+    left = [p for p in owned if os.path.lexists(p)]
+    # Folders it brought are gone too, unless another package shares them (/usr/share/...).
+    left += [p for p in files if "orvane" in os.path.basename(p) and os.path.lexists(p)]
+    if left:
+        fail("left behind after removal: %s" % left)
+    print("removed: none of its %d files is left" % len(owned))
+
+
+main()
