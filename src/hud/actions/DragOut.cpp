@@ -63,11 +63,9 @@ void FloatingHUDView::startDrag()
     // The card waits while the user looks for where to drop, as it does under the pointer.
     m_dragging = true;
     QPointer<FloatingHUDView> self(this);
-    QPointer<QDrag> running(drag);
-    drag->exec(Qt::CopyAction, Qt::CopyAction); // runs its own event loop until the drop
-    if (running) {
-        running->deleteLater();
-    }
+    // Runs its own event loop until the drop. Qt keeps the drag, and its data, until the drop
+    // target has taken what it asked for, which may be after this returns.
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
     if (self) {
         m_dragging = false;
     }
