@@ -360,7 +360,18 @@ def main():
                                         "40", "40"], stdout=subprocess.PIPE, text=True)
         if not wait_for_line(drop_target, "ready", 10, drop_target.stdout):
             fail("the drop target did not come up")
-        drag(steps((x + w // 2, y + 100), (190, 190)))
+        # Released only once the drag has reached the target: on a busy machine Qt may start
+        # the drag well after the pointer got there.
+        drag(steps((x + w // 2, y + 100), (190, 190)), release=False)
+        deadline = time.monotonic() + 10
+        nudge = 1
+        while not wait_for_line(drop_target, "motion", 0.2, drop_target.stdout):
+            if time.monotonic() > deadline:
+                subprocess.run(["xdotool", "mouseup", "1"])
+                fail("the drag never reached the drop target")
+            nudge = -nudge
+            subprocess.run(["xdotool", "mousemove", str(190 + nudge), "190"], check=True)
+        subprocess.run(["xdotool", "mouseup", "1"], check=True)
         report = read_until_exit(drop_target, 10)
         if ("uris: file://" + dropped.replace(" ", "%20")) not in report or \
                 "image: 640x400" not in report:

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""A window of another program that takes drops, as a chat window would: prints the types it
-was offered, the file URLs and the size of the picture it got, then quits.
+"""A window of another program that takes drops, as a chat window would: says when a drag
+first reaches it, then prints the types it was offered, the file URLs and the size of the
+picture it got, and quits.
 Usage: drop_target.py X Y (where its 300 x 300 window goes)."""
 import sys
 
@@ -40,8 +41,17 @@ def dropped(widget, context, _x, _y, time):
 
 window.drag_dest_set(0, [Gtk.TargetEntry.new("text/uri-list", 0, 0),
                          Gtk.TargetEntry.new("image/png", 0, 1)], Gdk.DragAction.COPY)
-window.connect("drag-motion", lambda w, c, _x, _y, t: (Gdk.drag_status(c, Gdk.DragAction.COPY, t),
-                                                       True)[1])
+
+
+def motion(widget, context, _x, _y, time):
+    Gdk.drag_status(context, Gdk.DragAction.COPY, time)
+    if not got.get("motion"):
+        got["motion"] = True
+        print("motion", flush=True)  # the drag has reached this window
+    return True
+
+
+window.connect("drag-motion", motion)
 window.connect("drag-drop", dropped)
 window.connect("drag-data-received", received)
 window.connect("map-event", lambda *a: print("ready", flush=True))
