@@ -358,19 +358,28 @@ def main():
         x, y, w, h = geometry(wait_for(card_windows, 5)[0])
         drop_target = subprocess.Popen(["/usr/bin/python3", os.path.join(HERE, "drop_target.py"),
                                         "40", "40"], stdout=subprocess.PIPE, text=True)
-        if not wait_for_line(drop_target, "ready", 10, drop_target.stdout):
+        if not wait_for_line(drop_target, "ready", 20, drop_target.stdout):
             fail("the drop target did not come up")
+        # Wherever the window manager put it.
+        found = wait_for(lambda: subprocess.run(
+            ["xdotool", "search", "--onlyvisible", "--name", "^Drop Target$"],
+            capture_output=True, text=True).stdout.split(), 10)
+        if not found:
+            fail("the drop target's window is not on screen")
+        tx, ty, tw, th = geometry(found[0])
+        target = (tx + tw // 2, ty + th // 2)
         # Released only once the drag has reached the target: on a busy machine Qt may start
         # the drag well after the pointer got there.
-        drag(steps((x + w // 2, y + 100), (190, 190)), release=False)
-        deadline = time.monotonic() + 10
+        drag(steps((x + w // 2, y + 100), target), release=False)
+        deadline = time.monotonic() + 15
         nudge = 1
         while not wait_for_line(drop_target, "motion", 0.2, drop_target.stdout):
             if time.monotonic() > deadline:
                 subprocess.run(["xdotool", "mouseup", "1"])
-                fail("the drag never reached the drop target")
+                fail("the drag never reached the drop target at %s" % ((tx, ty, tw, th),))
             nudge = -nudge
-            subprocess.run(["xdotool", "mousemove", str(190 + nudge), "190"], check=True)
+            subprocess.run(["xdotool", "mousemove", str(target[0] + nudge), str(target[1])],
+                           check=True)
         subprocess.run(["xdotool", "mouseup", "1"], check=True)
         report = read_until_exit(drop_target, 10)
         if ("uris: file://" + dropped.replace(" ", "%20")) not in report or \
