@@ -369,18 +369,26 @@ def main():
         tx, ty, tw, th = geometry(found[0])
         target = (tx + tw // 2, ty + th // 2)
         # Released only once the drag has reached the target: on a busy machine Qt may start
-        # the drag well after the pointer got there.
-        drag(steps((x + w // 2, y + 100), target), release=False)
-        deadline = time.monotonic() + 15
-        nudge = 1
-        while not wait_for_line(drop_target, "motion", 0.2, drop_target.stdout):
-            if time.monotonic() > deadline:
-                subprocess.run(["xdotool", "mouseup", "1"])
-                fail("the drag never reached the drop target at %s" % ((tx, ty, tw, th),))
-            nudge = -nudge
-            subprocess.run(["xdotool", "mousemove", str(target[0] + nudge), str(target[1])],
-                           check=True)
-        subprocess.run(["xdotool", "mouseup", "1"], check=True)
+        # the drag well after the pointer got there. A drag that never arrives (the X server
+        # refused Qt its pointer grab) is let go and made again.
+        for attempt in range(3):
+            drag(steps((x + w // 2, y + 100), target), release=False)
+            deadline = time.monotonic() + 8
+            nudge = 1
+            arrived = False
+            while time.monotonic() < deadline:
+                if wait_for_line(drop_target, "motion", 0.2, drop_target.stdout):
+                    arrived = True
+                    break
+                nudge = -nudge
+                subprocess.run(["xdotool", "mousemove", str(target[0] + nudge), str(target[1])],
+                               check=True)
+            subprocess.run(["xdotool", "mouseup", "1"], check=True)
+            if arrived:
+                break
+            print("the drag did not reach the drop target; again")
+        else:
+            fail("the drag never reached the drop target at %s" % ((tx, ty, tw, th),))
         report = read_until_exit(drop_target, 10)
         if ("uris: file://" + dropped.replace(" ", "%20")) not in report or \
                 "image: 640x400" not in report:
