@@ -79,6 +79,42 @@
         <source>Copied &amp; Discarded!</source>
         <translation>Kopiert &amp; verworfen!</translation>
     </message>
+    <message>
+        <source>Not Trashed — File Kept</source>
+        <translation>Nicht verworfen — Datei bleibt</translation>
+    </message>
+    <message>
+        <source>Not Trashed — File Missing</source>
+        <translation>Nicht verworfen — Datei fehlt</translation>
+    </message>
+    <message>
+        <source>Not Opened — File Missing</source>
+        <translation>Nicht geöffnet — Datei fehlt</translation>
+    </message>
+    <message>
+        <source>Not Opened — No Image Viewer</source>
+        <translation>Nicht geöffnet — kein Betrachter</translation>
+    </message>
+    <message>
+        <source>Not Shown — Folder Missing</source>
+        <translation>Nicht gezeigt — Ordner fehlt</translation>
+    </message>
+    <message>
+        <source>Not Shown — No File Manager</source>
+        <translation>Nicht gezeigt — kein Dateimanager</translation>
+    </message>
+    <message>
+        <source>Not Shared — File Missing</source>
+        <translation>Nicht geteilt — Datei fehlt</translation>
+    </message>
+    <message>
+        <source>Not Shared — No Mail Program</source>
+        <translation>Nicht geteilt — kein Mailprogramm</translation>
+    </message>
+    <message>
+        <source>Not Opened — Application Failed</source>
+        <translation>Nicht geöffnet — Programmfehler</translation>
+    </message>
 </context>
 <context>
     <name>MenuTexts</name>

@@ -40,6 +40,32 @@ constexpr Pair texts[] = {
     {"shareCopyFile", "Copy File", QT_TRANSLATE_NOOP("CardTexts", "Copy File")},
     {"shareEmail", "Email…", QT_TRANSLATE_NOOP("CardTexts", "Email…")},
     {"shareOpenWith", "Open With", QT_TRANSLATE_NOOP("CardTexts", "Open With")},
+    // Banners: what an action did, or why it did not.
+    {"copiedAndSaved", "Copied & Saved!", QT_TRANSLATE_NOOP("CardTexts", "Copied & Saved!")},
+    {"copiedAndDiscarded", "Copied & Discarded!",
+     QT_TRANSLATE_NOOP("CardTexts", "Copied & Discarded!")},
+    {"notCopiedUnreadable", "Not Copied — File Unreadable",
+     QT_TRANSLATE_NOOP("CardTexts", "Not Copied — File Unreadable")},
+    {"copiedNotTrashed", "Copied — File Not Trashed",
+     QT_TRANSLATE_NOOP("CardTexts", "Copied — File Not Trashed")},
+    {"notTrashedKept", "Not Trashed — File Kept",
+     QT_TRANSLATE_NOOP("CardTexts", "Not Trashed — File Kept")},
+    {"notTrashedMissing", "Not Trashed — File Missing",
+     QT_TRANSLATE_NOOP("CardTexts", "Not Trashed — File Missing")},
+    {"notOpenedMissing", "Not Opened — File Missing",
+     QT_TRANSLATE_NOOP("CardTexts", "Not Opened — File Missing")},
+    {"notOpenedNoViewer", QT_TRANSLATE_NOOP("macOS", "Not Opened — Preview Unavailable"),
+     QT_TRANSLATE_NOOP("CardTexts", "Not Opened — No Image Viewer")},
+    {"notShownMissing", "Not Shown — Folder Missing",
+     QT_TRANSLATE_NOOP("CardTexts", "Not Shown — Folder Missing")},
+    {"notShownNoFileManager", QT_TRANSLATE_NOOP("macOS", "Not Shown — Finder Unavailable"),
+     QT_TRANSLATE_NOOP("CardTexts", "Not Shown — No File Manager")},
+    {"notSharedMissing", "Not Shared — File Missing",
+     QT_TRANSLATE_NOOP("CardTexts", "Not Shared — File Missing")},
+    {"notSharedNoMail", "Not Shared — No Mail Program",
+     QT_TRANSLATE_NOOP("CardTexts", "Not Shared — No Mail Program")},
+    {"notOpenedAppFailed", "Not Opened — Application Failed",
+     QT_TRANSLATE_NOOP("CardTexts", "Not Opened — Application Failed")},
 };
 
 QString translated(const Pair &pair, PlatformKind kind)
@@ -51,6 +77,17 @@ QString translated(const Pair &pair, PlatformKind kind)
 }
 
 } // namespace
+
+QString cardText(PlatformKind kind, QLatin1StringView key)
+{
+    for (const Pair &pair : texts) {
+        if (key == QLatin1StringView(pair.key)) {
+            return translated(pair, kind);
+        }
+    }
+    Q_ASSERT_X(false, "cardText", "no such card text");
+    return {};
+}
 
 QVariantMap cardTexts(PlatformKind kind)
 {

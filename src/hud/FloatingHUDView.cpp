@@ -114,7 +114,8 @@ void FloatingHUDView::startTimer()
 
 void FloatingHUDView::onTick()
 {
-    if (m_isHovering) {
+    // Paused while the pointer is on the card, and while the screenshot is being dragged out.
+    if (m_isHovering || m_dragging) {
         return;
     }
     const bool ranOut = m_countdown.tick(false);
@@ -138,10 +139,56 @@ void FloatingHUDView::showFeedback(const QString &icon, const QString &text)
     emit actionFeedbackChanged();
 }
 
-void FloatingHUDView::dismissLater()
+QString FloatingHUDView::text(const char *key) const
 {
-    // Holds the dismiss action itself, not the card: it runs even if the card is gone by then.
-    m_services.later(copyDismissDelayMs, m_onDismiss);
+    return cardText(m_services.platform->kind(), QLatin1StringView(key));
+}
+
+void FloatingHUDView::dismissLater(int milliseconds)
+{
+    // Holds the dismiss action itself, not the card: it runs even if the card is gone by then,
+    // unless the card, still there, has been given a later end since.
+    const int generation = ++m_dismissGeneration;
+    m_services.later(milliseconds,
+                     [card = QPointer<FloatingHUDView>(this), generation, onDismiss = m_onDismiss] {
+                         if (!card || card->m_dismissGeneration == generation) {
+                             onDismiss();
+                         }
+                     });
+}
+
+void FloatingHUDView::reportFailure(FloatingHUDView *card, const char *key, const QString &logText)
+{
+    logLine(logText);
+    if (!card) {
+        return;
+    }
+    card->showFeedback(QStringLiteral("xmark"), card->text(key));
+    // Read in peace: the countdown no longer ends the card, the failure's own delay does.
+    if (card->m_timer) {
+        card->m_timer->stop();
+    }
+    card->dismissLater(failureDismissDelayMs);
+}
+
+std::function<void(bool)>
+FloatingHUDView::answerOnMainThread(std::function<void(FloatingHUDView *, bool)> then)
+{
+    return [card = QPointer<FloatingHUDView>(this), then = std::move(then)](bool ok) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [card, then, ok] { then(card.data(), ok); },
+            Qt::QueuedConnection);
+    };
+}
+
+bool FloatingHUDView::fileStillThere(const char *key, const QString &action)
+{
+    if (QFileInfo::exists(m_filePath)) {
+        return true;
+    }
+    reportFailure(this, key,
+                  QStringLiteral("Could not %1, the file is gone: %2").arg(action, fileName()));
+    return false;
 }
 
 void FloatingHUDView::copyFromFile(std::function<void(FloatingHUDView *card)> copied)
@@ -160,37 +207,10 @@ void FloatingHUDView::copyFromFile(std::function<void(FloatingHUDView *card)> co
             copied(card.data());
             return;
         }
-        logLine(QStringLiteral("Could not copy, the file cannot be read: ") + name);
-        if (card) {
-            card->showFeedback(
-                QStringLiteral("xmark"),
-                QCoreApplication::translate("CardTexts", "Not Copied — File Unreadable"));
-        }
+        reportFailure(card.data(), "notCopiedUnreadable",
+                      QStringLiteral("Could not copy, the file cannot be read: ") + name);
     };
     m_services.inBackground(std::move(read), std::move(done));
-}
-
-void FloatingHUDView::trashFile(Platform &platform, const QString &path,
-                                QPointer<FloatingHUDView> card, bool correctBanner)
-{
-    const QString name = QFileInfo(path).fileName();
-    platform.moveToTrash(path, [card, name, correctBanner](bool trashed) {
-        if (trashed) {
-            return;
-        }
-        // The answer comes from a worker; the card may be gone by the time it is read.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [card, name, correctBanner] {
-                logLine(QStringLiteral("Could not move to the Trash: ") + name);
-                if (correctBanner && card) {
-                    card->showFeedback(
-                        QStringLiteral("doc.on.doc.fill"),
-                        QCoreApplication::translate("CardTexts", "Copied — File Not Trashed"));
-                }
-            },
-            Qt::QueuedConnection);
-    });
 }
 
 } // namespace orvane

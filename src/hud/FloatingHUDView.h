@@ -66,6 +66,8 @@ class FloatingHUDView : public QObject {
 
 public:
     static constexpr int copyDismissDelayMs = 800;
+    // A failure stays on the card 1.5 s longer than a confirmation, to be read.
+    static constexpr int failureDismissDelayMs = copyDismissDelayMs + 1500;
 
     FloatingHUDView(QString filePath, CardPicture picture, CardServices services,
                     std::function<void()> onDismiss, QObject *parent = nullptr);
@@ -106,6 +108,9 @@ public:
     // [{id, name}] of the applications that open the file, the default first.
     Q_INVOKABLE QVariantList openWithApplications();
     Q_INVOKABLE bool shareOpenWith(const QString &applicationId);
+    // Hands the file, and its picture, to wherever the user drops it; returns after the drop.
+    // The countdown waits meanwhile.
+    Q_INVOKABLE void startDrag();
 
 signals:
     void timeRemainingChanged();
@@ -118,15 +123,20 @@ private:
     void startTimer();
     void onTick();
     void showFeedback(const QString &icon, const QString &text);
-    void dismissLater();
+    QString text(const char *key) const;
+    void dismissLater(int milliseconds = copyDismissDelayMs);
+    // Logs why an action did not do its work and, while the card lives, says so on it: the
+    // banner replaces the buttons and the card ends a little later than after a success.
+    static void reportFailure(FloatingHUDView *card, const char *key, const QString &logText);
+    // Wraps `then` for an answer that may come on any thread: it runs on the main thread,
+    // with the card, or null once the card has gone.
+    std::function<void(bool)> answerOnMainThread(std::function<void(FloatingHUDView *, bool)> then);
     // Puts the whole picture, read again from the file, on the clipboard, then runs `copied`
     // with the card (null once the card has gone: the copy is done all the same). A file that
     // cannot be read is reported on the card instead.
     void copyFromFile(std::function<void(FloatingHUDView *card)> copied);
-    // Moves the file to the Trash; a refusal is logged and, after Copy Only, corrects the
-    // banner, which would otherwise claim the file was discarded.
-    static void trashFile(Platform &platform, const QString &path, QPointer<FloatingHUDView> card,
-                          bool correctBanner);
+    // Whether the file is still there to act on; when not, the card says so with `key`.
+    bool fileStillThere(const char *key, const QString &action);
 
     QString m_filePath;
     CardPicture m_picture;
@@ -139,6 +149,10 @@ private:
     QString m_feedbackIcon = QStringLiteral("checkmark.circle.fill");
     bool m_copying = false;
     qreal m_pixelRatio = 1.0;
+    bool m_trashing = false;
+    bool m_dragging = false;
+    // Bumped by each scheduled dismissal: only the latest one ends the card.
+    int m_dismissGeneration = 0;
 };
 
 } // namespace orvane

@@ -112,9 +112,11 @@ public:
     // `finished` (may be empty) runs later, on another thread, with whether it worked.
     virtual void moveToTrash(const QString &path, std::function<void(bool)> finished) = 0;
     // Opens the file in the application for annotating images (Preview, the image viewer).
-    virtual void openForMarkup(const QString &path) = 0;
+    // `finished` (may be empty) runs later, on any thread, with whether an application took it.
+    virtual void openForMarkup(const QString &path, std::function<void(bool)> finished) = 0;
     // Shows the file selected in the file manager; a file that is gone opens its folder.
-    virtual void revealInFileManager(const QString &path) = 0;
+    // `finished` as for openForMarkup.
+    virtual void revealInFileManager(const QString &path, std::function<void(bool)> finished) = 0;
     // The system's own share picker for the file, beside `anchor` (window coordinates). False
     // where the system has none: the card then offers its own ways to share.
     virtual bool showSharePicker(const QString &path, QWindow &window, const QRect &anchor) = 0;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QProcess>
 #include <QQuickWindow>
@@ -18,6 +19,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
@@ -145,6 +147,34 @@ private slots:
         time.runPending();
         QVERIFY(!controller.hudWindow());
         QTRY_COMPARE(controller.cardWindowCount(), 0);
+    }
+
+    // While the screenshot is dragged out of the card, the card waits, however long the user
+    // looks for where to drop it; afterwards it counts on from where it was.
+    void dragHoldsTheCountdown()
+    {
+        test::ManualTime time;
+        state->setAutoDismissSeconds(4);
+        HUDWindowController controller(platform, *state, {time.ticks(), time.later(), 200});
+        const QString path = screenshot(u"dragged.png"_s);
+        controller.showHUD(path, QImage(path));
+        QTRY_VERIFY(controller.currentCard() && controller.hudWindow()->isExposed());
+        FloatingHUDView *card = controller.currentCard();
+        double leftDuringDrag = -1;
+        bool shownDuringDrag = false;
+        // Runs inside the drag's own event loop, then ends the drag as Escape would.
+        QTimer::singleShot(0, card, [&] {
+            time.fire(0, 100);
+            leftDuringDrag = card->timeRemaining();
+            shownDuringDrag = controller.currentCard() == card;
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(controller.hudWindow(), &escape);
+        });
+        card->startDrag();
+        QCOMPARE(leftDuringDrag, 4.0);
+        QVERIFY(shownDuringDrag);
+        time.fire(0);
+        QVERIFY(card->timeRemaining() < 4.0);
     }
 };
 

@@ -101,32 +101,52 @@ private slots:
     void initTestCase() { installRecordingViewer(); }
     void init() { QFile::remove(home->file(u"bin/record-opened.log"_s)); }
 
-    // Into the freedesktop Trash, with the information that puts it back where it was; a file
-    // that is not there is reported as not trashed.
+    // Into the freedesktop Trash, with the information that puts it back where it was. A file
+    // that is not there, or that the Trash refuses, is reported as not trashed; a refused one
+    // stays where it was, untouched: never deleted instead.
     void trash_data()
     {
-        QTest::addColumn<bool>("exists");
-        QTest::newRow("awkward name") << true;
-        QTest::newRow("file gone") << false;
+        QTest::addColumn<QString>("situation");
+        QTest::newRow("awkward name") << u"trashed"_s;
+        QTest::newRow("file gone") << u"gone"_s;
+        QTest::newRow("the Trash is a plain file") << u"refused"_s;
+        QTest::newRow("name too long for the Trash's records") << u"long name"_s;
     }
     void trash()
     {
-        QFETCH(bool, exists);
+        QFETCH(QString, situation);
         LinuxPlatform platform{ProcessContext{}};
-        const QString path =
-            exists ? createFile(u"Desktop/"_s + awkwardName) : home->file(u"Desktop/gone.png"_s);
+        const QString trash = home->file(u".local/share/Trash"_s);
+        // The longest name a file may have leaves no room for the Trash's ".trashinfo".
+        const QString longName = QString(251, u'a') + u".png"_s;
+        const QString path = situation == u"gone"_s ? home->file(u"Desktop/gone.png"_s)
+                             : situation == u"long name"_s
+                                 ? createFile(u"Desktop/"_s + longName)
+                                 : createFile(u"Desktop/"_s + awkwardName);
+        if (situation == u"refused"_s) {
+            // GIO cannot make its folders where a file stands in their way.
+            QVERIFY(QDir(trash).removeRecursively());
+            write(trash, "not a folder");
+        }
         std::atomic<int> result{-1};
         platform.moveToTrash(path, [&result](bool ok) { result = ok ? 1 : 0; });
         QTRY_VERIFY(result != -1);
-        QCOMPARE(result.load(), exists ? 1 : 0);
-        if (!exists) {
+        if (situation == u"refused"_s || situation == u"long name"_s) {
+            if (situation == u"refused"_s) {
+                QVERIFY(QFile::remove(trash));
+            }
+            QCOMPARE(result.load(), 0);
+            QCOMPARE(readAll(path), QByteArray("png"));
+            return;
+        }
+        QCOMPARE(result.load(), situation == u"trashed"_s ? 1 : 0);
+        if (situation == u"gone"_s) {
             return;
         }
         QVERIFY(!QFile::exists(path));
-        const QString trash = home->file(u".local/share/Trash/"_s);
-        QCOMPARE(readAll(trash + u"files/"_s + awkwardName), QByteArray("png"));
+        QCOMPARE(readAll(trash + u"/files/"_s + awkwardName), QByteArray("png"));
         const QString info =
-            QString::fromUtf8(readAll(trash + u"info/"_s + awkwardName + u".trashinfo"_s));
+            QString::fromUtf8(readAll(trash + u"/info/"_s + awkwardName + u".trashinfo"_s));
         QVERIFY2(info.startsWith(u"[Trash Info]\n"_s), qPrintable(info));
         const QString pathLine = info.section(u"Path="_s, 1).section(u'\n', 0, 0);
         QVERIFY(!pathLine.contains(u' ')); // written escaped, as the format asks
@@ -161,8 +181,10 @@ private slots:
     {
         LinuxPlatform platform{ProcessContext{}};
         const QString path = createFile(u"Pictures/"_s + awkwardName);
-        platform.openForMarkup(path);
+        std::atomic<int> opened{-1};
+        platform.openForMarkup(path, [&opened](bool ok) { opened = ok ? 1 : 0; });
         QTRY_COMPARE(openedByViewer(), QStringList{path});
+        QTRY_COMPARE(opened.load(), 1);
         // The default first, then the others, each once.
         QStringList ids;
         for (const FileApplication &app : platform.applicationsForFile(path)) {
@@ -207,7 +229,7 @@ private slots:
             createFile(u"Shots $x `y`/"_s + awkwardName);
         }
         LinuxPlatform platform{ProcessContext{}};
-        platform.revealInFileManager(path);
+        platform.revealInFileManager(path, {});
         if (!fileManager) {
             QTRY_COMPARE(openedByViewer(), QStringList{folder});
             return;
@@ -220,37 +242,49 @@ private slots:
         bus.unregisterObject(u"/org/freedesktop/FileManager1"_s);
     }
 
-    // On macOS the same paths go through `open` command lines, quoted for the shell.
+    // On macOS the same paths go through `open` command lines, quoted for the shell; what
+    // `open` answers is what the card is told.
     void macCommandLines_data()
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<bool>("exists");
+        QTest::addColumn<bool>("openWorks");
         QTest::addColumn<QStringList>("arguments");
         const QString path = home->file(u"Desktop/"_s + awkwardName);
-        QTest::newRow("markup") << u"markup"_s << true
+        QTest::newRow("markup") << u"markup"_s << true << true
                                 << QStringList{u"open"_s, u"-a"_s, u"Preview"_s, path};
-        QTest::newRow("reveal") << u"reveal"_s << true << QStringList{u"open"_s, u"-R"_s, path};
+        QTest::newRow("markup, open fails")
+            << u"markup"_s << true << false << QStringList{u"open"_s, u"-a"_s, u"Preview"_s, path};
+        QTest::newRow("reveal") << u"reveal"_s << true << true
+                                << QStringList{u"open"_s, u"-R"_s, path};
         QTest::newRow("reveal, file gone")
-            << u"reveal"_s << false << QStringList{u"open"_s, home->file(u"Desktop"_s)};
+            << u"reveal"_s << false << true << QStringList{u"open"_s, home->file(u"Desktop"_s)};
     }
     void macCommandLines()
     {
         QFETCH(QString, action);
         QFETCH(bool, exists);
+        QFETCH(bool, openWorks);
         QFETCH(QStringList, arguments);
         test::FakeTools tools;
+        if (!openWorks) {
+            tools.setFailing({u"open"_s});
+        }
         MacPlatform platform{ProcessContext{}};
         const QString path = home->file(u"Desktop/"_s + awkwardName);
         QFile::remove(path);
         if (exists) {
             createFile(u"Desktop/"_s + awkwardName);
         }
+        int answer = -1;
+        auto finished = [&answer](bool ok) { answer = ok ? 1 : 0; };
         if (action == u"markup"_s) {
-            platform.openForMarkup(path);
+            platform.openForMarkup(path, finished);
         } else {
-            platform.revealInFileManager(path);
+            platform.revealInFileManager(path, finished);
         }
         QCOMPARE(tools.calls(), QList<QStringList>{arguments});
+        QCOMPARE(answer, openWorks ? 1 : 0);
     }
 };
 

@@ -131,13 +131,19 @@ public:
             finished(trashSucceeds);
         }
     }
-    void openForMarkup(const QString &path) override
+    void openForMarkup(const QString &path, std::function<void(bool)> finished) override
     {
         record(QStringLiteral("openForMarkup:") + path);
+        if (finished) {
+            finished(opensSucceed);
+        }
     }
-    void revealInFileManager(const QString &path) override
+    void revealInFileManager(const QString &path, std::function<void(bool)> finished) override
     {
         record(QStringLiteral("revealInFileManager:") + path);
+        if (finished) {
+            finished(opensSucceed);
+        }
     }
     bool showSharePicker(const QString &path, QWindow &, const QRect &) override
     {
@@ -147,7 +153,7 @@ public:
     bool emailFile(const QString &path) override
     {
         record(QStringLiteral("emailFile:") + path);
-        return true;
+        return opensSucceed;
     }
     QList<FileApplication> applicationsForFile(const QString &path) override
     {
@@ -157,7 +163,7 @@ public:
     bool openFileWith(const QString &path, const QString &applicationId) override
     {
         record(QStringLiteral("openFileWith:") + applicationId + u':' + path);
-        return true;
+        return opensSucceed;
     }
 
     // --- The tray and the uninstall ---
@@ -204,6 +210,8 @@ public:
                                   QStringLiteral("Basso")};
 
     bool trashSucceeds = true;
+    // Markup, reveal, e-mail and Open With: whether an application took the file.
+    bool opensSucceed = true;
     bool hasSharePicker = false;
     QList<FileApplication> fileApplications;
 

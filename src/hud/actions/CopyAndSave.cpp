@@ -3,8 +3,6 @@
 #include "platform/Platform.h"
 #include "settings/AppState.h"
 
-#include <QCoreApplication>
-
 namespace orvane {
 
 void FloatingHUDView::handleCopyAndSave()
@@ -14,8 +12,7 @@ void FloatingHUDView::handleCopyAndSave()
             return;
         }
         card->m_services.state->playFeedbackSound(QStringLiteral("Tink"));
-        card->showFeedback(QStringLiteral("checkmark.circle.fill"),
-                           QCoreApplication::translate("CardTexts", "Copied & Saved!"));
+        card->showFeedback(QStringLiteral("checkmark.circle.fill"), card->text("copiedAndSaved"));
         card->dismissLater();
     });
 }

@@ -4,6 +4,7 @@
 #include "settings/AppState.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace orvane {
 
@@ -12,13 +13,23 @@ void FloatingHUDView::handleCopyOnly()
     // The file goes only once its picture is on the clipboard, even if the card has gone by then.
     copyFromFile([platform = m_services.platform, path = m_filePath](FloatingHUDView *card) {
         // The banner does not wait for the Trash; a refusal corrects it afterwards.
-        trashFile(*platform, path, card, true);
+        auto refused = [name = QFileInfo(path).fileName()](FloatingHUDView *current, bool trashed) {
+            if (!trashed) {
+                reportFailure(current, "copiedNotTrashed",
+                              QStringLiteral("Could not move to the Trash: ") + name);
+            }
+        };
         if (!card) {
+            platform->moveToTrash(path, [refused](bool trashed) {
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(), [refused, trashed] { refused(nullptr, trashed); },
+                    Qt::QueuedConnection);
+            });
             return;
         }
+        platform->moveToTrash(path, card->answerOnMainThread(refused));
         card->m_services.state->playFeedbackSound(QStringLiteral("Tink"));
-        card->showFeedback(QStringLiteral("trash.circle.fill"),
-                           QCoreApplication::translate("CardTexts", "Copied & Discarded!"));
+        card->showFeedback(QStringLiteral("trash.circle.fill"), card->text("copiedAndDiscarded"));
         card->dismissLater();
     });
 }

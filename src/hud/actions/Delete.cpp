@@ -1,15 +1,32 @@
-// Delete: to the Trash, never removed outright.
+// Delete: to the Trash, never removed outright. The card ends once the Trash has taken the
+// file; a refusal is said on the card instead, without the sound of a deletion.
 #include "hud/FloatingHUDView.h"
 #include "platform/Platform.h"
 #include "settings/AppState.h"
+
+#include <QFileInfo>
 
 namespace orvane {
 
 void FloatingHUDView::handleDelete()
 {
-    trashFile(*m_services.platform, m_filePath, this, false);
-    m_services.state->playFeedbackSound(QStringLiteral("Basso"));
-    m_onDismiss();
+    if (m_trashing) {
+        return; // a second press while the Trash is busy with the file
+    }
+    m_trashing = true;
+    m_services.platform->moveToTrash(
+        m_filePath, answerOnMainThread([state = m_services.state, onDismiss = m_onDismiss,
+                                        path = m_filePath](FloatingHUDView *card, bool trashed) {
+            if (trashed) {
+                state->playFeedbackSound(QStringLiteral("Basso"));
+                onDismiss();
+                return;
+            }
+            const bool gone = !QFileInfo::exists(path);
+            reportFailure(card, gone ? "notTrashedMissing" : "notTrashedKept",
+                          QStringLiteral("Could not move to the Trash: ") +
+                              QFileInfo(path).fileName());
+        }));
 }
 
 } // namespace orvane

@@ -6,8 +6,20 @@ namespace orvane {
 
 void FloatingHUDView::handleMarkup()
 {
-    m_services.platform->openForMarkup(m_filePath);
-    m_onDismiss();
+    if (!fileStillThere("notOpenedMissing", QStringLiteral("open for markup"))) {
+        return;
+    }
+    m_services.platform->openForMarkup(
+        m_filePath, answerOnMainThread([onDismiss = m_onDismiss,
+                                        name = fileName()](FloatingHUDView *card, bool opened) {
+            if (opened) {
+                onDismiss();
+                return;
+            }
+            reportFailure(card, "notOpenedNoViewer",
+                          QStringLiteral("Could not open for markup, no application took it: ") +
+                              name);
+        }));
 }
 
 } // namespace orvane

@@ -2,12 +2,29 @@
 #include "hud/FloatingHUDView.h"
 #include "platform/Platform.h"
 
+#include <QFileInfo>
+
 namespace orvane {
 
 void FloatingHUDView::handleRevealInFinder()
 {
-    m_services.platform->revealInFileManager(m_filePath);
-    m_onDismiss();
+    const QFileInfo file(m_filePath);
+    if (!file.exists() && !QFileInfo(file.path()).isDir()) {
+        reportFailure(this, "notShownMissing",
+                      QStringLiteral("Could not show in the file manager, the folder is gone: ") +
+                          file.path());
+        return;
+    }
+    m_services.platform->revealInFileManager(
+        m_filePath, answerOnMainThread([onDismiss = m_onDismiss,
+                                        name = fileName()](FloatingHUDView *card, bool shown) {
+            if (shown) {
+                onDismiss();
+                return;
+            }
+            reportFailure(card, "notShownNoFileManager",
+                          QStringLiteral("Could not show in the file manager: ") + name);
+        }));
 }
 
 } // namespace orvane

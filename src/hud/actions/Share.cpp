@@ -1,5 +1,5 @@
 // Share: the system's picker where there is one, else the card's small menu. Sharing never
-// ends the card; its countdown goes on.
+// ends the card, and its countdown goes on, unless it fails: then the card says so.
 #include "hud/FloatingHUDView.h"
 #include "platform/Platform.h"
 
@@ -15,12 +15,22 @@ bool FloatingHUDView::handleShare(QWindow *window, const QRectF &anchor)
 
 void FloatingHUDView::shareCopyFile()
 {
-    m_services.platform->copyFileToClipboard(m_filePath);
+    if (fileStillThere("notSharedMissing", QStringLiteral("copy the file"))) {
+        m_services.platform->copyFileToClipboard(m_filePath);
+    }
 }
 
 bool FloatingHUDView::shareByEmail()
 {
-    return m_services.platform->emailFile(m_filePath);
+    if (!fileStillThere("notSharedMissing", QStringLiteral("attach the file to an e-mail"))) {
+        return false;
+    }
+    if (m_services.platform->emailFile(m_filePath)) {
+        return true;
+    }
+    reportFailure(this, "notSharedNoMail",
+                  QStringLiteral("Could not start an e-mail, no mail program: ") + fileName());
+    return false;
 }
 
 QVariantList FloatingHUDView::openWithApplications()
@@ -35,7 +45,15 @@ QVariantList FloatingHUDView::openWithApplications()
 
 bool FloatingHUDView::shareOpenWith(const QString &applicationId)
 {
-    return m_services.platform->openFileWith(m_filePath, applicationId);
+    if (!fileStillThere("notOpenedMissing", QStringLiteral("open with ") + applicationId)) {
+        return false;
+    }
+    if (m_services.platform->openFileWith(m_filePath, applicationId)) {
+        return true;
+    }
+    reportFailure(this, "notOpenedAppFailed",
+                  QStringLiteral("Could not open with %1: %2").arg(applicationId, fileName()));
+    return false;
 }
 
 } // namespace orvane

@@ -118,6 +118,27 @@ Item {
                 height: shown.width > 0 ? Math.min(140, width * shown.height / shown.width) : 0
                 image: root.card.thumbnail
                 radius: 12
+
+                // Dragging the thumbnail hands the screenshot to where it is dropped; the rest
+                // of the card still moves the card.
+                MouseArea {
+                    property point pressedAt
+                    property bool dragged: false
+
+                    anchors.fill: parent
+                    cursorShape: Qt.OpenHandCursor
+                    onPressed: mouse => {
+                        pressedAt = Qt.point(mouse.x, mouse.y);
+                        dragged = false;
+                    }
+                    onPositionChanged: mouse => {
+                        if (dragged || Math.hypot(mouse.x - pressedAt.x, mouse.y - pressedAt.y)
+                                < Qt.styleHints.startDragDistance)
+                            return;
+                        dragged = true;
+                        root.card.startDrag();
+                    }
+                }
             }
             RowLayout {
                 anchors.left: parent.left

@@ -13,6 +13,9 @@
 
 #include <xcb/xcb.h>
 
+#include <memory>
+#include <utility>
+
 #include <QClipboard>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -25,6 +28,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QThreadPool>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
@@ -65,12 +69,41 @@ bool launchOn(const QString &path, GAppInfo *app)
 }
 
 // The desktop's default application for the file, else xdg-open; no shell in between, so
-// every path reaches the application as it is.
-void openWithDefault(const QString &path)
+// every path reaches the application as it is. `finished` runs on the main thread.
+void openWithDefault(const QString &path, std::function<void(bool)> finished)
 {
-    if (!launchOn(path, nullptr)) {
-        QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+    if (launchOn(path, nullptr)) {
+        if (finished) {
+            finished(true);
+        }
+        return;
     }
+    // xdg-open knows desktops GIO does not. It says whether it worked when it ends, but on
+    // some desktops it stays for as long as the application it started: still running after
+    // a few seconds means an application has the file.
+    auto *process = new QProcess;
+    auto answered = std::make_shared<bool>(false);
+    auto answer = [finished = std::move(finished), answered](bool opened) {
+        if (!std::exchange(*answered, true) && finished) {
+            finished(opened);
+        }
+    };
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, answer](int code, QProcess::ExitStatus status) {
+                         answer(status == QProcess::NormalExit && code == 0);
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, answer](QProcess::ProcessError error) {
+                         if (error == QProcess::FailedToStart) {
+                             answer(false);
+                             process->deleteLater();
+                         }
+                     });
+    QTimer::singleShot(5000, process, [answer] { answer(true); });
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->start(QStringLiteral("xdg-open"), {path});
 }
 
 // Asks an X11 window manager to keep the window on every workspace: _NET_WM_DESKTOP of all
@@ -142,21 +175,28 @@ void LinuxPlatform::moveToTrash(const QString &path, std::function<void(bool)> f
     });
 }
 
-void LinuxPlatform::openForMarkup(const QString &path)
+void LinuxPlatform::openForMarkup(const QString &path, std::function<void(bool)> finished)
 {
-    openWithDefault(path);
+    openWithDefault(path, std::move(finished));
 }
 
-void LinuxPlatform::revealInFileManager(const QString &path)
+void LinuxPlatform::revealInFileManager(const QString &path, std::function<void(bool)> finished)
 {
     const QString folder = QFileInfo(path).path();
     if (!QFileInfo::exists(path)) {
-        openWithDefault(folder);
+        // A folder that is gone too has nothing to show.
+        if (!QFileInfo(folder).isDir()) {
+            if (finished) {
+                finished(false);
+            }
+            return;
+        }
+        openWithDefault(folder, std::move(finished));
         return;
     }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        openWithDefault(folder);
+        openWithDefault(folder, std::move(finished));
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -166,12 +206,15 @@ void LinuxPlatform::revealInFileManager(const QString &path)
     call << QStringList{QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded())} << QString();
     // Asked without waiting: starting a file manager through D-Bus can take seconds.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folder] {
-        if (watcher->isError()) {
-            openWithDefault(folder);
-        }
-        watcher->deleteLater();
-    });
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [watcher, folder, finished = std::move(finished)] {
+                         if (watcher->isError()) {
+                             openWithDefault(folder, finished);
+                         } else if (finished) {
+                             finished(true);
+                         }
+                         watcher->deleteLater();
+                     });
 }
 
 bool LinuxPlatform::showSharePicker(const QString &, QWindow &, const QRect &)

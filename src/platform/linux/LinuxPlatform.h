@@ -42,8 +42,8 @@ public:
     void copyImageToClipboard(const QImage &image) override;
     void copyFileToClipboard(const QString &path) override;
     void moveToTrash(const QString &path, std::function<void(bool)> finished) override;
-    void openForMarkup(const QString &path) override;
-    void revealInFileManager(const QString &path) override;
+    void openForMarkup(const QString &path, std::function<void(bool)> finished) override;
+    void revealInFileManager(const QString &path, std::function<void(bool)> finished) override;
     bool showSharePicker(const QString &path, QWindow &window, const QRect &anchor) override;
     bool emailFile(const QString &path) override;
     QList<FileApplication> applicationsForFile(const QString &path) override;

@@ -55,14 +55,27 @@ void MacPlatform::moveToTrash(const QString &path, std::function<void(bool)> fin
     });
 }
 
-void MacPlatform::openForMarkup(const QString &path)
+namespace {
+
+// Runs an `open` line; `open` says through its exit status whether anything took the file.
+void runOpen(const QString &line, const std::function<void(bool)> &finished)
 {
-    runShellCommand(maccmd::openInPreview(path));
+    const bool opened = runShellCommand(line + QStringLiteral(" && printf ok")) == u"ok";
+    if (finished) {
+        finished(opened);
+    }
 }
 
-void MacPlatform::revealInFileManager(const QString &path)
+} // namespace
+
+void MacPlatform::openForMarkup(const QString &path, std::function<void(bool)> finished)
 {
-    runShellCommand(maccmd::revealInFinder(path, QFileInfo::exists(path)));
+    runOpen(maccmd::openInPreview(path), finished);
+}
+
+void MacPlatform::revealInFileManager(const QString &path, std::function<void(bool)> finished)
+{
+    runOpen(maccmd::revealInFinder(path, QFileInfo::exists(path)), finished);
 }
 
 bool MacPlatform::showSharePicker(const QString &path, QWindow &window, const QRect &anchor)
