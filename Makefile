@@ -9,12 +9,16 @@ else
 PROGRAM := $(BUILD_DIR)/src/app/orvane
 endif
 
-.PHONY: all setup configure build run test bench format format-check macos-check clean
+.PHONY: all setup setup-test configure build run test bench format format-check macos-check qmllint clean
 
 all: build
 
 setup:
 	@scripts/setup
+
+# The tests, the formatting and the macOS check need a few tools more than building does.
+setup-test:
+	@scripts/setup --test
 
 configure: setup
 	@cmake --preset $(PRESET) >/dev/null
@@ -25,18 +29,22 @@ build: configure
 run: build
 	@WITH_TRAY=1 scripts/with-display $(PROGRAM) $(ARGS)
 
-test: build
+test: setup-test build
 	@scripts/with-display --own ctest --preset $(PRESET) -j $(JOBS)
 
-format:
+format: setup-test
 	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.mm' | xargs clang-format -i
 
-format-check:
+format-check: setup-test
 	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.mm' | xargs clang-format --dry-run --Werror
 
 # The macOS-only sources, compiled here for syntax and types (not a macOS build).
-macos-check: configure
+macos-check: setup-test configure
 	@cmake --build --preset $(PRESET) --target macos_check
+
+# Every QML file through qmllint, with the build folder's modules on its import path.
+qmllint: configure
+	@cmake --build --preset $(PRESET) --target qmllint
 
 clean:
 	@rm -rf build

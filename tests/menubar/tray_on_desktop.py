@@ -445,7 +445,11 @@ def inner():
             ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
              "--height", "32", "--transparent", "false", "--SetDockType", "true"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        time.sleep(1)
+        # The tray must be up before Orvane looks for one.
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline and not subprocess.run(
+                ["xdotool", "search", "--class", "^trayer$"], capture_output=True).stdout.strip():
+            time.sleep(0.05)
         menu_reader = Menu(pyatspi)
 
         # --- The menu, its toggles and its timer; then quitting ---
