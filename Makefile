@@ -44,7 +44,7 @@ macos-check: setup-test configure
 
 # Every QML file through qmllint, with the build folder's modules on its import path.
 qmllint: configure
-	@cmake --build --preset $(PRESET) --target qmllint
+	@cmake --build --preset $(PRESET) --target all_qmllint
 
 clean:
 	@rm -rf build

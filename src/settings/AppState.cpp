@@ -203,6 +203,11 @@ void AppState::persist(const char *key, const QVariant &value)
     if (m_storeUnreadable) {
         return;
     }
+    if (m_storeFailed) {
+        // A settings object keeps its first error for good: a fresh one tells this write's.
+        m_store = m_platform.openSettings();
+        m_storeFailed = false;
+    }
     for (auto it = m_unsaved.cbegin(); it != m_unsaved.cend(); ++it) {
         if (it.value().isValid()) {
             m_store->setValue(it.key(), it.value());
@@ -217,8 +222,7 @@ void AppState::persist(const char *key, const QVariant &value)
     }
     logLine(QStringLiteral("Could not save %1 to %2; the change lasts until Orvane quits.")
                 .arg(QLatin1String(key), m_store->fileName()));
-    // A settings object keeps its first error for good: a fresh one tells the next write's.
-    m_store = m_platform.openSettings();
+    m_storeFailed = true;
 }
 
 void AppState::setAutoCopyOnCapture(bool value)

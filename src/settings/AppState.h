@@ -131,6 +131,7 @@ private:
     Platform &m_platform;
     std::unique_ptr<QSettings> m_store;
     bool m_storeUnreadable = false;
+    bool m_storeFailed = false;
     // Key -> value not yet saved (an invalid value: to be removed).
     QHash<QString, QVariant> m_unsaved;
 
