@@ -519,11 +519,11 @@ private slots:
         const QStringList finder{u"osascript"_s, u"-e"_s,
                                  u"tell application \"Finder\" to delete POSIX file \""_s +
                                      escaped + u"\""_s};
-        // The detached script waits until the program has quit.
+        // The detached script waits until the program has quit (on a busy machine it may have
+        // run by now already, but never before the termination steps).
+        QTRY_COMPARE_WITH_TIMEOUT(tools.calls().size(), 6, 10000);
         QCOMPARE(tools.calls(), QList<QStringList>({unload, deleteThumbnail, restartUi,
-                                                    deleteThumbnail, restartUi}));
-        QTRY_COMPARE_WITH_TIMEOUT(tools.calls().size(), 6, 5000);
-        QCOMPARE(tools.calls().last(), finder);
+                                                    deleteThumbnail, restartUi, finder}));
         QTRY_COMPARE(QFile::exists(bundle), !finderFails);
         QVERIFY(QFile::exists(home.file(u"Apps"_s)));
     }
