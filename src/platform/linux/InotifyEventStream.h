@@ -25,7 +25,7 @@ public:
     bool start() override;
 
 private:
-    void arm();
+    void arm(int depth = 0);
     int addWatch(const QString &path, uint32_t mask);
     void readEvents();
     void deliver();
