@@ -11,13 +11,17 @@ endif
 
 PREFIX ?= /usr/local
 
-.PHONY: all setup configure build run test test-package install package bench format \
-	format-check macos-check clean
+.PHONY: all setup setup-test configure build run test test-package install package bench format \
+	format-check macos-check qmllint clean
 
 all: build
 
 setup:
 	@scripts/setup
+
+# The tests, the formatting and the macOS check need a few tools more than building does.
+setup-test:
+	@scripts/setup --test
 
 configure: setup
 	@cmake --preset $(PRESET) >/dev/null
@@ -29,10 +33,10 @@ run: build
 	@WITH_TRAY=1 scripts/with-display $(PROGRAM) $(ARGS)
 
 # The package test installs into /usr for real: only `make test-package` runs it.
-test: build
+test: setup-test build
 	@scripts/with-display --own ctest --preset $(PRESET) -j $(JOBS) -LE package
 
-test-package: build
+test-package: setup-test build
 	@ORVANE_TEST_PACKAGE=1 scripts/with-display --own ctest --preset $(PRESET) -L package
 
 # Into PREFIX (/usr/local unless given): `make install PREFIX=$$HOME/.local`, or with sudo.
@@ -40,18 +44,22 @@ install: build
 	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 # $(BUILD_DIR)/orvane_<version>_<arch>.deb (Linux) or Orvane-<version>.dmg (macOS).
-package: build
+package: setup-test build
 	@cmake --build --preset $(PRESET) --target package
 
-format:
+format: setup-test
 	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.mm' | xargs clang-format -i
 
-format-check:
+format-check: setup-test
 	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.mm' | xargs clang-format --dry-run --Werror
 
 # The macOS-only sources, compiled here for syntax and types (not a macOS build).
-macos-check: configure
+macos-check: setup-test configure
 	@cmake --build --preset $(PRESET) --target macos_check
+
+# Every QML file through qmllint, with the build folder's modules on its import path.
+qmllint: configure
+	@cmake --build --preset $(PRESET) --target all_qmllint
 
 clean:
 	@rm -rf build
@@ -59,6 +67,6 @@ clean:
 # Figures for speed and memory (not a test), each against a bare Qt baseline built for it in the
 # same run (bench/baselines): latencies, the first card, memory, CPU and wakeups, and what bursts
 # of images cost. Prints a table and writes $(BUILD_DIR)/bench.json. Linux with X only.
-bench: build
+bench: setup-test build
 	@cmake --build --preset $(PRESET) --target bench_tools
 	@WITH_TRAY=1 scripts/with-display --own python3 bench/compare.py $(PROGRAM) $(BUILD_DIR)/bench $(BUILD_DIR)/bench.json

@@ -1,20 +1,22 @@
 #pragma once
 
-#include <QLockFile>
 #include <QObject>
+#include <QString>
 
 #include <memory>
 
 class QLocalServer;
+class QLocalSocket;
+class QLockFile;
 
 namespace orvane {
 
-// Keeps Orvane to one process per user: the first start holds a lock in the user's runtime
-// folder and listens there; a later start finds the lock and hands its request over.
+// Keeps Orvane to one process per user: the first start holds a lock in a folder of the
+// user's own and listens there; a later start finds the lock and hands its request over.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // `folder`: where the lock and the socket live (the runtime folder when empty).
+    // `folder`: where the lock and the socket live (a private runtime folder when empty).
     explicit SingleInstance(const QString &folder = {}, QObject *parent = nullptr);
     ~SingleInstance() override;
 
@@ -23,16 +25,22 @@ public:
     // From a later start: asks the running process to open its preferences.
     bool sendReopen(int timeoutMs = 3000);
 
-    QString socketPath() const { return m_socketPath; }
+    // Where the lock and the socket live; found (and created) at the first call.
+    QString folder();
+    QString socketPath() { return folder() + QStringLiteral("/orvane.sock"); }
+
+    // The longest request line taken; a client that sends more without a line end is dropped.
+    static constexpr qint64 maxRequestBytes = 256;
 
 signals:
     void reopenRequested();
 
 private:
     void readRequest();
+    void readFrom(QLocalSocket *client);
 
-    QString m_socketPath;
-    QLockFile m_lock;
+    QString m_folder;
+    std::unique_ptr<QLockFile> m_lock;
     QLocalServer *m_server = nullptr;
 };
 

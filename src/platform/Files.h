@@ -49,6 +49,14 @@ QByteArray escapedName(const QByteArray &name);
 // out, with a log line, since its path would name another file or none.
 QStringList listFolder(const QString &folder);
 
+// Makes `path` a folder only this user can reach: created mode 0700 when missing; an existing
+// one must be a folder (not a link) owned by this user that nobody else may enter. Returns
+// why not, or none when it is private.
+std::optional<QString> ensurePrivateFolder(const QString &path);
+
+// The user this process runs as, for names of per-user folders.
+uint currentUserId();
+
 // Gives memory freed after a burst of work back to the system, where the allocator keeps it.
 void releaseFreedMemory();
 

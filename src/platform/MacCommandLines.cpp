@@ -2,6 +2,7 @@
 
 #include "ShellRunner.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace orvane::maccmd {
@@ -55,13 +56,28 @@ QString revealInFinder(const QString &file, bool fileExists)
 
 bool isAppBundlePath(const QString &path)
 {
-    const QString name = QFileInfo(path).fileName();
-    return QFileInfo(path).isAbsolute() && name.endsWith(QStringLiteral(".app")) &&
-           name.size() > 4 && !path.endsWith(u'/');
+    // Only the plain spelling of an absolute path: "x.app/", "/a/../b.app" or "//x.app" may
+    // name something else than they seem to, and "/" or "" would take everything with them.
+    if (path.isEmpty() || !path.startsWith(u'/') || QDir::cleanPath(path) != path ||
+        path.contains(QChar(0))) {
+        return false;
+    }
+    const QString name = path.section(u'/', -1);
+    const QString stem = name.chopped(qMin(name.size(), 4));
+    if (!name.endsWith(QStringLiteral(".app")) || stem.isEmpty() || stem == QStringLiteral(".")) {
+        return false;
+    }
+    // A link named like a bundle may lead anywhere (the home folder, "/"); removing it would
+    // take the wrong thing, or only the link. What is there must be the folder itself.
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink();
 }
 
-QString removeBundleScript(const QString &bundlePath)
+std::optional<QString> removeBundleScript(const QString &bundlePath)
 {
+    if (!isAppBundlePath(bundlePath)) {
+        return std::nullopt;
+    }
     // The Finder request runs inside AppleScript: the bundle path is an AppleScript string
     // there, inside a single-quoted shell word, so it is escaped for both in turn.
     QString appleScriptPath = bundlePath;

@@ -91,6 +91,14 @@ AppState::AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject
     }
 
     m_isLaunchAtLoginEnabled = m_platform.isLoginItemEnabled();
+
+    // Writing would replace the whole file with the part that could be read.
+    m_storeUnreadable = m_store->status() == QSettings::FormatError;
+    if (m_storeUnreadable) {
+        logLine(QStringLiteral("The settings in %1 could not be read; defaults are used and "
+                               "changes are not saved, so that the file stays as it is.")
+                    .arg(m_store->fileName()));
+    }
 }
 
 AppState::~AppState()
@@ -190,8 +198,31 @@ std::optional<QString> AppState::readShellCommand(const QString &commandLine)
 
 void AppState::persist(const char *key, const QVariant &value)
 {
-    m_store->setValue(QLatin1String(key), value);
+    // Changes that could not be saved are kept and written with the next one that can.
+    m_unsaved.insert(QLatin1String(key), value);
+    if (m_storeUnreadable) {
+        return;
+    }
+    if (m_storeFailed) {
+        // A settings object keeps its first error for good: a fresh one tells this write's.
+        m_store = m_platform.openSettings();
+        m_storeFailed = false;
+    }
+    for (auto it = m_unsaved.cbegin(); it != m_unsaved.cend(); ++it) {
+        if (it.value().isValid()) {
+            m_store->setValue(it.key(), it.value());
+        } else {
+            m_store->remove(it.key());
+        }
+    }
     m_store->sync();
+    if (m_store->status() == QSettings::NoError) {
+        m_unsaved.clear();
+        return;
+    }
+    logLine(QStringLiteral("Could not save %1 to %2; the change lasts until Orvane quits.")
+                .arg(QLatin1String(key), m_store->fileName()));
+    m_storeFailed = true;
 }
 
 void AppState::setAutoCopyOnCapture(bool value)
@@ -260,12 +291,8 @@ void AppState::setCustomFolderPathVariant(const QVariant &value)
 
 void AppState::reactToCustomFolderPath(const std::optional<QString> &value)
 {
-    if (value) {
-        persist(keys::customFolderPath, *value);
-    } else {
-        m_store->remove(QLatin1String(keys::customFolderPath));
-        m_store->sync();
-    }
+    // None removes the key.
+    persist(keys::customFolderPath, value ? QVariant(*value) : QVariant());
     // Observers hear of it once the new folder is stored (see setCustomFolderPath).
     m_cachedScreenshotDir.reset();
 

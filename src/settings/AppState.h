@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -129,6 +130,10 @@ private:
 
     Platform &m_platform;
     std::unique_ptr<QSettings> m_store;
+    bool m_storeUnreadable = false;
+    bool m_storeFailed = false;
+    // Key -> value not yet saved (an invalid value: to be removed).
+    QHash<QString, QVariant> m_unsaved;
 
     bool m_autoCopyOnCapture = false;
     bool m_playSound = true;

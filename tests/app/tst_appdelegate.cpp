@@ -13,8 +13,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalSocket>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace Qt::StringLiterals;
@@ -263,7 +268,7 @@ private slots:
         QVERIFY(!second.claim());
         QSignalSpy reopened(&first, &SingleInstance::reopenRequested);
         QVERIFY(second.sendReopen());
-        QVERIFY(reopened.wait(3000));
+        QVERIFY(reopened.wait(10000));
         QCOMPARE(reopened.count(), 1);
     }
 
@@ -278,7 +283,108 @@ private slots:
         SingleInstance later(home.file(u"runtime"_s));
         QSignalSpy reopened(&instance, &SingleInstance::reopenRequested);
         QVERIFY(later.sendReopen());
-        QVERIFY(reopened.wait(3000));
+        QVERIFY(reopened.wait(10000));
+    }
+
+    // Without a session runtime folder the lock and the socket go into a folder of the user's
+    // own in the temporary folder, never into one that someone else made or can enter.
+    void singleInstanceFolderIsPrivate_data()
+    {
+        QTest::addColumn<QString>("planted");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("none there: created") << u""_s << true;
+        QTest::newRow("private one from an earlier run") << u"0700"_s << true;
+        QTest::newRow("open to all") << u"0777"_s << false;
+        QTest::newRow("open to the group") << u"0750"_s << false;
+        QTest::newRow("another user's") << u"other"_s << false;
+        QTest::newRow("a link to a private folder") << u"link"_s << false;
+        QTest::newRow("a file") << u"file"_s << false;
+    }
+    void singleInstanceFolderIsPrivate()
+    {
+        QFETCH(QString, planted);
+        QFETCH(bool, taken);
+        test::TestHome home;
+        test::LogCapture log;
+        const QByteArray savedTmp = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([&] {
+            if (savedTmp.isNull()) {
+                qunsetenv("TMPDIR");
+            } else {
+                qputenv("TMPDIR", savedTmp);
+            }
+        });
+        QVERIFY(QDir().mkpath(home.file(u"tmp"_s)));
+        qputenv("TMPDIR", home.file(u"tmp"_s).toUtf8());
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString ours = home.file(u"tmp/orvane-"_s) + QString::number(::geteuid());
+        const QByteArray oursName = QFile::encodeName(ours);
+        if (planted == u"other"_s) {
+            if (::geteuid() != 0) {
+                QSKIP("only root can give a folder to another user");
+            }
+            QVERIFY(::mkdir(oursName.constData(), 0700) == 0);
+            QVERIFY(::chown(oursName.constData(), 65534, 65534) == 0);
+        } else if (planted == u"link"_s) {
+            QVERIFY(::mkdir(QFile::encodeName(home.file(u"elsewhere"_s)).constData(), 0700) == 0);
+            QVERIFY(QFile::link(home.file(u"elsewhere"_s), ours));
+        } else if (planted == u"file"_s) {
+            QFile file(ours);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        } else if (!planted.isEmpty()) {
+            QVERIFY(::mkdir(oursName.constData(), 0700) == 0);
+            QVERIFY(::chmod(oursName.constData(), planted.toUInt(nullptr, 8)) == 0);
+        }
+
+        const mode_t savedMask = ::umask(0);
+        const auto restoreMask = qScopeGuard([savedMask] { ::umask(savedMask); });
+        SingleInstance first;
+        QVERIFY(first.claim());
+        const QString folder = first.folder();
+        QCOMPARE(folder == ours, taken);
+        QVERIFY2(folder.startsWith(home.path() + u'/'), qPrintable(folder));
+        QCOMPARE(log.lines().size(), taken ? 0 : 1);
+        struct stat info = {};
+        QVERIFY(::lstat(QFile::encodeName(folder).constData(), &info) == 0);
+        QVERIFY(S_ISDIR(info.st_mode));
+        QCOMPARE(info.st_mode & 0777, mode_t(0700));
+        QCOMPARE(QFile::permissions(folder + u"/orvane.lock"_s),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        if (planted == u"link"_s) {
+            QVERIFY(QDir(home.file(u"elsewhere"_s)).isEmpty());
+        }
+
+        // A second start finds the same folder, and the first.
+        SingleInstance second;
+        QVERIFY(!second.claim());
+        QCOMPARE(second.folder(), folder);
+        QSignalSpy reopened(&first, &SingleInstance::reopenRequested);
+        QVERIFY(second.sendReopen(10000));
+        QVERIFY(reopened.wait(10000));
+    }
+
+    // A client that never ends its line is cut off; the next request is still heard.
+    void endlessRequestIsDropped()
+    {
+        test::TestHome home;
+        SingleInstance instance(home.file(u"runtime"_s));
+        QVERIFY(instance.claim());
+        QSignalSpy reopened(&instance, &SingleInstance::reopenRequested);
+
+        QLocalSocket flood;
+        flood.connectToServer(instance.socketPath());
+        QVERIFY(flood.waitForConnected(10000));
+        QSignalSpy dropped(&flood, &QLocalSocket::disconnected);
+        QByteArray junk(1024 * 1024, 'x');
+        junk.append("reopen\n"); // too late to count
+        flood.write(junk);
+        QTRY_COMPARE_WITH_TIMEOUT(dropped.count(), 1, 10000);
+        QCOMPARE(reopened.count(), 0);
+
+        SingleInstance later(home.file(u"runtime"_s));
+        QVERIFY(later.sendReopen(10000));
+        QVERIFY(reopened.wait(10000));
+        QCOMPARE(reopened.count(), 1);
     }
 
     void noRunningInstanceToReach()

@@ -118,7 +118,9 @@ private slots:
         env.insert(u"ORVANE_PLATFORM"_s, u"macos"_s);
         Orvane app({u"-background"_s}, env);
         QVERIFY(app.waitForLine(launched));
-        QVERIFY(QFile::exists(home.file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s)));
+        // Written just after that line.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QFile::exists(home.file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s)), 10000);
 
         app.terminate();
         QVERIFY(app.process.waitForFinished(10000));

@@ -120,7 +120,7 @@ private slots:
         QVERIFY(window &&
                 window->flags().testFlags(Qt::Tool | Qt::WindowStaysOnTopHint |
                                           Qt::WindowDoesNotAcceptFocus | Qt::FramelessWindowHint));
-        QVERIFY(!window->isActive());
+        QVERIFY(window && !window->isActive());
         QCOMPARE(controller.cardWindowCount(), 1); // the first was superseded: never a window
         QCOMPARE(controller.hudWindow(), window.data());
         QTRY_COMPARE(window ? window->opacity() : 0.0, 1.0);

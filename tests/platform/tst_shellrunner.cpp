@@ -129,9 +129,63 @@ private slots:
             maccmd::unloadLaunchAgent(
                 u"/Users/ann/Library/LaunchAgents/com.tarnwell.orvane.plist"_s),
             u"launchctl unload -w \"/Users/ann/Library/LaunchAgents/com.tarnwell.orvane.plist\" 2>/dev/null"_s);
-        QCOMPARE(
-            maccmd::removeBundleScript(u"/Applications/Orvane.app"_s),
-            u"sleep 0.4\nosascript -e 'tell application \"Finder\" to delete POSIX file \"/Applications/Orvane.app\"' 2>/dev/null || rm -rf \"/Applications/Orvane.app\""_s);
+        test::TestHome home;
+        const QString bundle = home.file(u"Orvane.app"_s);
+        QVERIFY(QDir().mkpath(bundle));
+        QCOMPARE(maccmd::removeBundleScript(bundle),
+                 u"sleep 0.4\nosascript -e 'tell application \"Finder\" to delete POSIX file \""_s +
+                     bundle + u"\"' 2>/dev/null || rm -rf \""_s + bundle + u"\""_s);
+    }
+
+    // The removal script deletes recursively: only a real bundle may ever reach it. "~" stands
+    // for the test's home, which holds Apps/Orvane.app, Apps/webapp and Apps/.app (folders),
+    // Apps/File.app (a file) and Apps/Link.app (a link to the home folder).
+    void onlyABundleIsRemoved_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("a bundle") << u"~/Apps/Orvane.app"_s << true;
+        QTest::newRow("empty") << u""_s << false;
+        QTest::newRow("root") << u"/"_s << false;
+        QTest::newRow("only the suffix") << u"~/Apps/.app"_s << false;
+        QTest::newRow("name merely ending in app") << u"~/Apps/webapp"_s << false;
+        QTest::newRow("trailing slash") << u"~/Apps/Orvane.app/"_s << false;
+        QTest::newRow("dot dot") << u"~/Apps/Orvane.app/../Orvane.app"_s << false;
+        QTest::newRow("parent of a bundle") << u"~/Apps/Orvane.app/.."_s << false;
+        QTest::newRow("doubled slash") << u"~/Apps//Orvane.app"_s << false;
+        QTest::newRow("relative") << u"Apps/Orvane.app"_s << false;
+        QTest::newRow("a file named like a bundle") << u"~/Apps/File.app"_s << false;
+        QTest::newRow("a link named like a bundle") << u"~/Apps/Link.app"_s << false;
+        QTest::newRow("missing") << u"~/Apps/Gone.app"_s << false;
+        QTest::newRow("the home folder") << u"~"_s << false;
+    }
+    void onlyABundleIsRemoved()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, accepted);
+        test::TestHome home;
+        QDir().mkpath(home.file(u"Apps/Orvane.app/Contents"_s));
+        QDir().mkpath(home.file(u"Apps/webapp"_s));
+        QDir().mkpath(home.file(u"Apps/.app"_s));
+        QFile file(home.file(u"Apps/File.app"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QVERIFY(QFile::link(home.path(), home.file(u"Apps/Link.app"_s)));
+        if (path.startsWith(u'~')) {
+            path.replace(0, 1, home.path());
+        }
+
+        QCOMPARE(maccmd::isAppBundlePath(path), accepted);
+        const std::optional<QString> script = maccmd::removeBundleScript(path);
+        QCOMPARE(script.has_value(), accepted);
+        if (script) {
+            test::FakeTools tools;
+            tools.setFailing({u"osascript"_s});
+            QCOMPARE(runShellCommand(u"/bin/sh -c "_s + shellQuoted(*script)),
+                     std::optional(u""_s));
+            QVERIFY(!QFile::exists(path));
+            QVERIFY(QFile::exists(home.file(u"Apps/webapp"_s)));
+        }
     }
 
     // The bundle path reaches Finder's AppleScript, and the fallback removal, unaltered.
@@ -142,9 +196,9 @@ private slots:
         const QString bundle = home.file(u"Apps/It's \"my\" $HOME `x` \\.app"_s);
         QDir().mkpath(bundle);
         tools.setFailing({u"osascript"_s});
-        const QString script = maccmd::removeBundleScript(bundle);
-        QVERIFY(script.startsWith(u"sleep 0.4\n"_s));
-        QCOMPARE(runShellCommand(u"/bin/sh -c "_s + shellQuoted(script)), std::optional(u""_s));
+        const std::optional<QString> script = maccmd::removeBundleScript(bundle);
+        QVERIFY(script && script->startsWith(u"sleep 0.4\n"_s));
+        QCOMPARE(runShellCommand(u"/bin/sh -c "_s + shellQuoted(*script)), std::optional(u""_s));
 
         const QString escaped =
             QString(bundle).replace(u"\\"_s, u"\\\\"_s).replace(u"\""_s, u"\\\""_s);

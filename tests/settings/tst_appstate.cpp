@@ -229,6 +229,55 @@ private slots:
         QCOMPARE(next->autoDismissSeconds(), 4);
     }
 
+    // A write the system refuses is reported and kept, in memory and for the next write.
+    void refusedWriteIsReportedAndKept()
+    {
+        Fixture f;
+        auto state = f.make();
+        QFile::remove(f.platform.settingsFile);
+        QVERIFY(QDir().mkpath(f.platform.settingsFile)); // a folder where the file belongs
+        test::LogCapture log;
+        state->setPlaySound(false);
+        state->setCustomFolderPath(std::nullopt);
+        QVERIFY(state->waitForBackgroundWork(10000));
+        QCOMPARE(state->playSound(), false);
+        const QString tail =
+            u" to "_s + f.platform.settingsFile + u"; the change lasts until Orvane quits."_s;
+        QCOMPARE(log.lines().filter(u"Could not save"_s),
+                 QStringList({u"[Orvane] Could not save orvane_playSound"_s + tail,
+                              u"[Orvane] Could not save orvane_customFolderPath"_s + tail}));
+
+        QVERIFY(QDir().rmdir(f.platform.settingsFile));
+        log.clear();
+        state->setAutoDismissSeconds(4);
+        QCOMPARE(log.lines(), QStringList({u"[Orvane] Timer changed to 4 seconds"_s}));
+        QCOMPARE(f.stored(keys::playSound).toString(), u"false"_s);
+        QCOMPARE(f.stored(keys::autoDismissSeconds).toLongLong(), 4);
+    }
+
+    // A settings file that cannot be read is left as it is, whatever the user changes.
+    void unreadableFileIsNotOverwritten()
+    {
+        Fixture f;
+        const QByteArray unreadable = "[x\nfoo=\"unterminated\n\xff\xfe=\n";
+        QFile file(f.platform.settingsFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(unreadable);
+        file.close();
+        test::LogCapture log;
+        auto state = f.make();
+        QCOMPARE(log.lines(),
+                 QStringList({u"[Orvane] The settings in "_s + f.platform.settingsFile +
+                              u" could not be read; defaults are used and changes are not "
+                              u"saved, so that the file stays as it is."_s}));
+        state->setPlaySound(false);
+        state->setAutoDismissSeconds(12);
+        QCOMPARE(state->playSound(), false);
+        QCOMPARE(state->autoDismissSeconds(), 12);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), unreadable);
+    }
+
     void pauseAndResume()
     {
         Fixture f;

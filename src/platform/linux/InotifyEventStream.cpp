@@ -69,7 +69,7 @@ int InotifyEventStream::addWatch(const QString &path, uint32_t mask)
 
 // Every folder that can be watched is; each one that cannot (missing, unreadable) is waited
 // for on its nearest existing parent. Parents no longer needed are let go.
-void InotifyEventStream::arm()
+void InotifyEventStream::arm(int depth)
 {
     QSet<QString> parentsNeeded;
     for (const QString &folder : std::as_const(m_folders)) {
@@ -95,9 +95,11 @@ void InotifyEventStream::arm()
         }
         parentsNeeded.insert(parent);
     }
+    bool newParent = false;
     for (const QString &parent : std::as_const(parentsNeeded)) {
         if (!m_parents.contains(parent) && addWatch(parent, parentEvents) >= 0) {
             m_parents.insert(parent);
+            newParent = true;
         }
     }
     for (auto it = m_paths.begin(); it != m_paths.end();) {
@@ -109,6 +111,16 @@ void InotifyEventStream::arm()
             it = m_paths.erase(it);
         } else {
             ++it;
+        }
+    }
+    // A folder made inside a new parent before its watch was in place (mkdir -p makes the
+    // whole chain at once) brings no event: look again, one level deeper each time.
+    if (newParent && depth < 32) {
+        for (const QString &folder : std::as_const(m_folders)) {
+            if (!m_armed.contains(folder) && QFileInfo(folder).isDir()) {
+                arm(depth + 1);
+                return;
+            }
         }
     }
 }

@@ -26,7 +26,7 @@ public:
     void setIgnoredNames(NameTest ignored) override { m_ignored = std::move(ignored); }
 
 private:
-    void arm();
+    void arm(int depth = 0);
     int addWatch(const QString &path, uint32_t mask);
     void readEvents();
     void deliver();

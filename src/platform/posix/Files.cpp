@@ -142,4 +142,33 @@ void releaseFreedMemory()
 #endif
 }
 
+std::optional<QString> ensurePrivateFolder(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
+        return errnoText(errno);
+    }
+    struct stat info = {};
+    if (::lstat(name.constData(), &info) != 0) {
+        return errnoText(errno);
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return QStringLiteral("not a folder");
+    }
+    if (info.st_uid != ::geteuid()) {
+        return QStringLiteral("owned by another user");
+    }
+    // Someone else may already have put a lock or a socket of their own in it.
+    if ((info.st_mode & 077) != 0) {
+        return QStringLiteral("open to other users (mode %1)")
+            .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
+    }
+    return std::nullopt;
+}
+
+uint currentUserId()
+{
+    return uint(::geteuid());
+}
+
 } // namespace orvane::files
