@@ -99,7 +99,6 @@ int main(int argc, char *argv[])
     steps.createStatusBar = [&] {
         StatusBarController::Callbacks callbacks;
         callbacks.showPreferences = [] { SettingsWindowController::shared().showPreferences(); };
-        callbacks.restartWatcher = [] { ScreenshotWatcher::shared().start(); };
         // aboutToQuit runs the termination steps.
         callbacks.quit = &QCoreApplication::quit;
         statusBar = std::make_unique<StatusBarController>(AppState::shared(), *platform,
@@ -112,8 +111,6 @@ int main(int argc, char *argv[])
         watcher.setPresenter([](const QString &path, const QImage &image) {
             HUDWindowController::shared().showHUD(path, image);
         });
-        QObject::connect(&AppState::shared(), &AppState::watcherRestartRequested, &watcher,
-                         &ScreenshotWatcher::start, Qt::UniqueConnection);
         watcher.start();
     };
     steps.stopWatcher = [] { ScreenshotWatcher::shared().stop(); };

@@ -43,6 +43,13 @@ ScreenshotWatcher::ScreenshotWatcher(AppState &state, Platform &platform, QObjec
 {
     m_decoder.setMaxThreadCount(1);
     m_decoder.setObjectName(QStringLiteral("Orvane decoder"));
+    // Resumed, or the folder changed: monitoring starts afresh, unless it was never started or
+    // has been stopped (at quit).
+    connect(&m_state, &AppState::watcherRestartRequested, this, [this] {
+        if (m_started) {
+            start();
+        }
+    });
 }
 
 ScreenshotWatcher::~ScreenshotWatcher()
@@ -59,34 +66,35 @@ ScreenshotWatcher &ScreenshotWatcher::shared()
 
 void ScreenshotWatcher::stop()
 {
+    m_started = false;
     m_eventStream.reset();
 }
 
 void ScreenshotWatcher::start()
 {
-    stop();
+    m_eventStream.reset();
+    m_started = true;
 
-    m_watchedFolders =
+    QStringList folders =
         detection::watchedSet(m_state.resolvedScreenshotDirectory(), m_state.customFolderPath(),
                               QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
     // Where the desktop's capture tools save, whichever folder Orvane itself resolved: a folder
     // chosen here does not change where they put their files. Watched even before they exist.
-    m_watchedFolders << m_state.screenshotToolFolders();
-    m_watchedFolders.removeDuplicates();
+    folders << m_state.screenshotToolFolders();
+    folders.removeDuplicates();
 
     QPointer<ScreenshotWatcher> self(this);
-    m_eventStream =
-        m_platform.createFolderEventStream(m_watchedFolders, [self](const QStringList &paths) {
-            // Never inside the stream's own callback: the batch waits for the next turn.
-            QMetaObject::invokeMethod(
-                self.data(),
-                [self, paths] {
-                    if (self) {
-                        self->handleNewFiles(paths);
-                    }
-                },
-                Qt::QueuedConnection);
-        });
+    m_eventStream = m_platform.createFolderEventStream(folders, [self](const QStringList &paths) {
+        // Never inside the stream's own callback: the batch waits for the next turn.
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, paths] {
+                if (self) {
+                    self->handleNewFiles(paths);
+                }
+            },
+            Qt::QueuedConnection);
+    });
     if (!m_eventStream) {
         logLine(QStringLiteral("ERROR: Failed to create FSEventStream"));
         return;
@@ -99,7 +107,7 @@ void ScreenshotWatcher::start()
     const bool started = m_eventStream->start();
     logLine(QStringLiteral("FSEventStream started: %1, monitoring: %2")
                 .arg(started ? QStringLiteral("YES") : QStringLiteral("NO"),
-                     detection::printedSet(m_watchedFolders)));
+                     detection::printedSet(folders)));
 }
 
 void ScreenshotWatcher::handleNewFiles(const QStringList &paths)
@@ -270,7 +278,6 @@ void ScreenshotWatcher::finishInspection(const QString &path, const QImage &imag
     // The name goes in as it is: substituted last, a "%2" in it would be taken for a number.
     logLine(QStringLiteral("✅ Screenshot detected: ") + QFileInfo(path).fileName() +
             QStringLiteral(" (%1x%2)").arg(points.width()).arg(points.height()));
-    emit screenshotDetected(path);
 
     if (m_state.autoCopyOnCapture()) {
         m_clipboard(image);

@@ -38,7 +38,8 @@ public:
 
     static ScreenshotWatcher &shared();
 
-    // (Re)starts monitoring on the folders that apply now. Main thread.
+    // (Re)starts monitoring on the folders that apply now, and again at every restart the
+    // settings ask for until stop(). Main thread.
     void start();
     // Stops the stream, as at quit; nothing else changes.
     void stop();
@@ -53,13 +54,8 @@ public:
     bool isMonitoring() const { return m_eventStream != nullptr; }
     // Waits until every decode handed to the worker has finished (its result is then queued).
     void waitForDecodes() { m_decoder.waitForDone(); }
-    QStringList watchedFolders() const { return m_watchedFolders; }
     // Files with a decode prepared ahead of their inspection.
     int preparedCount() const { return int(m_prepared.size()); }
-
-signals:
-    // A screenshot was taken as new, after it was logged and before the card is asked for.
-    void screenshotDetected(const QString &path);
 
 private:
     // A decode started as soon as a batch named the file, for the inspection to use if the
@@ -74,7 +70,7 @@ private:
     AppState &m_state;
     Platform &m_platform;
     std::unique_ptr<FolderEventStream> m_eventStream;
-    QStringList m_watchedFolders;
+    bool m_started = false;
 
     std::optional<QString> m_lastProcessedURL;
     double m_lastProcessedTimestamp = -std::numeric_limits<double>::infinity();

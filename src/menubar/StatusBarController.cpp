@@ -89,8 +89,10 @@ StatusBarController::StatusBarController(AppState &state, Platform &platform, Ca
         QMetaObject::invokeMethod(
             this,
             [this] {
-                m_rebuildQueued = false;
-                populateMenu(m_menu.get());
+                // Already rebuilt meanwhile (the menu's own items rebuild at once).
+                if (m_rebuildQueued) {
+                    populateMenu(m_menu.get());
+                }
             },
             Qt::QueuedConnection);
     });
@@ -191,6 +193,9 @@ void StatusBarController::discardBuiltItems(QMenu *menu)
 
 void StatusBarController::populateMenu(QMenu *menu)
 {
+    if (menu == m_menu.get()) {
+        m_rebuildQueued = false;
+    }
     discardBuiltItems(menu);
     MenuInputs inputs;
     inputs.isPaused = m_state.isPaused();
@@ -320,19 +325,14 @@ void StatusBarController::chooseFolder()
     if (!folder) {
         return;
     }
+    // The settings ask the watcher for its restart once the system has the new folder.
     m_state.setCustomFolderPath(*folder);
-    if (m_callbacks.restartWatcher) {
-        m_callbacks.restartWatcher();
-    }
     populateMenu(m_menu.get());
 }
 
 void StatusBarController::resetFolder()
 {
     m_state.setCustomFolderPath(std::nullopt);
-    if (m_callbacks.restartWatcher) {
-        m_callbacks.restartWatcher();
-    }
     populateMenu(m_menu.get());
 }
 

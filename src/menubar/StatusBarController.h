@@ -29,7 +29,6 @@ public:
     // What the menu reaches in other rooms, wired at start-up.
     struct Callbacks {
         std::function<void()> showPreferences;
-        std::function<void()> restartWatcher;
         // An orderly quit, through the termination steps.
         std::function<void()> quit;
     };

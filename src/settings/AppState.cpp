@@ -2,7 +2,6 @@
 
 #include "platform/Log.h"
 #include "platform/Platform.h"
-#include "platform/ShellRunner.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -189,11 +188,6 @@ void AppState::storeLaunchAtLoginChoice(QSettings &store, bool value)
 {
     store.setValue(QLatin1String(keys::launchAtLogin), value);
     store.sync();
-}
-
-std::optional<QString> AppState::readShellCommand(const QString &commandLine)
-{
-    return runShellCommand(commandLine);
 }
 
 void AppState::persist(const char *key, const QVariant &value)

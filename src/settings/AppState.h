@@ -68,9 +68,6 @@ public:
     // The system this settings object works with.
     Platform &platform() const { return m_platform; }
 
-    // Runs one command line through the shell and returns its standard output.
-    static std::optional<QString> readShellCommand(const QString &commandLine);
-
     bool autoCopyOnCapture() const { return m_autoCopyOnCapture; }
     bool playSound() const { return m_playSound; }
     qint64 autoDismissSeconds() const { return m_autoDismissSeconds; }

@@ -3,6 +3,8 @@
 #include "RecordingPlatform.h"
 #include "TestHome.h"
 
+#include "detection/ScreenshotWatcher.h"
+
 #include "menubar/MenuDialogs.h"
 #include "menubar/MenuModel.h"
 #include "menubar/MenuTexts.h"
@@ -137,7 +139,6 @@ struct Fixture {
         state = std::make_unique<AppState>(platform, platform.openSettings());
         StatusBarController::Callbacks callbacks;
         callbacks.showPreferences = [this] { requests << u"showPreferences"_s; };
-        callbacks.restartWatcher = [this] { requests << u"restartWatcher"_s; };
         callbacks.quit = [this] { requests << u"quit"_s; };
         controller = std::make_unique<StatusBarController>(*state, platform, callbacks);
         MenuDialogs dialogs;
@@ -173,6 +174,26 @@ struct Fixture {
     {
         return QSettings(platform.settingsFile, QSettings::IniFormat).value(QLatin1String(key));
     }
+};
+
+// Counts the menu's rebuilds: each one adds all its top-level items afresh.
+class RebuildCounter : public QObject {
+public:
+    explicit RebuildCounter(QMenu *menu) : m_menu(menu) { menu->installEventFilter(this); }
+    int rebuilds() const { return m_added / int(m_menu->actions().size()); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_menu && event->type() == QEvent::ActionAdded) {
+            ++m_added;
+        }
+        return false;
+    }
+
+private:
+    QMenu *m_menu;
+    int m_added = 0;
 };
 
 } // namespace
@@ -317,9 +338,13 @@ private slots:
         Fixture f;
         f.state->setIsPaused(paused);
         const QStringList before = f.open();
+        RebuildCounter counter(f.menu());
         f.choose(item);
         // Rebuilt by the action itself, before any new opening.
         const QStringList after = describe(f.menu());
+        // Once: the change the settings announce is not built a second time.
+        QCoreApplication::processEvents();
+        QCOMPARE(counter.rebuilds(), 1);
         QVERIFY2(after.contains(shownAfter), qPrintable(after.join(u'\n')));
         QCOMPARE(after.size(), before.size());
         QCOMPARE(after.filter(u"[x]"_s).size(), before.filter(u"[x]"_s).size() + checkmarksAdded);
@@ -368,24 +393,29 @@ private slots:
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QStringList>("requests");
-        QTest::newRow("preferences")
-            << u"Preferences & Settings..."_s << QString() << QStringList{u"showPreferences"_s};
-        QTest::newRow("about") << u"About Orvane..."_s << QString() << QStringList{u"showAbout"_s};
-        QTest::newRow("quit") << u"Quit Orvane"_s << QString() << QStringList{u"quit"_s};
+        QTest::addColumn<int>("restarts"); // of the watcher
+        QTest::newRow("preferences") << u"Preferences & Settings..."_s << QString()
+                                     << QStringList{u"showPreferences"_s} << 0;
+        QTest::newRow("about") << u"About Orvane..."_s << QString() << QStringList{u"showAbout"_s}
+                               << 0;
+        QTest::newRow("quit") << u"Quit Orvane"_s << QString() << QStringList{u"quit"_s} << 0;
         const QString choose = u"Choose Custom Folder..."_s;
-        const QStringList chosen{u"chooseFolder"_s, u"restartWatcher"_s};
-        QTest::newRow("chosen in the home") << choose << u"~/New \"Shots\""_s << chosen;
-        QTest::newRow("chosen elsewhere") << choose << u"Shots"_s << chosen;
-        QTest::newRow("cancelled") << choose << QString() << QStringList{u"chooseFolder"_s};
+        const QStringList chosen{u"chooseFolder"_s};
+        QTest::newRow("chosen in the home") << choose << u"~/New \"Shots\""_s << chosen << 1;
+        QTest::newRow("chosen elsewhere") << choose << u"Shots"_s << chosen << 1;
+        QTest::newRow("cancelled") << choose << QString() << chosen << 0;
         QTest::newRow("reset restarts even without a custom folder")
-            << u"Reset to Desktop Default"_s << QString() << QStringList{u"restartWatcher"_s};
+            << u"Reset to Desktop Default"_s << QString() << QStringList() << 1;
     }
     void requests()
     {
         QFETCH(QString, item);
         QFETCH(QString, answer);
         QFETCH(QStringList, requests);
+        QFETCH(int, restarts);
         Fixture f;
+        ScreenshotWatcher watcher(*f.state, f.platform);
+        watcher.start();
         QTemporaryDir elsewhere;
         std::optional<QString> chosen;
         if (!answer.isEmpty()) {
@@ -403,6 +433,10 @@ private slots:
             QVERIFY2(f.menu()->actions().contains(firstItem), "rebuilt without a change");
             QVERIFY(f.platform.takeCalls().isEmpty());
         }
+        // The watcher restarts once the system has the new folder, and only then.
+        f.state->waitForBackgroundWork();
+        QCoreApplication::processEvents();
+        QCOMPARE(f.platform.takeCalls().filter(u"createStream:"_s).size(), restarts);
         if (requests.contains(u"chooseFolder"_s)) {
             QCOMPARE(f.folderStart, f.home.file(u"Desktop"_s));
         }
@@ -759,7 +793,7 @@ private slots:
         AppState state(platform, platform.openSettings());
         QStringList requests;
         StatusBarController controller(state, platform,
-                                       {[&] { requests << u"showPreferences"_s; }, {}, {}});
+                                       {[&] { requests << u"showPreferences"_s; }, {}});
         QVERIFY(requests.isEmpty()); // not in the middle of the launch
         QTRY_COMPARE(requests, QStringList{u"showPreferences"_s});
         QCOMPARE(log.lines(),
