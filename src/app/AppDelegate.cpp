@@ -10,14 +10,11 @@
 
 namespace orvane {
 
-AppDelegate::AppDelegate(Platform &platform, QStringList arguments, Steps steps, QObject *parent)
-    : QObject(parent), m_platform(platform), m_arguments(std::move(arguments)),
+AppDelegate::AppDelegate(Platform &platform, AppState &state, QStringList arguments, Steps steps,
+                         QObject *parent)
+    : QObject(parent), m_platform(platform), m_state(state), m_arguments(std::move(arguments)),
       m_steps(std::move(steps))
-{
-    if (!m_steps.appState) {
-        m_steps.appState = &AppState::shared;
-    }
-}
+{}
 
 bool AppDelegate::hasBackgroundFlag(const QStringList &arguments)
 {
@@ -32,17 +29,19 @@ void AppDelegate::applicationDidFinishLaunching()
 
     if (launchAtLoginWanted()) {
         ensureLaunchAgentInstalled();
-        m_platform.registerLoginItem(); // a refusal is read back by the settings below
+        m_platform.registerLoginItem();
+        // The settings were loaded before: they read back what the system now says, a refusal
+        // included.
+        m_state.reloadLaunchAtLogin();
     }
 
     if (m_steps.createStatusBar) {
         m_steps.createStatusBar();
     }
-    AppState &state = m_steps.appState();
     if (m_steps.startWatcher) {
         m_steps.startWatcher();
     }
-    state.playFeedbackSound(QStringLiteral("Tink"));
+    m_state.playFeedbackSound(QStringLiteral("Tink"));
     // What launching needed only for a moment (fonts, icons, the tray's set-up) goes back to the
     // system once things have settled: otherwise the allocator keeps it for as long as Orvane
     // sits in the tray.
@@ -71,7 +70,7 @@ void AppDelegate::applicationWillTerminate()
     if (m_launched) {
         // A screenshot-folder change still being written to the system (defaults … && killall
         // SystemUIServer) is let finish, for a while, rather than cut off halfway.
-        m_steps.appState().waitForBackgroundWork(backgroundDrainMs);
+        m_state.waitForBackgroundWork(backgroundDrainMs);
     }
     if (m_steps.stopWatcher) {
         m_steps.stopWatcher();

@@ -17,14 +17,14 @@ class AppDelegate : public QObject {
     Q_OBJECT
 public:
     struct Steps {
-        std::function<AppState &()> appState;
         std::function<void()> createStatusBar;
         std::function<void()> startWatcher;
         std::function<void()> stopWatcher;
         std::function<void()> showPreferences;
     };
 
-    AppDelegate(Platform &platform, QStringList arguments, Steps steps, QObject *parent = nullptr);
+    AppDelegate(Platform &platform, AppState &state, QStringList arguments, Steps steps,
+                QObject *parent = nullptr);
 
     void applicationDidFinishLaunching();
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
@@ -41,6 +41,7 @@ private:
     bool launchAtLoginWanted();
 
     Platform &m_platform;
+    AppState &m_state;
     QStringList m_arguments;
     Steps m_steps;
     bool m_launched = false;

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QLocale>
 #include <QQuickWindow>
+#include <QSettings>
 #include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -86,49 +87,46 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    AppState::setSharedPlatform(platform.get());
-    // The card (HUDWindowController): every detected screenshot goes to
-    // HUDWindowController::shared().showHUD (the watcher's presenter, set when it starts);
-    // "--simulate-capture" shows the sample card once launched, as the preferences' preview
-    // button does.
-    HUDWindowController::setSharedPlatform(platform.get());
+    // The rooms' main objects, made here on the main thread once the platform is known, and
+    // handed to whoever needs them. They go in reverse order when main returns.
+    AppState state(*platform, platform->openSettings());
+    AppState::setQmlInstance(&state);
+    // The card: every detected screenshot goes to its showHUD; "--simulate-capture" shows the
+    // sample card once launched, as the preferences' preview button does. Its QML engine is
+    // made with the first card.
+    HUDWindowController hud(*platform, state, {});
+    ScreenshotWatcher watcher(state, *platform);
+    watcher.setPresenter(
+        [&hud](const QString &path, const QImage &image) { hud.showHUD(path, image); });
+    SettingsWindowController preferences(*platform, state);
+    {
+        PreferencesActions actions;
+        actions.simulateCapture = [&hud] { testHUD(hud); }; // "Simulate Screenshot HUD"
+        // The preferences ask their own confirmation, then run the same uninstall as the tray.
+        actions.uninstall = [&platform] {
+            StatusBarController::performCleanUninstall(*platform, &QCoreApplication::quit);
+        };
+        preferences.setActions(std::move(actions));
+    }
 
     AppDelegate::Steps steps;
     // The tray (steps.createStatusBar):
     std::unique_ptr<StatusBarController> statusBar;
     steps.createStatusBar = [&] {
         StatusBarController::Callbacks callbacks;
-        callbacks.showPreferences = [] { SettingsWindowController::shared().showPreferences(); };
+        callbacks.showPreferences = [&preferences] { preferences.showPreferences(); };
         // aboutToQuit runs the termination steps.
         callbacks.quit = &QCoreApplication::quit;
-        statusBar = std::make_unique<StatusBarController>(AppState::shared(), *platform,
-                                                          std::move(callbacks));
+        statusBar = std::make_unique<StatusBarController>(state, *platform, std::move(callbacks));
     };
-
-    // The watcher (steps.startWatcher, steps.stopWatcher):
-    steps.startWatcher = [] {
-        ScreenshotWatcher &watcher = ScreenshotWatcher::shared();
-        watcher.setPresenter([](const QString &path, const QImage &image) {
-            HUDWindowController::shared().showHUD(path, image);
-        });
-        watcher.start();
-    };
-    steps.stopWatcher = [] { ScreenshotWatcher::shared().stop(); };
-
+    // The watcher (steps.startWatcher, steps.stopWatcher), restarted by the settings' requests
+    // in between:
+    steps.startWatcher = [&watcher] { watcher.start(); };
+    steps.stopWatcher = [&watcher] { watcher.stop(); };
     // The preferences window (steps.showPreferences):
-    SettingsWindowController::setSharedPlatform(platform.get());
-    {
-        PreferencesActions actions;
-        actions.simulateCapture = [] { testHUD(); }; // its "Simulate Screenshot HUD" button
-        // The preferences ask their own confirmation, then run the same uninstall as the tray.
-        actions.uninstall = [&platform] {
-            StatusBarController::performCleanUninstall(*platform, &QCoreApplication::quit);
-        };
-        SettingsWindowController::shared().setActions(std::move(actions));
-    }
-    steps.showPreferences = [] { SettingsWindowController::shared().showPreferences(); };
+    steps.showPreferences = [&preferences] { preferences.showPreferences(); };
 
-    AppDelegate delegate(*platform, arguments, std::move(steps));
+    AppDelegate delegate(*platform, state, arguments, std::move(steps));
 
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
                      [&delegate] { delegate.applicationShouldHandleReopen(false); });
@@ -142,7 +140,7 @@ int main(int argc, char *argv[])
 
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
     if (arguments.contains(QStringLiteral("--simulate-capture"))) {
-        QTimer::singleShot(0, &delegate, [] { testHUD(); });
+        QTimer::singleShot(0, &delegate, [&hud] { testHUD(hud); });
     }
     return QApplication::exec();
 }

@@ -57,13 +57,6 @@ ScreenshotWatcher::~ScreenshotWatcher()
     m_decoder.waitForDone();
 }
 
-ScreenshotWatcher &ScreenshotWatcher::shared()
-{
-    static ScreenshotWatcher *const instance =
-        new ScreenshotWatcher(AppState::shared(), AppState::shared().platform());
-    return *instance;
-}
-
 void ScreenshotWatcher::stop()
 {
     m_started = false;

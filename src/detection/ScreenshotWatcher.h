@@ -36,8 +36,6 @@ public:
     ScreenshotWatcher(AppState &state, Platform &platform, QObject *parent = nullptr);
     ~ScreenshotWatcher() override;
 
-    static ScreenshotWatcher &shared();
-
     // (Re)starts monitoring on the folders that apply now, and again at every restart the
     // settings ask for until stop(). Main thread.
     void start();

@@ -28,8 +28,6 @@ namespace orvane {
 
 namespace {
 
-std::atomic<Platform *> sharedPlatform{nullptr};
-
 const QUrl cardWindowUrl(QStringLiteral("qrc:/qt/qml/Orvane/Hud/qml/CardWindow.qml"));
 
 // The standard ease-out and ease-in curves of Core Animation.
@@ -115,21 +113,6 @@ HUDWindowController::~HUDWindowController()
     for (const QPointer<QQuickWindow> &window : std::as_const(m_windows)) {
         delete window.data();
     }
-}
-
-HUDWindowController &HUDWindowController::shared()
-{
-    static HUDWindowController *const instance = [] {
-        Platform *platform = sharedPlatform.load();
-        Q_ASSERT_X(platform, "HUDWindowController::shared", "setSharedPlatform() must come first");
-        return new HUDWindowController(*platform, AppState::shared(), Options());
-    }();
-    return *instance;
-}
-
-void HUDWindowController::setSharedPlatform(Platform *platform)
-{
-    sharedPlatform.store(platform);
 }
 
 void HUDWindowController::showHUD(const QString &filePath, const QImage &image)

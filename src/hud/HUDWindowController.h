@@ -42,11 +42,6 @@ public:
                         QObject *parent = nullptr);
     ~HUDWindowController() override;
 
-    // The process-wide instance, made on first use from the platform given to
-    // setSharedPlatform() and the shared settings.
-    static HUDWindowController &shared();
-    static void setSharedPlatform(Platform *platform);
-
     // Shows a card for the screenshot. Callable from any thread: returns at once; the thumbnail
     // is made on the hud's own worker and the window on the main thread. Only the newest
     // screenshot gets a card: one superseded before its card is built gets none.

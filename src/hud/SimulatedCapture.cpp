@@ -79,12 +79,10 @@ void testHUD(const QString &path, const ShowCard &show)
     show(path, picture);
 }
 
-void testHUD()
+void testHUD(HUDWindowController &hud)
 {
     testHUD(QString::fromLatin1(sampleScreenshotPath),
-            [](const QString &filePath, const QImage &image) {
-                HUDWindowController::shared().showHUD(filePath, image);
-            });
+            [&hud](const QString &filePath, const QImage &image) { hud.showHUD(filePath, image); });
 }
 
 } // namespace orvane

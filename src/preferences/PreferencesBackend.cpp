@@ -11,9 +11,10 @@
 
 namespace orvane {
 
-PreferencesBackend::PreferencesBackend(Platform &platform, PreferencesActions actions,
-                                       PreferencesDialogs dialogs, QObject *parent)
-    : QObject(parent), m_platform(platform), m_actions(std::move(actions)),
+PreferencesBackend::PreferencesBackend(Platform &platform, AppState &state,
+                                       PreferencesActions actions, PreferencesDialogs dialogs,
+                                       QObject *parent)
+    : QObject(parent), m_platform(platform), m_state(state), m_actions(std::move(actions)),
       m_dialogs(std::move(dialogs)),
       m_texts(preferencesTexts(platform.kind(), qEnvironmentVariable("XDG_CURRENT_DESKTOP")))
 {}
@@ -41,14 +42,14 @@ void PreferencesBackend::chooseCustomFolder()
     }
     m_asking = true;
     QPointer<PreferencesBackend> self(this);
-    m_dialogs.chooseFolder(m_dialogParent, AppState::shared().resolvedScreenshotDirectory(),
+    m_dialogs.chooseFolder(m_dialogParent, m_state.resolvedScreenshotDirectory(),
                            [self](std::optional<QString> folder) {
                                if (!self) {
                                    return;
                                }
                                self->m_asking = false;
                                if (folder && !folder->isEmpty()) {
-                                   AppState::shared().setCustomFolderPath(*folder);
+                                   self->m_state.setCustomFolderPath(*folder);
                                }
                            });
 }
@@ -86,7 +87,7 @@ void PreferencesBackend::promptUninstall()
 
 void PreferencesBackend::openScreenshotFolder()
 {
-    m_platform.openFolder(AppState::shared().resolvedScreenshotDirectory());
+    m_platform.openFolder(m_state.resolvedScreenshotDirectory());
 }
 
 } // namespace orvane

@@ -13,6 +13,7 @@
 
 namespace orvane {
 
+class AppState;
 class Platform;
 
 // What the preferences start in other rooms; main wires them in.
@@ -32,8 +33,8 @@ class PreferencesBackend : public QObject {
     Q_PROPERTY(QString monospaceFamily READ monospaceFamily CONSTANT)
 
 public:
-    PreferencesBackend(Platform &platform, PreferencesActions actions, PreferencesDialogs dialogs,
-                       QObject *parent = nullptr);
+    PreferencesBackend(Platform &platform, AppState &state, PreferencesActions actions,
+                       PreferencesDialogs dialogs, QObject *parent = nullptr);
 
     QVariantMap texts() const { return m_texts.toVariantMap(); }
     // Empty when the application has no icon of its own: the view draws a symbol instead.
@@ -50,6 +51,7 @@ public:
 
 private:
     Platform &m_platform;
+    AppState &m_state;
     PreferencesActions m_actions;
     PreferencesDialogs m_dialogs;
     PreferencesTexts m_texts;

@@ -13,45 +13,21 @@
 #include <QQuickView>
 #include <QScreen>
 
-#include <atomic>
-
 namespace orvane {
 
 namespace {
-
-std::atomic<Platform *> sharedPlatform{nullptr};
 
 const QUrl viewSource(QStringLiteral("qrc:/qt/qml/Orvane/Preferences/PreferencesView.qml"));
 
 } // namespace
 
-SettingsWindowController::SettingsWindowController(Platform &platform, QObject *parent)
-    : QObject(parent), m_platform(platform), m_dialogs(PreferencesDialogs::standard())
-{
-    // The first use may come from any thread; windows belong to the main one.
-    if (!parent && QCoreApplication::instance() &&
-        thread() != QCoreApplication::instance()->thread()) {
-        moveToThread(QCoreApplication::instance()->thread());
-    }
-}
+SettingsWindowController::SettingsWindowController(Platform &platform, AppState &state,
+                                                   QObject *parent)
+    : QObject(parent), m_platform(platform), m_state(state),
+      m_dialogs(PreferencesDialogs::standard())
+{}
 
 SettingsWindowController::~SettingsWindowController() = default;
-
-SettingsWindowController &SettingsWindowController::shared()
-{
-    static SettingsWindowController *const instance = [] {
-        Platform *platform = sharedPlatform.load();
-        Q_ASSERT_X(platform, "SettingsWindowController::shared",
-                   "setSharedPlatform() must come first");
-        return new SettingsWindowController(*platform);
-    }();
-    return *instance;
-}
-
-void SettingsWindowController::setSharedPlatform(Platform *platform)
-{
-    sharedPlatform.store(platform);
-}
 
 void SettingsWindowController::setActions(PreferencesActions actions)
 {
@@ -100,7 +76,7 @@ void SettingsWindowController::createWindow()
     symbols::registerImageProvider(engine);
     engine.addImageProvider(QStringLiteral("appicon"), new AppIconProvider);
 
-    auto *backend = new PreferencesBackend(m_platform, m_actions, m_dialogs, view.get());
+    auto *backend = new PreferencesBackend(m_platform, m_state, m_actions, m_dialogs, view.get());
     backend->setDialogParent(view.get());
 
     view->setTitle(QCoreApplication::translate("PreferencesTexts", "Orvane Preferences"));

@@ -13,6 +13,7 @@ class QQuickWindow;
 
 namespace orvane {
 
+class AppState;
 class Platform;
 
 // Owns the one preferences window while it is open. Orvane runs as a tray accessory; while
@@ -22,12 +23,8 @@ class SettingsWindowController : public QObject {
 public:
     static constexpr QSize windowSize{480, 620};
 
-    explicit SettingsWindowController(Platform &platform, QObject *parent = nullptr);
+    SettingsWindowController(Platform &platform, AppState &state, QObject *parent = nullptr);
     ~SettingsWindowController() override;
-
-    // The process-wide controller, made on first use from the platform given here.
-    static SettingsWindowController &shared();
-    static void setSharedPlatform(Platform *platform);
 
     // Take effect from the next window on.
     void setActions(PreferencesActions actions);
@@ -52,6 +49,7 @@ private:
     void centre(QWindow &window) const;
 
     Platform &m_platform;
+    AppState &m_state;
     PreferencesActions m_actions;
     PreferencesDialogs m_dialogs;
     std::unique_ptr<QQuickView> m_window;

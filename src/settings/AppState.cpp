@@ -9,13 +9,12 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-#include <atomic>
-
 namespace orvane {
 
 namespace {
 
-std::atomic<Platform *> sharedPlatform{nullptr};
+// The one main made, for QML's singleton.
+AppState *qmlInstance = nullptr;
 
 // Stored values must have the expected type. An INI store keeps every value as text, so there
 // text that spells the value exactly counts too; a store that keeps types (the user defaults)
@@ -157,26 +156,27 @@ void AppState::clearScreenshotDirectoryCache()
     emit resolvedScreenshotDirectoryChanged();
 }
 
-AppState &AppState::shared()
+void AppState::setQmlInstance(AppState *state)
 {
-    static AppState *const instance = [] {
-        Platform *platform = sharedPlatform.load();
-        Q_ASSERT_X(platform, "AppState::shared", "setSharedPlatform() must come first");
-        return new AppState(*platform, platform->openSettings());
-    }();
-    return *instance;
-}
-
-void AppState::setSharedPlatform(Platform *platform)
-{
-    sharedPlatform.store(platform);
+    qmlInstance = state;
 }
 
 AppState *AppState::create(QQmlEngine *, QJSEngine *)
 {
-    AppState *state = &shared();
-    QQmlEngine::setObjectOwnership(state, QQmlEngine::CppOwnership);
-    return state;
+    Q_ASSERT_X(qmlInstance, "AppState::create", "main sets the instance before any QML loads");
+    QQmlEngine::setObjectOwnership(qmlInstance, QQmlEngine::CppOwnership);
+    return qmlInstance;
+}
+
+void AppState::reloadLaunchAtLogin()
+{
+    const bool enabled = m_platform.isLoginItemEnabled();
+    if (enabled == m_isLaunchAtLoginEnabled) {
+        return;
+    }
+    emit objectWillChange();
+    m_isLaunchAtLoginEnabled = enabled;
+    emit isLaunchAtLoginEnabledChanged();
 }
 
 std::optional<bool> AppState::storedLaunchAtLoginChoice(const QSettings &store)

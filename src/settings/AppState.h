@@ -54,16 +54,18 @@ public:
     AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject *parent = nullptr);
     ~AppState() override;
 
-    // The process-wide instance, created on first use from the platform given to
-    // setSharedPlatform().
-    static AppState &shared();
-    static void setSharedPlatform(Platform *platform);
+    // The instance QML's AppState singleton stands for; set by main before any QML loads.
+    static void setQmlInstance(AppState *state);
     static AppState *create(QQmlEngine *, QJSEngine *);
 
     // The user's launch-at-login choice as stored, before any AppState exists; none while
     // there is none (a first launch), which counts as on.
     static std::optional<bool> storedLaunchAtLoginChoice(const QSettings &store);
     static void storeLaunchAtLoginChoice(QSettings &store, bool value);
+
+    // Reads the login item's state again, after the launch registered it behind the settings'
+    // back; announced like a change when it differs.
+    void reloadLaunchAtLogin();
 
     // The system this settings object works with.
     Platform &platform() const { return m_platform; }

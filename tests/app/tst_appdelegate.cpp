@@ -32,16 +32,17 @@ struct Launch {
     std::unique_ptr<AppState> state;
     test::LogCapture log;
 
+    // Made before the launch, as main makes it.
+    AppState &makeState()
+    {
+        state = std::make_unique<AppState>(platform, platform.openSettings());
+        platform.takeCalls();
+        return *state;
+    }
+
     AppDelegate::Steps steps()
     {
         AppDelegate::Steps s;
-        s.appState = [this]() -> AppState & {
-            platform.record(u"appState"_s);
-            if (!state) {
-                state = std::make_unique<AppState>(platform, platform.openSettings());
-            }
-            return *state;
-        };
         s.createStatusBar = [this] { platform.record(u"createStatusBar"_s); };
         s.startWatcher = [this] { platform.record(u"startWatcher"_s); };
         s.stopWatcher = [this] { platform.record(u"stopWatcher"_s); };
@@ -74,16 +75,17 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(bool, preferences);
         Launch launch;
-        AppDelegate delegate(launch.platform, arguments, launch.steps());
+        AppDelegate delegate(launch.platform, launch.makeState(), arguments, launch.steps());
         delegate.applicationDidFinishLaunching();
-        QStringList expected{u"readLoginEntry"_s,     u"installLoginAgent"_s,
-                             u"registerLoginItem"_s,  u"createStatusBar"_s,
-                             u"appState"_s,           u"readSystemScreenshotLocation"_s,
-                             u"isLoginItemEnabled"_s, u"startWatcher"_s};
+        // The settings, loaded before, read the new login item back before anything shows them.
+        QStringList expected{u"readLoginEntry"_s,    u"installLoginAgent"_s,
+                             u"registerLoginItem"_s, u"isLoginItemEnabled"_s,
+                             u"createStatusBar"_s,   u"startWatcher"_s};
         if (preferences) {
             expected << u"showPreferences"_s;
         }
         QCOMPARE(launch.platform.takeCalls(), expected);
+        QVERIFY(launch.state->isLaunchAtLoginEnabled());
         QCOMPARE(launch.log.lines(), QStringList{u"[Orvane] Application did finish launching."_s});
 
         // The start-up sound comes later, from the event loop.
@@ -101,12 +103,11 @@ private slots:
             earlier.setIsLaunchAtLoginEnabled(false);
         }
         launch.platform.takeCalls();
-        AppDelegate delegate(launch.platform, {u"orvane"_s, u"--background"_s}, launch.steps());
+        AppDelegate delegate(launch.platform, launch.makeState(), {u"orvane"_s, u"--background"_s},
+                             launch.steps());
         delegate.applicationDidFinishLaunching();
-        QCOMPARE(
-            launch.platform.takeCalls(),
-            QStringList({u"createStatusBar"_s, u"appState"_s, u"readSystemScreenshotLocation"_s,
-                         u"isLoginItemEnabled"_s, u"startWatcher"_s}));
+        QCOMPARE(launch.platform.takeCalls(),
+                 QStringList({u"createStatusBar"_s, u"startWatcher"_s}));
         QVERIFY(!launch.state->isLaunchAtLoginEnabled());
     }
 
@@ -146,7 +147,8 @@ private slots:
                 .setValue(QLatin1String(keys::launchAtLogin), choice);
         }
         launch.platform.loginEntry = entry;
-        AppDelegate delegate(launch.platform, {u"orvane"_s, u"--background"_s}, launch.steps());
+        AppDelegate delegate(launch.platform, launch.makeState(), {u"orvane"_s, u"--background"_s},
+                             launch.steps());
         delegate.applicationDidFinishLaunching();
 
         const QStringList calls = launch.platform.takeCalls();
@@ -183,13 +185,8 @@ private slots:
         file.close();
         platform->openSettings()->setValue(QLatin1String(keys::launchAtLogin), true);
 
-        std::unique_ptr<AppState> state;
-        AppDelegate::Steps steps;
-        steps.appState = [&]() -> AppState & {
-            state = std::make_unique<AppState>(*platform, platform->openSettings());
-            return *state;
-        };
-        AppDelegate delegate(*platform, {u"orvane"_s, u"--background"_s}, std::move(steps));
+        const auto state = std::make_unique<AppState>(*platform, platform->openSettings());
+        AppDelegate delegate(*platform, *state, {u"orvane"_s, u"--background"_s}, {});
         delegate.applicationDidFinishLaunching();
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), hidden);
@@ -201,7 +198,7 @@ private slots:
         Launch launch;
         QSettings(launch.platform.settingsFile, QSettings::IniFormat)
             .setValue(QLatin1String(keys::playSound), false);
-        AppDelegate delegate(launch.platform, {u"orvane"_s}, launch.steps());
+        AppDelegate delegate(launch.platform, launch.makeState(), {u"orvane"_s}, launch.steps());
         delegate.applicationDidFinishLaunching();
         QCoreApplication::processEvents();
         QVERIFY(!launch.platform.takeCalls().contains(u"playSystemSound:Tink"_s));
@@ -210,7 +207,7 @@ private slots:
     void reopenShowsPreferencesEveryTime()
     {
         Launch launch;
-        AppDelegate delegate(launch.platform, {u"orvane"_s}, launch.steps());
+        AppDelegate delegate(launch.platform, launch.makeState(), {u"orvane"_s}, launch.steps());
         QVERIFY(delegate.applicationShouldHandleReopen(true));
         QVERIFY(delegate.applicationShouldHandleReopen(false));
         QCOMPARE(launch.platform.takeCalls(),
@@ -223,7 +220,7 @@ private slots:
     void terminationRunsOnce()
     {
         Launch launch;
-        AppDelegate delegate(launch.platform, {u"orvane"_s}, launch.steps());
+        AppDelegate delegate(launch.platform, launch.makeState(), {u"orvane"_s}, launch.steps());
         delegate.applicationWillTerminate();
         delegate.applicationWillTerminate(); // a signal during quit must not run it twice
         QCOMPARE(launch.platform.takeCalls(),
@@ -238,15 +235,8 @@ private slots:
         test::FakeTools tools;
         tools.setSlow({u"defaults write"_s});
         MacPlatform mac({});
-        std::unique_ptr<AppState> state;
-        AppDelegate::Steps steps;
-        steps.appState = [&]() -> AppState & {
-            if (!state) {
-                state = std::make_unique<AppState>(mac, mac.openSettings());
-            }
-            return *state;
-        };
-        AppDelegate delegate(mac, {u"orvane"_s, u"--background"_s}, std::move(steps));
+        const auto state = std::make_unique<AppState>(mac, mac.openSettings());
+        AppDelegate delegate(mac, *state, {u"orvane"_s, u"--background"_s}, {});
         delegate.applicationDidFinishLaunching();
         state->setCustomFolderPath(home.file(u"Shots"_s));
         delegate.applicationWillTerminate();

@@ -96,10 +96,11 @@ private:
     test::RecordingPlatform m_platform{m_home.file(u"settings.ini"_s)};
     ScriptedDialogs m_dialogs;
     int m_uninstalled = 0;
+    std::unique_ptr<AppState> m_state; // loaded once, from an empty store
     std::unique_ptr<SettingsWindowController> m_controller;
     std::optional<test::LogCapture> m_log; // installed once the test runner's own handler is
 
-    AppState &state() { return AppState::shared(); }
+    AppState &state() { return *m_state; }
 
     QVariant stored(const char *key) const
     {
@@ -135,8 +136,8 @@ private:
 private slots:
     void initTestCase()
     {
-        AppState::setSharedPlatform(&m_platform);
-        state(); // loaded once, from an empty store
+        m_state = std::make_unique<AppState>(m_platform, m_platform.openSettings());
+        AppState::setQmlInstance(m_state.get());
     }
 
     void init()
@@ -149,7 +150,7 @@ private slots:
         state().setCustomFolderPath(std::nullopt);
         state().waitForBackgroundWork();
         QCoreApplication::processEvents();
-        m_controller = std::make_unique<SettingsWindowController>(m_platform);
+        m_controller = std::make_unique<SettingsWindowController>(m_platform, state());
         m_controller->setDialogs(m_dialogs.make());
         m_controller->setActions(
             {.simulateCapture = [] {}, .uninstall = [this] { ++m_uninstalled; }});

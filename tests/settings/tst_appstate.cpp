@@ -558,12 +558,13 @@ private slots:
         QCOMPARE(tools.calls(), expected);
     }
 
-    // QML sees the one shared instance, both ways: a change made in C++ updates bindings, and
+    // QML sees the instance main gave it, both ways: a change made in C++ updates bindings, and
     // an assignment from QML runs the reaction like any other.
     void sharedInstanceInQml()
     {
         Fixture f;
-        AppState::setSharedPlatform(&f.platform);
+        AppState state(f.platform, f.platform.openSettings());
+        AppState::setQmlInstance(&state);
         QQmlEngine engine;
         QQmlComponent component(&engine);
         component.setData("import QtQml\nimport Orvane.Settings\nQtObject {\n"
@@ -576,13 +577,14 @@ private slots:
         QCOMPARE(object->property("seconds").toLongLong(), 7);
         QCOMPARE(object->property("custom").toBool(), false);
 
-        AppState::shared().setAutoDismissSeconds(12);
+        state.setAutoDismissSeconds(12);
         QCOMPARE(object->property("seconds").toLongLong(), 12);
         QMetaObject::invokeMethod(object.get(), "pause");
-        QVERIFY(AppState::shared().isPaused());
-        AppState::shared().setCustomFolderPath(u""_s);
+        QVERIFY(state.isPaused());
+        state.setCustomFolderPath(u""_s);
         QCOMPARE(object->property("custom").toBool(), true);
-        AppState::shared().waitForBackgroundWork();
+        state.waitForBackgroundWork();
+        AppState::setQmlInstance(nullptr);
     }
 };
 

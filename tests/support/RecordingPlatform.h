@@ -50,6 +50,7 @@ public:
     std::optional<QString> registerLoginItem() override
     {
         record(QStringLiteral("registerLoginItem"));
+        loginItemEnabled = loginItemEnabled || !loginItemError;
         return loginItemError;
     }
     std::optional<QString> unregisterLoginItem() override
