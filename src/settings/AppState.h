@@ -67,9 +67,6 @@ public:
     // back; announced like a change when it differs.
     void reloadLaunchAtLogin();
 
-    // The system this settings object works with.
-    Platform &platform() const { return m_platform; }
-
     bool autoCopyOnCapture() const { return m_autoCopyOnCapture; }
     bool playSound() const { return m_playSound; }
     qint64 autoDismissSeconds() const { return m_autoDismissSeconds; }
