@@ -25,7 +25,7 @@ from gi.repository import GLib
 from pyatspi import DESKTOP_COORDS
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from testhome import isolated_env  # noqa: E402
+from testhome import isolated_env, wait_for  # noqa: E402
 
 ORVANE = sys.argv[1]
 drop_target = None
@@ -36,16 +36,6 @@ NAMES = ["Copy & Save", "Copy Only", "Markup", "Files", "Share", "Move to Trash"
 def fail(message):
     print("FAIL:", message)
     sys.exit(1)
-
-
-def wait_for(predicate, timeout, step=0.02):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(step)
-    return predicate()
 
 
 # What was read from each pipe and not yet looked at. Read with os.read: a buffered readline
@@ -115,33 +105,17 @@ def work_area():
     return x, y, w, h
 
 
-def buttons():
-    found = {}
-
-    def walk(node):
-        if node is None:
-            return
-        if node.name in NAMES and node.getRoleName() == "push button":
-            found[node.name] = node
-        for i in range(node.childCount):
-            walk(node.getChildAtIndex(i))
-
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name.lower().startswith("orvane"):
-            walk(app)
-    return found
-
-
-def find_all(role, name):
-    """Orvane's nodes with that role and name."""
+def orvane_nodes(match, inside_matches=True):
+    """Orvane's accessible nodes that match; inside_matches=False stops at each match."""
     found = []
 
     def walk(node):
         if node is None:
             return
-        if node.name == name and (role is None or node.getRoleName() == role):
+        if match(node):
             found.append(node)
-            return
+            if not inside_matches:
+                return
         for i in range(node.childCount):
             walk(node.getChildAtIndex(i))
 
@@ -149,6 +123,18 @@ def find_all(role, name):
         if app is not None and app.name.lower().startswith("orvane"):
             walk(app)
     return found
+
+
+def buttons():
+    return {node.name: node for node in orvane_nodes(
+        lambda node: node.name in NAMES and node.getRoleName() == "push button")}
+
+
+def find_all(role, name):
+    """Orvane's nodes with that role and name."""
+    return orvane_nodes(
+        lambda node: node.name == name and (role is None or node.getRoleName() == role),
+        inside_matches=False)
 
 
 def find(role, name):

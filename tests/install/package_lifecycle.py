@@ -15,7 +15,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from testhome import isolated_env  # noqa: E402
+from testhome import isolated_env, wait_for  # noqa: E402
 
 CMAKE, BUILD = sys.argv[1:3]
 SKIP = 77
@@ -34,16 +34,6 @@ def run(*command, **kwargs):
 def installed():
     status = run("dpkg-query", "-W", "-f=${Status}", "orvane").stdout
     return "ok installed" in status
-
-
-def wait_for(predicate, timeout, step=0.05):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(step)
-    return predicate()
 
 
 def wait_for_line(process, text, timeout):

@@ -5,6 +5,7 @@ touches the real user's files. The runtime folder is its own too, so no other co
 answers for this one. The language is English whatever the machine's (a test that wants another
 passes its own LANG or LANGUAGE), so texts compare as written."""
 import os
+import time
 
 
 def isolated_env(home, base=None, **extra):
@@ -26,3 +27,14 @@ def isolated_env(home, base=None, **extra):
     os.chmod(env["XDG_RUNTIME_DIR"], 0o700)
     env.update(extra)
     return env
+
+
+def wait_for(predicate, timeout, step=0.05):
+    """The predicate's first true value within timeout seconds, else its last answer."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return predicate()
