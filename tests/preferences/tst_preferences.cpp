@@ -11,15 +11,11 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFileDialog>
-#include <QKeySequence>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQuickItem>
 #include <QQuickView>
-#include <QRegularExpression>
-#include <QScreen>
 #include <QTest>
 #include <QThread>
 #include <QtQml/qqmlextensionplugin.h>
@@ -34,8 +30,6 @@ namespace {
 
 const QString displayed = u"[Orvane] Preferences & Control Center window displayed."_s;
 const QString closed = u"[Orvane] Window closed; switched to accessory mode."_s;
-const QRegularExpression
-    windowCall(u"^(regular|accessory|stylePreferencesWindow|activateApplication)$"_s);
 
 QQuickItem *findItem(QQuickItem *root, const QString &name)
 {
@@ -52,39 +46,14 @@ QQuickItem *findItem(QQuickItem *root, const QString &name)
 
 QString accessibleName(QObject *object)
 {
-    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(object);
-    return iface ? iface->text(QAccessible::Name) : QString();
+    QAccessibleInterface *node = QAccessible::queryAccessibleInterface(object);
+    return node ? node->text(QAccessible::Name) : QString();
 }
-
-// Dialogs that answer at once with what the test chose, and note that they were asked.
-struct ScriptedDialogs {
-    std::optional<QString> folder;
-    bool confirm = false;
-    int folderQuestions = 0;
-    int uninstallQuestions = 0;
-    QString asked; // the alert's informative text
-
-    PreferencesDialogs make()
-    {
-        return {
-            .chooseFolder =
-                [this](QWindow *, const QString &,
-                       std::function<void(std::optional<QString>)> done) {
-                    ++folderQuestions;
-                    done(folder);
-                },
-            .confirmUninstall =
-                [this](QWindow *, const PreferencesTexts &texts, std::function<void(bool)> done) {
-                    ++uninstallQuestions;
-                    asked = texts.uninstallAlertInformative;
-                    done(confirm);
-                },
-        };
-    }
-};
 
 } // namespace
 
+// One window controller per test over one settings store, with dialogs that answer at once
+// as the test chose.
 class PreferencesTest : public QObject {
     Q_OBJECT
 
@@ -94,19 +63,21 @@ public:
 private:
     test::TestHome &m_home;
     test::RecordingPlatform m_platform{m_home.file(u"settings.ini"_s)};
-    ScriptedDialogs m_dialogs;
-    int m_uninstalled = 0;
     std::unique_ptr<AppState> m_state; // loaded once, from an empty store
     std::unique_ptr<SettingsWindowController> m_controller;
     std::optional<test::LogCapture> m_log; // installed once the test runner's own handler is
+    std::optional<QString> m_folderAnswer;
+    bool m_confirmAnswer = false;
+    QStringList m_asked; // the dialogs' questions, the alert's informative text for the uninstall
+    int m_uninstalled = 0;
 
     AppState &state() { return *m_state; }
-
-    QVariant stored(const char *key) const
+    QString stored(const char *key) const
     {
-        return QSettings(m_platform.settingsFile, QSettings::IniFormat).value(QLatin1String(key));
+        return QSettings(m_platform.settingsFile, QSettings::IniFormat)
+            .value(QLatin1String(key))
+            .toString();
     }
-
     // Opens the window and waits for it; returns the view's root item.
     QQuickItem *open()
     {
@@ -118,19 +89,24 @@ private:
     }
     QQuickItem *item(const QString &name)
     {
-        QQuickItem *found = findItem(m_controller->window()->contentItem(), name);
-        if (!found) {
-            qWarning("no item named %s", qPrintable(name));
-        }
-        return found;
+        return findItem(m_controller->window()->contentItem(), name);
     }
     // Presses a control the way a keyboard user does.
     void press(const QString &name)
     {
-        QQuickItem *control = item(name);
-        QVERIFY(control);
-        control->forceActiveFocus(Qt::TabFocusReason);
+        QVERIFY2(item(name), qPrintable(name));
+        item(name)->forceActiveFocus(Qt::TabFocusReason);
         QTest::keyClick(m_controller->window(), Qt::Key_Space);
+    }
+    QStringList markedSegments()
+    {
+        QStringList marked;
+        for (const QString &text : {u"4s"_s, u"7s (Default)"_s, u"12s"_s}) {
+            if (item(u"segment:"_s + text)->property("checked").toBool()) {
+                marked << text;
+            }
+        }
+        return marked;
     }
 
 private slots:
@@ -142,7 +118,9 @@ private slots:
 
     void init()
     {
-        m_dialogs = {};
+        m_folderAnswer.reset();
+        m_confirmAnswer = false;
+        m_asked.clear();
         m_uninstalled = 0;
         state().setIsPaused(false);
         state().setPlaySound(true);
@@ -151,7 +129,16 @@ private slots:
         state().waitForBackgroundWork();
         QCoreApplication::processEvents();
         m_controller = std::make_unique<SettingsWindowController>(m_platform, state());
-        m_controller->setDialogs(m_dialogs.make());
+        PreferencesDialogs dialogs;
+        dialogs.chooseFolder = [this](QWindow *, const QString &, auto done) {
+            m_asked << u"folder"_s;
+            done(m_folderAnswer);
+        };
+        dialogs.confirmUninstall = [this](QWindow *, const PreferencesTexts &texts, auto done) {
+            m_asked << texts.uninstallAlertInformative;
+            done(m_confirmAnswer);
+        };
+        m_controller->setDialogs(dialogs);
         m_controller->setActions(
             {.simulateCapture = [] {}, .uninstall = [this] { ++m_uninstalled; }});
         m_platform.takeCalls();
@@ -166,98 +153,64 @@ private slots:
         QCoreApplication::processEvents();
     }
 
-    void statusFollowsPause_data()
-    {
-        QTest::addColumn<bool>("paused");
-        QTest::addColumn<QString>("badge");
-        QTest::addColumn<QString>("subtitle");
-        QTest::newRow("active") << false << u"Active"_s
-                                << u"Orvane floating HUD with 'Copy & Save' is active."_s;
-        QTest::newRow("paused") << true << u"Monitoring Paused"_s
-                                << u"Orvane monitoring is currently paused."_s;
-    }
+    // Paused elsewhere (the tray) while the window is open.
     void statusFollowsPause()
     {
-        QFETCH(bool, paused);
-        QFETCH(QString, badge);
-        QFETCH(QString, subtitle);
-        // Start from the other state, then change it elsewhere (the tray) while the window is open.
-        state().setIsPaused(!paused);
         QVERIFY(open());
-        state().setIsPaused(paused);
-        QCOMPARE(item(u"statusText"_s)->property("text").toString(), badge);
-        QCOMPARE(item(u"monitoringSubtitle"_s)->property("text").toString(), subtitle);
-        QCOMPARE(item(u"switch:Enable Orvane Screenshot HUD"_s)->property("checked").toBool(),
-                 !paused);
+        state().setIsPaused(true);
+        QCOMPARE(item(u"statusText"_s)->property("text").toString(), u"Monitoring Paused"_s);
+        QCOMPARE(item(u"monitoringSubtitle"_s)->property("text").toString(),
+                 u"Orvane monitoring is currently paused."_s);
+        QVERIFY(!item(u"switch:Enable Orvane Screenshot HUD"_s)->property("checked").toBool());
     }
 
-    // Screen readers flip a control's `checked` directly, without a click: that counts as well.
+    // A screen reader's toggle, without a click, counts as well; toggling the marked segment
+    // cannot leave the picker without one.
     void assistiveToolsChangeSettingsToo_data()
     {
         QTest::addColumn<QString>("control");
-        QTest::addColumn<bool>("checked");
         QTest::addColumn<bool>("marked"); // as shown afterwards
         QTest::addColumn<QByteArray>("property");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("key"); // empty: not stored
-        QTest::newRow("sounds off")
-            << u"switch:Play Sound Effects"_s << false << false << "playSound"_ba << u"false"_s
-            << QString::fromLatin1(keys::playSound);
+        QTest::newRow("sounds off") << u"switch:Play Sound Effects"_s << false << "playSound"_ba
+                                    << u"false"_s << QString::fromLatin1(keys::playSound);
         QTest::newRow("monitoring off") << u"switch:Enable Orvane Screenshot HUD"_s << false
-                                        << false << "isPaused"_ba << u"true"_s << QString();
-        QTest::newRow("12s") << u"segment:12s"_s << true << true << "autoDismissSeconds"_ba
-                             << u"12"_s << QString::fromLatin1(keys::autoDismissSeconds);
-        // Unmarking the current segment cannot leave the picker without one.
-        QTest::newRow("unmarking the marked segment")
-            << u"segment:7s (Default)"_s << false << true << "autoDismissSeconds"_ba << u"7"_s
+                                        << "isPaused"_ba << u"true"_s << QString();
+        QTest::newRow("12s") << u"segment:12s"_s << true << "autoDismissSeconds"_ba << u"12"_s
+                             << QString::fromLatin1(keys::autoDismissSeconds);
+        QTest::newRow("the marked segment")
+            << u"segment:7s (Default)"_s << true << "autoDismissSeconds"_ba << u"7"_s
             << QString::fromLatin1(keys::autoDismissSeconds);
     }
     void assistiveToolsChangeSettingsToo()
     {
         QFETCH(QString, control);
-        QFETCH(bool, checked);
         QFETCH(bool, marked);
         QFETCH(QByteArray, property);
         QFETCH(QString, value);
         QFETCH(QString, key);
         QVERIFY(open());
-        item(control)->setProperty("checked", checked);
+        QAccessibleInterface *node = QAccessible::queryAccessibleInterface(item(control));
+        QVERIFY(node && node->actionInterface());
+        node->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
         QCOMPARE(state().property(property).toString(), value);
         QCOMPARE(item(control)->property("checked").toBool(), marked);
         if (!key.isEmpty()) {
-            QCOMPARE(stored(key.toLatin1().constData()).toString(), value);
+            QCOMPARE(stored(key.toLatin1().constData()), value);
         }
     }
 
-    void timerPicker_data()
-    {
-        QTest::addColumn<qint64>("storedSeconds");
-        QTest::addColumn<QString>("marked");
-        QTest::newRow("7") << qint64(7) << u"7s (Default)"_s;
-        QTest::newRow("5 from a hand-edited store") << qint64(5) << QString();
-    }
+    // A hand-edited store's 5 marks no segment; a press, or a pick in the tray menu while the
+    // window is open, marks exactly one.
     void timerPicker()
     {
-        QFETCH(qint64, storedSeconds);
-        QFETCH(QString, marked);
-        state().setAutoDismissSeconds(storedSeconds);
+        state().setAutoDismissSeconds(5);
         QVERIFY(open());
-        auto markedSegments = [&] {
-            QStringList result;
-            for (const QString &text : {u"4s"_s, u"7s (Default)"_s, u"12s"_s}) {
-                if (item(u"segment:"_s + text)->property("checked").toBool()) {
-                    result << text;
-                }
-            }
-            return result;
-        };
-        QCOMPARE(markedSegments(), marked.isEmpty() ? QStringList() : QStringList{marked});
-
+        QCOMPARE(markedSegments(), QStringList());
         press(u"segment:12s"_s);
-        QCOMPARE(state().autoDismissSeconds(), 12);
-        QCOMPARE(stored(keys::autoDismissSeconds).toLongLong(), 12);
+        QCOMPARE(stored(keys::autoDismissSeconds), u"12"_s);
         QCOMPARE(markedSegments(), QStringList{u"12s"_s});
-        // Picked in the tray menu while the window is open.
         state().setAutoDismissSeconds(4);
         QCOMPARE(markedSegments(), QStringList{u"4s"_s});
     }
@@ -268,22 +221,18 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(open());
         QQuickItem *reset = item(u"resetFolderButton"_s);
-        QVERIFY(!reset->isVisible());
-
-        // A cancelled chooser changes nothing.
-        press(u"changeFolderButton"_s);
-        QCOMPARE(m_dialogs.folderQuestions, 1);
+        press(u"changeFolderButton"_s); // cancelled: nothing changes
+        QCOMPARE(m_asked, QStringList{u"folder"_s});
         QCOMPARE(state().customFolderPath(), std::nullopt);
         QVERIFY(!reset->isVisible());
 
-        m_dialogs.folder = folder;
+        m_folderAnswer = folder;
         press(u"changeFolderButton"_s);
         QCOMPARE(state().customFolderPath(), std::optional(folder));
         QVERIFY(reset->isVisible());
         QCOMPARE(item(u"displayPath"_s)->property("text").toString(), u"~/Shots"_s);
         state().waitForBackgroundWork();
         QVERIFY(m_platform.takeCalls().contains(u"writeSystemScreenshotLocation:"_s + folder));
-        // The folder shown is the chosen one.
         press(u"openFolderButton"_s);
         QCOMPARE(m_platform.takeCalls(), QStringList{u"openFolder:"_s + folder});
 
@@ -293,6 +242,7 @@ private slots:
         QCOMPARE(item(u"displayPath"_s)->property("text").toString(), u"~/Desktop"_s);
     }
 
+    // Nothing changes unless confirmed; a packaged copy: the alert itself says it stays.
     void uninstallAsksFirst_data()
     {
         QTest::addColumn<bool>("confirm");
@@ -302,23 +252,20 @@ private slots:
     void uninstallAsksFirst()
     {
         QFETCH(bool, confirm);
-        m_dialogs.confirm = confirm;
+        m_confirmAnswer = confirm;
         QVERIFY(open());
-        auto settingsBytes = [this] {
+        const auto settingsBytes = [this] {
             QFile file(m_platform.settingsFile);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         };
         const QByteArray settingsBefore = settingsBytes();
-        m_platform.takeCalls();
-        // A packaged copy: the alert itself says it stays and how to remove it.
-        m_platform.removalNote = u"/usr/bin/orvane was installed with the package \"orvane\" and "
-                                 u"stays: remove it with \"sudo apt remove orvane\"."_s;
+        m_platform.takeCalls(); // the window's own
+        const QString note = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
+        m_platform.removalNote = note;
         press(u"uninstallButton"_s);
         m_platform.removalNote.clear();
-        QCOMPARE(m_dialogs.uninstallQuestions, 1);
-        QVERIFY(m_dialogs.asked.endsWith(u"\n\n/usr/bin/orvane was installed with the package "
-                                         u"\"orvane\" and stays: remove it with \"sudo apt "
-                                         u"remove orvane\"."_s));
+        QCOMPARE(m_asked.size(), 1);
+        QVERIFY(m_asked.first().endsWith(u"\n\n"_s + note));
         QCOMPARE(m_uninstalled, confirm ? 1 : 0);
         if (!confirm) {
             QCOMPARE(m_platform.takeCalls(), QStringList());
@@ -329,24 +276,17 @@ private slots:
 
     // On Linux Orvane changes nothing in the desktop's screenshot tools and keeps a packaged
     // copy: the uninstall card and its alert promise neither, on any desktop.
-    void linuxUninstallPromisesOnlyWhatHappens_data()
-    {
-        QTest::addColumn<QString>("desktop");
-        QTest::newRow("unknown") << QString();
-        QTest::newRow("GNOME") << u"ubuntu:GNOME"_s;
-        QTest::newRow("KDE") << u"KDE"_s;
-        QTest::newRow("Xfce") << u"XFCE"_s;
-    }
     void linuxUninstallPromisesOnlyWhatHappens()
     {
-        QFETCH(QString, desktop);
-        const PreferencesTexts texts = preferencesTexts(PlatformKind::Linux, desktop);
-        for (const QString &text : {texts.uninstallNote, texts.uninstallAlertInformative}) {
-            QVERIFY2(!text.contains(u"screenshot behavior"_s), qPrintable(text));
-            QVERIFY2(!text.contains(u"move Orvane to the Trash"_s), qPrintable(text));
-            QVERIFY2(text.contains(u"autostart entry"_s), qPrintable(text));
+        for (const QString &desktop : {QString(), u"ubuntu:GNOME"_s, u"KDE"_s, u"XFCE"_s}) {
+            const PreferencesTexts texts = preferencesTexts(PlatformKind::Linux, desktop);
+            for (const QString &text : {texts.uninstallNote, texts.uninstallAlertInformative}) {
+                QVERIFY2(!text.contains(u"screenshot behavior"_s), qPrintable(text));
+                QVERIFY2(!text.contains(u"move Orvane to the Trash"_s), qPrintable(text));
+                QVERIFY2(text.contains(u"autostart entry"_s), qPrintable(text));
+            }
+            QVERIFY(texts.uninstallNote.contains(u"package manager"_s));
         }
-        QVERIFY(texts.uninstallNote.contains(u"package manager"_s));
     }
 
     // The system's alert shows its ampersand as written (not as a mnemonic), puts the
@@ -366,68 +306,38 @@ private slots:
         QMessageBox *alert = nullptr;
         QTRY_VERIFY((alert = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())));
         QVERIFY(!answer);
-        QCOMPARE(alert->defaultButton()->text().replace(u"&&"_s, u"&"_s),
-                 u"Uninstall & Move to Trash"_s);
-        QVERIFY(QKeySequence::mnemonic(alert->defaultButton()->text()).isEmpty());
+        QCOMPARE(alert->defaultButton()->text(), u"Uninstall && Move to Trash"_s);
         QCOMPARE(alert->buttons().first(), alert->defaultButton());
         QCOMPARE(alert->escapeButton(), static_cast<QAbstractButton *>(alert->buttons().last()));
         alert->buttons().at(pressUninstall ? 0 : 1)->click();
         QCOMPARE(answer, std::optional(pressUninstall));
     }
 
+    // One window however often it is asked for, from any thread; Esc and Ctrl+W close it, and
+    // the next is a fresh one.
     void oneWindowThenAFreshOneAfterClose()
     {
         QQuickItem *first = open();
         QVERIFY(first);
         QQuickWindow *window = m_controller->window();
-        QCOMPARE(m_log->lines(), QStringList{displayed});
-
-        // Moved away by the user, then asked for again (twice, once from another thread).
-        window->setFramePosition(QPoint(3, 5));
         m_controller->showPreferences();
         std::unique_ptr<QThread> caller(
             QThread::create([this] { m_controller->showPreferences(); }));
         caller->start();
         QVERIFY(caller->wait(5000));
-        QTRY_VERIFY(window->framePosition() != QPoint(3, 5));
-        QCoreApplication::processEvents();
+        int activations = 0;
+        QTRY_COMPARE(activations += int(m_platform.takeCalls().count(u"activateApplication"_s)), 3);
         QCOMPARE(m_controller->window(), window);
-        QCOMPARE(m_log->lines(), QStringList{displayed});
-        const QRect area = window->screen()->availableGeometry();
-        QCOMPARE(window->frameGeometry().center().x(), area.center().x());
-        QCOMPARE(m_platform.takeCalls().filter(windowCall),
-                 QStringList({u"regular"_s, u"stylePreferencesWindow"_s, u"activateApplication"_s,
-                              u"regular"_s, u"activateApplication"_s, u"regular"_s,
-                              u"activateApplication"_s}));
 
-        // A change of view state, which a fresh view must not carry over.
-        first->setProperty("opacity", 0.5);
+        first->setProperty("opacity", 0.5); // view state, which a fresh view must not carry over
         QPointer<QQuickWindow> gone(window);
-        window->close();
+        QTest::keyClick(window, Qt::Key_Escape);
         QCOMPARE(m_controller->window(), nullptr);
-        QCOMPARE(m_platform.takeCalls().filter(windowCall), QStringList{u"accessory"_s});
-        QCOMPARE(m_log->lines(), QStringList({displayed, closed}));
         QTRY_VERIFY(gone.isNull());
-
-        QQuickItem *second = open();
-        QVERIFY(second);
-        QCOMPARE(second->opacity(), 1.0);
-        QCOMPARE(m_log->lines(), QStringList({displayed, closed, displayed}));
-    }
-
-    void keysClose_data()
-    {
-        QTest::addColumn<QKeySequence>("keys");
-        QTest::newRow("Esc") << QKeySequence(Qt::Key_Escape);
-        QTest::newRow("Ctrl+W") << QKeySequence(Qt::ControlModifier | Qt::Key_W);
-    }
-    void keysClose()
-    {
-        QFETCH(QKeySequence, keys);
-        QVERIFY(open());
-        QTest::keySequence(m_controller->window(), keys);
+        QCOMPARE(open()->opacity(), 1.0);
+        QTest::keySequence(m_controller->window(), QKeySequence(Qt::ControlModifier | Qt::Key_W));
         QCOMPARE(m_controller->window(), nullptr);
-        QCOMPARE(m_log->lines().last(), closed);
+        QCOMPARE(m_log->lines(), QStringList({displayed, closed, displayed, closed}));
     }
 
     // Tab visits every control once, in reading order, and each has a name to be read out.
@@ -439,9 +349,8 @@ private slots:
         QStringList names;
         for (int i = 0; i < 30; ++i) {
             QTest::keyClick(window, Qt::Key_Tab);
-            QQuickItem *focused = window->activeFocusItem();
-            QVERIFY(focused);
-            const QString name = accessibleName(focused);
+            QVERIFY(window->activeFocusItem());
+            const QString name = accessibleName(window->activeFocusItem());
             if (!names.isEmpty() && name == names.first()) {
                 break;
             }
@@ -460,33 +369,18 @@ private slots:
     void german()
     {
         const Translations german(QStringList{u"de"_s});
-        state().setCustomFolderPath(m_home.path());
         QVERIFY(open());
         QCOMPARE(m_controller->window()->title(), u"Orvane-Einstellungen"_s);
         QCOMPARE(item(u"statusText"_s)->property("text").toString(), u"Aktiv"_s);
-        QStringList names;
-        for (int i = 0; i < 12; ++i) {
-            QTest::keyClick(m_controller->window(), Qt::Key_Tab);
-            names << accessibleName(m_controller->window()->activeFocusItem());
-        }
-        QCOMPARE(names,
-                 QStringList({u"Orvane-Karte für Bildschirmfotos aktivieren"_s,
-                              u"Bei der Anmeldung starten"_s,
-                              u"Bei Aufnahme automatisch kopieren (ohne Klick)"_s,
-                              u"Soundeffekte abspielen"_s, u"4 s"_s, u"7 s (Standard)"_s, u"12 s"_s,
-                              u"Ändern..."_s, u"Zurücksetzen"_s, u"Im Dateimanager öffnen"_s,
-                              u"Bildschirmfoto-Karte simulieren (Vorschau)"_s,
-                              u"Deinstallieren & Standards wiederherstellen..."_s}));
-
+        QCOMPARE(accessibleName(item(u"segment:7 s (Standard)"_s)), u"7 s (Standard)"_s);
         const auto alert = makeUninstallAlert(preferencesTexts(PlatformKind::Linux, {}));
         QCOMPARE(alert->text(), u"Orvane deinstallieren & Vorgaben der Arbeitsumgebung "
                                 u"wiederherstellen?"_s);
         QCOMPARE(alert->escapeButton()->text(), u"Abbrechen"_s);
         const auto chooser = makeFolderChooser(m_home.path());
         chooser->setOption(QFileDialog::DontUseNativeDialog);
-        const auto *buttons = chooser->findChild<QDialogButtonBox *>();
-        QVERIFY(buttons && buttons->button(QDialogButtonBox::Cancel));
-        QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), u"Abbrechen"_s);
+        QCOMPARE(chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->text(),
+                 u"Abbrechen"_s);
     }
 };
 
