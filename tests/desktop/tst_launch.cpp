@@ -3,7 +3,9 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <csignal>
@@ -15,31 +17,27 @@ namespace {
 // The real program, started as a user would start it, with its log read from standard error.
 class Orvane {
 public:
-    explicit Orvane(QStringList arguments, const QProcessEnvironment &env = {})
+    explicit Orvane(const QStringList &arguments, const QProcessEnvironment &env = {})
     {
-        process.setProgram(QStringLiteral(ORVANE_BINARY));
-        process.setArguments(arguments);
         if (!env.isEmpty()) {
             process.setProcessEnvironment(env);
         }
-        process.start();
+        process.start(QStringLiteral(ORVANE_BINARY), arguments);
     }
     ~Orvane()
     {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
+        process.kill();
+        process.waitForFinished();
     }
-    QStringList log()
+    int count(const QString &line)
     {
-        stderrText += QString::fromUtf8(process.readAllStandardError());
-        return stderrText.split(u'\n', Qt::SkipEmptyParts);
+        log += QString::fromUtf8(process.readAllStandardError());
+        return int(log.split(u'\n').count(line));
     }
-    bool waitForLine(const QString &line, int timeoutMs = 10000)
+    bool waitFor(const QString &line, int wanted = 1)
     {
-        QDeadlineTimer deadline(timeoutMs);
-        while (!log().contains(line)) {
+        QDeadlineTimer deadline(10000);
+        while (count(line) < wanted) {
             if (deadline.hasExpired() || process.state() == QProcess::NotRunning) {
                 return false;
             }
@@ -47,28 +45,62 @@ public:
         }
         return true;
     }
-    void terminate() { ::kill(static_cast<pid_t>(process.processId()), SIGTERM); }
+    // Ends it with a signal, as the session does; true when it ended cleanly.
+    bool end(int signal = SIGTERM)
+    {
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    }
 
     QProcess process;
-    QString stderrText;
+    QString log;
 };
 
-QStringList orvaneLines(const QStringList &log)
+QString run(const QString &program, const QStringList &arguments)
 {
-    QStringList lines;
-    for (const QString &line : log) {
-        if (line.startsWith(u"[Orvane] "_s)) {
-            lines << line;
-        }
-    }
-    return lines;
+    QProcess tool;
+    tool.start(program, arguments);
+    tool.waitForFinished(10000);
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+QString preferencesWindow(const QString &title = u"Orvane Preferences"_s)
+{
+    return run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u'^' + title + u'$'});
+}
+
+// Whether a window's content is centred on the screen, as the X server sees it; the window
+// manager's title bar may push it down a little.
+bool centred(const QString &window)
+{
+    const auto centre = [](const QStringList &arguments) {
+        const QString info = run(u"xwininfo"_s, arguments);
+        const auto field = [&](const QString &name) {
+            return QRegularExpression(name + u":\\s+(-?\\d+)"_s).match(info).captured(1).toInt();
+        };
+        return QPoint(field(u"Absolute upper-left X"_s) + field(u"Width"_s) / 2,
+                      field(u"Absolute upper-left Y"_s) + field(u"Height"_s) / 2);
+    };
+    const QPoint offset = centre({u"-id"_s, window}) - centre({u"-root"_s});
+    return qAbs(offset.x()) <= 2 && qAbs(offset.y()) <= 40;
+}
+
+bool waitFor(const std::function<bool()> &condition)
+{
+    return QTest::qWaitFor(condition, 10000);
 }
 
 const QString launched = u"[Orvane] Application did finish launching."_s;
 const QString reopened = u"[Orvane] applicationShouldHandleReopen called -> opening Preferences."_s;
+const QString displayed = u"[Orvane] Preferences & Control Center window displayed."_s;
+const QString closed = u"[Orvane] Window closed; switched to accessory mode."_s;
+const QString noTrayHost = u"[Orvane] No system tray is available; opening Preferences so that "
+                           u"Orvane can still be controlled."_s;
 
 } // namespace
 
+// The real program on an X display, without a tray unless a test starts one.
 class LaunchTest : public QObject {
     Q_OBJECT
 
@@ -77,8 +109,7 @@ private slots:
     {
         orvane::test::TestHome home;
         Orvane first({u"--background"_s});
-        QVERIFY(first.waitForLine(launched));
-
+        QVERIFY(first.waitFor(launched));
         QFile entry(home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s));
         QTRY_VERIFY(entry.exists()); // written just after the launch line
         QVERIFY(entry.open(QIODevice::ReadOnly));
@@ -87,29 +118,24 @@ private slots:
         QCOMPARE(
             QSettings(home.file(u".config/orvane/orvane.conf"_s), QSettings::IniFormat).allKeys(),
             QStringList{u"orvane_launchAtLogin"_s});
+        // No tray here: the preferences open, so that Orvane can still be reached.
+        QVERIFY(first.waitFor(noTrayHost));
 
-        // A second start hands over to the first and leaves.
-        Orvane second({});
-        QVERIFY(second.process.waitForFinished(10000));
-        QCOMPARE(second.process.exitCode(), 0);
-        QVERIFY(first.waitForLine(reopened));
-
-        // A background start, as at login, just leaves.
-        Orvane third({u"--background"_s});
-        QVERIFY(third.process.waitForFinished(10000));
-        QCOMPARE(third.process.exitCode(), 0);
-        QTest::qWait(200);
-        QCOMPARE(orvaneLines(first.log()).count(reopened), 1);
-
-        first.terminate();
-        QVERIFY(first.process.waitForFinished(10000));
-        QCOMPARE(first.process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(first.process.exitCode(), 0);
-        QVERIFY(orvaneLines(first.log()).startsWith(launched));
+        // A second start hands over to the first and leaves; a background one, as at login,
+        // just leaves.
+        for (const QStringList &arguments : {QStringList(), QStringList{u"--background"_s}}) {
+            Orvane again(arguments);
+            QVERIFY(again.process.waitForFinished(10000));
+            QCOMPARE(again.process.exitCode(), 0);
+        }
+        QVERIFY(first.waitFor(reopened));
+        QVERIFY(first.end());
+        QCOMPARE(first.count(reopened), 1);
+        QVERIFY(first.log.startsWith(launched));
     }
 
-    // The macOS behaviour, run here against recording stand-ins for its tools: the thumbnail
-    // preference is restored when the program is told to end.
+    // The macOS behaviour, against recording stand-ins for its tools: an interrupt too
+    // restores the thumbnail preference.
     void macTerminationRestoresTheThumbnail()
     {
         orvane::test::TestHome home;
@@ -117,32 +143,82 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"ORVANE_PLATFORM"_s, u"macos"_s);
         Orvane app({u"-background"_s}, env);
-        QVERIFY(app.waitForLine(launched));
-        // Written just after that line.
+        QVERIFY(app.waitFor(launched));
         QTRY_VERIFY_WITH_TIMEOUT(
             QFile::exists(home.file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s)), 10000);
-
-        app.terminate();
-        QVERIFY(app.process.waitForFinished(10000));
-        QCOMPARE(app.process.exitCode(), 0);
+        QVERIFY(app.end(SIGINT));
         const QList<QStringList> calls = tools.calls();
-        QVERIFY(calls.contains(
-            QStringList({u"defaults"_s, u"read"_s, u"com.apple.screencapture"_s, u"location"_s})));
         QCOMPARE(calls.mid(calls.size() - 2),
                  QList<QStringList>({{u"defaults"_s, u"delete"_s, u"com.apple.screencapture"_s,
                                       u"show-thumbnail"_s},
                                      {u"killall"_s, u"SystemUIServer"_s}}));
     }
 
-    void interruptAlsoEndsInOrder()
+    void oneCentredWindowBroughtBackAndClosedByTheWindowManager()
     {
         orvane::test::TestHome home;
+        Orvane app({});
+        QVERIFY(app.waitFor(displayed));
+        QVERIFY(waitFor([] { return !preferencesWindow().isEmpty(); }));
+        const QString window = preferencesWindow();
+        QVERIFY(centred(window));
+        // An ordinary window of fixed size, listed in the task bar, and active.
+        const QString properties = run(u"xprop"_s, {u"-id"_s, window, u"WM_NORMAL_HINTS"_s,
+                                                    u"_NET_WM_WINDOW_TYPE"_s, u"_NET_WM_STATE"_s});
+        QVERIFY(properties.contains(u"minimum size: 480 by 620"_s));
+        QVERIFY(properties.contains(u"maximum size: 480 by 620"_s));
+        QVERIFY(properties.contains(u"_NET_WM_WINDOW_TYPE_NORMAL"_s));
+        QVERIFY(!properties.contains(u"SKIP_TASKBAR"_s));
+        QCOMPARE(run(u"xdotool"_s, {u"getactivewindow"_s}), window);
+
+        // Moved away and minimised; a second start brings the same window back, centred.
+        run(u"xdotool"_s, {u"windowmove"_s, u"--sync"_s, window, u"10"_s, u"10"_s});
+        run(u"xdotool"_s, {u"windowminimize"_s, u"--sync"_s, window});
+        QVERIFY(waitFor([] { return preferencesWindow().isEmpty(); }));
+        Orvane second({});
+        QVERIFY(second.process.waitForFinished(10000));
+        QVERIFY(app.waitFor(reopened));
+        QVERIFY(waitFor([&] { return preferencesWindow() == window && centred(window); }));
+        QVERIFY(waitFor([&] { return run(u"xdotool"_s, {u"getactivewindow"_s}) == window; }));
+
+        // Closed through the window manager (its Alt+F4): the program stays.
+        run(u"xdotool"_s, {u"key"_s, u"--clearmodifiers"_s, u"alt+F4"_s});
+        QVERIFY(app.waitFor(closed));
+        QVERIFY(waitFor([] { return preferencesWindow().isEmpty(); }));
+        QCOMPARE(app.process.state(), QProcess::Running);
+    }
+
+    // A background start where there is a tray sits in it and opens no window.
+    void backgroundStartWithATrayShowsNoWindow()
+    {
+        if (QStandardPaths::findExecutable(u"trayer"_s).isEmpty()) {
+            QSKIP("needs trayer for a tray");
+        }
+        orvane::test::TestHome home;
+        QProcess tray; // ended with the test
+        tray.start(u"trayer"_s, {u"--edge"_s, u"bottom"_s, u"--SetDockType"_s, u"false"_s});
+        QVERIFY(waitFor([] {
+            return !run(u"xdotool"_s, {u"search"_s, u"--class"_s, u"^trayer$"_s}).isEmpty();
+        }));
         Orvane app({u"--background"_s});
-        QVERIFY(app.waitForLine(launched));
-        ::kill(static_cast<pid_t>(app.process.processId()), SIGINT);
-        QVERIFY(app.process.waitForFinished(10000));
-        QCOMPARE(app.process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(app.process.exitCode(), 0);
+        // The tray is looked for before the watcher starts, which logs its folders.
+        QVERIFY(waitFor([&] {
+            app.count({});
+            return app.log.contains(u"[Orvane] FSEventStream started: "_s);
+        }));
+        QTest::qWait(500); // a window that should not open gets the time to
+        QCOMPARE(app.count(noTrayHost) + app.count(displayed), 0);
+        QVERIFY(preferencesWindow().isEmpty());
+    }
+
+    // The session's LANGUAGE alone turns the program German.
+    void germanFromTheEnvironment()
+    {
+        orvane::test::TestHome home;
+        qputenv("LANGUAGE", "de"); // put back by the test home
+        Orvane app({});
+        QVERIFY(app.waitFor(displayed));
+        QVERIFY(waitFor([] { return !preferencesWindow(u"Orvane-Einstellungen"_s).isEmpty(); }));
     }
 };
 
