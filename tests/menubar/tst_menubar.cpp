@@ -7,13 +7,10 @@
 #include "menubar/MenuTexts.h"
 #include "menubar/StatusBarController.h"
 #include "menubar/TrayIcon.h"
-#include "platform/Translations.h"
 #include "settings/AppState.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -399,34 +396,6 @@ private slots:
         QCOMPARE(calls.contains(u"removeProgram"_s), confirm);
         QCOMPARE(f.requests, confirm ? QStringList({u"confirmUninstall"_s, u"quit"_s})
                                      : QStringList{u"confirmUninstall"_s});
-    }
-
-    // The user's first language that Orvane speaks wins, and Qt's own buttons (the file
-    // dialog's) follow it; English first stays English even with German further down.
-    void languages_data()
-    {
-        QTest::addColumn<QStringList>("languages");
-        QTest::addColumn<QString>("quit");
-        QTest::addColumn<QString>("cancel");
-        QTest::newRow("de-AT") << QStringList{u"de-AT"_s} << u"Orvane beenden"_s << u"Abbrechen"_s;
-        QTest::newRow("fr, then de") << QStringList{u"fr-FR"_s, u"fr"_s, u"de-DE"_s}
-                                     << u"Orvane beenden"_s << u"Abbrechen"_s;
-        QTest::newRow("en-GB, then de")
-            << QStringList{u"en-GB"_s, u"de"_s} << u"Quit Orvane"_s << u"Cancel"_s;
-    }
-    void languages()
-    {
-        QFETCH(QStringList, languages);
-        QFETCH(QString, quit);
-        QFETCH(QString, cancel);
-        const Translations translations(languages);
-        Fixture f;
-        QVERIFY(f.open().contains(quit + u"\tCtrl+Q"_s));
-        const auto dialog = menudialogs::folderDialog(MenuTexts::forPlatform(PlatformKind::Linux),
-                                                      QDir::tempPath());
-        dialog->setOption(QFileDialog::DontUseNativeDialog);
-        QCOMPARE(dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->text(),
-                 cancel);
     }
 };
 
