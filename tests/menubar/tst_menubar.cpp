@@ -4,6 +4,7 @@
 #include "TestHome.h"
 
 #include "detection/ScreenshotWatcher.h"
+#include "dialogs/Dialogs.h"
 
 #include "menubar/MenuDialogs.h"
 #include "menubar/MenuModel.h"
@@ -482,7 +483,7 @@ private slots:
                 }
             }
         }
-        QCOMPARE(menudialogs::uninstallConfirmed(*box), confirmed);
+        QCOMPARE(dialogs::uninstallConfirmed(*box), confirmed);
     }
 
     // While the menu waits for an answer, other windows (a card shown meanwhile) still take
