@@ -117,6 +117,21 @@
     </message>
 </context>
 <context>
+    <name>Dialogs</name>
+    <message>
+        <source>Select Folder</source>
+        <translation>Ordner wählen</translation>
+    </message>
+    <message>
+        <source>Uninstall &amp; Move to Trash</source>
+        <translation>Deinstallieren &amp; in den Papierkorb</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
     <name>MenuTexts</name>
     <message>
         <source>● Active &amp; Monitoring</source>
@@ -179,36 +194,12 @@
         <translation>Eigenen Ordner wählen...</translation>
     </message>
     <message>
-        <source>4 Seconds</source>
-        <translation>4 Sekunden</translation>
-    </message>
-    <message>
-        <source>7 Seconds (Default)</source>
-        <translation>7 Sekunden (Standard)</translation>
-    </message>
-    <message>
-        <source>12 Seconds</source>
-        <translation>12 Sekunden</translation>
-    </message>
-    <message>
-        <source>Select Folder</source>
-        <translation>Ordner wählen</translation>
-    </message>
-    <message>
         <source>Choose the folder where your screenshots are saved:</source>
         <translation>Wählen Sie den Ordner, in dem Ihre Bildschirmfotos gespeichert werden:</translation>
     </message>
     <message>
         <source>OK</source>
         <translation>OK</translation>
-    </message>
-    <message>
-        <source>Uninstall &amp; Move to Trash</source>
-        <translation>Deinstallieren &amp; in den Papierkorb</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>Reset to Desktop Default</source>
@@ -226,17 +217,17 @@
         <source>This will remove Orvane&apos;s autostart entry, so that it no longer starts at login, and quit Orvane.</source>
         <translation>Dadurch wird der Autostart-Eintrag von Orvane entfernt, sodass es nicht mehr bei der Anmeldung startet, und Orvane beendet.</translation>
     </message>
+    <message>
+        <source>%1 Seconds</source>
+        <translation>%1 Sekunden</translation>
+    </message>
+    <message>
+        <source>%1 Seconds (Default)</source>
+        <translation>%1 Sekunden (Standard)</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesTexts</name>
-    <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <source>Uninstall &amp; Move to Trash</source>
-        <translation>Deinstallieren &amp; in den Papierkorb</translation>
-    </message>
     <message>
         <source>Standard KDE Plasma Shortcuts:</source>
         <translation>Standard-Tastenkürzel von KDE Plasma:</translation>
@@ -312,10 +303,6 @@
     <message>
         <source>This will immediately unregister Orvane from login, removing its autostart entry, and quit it.</source>
         <translation>Dadurch wird Orvane sofort vom Start bei der Anmeldung abgemeldet, sein Autostart-Eintrag entfernt und Orvane beendet.</translation>
-    </message>
-    <message>
-        <source>Select Folder</source>
-        <translation>Ordner wählen</translation>
     </message>
     <message>
         <source>Choose where screenshots should be saved:</source>
@@ -406,16 +393,12 @@
         <translation>Wie lange die schwebende Karte sichtbar bleibt, bevor sie verblasst</translation>
     </message>
     <message>
-        <source>4s</source>
-        <translation>4 s</translation>
+        <source>%1s (Default)</source>
+        <translation>%1 s (Standard)</translation>
     </message>
     <message>
-        <source>7s (Default)</source>
-        <translation>7 s (Standard)</translation>
-    </message>
-    <message>
-        <source>12s</source>
-        <translation>12 s</translation>
+        <source>%1s</source>
+        <translation>%1 s</translation>
     </message>
 </context>
 <context>
@@ -506,6 +489,14 @@
     </message>
     <message>
         <source>This will immediately restore Apple&apos;s original native screenshot thumbnail behavior, unregister from login, and safely move Orvane to the Trash.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not Opened — Preview Unavailable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not Shown — Finder Unavailable</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -2,6 +2,7 @@
 
 #include "hud/CardTexts.h"
 #include "hud/FullImage.h"
+#include "hud/actions/CardActions.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "settings/AppState.h"
@@ -62,6 +63,21 @@ QString FloatingHUDView::monospaceFamily()
 QVariantMap FloatingHUDView::texts() const
 {
     return cardTexts(m_services.platform->kind());
+}
+
+QVariantList FloatingHUDView::actions() const
+{
+    return cardActionList(m_services.platform->kind());
+}
+
+bool FloatingHUDView::runAction(const QString &id, QWindow *window, const QRectF &anchor)
+{
+    for (const CardAction *action : cardActions()) {
+        if (id == QLatin1StringView(action->id)) {
+            return action->run(*this, window, anchor);
+        }
+    }
+    return true;
 }
 
 double FloatingHUDView::progress() const

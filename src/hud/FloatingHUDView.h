@@ -56,6 +56,8 @@ class FloatingHUDView : public QObject {
     Q_PROPERTY(QSizeF shownSize READ shownSize CONSTANT)
     Q_PROPERTY(QString monospaceFamily READ monospaceFamily CONSTANT)
     Q_PROPERTY(QVariantMap texts READ texts CONSTANT)
+    // The action buttons, in order (actions/CardActions.h).
+    Q_PROPERTY(QVariantList actions READ actions CONSTANT)
     Q_PROPERTY(double timeRemaining READ timeRemaining NOTIFY timeRemainingChanged)
     Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
     Q_PROPERTY(bool isHovering READ isHovering WRITE setIsHovering NOTIFY isHoveringChanged)
@@ -81,6 +83,7 @@ public:
     QSizeF shownSize() const { return m_picture.shownSize; }
     static QString monospaceFamily();
     QVariantMap texts() const;
+    QVariantList actions() const;
     double timeRemaining() const { return m_countdown.timeRemaining(); }
     double progress() const;
     bool isHovering() const { return m_isHovering; }
@@ -95,6 +98,9 @@ public:
     // Off screen: the countdown stops.
     void disappear();
 
+    // Runs the action `id` of the list, pressed in `window` at `anchor`; false when the card is
+    // to show its own menu instead.
+    Q_INVOKABLE bool runAction(const QString &id, QWindow *window, const QRectF &anchor);
     Q_INVOKABLE void handleCopyAndSave();
     Q_INVOKABLE void handleCopyOnly();
     Q_INVOKABLE void handleMarkup();

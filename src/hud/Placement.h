@@ -1,14 +1,25 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QtQml/qqmlregistration.h>
+
+// The card's size in points, known here only: the placement below and the card's QML
+// (CardSize.Width, CardSize.Height) read it.
+namespace orvane::cardsize {
+Q_NAMESPACE
+QML_NAMED_ELEMENT(CardSize)
+enum Points { Width = 300, Height = 385 };
+Q_ENUM_NS(Points)
+} // namespace orvane::cardsize
 
 namespace orvane::placement {
 
-inline constexpr QSize panelSize{300, 385};
+inline constexpr QSize panelSize{cardsize::Width, cardsize::Height};
 inline constexpr int edgeGap = 20;
 
 // The screen for the card: the first whose whole frame holds the pointer (left and top

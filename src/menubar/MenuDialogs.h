@@ -24,11 +24,6 @@ std::unique_ptr<QMessageBox> aboutBox(const MenuTexts &texts);
 std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts,
                                                    const QString &programNote = {});
 
-// The folder the user chose in a finished folder dialog; none when cancelled.
-std::optional<QString> chosenFolder(const QFileDialog &dialog, int result);
-// Whether the user chose to uninstall in a finished confirmation.
-bool uninstallConfirmed(const QMessageBox &box);
-
 } // namespace menudialogs
 
 // How the menu asks the user: shows the window and waits for the answer. Tests put answers

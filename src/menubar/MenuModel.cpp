@@ -38,11 +38,17 @@ MenuEntry toggle(const QString &title, MenuAction action, bool on)
     return entry;
 }
 
-MenuEntry duration(const QString &title, qint64 seconds, qint64 current)
+QList<MenuEntry> durations(const MenuTexts &t, qint64 current)
 {
-    MenuEntry entry = toggle(title, MenuAction::SetDuration, current == seconds);
-    entry.represented = QVariant::fromValue(seconds);
-    return entry;
+    QList<MenuEntry> entries;
+    for (const qint64 seconds : autoDismissChoices) {
+        const QString &title =
+            seconds == defaults::autoDismissSeconds ? t.defaultSeconds : t.seconds;
+        MenuEntry entry = toggle(title.arg(seconds), MenuAction::SetDuration, current == seconds);
+        entry.represented = QVariant::fromValue(seconds);
+        entries << entry;
+    }
+    return entries;
 }
 
 MenuEntry submenu(const QString &title, QList<MenuEntry> children)
@@ -75,12 +81,7 @@ QList<MenuEntry> buildMenuEntries(const MenuInputs &in, const MenuTexts &t)
                     item(t.chooseFolder, MenuAction::ChooseFolder),
                     item(t.resetFolder, MenuAction::ResetFolder),
                 }),
-        submenu(t.timer,
-                {
-                    duration(t.fourSeconds, 4, in.autoDismissSeconds),
-                    duration(t.sevenSeconds, 7, in.autoDismissSeconds),
-                    duration(t.twelveSeconds, 12, in.autoDismissSeconds),
-                }),
+        submenu(t.timer, durations(t, in.autoDismissSeconds)),
         separator(),
         item(in.isPaused ? t.resume : t.pause, MenuAction::TogglePause,
              QKeySequence(Qt::CTRL | Qt::Key_P)),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsTable.h"
+
 #include <QKeySequence>
 #include <QList>
 #include <QString>
@@ -44,10 +46,10 @@ struct MenuEntry {
 // The settings the menu shows, read once per build.
 struct MenuInputs {
     bool isPaused = false;
-    bool autoCopyOnCapture = false;
-    bool playSound = true;
+    bool autoCopyOnCapture = defaults::autoCopyOnCapture;
+    bool playSound = defaults::playSound;
     bool isLaunchAtLoginEnabled = false;
-    qint64 autoDismissSeconds = 7;
+    qint64 autoDismissSeconds = defaults::autoDismissSeconds;
     QString displayPath;
 };
 

@@ -38,16 +38,12 @@ MenuTexts common()
     t.quit = translated(QT_TRANSLATE_NOOP("MenuTexts", "Quit Orvane"));
     t.currentFolderPrefix = translated(QT_TRANSLATE_NOOP("MenuTexts", "Current: "));
     t.chooseFolder = translated(QT_TRANSLATE_NOOP("MenuTexts", "Choose Custom Folder..."));
-    t.fourSeconds = translated(QT_TRANSLATE_NOOP("MenuTexts", "4 Seconds"));
-    t.sevenSeconds = translated(QT_TRANSLATE_NOOP("MenuTexts", "7 Seconds (Default)"));
-    t.twelveSeconds = translated(QT_TRANSLATE_NOOP("MenuTexts", "12 Seconds"));
-    t.folderPrompt = translated(QT_TRANSLATE_NOOP("MenuTexts", "Select Folder"));
+    t.seconds = translated(QT_TRANSLATE_NOOP("MenuTexts", "%1 Seconds"));
+    t.defaultSeconds = translated(QT_TRANSLATE_NOOP("MenuTexts", "%1 Seconds (Default)"));
     t.folderMessage = translated(
         QT_TRANSLATE_NOOP("MenuTexts", "Choose the folder where your screenshots are saved:"));
     t.aboutTitle = QStringLiteral("Orvane · v1.0");
     t.okButton = translated(QT_TRANSLATE_NOOP("MenuTexts", "OK"));
-    t.uninstallButton = translated(QT_TRANSLATE_NOOP("MenuTexts", "Uninstall & Move to Trash"));
-    t.cancelButton = translated(QT_TRANSLATE_NOOP("MenuTexts", "Cancel"));
     t.trayToolTip = QStringLiteral("Orvane");
     t.fallbackIconText = QStringLiteral("📸");
     return t;

@@ -27,11 +27,10 @@ struct MenuTexts {
     QString currentFolderPrefix;
     QString chooseFolder;
     QString resetFolder;
-    QString fourSeconds;
-    QString sevenSeconds;
-    QString twelveSeconds;
+    // "%1": one of the auto-dismiss times on offer.
+    QString seconds;
+    QString defaultSeconds;
 
-    QString folderPrompt;
     QString folderMessage;
 
     QString aboutTitle;
@@ -40,8 +39,6 @@ struct MenuTexts {
 
     QString uninstallTitle;
     QString uninstallText;
-    QString uninstallButton;
-    QString cancelButton;
 
     QString trayToolTip;
     // Shown in place of the icon when no icon can be drawn.

@@ -1,5 +1,6 @@
 #include "menubar/StatusBarController.h"
 
+#include "dialogs/Dialogs.h"
 #include "hud/symbols/Symbols.h"
 #include "menubar/TrayIcon.h"
 #include "platform/Log.h"
@@ -40,14 +41,6 @@ QIcon templateIcon(const MenuTexts &texts)
     }
     icon.setIsMask(true);
     return icon;
-}
-
-// Menu texts mark their keyboard mnemonic with "&"; ours are meant literally ("Preferences &
-// Settings...").
-QString literalMenuText(const QString &title)
-{
-    QString text = title;
-    return text.replace(u'&', QStringLiteral("&&"));
 }
 
 std::optional<qint64> wholeSeconds(const QVariant &value)
@@ -215,14 +208,14 @@ void StatusBarController::addEntries(QMenu *menu, const QList<MenuEntry> &entrie
             continue;
         }
         if (!entry.submenu.isEmpty()) {
-            auto *submenu = new QMenu(literalMenuText(entry.title), menu);
+            auto *submenu = new QMenu(dialogs::literalAmpersands(entry.title), menu);
             submenu->setAccessibleName(entry.title);
             addEntries(submenu, entry.submenu);
             menu->addMenu(submenu);
             m_submenus << submenu;
             continue;
         }
-        auto *action = new QAction(literalMenuText(entry.title), menu);
+        auto *action = new QAction(dialogs::literalAmpersands(entry.title), menu);
         action->setEnabled(entry.enabled);
         action->setCheckable(entry.checkable);
         action->setChecked(entry.checked);

@@ -1,9 +1,10 @@
 #include "PreferencesDialogs.h"
 
+#include "dialogs/Dialogs.h"
+
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QWindow>
 
 namespace orvane {
@@ -36,60 +37,36 @@ void openOver(QWindow *parent, QDialog *dialog)
 
 std::unique_ptr<QFileDialog> makeFolderChooser(const QString &startFolder)
 {
-    auto dialog =
-        std::make_unique<QFileDialog>(nullptr, translated(folderChooserMessage), startFolder);
-    dialog->setFileMode(QFileDialog::Directory);
-    dialog->setOption(QFileDialog::ShowDirsOnly);
-    dialog->setLabelText(QFileDialog::Accept, translated(folderChooserPrompt));
-    return dialog;
+    return dialogs::folderChooser(translated(folderChooserMessage), startFolder);
 }
 
 std::unique_ptr<QMessageBox> makeUninstallAlert(const PreferencesTexts &texts)
 {
-    auto alert = std::make_unique<QMessageBox>();
-    alert->setIcon(QMessageBox::Critical);
-    alert->setWindowTitle(QStringLiteral("Orvane"));
-    alert->setText(texts.uninstallAlertMessage);
-    alert->setInformativeText(texts.uninstallAlertInformative);
-    // "&" in a button text would mark a mnemonic; ours is meant literally. Both buttons take
-    // the same role, so that every desktop keeps them in this order.
-    QPushButton *uninstall =
-        alert->addButton(translated(uninstallConfirmButton).replace(u'&', QStringLiteral("&&")),
-                         QMessageBox::ActionRole);
-    uninstall->setObjectName(QStringLiteral("uninstall"));
-    QPushButton *cancel = alert->addButton(
-        translated(QT_TRANSLATE_NOOP("PreferencesTexts", "Cancel")), QMessageBox::ActionRole);
-    alert->setDefaultButton(uninstall);
-    alert->setEscapeButton(cancel);
-    return alert;
+    return dialogs::uninstallAlert(QMessageBox::Critical,
+                                   {.title = QStringLiteral("Orvane"),
+                                    .message = texts.uninstallAlertMessage,
+                                    .informative = texts.uninstallAlertInformative});
 }
 
 PreferencesDialogs PreferencesDialogs::standard()
 {
-    PreferencesDialogs dialogs;
-    dialogs.chooseFolder = [](QWindow *parent, const QString &startFolder,
-                              std::function<void(std::optional<QString>)> done) {
+    PreferencesDialogs asks;
+    asks.chooseFolder = [](QWindow *parent, const QString &startFolder,
+                           std::function<void(std::optional<QString>)> done) {
         QFileDialog *dialog = makeFolderChooser(startFolder).release();
         QObject::connect(dialog, &QDialog::finished, dialog, [dialog, done](int result) {
-            const QStringList chosen = dialog->selectedFiles();
-            if (result == QDialog::Accepted && !chosen.isEmpty() && !chosen.first().isEmpty()) {
-                done(chosen.first());
-            } else {
-                done(std::nullopt);
-            }
+            done(dialogs::chosenFolder(*dialog, result));
         });
         openOver(parent, dialog);
     };
-    dialogs.confirmUninstall = [](QWindow *parent, const PreferencesTexts &texts,
-                                  std::function<void(bool)> done) {
+    asks.confirmUninstall = [](QWindow *parent, const PreferencesTexts &texts,
+                               std::function<void(bool)> done) {
         QMessageBox *alert = makeUninstallAlert(texts).release();
-        QObject::connect(alert, &QDialog::finished, alert, [alert, done](int) {
-            QAbstractButton *clicked = alert->clickedButton();
-            done(clicked && clicked->objectName() == QStringLiteral("uninstall"));
-        });
+        QObject::connect(alert, &QDialog::finished, alert,
+                         [alert, done](int) { done(dialogs::uninstallConfirmed(*alert)); });
         openOver(parent, alert);
     };
-    return dialogs;
+    return asks;
 }
 
 } // namespace orvane

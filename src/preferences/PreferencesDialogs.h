@@ -33,7 +33,5 @@ struct PreferencesDialogs {
 
 std::unique_ptr<QFileDialog> makeFolderChooser(const QString &startFolder);
 std::unique_ptr<QMessageBox> makeUninstallAlert(const PreferencesTexts &texts);
-inline constexpr auto uninstallConfirmButton =
-    QT_TRANSLATE_NOOP("PreferencesTexts", "Uninstall & Move to Trash");
 
 } // namespace orvane

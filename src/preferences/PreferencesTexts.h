@@ -27,8 +27,7 @@ struct PreferencesTexts {
 // shortcuts note lists that desktop's own screenshot keys.
 PreferencesTexts preferencesTexts(PlatformKind kind, const QString &desktop);
 
-// The texts of the folder chooser, the same everywhere; translated where they are shown.
-inline constexpr auto folderChooserPrompt = QT_TRANSLATE_NOOP("PreferencesTexts", "Select Folder");
+// The folder chooser's message, the same everywhere; translated where it is shown.
 inline constexpr auto folderChooserMessage =
     QT_TRANSLATE_NOOP("PreferencesTexts", "Choose where screenshots should be saved:");
 

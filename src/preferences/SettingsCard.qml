@@ -77,11 +77,11 @@ Card {
             accent: page.accent
             textColor: page.primary
             value: AppState.autoDismissSeconds
-            options: [
-                { text: qsTr("4s"), value: 4 },
-                { text: qsTr("7s (Default)"), value: 7 },
-                { text: qsTr("12s"), value: 12 }
-            ]
+            options: AppState.autoDismissChoices.map(seconds => ({
+                        text: seconds === AppState.defaultAutoDismissSeconds
+                              ? qsTr("%1s (Default)").arg(seconds) : qsTr("%1s").arg(seconds),
+                        value: seconds
+                    }))
             onPicked: seconds => {
                 if (AppState.autoDismissSeconds !== seconds)
                     AppState.autoDismissSeconds = seconds;

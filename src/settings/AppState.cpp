@@ -73,12 +73,17 @@ AppState::AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject
     const bool textStore = keepsOnlyText(*m_store);
     m_autoCopyOnCapture =
         storedBool(m_store->value(QLatin1String(keys::autoCopyOnCapture)), textStore)
-            .value_or(false);
-    m_playSound =
-        storedBool(m_store->value(QLatin1String(keys::playSound)), textStore).value_or(true);
+            .value_or(defaults::autoCopyOnCapture);
+    m_playSound = storedBool(m_store->value(QLatin1String(keys::playSound)), textStore)
+                      .value_or(defaults::playSound);
+    // A time the menu and the preferences do not offer (0 would close every card at once)
+    // counts as none.
+    const std::optional<qint64> seconds =
+        storedInteger(m_store->value(QLatin1String(keys::autoDismissSeconds)), textStore);
     m_autoDismissSeconds =
-        storedInteger(m_store->value(QLatin1String(keys::autoDismissSeconds)), textStore)
-            .value_or(7);
+        seconds && std::ranges::find(autoDismissChoices, *seconds) != autoDismissChoices.end()
+            ? *seconds
+            : defaults::autoDismissSeconds;
 
     const QVariant folder = m_store->value(QLatin1String(keys::customFolderPath));
     if (folder.typeId() == QMetaType::QString && !folder.toString().isEmpty()) {
@@ -154,6 +159,15 @@ void AppState::clearScreenshotDirectoryCache()
 {
     m_cachedScreenshotDir.reset();
     emit resolvedScreenshotDirectoryChanged();
+}
+
+QVariantList AppState::autoDismissChoicesList() const
+{
+    QVariantList choices;
+    for (const qint64 seconds : autoDismissChoices) {
+        choices << QVariant::fromValue(seconds);
+    }
+    return choices;
 }
 
 void AppState::setQmlInstance(AppState *state)

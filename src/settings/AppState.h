@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsTable.h"
+
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -18,14 +20,6 @@ class QSettings;
 namespace orvane {
 
 class Platform;
-
-namespace keys {
-inline constexpr auto autoCopyOnCapture = "orvane_autoCopyOnCapture";
-inline constexpr auto playSound = "orvane_playSound";
-inline constexpr auto autoDismissSeconds = "orvane_autoDismissSeconds";
-inline constexpr auto customFolderPath = "orvane_customFolderPath";
-inline constexpr auto launchAtLogin = "orvane_launchAtLogin";
-} // namespace keys
 
 // The user's settings: loaded once, persisted on every change, observable from widgets and
 // QML. Every assignment, even of the current value, first announces objectWillChange() and
@@ -46,6 +40,9 @@ class AppState : public QObject {
     Q_PROPERTY(bool isPaused READ isPaused WRITE setIsPaused NOTIFY isPausedChanged)
     Q_PROPERTY(bool isLaunchAtLoginEnabled READ isLaunchAtLoginEnabled WRITE
                    setIsLaunchAtLoginEnabled NOTIFY isLaunchAtLoginEnabledChanged)
+    // The auto-dismiss times on offer, and the default among them, for the preferences.
+    Q_PROPERTY(QVariantList autoDismissChoices READ autoDismissChoicesList CONSTANT)
+    Q_PROPERTY(qint64 defaultAutoDismissSeconds READ defaultAutoDismissSeconds CONSTANT)
     Q_PROPERTY(QString resolvedScreenshotDirectory READ resolvedScreenshotDirectory NOTIFY
                    resolvedScreenshotDirectoryChanged)
 
@@ -73,6 +70,8 @@ public:
     const std::optional<QString> &customFolderPath() const { return m_customFolderPath; }
     bool isPaused() const { return m_isPaused; }
     bool isLaunchAtLoginEnabled() const { return m_isLaunchAtLoginEnabled; }
+    QVariantList autoDismissChoicesList() const;
+    qint64 defaultAutoDismissSeconds() const { return defaults::autoDismissSeconds; }
 
     void setAutoCopyOnCapture(bool value);
     void setPlaySound(bool value);
@@ -131,9 +130,9 @@ private:
     // Key -> value not yet saved (an invalid value: to be removed).
     QHash<QString, QVariant> m_unsaved;
 
-    bool m_autoCopyOnCapture = false;
-    bool m_playSound = true;
-    qint64 m_autoDismissSeconds = 7;
+    bool m_autoCopyOnCapture = defaults::autoCopyOnCapture;
+    bool m_playSound = defaults::playSound;
+    qint64 m_autoDismissSeconds = defaults::autoDismissSeconds;
     std::optional<QString> m_customFolderPath;
     bool m_isPaused = false;
     bool m_isLaunchAtLoginEnabled = false;

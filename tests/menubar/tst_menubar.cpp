@@ -3,6 +3,8 @@
 #include "TestHome.h"
 
 #include "detection/ScreenshotWatcher.h"
+#include "dialogs/Dialogs.h"
+
 #include "menubar/MenuDialogs.h"
 #include "menubar/MenuTexts.h"
 #include "menubar/StatusBarController.h"
@@ -337,7 +339,7 @@ private slots:
         } else {
             box->buttons().at(order.indexOf(press))->click();
         }
-        QCOMPARE(menudialogs::uninstallConfirmed(*box), confirmed);
+        QCOMPARE(dialogs::uninstallConfirmed(*box), confirmed);
     }
 
     // While the menu waits for an answer, other windows (a card shown meanwhile) still take

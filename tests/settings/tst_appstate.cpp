@@ -111,10 +111,15 @@ private slots:
             << QByteArray("orvane_autoCopyOnCapture=true\norvane_playSound=false\n"
                           "orvane_autoDismissSeconds=12\n")
             << true << false << qint64(12);
-        QTest::newRow("zero and negative taken unchanged")
-            << QByteArray("orvane_autoDismissSeconds=0\n") << false << true << qint64(0);
+        // Only the times the menu and the preferences offer: 0 would close every card at once.
+        QTest::newRow("zero") << QByteArray("orvane_autoDismissSeconds=0\n") << false << true
+                              << qint64(7);
         QTest::newRow("negative") << QByteArray("orvane_autoDismissSeconds=-3\n") << false << true
-                                  << qint64(-3);
+                                  << qint64(7);
+        QTest::newRow("a time not on offer")
+            << QByteArray("orvane_autoDismissSeconds=60\n") << false << true << qint64(7);
+        QTest::newRow("the shortest on offer")
+            << QByteArray("orvane_autoDismissSeconds=4\n") << false << true << qint64(4);
         QTest::newRow("text where numbers belong")
             << QByteArray("orvane_autoDismissSeconds=soon\norvane_playSound=yes\n"
                           "orvane_autoCopyOnCapture=1\n")

@@ -1,5 +1,6 @@
 // Copy Only: the image to the clipboard, the file to the Trash (from where it can come back).
 #include "hud/FloatingHUDView.h"
+#include "hud/actions/CardActions.h"
 #include "platform/Platform.h"
 #include "settings/AppState.h"
 
@@ -7,6 +8,21 @@
 #include <QFileInfo>
 
 namespace orvane {
+
+const CardAction copyOnlyAction{
+    .id = "copyOnly",
+    .wide = true,
+    .symbol = "doc.on.doc",
+    .trailingSymbol = "trash",
+    .title = {"Copy Only", QT_TRANSLATE_NOOP("CardTexts", "Copy Only")},
+    .detail = {"Copies to clipboard & trashes file",
+               QT_TRANSLATE_NOOP("CardTexts", "Copies to clipboard & trashes file")},
+    .run =
+        [](FloatingHUDView &card, QWindow *, const QRectF &) {
+            card.handleCopyOnly();
+            return true;
+        },
+};
 
 void FloatingHUDView::handleCopyOnly()
 {

@@ -1,8 +1,22 @@
 // Markup: the file opens in the application for annotating images.
 #include "hud/FloatingHUDView.h"
+#include "hud/actions/CardActions.h"
 #include "platform/Platform.h"
 
 namespace orvane {
+
+const CardAction markupAction{
+    .id = "markup",
+    .symbol = "pencil.tip.crop.circle",
+    .title = {"Markup", QT_TRANSLATE_NOOP("CardTexts", "Markup")},
+    .detail = {QT_TRANSLATE_NOOP("macOS", "Annotate & Draw in Preview"),
+               QT_TRANSLATE_NOOP("CardTexts", "Annotate & Draw in the Image Viewer")},
+    .run =
+        [](FloatingHUDView &card, QWindow *, const QRectF &) {
+            card.handleMarkup();
+            return true;
+        },
+};
 
 void FloatingHUDView::handleMarkup()
 {

@@ -1,10 +1,24 @@
 // Finder: the file shown in the file manager, or its folder once the file has gone.
 #include "hud/FloatingHUDView.h"
+#include "hud/actions/CardActions.h"
 #include "platform/Platform.h"
 
 #include <QFileInfo>
 
 namespace orvane {
+
+const CardAction revealInFinderAction{
+    .id = "revealInFinder",
+    .symbol = "folder",
+    .title = {QT_TRANSLATE_NOOP("macOS", "Finder"), QT_TRANSLATE_NOOP("CardTexts", "Files")},
+    .detail = {QT_TRANSLATE_NOOP("macOS", "Show in Finder"),
+               QT_TRANSLATE_NOOP("CardTexts", "Show in the File Manager")},
+    .run =
+        [](FloatingHUDView &card, QWindow *, const QRectF &) {
+            card.handleRevealInFinder();
+            return true;
+        },
+};
 
 void FloatingHUDView::handleRevealInFinder()
 {

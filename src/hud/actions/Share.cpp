@@ -1,11 +1,22 @@
 // Share: the system's picker where there is one, else the card's small menu. Sharing never
 // ends the card, and its countdown goes on, unless it fails: then the card says so.
 #include "hud/FloatingHUDView.h"
+#include "hud/actions/CardActions.h"
 #include "platform/Platform.h"
 
 #include <QWindow>
 
 namespace orvane {
+
+const CardAction shareAction{
+    .id = "share",
+    .symbol = "square.and.arrow.up",
+    .title = {"Share", QT_TRANSLATE_NOOP("CardTexts", "Share")},
+    .detail = {QT_TRANSLATE_NOOP("macOS", "Share via AirDrop, Messages, Mail, Notes..."),
+               QT_TRANSLATE_NOOP("CardTexts", "Share via Mail, Clipboard, Other Apps...")},
+    .run = [](FloatingHUDView &card, QWindow *window,
+              const QRectF &anchor) { return card.handleShare(window, anchor); },
+};
 
 bool FloatingHUDView::handleShare(QWindow *window, const QRectF &anchor)
 {

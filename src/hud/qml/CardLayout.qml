@@ -16,6 +16,14 @@ Item {
     readonly property color material: Qt.rgba(0.10, 0.11, 0.13, 0.88)
     readonly property bool confirming: card.actionFeedback.length > 0
 
+    // An action that has no way of its own to finish (sharing without the system's picker)
+    // opens the card's menu above its button.
+    function run(id, button) {
+        const anchor = button.mapToItem(null, 0, 0, button.width, button.height);
+        if (!root.card.runAction(id, root.Window.window, anchor))
+            shareMenu.openAbove(button);
+    }
+
     Rectangle {
         objectName: "cardBackground"
         anchors.fill: column
@@ -44,7 +52,7 @@ Item {
     ColumnLayout {
         id: column
 
-        width: 300
+        width: CardSize.Width
         anchors.centerIn: parent
         spacing: 12
 
@@ -191,66 +199,49 @@ Item {
                 spacing: 7
                 visible: !root.confirming
 
-                WideButton {
-                    text: root.card.texts.copyAndSaveTitle
-                    subtitle: root.card.texts.copyAndSaveSubtitle
-                    iconName: "doc.on.doc.fill"
-                    trailingName: "checkmark"
-                    prominent: true
-                    onClicked: root.card.handleCopyAndSave()
-                }
-                WideButton {
-                    text: root.card.texts.copyOnlyTitle
-                    subtitle: root.card.texts.copyOnlySubtitle
-                    iconName: "doc.on.doc"
-                    trailingName: "trash"
-                    primary: root.primary
-                    secondary: root.secondary
-                    onClicked: root.card.handleCopyOnly()
+                Repeater {
+                    model: root.card.actions.filter(action => action.wide)
+
+                    WideButton {
+                        id: wideButton
+
+                        required property var modelData
+
+                        text: modelData.title
+                        subtitle: modelData.detail
+                        iconName: modelData.symbol
+                        trailingName: modelData.trailingSymbol
+                        prominent: modelData.prominent
+                        primary: root.primary
+                        secondary: root.secondary
+                        onClicked: root.run(modelData.id, wideButton)
+                    }
                 }
                 RowLayout {
                     spacing: 6
                     Layout.fillWidth: true
 
-                    SmallButton {
-                        id: shareButton
-                        Layout.fillWidth: true
-                        Layout.preferredWidth: 1
-                        text: root.card.texts.share
-                        iconName: "square.and.arrow.up"
-                        tooltip: root.card.texts.shareTooltip
-                        tooltipSuppressed: shareMenu.opened
-                        foreground: root.primary
-                        onClicked: {
-                            const anchor = mapToItem(null, 0, 0, width, height);
-                            if (!root.card.handleShare(root.Window.window, anchor))
-                                shareMenu.openAbove(shareButton);
+                    Repeater {
+                        model: root.card.actions.filter(action => !action.wide)
+
+                        // Those with words share the row evenly; a symbol alone keeps its size.
+                        SmallButton {
+                            id: smallButton
+
+                            required property var modelData
+
+                            Layout.fillWidth: text.length > 0
+                            Layout.preferredWidth: text.length > 0 ? 1 : -1
+                            text: modelData.title
+                            iconName: modelData.symbol
+                            tooltip: modelData.detail
+                            tooltipSuppressed: shareMenu.opened
+                            foreground: modelData.destructive ? Qt.rgba(1, 0.23, 0.19, 0.85)
+                                                              : root.primary
+                            fill: modelData.destructive ? Qt.rgba(1, 0.23, 0.19, 0.12)
+                                                        : Qt.rgba(1, 1, 1, 0.08)
+                            onClicked: root.run(modelData.id, smallButton)
                         }
-                    }
-                    SmallButton {
-                        Layout.fillWidth: true
-                        Layout.preferredWidth: 1
-                        text: root.card.texts.markup
-                        iconName: "pencil.tip.crop.circle"
-                        tooltip: root.card.texts.markupTooltip
-                        foreground: root.primary
-                        onClicked: root.card.handleMarkup()
-                    }
-                    SmallButton {
-                        Layout.fillWidth: true
-                        Layout.preferredWidth: 1
-                        text: root.card.texts.finder
-                        iconName: "folder"
-                        tooltip: root.card.texts.finderTooltip
-                        foreground: root.primary
-                        onClicked: root.card.handleRevealInFinder()
-                    }
-                    SmallButton {
-                        iconName: "trash"
-                        tooltip: root.card.texts.deleteTooltip
-                        foreground: Qt.rgba(1, 0.23, 0.19, 0.85)
-                        fill: Qt.rgba(1, 0.23, 0.19, 0.12)
-                        onClicked: root.card.handleDelete()
                     }
                 }
             }

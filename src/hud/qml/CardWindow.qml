@@ -8,8 +8,8 @@ Window {
 
     required property FloatingHUDView card
 
-    width: 300
-    height: 385
+    width: CardSize.Width
+    height: CardSize.Height
     color: "transparent"
     title: card.texts.header
 
