@@ -76,14 +76,11 @@ AppState::AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject
             .value_or(defaults::autoCopyOnCapture);
     m_playSound = storedBool(m_store->value(QLatin1String(keys::playSound)), textStore)
                       .value_or(defaults::playSound);
-    // A time the menu and the preferences do not offer (0 would close every card at once)
-    // counts as none.
-    const std::optional<qint64> seconds =
-        storedInteger(m_store->value(QLatin1String(keys::autoDismissSeconds)), textStore);
+    // Any whole number is taken as stored: the menu and the preferences offer a few times, but
+    // a time written by hand is the user's choice.
     m_autoDismissSeconds =
-        seconds && std::ranges::find(autoDismissChoices, *seconds) != autoDismissChoices.end()
-            ? *seconds
-            : defaults::autoDismissSeconds;
+        storedInteger(m_store->value(QLatin1String(keys::autoDismissSeconds)), textStore)
+            .value_or(defaults::autoDismissSeconds);
 
     const QVariant folder = m_store->value(QLatin1String(keys::customFolderPath));
     if (folder.typeId() == QMetaType::QString && !folder.toString().isEmpty()) {
