@@ -36,7 +36,7 @@ struct ScreenshotWatcher::Prepared {
 ScreenshotWatcher::ScreenshotWatcher(AppState &state, Platform &platform, QObject *parent)
     : QObject(parent), m_state(state), m_platform(platform),
       m_clock([] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }),
-      m_clipboard([&platform](const QImage &image) { platform.copyImageToClipboard(image); }),
+      m_clipboard([&platform](const QImage &image) { platform.card().copyImageToClipboard(image); }),
       m_scheduler([](int delayMs, QObject *context, std::function<void()> work) {
           QTimer::singleShot(delayMs, context, std::move(work));
       })
@@ -77,7 +77,7 @@ void ScreenshotWatcher::start()
     folders.removeDuplicates();
 
     QPointer<ScreenshotWatcher> self(this);
-    m_eventStream = m_platform.createFolderEventStream(folders, [self](const QStringList &paths) {
+    m_eventStream = m_platform.detection().createFolderEventStream(folders, [self](const QStringList &paths) {
         // Never inside the stream's own callback: the batch waits for the next turn.
         QMetaObject::invokeMethod(
             self.data(),
@@ -172,7 +172,7 @@ void ScreenshotWatcher::prepare(const QString &path)
         if (prepared->cancelled) {
             return;
         }
-        prepared->image = imageloader::load(path, *platform, &prepared->points);
+        prepared->image = imageloader::load(path, platform->detection(), &prepared->points);
         prepared->decoded = true;
     });
 }
@@ -231,7 +231,7 @@ void ScreenshotWatcher::inspectCandidateFile(const QString &path)
             if (prepared) {
                 prepared->image = {}; // of an older version: gone before the new decode
             }
-            image = imageloader::load(path, *platform, &points);
+            image = imageloader::load(path, platform->detection(), &points);
         }
         QMetaObject::invokeMethod(
             self.data(),
