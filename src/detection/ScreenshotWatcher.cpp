@@ -36,7 +36,8 @@ struct ScreenshotWatcher::Prepared {
 ScreenshotWatcher::ScreenshotWatcher(AppState &state, Platform &platform, QObject *parent)
     : QObject(parent), m_state(state), m_platform(platform),
       m_clock([] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }),
-      m_clipboard([&platform](const QImage &image) { platform.card().copyImageToClipboard(image); }),
+      m_clipboard(
+          [&platform](const QImage &image) { platform.card().copyImageToClipboard(image); }),
       m_scheduler([](int delayMs, QObject *context, std::function<void()> work) {
           QTimer::singleShot(delayMs, context, std::move(work));
       })
@@ -77,17 +78,18 @@ void ScreenshotWatcher::start()
     folders.removeDuplicates();
 
     QPointer<ScreenshotWatcher> self(this);
-    m_eventStream = m_platform.detection().createFolderEventStream(folders, [self](const QStringList &paths) {
-        // Never inside the stream's own callback: the batch waits for the next turn.
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, paths] {
-                if (self) {
-                    self->handleNewFiles(paths);
-                }
-            },
-            Qt::QueuedConnection);
-    });
+    m_eventStream =
+        m_platform.detection().createFolderEventStream(folders, [self](const QStringList &paths) {
+            // Never inside the stream's own callback: the batch waits for the next turn.
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, paths] {
+                    if (self) {
+                        self->handleNewFiles(paths);
+                    }
+                },
+                Qt::QueuedConnection);
+        });
     if (!m_eventStream) {
         logLine(QStringLiteral("ERROR: Failed to create FSEventStream"));
         return;

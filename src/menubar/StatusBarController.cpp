@@ -73,7 +73,8 @@ StatusBarController::StatusBarController(AppState &state, Platform &platform, Ca
                                          QObject *parent)
     : QObject(parent), m_state(state), m_platform(platform), m_callbacks(std::move(callbacks)),
       m_texts(MenuTexts::forPlatform(platform.kind())),
-      m_dialogs(MenuDialogs::modal(m_texts, [&platform] { return platform.login().programRemovalNote(); })),
+      m_dialogs(MenuDialogs::modal(m_texts,
+                                   [&platform] { return platform.login().programRemovalNote(); })),
       m_menu(std::make_unique<QMenu>())
 {
     m_menu->setAccessibleName(m_texts.trayToolTip);

@@ -81,7 +81,6 @@ public:
     void setActivationPolicyAccessory() override { record(QStringLiteral("accessory")); }
     void setActivationPolicyRegular() override { record(QStringLiteral("regular")); }
 
-    // --- Screenshot detection ---
     // A stream that records its life and lets the test hand it batches.
     class Stream : public FolderEventStream {
     public:
@@ -118,7 +117,6 @@ public:
     bool streamStarts = true;
     Stream *stream = nullptr;
 
-    // --- The card: its window and its actions ---
     void prepareFloatingWindow(QWindow &window) override
     {
         record(QStringLiteral("prepareFloatingWindow"));
@@ -139,24 +137,15 @@ public:
     }
     void moveToTrash(const QString &path, std::function<void(bool)> finished) override
     {
-        record(QStringLiteral("moveToTrash:") + path);
-        if (finished) {
-            finished(trashSucceeds);
-        }
+        recordAndFinish(QStringLiteral("moveToTrash:") + path, finished, trashSucceeds);
     }
     void openForMarkup(const QString &path, std::function<void(bool)> finished) override
     {
-        record(QStringLiteral("openForMarkup:") + path);
-        if (finished) {
-            finished(opensSucceed);
-        }
+        recordAndFinish(QStringLiteral("openForMarkup:") + path, finished, opensSucceed);
     }
     void revealInFileManager(const QString &path, std::function<void(bool)> finished) override
     {
-        record(QStringLiteral("revealInFileManager:") + path);
-        if (finished) {
-            finished(opensSucceed);
-        }
+        recordAndFinish(QStringLiteral("revealInFileManager:") + path, finished, opensSucceed);
     }
     bool showSharePicker(const QString &path, QWindow &, const QRect &) override
     {
@@ -183,7 +172,6 @@ public:
         return opensSucceed ? Result::done() : Result::failed(QStringLiteral("told to fail"));
     }
 
-    // --- The tray and the uninstall ---
     void unloadLoginAgent() override { record(QStringLiteral("unloadLoginAgent")); }
     Result removeProgram() override
     {
@@ -194,7 +182,6 @@ public:
     QString programRemovalNote() override { return removalNote; }
     QString removalNote;
 
-    // --- The preferences window ---
     void stylePreferencesWindow(QWindow &) override
     {
         record(QStringLiteral("stylePreferencesWindow"));
@@ -206,6 +193,13 @@ public:
         return Result::done();
     }
 
+    void recordAndFinish(const QString &call, const std::function<void(bool)> &finished, bool ok)
+    {
+        record(call);
+        if (finished) {
+            finished(ok);
+        }
+    }
     void record(const QString &call)
     {
         QMutexLocker lock(&mutex);

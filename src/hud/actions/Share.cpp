@@ -9,8 +9,8 @@ namespace orvane {
 
 bool FloatingHUDView::handleShare(QWindow *window, const QRectF &anchor)
 {
-    return window &&
-           m_services.platform->share().showSharePicker(m_filePath, *window, anchor.toAlignedRect());
+    return window && m_services.platform->share().showSharePicker(m_filePath, *window,
+                                                                  anchor.toAlignedRect());
 }
 
 void FloatingHUDView::shareCopyFile()
@@ -36,7 +36,8 @@ bool FloatingHUDView::shareByEmail()
 QVariantList FloatingHUDView::openWithApplications()
 {
     QVariantList list;
-    for (const FileApplication &app : m_services.platform->share().applicationsForFile(m_filePath)) {
+    for (const FileApplication &app :
+         m_services.platform->share().applicationsForFile(m_filePath)) {
         list.append(
             QVariantMap{{QStringLiteral("id"), app.id}, {QStringLiteral("name"), app.name}});
     }

@@ -175,12 +175,14 @@ void LinuxCardPlatformServices::moveToTrash(const QString &path, std::function<v
     });
 }
 
-void LinuxCardPlatformServices::openForMarkup(const QString &path, std::function<void(bool)> finished)
+void LinuxCardPlatformServices::openForMarkup(const QString &path,
+                                              std::function<void(bool)> finished)
 {
     openWithDefault(path, std::move(finished));
 }
 
-void LinuxCardPlatformServices::revealInFileManager(const QString &path, std::function<void(bool)> finished)
+void LinuxCardPlatformServices::revealInFileManager(const QString &path,
+                                                    std::function<void(bool)> finished)
 {
     const QString folder = QFileInfo(path).path();
     if (!QFileInfo::exists(path)) {

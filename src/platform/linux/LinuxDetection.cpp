@@ -7,7 +7,7 @@ namespace orvane {
 
 std::unique_ptr<FolderEventStream>
 LinuxDetectionServices::createFolderEventStream(const QStringList &folders,
-                                       FolderEventStream::Handler onBatch)
+                                                FolderEventStream::Handler onBatch)
 {
     auto stream = std::make_unique<InotifyEventStream>(folders, std::move(onBatch));
     if (!stream->isValid()) {

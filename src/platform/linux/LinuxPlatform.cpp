@@ -14,8 +14,7 @@ namespace orvane {
 
 LinuxPlatform::LinuxPlatform(ProcessContext context)
     : LinuxLoginServices(std::move(context)), Platform({*this, *this, *this, *this, *this, *this})
-{
-}
+{}
 
 std::unique_ptr<QSettings> LinuxPlatform::openSettings() const
 {

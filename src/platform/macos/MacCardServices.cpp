@@ -73,7 +73,8 @@ void MacCardPlatformServices::openForMarkup(const QString &path, std::function<v
     runOpen(maccmd::openInPreview(path), finished);
 }
 
-void MacCardPlatformServices::revealInFileManager(const QString &path, std::function<void(bool)> finished)
+void MacCardPlatformServices::revealInFileManager(const QString &path,
+                                                  std::function<void(bool)> finished)
 {
     runOpen(maccmd::revealInFinder(path, QFileInfo::exists(path)), finished);
 }

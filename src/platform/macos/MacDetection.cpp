@@ -7,7 +7,8 @@
 namespace orvane {
 
 std::unique_ptr<FolderEventStream>
-MacDetectionServices::createFolderEventStream(const QStringList &folders, FolderEventStream::Handler onBatch)
+MacDetectionServices::createFolderEventStream(const QStringList &folders,
+                                              FolderEventStream::Handler onBatch)
 {
     return macnative::createFileEventStream(folders, std::move(onBatch));
 }

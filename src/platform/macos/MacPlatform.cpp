@@ -20,8 +20,7 @@ namespace orvane {
 
 MacPlatform::MacPlatform(ProcessContext context)
     : MacLoginServices(std::move(context)), Platform({*this, *this, *this, *this, *this, *this})
-{
-}
+{}
 
 namespace {
 

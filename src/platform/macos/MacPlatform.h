@@ -44,10 +44,7 @@ public:
     bool showSharePicker(const QString &path, QWindow &window, const QRect &anchor) override;
     Result emailFile(const QString &) override { return Result::unsupported(); }
     QList<FileApplication> applicationsForFile(const QString &) override { return {}; }
-    Result openFileWith(const QString &, const QString &) override
-    {
-        return Result::unsupported();
-    }
+    Result openFileWith(const QString &, const QString &) override { return Result::unsupported(); }
 };
 
 // The launch agent and the login item (MacPlatform.cpp), the bundle's removal

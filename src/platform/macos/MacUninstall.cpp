@@ -23,7 +23,8 @@ Result MacLoginServices::removeProgram()
     }
     // The script waits until Orvane has quit; it must outlive this process.
     if (!QProcess::startDetached(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), *script})) {
-        return Result::failed(QStringLiteral("the removal of %1 could not be started.").arg(bundle));
+        return Result::failed(
+            QStringLiteral("the removal of %1 could not be started.").arg(bundle));
     }
     return Result::done();
 }
