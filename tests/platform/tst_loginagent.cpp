@@ -1,6 +1,7 @@
 #include "TestHome.h"
 
 #include "platform/LoginAgentText.h"
+#include "platform/NullPlatform.h"
 #include "platform/ProcessContext.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/macos/MacPlatform.h"
@@ -205,6 +206,27 @@ private slots:
         QVERIFY2(readAll(LinuxPlatform::autostartEntryPath())
                      .contains(QByteArray("\nExec=" + exec.toUtf8() + " --background\n")),
                  readAll(LinuxPlatform::autostartEntryPath()).constData());
+    }
+
+    // Where a system offers nothing, every operation that can fail says so: the uninstall
+    // must not report a removal, nor the switch a login item, that never happened.
+    void nullServicesNeverClaimSuccess()
+    {
+        NullLoginServices login;
+        NullShareServices share;
+        NullWindowServices windows;
+        for (const Result &result :
+             {login.installLoginAgent(), login.registerLoginItem(), login.unregisterLoginItem(),
+              login.removeProgram(), share.emailFile(u"/tmp/a.png"_s),
+              share.openFileWith(u"/tmp/a.png"_s, u"viewer.desktop"_s),
+              windows.openFolder(u"/tmp"_s), NullSoundServices().playSystemSound(u"Tink"_s)}) {
+            QVERIFY(!result.ok());
+            QVERIFY(!result.reason().isEmpty());
+        }
+        QVERIFY(!login.isLoginItemEnabled());
+        int trashed = -1;
+        NullCardPlatformServices().moveToTrash(u"/tmp/a.png"_s, [&](bool ok) { trashed = ok; });
+        QCOMPARE(trashed, 0);
     }
 
     void linuxAutostartEntry()
