@@ -101,7 +101,7 @@ int main(int argc, char *argv[])
     // sample card once launched, as the preferences' preview button does. Its QML engine is
     // made with the first card.
     HUDWindowController hud(*platform, state, {});
-    ScreenshotWatcher watcher(state, *platform);
+    ScreenshotWatcher watcher(state, platform->detection(), platform->card());
     watcher.setPresenter(
         [&hud](const QString &path, const QImage &image) { hud.showHUD(path, image); });
     SettingsWindowController preferences(*platform, state);

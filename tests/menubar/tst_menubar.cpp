@@ -414,7 +414,7 @@ private slots:
         QFETCH(QStringList, requests);
         QFETCH(int, restarts);
         Fixture f;
-        ScreenshotWatcher watcher(*f.state, f.platform);
+        ScreenshotWatcher watcher(*f.state, f.platform, f.platform);
         watcher.start();
         QTemporaryDir elsewhere;
         std::optional<QString> chosen;
