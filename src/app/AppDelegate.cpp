@@ -29,7 +29,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
     if (launchAtLoginWanted()) {
         ensureLaunchAgentInstalled();
-        m_platform.registerLoginItem();
+        m_platform.login().registerLoginItem();
         // The settings were loaded before: they read back what the system now says, a refusal
         // included.
         m_state.reloadLaunchAtLogin();
@@ -75,7 +75,7 @@ void AppDelegate::applicationWillTerminate()
     if (m_steps.stopWatcher) {
         m_steps.stopWatcher();
     }
-    m_platform.resetScreenshotThumbnail();
+    m_platform.detection().resetScreenshotThumbnail();
 }
 
 bool AppDelegate::launchAtLoginWanted()
@@ -87,7 +87,7 @@ bool AppDelegate::launchAtLoginWanted()
     if (choice == false) {
         return false;
     }
-    const LoginEntry entry = m_platform.readLoginEntry();
+    const LoginEntry entry = m_platform.login().readLoginEntry();
     if (entry == LoginEntry::Unmanaged) {
         return true;
     }
@@ -108,7 +108,7 @@ bool AppDelegate::launchAtLoginWanted()
 
 void AppDelegate::ensureLaunchAgentInstalled()
 {
-    m_platform.installLoginAgent();
+    m_platform.login().installLoginAgent();
 }
 
 } // namespace orvane

@@ -45,6 +45,12 @@ int main(int argc, char *argv[])
             return reply.exitCode;
         }
     }
+    // A typing error in the override must not quietly run the other system's behaviour.
+    if (const std::optional<QString> why = unknownPlatformChoice()) {
+        std::fputs(QString(QStringLiteral("orvane: ") + *why + u'\n').toLocal8Bit().constData(),
+                   stderr);
+        return 2;
+    }
     if (const std::optional<QString> why = missingDisplay()) {
         std::fputs(QString(QStringLiteral("orvane: ") + *why + u'\n').toLocal8Bit().constData(),
                    stderr);
@@ -74,7 +80,7 @@ int main(int argc, char *argv[])
 
     const ProcessContext context = ProcessContext::current();
     const std::unique_ptr<Platform> platform = createPlatform(context);
-    platform->setActivationPolicyAccessory();
+    platform->windows().setActivationPolicyAccessory();
 
     const QStringList arguments = QApplication::arguments();
     SingleInstance instance;
@@ -95,7 +101,7 @@ int main(int argc, char *argv[])
     // sample card once launched, as the preferences' preview button does. Its QML engine is
     // made with the first card.
     HUDWindowController hud(*platform, state, {});
-    ScreenshotWatcher watcher(state, *platform);
+    ScreenshotWatcher watcher(state, platform->detection(), platform->card());
     watcher.setPresenter(
         [&hud](const QString &path, const QImage &image) { hud.showHUD(path, image); });
     SettingsWindowController preferences(*platform, state);

@@ -180,7 +180,7 @@ bool complete(QIODevice &device, const QByteArray &head)
 // How much of the file's start the density is looked for in: where every format puts it.
 constexpr qint64 headBytes = 1024 * 1024;
 
-QImage decodeFrom(QIODevice &device, Platform &platform, QSize *pointSize)
+QImage decodeFrom(QIODevice &device, DetectionServices &detection, QSize *pointSize)
 {
     static std::once_flag limit;
     // Qt's own limit (256 MB) would refuse a large screenshot; ours is by size, checked below.
@@ -197,12 +197,12 @@ QImage decodeFrom(QIODevice &device, Platform &platform, QSize *pointSize)
         QByteArray slim = withoutBulkyChunks(device);
         QBuffer buffer(&slim);
         buffer.open(QIODevice::ReadOnly);
-        return decodeFrom(buffer, platform, pointSize);
+        return decodeFrom(buffer, detection, pointSize);
     }
     device.seek(0);
     if (isHeif(head)) {
         // libheif wants the whole file; a HEIC is compressed well enough for that.
-        image = platform.decodeHeic(device.read(maxFileBytes), maxPixels);
+        image = detection.decodeHeic(device.read(maxFileBytes), maxPixels);
     } else {
         QImageReader reader(&device);
         reader.setAutoTransform(true);
@@ -231,22 +231,22 @@ bool looksComplete(const QByteArray &data)
     return complete(buffer, data.left(16));
 }
 
-QImage decode(const QByteArray &data, Platform &platform)
+QImage decode(const QByteArray &data, DetectionServices &detection)
 {
     QByteArray bytes = data;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    return decodeFrom(buffer, platform, nullptr);
+    return decodeFrom(buffer, detection, nullptr);
 }
 
-QImage load(const QString &path, Platform &platform, QSize *pointSize)
+QImage load(const QString &path, DetectionServices &detection, QSize *pointSize)
 {
     // Read from the file as the decoder goes, never whole into memory first.
     const std::unique_ptr<QFile> file = files::openRegularFile(path, maxFileBytes);
     if (!file) {
         return {};
     }
-    return decodeFrom(*file, platform, pointSize);
+    return decodeFrom(*file, detection, pointSize);
 }
 
 } // namespace orvane::imageloader

@@ -6,7 +6,7 @@
 
 namespace orvane {
 
-class Platform;
+class DetectionServices;
 
 // Loads a screenshot for the card: every format a screenshot comes in, large displays included,
 // while a file that is not a complete image of a sane size is refused.
@@ -21,10 +21,10 @@ inline constexpr qint64 maxFileBytes = qint64(256) * 1024 * 1024;
 // Null when the file is not a regular file, cannot be read, is not a complete image, or claims
 // a size no screen has. Blocking; meant for a worker thread. `pointSize`, when given, receives
 // the size the system reports for the image (see pointSize() in ImageDensity.h).
-QImage load(const QString &path, Platform &platform, QSize *pointSize = nullptr);
+QImage load(const QString &path, DetectionServices &detection, QSize *pointSize = nullptr);
 
 // The decoding part of load(), for bytes already in memory.
-QImage decode(const QByteArray &data, Platform &platform);
+QImage decode(const QByteArray &data, DetectionServices &detection);
 
 // Whether the bytes hold a finished file of their format, up to its end marker (bytes after it
 // do not matter): an image still being written must not show as a half-grey picture.

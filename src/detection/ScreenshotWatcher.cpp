@@ -33,10 +33,11 @@ struct ScreenshotWatcher::Prepared {
     QSize points;
 };
 
-ScreenshotWatcher::ScreenshotWatcher(AppState &state, Platform &platform, QObject *parent)
-    : QObject(parent), m_state(state), m_platform(platform),
+ScreenshotWatcher::ScreenshotWatcher(AppState &state, DetectionServices &detection,
+                                     CardPlatformServices &card, QObject *parent)
+    : QObject(parent), m_state(state), m_detection(detection),
       m_clock([] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }),
-      m_clipboard([&platform](const QImage &image) { platform.copyImageToClipboard(image); }),
+      m_clipboard([&card](const QImage &image) { card.copyImageToClipboard(image); }),
       m_scheduler([](int delayMs, QObject *context, std::function<void()> work) {
           QTimer::singleShot(delayMs, context, std::move(work));
       })
@@ -77,7 +78,7 @@ void ScreenshotWatcher::start()
     folders.removeDuplicates();
 
     QPointer<ScreenshotWatcher> self(this);
-    m_eventStream = m_platform.createFolderEventStream(folders, [self](const QStringList &paths) {
+    m_eventStream = m_detection.createFolderEventStream(folders, [self](const QStringList &paths) {
         // Never inside the stream's own callback: the batch waits for the next turn.
         QMetaObject::invokeMethod(
             self.data(),
@@ -167,12 +168,12 @@ void ScreenshotWatcher::prepare(const QString &path)
     auto prepared = std::make_shared<Prepared>();
     prepared->version = *version;
     m_prepared.insert(path, prepared);
-    Platform *platform = &m_platform;
-    m_decoder.start([prepared, platform, path] {
+    DetectionServices *detection = &m_detection;
+    m_decoder.start([prepared, detection, path] {
         if (prepared->cancelled) {
             return;
         }
-        prepared->image = imageloader::load(path, *platform, &prepared->points);
+        prepared->image = imageloader::load(path, *detection, &prepared->points);
         prepared->decoded = true;
     });
 }
@@ -219,9 +220,9 @@ void ScreenshotWatcher::inspectCandidateFile(const QString &path)
     m_loading.insert(path);
     ++m_decodesQueued;
     QPointer<ScreenshotWatcher> self(this);
-    Platform *platform = &m_platform;
+    DetectionServices *detection = &m_detection;
     // Queued after the prepared decode, so that has finished by the time this runs.
-    m_decoder.start([self, platform, path, prepared = m_prepared.take(path)] {
+    m_decoder.start([self, detection, path, prepared = m_prepared.take(path)] {
         QSize points;
         QImage image;
         if (prepared && prepared->decoded && files::version(path) == prepared->version) {
@@ -231,7 +232,7 @@ void ScreenshotWatcher::inspectCandidateFile(const QString &path)
             if (prepared) {
                 prepared->image = {}; // of an older version: gone before the new decode
             }
-            image = imageloader::load(path, *platform, &points);
+            image = imageloader::load(path, *detection, &points);
         }
         QMetaObject::invokeMethod(
             self.data(),

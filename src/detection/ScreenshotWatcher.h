@@ -16,7 +16,8 @@ namespace orvane {
 
 class AppState;
 class FolderEventStream;
-class Platform;
+class CardPlatformServices;
+class DetectionServices;
 
 // Watches the screenshot folder, the custom folder and the desktop, and turns each new image
 // file there into one detected screenshot: logged, copied when the user wants that, and handed
@@ -33,7 +34,9 @@ public:
     using Scheduler =
         std::function<void(int delayMs, QObject *context, std::function<void()> work)>;
 
-    ScreenshotWatcher(AppState &state, Platform &platform, QObject *parent = nullptr);
+    // `card` is the system clipboard's only way in.
+    ScreenshotWatcher(AppState &state, DetectionServices &detection, CardPlatformServices &card,
+                      QObject *parent = nullptr);
     ~ScreenshotWatcher() override;
 
     // (Re)starts monitoring on the folders that apply now, and again at every restart the
@@ -66,7 +69,7 @@ private:
     void finishInspection(const QString &path, const QImage &image, const QSize &points);
 
     AppState &m_state;
-    Platform &m_platform;
+    DetectionServices &m_detection;
     std::unique_ptr<FolderEventStream> m_eventStream;
     bool m_started = false;
 

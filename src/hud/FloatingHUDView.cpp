@@ -215,11 +215,11 @@ void FloatingHUDView::copyFromFile(std::function<void(FloatingHUDView *card)> co
     m_copying = true;
     Platform *platform = m_services.platform;
     const QString path = m_filePath;
-    auto read = [platform, path] { return readFullImage(path, *platform); };
+    auto read = [platform, path] { return readFullImage(path, platform->detection()); };
     auto done = [platform, card = QPointer<FloatingHUDView>(this), name = fileName(),
                  copied = std::move(copied)](const QImage &image) {
         if (!image.isNull()) {
-            platform->copyImageToClipboard(image);
+            platform->card().copyImageToClipboard(image);
             copied(card.data());
             return;
         }

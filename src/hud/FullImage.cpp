@@ -16,7 +16,7 @@ constexpr qint64 maxFileBytes = qint64(256) * 1024 * 1024;
 
 } // namespace
 
-QImage readFullImage(const QString &path, Platform &platform)
+QImage readFullImage(const QString &path, DetectionServices &detection)
 {
     // Only a regular file: what sits at the path now may be a FIFO that would never answer.
     const std::unique_ptr<QFile> file = files::openRegularFile(path, maxFileBytes);
@@ -25,7 +25,7 @@ QImage readFullImage(const QString &path, Platform &platform)
     }
     // HEIC and HEIF start with an ISO "ftyp" box; the platform decodes them.
     if (file->peek(8).mid(4, 4) == "ftyp") {
-        return platform.decodeHeic(file->readAll(), maxPixels);
+        return detection.decodeHeic(file->readAll(), maxPixels);
     }
     // Decoded from the file as it is read, not from a copy of it in memory.
     QImageReader reader(file.get());

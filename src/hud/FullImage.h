@@ -5,11 +5,11 @@
 
 namespace orvane {
 
-class Platform;
+class DetectionServices;
 
 // The screenshot's whole picture, read again from its file for the clipboard: a card keeps only
 // a thumbnail. Null when the file is gone, is no longer a regular file, or no longer holds an
 // image of a sane size. Blocking; meant for a worker thread.
-QImage readFullImage(const QString &path, Platform &platform);
+QImage readFullImage(const QString &path, DetectionServices &detection);
 
 } // namespace orvane

@@ -310,13 +310,13 @@ void HUDWindowController::reveal(FloatingHUDView *card, QQuickWindow *window,
         window->setScreen(screen);
         m_pixelRatio = screen->devicePixelRatio();
     }
-    m_platform.prepareFloatingWindow(*window);
+    m_platform.card().prepareFloatingWindow(*window);
     window->setGeometry(QRect(position, placement::panelSize));
     card->setPixelRatio(window->devicePixelRatio());
     if (m_options.fadeMilliseconds > 0) {
         window->setOpacity(0.0);
     }
-    m_platform.showFloatingWindow(*window);
+    m_platform.card().showFloatingWindow(*window);
     card->appear();
     fade(window, 1.0, false);
 

@@ -66,7 +66,8 @@ StatusBarController::StatusBarController(AppState &state, Platform &platform, Ca
                                          QObject *parent)
     : QObject(parent), m_state(state), m_platform(platform), m_callbacks(std::move(callbacks)),
       m_texts(MenuTexts::forPlatform(platform.kind())),
-      m_dialogs(MenuDialogs::modal(m_texts, [&platform] { return platform.programRemovalNote(); })),
+      m_dialogs(MenuDialogs::modal(m_texts,
+                                   [&platform] { return platform.login().programRemovalNote(); })),
       m_menu(std::make_unique<QMenu>())
 {
     m_menu->setAccessibleName(m_texts.trayToolTip);
@@ -106,7 +107,7 @@ void StatusBarController::setupStatusBar()
     } else {
         // Linux trays do not tint icons: it is drawn in a colour that stands out on the panel,
         // as far as the tray lets it be known.
-        const TrayLooks looks = m_platform.trayLooks();
+        const TrayLooks looks = m_platform.windows().trayLooks();
         m_iconColor = looks.iconColor.isValid()
                           ? looks.iconColor
                           : tray::contrastingIconColor(
@@ -354,12 +355,12 @@ void StatusBarController::performCleanUninstall(Platform &platform,
                                                 const std::function<void()> &terminate)
 {
     // In this order, each step whatever became of the one before.
-    platform.unloadLoginAgent();
-    platform.removeLoginAgent();
-    platform.resetScreenshotThumbnail();
-    platform.unregisterLoginItem();
-    if (const std::optional<QString> refusal = platform.removeProgram()) {
-        logLine(QStringLiteral("Uninstall: ") + *refusal);
+    platform.login().unloadLoginAgent();
+    platform.login().removeLoginAgent();
+    platform.detection().resetScreenshotThumbnail();
+    platform.login().unregisterLoginItem();
+    if (const Result removed = platform.login().removeProgram(); !removed) {
+        logLine(QStringLiteral("Uninstall: ") + removed.reason());
     }
     if (terminate) {
         terminate();

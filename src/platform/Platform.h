@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FolderEventStream.h"
+#include "platform/Result.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -9,8 +10,6 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
-#include <functional>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -43,17 +42,16 @@ struct TrayLooks {
     QColor panelColor; // the colour of the panel the icons sit on
 };
 
-// The one seam between Orvane and the operating system. Everything above it is portable;
-// each operation here is done the way the running system expects it.
-class Platform {
+// The seam between Orvane and the operating system: a few narrow interfaces, one per
+// capability, and the Platform that holds one of each. Everything above it is portable; each
+// operation here is done the way the running system expects it. Operations that can fail
+// return a Result; questions answer with a std::optional (none: the system could not be asked)
+// or an empty value; the card's slow operations hand whether they worked to `finished`.
+
+// Screenshot detection: the system's screenshot folder, folder events and HEIC decoding.
+class DetectionServices {
 public:
-    virtual ~Platform() = default;
-
-    virtual PlatformKind kind() const = 0;
-
-    // The store behind the user's settings (the app's user defaults on macOS, an INI file
-    // under the user's configuration folder elsewhere).
-    virtual std::unique_ptr<QSettings> openSettings() const = 0;
+    virtual ~DetectionServices() = default;
 
     // Where the system saves screenshots, as the system states it: untrimmed, possibly empty.
     // No answer when it could not be asked. On Linux, the folder the user set for the capture
@@ -68,27 +66,6 @@ public:
     virtual void writeSystemScreenshotLocation(const std::optional<QString> &folder) = 0;
     // Gives the system's floating screenshot thumbnail back its default.
     virtual void resetScreenshotThumbnail() = 0;
-
-    // The per-user agent that starts Orvane in the background at login.
-    virtual void installLoginAgent() = 0;
-    virtual void removeLoginAgent() = 0;
-
-    // The login item: registered means the system starts Orvane at login.
-    virtual bool isLoginItemEnabled() = 0;
-    // The login entry as the desktop's own startup settings left it.
-    virtual LoginEntry readLoginEntry() = 0;
-    // Returns an error text when the system refused.
-    virtual std::optional<QString> registerLoginItem() = 0;
-    virtual std::optional<QString> unregisterLoginItem() = 0;
-
-    // Plays the system sound of that name; false when the system has no such sound.
-    virtual bool playSystemSound(const QString &name) = 0;
-
-    // Accessory: no Dock icon; regular: an ordinary application while a window is open.
-    virtual void setActivationPolicyAccessory() = 0;
-    virtual void setActivationPolicyRegular() = 0;
-
-    // --- Screenshot detection ---
     // A stream over `folders` whose batches go to `onBatch` on the main thread; none when the
     // system refused to create one.
     virtual std::unique_ptr<FolderEventStream>
@@ -96,8 +73,12 @@ public:
     // Decodes a HEIC image, refusing one of more than `maxPixels`; a null image when it cannot.
     // Called off the main thread.
     virtual QImage decodeHeic(const QByteArray &data, qint64 maxPixels) = 0;
+};
 
-    // --- The card: its window and its actions ---
+// The card: its window, the clipboard and what its actions do with the file.
+class CardPlatformServices {
+public:
+    virtual ~CardPlatformServices() = default;
 
     // Makes `window` a floating card before it is first shown: frameless, above other windows
     // (full-screen ones included), on every workspace, never taking the keyboard focus.
@@ -117,51 +98,123 @@ public:
     // Shows the file selected in the file manager; a file that is gone opens its folder.
     // `finished` as for openForMarkup.
     virtual void revealInFileManager(const QString &path, std::function<void(bool)> finished) = 0;
+};
+
+// The card's Share action.
+class ShareServices {
+public:
+    virtual ~ShareServices() = default;
+
     // The system's own share picker for the file, beside `anchor` (window coordinates). False
     // where the system has none: the card then offers its own ways to share.
     virtual bool showSharePicker(const QString &path, QWindow &window, const QRect &anchor) = 0;
-    // Starts a new e-mail with the file attached; false when no mail program could start.
-    virtual bool emailFile(const QString &path) = 0;
+    // Starts a new e-mail with the file attached; fails when no mail program could start.
+    virtual Result emailFile(const QString &path) = 0;
     // The applications that can open the file, the default one first.
     virtual QList<FileApplication> applicationsForFile(const QString &path) = 0;
-    virtual bool openFileWith(const QString &path, const QString &applicationId) = 0;
+    virtual Result openFileWith(const QString &path, const QString &applicationId) = 0;
+};
 
-    // --- The tray and the uninstall ---
+// Starting at login, and the uninstall of what Orvane put on the system.
+class LoginServices {
+public:
+    virtual ~LoginServices() = default;
 
+    // The per-user agent that starts Orvane in the background at login.
+    virtual Result installLoginAgent() = 0;
+    virtual void removeLoginAgent() = 0;
     // Stops the login agent in the running session, before its file is removed (macOS
     // launchd; nothing to stop elsewhere).
     virtual void unloadLoginAgent() = 0;
+
+    // The login item: registered means the system starts Orvane at login.
+    virtual bool isLoginItemEnabled() = 0;
+    // The login entry as the desktop's own startup settings left it.
+    virtual LoginEntry readLoginEntry() = 0;
+    virtual Result registerLoginItem() = 0;
+    virtual Result unregisterLoginItem() = 0;
+
     // Hands the program's own files over for removal, only where they are the user's to
     // remove: on macOS an .app bundle, which Finder moves to the Trash once Orvane has quit
     // (removed outright only if Finder fails); on Linux an AppImage or a binary under the home
-    // folder, moved to the Trash at once and never deleted outright. Returns why nothing was
-    // removed, when nothing was.
-    virtual std::optional<QString> removeProgram() = 0;
-    // The looks of the tray that shows Orvane's icon, so that the icon can stand out on it.
-    // Nothing where the system tints the icon itself (the macOS menu bar).
-    virtual TrayLooks trayLooks() { return {}; }
+    // folder, moved to the Trash at once and never deleted outright. Fails with why nothing
+    // was removed, when nothing was.
+    virtual Result removeProgram() = 0;
     // One sentence for the uninstall's confirmation about the program's own files, decided as
     // removeProgram() decides: that they go to the Trash, or why they stay and how to remove
     // them instead (a packaged copy: with the package manager). Empty where the confirmation's
     // own text says it all.
-    virtual QString programRemovalNote() { return {}; }
+    virtual QString programRemovalNote() = 0;
+};
 
-    // --- The preferences window ---
+// The application's windows beside the card: the preferences window, the Dock, the tray.
+class WindowServices {
+public:
+    virtual ~WindowServices() = default;
 
+    // Accessory: no Dock icon; regular: an ordinary application while a window is open.
+    virtual void setActivationPolicyAccessory() = 0;
+    virtual void setActivationPolicyRegular() = 0;
     // Gives the preferences window its system look before it is first shown: on macOS a
     // transparent, hidden title bar over full-size content, shown on the active space.
     virtual void stylePreferencesWindow(QWindow &window) = 0;
     // Brings the application in front of the others, so that its window takes the focus.
     virtual void activateApplication() = 0;
-    // Shows `folder` in the file manager (Finder on macOS); false when it could not be asked.
-    virtual bool openFolder(const QString &folder) = 0;
+    // Shows `folder` in the file manager (Finder on macOS); fails when it could not be asked.
+    virtual Result openFolder(const QString &folder) = 0;
+    // The looks of the tray that shows Orvane's icon, so that the icon can stand out on it.
+    // Nothing where the system tints the icon itself (the macOS menu bar).
+    virtual TrayLooks trayLooks() = 0;
+};
 
+class SoundServices {
+public:
+    virtual ~SoundServices() = default;
+
+    // Plays the system sound of that name; fails when the system has no such sound.
+    virtual Result playSystemSound(const QString &name) = 0;
+};
+
+// One of each service for the running system, and the few things of the whole process. Made
+// once in main and handed to whoever needs it; each caller takes what it uses.
+class Platform {
+public:
+    struct Services {
+        DetectionServices &detection;
+        CardPlatformServices &card;
+        ShareServices &share;
+        LoginServices &login;
+        WindowServices &windows;
+        SoundServices &sounds;
+    };
+
+    virtual ~Platform() = default;
+    Platform(const Platform &) = delete;
+    Platform &operator=(const Platform &) = delete;
+
+    virtual PlatformKind kind() const = 0;
+    // The store behind the user's settings (the app's user defaults on macOS, an INI file
+    // under the user's configuration folder elsewhere).
+    virtual std::unique_ptr<QSettings> openSettings() const = 0;
     // Whether a second start must be forwarded to the running process by Orvane itself
     // (macOS does this through its own reopen callback).
     virtual bool needsSingleInstanceGuard() const = 0;
     // Where the system itself tells a running program that the user opened it again (macOS),
     // `handler` runs each time. Call once the application object exists.
     virtual void setReopenHandler(std::function<void()> handler) = 0;
+
+    DetectionServices &detection() const { return m_services.detection; }
+    CardPlatformServices &card() const { return m_services.card; }
+    ShareServices &share() const { return m_services.share; }
+    LoginServices &login() const { return m_services.login; }
+    WindowServices &windows() const { return m_services.windows; }
+    SoundServices &sounds() const { return m_services.sounds; }
+
+protected:
+    explicit Platform(Services services) : m_services(services) {}
+
+private:
+    Services m_services;
 };
 
 } // namespace orvane

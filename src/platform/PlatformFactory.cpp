@@ -6,6 +6,7 @@
 #include "linux/LinuxPlatform.h"
 #endif
 
+#include <QStringList>
 #include <QtGlobal>
 
 namespace orvane {
@@ -45,6 +46,29 @@ std::optional<QString> missingDisplay()
     }
     return QStringLiteral("no display to show its windows on (DISPLAY is not set); start it "
                           "from a desktop session");
+}
+
+namespace {
+
+QStringList platformNames()
+{
+#ifdef ORVANE_HAVE_LINUX_PLATFORM
+    return {QStringLiteral("linux"), QStringLiteral("macos")};
+#else
+    return {QStringLiteral("macos")};
+#endif
+}
+
+} // namespace
+
+std::optional<QString> unknownPlatformChoice()
+{
+    const QString chosen = qEnvironmentVariable("ORVANE_PLATFORM");
+    if (chosen.isEmpty() || platformNames().contains(chosen.toLower())) {
+        return std::nullopt;
+    }
+    return QStringLiteral("ORVANE_PLATFORM=\"%1\" is not one of: %2")
+        .arg(chosen, platformNames().join(QStringLiteral(", ")));
 }
 
 std::unique_ptr<Platform> createPlatform(const ProcessContext &context)

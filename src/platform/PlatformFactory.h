@@ -17,8 +17,12 @@ void prepareApplicationEnvironment();
 // none when there is a place for windows.
 std::optional<QString> missingDisplay();
 
-// The platform of the running system, unless ORVANE_PLATFORM ("linux" or "macos") names
-// another one.
+// Why ORVANE_PLATFORM cannot be followed: it names no platform built into this program. None
+// when it is unset or names one ("linux" or "macos", in any letter case).
+std::optional<QString> unknownPlatformChoice();
+
+// The platform of the running system, unless ORVANE_PLATFORM names another one (checked
+// beforehand with unknownPlatformChoice()).
 std::unique_ptr<Platform> createPlatform(const ProcessContext &context);
 
 } // namespace orvane

@@ -70,7 +70,7 @@ void PreferencesBackend::promptUninstall()
     QPointer<PreferencesBackend> self(this);
     // What becomes of the program itself depends on how it was installed: the platform says.
     PreferencesTexts texts = m_texts;
-    if (const QString note = m_platform.programRemovalNote(); !note.isEmpty()) {
+    if (const QString note = m_platform.login().programRemovalNote(); !note.isEmpty()) {
         texts.uninstallAlertInformative += QStringLiteral("\n\n") + note;
     }
     // The user's "yes" is carried out even if the window went away meanwhile.
@@ -87,7 +87,7 @@ void PreferencesBackend::promptUninstall()
 
 void PreferencesBackend::openScreenshotFolder()
 {
-    m_platform.openFolder(m_state.resolvedScreenshotDirectory());
+    m_platform.windows().openFolder(m_state.resolvedScreenshotDirectory());
 }
 
 } // namespace orvane

@@ -53,7 +53,7 @@ void SettingsWindowController::showPreferences()
 
 void SettingsWindowController::present()
 {
-    m_platform.setActivationPolicyRegular();
+    m_platform.windows().setActivationPolicyRegular();
     if (!m_window) {
         createWindow();
         return;
@@ -66,7 +66,7 @@ void SettingsWindowController::present()
     }
     m_window->raise();
     m_window->requestActivate();
-    m_platform.activateApplication();
+    m_platform.windows().activateApplication();
 }
 
 void SettingsWindowController::createWindow()
@@ -96,13 +96,13 @@ void SettingsWindowController::createWindow()
     }
     view->installEventFilter(this);
 
-    m_platform.stylePreferencesWindow(*view);
+    m_platform.windows().stylePreferencesWindow(*view);
     centre(*view);
     m_window = std::move(view);
     m_window->show();
     m_window->raise();
     m_window->requestActivate();
-    m_platform.activateApplication();
+    m_platform.windows().activateApplication();
     logLine(QStringLiteral("Preferences & Control Center window displayed."));
 }
 
@@ -121,7 +121,7 @@ void SettingsWindowController::windowWillClose()
     }
     // Still inside the window's own close handling: it goes once that is over.
     m_window.release()->deleteLater();
-    m_platform.setActivationPolicyAccessory();
+    m_platform.windows().setActivationPolicyAccessory();
     logLine(QStringLiteral("Window closed; switched to accessory mode."));
 }
 

@@ -90,7 +90,7 @@ AppState::AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject
         m_customFolderPath = adoptSystemLocation();
     }
 
-    m_isLaunchAtLoginEnabled = m_platform.isLoginItemEnabled();
+    m_isLaunchAtLoginEnabled = m_platform.login().isLoginItemEnabled();
 
     // Writing would replace the whole file with the part that could be read.
     m_storeUnreadable = m_store->status() == QSettings::FormatError;
@@ -108,7 +108,7 @@ AppState::~AppState()
 
 std::optional<QString> AppState::adoptSystemLocation()
 {
-    const std::optional<QString> answer = m_platform.readSystemScreenshotLocation();
+    const std::optional<QString> answer = m_platform.detection().readSystemScreenshotLocation();
     if (!answer) {
         return std::nullopt;
     }
@@ -149,7 +149,7 @@ QString AppState::computeScreenshotDirectory()
 
 QStringList AppState::screenshotToolFolders()
 {
-    return m_platform.screenshotToolFolders();
+    return m_platform.detection().screenshotToolFolders();
 }
 
 void AppState::clearScreenshotDirectoryCache()
@@ -181,7 +181,7 @@ AppState *AppState::create(QQmlEngine *, QJSEngine *)
 
 void AppState::reloadLaunchAtLogin()
 {
-    const bool enabled = m_platform.isLoginItemEnabled();
+    const bool enabled = m_platform.login().isLoginItemEnabled();
     if (enabled == m_isLaunchAtLoginEnabled) {
         return;
     }
@@ -304,7 +304,7 @@ void AppState::reactToCustomFolderPath(const std::optional<QString> &value)
     QPointer<AppState> self(this);
     Platform *platform = &m_platform;
     m_folderWorker.start([self, platform, value] {
-        platform->writeSystemScreenshotLocation(value);
+        platform->detection().writeSystemScreenshotLocation(value);
         if (!value || value->isEmpty()) {
             logLine(QStringLiteral("Reset macOS screenshot save location to default."));
         } else {
@@ -336,16 +336,16 @@ void AppState::reactToIsPaused(bool value)
 void AppState::reactToLaunchAtLogin(bool value)
 {
     persist(keys::launchAtLogin, value);
-    const std::optional<QString> error =
-        value ? m_platform.registerLoginItem() : m_platform.unregisterLoginItem();
-    if (error) {
-        logLine(QStringLiteral("Launch at login toggle error: ") + *error);
+    const Result toggled =
+        value ? m_platform.login().registerLoginItem() : m_platform.login().unregisterLoginItem();
+    if (!toggled) {
+        logLine(QStringLiteral("Launch at login toggle error: ") + toggled.reason());
     }
     // The login agent follows the choice too, or switching off would not last past a login.
     if (value) {
-        m_platform.installLoginAgent();
+        m_platform.login().installLoginAgent();
     } else {
-        m_platform.removeLoginAgent();
+        m_platform.login().removeLoginAgent();
     }
 }
 
@@ -357,9 +357,9 @@ void AppState::playFeedbackSound(const QString &name)
     QMetaObject::invokeMethod(
         this,
         [this, name] {
-            if (!m_platform.playSystemSound(name) &&
-                !m_platform.playSystemSound(QStringLiteral("Pop"))) {
-                m_platform.playSystemSound(QStringLiteral("Tink"));
+            if (!m_platform.sounds().playSystemSound(name) &&
+                !m_platform.sounds().playSystemSound(QStringLiteral("Pop"))) {
+                m_platform.sounds().playSystemSound(QStringLiteral("Tink"));
             }
         },
         Qt::QueuedConnection);

@@ -134,6 +134,21 @@ private slots:
         QVERIFY(first.log.startsWith(launched));
     }
 
+    // A misspelt override is refused in one line before anything starts, not run as Linux.
+    void unknownPlatformIsRefused()
+    {
+        orvane::test::TestHome home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"ORVANE_PLATFORM"_s, u"macOS-13"_s);
+        Orvane app({u"--background"_s}, env);
+        QVERIFY(app.process.waitForFinished(10000));
+        QCOMPARE(app.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.process.exitCode(), 2);
+        QCOMPARE(QString::fromUtf8(app.process.readAllStandardError()),
+                 u"orvane: ORVANE_PLATFORM=\"macOS-13\" is not one of: linux, macos\n"_s);
+        QVERIFY(!QFile::exists(home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s)));
+    }
+
     // The macOS behaviour, against recording stand-ins for its tools: an interrupt too
     // restores the thumbnail preference.
     void macTerminationRestoresTheThumbnail()

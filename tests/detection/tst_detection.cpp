@@ -49,7 +49,7 @@ struct Rig {
     test::TestHome home;
     test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
     AppState state{platform, platform.openSettings()};
-    ScreenshotWatcher watcher{state, platform};
+    ScreenshotWatcher watcher{state, platform, platform};
     double now = T0;
     QList<int> delays;
     QStringList shown;

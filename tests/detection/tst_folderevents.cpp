@@ -25,7 +25,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const std::unique_ptr<Platform> platform = createPlatform({});
         QList<QStringList> batches;
-        auto stream = platform->createFolderEventStream(
+        auto stream = platform->detection().createFolderEventStream(
             {folder, home.file(u"missing"_s)}, [&](const QStringList &paths) { batches << paths; });
         QVERIFY(stream);
         QVERIFY(stream->start());
@@ -112,7 +112,7 @@ private slots:
         }
         const std::unique_ptr<Platform> platform = createPlatform({});
         QStringList reported;
-        auto stream = platform->createFolderEventStream(
+        auto stream = platform->detection().createFolderEventStream(
             {folder}, [&](const QStringList &paths) { reported << paths; });
         QVERIFY(stream);
         QCOMPARE(stream->start(), setup == u"make"_s);
@@ -160,7 +160,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const std::unique_ptr<Platform> platform = createPlatform({});
         QStringList reported;
-        auto stream = platform->createFolderEventStream(
+        auto stream = platform->detection().createFolderEventStream(
             {folder}, [&](const QStringList &paths) { reported << paths; });
         QVERIFY(stream && stream->start());
         const QByteArray raw = QFile::encodeName(folder) + "/\xff\xfe.png";
@@ -182,8 +182,8 @@ private slots:
     {
         test::TestHome home;
         const std::unique_ptr<Platform> platform = createPlatform({});
-        auto stream = platform->createFolderEventStream({home.file(u"missing"_s)},
-                                                        [](const QStringList &) {});
+        auto stream = platform->detection().createFolderEventStream({home.file(u"missing"_s)},
+                                                                    [](const QStringList &) {});
         QVERIFY(stream);
         QVERIFY(!stream->start());
     }
@@ -192,10 +192,10 @@ private slots:
     {
         const std::unique_ptr<Platform> platform = createPlatform({});
         // Known names play (silently here, without a sound server); others fall through.
-        QVERIFY(platform->playSystemSound(u"Tink"_s));
-        QVERIFY(platform->playSystemSound(u"Pop"_s));
-        QVERIFY(platform->playSystemSound(u"Basso"_s));
-        QVERIFY(!platform->playSystemSound(u"Sosumi"_s));
+        QVERIFY(platform->sounds().playSystemSound(u"Tink"_s));
+        QVERIFY(platform->sounds().playSystemSound(u"Pop"_s));
+        QVERIFY(platform->sounds().playSystemSound(u"Basso"_s));
+        QVERIFY(!platform->sounds().playSystemSound(u"Sosumi"_s));
     }
 };
 

@@ -284,7 +284,7 @@ private slots:
         QFETCH(QString, request);
         QFETCH(int, restarts);
         Fixture f;
-        ScreenshotWatcher watcher(*f.state, f.platform);
+        ScreenshotWatcher watcher(*f.state, f.platform, f.platform);
         watcher.start();
         QTemporaryDir elsewhere;
         if (!answer.isEmpty()) {

@@ -1,6 +1,7 @@
 #include "TestHome.h"
 
 #include "platform/LoginAgentText.h"
+#include "platform/NullPlatform.h"
 #include "platform/ProcessContext.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/macos/MacPlatform.h"
@@ -207,6 +208,27 @@ private slots:
                  readAll(LinuxPlatform::autostartEntryPath()).constData());
     }
 
+    // Where a system offers nothing, every operation that can fail says so: the uninstall
+    // must not report a removal, nor the switch a login item, that never happened.
+    void nullServicesNeverClaimSuccess()
+    {
+        NullLoginServices login;
+        NullShareServices share;
+        NullWindowServices windows;
+        for (const Result &result :
+             {login.installLoginAgent(), login.registerLoginItem(), login.unregisterLoginItem(),
+              login.removeProgram(), share.emailFile(u"/tmp/a.png"_s),
+              share.openFileWith(u"/tmp/a.png"_s, u"viewer.desktop"_s),
+              windows.openFolder(u"/tmp"_s), NullSoundServices().playSystemSound(u"Tink"_s)}) {
+            QVERIFY(!result.ok());
+            QVERIFY(!result.reason().isEmpty());
+        }
+        QVERIFY(!login.isLoginItemEnabled());
+        int trashed = -1;
+        NullCardPlatformServices().moveToTrash(u"/tmp/a.png"_s, [&](bool ok) { trashed = ok; });
+        QCOMPARE(trashed, 0);
+    }
+
     void linuxAutostartEntry()
     {
         test::TestHome home;
@@ -217,7 +239,7 @@ private slots:
         QVERIFY(!platform.isLoginItemEnabled());
         QCOMPARE(platform.readLoginEntry(), LoginEntry::Absent);
 
-        QCOMPARE(platform.registerLoginItem(), std::nullopt);
+        QVERIFY(platform.registerLoginItem().ok());
         QVERIFY(platform.isLoginItemEnabled());
         QVERIFY(readAll(entry).contains("Exec=\"/opt/Orvane dir/orvane\" --background\n"));
 
@@ -230,10 +252,10 @@ private slots:
         platform.installLoginAgent(); // written afresh, enabled again
         QVERIFY(platform.isLoginItemEnabled());
 
-        QCOMPARE(platform.unregisterLoginItem(), std::nullopt);
+        QVERIFY(platform.unregisterLoginItem().ok());
         QVERIFY(!QFile::exists(entry));
         QVERIFY(!platform.isLoginItemEnabled());
-        QCOMPARE(platform.unregisterLoginItem(), std::nullopt); // nothing to remove is no error
+        QVERIFY(platform.unregisterLoginItem().ok()); // nothing to remove is no error
     }
 };
 

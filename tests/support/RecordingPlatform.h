@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Platform.h"
+#include "platform/NullPlatform.h"
 
 #include <QImage>
 #include <QMutex>
@@ -11,16 +11,27 @@
 
 namespace orvane::test {
 
-// A Platform that does nothing but note each call, in order, and answer as told.
-class RecordingPlatform : public Platform {
+// A Platform that does nothing but note each call, in order, and answer as told. What it
+// does not record is left to the null services.
+class RecordingPlatform : public NullDetectionServices,
+                          public NullCardPlatformServices,
+                          public NullShareServices,
+                          public NullLoginServices,
+                          public NullWindowServices,
+                          public NullSoundServices,
+                          public Platform {
 public:
-    explicit RecordingPlatform(QString file) : settingsFile(std::move(file)) {}
+    explicit RecordingPlatform(QString file)
+        : Platform({*this, *this, *this, *this, *this, *this}), settingsFile(std::move(file))
+    {}
 
     PlatformKind kind() const override { return PlatformKind::Linux; }
     std::unique_ptr<QSettings> openSettings() const override
     {
         return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
     }
+    bool needsSingleInstanceGuard() const override { return true; }
+    void setReopenHandler(std::function<void()>) override {}
 
     std::optional<QString> readSystemScreenshotLocation() override
     {
@@ -35,7 +46,11 @@ public:
                       : QStringLiteral("writeSystemScreenshotLocation:<none>"));
     }
     void resetScreenshotThumbnail() override { record(QStringLiteral("resetScreenshotThumbnail")); }
-    void installLoginAgent() override { record(QStringLiteral("installLoginAgent")); }
+    Result installLoginAgent() override
+    {
+        record(QStringLiteral("installLoginAgent"));
+        return Result::done();
+    }
     void removeLoginAgent() override { record(QStringLiteral("removeLoginAgent")); }
     bool isLoginItemEnabled() override
     {
@@ -47,28 +62,25 @@ public:
         record(QStringLiteral("readLoginEntry"));
         return loginEntry;
     }
-    std::optional<QString> registerLoginItem() override
+    Result registerLoginItem() override
     {
         record(QStringLiteral("registerLoginItem"));
         loginItemEnabled = loginItemEnabled || !loginItemError;
-        return loginItemError;
+        return Result::fromError(loginItemError);
     }
-    std::optional<QString> unregisterLoginItem() override
+    Result unregisterLoginItem() override
     {
         record(QStringLiteral("unregisterLoginItem"));
-        return loginItemError;
+        return Result::fromError(loginItemError);
     }
-    bool playSystemSound(const QString &name) override
+    Result playSystemSound(const QString &name) override
     {
         record(QStringLiteral("playSystemSound:") + name);
-        return availableSounds.contains(name);
+        return availableSounds.contains(name) ? Result::done() : Result::unsupported();
     }
     void setActivationPolicyAccessory() override { record(QStringLiteral("accessory")); }
     void setActivationPolicyRegular() override { record(QStringLiteral("regular")); }
-    bool needsSingleInstanceGuard() const override { return true; }
-    void setReopenHandler(std::function<void()>) override {}
 
-    // --- Screenshot detection ---
     // A stream that records its life and lets the test hand it batches.
     class Stream : public FolderEventStream {
     public:
@@ -101,12 +113,10 @@ public:
         stream = created.get();
         return created;
     }
-    QImage decodeHeic(const QByteArray &, qint64) override { return {}; }
     bool streamCreates = true;
     bool streamStarts = true;
     Stream *stream = nullptr;
 
-    // --- The card: its window and its actions ---
     void prepareFloatingWindow(QWindow &window) override
     {
         record(QStringLiteral("prepareFloatingWindow"));
@@ -127,69 +137,69 @@ public:
     }
     void moveToTrash(const QString &path, std::function<void(bool)> finished) override
     {
-        record(QStringLiteral("moveToTrash:") + path);
-        if (finished) {
-            finished(trashSucceeds);
-        }
+        recordAndFinish(QStringLiteral("moveToTrash:") + path, finished, trashSucceeds);
     }
     void openForMarkup(const QString &path, std::function<void(bool)> finished) override
     {
-        record(QStringLiteral("openForMarkup:") + path);
-        if (finished) {
-            finished(opensSucceed);
-        }
+        recordAndFinish(QStringLiteral("openForMarkup:") + path, finished, opensSucceed);
     }
     void revealInFileManager(const QString &path, std::function<void(bool)> finished) override
     {
-        record(QStringLiteral("revealInFileManager:") + path);
-        if (finished) {
-            finished(opensSucceed);
-        }
+        recordAndFinish(QStringLiteral("revealInFileManager:") + path, finished, opensSucceed);
     }
     bool showSharePicker(const QString &path, QWindow &, const QRect &) override
     {
         record(QStringLiteral("showSharePicker:") + path);
         return hasSharePicker;
     }
-    bool emailFile(const QString &path) override
+    Result emailFile(const QString &path) override
     {
         record(QStringLiteral("emailFile:") + path);
-        return opensSucceed;
+        return opened();
     }
     QList<FileApplication> applicationsForFile(const QString &path) override
     {
         record(QStringLiteral("applicationsForFile:") + path);
         return fileApplications;
     }
-    bool openFileWith(const QString &path, const QString &applicationId) override
+    Result openFileWith(const QString &path, const QString &applicationId) override
     {
         record(QStringLiteral("openFileWith:") + applicationId + u':' + path);
-        return opensSucceed;
+        return opened();
+    }
+    Result opened() const
+    {
+        return opensSucceed ? Result::done() : Result::failed(QStringLiteral("told to fail"));
     }
 
-    // --- The tray and the uninstall ---
     void unloadLoginAgent() override { record(QStringLiteral("unloadLoginAgent")); }
-    std::optional<QString> removeProgram() override
+    Result removeProgram() override
     {
         record(QStringLiteral("removeProgram"));
-        return removeProgramRefusal;
+        return Result::fromError(removeProgramRefusal);
     }
     std::optional<QString> removeProgramRefusal;
     QString programRemovalNote() override { return removalNote; }
     QString removalNote;
 
-    // --- The preferences window ---
     void stylePreferencesWindow(QWindow &) override
     {
         record(QStringLiteral("stylePreferencesWindow"));
     }
     void activateApplication() override { record(QStringLiteral("activateApplication")); }
-    bool openFolder(const QString &folder) override
+    Result openFolder(const QString &folder) override
     {
         record(QStringLiteral("openFolder:") + folder);
-        return true;
+        return Result::done();
     }
 
+    void recordAndFinish(const QString &call, const std::function<void(bool)> &finished, bool ok)
+    {
+        record(call);
+        if (finished) {
+            finished(ok);
+        }
+    }
     void record(const QString &call)
     {
         QMutexLocker lock(&mutex);

@@ -36,14 +36,14 @@ void FloatingHUDView::handleCopyOnly()
             }
         };
         if (!card) {
-            platform->moveToTrash(path, [refused](bool trashed) {
+            platform->card().moveToTrash(path, [refused](bool trashed) {
                 QMetaObject::invokeMethod(
                     QCoreApplication::instance(), [refused, trashed] { refused(nullptr, trashed); },
                     Qt::QueuedConnection);
             });
             return;
         }
-        platform->moveToTrash(path, card->answerOnMainThread(refused));
+        platform->card().moveToTrash(path, card->answerOnMainThread(refused));
         card->m_services.state->playFeedbackSound(QStringLiteral("Tink"));
         card->showFeedback(QStringLiteral("trash.circle.fill"), card->text("copiedAndDiscarded"));
         card->dismissLater();

@@ -28,7 +28,7 @@ void FloatingHUDView::handleDelete()
         return; // a second press while the Trash is busy with the file
     }
     m_trashing = true;
-    m_services.platform->moveToTrash(
+    m_services.platform->card().moveToTrash(
         m_filePath, answerOnMainThread([state = m_services.state, onDismiss = m_onDismiss,
                                         path = m_filePath](FloatingHUDView *card, bool trashed) {
             if (trashed) {

@@ -36,7 +36,7 @@ protected:
             return QMimeData::retrieveData(type, preferred);
         }
         if (m_image.isNull()) {
-            m_image = readFullImage(m_path, m_platform);
+            m_image = readFullImage(m_path, m_platform.detection());
         }
         return m_image.isNull() ? QVariant() : QVariant(m_image);
     }

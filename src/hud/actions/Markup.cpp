@@ -23,7 +23,7 @@ void FloatingHUDView::handleMarkup()
     if (!fileStillThere("notOpenedMissing", QStringLiteral("open for markup"))) {
         return;
     }
-    m_services.platform->openForMarkup(
+    m_services.platform->card().openForMarkup(
         m_filePath, answerOnMainThread([onDismiss = m_onDismiss,
                                         name = fileName()](FloatingHUDView *card, bool opened) {
             if (opened) {

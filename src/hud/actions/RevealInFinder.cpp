@@ -29,7 +29,7 @@ void FloatingHUDView::handleRevealInFinder()
                           file.path());
         return;
     }
-    m_services.platform->revealInFileManager(
+    m_services.platform->card().revealInFileManager(
         m_filePath, answerOnMainThread([onDismiss = m_onDismiss,
                                         name = fileName()](FloatingHUDView *card, bool shown) {
             if (shown) {

@@ -20,14 +20,14 @@ const CardAction shareAction{
 
 bool FloatingHUDView::handleShare(QWindow *window, const QRectF &anchor)
 {
-    return window &&
-           m_services.platform->showSharePicker(m_filePath, *window, anchor.toAlignedRect());
+    return window && m_services.platform->share().showSharePicker(m_filePath, *window,
+                                                                  anchor.toAlignedRect());
 }
 
 void FloatingHUDView::shareCopyFile()
 {
     if (fileStillThere("notSharedMissing", QStringLiteral("copy the file"))) {
-        m_services.platform->copyFileToClipboard(m_filePath);
+        m_services.platform->card().copyFileToClipboard(m_filePath);
     }
 }
 
@@ -36,7 +36,7 @@ bool FloatingHUDView::shareByEmail()
     if (!fileStillThere("notSharedMissing", QStringLiteral("attach the file to an e-mail"))) {
         return false;
     }
-    if (m_services.platform->emailFile(m_filePath)) {
+    if (m_services.platform->share().emailFile(m_filePath)) {
         return true;
     }
     reportFailure(this, "notSharedNoMail",
@@ -47,7 +47,8 @@ bool FloatingHUDView::shareByEmail()
 QVariantList FloatingHUDView::openWithApplications()
 {
     QVariantList list;
-    for (const FileApplication &app : m_services.platform->applicationsForFile(m_filePath)) {
+    for (const FileApplication &app :
+         m_services.platform->share().applicationsForFile(m_filePath)) {
         list.append(
             QVariantMap{{QStringLiteral("id"), app.id}, {QStringLiteral("name"), app.name}});
     }
@@ -59,7 +60,7 @@ bool FloatingHUDView::shareOpenWith(const QString &applicationId)
     if (!fileStillThere("notOpenedMissing", QStringLiteral("open with ") + applicationId)) {
         return false;
     }
-    if (m_services.platform->openFileWith(m_filePath, applicationId)) {
+    if (m_services.platform->share().openFileWith(m_filePath, applicationId)) {
         return true;
     }
     reportFailure(this, "notOpenedAppFailed",

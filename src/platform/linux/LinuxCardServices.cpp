@@ -132,7 +132,7 @@ void showOnAllWorkspaces(QWindow &window)
 
 } // namespace
 
-void LinuxPlatform::prepareFloatingWindow(QWindow &window)
+void LinuxCardPlatformServices::prepareFloatingWindow(QWindow &window)
 {
     // A tool window is kept off the task bar and the window switcher; without focus it never
     // takes the keyboard from the window the user is working in.
@@ -142,17 +142,17 @@ void LinuxPlatform::prepareFloatingWindow(QWindow &window)
     showOnAllWorkspaces(window);
 }
 
-void LinuxPlatform::showFloatingWindow(QWindow &window)
+void LinuxCardPlatformServices::showFloatingWindow(QWindow &window)
 {
     window.show();
 }
 
-void LinuxPlatform::copyImageToClipboard(const QImage &image)
+void LinuxCardPlatformServices::copyImageToClipboard(const QImage &image)
 {
     QGuiApplication::clipboard()->setImage(image);
 }
 
-void LinuxPlatform::copyFileToClipboard(const QString &path)
+void LinuxCardPlatformServices::copyFileToClipboard(const QString &path)
 {
     const QUrl url = QUrl::fromLocalFile(path);
     auto *data = new QMimeData;
@@ -164,7 +164,7 @@ void LinuxPlatform::copyFileToClipboard(const QString &path)
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
-void LinuxPlatform::moveToTrash(const QString &path, std::function<void(bool)> finished)
+void LinuxCardPlatformServices::moveToTrash(const QString &path, std::function<void(bool)> finished)
 {
     // A Trash on another volume means copying the whole file: never on the main thread.
     QThreadPool::globalInstance()->start([path, finished = std::move(finished)] {
@@ -175,12 +175,14 @@ void LinuxPlatform::moveToTrash(const QString &path, std::function<void(bool)> f
     });
 }
 
-void LinuxPlatform::openForMarkup(const QString &path, std::function<void(bool)> finished)
+void LinuxCardPlatformServices::openForMarkup(const QString &path,
+                                              std::function<void(bool)> finished)
 {
     openWithDefault(path, std::move(finished));
 }
 
-void LinuxPlatform::revealInFileManager(const QString &path, std::function<void(bool)> finished)
+void LinuxCardPlatformServices::revealInFileManager(const QString &path,
+                                                    std::function<void(bool)> finished)
 {
     const QString folder = QFileInfo(path).path();
     if (!QFileInfo::exists(path)) {
@@ -217,17 +219,15 @@ void LinuxPlatform::revealInFileManager(const QString &path, std::function<void(
                      });
 }
 
-bool LinuxPlatform::showSharePicker(const QString &, QWindow &, const QRect &)
+Result LinuxShareServices::emailFile(const QString &path)
 {
-    return false;
+    if (!QProcess::startDetached(QStringLiteral("xdg-email"), {QStringLiteral("--attach"), path})) {
+        return Result::failed(QStringLiteral("xdg-email could not be started"));
+    }
+    return Result::done();
 }
 
-bool LinuxPlatform::emailFile(const QString &path)
-{
-    return QProcess::startDetached(QStringLiteral("xdg-email"), {QStringLiteral("--attach"), path});
-}
-
-QList<FileApplication> LinuxPlatform::applicationsForFile(const QString &path)
+QList<FileApplication> LinuxShareServices::applicationsForFile(const QString &path)
 {
     const QByteArray type = contentTypeOf(path);
     QList<FileApplication> result;
@@ -252,15 +252,18 @@ QList<FileApplication> LinuxPlatform::applicationsForFile(const QString &path)
     return result;
 }
 
-bool LinuxPlatform::openFileWith(const QString &path, const QString &applicationId)
+Result LinuxShareServices::openFileWith(const QString &path, const QString &applicationId)
 {
     GDesktopAppInfo *app = g_desktop_app_info_new(applicationId.toUtf8().constData());
     if (!app) {
-        return false;
+        return Result::failed(QStringLiteral("no application %1").arg(applicationId));
     }
     const bool launched = launchOn(path, G_APP_INFO(app));
     g_object_unref(app);
-    return launched;
+    if (!launched) {
+        return Result::failed(QStringLiteral("%1 could not be started").arg(applicationId));
+    }
+    return Result::done();
 }
 
 } // namespace orvane

@@ -6,8 +6,8 @@
 namespace orvane {
 
 std::unique_ptr<FolderEventStream>
-LinuxPlatform::createFolderEventStream(const QStringList &folders,
-                                       FolderEventStream::Handler onBatch)
+LinuxDetectionServices::createFolderEventStream(const QStringList &folders,
+                                                FolderEventStream::Handler onBatch)
 {
     auto stream = std::make_unique<InotifyEventStream>(folders, std::move(onBatch));
     if (!stream->isValid()) {
@@ -16,7 +16,7 @@ LinuxPlatform::createFolderEventStream(const QStringList &folders,
     return stream;
 }
 
-QImage LinuxPlatform::decodeHeic(const QByteArray &data, qint64 maxPixels)
+QImage LinuxDetectionServices::decodeHeic(const QByteArray &data, qint64 maxPixels)
 {
     heif_context *context = heif_context_alloc();
     heif_image_handle *handle = nullptr;

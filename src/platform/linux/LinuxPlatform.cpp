@@ -12,7 +12,9 @@
 
 namespace orvane {
 
-LinuxPlatform::LinuxPlatform(ProcessContext context) : m_context(std::move(context)) {}
+LinuxPlatform::LinuxPlatform(ProcessContext context)
+    : LinuxLoginServices(std::move(context)), Platform({*this, *this, *this, *this, *this, *this})
+{}
 
 std::unique_ptr<QSettings> LinuxPlatform::openSettings() const
 {
@@ -24,46 +26,46 @@ std::unique_ptr<QSettings> LinuxPlatform::openSettings() const
         QSettings::IniFormat);
 }
 
-QString LinuxPlatform::autostartEntryPath()
+QString LinuxLoginServices::autostartEntryPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/autostart/") + QString::fromLatin1(loginagent::label) +
            QStringLiteral(".desktop");
 }
 
-std::optional<QString> LinuxPlatform::writeAutostartEntry()
+Result LinuxLoginServices::writeAutostartEntry()
 {
     const QString path = autostartEntryPath();
     if (!QDir().mkpath(QFileInfo(path).path())) {
-        return QStringLiteral("cannot create %1").arg(QFileInfo(path).path());
+        return Result::failed(QStringLiteral("cannot create %1").arg(QFileInfo(path).path()));
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        return file.errorString();
+        return Result::failed(file.errorString());
     }
     file.write(loginagent::desktopEntryText(m_context.executableFile).toUtf8());
     if (!file.commit()) {
-        return file.errorString();
+        return Result::failed(file.errorString());
     }
-    return std::nullopt;
+    return Result::done();
 }
 
-void LinuxPlatform::installLoginAgent()
+Result LinuxLoginServices::installLoginAgent()
 {
-    writeAutostartEntry();
+    return writeAutostartEntry();
 }
 
-void LinuxPlatform::removeLoginAgent()
+void LinuxLoginServices::removeLoginAgent()
 {
     QFile::remove(autostartEntryPath());
 }
 
-bool LinuxPlatform::isLoginItemEnabled()
+bool LinuxLoginServices::isLoginItemEnabled()
 {
     return readLoginEntry() == LoginEntry::Enabled;
 }
 
-LoginEntry LinuxPlatform::readLoginEntry()
+LoginEntry LinuxLoginServices::readLoginEntry()
 {
     QFile file(autostartEntryPath());
     if (!file.exists()) {
@@ -78,30 +80,30 @@ LoginEntry LinuxPlatform::readLoginEntry()
                : LoginEntry::SwitchedOff;
 }
 
-std::optional<QString> LinuxPlatform::registerLoginItem()
+Result LinuxLoginServices::registerLoginItem()
 {
     // The autostart entry is both the agent and the login item: it is written afresh, which
     // also clears a "Hidden" left by the desktop's own startup settings.
     return writeAutostartEntry();
 }
 
-std::optional<QString> LinuxPlatform::unregisterLoginItem()
+Result LinuxLoginServices::unregisterLoginItem()
 {
     QFile file(autostartEntryPath());
     if (file.exists() && !file.remove()) {
-        return file.errorString();
+        return Result::failed(file.errorString());
     }
-    return std::nullopt;
+    return Result::done();
 }
 
-bool LinuxPlatform::playSystemSound(const QString &name)
+Result LinuxSoundServices::playSystemSound(const QString &name)
 {
     const auto event = eventsounds::eventFor(name);
     if (!event) {
-        return false;
+        return Result::failed(QStringLiteral("no sound named %1").arg(name));
     }
     eventsounds::play(*event);
-    return true;
+    return Result::done();
 }
 
 } // namespace orvane

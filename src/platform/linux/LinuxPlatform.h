@@ -6,37 +6,25 @@
 namespace orvane {
 
 // Linux desktops: freedesktop services in place of the macOS ones.
-class LinuxPlatform : public Platform {
+
+// The folders of the capture tools' settings and defaults (LinuxScreenshotFolders.cpp), inotify
+// and libheif (LinuxDetection.cpp). The desktop's capture tools are never reconfigured: the
+// custom folder is watched instead.
+class LinuxDetectionServices : public DetectionServices {
 public:
-    explicit LinuxPlatform(ProcessContext context);
-
-    PlatformKind kind() const override { return PlatformKind::Linux; }
-    std::unique_ptr<QSettings> openSettings() const override;
-
-    // The folders of the capture tools' settings and defaults (LinuxScreenshotFolders.cpp).
     std::optional<QString> readSystemScreenshotLocation() override;
     QStringList screenshotToolFolders() override;
     void writeSystemScreenshotLocation(const std::optional<QString> &) override {}
     void resetScreenshotThumbnail() override {}
-
-    void installLoginAgent() override;
-    void removeLoginAgent() override;
-    bool isLoginItemEnabled() override;
-    LoginEntry readLoginEntry() override;
-    std::optional<QString> registerLoginItem() override;
-    std::optional<QString> unregisterLoginItem() override;
-
-    bool playSystemSound(const QString &name) override;
-
-    void setActivationPolicyAccessory() override {}
-    void setActivationPolicyRegular() override {}
-    // --- Screenshot detection ---
     std::unique_ptr<FolderEventStream>
     createFolderEventStream(const QStringList &folders,
                             FolderEventStream::Handler onBatch) override;
     QImage decodeHeic(const QByteArray &data, qint64 maxPixels) override;
+};
 
-    // --- The card: its window and its actions ---
+// LinuxCardServices.cpp
+class LinuxCardPlatformServices : public CardPlatformServices {
+public:
     void prepareFloatingWindow(QWindow &window) override;
     void showFloatingWindow(QWindow &window) override;
     void copyImageToClipboard(const QImage &image) override;
@@ -44,34 +32,40 @@ public:
     void moveToTrash(const QString &path, std::function<void(bool)> finished) override;
     void openForMarkup(const QString &path, std::function<void(bool)> finished) override;
     void revealInFileManager(const QString &path, std::function<void(bool)> finished) override;
-    bool showSharePicker(const QString &path, QWindow &window, const QRect &anchor) override;
-    bool emailFile(const QString &path) override;
+};
+
+// LinuxCardServices.cpp: no share picker; e-mail and the desktop's applications instead.
+class LinuxShareServices : public ShareServices {
+public:
+    bool showSharePicker(const QString &, QWindow &, const QRect &) override { return false; }
+    Result emailFile(const QString &path) override;
     QList<FileApplication> applicationsForFile(const QString &path) override;
-    bool openFileWith(const QString &path, const QString &applicationId) override;
+    Result openFileWith(const QString &path, const QString &applicationId) override;
+};
 
-    // --- The tray and the uninstall ---
+// The XDG autostart entry (LinuxPlatform.cpp) and the program's own file (LinuxUninstall.cpp).
+class LinuxLoginServices : public LoginServices {
+public:
+    explicit LinuxLoginServices(ProcessContext context) : m_context(std::move(context)) {}
+
+    Result installLoginAgent() override;
+    void removeLoginAgent() override;
+    // Nothing runs the entry once the session has started.
     void unloadLoginAgent() override {}
-    std::optional<QString> removeProgram() override;
-    TrayLooks trayLooks() override;
+    bool isLoginItemEnabled() override;
+    LoginEntry readLoginEntry() override;
+    Result registerLoginItem() override;
+    Result unregisterLoginItem() override;
+    Result removeProgram() override;
     QString programRemovalNote() override;
-
-    // --- The preferences window ---
-    void stylePreferencesWindow(QWindow &) override {}
-    // The window manager gives a newly shown window the focus; there is no application to raise.
-    void activateApplication() override {}
-    bool openFolder(const QString &folder) override;
-
-    bool needsSingleInstanceGuard() const override { return true; }
-    // A second start reaches the first through the single-instance socket instead.
-    void setReopenHandler(std::function<void()>) override {}
 
     // ~/.config/autostart/com.tarnwell.orvane.desktop (XDG_CONFIG_HOME honoured).
     static QString autostartEntryPath();
 
 private:
-    std::optional<QString> writeAutostartEntry();
+    Result writeAutostartEntry();
     // Whether the uninstall may move the program file to the Trash, and what to tell the user
-    // either way (LinuxUninstall.cpp).
+    // either way.
     struct ProgramRemoval {
         QString program;
         bool toTrash = false;
@@ -80,6 +74,42 @@ private:
     ProgramRemoval programRemoval() const;
 
     ProcessContext m_context;
+};
+
+// No Dock and no window styles: the window shows in the task bar while open.
+class LinuxWindowServices : public WindowServices {
+public:
+    void setActivationPolicyAccessory() override {}
+    void setActivationPolicyRegular() override {}
+    void stylePreferencesWindow(QWindow &) override {}
+    // The window manager gives a newly shown window the focus; there is no application to raise.
+    void activateApplication() override {}
+    Result openFolder(const QString &folder) override; // LinuxPreferencesServices.cpp
+    TrayLooks trayLooks() override;                    // LinuxTray.cpp
+};
+
+// libcanberra events of the freedesktop sound theme.
+class LinuxSoundServices : public SoundServices {
+public:
+    Result playSystemSound(const QString &name) override;
+};
+
+// One object that is each of the Linux services.
+class LinuxPlatform : public LinuxDetectionServices,
+                      public LinuxCardPlatformServices,
+                      public LinuxShareServices,
+                      public LinuxLoginServices,
+                      public LinuxWindowServices,
+                      public LinuxSoundServices,
+                      public Platform {
+public:
+    explicit LinuxPlatform(ProcessContext context);
+
+    PlatformKind kind() const override { return PlatformKind::Linux; }
+    std::unique_ptr<QSettings> openSettings() const override;
+    bool needsSingleInstanceGuard() const override { return true; }
+    // A second start reaches the first through the single-instance socket instead.
+    void setReopenHandler(std::function<void()>) override {}
 };
 
 } // namespace orvane

@@ -5,11 +5,15 @@
 
 namespace orvane {
 
-bool LinuxPlatform::openFolder(const QString &folder)
+Result LinuxWindowServices::openFolder(const QString &folder)
 {
     // The desktop's default handler for folders: its file manager (xdg-open, or the portal
     // inside a sandbox).
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
+        return Result::failed(
+            QStringLiteral("no file manager could be asked to open %1").arg(folder));
+    }
+    return Result::done();
 }
 
 } // namespace orvane

@@ -90,12 +90,12 @@ screenshotfolders::Folders toolFolders()
 
 } // namespace
 
-std::optional<QString> LinuxPlatform::readSystemScreenshotLocation()
+std::optional<QString> LinuxDetectionServices::readSystemScreenshotLocation()
 {
     return toolFolders().chosen();
 }
 
-QStringList LinuxPlatform::screenshotToolFolders()
+QStringList LinuxDetectionServices::screenshotToolFolders()
 {
     return toolFolders().all();
 }

@@ -53,7 +53,7 @@ QColor meanColor(const QImage &image)
 
 } // namespace
 
-TrayLooks LinuxPlatform::trayLooks()
+TrayLooks LinuxWindowServices::trayLooks()
 {
     TrayLooks looks;
     auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;

@@ -58,7 +58,7 @@ bool isInBuildTree(const QString &program, const QString &home)
 
 } // namespace
 
-LinuxPlatform::ProgramRemoval LinuxPlatform::programRemoval() const
+LinuxLoginServices::ProgramRemoval LinuxLoginServices::programRemoval() const
 {
     // An AppImage is one file the user put somewhere; a binary under the home folder was
     // installed by the user too. Anything else belongs to a package manager or an
@@ -93,24 +93,25 @@ LinuxPlatform::ProgramRemoval LinuxPlatform::programRemoval() const
     return removal;
 }
 
-QString LinuxPlatform::programRemovalNote()
+QString LinuxLoginServices::programRemovalNote()
 {
     return programRemoval().note;
 }
 
-std::optional<QString> LinuxPlatform::removeProgram()
+Result LinuxLoginServices::removeProgram()
 {
     const ProgramRemoval removal = programRemoval();
     if (!removal.toTrash) {
-        return removal.note;
+        return Result::failed(removal.note);
     }
     // The freedesktop Trash, so that the user can restore what the uninstall took away. At
     // once, not in the background: Orvane quits right after.
     if (const std::optional<QString> reason = gio::trash(removal.program)) {
-        return QStringLiteral("%1 could not be moved to the Trash (%2); nothing was removed.")
-            .arg(removal.program, *reason);
+        return Result::failed(
+            QStringLiteral("%1 could not be moved to the Trash (%2); nothing was removed.")
+                .arg(removal.program, *reason));
     }
-    return std::nullopt;
+    return Result::done();
 }
 
 } // namespace orvane

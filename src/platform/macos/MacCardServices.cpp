@@ -17,35 +17,35 @@
 
 namespace orvane {
 
-void MacPlatform::prepareFloatingWindow(QWindow &window)
+void MacCardPlatformServices::prepareFloatingWindow(QWindow &window)
 {
     window.setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                     Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint);
     // Qt hides tool windows while the app is inactive, which an accessory app always is.
     window.setProperty("_q_macAlwaysShowToolWindow", true);
     window.create();
-    macnative::configureFloatingPanel(nativeView(window));
+    macnative::configureFloatingPanel(macNativeView(window));
 }
 
-void MacPlatform::showFloatingWindow(QWindow &window)
+void MacCardPlatformServices::showFloatingWindow(QWindow &window)
 {
     window.show();
-    macnative::orderFrontRegardless(nativeView(window));
+    macnative::orderFrontRegardless(macNativeView(window));
 }
 
-void MacPlatform::copyImageToClipboard(const QImage &image)
+void MacCardPlatformServices::copyImageToClipboard(const QImage &image)
 {
     QGuiApplication::clipboard()->setImage(image);
 }
 
-void MacPlatform::copyFileToClipboard(const QString &path)
+void MacCardPlatformServices::copyFileToClipboard(const QString &path)
 {
     auto *data = new QMimeData;
     data->setUrls({QUrl::fromLocalFile(path)});
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
-void MacPlatform::moveToTrash(const QString &path, std::function<void(bool)> finished)
+void MacCardPlatformServices::moveToTrash(const QString &path, std::function<void(bool)> finished)
 {
     QThreadPool::globalInstance()->start([path, finished = std::move(finished)] {
         const bool trashed = QFile::moveToTrash(path);
@@ -68,34 +68,20 @@ void runOpen(const QString &line, const std::function<void(bool)> &finished)
 
 } // namespace
 
-void MacPlatform::openForMarkup(const QString &path, std::function<void(bool)> finished)
+void MacCardPlatformServices::openForMarkup(const QString &path, std::function<void(bool)> finished)
 {
     runOpen(maccmd::openInPreview(path), finished);
 }
 
-void MacPlatform::revealInFileManager(const QString &path, std::function<void(bool)> finished)
+void MacCardPlatformServices::revealInFileManager(const QString &path,
+                                                  std::function<void(bool)> finished)
 {
     runOpen(maccmd::revealInFinder(path, QFileInfo::exists(path)), finished);
 }
 
-bool MacPlatform::showSharePicker(const QString &path, QWindow &window, const QRect &anchor)
+bool MacShareServices::showSharePicker(const QString &path, QWindow &window, const QRect &anchor)
 {
-    return macnative::showSharePicker(path, nativeView(window), anchor);
-}
-
-bool MacPlatform::emailFile(const QString &)
-{
-    return false;
-}
-
-QList<FileApplication> MacPlatform::applicationsForFile(const QString &)
-{
-    return {};
-}
-
-bool MacPlatform::openFileWith(const QString &, const QString &)
-{
-    return false;
+    return macnative::showSharePicker(path, macNativeView(window), anchor);
 }
 
 } // namespace orvane

@@ -7,12 +7,13 @@
 namespace orvane {
 
 std::unique_ptr<FolderEventStream>
-MacPlatform::createFolderEventStream(const QStringList &folders, FolderEventStream::Handler onBatch)
+MacDetectionServices::createFolderEventStream(const QStringList &folders,
+                                              FolderEventStream::Handler onBatch)
 {
     return macnative::createFileEventStream(folders, std::move(onBatch));
 }
 
-QImage MacPlatform::decodeHeic(const QByteArray &data, qint64 maxPixels)
+QImage MacDetectionServices::decodeHeic(const QByteArray &data, qint64 maxPixels)
 {
     // Qt's own image plugin reads HEIC on macOS.
     QByteArray bytes = data;

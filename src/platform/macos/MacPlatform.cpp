@@ -18,7 +18,9 @@
 
 namespace orvane {
 
-MacPlatform::MacPlatform(ProcessContext context) : m_context(std::move(context)) {}
+MacPlatform::MacPlatform(ProcessContext context)
+    : MacLoginServices(std::move(context)), Platform({*this, *this, *this, *this, *this, *this})
+{}
 
 namespace {
 
@@ -66,12 +68,12 @@ std::unique_ptr<QSettings> MacPlatform::openSettings() const
                                        QStringLiteral("tarnwell.com"), QStringLiteral("orvane"));
 }
 
-std::optional<QString> MacPlatform::readSystemScreenshotLocation()
+std::optional<QString> MacDetectionServices::readSystemScreenshotLocation()
 {
     return runShellCommand(maccmd::readScreenshotLocation());
 }
 
-void MacPlatform::writeSystemScreenshotLocation(const std::optional<QString> &folder)
+void MacDetectionServices::writeSystemScreenshotLocation(const std::optional<QString> &folder)
 {
     if (!folder || folder->isEmpty()) {
         runShellCommand(maccmd::resetScreenshotLocation());
@@ -80,78 +82,87 @@ void MacPlatform::writeSystemScreenshotLocation(const std::optional<QString> &fo
     }
 }
 
-void MacPlatform::resetScreenshotThumbnail()
+void MacDetectionServices::resetScreenshotThumbnail()
 {
     runShellCommand(maccmd::resetScreenshotThumbnail());
 }
 
-QString MacPlatform::launchAgentPath()
+QString MacLoginServices::launchAgentPath()
 {
     return QDir::homePath() + QStringLiteral("/Library/LaunchAgents/") +
            QString::fromLatin1(loginagent::label) + QStringLiteral(".plist");
 }
 
-void MacPlatform::installLoginAgent()
+Result MacLoginServices::installLoginAgent()
 {
     const QString folder = QDir::homePath() + QStringLiteral("/Library/LaunchAgents");
     QDir().mkpath(folder);
     QSaveFile file(launchAgentPath());
     if (!file.open(QIODevice::WriteOnly)) {
-        return;
+        return Result::failed(file.errorString());
     }
     const QString executable = loginagent::executablePath(m_context.bundlePath, m_context.argv0);
     file.write(loginagent::plistText(executable).toUtf8());
-    file.commit();
+    if (!file.commit()) {
+        return Result::failed(file.errorString());
+    }
+    return Result::done();
 }
 
-void MacPlatform::removeLoginAgent()
+void MacLoginServices::removeLoginAgent()
 {
     QFile::remove(launchAgentPath());
 }
 
-bool MacPlatform::isLoginItemEnabled()
+bool MacLoginServices::isLoginItemEnabled()
 {
     return macnative::loginItemEnabled();
 }
 
-std::optional<QString> MacPlatform::registerLoginItem()
+Result MacLoginServices::registerLoginItem()
 {
-    return macnative::registerLoginItem();
+    return Result::fromError(macnative::registerLoginItem());
 }
 
-std::optional<QString> MacPlatform::unregisterLoginItem()
+Result MacLoginServices::unregisterLoginItem()
 {
-    return macnative::unregisterLoginItem();
+    return Result::fromError(macnative::unregisterLoginItem());
 }
 
-bool MacPlatform::playSystemSound(const QString &name)
+Result MacSoundServices::playSystemSound(const QString &name)
 {
-    return macnative::playSound(name);
+    if (!macnative::playSound(name)) {
+        return Result::failed(QStringLiteral("no sound named %1").arg(name));
+    }
+    return Result::done();
 }
 
-void MacPlatform::setActivationPolicyAccessory()
+void MacWindowServices::setActivationPolicyAccessory()
 {
     macnative::setActivationPolicy(1);
 }
 
-void MacPlatform::setActivationPolicyRegular()
+void MacWindowServices::setActivationPolicyRegular()
 {
     macnative::setActivationPolicy(0);
 }
 
-void MacPlatform::stylePreferencesWindow(QWindow &window)
+void MacWindowServices::stylePreferencesWindow(QWindow &window)
 {
-    macnative::stylePreferencesWindow(nativeView(window));
+    macnative::stylePreferencesWindow(macNativeView(window));
 }
 
-void MacPlatform::activateApplication()
+void MacWindowServices::activateApplication()
 {
     macnative::activateApplication();
 }
 
-bool MacPlatform::openFolder(const QString &folder)
+Result MacWindowServices::openFolder(const QString &folder)
 {
-    return runShellCommand(maccmd::openFolder(folder)).has_value();
+    if (!runShellCommand(maccmd::openFolder(folder))) {
+        return Result::failed(QStringLiteral("Finder could not be asked to open %1").arg(folder));
+    }
+    return Result::done();
 }
 
 void MacPlatform::setReopenHandler(std::function<void()> handler)
@@ -159,7 +170,7 @@ void MacPlatform::setReopenHandler(std::function<void()> handler)
     macnative::setReopenHandler(std::move(handler));
 }
 
-quintptr MacPlatform::nativeView(QWindow &window)
+quintptr macNativeView(QWindow &window)
 {
     // Only Cocoa windows have an NSView behind their id; under another Qt platform (offscreen
     // tests) it is a plain number that must never be sent a message.

@@ -7,38 +7,28 @@ namespace orvane {
 
 // macOS: the system's own tools and services, through command lines and a little
 // Objective-C++.
-class MacPlatform : public Platform {
+
+// The NSView behind a window, or 0 where the window is not a Cocoa one.
+quintptr macNativeView(QWindow &window);
+
+// `defaults` for the system's screenshot settings (MacPlatform.cpp), FSEvents and Qt's HEIC
+// reader (MacDetection.cpp).
+class MacDetectionServices : public DetectionServices {
 public:
-    explicit MacPlatform(ProcessContext context);
-
-    PlatformKind kind() const override { return PlatformKind::MacOS; }
-    std::unique_ptr<QSettings> openSettings() const override;
-
     std::optional<QString> readSystemScreenshotLocation() override;
     // The system location, else the desktop: no folders of other tools.
     QStringList screenshotToolFolders() override { return {}; }
     void writeSystemScreenshotLocation(const std::optional<QString> &folder) override;
     void resetScreenshotThumbnail() override;
-
-    void installLoginAgent() override;
-    void removeLoginAgent() override;
-    bool isLoginItemEnabled() override;
-    // The login item is registered at every launch, as the system expects.
-    LoginEntry readLoginEntry() override { return LoginEntry::Unmanaged; }
-    std::optional<QString> registerLoginItem() override;
-    std::optional<QString> unregisterLoginItem() override;
-
-    bool playSystemSound(const QString &name) override;
-
-    void setActivationPolicyAccessory() override;
-    void setActivationPolicyRegular() override;
-    // --- Screenshot detection ---
     std::unique_ptr<FolderEventStream>
     createFolderEventStream(const QStringList &folders,
                             FolderEventStream::Handler onBatch) override;
     QImage decodeHeic(const QByteArray &data, qint64 maxPixels) override;
+};
 
-    // --- The card: its window and its actions ---
+// MacCardServices.cpp
+class MacCardPlatformServices : public CardPlatformServices {
+public:
     void prepareFloatingWindow(QWindow &window) override;
     void showFloatingWindow(QWindow &window) override;
     void copyImageToClipboard(const QImage &image) override;
@@ -46,31 +36,73 @@ public:
     void moveToTrash(const QString &path, std::function<void(bool)> finished) override;
     void openForMarkup(const QString &path, std::function<void(bool)> finished) override;
     void revealInFileManager(const QString &path, std::function<void(bool)> finished) override;
+};
+
+// The system's share picker, which offers e-mail and the applications itself.
+class MacShareServices : public ShareServices {
+public:
     bool showSharePicker(const QString &path, QWindow &window, const QRect &anchor) override;
-    bool emailFile(const QString &path) override;
-    QList<FileApplication> applicationsForFile(const QString &path) override;
-    bool openFileWith(const QString &path, const QString &applicationId) override;
+    Result emailFile(const QString &) override { return Result::unsupported(); }
+    QList<FileApplication> applicationsForFile(const QString &) override { return {}; }
+    Result openFileWith(const QString &, const QString &) override { return Result::unsupported(); }
+};
 
-    // --- The tray and the uninstall ---
+// The launch agent and the login item (MacPlatform.cpp), the bundle's removal
+// (MacUninstall.cpp).
+class MacLoginServices : public LoginServices {
+public:
+    explicit MacLoginServices(ProcessContext context) : m_context(std::move(context)) {}
+
+    Result installLoginAgent() override;
+    void removeLoginAgent() override;
     void unloadLoginAgent() override;
-    std::optional<QString> removeProgram() override;
-
-    // --- The preferences window ---
-    void stylePreferencesWindow(QWindow &window) override;
-    void activateApplication() override;
-    bool openFolder(const QString &folder) override;
-
-    bool needsSingleInstanceGuard() const override;
-    void setReopenHandler(std::function<void()> handler) override;
+    bool isLoginItemEnabled() override;
+    // The login item is registered at every launch, as the system expects.
+    LoginEntry readLoginEntry() override { return LoginEntry::Unmanaged; }
+    Result registerLoginItem() override;
+    Result unregisterLoginItem() override;
+    Result removeProgram() override;
+    // The confirmation's own text tells of the bundle.
+    QString programRemovalNote() override { return {}; }
 
     // ~/Library/LaunchAgents/com.tarnwell.orvane.plist
     static QString launchAgentPath();
 
 private:
-    // The NSView behind a window, or 0 where the window is not a Cocoa one.
-    static quintptr nativeView(QWindow &window);
-
     ProcessContext m_context;
+};
+
+class MacWindowServices : public WindowServices {
+public:
+    void setActivationPolicyAccessory() override;
+    void setActivationPolicyRegular() override;
+    void stylePreferencesWindow(QWindow &window) override;
+    void activateApplication() override;
+    Result openFolder(const QString &folder) override;
+    // The menu bar tints the icon itself.
+    TrayLooks trayLooks() override { return {}; }
+};
+
+class MacSoundServices : public SoundServices {
+public:
+    Result playSystemSound(const QString &name) override;
+};
+
+// One object that is each of the macOS services.
+class MacPlatform : public MacDetectionServices,
+                    public MacCardPlatformServices,
+                    public MacShareServices,
+                    public MacLoginServices,
+                    public MacWindowServices,
+                    public MacSoundServices,
+                    public Platform {
+public:
+    explicit MacPlatform(ProcessContext context);
+
+    PlatformKind kind() const override { return PlatformKind::MacOS; }
+    std::unique_ptr<QSettings> openSettings() const override;
+    bool needsSingleInstanceGuard() const override;
+    void setReopenHandler(std::function<void()> handler) override;
 };
 
 } // namespace orvane
