@@ -29,9 +29,9 @@ void AppDelegate::applicationDidFinishLaunching()
 
     if (launchAtLoginWanted()) {
         ensureLaunchAgentInstalled();
-        m_platform.login().registerLoginItem();
-        // The settings were loaded before: they read back what the system now says, a refusal
-        // included.
+        // A refusal is not lost: the settings, loaded before, read back what the system now
+        // says.
+        static_cast<void>(m_platform.login().registerLoginItem());
         m_state.reloadLaunchAtLogin();
     }
 
@@ -108,7 +108,9 @@ bool AppDelegate::launchAtLoginWanted()
 
 void AppDelegate::ensureLaunchAgentInstalled()
 {
-    m_platform.login().installLoginAgent();
+    if (const Result written = m_platform.login().installLoginAgent(); !written.ok()) {
+        logLine(QStringLiteral("Login agent error: ") + written.reason());
+    }
 }
 
 } // namespace orvane

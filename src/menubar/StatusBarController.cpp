@@ -358,8 +358,10 @@ void StatusBarController::performCleanUninstall(Platform &platform,
     platform.login().unloadLoginAgent();
     platform.login().removeLoginAgent();
     platform.detection().resetScreenshotThumbnail();
-    platform.login().unregisterLoginItem();
-    if (const Result removed = platform.login().removeProgram(); !removed) {
+    if (const Result unregistered = platform.login().unregisterLoginItem(); !unregistered.ok()) {
+        logLine(QStringLiteral("Uninstall: ") + unregistered.reason());
+    }
+    if (const Result removed = platform.login().removeProgram(); !removed.ok()) {
         logLine(QStringLiteral("Uninstall: ") + removed.reason());
     }
     if (terminate) {

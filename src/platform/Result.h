@@ -8,7 +8,7 @@ namespace orvane {
 
 // What an operation of the platform seam that can fail reports: done, or failed and why. An
 // answer to a question is a std::optional instead (none: the system could not be asked).
-class Result {
+class [[nodiscard]] Result {
 public:
     static Result done() { return Result(); }
     static Result failed(QString reason)
@@ -26,8 +26,9 @@ public:
         return error ? failed(std::move(*error)) : done();
     }
 
+    // No conversion to bool: `if (result)` would read as "if it failed" to anyone used to
+    // error values.
     bool ok() const { return !m_reason; }
-    explicit operator bool() const { return ok(); }
     // Why it failed; empty when it did not.
     QString reason() const { return m_reason.value_or(QString()); }
 

@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 
+#include "platform/Log.h"
 #include "platform/Platform.h"
 #include "settings/AppState.h"
 #include "settings/DisplayPath.h"
@@ -87,7 +88,11 @@ void PreferencesBackend::promptUninstall()
 
 void PreferencesBackend::openScreenshotFolder()
 {
-    m_platform.windows().openFolder(m_state.resolvedScreenshotDirectory());
+    const QString folder = m_state.resolvedScreenshotDirectory();
+    if (const Result opened = m_platform.windows().openFolder(folder); !opened.ok()) {
+        logLine(QStringLiteral("Could not open the folder ") + folder + QStringLiteral(": ") +
+                opened.reason());
+    }
 }
 
 } // namespace orvane

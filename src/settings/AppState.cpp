@@ -338,12 +338,14 @@ void AppState::reactToLaunchAtLogin(bool value)
     persist(keys::launchAtLogin, value);
     const Result toggled =
         value ? m_platform.login().registerLoginItem() : m_platform.login().unregisterLoginItem();
-    if (!toggled) {
+    if (!toggled.ok()) {
         logLine(QStringLiteral("Launch at login toggle error: ") + toggled.reason());
     }
     // The login agent follows the choice too, or switching off would not last past a login.
     if (value) {
-        m_platform.login().installLoginAgent();
+        if (const Result written = m_platform.login().installLoginAgent(); !written.ok()) {
+            logLine(QStringLiteral("Login agent error: ") + written.reason());
+        }
     } else {
         m_platform.login().removeLoginAgent();
     }
@@ -357,9 +359,10 @@ void AppState::playFeedbackSound(const QString &name)
     QMetaObject::invokeMethod(
         this,
         [this, name] {
-            if (!m_platform.sounds().playSystemSound(name) &&
-                !m_platform.sounds().playSystemSound(QStringLiteral("Pop"))) {
-                m_platform.sounds().playSystemSound(QStringLiteral("Tink"));
+            // The sound asked for, else a plain one; no sound at all is not worth a line.
+            if (!m_platform.sounds().playSystemSound(name).ok() &&
+                !m_platform.sounds().playSystemSound(QStringLiteral("Pop")).ok()) {
+                static_cast<void>(m_platform.sounds().playSystemSound(QStringLiteral("Tink")));
             }
         },
         Qt::QueuedConnection);

@@ -192,10 +192,10 @@ private slots:
     {
         const std::unique_ptr<Platform> platform = createPlatform({});
         // Known names play (silently here, without a sound server); others fall through.
-        QVERIFY(platform->sounds().playSystemSound(u"Tink"_s));
-        QVERIFY(platform->sounds().playSystemSound(u"Pop"_s));
-        QVERIFY(platform->sounds().playSystemSound(u"Basso"_s));
-        QVERIFY(!platform->sounds().playSystemSound(u"Sosumi"_s));
+        QVERIFY(platform->sounds().playSystemSound(u"Tink"_s).ok());
+        QVERIFY(platform->sounds().playSystemSound(u"Pop"_s).ok());
+        QVERIFY(platform->sounds().playSystemSound(u"Basso"_s).ok());
+        QVERIFY(!platform->sounds().playSystemSound(u"Sosumi"_s).ok());
     }
 };
 

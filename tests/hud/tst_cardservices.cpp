@@ -192,8 +192,8 @@ private slots:
         }
         QCOMPARE(ids,
                  (QStringList{u"orvane-test-viewer.desktop"_s, u"orvane-test-editor.desktop"_s}));
-        QVERIFY(!platform.openFileWith(path, u"no-such-app.desktop"_s));
-        QVERIFY(platform.openFileWith(path, u"orvane-test-viewer.desktop"_s));
+        QVERIFY(!platform.openFileWith(path, u"no-such-app.desktop"_s).ok());
+        QVERIFY(platform.openFileWith(path, u"orvane-test-viewer.desktop"_s).ok());
         QTRY_COMPARE(openedByViewer(), (QStringList{path, path}));
     }
 

@@ -95,7 +95,7 @@ private slots:
                          {}});
         const QString agent = home.file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s);
         QVERIFY(!QDir(home.file(u"Library"_s)).exists());
-        mac.installLoginAgent(); // creates the missing folders
+        QVERIFY(mac.installLoginAgent().ok()); // creates the missing folders
         const QByteArray expected =
             loginagent::plistText(u"/Applications/Orvane.app/Contents/MacOS/Orvane"_s).toUtf8();
         QCOMPARE(readAll(agent), expected);
@@ -104,7 +104,7 @@ private slots:
         QVERIFY(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
         other.write("something else entirely, and longer than the agent itself would be......");
         other.close();
-        mac.installLoginAgent();
+        QVERIFY(mac.installLoginAgent().ok());
         QCOMPARE(readAll(agent), expected);
         mac.removeLoginAgent();
         QVERIFY(!QFile::exists(agent));
@@ -202,7 +202,7 @@ private slots:
             ProcessContext::make(program, {u"orvane"_s}, appImage, appDir);
         QCOMPARE(context.appImage.isEmpty(), !exec.contains(u".AppImage"_s));
         LinuxPlatform platform(context);
-        platform.installLoginAgent();
+        QVERIFY(platform.installLoginAgent().ok());
         QVERIFY2(readAll(LinuxPlatform::autostartEntryPath())
                      .contains(QByteArray("\nExec=" + exec.toUtf8() + " --background\n")),
                  readAll(LinuxPlatform::autostartEntryPath()).constData());
@@ -249,7 +249,7 @@ private slots:
         hidden.close();
         QVERIFY(!platform.isLoginItemEnabled());
         QCOMPARE(platform.readLoginEntry(), LoginEntry::SwitchedOff);
-        platform.installLoginAgent(); // written afresh, enabled again
+        QVERIFY(platform.installLoginAgent().ok()); // written afresh, enabled again
         QVERIFY(platform.isLoginItemEnabled());
 
         QVERIFY(platform.unregisterLoginItem().ok());

@@ -12,6 +12,16 @@
 using namespace orvane;
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Why the program stays, or none when it went.
+std::optional<QString> refusal(const Result &removed)
+{
+    return removed.ok() ? std::nullopt : std::optional(removed.reason());
+}
+
+} // namespace
+
 // What the uninstall removes: the login entry always, the program only where it is safely the
 // user's own; otherwise it says why it stays and how to remove it.
 class UninstallTest : public QObject {
@@ -38,11 +48,11 @@ private slots:
         QDir().mkpath(bundle);
         MacPlatform platform(
             ProcessContext{bundle + u"/orvane"_s, bundle, bundle + u"/orvane"_s, {}});
-        platform.installLoginAgent();
+        QVERIFY(platform.installLoginAgent().ok());
         platform.unloadLoginAgent();
         platform.removeLoginAgent();
         QVERIFY(!QFile::exists(home.file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s)));
-        QCOMPARE(platform.removeProgram(),
+        QCOMPARE(refusal(platform.removeProgram()),
                  removed ? std::nullopt
                          : std::optional(bundle +
                                          u" is not an application bundle; nothing was removed."_s));
@@ -96,14 +106,14 @@ private slots:
         for (const Case &c : cases) {
             QVERIFY(place(c.program));
             LinuxPlatform platform(c.context);
-            platform.installLoginAgent();
+            QVERIFY(platform.installLoginAgent().ok());
             QVERIFY(QFile::exists(LinuxPlatform::autostartEntryPath()));
             const QString note = platform.programRemovalNote();
             QVERIFY2(note.contains(c.told.isEmpty() ? u"will be moved to the Trash"_s : c.told),
                      qPrintable(note));
             platform.removeLoginAgent();
             QVERIFY(!QFile::exists(LinuxPlatform::autostartEntryPath()));
-            QCOMPARE(platform.removeProgram(),
+            QCOMPARE(refusal(platform.removeProgram()),
                      c.told.isEmpty() ? std::nullopt : std::optional(note));
             const QString trashed =
                 home.file(u".local/share/Trash/files/"_s) + QFileInfo(c.program).fileName();

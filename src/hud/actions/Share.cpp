@@ -36,7 +36,7 @@ bool FloatingHUDView::shareByEmail()
     if (!fileStillThere("notSharedMissing", QStringLiteral("attach the file to an e-mail"))) {
         return false;
     }
-    if (m_services.platform->share().emailFile(m_filePath)) {
+    if (m_services.platform->share().emailFile(m_filePath).ok()) {
         return true;
     }
     reportFailure(this, "notSharedNoMail",
@@ -60,7 +60,7 @@ bool FloatingHUDView::shareOpenWith(const QString &applicationId)
     if (!fileStillThere("notOpenedMissing", QStringLiteral("open with ") + applicationId)) {
         return false;
     }
-    if (m_services.platform->share().openFileWith(m_filePath, applicationId)) {
+    if (m_services.platform->share().openFileWith(m_filePath, applicationId).ok()) {
         return true;
     }
     reportFailure(this, "notOpenedAppFailed",

@@ -58,25 +58,28 @@ void MacCardPlatformServices::moveToTrash(const QString &path, std::function<voi
 namespace {
 
 // Runs an `open` line; `open` says through its exit status whether anything took the file.
-void runOpen(const QString &line, const std::function<void(bool)> &finished)
+// Off the main thread, like the Trash: `open` may wait for Preview or Finder to start.
+void runOpen(const QString &line, std::function<void(bool)> finished)
 {
-    const bool opened = runShellCommand(line + QStringLiteral(" && printf ok")) == u"ok";
-    if (finished) {
-        finished(opened);
-    }
+    QThreadPool::globalInstance()->start([line, finished = std::move(finished)] {
+        const bool opened = runShellCommand(line + QStringLiteral(" && printf ok")) == u"ok";
+        if (finished) {
+            finished(opened);
+        }
+    });
 }
 
 } // namespace
 
 void MacCardPlatformServices::openForMarkup(const QString &path, std::function<void(bool)> finished)
 {
-    runOpen(maccmd::openInPreview(path), finished);
+    runOpen(maccmd::openInPreview(path), std::move(finished));
 }
 
 void MacCardPlatformServices::revealInFileManager(const QString &path,
                                                   std::function<void(bool)> finished)
 {
-    runOpen(maccmd::revealInFinder(path, QFileInfo::exists(path)), finished);
+    runOpen(maccmd::revealInFinder(path, QFileInfo::exists(path)), std::move(finished));
 }
 
 bool MacShareServices::showSharePicker(const QString &path, QWindow &window, const QRect &anchor)

@@ -159,7 +159,8 @@ void MacWindowServices::activateApplication()
 
 Result MacWindowServices::openFolder(const QString &folder)
 {
-    if (!runShellCommand(maccmd::openFolder(folder))) {
+    // `open`'s own status, not merely whether the shell ran: a missing folder fails.
+    if (runShellCommand(maccmd::openFolder(folder) + QStringLiteral(" && printf ok")) != u"ok") {
         return Result::failed(QStringLiteral("Finder could not be asked to open %1").arg(folder));
     }
     return Result::done();
