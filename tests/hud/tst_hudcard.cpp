@@ -110,41 +110,6 @@ class HudCardTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // A card may be asked for from any thread; it appears from the main loop and names the
-    // file's type and size.
-    void showCard_data()
-    {
-        QTest::addColumn<bool>("fromWorker");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QImage>("image");
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("size");
-        QTest::newRow("lower-case extension")
-            << false << u"Screenshot.png"_s << picture(1280, 800) << u"PNG"_s << u"1280 × 800"_s;
-        QTest::newRow("mixed case, two dots")
-            << false << u"shot.final.JpEg"_s << picture(31, 7) << u"JPEG"_s << u"31 × 7"_s;
-        QImage retina = picture(2880, 1800);
-        retina.setDevicePixelRatio(2.0);
-        QTest::newRow("another thread, size in points")
-            << true << u"r.heic"_s << retina << u"HEIC"_s << u"1440 × 900"_s;
-    }
-    void showCard()
-    {
-        QFETCH(bool, fromWorker);
-        QFETCH(QString, name);
-        QFETCH(QImage, image);
-        Fixture f;
-        const auto show = [&] { f.controller.showHUD(f.home.file(name), image); };
-        fromWorker ? std::thread(show).join() : show();
-        QVERIFY(!f.controller.currentCard()); // nothing until the main loop runs
-        QTRY_VERIFY(f.controller.currentCard());
-        FloatingHUDView *card = f.controller.currentCard();
-        QCOMPARE(card->fileName(), name);
-        QTEST(card->fileType(), "type");
-        QTEST(card->sizeText(), "size");
-        QVERIFY(f.controller.hudWindow()->isVisible());
-    }
-
     // The last tick ends the card and its ticks; hovering holds the count where it was and
     // is not made up afterwards. The tick arithmetic is checked on Countdown alone.
     void countdownDismisses_data()
@@ -269,22 +234,37 @@ private slots:
         QVERIFY(windows.last() && windows.last()->isVisible());
     }
 
-    // The thumbnail area shows what the user recognises: a tall capture's top across the whole
-    // width, a very wide one's start at a readable height, anything else whole. The card keeps
-    // only those pixels, and still names the whole picture's size.
-    void thumbnailShowsTheRightPart_data()
+    // A card may be asked for from any thread; it appears from the main loop and names the
+    // file's type and its size in points. The thumbnail area shows what the user recognises: a
+    // tall capture's top across the whole width, a very wide one's start at a readable height,
+    // anything else whole. The card keeps only those pixels.
+    void showCard_data()
     {
+        QTest::addColumn<bool>("fromWorker");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("type");
         QTest::addColumn<QSize>("size");
+        QTest::addColumn<qreal>("ratio");
         QTest::addColumn<QRect>("shown"); // in the picture's pixels
         QTest::addColumn<int>("frameHeight");
-        QTest::newRow("full-page capture") << QSize(1000, 17000) << QRect(0, 0, 1000, 515) << 140;
-        QTest::newRow("phone screen, whole") << QSize(1170, 2532) << QRect(0, 0, 1170, 2532) << 140;
-        QTest::newRow("wide panorama") << QSize(17000, 1000) << QRect(0, 0, 5667, 1000) << 48;
-        QTest::newRow("banner, whole") << QSize(1920, 400) << QRect(0, 0, 1920, 400) << 57;
+        QTest::newRow("full-page capture")
+            << false << u"Screenshot.png"_s << u"PNG"_s << QSize(1000, 17000) << 1.0
+            << QRect(0, 0, 1000, 515) << 140;
+        QTest::newRow("phone screen, whole; another thread, size in points")
+            << true << u"r.heic"_s << u"HEIC"_s << QSize(1170, 2532) << 3.0
+            << QRect(0, 0, 1170, 2532) << 140;
+        QTest::newRow("wide panorama; mixed case, two dots")
+            << false << u"shot.final.JpEg"_s << u"JPEG"_s << QSize(17000, 1000) << 1.0
+            << QRect(0, 0, 5667, 1000) << 48;
+        QTest::newRow("banner, whole") << false << u"b.png"_s << u"PNG"_s << QSize(1920, 400) << 1.0
+                                       << QRect(0, 0, 1920, 400) << 57;
     }
-    void thumbnailShowsTheRightPart()
+    void showCard()
     {
+        QFETCH(bool, fromWorker);
+        QFETCH(QString, name);
         QFETCH(QSize, size);
+        QFETCH(qreal, ratio);
         QFETCH(QRect, shown);
         // Red where the card should look, blue elsewhere.
         QImage image(size, QImage::Format_RGB32);
@@ -293,15 +273,23 @@ private slots:
             std::fill_n(reinterpret_cast<QRgb *>(image.scanLine(y)) + shown.left(), shown.width(),
                         qRgb(255, 0, 0));
         }
+        image.setDevicePixelRatio(ratio);
         Fixture f;
-        f.controller.showHUD(f.home.file(u"a.png"_s), image);
+        const auto show = [&] { f.controller.showHUD(f.home.file(name), image); };
+        fromWorker ? std::thread(show).join() : show();
+        QVERIFY(!f.controller.currentCard()); // nothing until the main loop runs
         QTRY_VERIFY(f.controller.currentCard());
         FloatingHUDView *card = f.controller.currentCard();
-        QCOMPARE(card->sizeText(), u"%1 × %2"_s.arg(size.width()).arg(size.height()));
+        QVERIFY(f.controller.hudWindow()->isVisible());
+        QCOMPARE(card->fileName(), name);
+        QTEST(card->fileType(), "type");
+        QCOMPARE(card->sizeText(),
+                 u"%1 × %2"_s.arg(int(size.width() / ratio)).arg(int(size.height() / ratio)));
         const QImage thumbnail = card->thumbnail().convertToFormat(QImage::Format_RGB32);
         QVERIFY(thumbnail.width() <= 272 && thumbnail.height() <= 140);
         QImage red(thumbnail.size(), QImage::Format_RGB32);
         red.fill(Qt::red);
+        red.setDevicePixelRatio(thumbnail.devicePixelRatio());
         QCOMPARE(thumbnail, red);
         QQuickItem *frame = findItem(f.controller.hudWindow()->contentItem(), [](QQuickItem *item) {
             return item->inherits("orvane::ThumbnailItem");
