@@ -5,8 +5,6 @@
 
 #include "app/AppDelegate.h"
 #include "app/SingleInstance.h"
-#include "platform/LoginAgentText.h"
-#include "platform/PlatformFactory.h"
 #include "platform/macos/MacPlatform.h"
 #include "settings/AppState.h"
 
@@ -57,27 +55,34 @@ class AppDelegateTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The settings, loaded before, read the new login item back before anything shows them;
+    // the preferences open unless started in the background; the sound comes from the loop.
     void launchSequence_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("preferences");
-        QTest::newRow("plain start") << QStringList{u"orvane"_s} << true;
-        QTest::newRow("--background") << QStringList{u"orvane"_s, u"--background"_s} << false;
+        QTest::addColumn<bool>("sound");
+        const QString me = u"orvane"_s;
+        QTest::newRow("plain start") << QStringList{me} << true << true;
+        QTest::newRow("sounds off") << QStringList{me} << true << false;
+        QTest::newRow("--background") << QStringList{me, u"--background"_s} << false << true;
         QTest::newRow("-background, not first")
-            << QStringList{u"orvane"_s, u"-x"_s, u"-background"_s} << false;
-        QTest::newRow("capital letters") << QStringList{u"orvane"_s, u"--Background"_s} << true;
-        QTest::newRow("no hyphens") << QStringList{u"orvane"_s, u"background"_s} << true;
-        QTest::newRow("with a value") << QStringList{u"orvane"_s, u"--background=1"_s} << true;
-        QTest::newRow("flag as argument 0") << QStringList{u"--background"_s} << false;
+            << QStringList{me, u"-x"_s, u"-background"_s} << false << true;
+        QTest::newRow("capital letters") << QStringList{me, u"--Background"_s} << true << true;
+        QTest::newRow("no hyphens") << QStringList{me, u"background"_s} << true << true;
+        QTest::newRow("with a value") << QStringList{me, u"--background=1"_s} << true << true;
+        QTest::newRow("flag as argument 0") << QStringList{u"--background"_s} << false << true;
     }
     void launchSequence()
     {
         QFETCH(QStringList, arguments);
         QFETCH(bool, preferences);
+        QFETCH(bool, sound);
         Launch launch;
+        QSettings(launch.platform.settingsFile, QSettings::IniFormat)
+            .setValue(QLatin1String(keys::playSound), sound);
         AppDelegate delegate(launch.platform, launch.makeState(), arguments, launch.steps());
         delegate.applicationDidFinishLaunching();
-        // The settings, loaded before, read the new login item back before anything shows them.
         QStringList expected{u"readLoginEntry"_s,    u"installLoginAgent"_s,
                              u"registerLoginItem"_s, u"isLoginItemEnabled"_s,
                              u"createStatusBar"_s,   u"startWatcher"_s};
@@ -87,28 +92,9 @@ private slots:
         QCOMPARE(launch.platform.takeCalls(), expected);
         QVERIFY(launch.state->isLaunchAtLoginEnabled());
         QCOMPARE(launch.log.lines(), QStringList{u"[Orvane] Application did finish launching."_s});
-
-        // The start-up sound comes later, from the event loop.
         QCoreApplication::processEvents();
-        QCOMPARE(launch.platform.takeCalls(), QStringList{u"playSystemSound:Tink"_s});
-    }
-
-    // Once the user has switched launch at login off, a launch leaves the agent and the login
-    // item alone, and the switch reads off.
-    void launchRespectsTheUsersChoice()
-    {
-        Launch launch;
-        {
-            AppState earlier(launch.platform, launch.platform.openSettings());
-            earlier.setIsLaunchAtLoginEnabled(false);
-        }
-        launch.platform.takeCalls();
-        AppDelegate delegate(launch.platform, launch.makeState(), {u"orvane"_s, u"--background"_s},
-                             launch.steps());
-        delegate.applicationDidFinishLaunching();
         QCOMPARE(launch.platform.takeCalls(),
-                 QStringList({u"createStatusBar"_s, u"startWatcher"_s}));
-        QVERIFY(!launch.state->isLaunchAtLoginEnabled());
+                 sound ? QStringList{u"playSystemSound:Tink"_s} : QStringList());
     }
 
     // What the desktop's startup settings did to the entry outranks the choice stored here:
@@ -197,68 +183,22 @@ private slots:
         }
     }
 
-    // The same with the real entry: marked Hidden=true, it is not rewritten, and the switch
-    // reads off.
-    void hiddenEntryIsNotRewritten()
-    {
-        test::TestHome home;
-        qputenv("ORVANE_PLATFORM", "linux");
-        const std::unique_ptr<Platform> platform =
-            createPlatform({u"orvane"_s, u"/usr/bin"_s, u"/usr/bin/orvane"_s, {}});
-        qunsetenv("ORVANE_PLATFORM");
-        if (platform->kind() != PlatformKind::Linux) {
-            QSKIP("the Linux platform is built on Linux only");
-        }
-        const QString entry = home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s);
-        const QByteArray hidden =
-            (loginagent::desktopEntryText(u"/usr/bin/orvane"_s) + u"Hidden=true\n"_s).toUtf8();
-        QVERIFY(QDir().mkpath(QFileInfo(entry).path()));
-        QFile file(entry);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(hidden);
-        file.close();
-        platform->openSettings()->setValue(QLatin1String(keys::launchAtLogin), true);
-
-        const auto state = std::make_unique<AppState>(*platform, platform->openSettings());
-        AppDelegate delegate(*platform, *state, {u"orvane"_s, u"--background"_s}, {});
-        delegate.applicationDidFinishLaunching();
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), hidden);
-        QVERIFY(!state->isLaunchAtLoginEnabled());
-    }
-
-    void silentLaunchWhenSoundsAreOff()
-    {
-        Launch launch;
-        QSettings(launch.platform.settingsFile, QSettings::IniFormat)
-            .setValue(QLatin1String(keys::playSound), false);
-        AppDelegate delegate(launch.platform, launch.makeState(), {u"orvane"_s}, launch.steps());
-        delegate.applicationDidFinishLaunching();
-        QCoreApplication::processEvents();
-        QVERIFY(!launch.platform.takeCalls().contains(u"playSystemSound:Tink"_s));
-    }
-
-    void reopenShowsPreferencesEveryTime()
+    // Every reopen (a click on the Dock icon, a second start) shows the preferences; quitting
+    // cleans up once, though a signal during quit asks again.
+    void reopenAndQuit()
     {
         Launch launch;
         AppDelegate delegate(launch.platform, launch.makeState(), {u"orvane"_s}, launch.steps());
         QVERIFY(delegate.applicationShouldHandleReopen(true));
         QVERIFY(delegate.applicationShouldHandleReopen(false));
-        QCOMPARE(launch.platform.takeCalls(),
-                 QStringList({u"showPreferences"_s, u"showPreferences"_s}));
-        const QString line =
-            u"[Orvane] applicationShouldHandleReopen called -> opening Preferences."_s;
-        QCOMPARE(launch.log.lines(), QStringList({line, line}));
-    }
-
-    void terminationRunsOnce()
-    {
-        Launch launch;
-        AppDelegate delegate(launch.platform, launch.makeState(), {u"orvane"_s}, launch.steps());
         delegate.applicationWillTerminate();
-        delegate.applicationWillTerminate(); // a signal during quit must not run it twice
+        delegate.applicationWillTerminate();
         QCOMPARE(launch.platform.takeCalls(),
-                 QStringList({u"stopWatcher"_s, u"resetScreenshotThumbnail"_s}));
+                 QStringList({u"showPreferences"_s, u"showPreferences"_s, u"stopWatcher"_s,
+                              u"resetScreenshotThumbnail"_s}));
+        QCOMPARE(launch.log.lines().count(
+                     u"[Orvane] applicationShouldHandleReopen called -> opening Preferences."_s),
+                 2);
     }
 
     // A folder change whose system commands are still running when the user quits ends
@@ -281,33 +221,6 @@ private slots:
         QCOMPARE(calls.at(2), QStringList({u"killall"_s, u"SystemUIServer"_s}));
         QCOMPARE(calls.at(3), QStringList({u"defaults"_s, u"delete"_s, u"com.apple.screencapture"_s,
                                            u"show-thumbnail"_s}));
-    }
-
-    void singleInstanceHandsReopenOver()
-    {
-        test::TestHome home;
-        SingleInstance first(home.file(u"runtime"_s));
-        SingleInstance second(home.file(u"runtime"_s));
-        QVERIFY(first.claim());
-        QVERIFY(!second.claim());
-        QSignalSpy reopened(&first, &SingleInstance::reopenRequested);
-        QVERIFY(second.sendReopen());
-        QVERIFY(reopened.wait(10000));
-        QCOMPARE(reopened.count(), 1);
-    }
-
-    void staleSocketIsTakenOver()
-    {
-        test::TestHome home;
-        QFile stale(home.file(u"runtime/orvane.sock"_s));
-        QVERIFY(stale.open(QIODevice::WriteOnly)); // left behind by a crashed run
-        stale.close();
-        SingleInstance instance(home.file(u"runtime"_s));
-        QVERIFY(instance.claim());
-        SingleInstance later(home.file(u"runtime"_s));
-        QSignalSpy reopened(&instance, &SingleInstance::reopenRequested);
-        QVERIFY(later.sendReopen());
-        QVERIFY(reopened.wait(10000));
     }
 
     // Without a session runtime folder the lock and the socket go into a folder of the user's
@@ -387,11 +300,17 @@ private slots:
         QVERIFY(reopened.wait(10000));
     }
 
-    // A client that never ends its line is cut off; the next request is still heard.
-    void endlessRequestIsDropped()
+    // With no instance, nothing answers. A socket left behind by a crashed run is taken over;
+    // a client that never ends its line is cut off, and the next request is still heard.
+    void socketOutlastsBadPeers()
     {
         test::TestHome home;
-        SingleInstance instance(home.file(u"runtime"_s));
+        const QString runtime = home.file(u"runtime"_s);
+        QVERIFY(!SingleInstance(runtime).sendReopen(200));
+        QFile stale(runtime + u"/orvane.sock"_s);
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        SingleInstance instance(runtime);
         QVERIFY(instance.claim());
         QSignalSpy reopened(&instance, &SingleInstance::reopenRequested);
 
@@ -405,17 +324,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(dropped.count(), 1, 10000);
         QCOMPARE(reopened.count(), 0);
 
-        SingleInstance later(home.file(u"runtime"_s));
+        SingleInstance later(runtime);
         QVERIFY(later.sendReopen(10000));
         QVERIFY(reopened.wait(10000));
         QCOMPARE(reopened.count(), 1);
-    }
-
-    void noRunningInstanceToReach()
-    {
-        test::TestHome home;
-        SingleInstance lonely(home.file(u"runtime"_s));
-        QVERIFY(!lonely.sendReopen(200));
     }
 };
 

@@ -9,9 +9,11 @@
 #include "settings/AppState.h"
 
 #include <QDir>
+#include <QDrag>
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPointer>
 #include <QProcess>
 #include <QQuickWindow>
@@ -20,6 +22,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
@@ -117,12 +120,12 @@ private slots:
         // of its position can be wrong after a reparenting window manager moved it).
         QTRY_COMPARE(window ? placeOnScreen(window->winId()) : QRect(),
                      QRect(available.right() - 20 - 299, available.bottom() - 20 - 384, 300, 385));
+        // What a desktop's window manager reads: the virtual display's focuses no card either way.
         QVERIFY(window &&
                 window->flags().testFlags(Qt::Tool | Qt::WindowStaysOnTopHint |
                                           Qt::WindowDoesNotAcceptFocus | Qt::FramelessWindowHint));
         QVERIFY(window && !window->isActive());
         QCOMPARE(controller.cardWindowCount(), 1); // the first was superseded: never a window
-        QCOMPARE(controller.hudWindow(), window.data());
         QTRY_COMPARE(window ? window->opacity() : 0.0, 1.0);
     }
 
@@ -149,8 +152,9 @@ private slots:
         QTRY_COMPARE(controller.cardWindowCount(), 0);
     }
 
-    // While the screenshot is dragged out of the card, the card waits, however long the user
-    // looks for where to drop it; afterwards it counts on from where it was.
+    // Dragged out of the card, the screenshot goes as its file and, read from the file, its
+    // whole picture. Meanwhile the card waits, however long the user looks for where to drop
+    // it; afterwards it counts on from where it was.
     void dragHoldsTheCountdown()
     {
         test::ManualTime time;
@@ -162,17 +166,24 @@ private slots:
         FloatingHUDView *card = controller.currentCard();
         double leftDuringDrag = -1;
         bool shownDuringDrag = false;
+        QList<QUrl> urls;
+        QImage dragged;
         // Runs inside the drag's own event loop, then ends the drag as Escape would.
         QTimer::singleShot(0, card, [&] {
             time.fire(0, 100);
             leftDuringDrag = card->timeRemaining();
             shownDuringDrag = controller.currentCard() == card;
+            const QMimeData *data = card->findChild<QDrag *>()->mimeData();
+            urls = data->urls();
+            dragged = qvariant_cast<QImage>(data->imageData());
             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
             QCoreApplication::sendEvent(controller.hudWindow(), &escape);
         });
         card->startDrag();
         QCOMPARE(leftDuringDrag, 4.0);
         QVERIFY(shownDuringDrag);
+        QCOMPARE(urls, QList<QUrl>{QUrl::fromLocalFile(path)});
+        QCOMPARE(dragged.size(), QSize(400, 250));
         time.fire(0);
         QVERIFY(card->timeRemaining() < 4.0);
     }
