@@ -10,6 +10,7 @@
 #include "settings/AppState.h"
 
 #include <QAccessible>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QGuiApplication>
 #include <QQuickItem>
@@ -227,29 +228,43 @@ private slots:
     // no window at all, whether or not its thumbnail was already made.
     void newestScreenshotWins_data()
     {
-        QTest::addColumn<bool>("olderThumbnailMade");
-        QTest::newRow("both asked before the event loop runs") << false;
-        QTest::newRow("the older's thumbnail made, its window not yet") << true;
+        QTest::addColumn<int>("olderGot");
+        QTest::newRow("both asked before the event loop runs") << 0;
+        QTest::newRow("the older's thumbnail made, its window not yet") << 1;
+        QTest::newRow("the older's window half built") << 2;
     }
     void newestScreenshotWins()
     {
-        QFETCH(bool, olderThumbnailMade);
+        QFETCH(int, olderGot);
         Fixture f;
         QSignalSpy shown(&f.controller, &HUDWindowController::hudShown);
         f.controller.showHUD(f.home.file(u"older.png"_s), picture());
-        if (olderThumbnailMade) {
+        if (olderGot == 1) {
             // Blocks without running the event loop: the older picture is made, its window
             // not yet built.
             auto *worker = f.controller.findChild<QThreadPool *>();
             QVERIFY(worker && worker->waitForDone(5000));
+        } else if (olderGot == 2) {
+            // One pass of the loop at a time, so as to stop while the window is incubating.
+            QDeadlineTimer deadline(10000);
+            while (!f.controller.buildingCard() && shown.isEmpty() && !deadline.hasExpired()) {
+                QCoreApplication::processEvents();
+            }
+            QVERIFY(f.controller.buildingCard());
         }
         f.controller.showHUD(f.home.file(u"newer.png"_s), picture(300, 200));
         QVERIFY(shown.wait());
         // The worker takes one picture at a time, in order: the older one is settled by now.
-        QCoreApplication::processEvents();
+        f.settle();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(f.controller.currentCard()->fileName(), u"newer.png"_s);
         QCOMPARE(f.controller.cardWindowCount(), 1);
+        // Nothing is left of the older card's window, shown or not.
+        int windows = 0;
+        for (QWindow *window : QGuiApplication::allWindows()) {
+            windows += qobject_cast<QQuickWindow *>(window) ? 1 : 0;
+        }
+        QCOMPARE(windows, 1);
     }
 
     // However many screenshots replace each other, at most two card windows live: the one
