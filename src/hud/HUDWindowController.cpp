@@ -72,6 +72,7 @@ public:
     {}
     FloatingHUDView *card = nullptr;
     QString filePath;
+    quint64 request = 0;
 
 protected:
     void statusChanged(Status status) override
@@ -277,12 +278,20 @@ void HUDWindowController::present(quint64 request, const QString &filePath,
                             errors.join(u'\n'));
                     return;
                 }
+                if (finished->request != m_latestRequest) {
+                    // A newer screenshot came while this window was built: its card is on the
+                    // way, and this one must not flash up before it.
+                    delete window;
+                    delete finished->card;
+                    return;
+                }
                 reveal(finished->card, window, finished->filePath);
             },
             Qt::QueuedConnection);
     });
     m_incubator->card = card;
     m_incubator->filePath = filePath;
+    m_incubator->request = request;
     m_incubator->setInitialProperties({{QStringLiteral("card"), QVariant::fromValue(card)}});
     m_component->create(*m_incubator);
 }

@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
@@ -232,6 +233,7 @@ private slots:
         QTest::newRow("both asked before the event loop runs") << 0;
         QTest::newRow("the older's thumbnail made, its window not yet") << 1;
         QTest::newRow("the older's window half built") << 2;
+        QTest::newRow("the older's window finished while the newer's picture is made") << 3;
     }
     void newestScreenshotWins()
     {
@@ -244,7 +246,7 @@ private slots:
             // not yet built.
             auto *worker = f.controller.findChild<QThreadPool *>();
             QVERIFY(worker && worker->waitForDone(5000));
-        } else if (olderGot == 2) {
+        } else if (olderGot >= 2) {
             // One pass of the loop at a time, so as to stop while the window is incubating.
             QDeadlineTimer deadline(10000);
             while (!f.controller.buildingCard() && shown.isEmpty() && !deadline.hasExpired()) {
@@ -252,7 +254,17 @@ private slots:
             }
             QVERIFY(f.controller.buildingCard());
         }
+        QSemaphore hold;
+        if (olderGot == 3) {
+            // The newer picture waits behind this on the one worker thread.
+            f.controller.findChild<QThreadPool *>()->start([&hold] { hold.acquire(); });
+        }
         f.controller.showHUD(f.home.file(u"newer.png"_s), picture(300, 200));
+        if (olderGot == 3) {
+            const bool built = QTest::qWaitFor([&] { return !f.controller.buildingCard(); }, 10000);
+            hold.release();
+            QVERIFY(built);
+        }
         QVERIFY(shown.wait());
         // The worker takes one picture at a time, in order: the older one is settled by now.
         f.settle();
