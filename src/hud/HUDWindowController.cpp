@@ -12,6 +12,7 @@
 #include <QCursor>
 #include <QEasingCurve>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPropertyAnimation>
 #include <QQmlComponent>
@@ -23,6 +24,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <mutex>
 
 namespace orvane {
 
@@ -126,6 +128,10 @@ void HUDWindowController::showHUD(const QString &filePath, const QImage &image)
     // Never on the main thread, so callers never wait for a picture to be scaled or a window
     // to be built. The worker finishes before the controller goes.
     m_worker.start([this, request, pixelRatio, filePath, image] {
+        // The font database is read in (fontconfig's files parsed, the fonts listed) here, while
+        // the card's QML still loads, rather than on the main thread in its first frame.
+        static std::once_flag fonts;
+        std::call_once(fonts, [] { QFontDatabase::families(); });
         if (request != m_latestRequest) {
             return; // a newer screenshot came first: this one gets no card
         }
