@@ -12,6 +12,7 @@
 #include <QCursor>
 #include <QEasingCurve>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPropertyAnimation>
 #include <QQmlComponent>
@@ -23,6 +24,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <mutex>
 
 namespace orvane {
 
@@ -72,6 +74,7 @@ public:
     {}
     FloatingHUDView *card = nullptr;
     QString filePath;
+    quint64 request = 0;
 
 protected:
     void statusChanged(Status status) override
@@ -125,6 +128,10 @@ void HUDWindowController::showHUD(const QString &filePath, const QImage &image)
     // Never on the main thread, so callers never wait for a picture to be scaled or a window
     // to be built. The worker finishes before the controller goes.
     m_worker.start([this, request, pixelRatio, filePath, image] {
+        // The font database is read in (fontconfig's files parsed, the fonts listed) here, while
+        // the card's QML still loads, rather than on the main thread in its first frame.
+        static std::once_flag fonts;
+        std::call_once(fonts, [] { QFontDatabase::families(); });
         if (request != m_latestRequest) {
             return; // a newer screenshot came first: this one gets no card
         }
@@ -277,12 +284,20 @@ void HUDWindowController::present(quint64 request, const QString &filePath,
                             errors.join(u'\n'));
                     return;
                 }
+                if (finished->request != m_latestRequest) {
+                    // A newer screenshot came while this window was built: its card is on the
+                    // way, and this one must not flash up before it.
+                    delete window;
+                    delete finished->card;
+                    return;
+                }
                 reveal(finished->card, window, finished->filePath);
             },
             Qt::QueuedConnection);
     });
     m_incubator->card = card;
     m_incubator->filePath = filePath;
+    m_incubator->request = request;
     m_incubator->setInitialProperties({{QStringLiteral("card"), QVariant::fromValue(card)}});
     m_component->create(*m_incubator);
 }

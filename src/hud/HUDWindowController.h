@@ -58,6 +58,8 @@ public:
     QQuickWindow *hudWindow() const { return m_hudWindow; }
     // Card windows not yet destroyed: the current one and at most one fading out.
     int cardWindowCount() const;
+    // Whether a card's window is being built, a few objects at a time, and not yet shown.
+    bool buildingCard() const { return m_incubator != nullptr; }
 
 signals:
     // A card has been put on screen.

@@ -1,8 +1,12 @@
+#include "LogCapture.h"
 #include "TestHome.h"
 
 #include "detection/ImageDensity.h"
 #include "detection/ImageLoader.h"
 #include "platform/PlatformFactory.h"
+#ifdef Q_OS_LINUX
+#include "platform/linux/HeifDecoder.h"
+#endif
 
 #include <QBuffer>
 #include <QFile>
@@ -95,6 +99,20 @@ private slots:
         QVERIFY2(qAbs(centre.green() - 194) < 12 && qAbs(centre.red() - 16) < 12,
                  qPrintable(centre.name()));
     }
+
+#ifdef Q_OS_LINUX
+    // libheif is opened at the first HEIC: without it, no picture and one clear line, no crash.
+    void heicWithoutLibheifIsRefused()
+    {
+        test::LogCapture log;
+        const QByteArray heic = QByteArray::fromHex("0000001866747970") + "heic";
+        QVERIFY(heif::decode(heic, 1 << 20, "libheif-absent.so.1").isNull());
+        QVERIFY(heif::decode(heic, 1 << 20, "libheif-absent.so.1").isNull());
+        QCOMPARE(log.lines().size(), 1);
+        QVERIFY2(log.lines().first().contains(u"HEIC pictures cannot be shown: libheif-absent"_s),
+                 qPrintable(log.lines().first()));
+    }
+#endif
 
     // An 8K display's screenshot is past Qt's default decoding limit, yet a screenshot.
     void eightKScreenshotLoads()

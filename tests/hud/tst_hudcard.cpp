@@ -9,10 +9,12 @@
 #include "settings/AppState.h"
 
 #include <QAccessible>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
@@ -214,28 +216,54 @@ private slots:
     // no window at all, whether or not its thumbnail was already made.
     void newestScreenshotWins_data()
     {
-        QTest::addColumn<bool>("olderThumbnailMade");
-        QTest::newRow("both asked before the event loop runs") << false;
-        QTest::newRow("the older's thumbnail made, its window not yet") << true;
+        QTest::addColumn<int>("olderGot");
+        QTest::newRow("both asked before the event loop runs") << 0;
+        QTest::newRow("the older's thumbnail made, its window not yet") << 1;
+        QTest::newRow("the older's window half built") << 2;
+        QTest::newRow("the older's window finished while the newer's picture is made") << 3;
     }
     void newestScreenshotWins()
     {
-        QFETCH(bool, olderThumbnailMade);
+        QFETCH(int, olderGot);
         Fixture f;
         QSignalSpy shown(&f.controller, &HUDWindowController::hudShown);
         f.controller.showHUD(f.home.file(u"older.png"_s), picture());
-        if (olderThumbnailMade) {
+        if (olderGot == 1) {
             // Blocks without running the event loop: the older picture is made, its window
             // not yet built.
             auto *worker = f.controller.findChild<QThreadPool *>();
             QVERIFY(worker && worker->waitForDone(5000));
+        } else if (olderGot >= 2) {
+            // One pass of the loop at a time, so as to stop while the window is incubating.
+            QDeadlineTimer deadline(10000);
+            while (!f.controller.buildingCard() && shown.isEmpty() && !deadline.hasExpired()) {
+                QCoreApplication::processEvents();
+            }
+            QVERIFY(f.controller.buildingCard());
+        }
+        QSemaphore hold;
+        if (olderGot == 3) {
+            // The newer picture waits behind this on the one worker thread.
+            f.controller.findChild<QThreadPool *>()->start([&hold] { hold.acquire(); });
         }
         f.controller.showHUD(f.home.file(u"newer.png"_s), picture(300, 200));
+        if (olderGot == 3) {
+            const bool built = QTest::qWaitFor([&] { return !f.controller.buildingCard(); }, 10000);
+            hold.release();
+            QVERIFY(built);
+        }
         QVERIFY(shown.wait());
-        QCoreApplication::processEvents(); // the older one is settled by now: one worker
+        // The worker takes one picture at a time, in order: the older one is settled by now.
+        f.settle();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(f.controller.currentCard()->fileName(), u"newer.png"_s);
         QCOMPARE(f.controller.cardWindowCount(), 1);
+        // Nothing is left of the older card's window, shown or not.
+        int windows = 0;
+        for (QWindow *window : QGuiApplication::allWindows()) {
+            windows += qobject_cast<QQuickWindow *>(window) ? 1 : 0;
+        }
+        QCOMPARE(windows, 1);
     }
 
     // However many screenshots replace each other, at most two card windows live: the one
