@@ -5,6 +5,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/SingleInstance.h"
+#include "platform/PlatformFactory.h"
 #include "platform/macos/MacPlatform.h"
 #include "settings/AppState.h"
 
