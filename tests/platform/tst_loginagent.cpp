@@ -49,8 +49,6 @@ private slots:
     {
         QTest::addColumn<QString>("executable");
         QTest::addColumn<QString>("inFile");
-        QTest::newRow("plain") << u"/Applications/Orvane.app/Contents/MacOS/Orvane"_s
-                               << u"/Applications/Orvane.app/Contents/MacOS/Orvane"_s;
         QTest::newRow("non-ASCII") << u"/Users/zoë/Apps/Orvane"_s << u"/Users/zoë/Apps/Orvane"_s;
         QTest::newRow("XML characters escaped")
             << u"/Apps/R&D <new>/Orvane"_s << u"/Apps/R&amp;D &lt;new&gt;/Orvane"_s;
@@ -60,19 +58,8 @@ private slots:
         QFETCH(QString, executable);
         QFETCH(QString, inFile);
         const QByteArray text = loginagent::plistText(executable).toUtf8();
-        const QByteArray path = inFile.toUtf8();
-        QCOMPARE(text.size(), 293 + 174 + path.size());
-        QCOMPARE(text.count('\n'), 16); // 17 lines, none after the last
-        QVERIFY(!text.endsWith('\n'));
-        QVERIFY(
-            text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC "
-                            "\"-//Apple//DTD PLIST 1.0//EN\" "
-                            "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"));
-        QCOMPARE(text.split('\n').at(8), "        <string>" + path + "</string>");
-        QCOMPARE(text.split('\n').at(9), "        <string>--background</string>");
-        QVERIFY(!text.contains('\t'));
-
-        // And it is well-formed: the path reads back unchanged.
+        QCOMPARE(text.split('\n').at(8), "        <string>" + inFile.toUtf8() + "</string>");
+        // Well-formed: the path reads back unchanged.
         QXmlStreamReader xml(text);
         QStringList strings;
         while (!xml.atEnd()) {
@@ -115,8 +102,6 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("execLine");
         QTest::addColumn<QString>("tryExec"); // a plain string value: no Exec quoting
-        QTest::newRow("plain") << u"/usr/bin/orvane"_s << u"/usr/bin/orvane --background"_s
-                               << u"/usr/bin/orvane"_s;
         QTest::newRow("blank") << u"/home/ann/My Apps/orvane"_s
                                << u"\"/home/ann/My Apps/orvane\" --background"_s
                                << u"/home/ann/My Apps/orvane"_s;
@@ -137,8 +122,6 @@ private slots:
         const QStringList lines = loginagent::desktopEntryText(path).split(u'\n');
         QVERIFY(lines.contains(u"Exec="_s + execLine));
         QVERIFY(lines.contains(u"TryExec="_s + tryExec));
-        QCOMPARE(lines.first(), u"[Desktop Entry]"_s);
-        QVERIFY(lines.contains(u"Type=Application"_s));
     }
 
     void desktopEntryEnabled_data()
@@ -176,17 +159,12 @@ private slots:
         QTest::newRow("its own AppImage")
             << u"/tmp/.mount_OrvaneX/usr/bin/orvane"_s << mine << u"/tmp/.mount_OrvaneX"_s
             << u"\"/home/ann/Apps/Orvane x86_64.AppImage\""_s;
-        QTest::newRow("mount point given with a trailing slash")
-            << u"/tmp/.mount_OrvaneX/usr/bin/orvane"_s << mine << u"/tmp/.mount_OrvaneX/"_s
-            << u"\"/home/ann/Apps/Orvane x86_64.AppImage\""_s;
         QTest::newRow("started from another AppImage's terminal")
             << u"/usr/bin/orvane"_s << u"/home/ann/Apps/Terminal.AppImage"_s
             << u"/tmp/.mount_TerminXY"_s << u"/usr/bin/orvane"_s;
         QTest::newRow("a mount point that only starts like ours")
             << u"/tmp/.mount_OrvaneX2/usr/bin/orvane"_s << mine << u"/tmp/.mount_OrvaneX"_s
             << u"/tmp/.mount_OrvaneX2/usr/bin/orvane"_s;
-        QTest::newRow("APPIMAGE without APPDIR")
-            << u"/usr/bin/orvane"_s << mine << QString() << u"/usr/bin/orvane"_s;
         QTest::newRow("APPDIR is the root")
             << u"/usr/bin/orvane"_s << mine << u"/"_s << u"/usr/bin/orvane"_s;
     }
