@@ -32,7 +32,6 @@ public:
 private:
     void save(const char *name);
     void set(const char *name, const QString &value);
-    void unset(const char *name);
 
     QTemporaryDir m_dir;
     QHash<QByteArray, std::optional<QByteArray>> m_saved;
