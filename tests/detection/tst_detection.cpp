@@ -34,6 +34,12 @@ void writeImage(const QString &path, const char *format = "PNG", QSize size = {6
     QVERIFY(image.save(path, format));
 }
 
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
 void setModified(const QString &path, double seconds)
 {
     QFile file(path);
@@ -304,8 +310,7 @@ private slots:
         const QString other = rig.file(u"y.png"_s);
         QLocalServer server;
         if (kind == u"text named .png"_s) {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("not an image at all") > 0);
+            writeBytes(path, "not an image at all");
         } else if (kind.endsWith(u"fifo"_s)) {
             const bool link = kind.startsWith(u"link"_s);
             QCOMPARE(QProcess::execute(u"mkfifo"_s, {link ? other : path}), 0);
@@ -341,17 +346,12 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray whole = f.readAll();
-        f.close();
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(whole.left(whole.size() / 2));
-        f.close();
+        writeBytes(path, whole.left(whole.size() / 2));
         setModified(path, rig.now);
         rig.report({path});
         QVERIFY(rig.shown.isEmpty());
 
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(whole);
-        f.close();
+        writeBytes(path, whole);
         setModified(path, rig.now);
         rig.now += 0.3;
         rig.report({path});
@@ -394,13 +394,10 @@ private slots:
             QByteArray bytes;
             QBuffer buffer(&bytes);
             QVERIFY(red.save(&buffer, "PNG"));
-            QFile file(shot);
-            QVERIFY(file.open(QIODevice::ReadWrite));
             // Same length, same modification time: only the contents differ.
-            QVERIFY(bytes.size() <= file.size());
-            bytes.append(QByteArray(file.size() - bytes.size(), '\0'));
-            QVERIFY(file.write(bytes) == bytes.size());
-            file.close();
+            const qint64 size = QFileInfo(shot).size();
+            QVERIFY(bytes.size() <= size);
+            writeBytes(shot, bytes + QByteArray(size - bytes.size(), '\0'));
             setModified(shot, double(modified) / 1000.0);
         } else if (change == u"rename"_s) {
             const QString other = rig.file(u".other.png"_s);
