@@ -44,28 +44,6 @@ void setGnomeScreenshotFolder(const char *value)
     g_object_unref(settings);
 }
 
-// Sets the locale variables for one test and puts them back afterwards.
-class Locale {
-public:
-    explicit Locale(const QByteArray &lang)
-    {
-        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-            m_saved.emplace_back(name, qgetenv(name), qEnvironmentVariableIsSet(name));
-            qunsetenv(name);
-        }
-        qputenv("LANG", lang);
-    }
-    ~Locale()
-    {
-        for (const auto &[name, value, set] : m_saved) {
-            set ? qputenv(name, value) : qunsetenv(name);
-        }
-    }
-
-private:
-    std::vector<std::tuple<const char *, QByteArray, bool>> m_saved;
-};
-
 } // namespace
 
 class ScreenshotFoldersTest : public QObject {
@@ -268,7 +246,7 @@ private slots:
     void linuxDesktop()
     {
         test::TestHome testHome;
-        Locale german("de_DE.UTF-8");
+        qputenv("LANG", "de_DE.UTF-8"); // put back by the test home
         const QString config = testHome.file(u".config"_s);
         write(config + u"/user-dirs.dirs"_s, "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n");
         write(testHome.file(u"system/share/locale/de/LC_MESSAGES/gnome-shell.mo"_s),

@@ -45,7 +45,6 @@ private slots:
     void hostilePaths_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::newRow("blanks") << u"/Users/ann/My Shots/a b.png"_s;
         QTest::newRow("double quote") << u"/tmp/say \"cheese\".png"_s;
         QTest::newRow("backslash") << u"/tmp/back\\slash\\\\.png"_s;
         QTest::newRow("dollar") << u"/tmp/$HOME/${PATH}.png"_s;
@@ -53,7 +52,6 @@ private slots:
         QTest::newRow("single quote") << u"/tmp/it's.png"_s;
         QTest::newRow("newline") << u"/tmp/two\nlines.png"_s;
         QTest::newRow("leading dash") << u"-rf"_s;
-        QTest::newRow("glob and bang") << u"/tmp/*!?[a].png"_s;
         QTest::newRow("non-ASCII") << u"/Users/zoë/Bildschirmfotos/Écran 📸.png"_s;
         QTest::newRow("trailing backslash") << u"/tmp/x\\"_s;
     }
