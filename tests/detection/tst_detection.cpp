@@ -12,9 +12,7 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
-#include <QThreadPool>
 
 #include <cstdio>
 #include <unistd.h>
@@ -34,6 +32,12 @@ void writeImage(const QString &path, const char *format = "PNG", QSize size = {6
     image.setDotsPerMeterX(2835);
     image.setDotsPerMeterY(2835);
     QVERIFY(image.save(path, format));
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
 void setModified(const QString &path, double seconds)
@@ -114,53 +118,27 @@ class DetectionTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void extensions_data()
+    void pureRules()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("image");
-        QTest::newRow("png") << u"/d/Screenshot 1.png"_s << true;
-        QTest::newRow("capitals") << u"/d/SHOT.PNG"_s << true;
-        QTest::newRow("jpeg mixed case") << u"/d/a.JpEg"_s << true;
-        QTest::newRow("heic") << u"/d/a.heic"_s << true;
-        QTest::newRow("tiff") << u"/d/a.tiff"_s << true;
-        QTest::newRow("tif is not tiff") << u"/d/a.tif"_s << false;
-        QTest::newRow("gif") << u"/d/a.gif"_s << false;
-        QTest::newRow("no extension") << u"/d/png"_s << false;
-        QTest::newRow("only the last suffix counts") << u"/d/a.png.part"_s << false;
-        QTest::newRow("dotted folder, plain file") << u"/d/x.png/file"_s << false;
-    }
-    void extensions()
-    {
-        QFETCH(QString, path);
-        QFETCH(bool, image);
-        QCOMPARE(detection::hasImageExtension(path), image);
-    }
-
-    void watchedSet_data()
-    {
-        QTest::addColumn<QString>("resolved");
-        QTest::addColumn<std::optional<QString>>("custom");
-        QTest::addColumn<QStringList>("expected");
+        const QHash<QString, bool> images = {
+            {u"/d/SHOT.PNG"_s, true}, {u"/d/a.JpEg"_s, true},      {u"/d/a.heic"_s, true},
+            {u"/d/a.tiff"_s, true},   {u"/d/a.tif"_s, false},      {u"/d/a.gif"_s, false},
+            {u"/d/png"_s, false},     {u"/d/a.png.part"_s, false}, {u"/d/x.png/file"_s, false}};
+        for (auto it = images.cbegin(); it != images.cend(); ++it) {
+            QVERIFY2(detection::hasImageExtension(it.key()) == it.value(), qPrintable(it.key()));
+        }
+        // The resolved folder, the user's folder if it exists, and the desktop, each once.
         const QString tmp = QDir::tempPath();
-        QTest::newRow("resolved is the desktop") << u"/home/a/Desktop"_s << std::optional<QString>()
-                                                 << QStringList{u"/home/a/Desktop"_s};
-        QTest::newRow("existing custom folder")
-            << u"/home/a/Pictures/Screenshots"_s << std::optional(tmp)
-            << QStringList{u"/home/a/Pictures/Screenshots"_s, tmp, u"/home/a/Desktop"_s};
-        QTest::newRow("missing custom folder left out")
-            << u"/home/a/Desktop"_s << std::optional(u"/nonexistent/shots"_s)
-            << QStringList{u"/home/a/Desktop"_s};
-        QTest::newRow("empty custom folder")
-            << tmp << std::optional(u""_s) << QStringList{tmp, u"/home/a/Desktop"_s};
-    }
-    void watchedSet()
-    {
-        QFETCH(QString, resolved);
-        QFETCH(std::optional<QString>, custom);
-        QFETCH(QStringList, expected);
-        QCOMPARE(detection::watchedSet(resolved, custom, u"/home/a/Desktop"_s), expected);
+        const QString desktop = u"/home/a/Desktop"_s;
+        QCOMPARE(detection::watchedSet(desktop, std::nullopt, desktop), QStringList{desktop});
+        QCOMPARE(detection::watchedSet(u"/r"_s, tmp, desktop),
+                 QStringList({u"/r"_s, tmp, desktop}));
+        QCOMPARE(detection::watchedSet(tmp, u"/nonexistent"_s, desktop),
+                 QStringList({tmp, desktop}));
     }
 
+    // A restart replaces the stream (two would report every file twice); a failed start
+    // is logged.
     void startLogsAndLeavesOneStream()
     {
         Rig rig;
@@ -168,20 +146,15 @@ private slots:
         rig.platform.takeCalls();
         rig.watcher.start();
         rig.watcher.start();
-        const QString create = u"createStream:"_s + rig.desktop;
-        QCOMPARE(rig.platform.takeCalls(),
-                 QStringList({u"readSystemScreenshotLocation"_s, create, u"startStream"_s,
-                              u"stopStream"_s, create, u"startStream"_s}));
+        QCOMPARE(rig.platform.takeCalls().filter(u"Stream"_s),
+                 QStringList({u"createStream:"_s + rig.desktop, u"startStream"_s, u"stopStream"_s,
+                              u"createStream:"_s + rig.desktop, u"startStream"_s}));
         const QString line =
             u"[Orvane] FSEventStream started: YES, monitoring: [\""_s + rig.desktop + u"\"]"_s;
         QCOMPARE(log.lines(), QStringList({line, line}));
-
         rig.platform.streamStarts = false;
         rig.watcher.start();
-        QVERIFY(
-            log.lines().last().startsWith(u"[Orvane] FSEventStream started: NO, monitoring: "_s));
-        QVERIFY(rig.watcher.isMonitoring()); // kept, and torn down by the next start
-
+        QVERIFY(log.lines().last().startsWith(u"[Orvane] FSEventStream started: NO"_s));
         rig.platform.streamCreates = false;
         rig.watcher.start();
         QCOMPARE(log.lines().last(), u"[Orvane] ERROR: Failed to create FSEventStream"_s);
@@ -196,62 +169,45 @@ private slots:
         const QString shot = rig.fresh(u"a.png"_s);
         rig.platform.stream->onBatch({shot, shot}); // the same path twice in one batch
         QCOMPARE(rig.delays.size(), 0);
+        rig.watcher.handleNewFiles({shot}); // and again while the first look is pending
         rig.settle();
-        QCOMPARE(rig.delays, QList<int>{100}); // one candidate, inspected 0.1 s later
+        QCOMPARE(rig.delays, QList<int>({100, 100})); // inspected 0.1 s later, once a batch
         QCOMPARE(rig.shown, QStringList{u"a.png"_s});
     }
 
+    // A name is logged as it is, on its one line: never read as a placeholder, never split.
     void rules_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<double>("age");
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("new screenshot") << u"Screenshot.png"_s << 3.0 << true;
-        QTest::newRow("extension in capitals") << u"SHOT.PNG"_s << 3.0 << true;
-        QTest::newRow("jpeg") << u"photo.jpeg"_s << 3.0 << true;
-        QTest::newRow("exactly 10 s old") << u"edge.png"_s << 10.0 << true;
-        QTest::newRow("just over 10 s") << u"old.png"_s << 10.01 << false;
-        QTest::newRow("an hour old") << u"older.png"_s << 3600.0 << false;
-        QTest::newRow("dated in the future") << u"future.png"_s << -30.0 << true;
-        QTest::newRow("hidden temporary file") << u".tmp-shot.png"_s << 1.0 << false;
-        QTest::newRow("editor backup") << u"~shot.png"_s << 1.0 << false;
-        QTest::newRow("gif") << u"anim.gif"_s << 1.0 << false;
+        QTest::addColumn<QString>("logged"); // empty: no card
+        const auto row = [](const char *tag, const QString &name, double age, bool shown) {
+            QTest::newRow(tag) << name << age << (shown ? name : QString());
+        };
+        row("new screenshot", u"Screenshot.png"_s, 3.0, true);
+        row("exactly 10 s old", u"edge.png"_s, 10.0, true);
+        row("just over 10 s", u"old.png"_s, 10.01, false);
+        row("dated in the future", u"future.png"_s, -30.0, true);
+        row("hidden temporary file", u".tmp-shot.png"_s, 1.0, false);
+        row("editor backup", u"~shot.png"_s, 1.0, false);
+        row("gif", u"anim.gif"_s, 1.0, false);
+        row("placeholders", u"100%2 %1.png"_s, 1.0, true);
+        QTest::newRow("newline") << u"two\nlines.png"_s << 1.0 << u"two\\nlines.png"_s;
+        QTest::newRow("terminal escape") << u"\x1b[2Jx.png"_s << 1.0 << u"\\x1b[2Jx.png"_s;
     }
     void rules()
     {
         QFETCH(QString, name);
         QFETCH(double, age);
-        QFETCH(bool, shown);
-        Rig rig;
-        test::LogCapture log;
-        const QString path = rig.file(name);
-        writeImage(path, name.endsWith(u"gif"_s) ? "PNG" : nullptr);
-        setModified(path, rig.now - age);
-        rig.report({path});
-        QCOMPARE(rig.shown, shown ? QStringList{name} : QStringList{});
-        QCOMPARE(log.lines(),
-                 shown ? QStringList{u"[Orvane] ✅ Screenshot detected: %1 (64x48)"_s.arg(name)}
-                       : QStringList{});
-    }
-
-    // A name is logged as it is, on its one line: never read as a placeholder, never split.
-    void namesInTheLogLine_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("logged");
-        QTest::newRow("placeholders") << u"100%2 %1.png"_s << u"100%2 %1.png"_s;
-        QTest::newRow("newline") << u"two\nlines.png"_s << u"two\\nlines.png"_s;
-        QTest::newRow("terminal escape") << u"\x1b[2Jx.png"_s << u"\\x1b[2Jx.png"_s;
-    }
-    void namesInTheLogLine()
-    {
-        QFETCH(QString, name);
         QFETCH(QString, logged);
         Rig rig;
         test::LogCapture log;
-        rig.report({rig.fresh(name)});
+        rig.report({rig.fresh(name, age)});
+        QCOMPARE(rig.shown, logged.isEmpty() ? QStringList{} : QStringList{name});
         QCOMPARE(log.lines(),
-                 QStringList{u"[Orvane] ✅ Screenshot detected: "_s + logged + u" (64x48)"_s});
+                 logged.isEmpty()
+                     ? QStringList{}
+                     : QStringList{u"[Orvane] ✅ Screenshot detected: %1 (64x48)"_s.arg(logged)});
     }
 
     // Decodes end in the order the files came: a slow one followed by a quick one leaves the
@@ -283,24 +239,6 @@ private slots:
         QCOMPARE(rig.shown, QStringList{u"\uFFFD\uFFFD.png"_s});
         QVERIFY(log.lines().contains(
             u"[Orvane] Skipped a file whose name is not valid text: \\xff\\xfe.png"_s));
-    }
-
-    void pausedBatchesAreDropped()
-    {
-        Rig rig;
-        rig.state.setAutoCopyOnCapture(true);
-        const QString shot = rig.fresh(u"a.png"_s);
-        rig.state.setIsPaused(true);
-        rig.report({shot});
-        QVERIFY(rig.shown.isEmpty());
-        QVERIFY(rig.copied.isEmpty());
-
-        // An inspection already scheduled when the pause comes still runs.
-        rig.state.setIsPaused(false);
-        rig.watcher.handleNewFiles({shot});
-        rig.state.setIsPaused(true);
-        rig.settle();
-        QCOMPARE(rig.shown, QStringList{u"a.png"_s});
     }
 
     void repeatWindow()
@@ -335,77 +273,54 @@ private slots:
         QCOMPARE(rig.shown, QStringList{u"new.png"_s});
     }
 
-    void autoCopyComesBeforeTheCard()
+    // Paused, batches are dropped, though an inspection already scheduled still runs; the
+    // copy comes before the card.
+    void pauseAndAutoCopy()
     {
         Rig rig;
         rig.platform.availableSounds = {u"Tink"_s};
         rig.state.setAutoCopyOnCapture(true);
         const QString shot = rig.fresh(u"a.png"_s);
-        rig.platform.takeCalls();
+        rig.state.setIsPaused(true);
         rig.report({shot});
+        QVERIFY(rig.shown.isEmpty() && rig.copied.isEmpty());
+        rig.state.setIsPaused(false);
+        rig.platform.takeCalls();
+        rig.watcher.handleNewFiles({shot});
+        rig.state.setIsPaused(true);
+        rig.settle();
         QCOMPARE(rig.order, QStringList({u"clipboard"_s, u"card"_s}));
-        QCOMPARE(rig.copied.size(), 1);
         QCOMPARE(rig.copied.first().size(), QSize(64, 48));
         QCOMPARE(rig.platform.takeCalls(), QStringList{u"playSystemSound:Tink"_s});
     }
 
-    // Anything that is not a complete, readable image file is dropped, and never blocks.
     void notAnImage_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("text named .png") << u"text"_s;
-        QTest::newRow("FIFO") << u"fifo"_s;
-        QTest::newRow("link to a FIFO") << u"fifo-link"_s;
-        QTest::newRow("socket") << u"socket"_s;
-        QTest::newRow("link to a device") << u"device"_s;
-        QTest::newRow("link loop") << u"loop"_s;
-        QTest::newRow("dangling link") << u"dangling"_s;
-        QTest::newRow("truncated JPEG") << u"truncated-jpeg"_s;
-        QTest::newRow("truncated PNG") << u"truncated-png"_s;
-        QTest::newRow("vanished before inspection") << u"vanished"_s;
-        QTest::newRow("unreadable") << u"unreadable"_s;
+        for (const char *kind : {"text named .png", "fifo", "link to a fifo", "socket",
+                                 "link to a device", "link loop", "unreadable"}) {
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+        }
     }
     void notAnImage()
     {
         QFETCH(QString, kind);
         Rig rig;
         const QString path = rig.file(u"x.png"_s);
+        const QString other = rig.file(u"y.png"_s);
         QLocalServer server;
-        if (kind == u"text"_s) {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("not an image at all");
-        } else if (kind.startsWith(u"fifo"_s)) {
-            const QString fifo = kind == u"fifo"_s ? path : rig.file(u"pipe"_s);
-            QCOMPARE(QProcess::execute(u"mkfifo"_s, {fifo}), 0);
-            if (kind == u"fifo-link"_s) {
-                QVERIFY(QFile::link(fifo, path));
-            }
+        if (kind == u"text named .png"_s) {
+            writeBytes(path, "not an image at all");
+        } else if (kind.endsWith(u"fifo"_s)) {
+            const bool link = kind.startsWith(u"link"_s);
+            QCOMPARE(QProcess::execute(u"mkfifo"_s, {link ? other : path}), 0);
+            QVERIFY(!link || QFile::link(other, path));
         } else if (kind == u"socket"_s) {
             QVERIFY(server.listen(path));
-        } else if (kind == u"device"_s) {
+        } else if (kind == u"link to a device"_s) {
             QVERIFY(QFile::link(u"/dev/zero"_s, path));
-        } else if (kind == u"loop"_s) {
-            QVERIFY(QFile::link(rig.file(u"y.png"_s), path));
-            QVERIFY(QFile::link(path, rig.file(u"y.png"_s)));
-        } else if (kind == u"dangling"_s) {
-            QVERIFY(QFile::link(rig.file(u"gone"_s), path));
-        } else if (kind.startsWith(u"truncated"_s)) {
-            const char *format = kind.endsWith(u"jpeg"_s) ? "JPEG" : "PNG";
-            QImage noise(400, 300, QImage::Format_RGB32);
-            for (int y = 0; y < 300; ++y) {
-                for (int x = 0; x < 400; ++x) {
-                    noise.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x * y) % 256));
-                }
-            }
-            QVERIFY(noise.save(path, format));
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::ReadWrite));
-            QVERIFY(f.resize(f.size() / 2));
-        } else if (kind == u"vanished"_s) {
-            writeImage(path);
-            rig.watcher.handleNewFiles({path});
-            QFile::remove(path);
+        } else if (kind == u"link loop"_s) {
+            QVERIFY(QFile::link(other, path) && QFile::link(path, other));
         } else if (kind == u"unreadable"_s) {
             if (QFile(u"/etc/shadow"_s).open(QIODevice::ReadOnly)) {
                 QSKIP("running with rights that read any file");
@@ -417,8 +332,7 @@ private slots:
         QVERIFY(rig.shown.isEmpty());
 
         // The watcher is still there for the next real screenshot.
-        const QString next = rig.fresh(u"next.png"_s);
-        rig.report({next});
+        rig.report({rig.fresh(u"next.png"_s)});
         QCOMPARE(rig.shown, QStringList{u"next.png"_s});
     }
 
@@ -432,17 +346,12 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray whole = f.readAll();
-        f.close();
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(whole.left(whole.size() / 2));
-        f.close();
+        writeBytes(path, whole.left(whole.size() / 2));
         setModified(path, rig.now);
         rig.report({path});
         QVERIFY(rig.shown.isEmpty());
 
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(whole);
-        f.close();
+        writeBytes(path, whole);
         setModified(path, rig.now);
         rig.now += 0.3;
         rig.report({path});
@@ -485,13 +394,10 @@ private slots:
             QByteArray bytes;
             QBuffer buffer(&bytes);
             QVERIFY(red.save(&buffer, "PNG"));
-            QFile file(shot);
-            QVERIFY(file.open(QIODevice::ReadWrite));
             // Same length, same modification time: only the contents differ.
-            QVERIFY(bytes.size() <= file.size());
-            bytes.append(QByteArray(file.size() - bytes.size(), '\0'));
-            QVERIFY(file.write(bytes) == bytes.size());
-            file.close();
+            const qint64 size = QFileInfo(shot).size();
+            QVERIFY(bytes.size() <= size);
+            writeBytes(shot, bytes + QByteArray(size - bytes.size(), '\0'));
             setModified(shot, double(modified) / 1000.0);
         } else if (change == u"rename"_s) {
             const QString other = rig.file(u".other.png"_s);
@@ -533,18 +439,6 @@ private slots:
         rig.settle();
         QCOMPARE(rig.shown.size(), 6);
         QCOMPARE(rig.watcher.preparedCount(), 0);
-    }
-
-    // Reported again while the first look is still decoding: one card, not two, and the
-    // report is not lost when the first look fails.
-    void reportedWhileDecoding()
-    {
-        Rig rig;
-        const QString shot = rig.fresh(u"a.png"_s);
-        rig.watcher.handleNewFiles({shot});
-        rig.watcher.handleNewFiles({shot});
-        rig.settle();
-        QCOMPARE(rig.shown, QStringList{u"a.png"_s});
     }
 };
 

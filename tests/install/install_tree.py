@@ -1,8 +1,7 @@
 #!/usr/bin/python3
-"""`cmake --install` into an empty prefix: the program, launcher, icons, AppStream entry, man
-page and licence land where the desktop looks for them, nothing lands anywhere else, the
-freedesktop validators accept the launcher and the AppStream entry, and every file names the
-version the program itself reports."""
+"""`cmake --install` into an empty prefix: the program's files land where the desktop looks for
+them and nowhere else, the freedesktop validators accept them, and every file names the version
+the program itself reports."""
 import glob
 import os
 import re
@@ -51,7 +50,6 @@ def main():
         sorted(set(os.listdir(os.path.join(prefix, "bin"))) - {"orvane"})
     if stray:
         fail("installed besides the program's files: %s" % stray)
-    print("installed:", len(expected), "files under", prefix)
 
     desktop = os.path.join(prefix, f"share/applications/{APP}.desktop")
     metainfo = os.path.join(prefix, f"share/metainfo/{APP}.metainfo.xml")
@@ -73,7 +71,6 @@ def main():
     if not release or release.group(1) != version or ("Orvane " + version) not in man.stdout:
         fail("orvane --version says %s; metainfo %s; man page footer %r"
              % (version, release and release.group(1), man.stdout.strip().splitlines()[-1:]))
-    print("version", version, "in the program, the AppStream release and the man page")
 
     # An installed program must not look for libraries in the build tree.
     dynamic = run("readelf", "-d", os.path.join(prefix, "bin/orvane")).stdout

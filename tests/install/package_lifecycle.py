@@ -1,11 +1,8 @@
 #!/usr/bin/python3
-"""The Debian package from install to removal, as a user's machine gets it: lintian finds no
-error in it; apt installs it with its dependencies; /usr/bin/orvane starts in the background
-for a fresh user, writes an autostart entry naming /usr/bin/orvane, and shows its card for a
-screenshot saved on the desktop; `apt-get purge` leaves none of its files behind.
-
-It installs into /usr for real, so it runs only as root (as CI does, on a fresh machine) and
-only when asked (`make test-package` sets ORVANE_TEST_PACKAGE=1); anyone else gets a skip."""
+"""The Debian package from install to removal: lintian finds no error; apt installs it;
+/usr/bin/orvane starts for a fresh user, writes its autostart entry and shows its card for a
+new screenshot; `apt-get purge` leaves none of its files behind. It installs into /usr for
+real, so it runs only as root and only when asked (`make test-package`); else it skips."""
 import glob
 import os
 import select
@@ -32,8 +29,7 @@ def run(*command, **kwargs):
 
 
 def installed():
-    status = run("dpkg-query", "-W", "-f=${Status}", "orvane").stdout
-    return "ok installed" in status
+    return "ok installed" in run("dpkg-query", "-W", "-f=${Status}", "orvane").stdout
 
 
 def wait_for_line(process, text, timeout):
@@ -66,19 +62,14 @@ def build_package():
     built = run(CMAKE, "--build", BUILD, "--target", "package")
     if built.returncode != 0:
         fail("making the package: " + built.stdout[-3000:] + built.stderr[-3000:])
-    debs = [d for d in glob.glob(os.path.join(BUILD, "orvane_*_*.deb"))]
+    debs = glob.glob(os.path.join(BUILD, "orvane_*_*.deb"))
     if len(debs) != 1:
         fail("expected one orvane_<version>_<arch>.deb in %s, found %s" % (BUILD, debs))
-    deb = os.path.abspath(debs[0])
-    print("package:", os.path.basename(deb))
-    return deb
-
-
-def check_lintian(deb):
-    checked = run("lintian", "--fail-on", "error", deb)
+    checked = run("lintian", "--fail-on", "error", debs[0])
     print("lintian:", (checked.stdout + checked.stderr).strip() or "no findings")
     if checked.returncode != 0:
         fail("lintian reports errors")
+    return os.path.abspath(debs[0])
 
 
 def start_and_see_the_card():
@@ -95,7 +86,6 @@ def start_and_see_the_card():
         text = open(entry).read() if os.path.exists(entry) else ""
         if "\nExec=/usr/bin/orvane --background\n" not in text:
             fail("autostart entry does not start /usr/bin/orvane: %r" % text)
-        print("autostart entry: Exec=/usr/bin/orvane --background")
         shot = os.path.join(desktop, "Screenshot from the package test.png")
         subprocess.run(["convert", "-size", "640x400", "gradient:seagreen-navy",
                         shot + ".tmp.png"], check=True)
@@ -126,16 +116,12 @@ def main():
     if installed():
         fail("an orvane package is installed already; this test would replace and remove it")
     deb = build_package()
-    check_lintian(deb)
     try:
         done = run("apt-get", "install", "-y", "-q", "--no-install-recommends", deb, env=APT_ENV)
         if done.returncode != 0 or not installed():
             fail("apt-get install: " + done.stdout[-3000:] + done.stderr[-3000:])
         files = [p for p in run("dpkg", "-L", "orvane").stdout.splitlines() if p.startswith("/")]
         owned = [p for p in files if os.path.isfile(p) or os.path.islink(p)]
-        print("installed: %d files, e.g. %s" % (len(owned), ", ".join(owned[:3])))
-        if run("dpkg-query", "-S", "/usr/bin/orvane").stdout.split(":")[0] != "orvane":
-            fail("dpkg does not own /usr/bin/orvane")
         start_and_see_the_card()
     finally:
         if installed():

@@ -13,7 +13,6 @@ dir=$(dirname "$0")/..
 name=$(basename "$0")
 if grep -qxF "$name $1" "$dir/slow" 2>/dev/null; then sleep 0.5; fi
 { printf '%s\0' "$name"; for a in "$@"; do printf '%s\0' "$a"; done; printf '\036'; } >> "$dir/calls"
-if [ "$name" = defaults ] && [ "$1" = read ] && [ -f "$dir/read-output" ]; then cat "$dir/read-output"; fi
 if grep -qx "$name" "$dir/failing" 2>/dev/null; then exit 1; fi
 exit 0
 )");
@@ -29,17 +28,12 @@ FakeTools::FakeTools()
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     m_savedPath = qgetenv("PATH");
-    qputenv("PATH", binPath().toUtf8() + ':' + m_savedPath);
+    qputenv("PATH", m_dir.filePath(QStringLiteral("bin")).toUtf8() + ':' + m_savedPath);
 }
 
 FakeTools::~FakeTools()
 {
     qputenv("PATH", m_savedPath);
-}
-
-QString FakeTools::binPath() const
-{
-    return m_dir.filePath(QStringLiteral("bin"));
 }
 
 QList<QStringList> FakeTools::calls() const
@@ -50,39 +44,24 @@ QList<QStringList> FakeTools::calls() const
         return result;
     }
     for (const QByteArray &record : file.readAll().split('\036')) {
-        if (record.isEmpty()) {
-            continue;
-        }
-        QStringList call;
         QList<QByteArray> parts = record.split('\0');
         parts.removeLast(); // after the last NUL
+        QStringList call;
         for (const QByteArray &part : parts) {
             call << QString::fromUtf8(part);
         }
-        result << call;
+        if (!call.isEmpty()) {
+            result << call;
+        }
     }
     return result;
 }
 
-void FakeTools::setReadOutput(const QByteArray &output)
+void FakeTools::writeList(const char *name, const QStringList &lines) const
 {
-    QFile file(m_dir.filePath(QStringLiteral("read-output")));
+    QFile file(m_dir.filePath(QLatin1String(name)));
     file.open(QIODevice::WriteOnly);
-    file.write(output);
-}
-
-void FakeTools::setFailing(const QStringList &tools)
-{
-    QFile file(m_dir.filePath(QStringLiteral("failing")));
-    file.open(QIODevice::WriteOnly);
-    file.write(tools.join(u'\n').toUtf8() + '\n');
-}
-
-void FakeTools::setSlow(const QStringList &calls)
-{
-    QFile file(m_dir.filePath(QStringLiteral("slow")));
-    file.open(QIODevice::WriteOnly);
-    file.write(calls.join(u'\n').toUtf8() + '\n');
+    file.write(lines.join(u'\n').toUtf8() + '\n');
 }
 
 } // namespace orvane::test

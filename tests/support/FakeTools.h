@@ -8,7 +8,7 @@ namespace orvane::test {
 
 // Stand-ins for the macOS command-line tools (defaults, killall, launchctl, open, osascript),
 // put first on PATH. Each records its arguments, exactly as received, and succeeds; a tool
-// named in failing() exits with status 1 instead. `defaults read` prints readOutput().
+// named in setFailing() exits with status 1 instead.
 class FakeTools {
 public:
     FakeTools();
@@ -18,13 +18,12 @@ public:
 
     // Every call so far: the tool's name followed by its arguments.
     QList<QStringList> calls() const;
-    void setReadOutput(const QByteArray &output);
-    void setFailing(const QStringList &tools);
+    void setFailing(const QStringList &tools) { writeList("failing", tools); }
     // Calls named by tool and first argument ("defaults write") take half a second.
-    void setSlow(const QStringList &calls);
-    QString binPath() const;
+    void setSlow(const QStringList &calls) { writeList("slow", calls); }
 
 private:
+    void writeList(const char *name, const QStringList &lines) const;
     QTemporaryDir m_dir;
     QByteArray m_savedPath;
 };

@@ -13,16 +13,12 @@ QtMessageHandler previous = nullptr;
 
 void handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (message.startsWith(QStringLiteral("[Orvane] "))) {
-        QMutexLocker lock(&mutex);
-        captured << message;
-        return;
-    }
+    const bool ours = message.startsWith(QStringLiteral("[Orvane] "));
     {
         QMutexLocker lock(&mutex);
-        others << message;
+        (ours ? captured : others) << message;
     }
-    if (previous) {
+    if (!ours && previous) {
         previous(type, context, message);
     }
 }
@@ -30,7 +26,9 @@ void handler(QtMsgType type, const QMessageLogContext &context, const QString &m
 
 LogCapture::LogCapture()
 {
-    clear();
+    QMutexLocker lock(&mutex);
+    captured.clear();
+    others.clear();
     previous = qInstallMessageHandler(handler);
 }
 
@@ -49,13 +47,6 @@ QStringList LogCapture::otherMessages() const
 {
     QMutexLocker lock(&mutex);
     return others;
-}
-
-void LogCapture::clear()
-{
-    QMutexLocker lock(&mutex);
-    captured.clear();
-    others.clear();
 }
 
 } // namespace orvane::test

@@ -15,7 +15,6 @@ public:
 
     QStringList lines() const;
     QStringList otherMessages() const;
-    void clear();
 };
 
 } // namespace orvane::test

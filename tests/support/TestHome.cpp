@@ -3,33 +3,27 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace orvane::test {
-
-namespace {
-const char *const systemData = "system/share";
-const char *const systemConfig = "system/xdg";
-} // namespace
 
 TestHome::TestHome()
 {
     set("HOME", m_dir.path());
-    set("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral(".config")));
-    set("XDG_DATA_HOME", m_dir.filePath(QStringLiteral(".local/share")));
-    set("XDG_CACHE_HOME", m_dir.filePath(QStringLiteral(".cache")));
-    QDir().mkpath(m_dir.filePath(QLatin1String(systemData)));
-    QDir().mkpath(m_dir.filePath(QLatin1String(systemConfig)));
-    set("XDG_DATA_DIRS", m_dir.filePath(QLatin1String(systemData)));
-    set("XDG_CONFIG_DIRS", m_dir.filePath(QLatin1String(systemConfig)));
-    const QString runtime = m_dir.filePath(QStringLiteral("runtime"));
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    set("XDG_RUNTIME_DIR", runtime);
+    const std::pair<const char *, const char *> folders[] = {
+        {"XDG_CONFIG_HOME", ".config"},    {"XDG_DATA_HOME", ".local/share"},
+        {"XDG_CACHE_HOME", ".cache"},      {"XDG_DATA_DIRS", "system/share"},
+        {"XDG_CONFIG_DIRS", "system/xdg"}, {"XDG_RUNTIME_DIR", "runtime"}};
+    for (const auto &[name, folder] : folders) {
+        QDir().mkpath(file(QLatin1String(folder)));
+        set(name, file(QLatin1String(folder)));
+    }
+    QFile::setPermissions(file(QStringLiteral("runtime")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // English whatever the machine's language, for the programs a test starts too.
     set("LANG", QStringLiteral("C.UTF-8"));
     for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
-        unset(name);
+        save(name);
+        qunsetenv(name);
     }
 }
 
@@ -51,8 +45,7 @@ void TestHome::useSystemFileTypes()
                                                     : QStringLiteral("/usr/local/share:/usr/share");
     for (const QString &dir : dirs.split(u':', Qt::SkipEmptyParts)) {
         if (QFileInfo::exists(dir + QStringLiteral("/mime/mime.cache"))) {
-            QFile::link(dir + QStringLiteral("/mime"),
-                        m_dir.filePath(QLatin1String(systemData)) + QStringLiteral("/mime"));
+            QFile::link(dir + QStringLiteral("/mime"), file(QStringLiteral("system/share/mime")));
             return;
         }
     }
@@ -71,12 +64,6 @@ void TestHome::set(const char *name, const QString &value)
 {
     save(name);
     qputenv(name, value.toUtf8());
-}
-
-void TestHome::unset(const char *name)
-{
-    save(name);
-    qunsetenv(name);
 }
 
 } // namespace orvane::test

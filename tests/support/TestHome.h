@@ -9,12 +9,9 @@
 
 namespace orvane::test {
 
-// A world of its own for one test: HOME and every XDG folder (the user's data, configuration,
-// cache and runtime folders, and the system's data and configuration folders) point into a
-// temporary folder and are restored afterwards. Nothing the machine has installed
-// (applications, icon themes, autostart entries, user folders) can change a result, and
-// nothing touches the real user's files. The language is English (LANG=C.UTF-8, no LANGUAGE,
-// LC_ALL or LC_MESSAGES) until the test sets its own.
+// A world of its own for one test: HOME and every XDG folder point into a temporary folder
+// and are restored afterwards, so nothing installed on the machine changes a result and the
+// real user's files stay untouched. English (LANG=C.UTF-8) until the test sets its own.
 class TestHome {
 public:
     TestHome();
@@ -32,7 +29,6 @@ public:
 private:
     void save(const char *name);
     void set(const char *name, const QString &value);
-    void unset(const char *name);
 
     QTemporaryDir m_dir;
     QHash<QByteArray, std::optional<QByteArray>> m_saved;

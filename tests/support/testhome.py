@@ -1,9 +1,7 @@
-"""A world of its own for one run of the program under test: HOME and every XDG folder (the
-user's data, configuration, cache and runtime folders, and the system's data and configuration
-folders) point into `home`, so nothing the machine has installed changes a result and nothing
-touches the real user's files. The runtime folder is its own too, so no other copy of Orvane
-answers for this one. The language is English whatever the machine's (a test that wants another
-passes its own LANG or LANGUAGE), so texts compare as written."""
+"""A world of its own for one run of the program under test: HOME, every XDG folder and the
+runtime folder point into `home`, so nothing the machine has installed changes a result, no
+other copy of Orvane answers, and the real user's files stay untouched. English, so that texts
+compare as written (a test that wants another language passes its own LANG or LANGUAGE)."""
 import os
 import time
 
