@@ -83,86 +83,69 @@ private slots:
                  child.readAll().constData());
     }
 
-    // Each tool's own settings file, as the tool writes it. "~" stands for the home folder.
+    // Each tool's own settings file, as the tool writes it, separated by "|": user-dirs.dirs,
+    // gnome-screenshot, Spectacle, xfce4-screenshooter, Flameshot. "~" is the home folder.
     void order_data()
     {
-        QTest::addColumn<QString>("userDirs");
-        QTest::addColumn<QString>("gnome");
-        QTest::addColumn<QString>("spectacle");
-        QTest::addColumn<QString>("xfce");
-        QTest::addColumn<QString>("flameshot");
+        QTest::addColumn<QString>("files");
         QTest::addColumn<QStringList>("configured");
         QTest::addColumn<QString>("chosen"); // "-" for none
-
-        const QString all[] = {
-            u"XDG_PICTURES_DIR=\"$HOME/Bilder\"\nXDG_SCREENSHOTS_DIR=\"$HOME/A\"\n"_s,
-            u"file:///home/ann/B"_s,
-            u"[ImageSave]\nimageSaveLocation=file:///home/ann/C/\n"_s,
-            u"app=gimp\nscreenshot_dir=file:///home/ann/D\n"_s,
-            u"[General]\nsavePath=/home/ann/E\n"_s,
+        const auto row = [](const char *name, const QString &files, const QStringList &configured,
+                            const QString &chosen) {
+            QTest::newRow(name) << files << configured << chosen;
         };
+        const QString all =
+            u"XDG_PICTURES_DIR=\"$HOME/Bilder\"\nXDG_SCREENSHOTS_DIR=\"$HOME/A\"\n"
+            "|file:///home/ann/B|[ImageSave]\nimageSaveLocation=file:///home/ann/C/\n"
+            "|app=gimp\nscreenshot_dir=file:///home/ann/D\n|[General]\nsavePath=/home/ann/E\n"_s;
+        const QString flameshot = all.section(u'|', 4);
         const QStringList folders = {u"~/A"_s, u"~/B"_s, u"~/C"_s, u"~/D"_s, u"~/E"_s};
-        QTest::newRow("each tool in its place")
-            << all[0] << all[1] << all[2] << all[3] << all[4] << folders << u"~/A"_s;
-        QTest::newRow("gnome-screenshot before Spectacle")
-            << u""_s << all[1] << all[2] << all[3] << all[4] << folders.mid(1) << u"~/B"_s;
-        QTest::newRow("a folder named twice counts once")
-            << u""_s << u"/home/ann/C"_s << all[2] << u""_s << u""_s << QStringList{u"~/C"_s}
-            << u"~/C"_s;
-
-        QTest::newRow("user-dirs: absolute, escaped, last line wins")
-            << u"# comment\nXDG_SCREENSHOTS_DIR=\"/old\"\n  XDG_SCREENSHOTS_DIR = \"/srv/My \\\"Shots\\\"\"\n"_s
-            << u""_s << u""_s << u""_s << u""_s << QStringList{u"/srv/My \"Shots\""_s}
-            << u"/srv/My \"Shots\""_s;
-        QTest::newRow("user-dirs: neither $HOME nor absolute")
-            << u"XDG_SCREENSHOTS_DIR=\"Shots\"\nXDG_SCREENSHOTS_DIRX=\"/x\"\n"_s << u""_s << u""_s
-            << u""_s << u""_s << QStringList() << u"-"_s;
-        QTest::newRow("gnome-screenshot: escaped URI")
-            << u""_s << u"file:///home/ann/My%20Shots/"_s << u""_s << u""_s << u""_s
-            << QStringList{u"~/My Shots"_s} << u"~/My Shots"_s;
-        QTest::newRow("gnome-screenshot: plain path with a tilde")
-            << u""_s << u"~/Shots"_s << u""_s << u""_s << u""_s << QStringList{u"~/Shots"_s}
-            << u"~/Shots"_s;
-        QTest::newRow("Plasma 5 Spectacle")
-            << u""_s << u""_s
-            << u"[General]\nimageSaveLocation=file:///home/ann/Plasma5\n[ImageSave]\nother=1\n"_s
-            << u""_s << u""_s << QStringList{u"~/Plasma5"_s} << u"~/Plasma5"_s;
-        QTest::newRow("older Spectacle, $HOME expanded")
-            << u""_s << u""_s << u"[Save]\ndefaultSaveLocation[$e]=$HOME/Old\n"_s << u""_s << u""_s
-            << QStringList{u"~/Old"_s} << u"~/Old"_s;
-        QTest::newRow("Spectacle: key of another group, another language")
-            << u""_s << u""_s
-            << u"[GuiConfig]\nimageSaveLocation=/a\n[ImageSave]\nimageSaveLocation[de]=/b\n"_s
-            << u""_s << u""_s << QStringList() << u"-"_s;
-        QTest::newRow("remote folder passed over")
-            << u""_s << u"smb://server/shots"_s << u"[ImageSave]\nimageSaveLocation=shots\n"_s
-            << u"screenshot_dir=file://server/shots\n"_s << all[4] << QStringList{u"~/E"_s}
-            << u"~/E"_s;
-        QTest::newRow("Flameshot: quoted, escaped, other groups")
-            << u""_s << u""_s << u""_s << u""_s
-            << u"savePath=/top\n[Shortcuts]\nsavePath=/no\n[General]\nsavePath=\"/srv/a, \\x00e9\"\n"_s
-            << QStringList{u"/srv/a, é"_s} << u"/srv/a, é"_s;
+        row("each tool in its place", all, folders, u"~/A"_s);
+        row("gnome-screenshot before Spectacle", all.section(u'|', 1).prepend(u'|'), folders.mid(1),
+            u"~/B"_s);
+        row("a folder named twice counts once", u"|/home/ann/C|"_s + all.section(u'|', 2, 2),
+            {u"~/C"_s}, u"~/C"_s);
+        row("user-dirs: absolute, escaped, last line wins",
+            u"# comment\nXDG_SCREENSHOTS_DIR=\"/old\"\n  XDG_SCREENSHOTS_DIR = \"/srv/My \\\"Shots\\\"\"\n"_s,
+            {u"/srv/My \"Shots\""_s}, u"/srv/My \"Shots\""_s);
+        row("user-dirs: neither $HOME nor absolute",
+            u"XDG_SCREENSHOTS_DIR=\"Shots\"\nXDG_SCREENSHOTS_DIRX=\"/x\"\n"_s, {}, u"-"_s);
+        row("gnome-screenshot: escaped URI", u"|file:///home/ann/My%20Shots/"_s, {u"~/My Shots"_s},
+            u"~/My Shots"_s);
+        row("gnome-screenshot: plain path with a tilde", u"|~/Shots"_s, {u"~/Shots"_s},
+            u"~/Shots"_s);
+        row("Plasma 5 Spectacle",
+            u"||[General]\nimageSaveLocation=file:///home/ann/Plasma5\n[ImageSave]\nother=1\n"_s,
+            {u"~/Plasma5"_s}, u"~/Plasma5"_s);
+        row("older Spectacle, $HOME expanded", u"||[Save]\ndefaultSaveLocation[$e]=$HOME/Old\n"_s,
+            {u"~/Old"_s}, u"~/Old"_s);
+        row("Spectacle: key of another group, another language",
+            u"||[GuiConfig]\nimageSaveLocation=/a\n[ImageSave]\nimageSaveLocation[de]=/b\n"_s, {},
+            u"-"_s);
+        row("remote folder passed over",
+            u"|smb://server/shots|[ImageSave]\nimageSaveLocation=shots\n|screenshot_dir=file://server/shots\n|"_s +
+                flameshot,
+            {u"~/E"_s}, u"~/E"_s);
+        row("Flameshot: quoted, escaped, other groups",
+            u"||||savePath=/top\n[Shortcuts]\nsavePath=/no\n[General]\nsavePath=\"/srv/a, \\x00e9\"\n"_s,
+            {u"/srv/a, é"_s}, u"/srv/a, é"_s);
         // xfce4-screenshooter writes its default into its file; that is no choice of the user.
-        QTest::newRow("a tool's default is no choice")
-            << u""_s << u""_s << u""_s << u"screenshot_dir=file:///home/ann/Bilder\n"_s << all[4]
-            << QStringList{u"~/Bilder"_s, u"~/E"_s} << u"~/E"_s;
+        row("a tool's default is no choice",
+            u"|||screenshot_dir=file:///home/ann/Bilder\n|"_s + flameshot,
+            {u"~/Bilder"_s, u"~/E"_s}, u"~/E"_s);
     }
     void order()
     {
-        QFETCH(QString, userDirs);
-        QFETCH(QString, gnome);
-        QFETCH(QString, spectacle);
-        QFETCH(QString, xfce);
-        QFETCH(QString, flameshot);
+        QFETCH(QString, files);
         QFETCH(QStringList, configured);
         QFETCH(QString, chosen);
         const auto expand = [](QString path) { return path.replace(u"~"_s, home); };
         for (QString &folder : configured) {
             folder = expand(folder);
         }
-
+        const auto file = [&files](int i) { return files.section(u'|', i, i); };
         const screenshotfolders::Folders folders = screenshotfolders::resolve(
-            {home, pictures, u"Bildschirmfotos"_s, userDirs, gnome, spectacle, xfce, flameshot});
+            {home, pictures, u"Bildschirmfotos"_s, file(0), file(1), file(2), file(3), file(4)});
         QCOMPARE(folders.configured, configured);
         QCOMPARE(folders.chosen(), chosen == u"-"_s ? std::nullopt : std::optional(expand(chosen)));
         const QStringList defaults = {pictures + u"/Bildschirmfotos"_s,
