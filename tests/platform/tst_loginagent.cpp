@@ -1,4 +1,3 @@
-#include "FakeTools.h"
 #include "TestHome.h"
 
 #include "platform/NullPlatform.h"
@@ -186,33 +185,6 @@ private slots:
         QVERIFY(!QFile::exists(entry));
         QVERIFY(!platform.isLoginItemEnabled());
         QVERIFY(platform.unregisterLoginItem().ok()); // nothing to remove is no error
-    }
-
-    // Against stand-ins for the macOS tools. Outside an .app bundle the "bundle" is the folder
-    // holding the program: nothing of it may be removed.
-    void macBundleRemoved_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<bool>("removed");
-        QTest::newRow("bundle") << u"Apps/Orvane.app"_s << true;
-        QTest::newRow("build folder") << u"build/default/src/app"_s << false;
-    }
-    void macBundleRemoved()
-    {
-        QFETCH(QString, folder);
-        QFETCH(bool, removed);
-        test::TestHome home;
-        test::FakeTools tools;
-        tools.setFailing({u"osascript"_s}); // so the script removes it itself
-        const QString bundle = home.file(folder);
-        QDir().mkpath(bundle);
-        MacPlatform platform({bundle + u"/orvane"_s, bundle, bundle + u"/orvane"_s, {}});
-        QCOMPARE(refusal(platform.removeProgram()),
-                 removed ? std::nullopt
-                         : std::optional(bundle +
-                                         u" is not an application bundle; nothing was removed."_s));
-        QTRY_COMPARE_WITH_TIMEOUT(QFile::exists(bundle), !removed, 10000);
-        QVERIFY(QFile::exists(home.file(u"Apps"_s)) || !removed);
     }
 
     // On Linux the program goes to the Trash only as an AppImage it runs from, or a copy in

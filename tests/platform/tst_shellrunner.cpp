@@ -3,6 +3,7 @@
 
 #include "platform/MacCommandLines.h"
 #include "platform/ShellRunner.h"
+#include "platform/macos/MacPlatform.h"
 
 #include <QDir>
 #include <QFile>
@@ -96,19 +97,20 @@ private slots:
         QTEST(tools.calls().contains(QStringList{u"killall"_s, u"SystemUIServer"_s}), "restarts");
     }
 
-    // The removal script deletes recursively: only a real bundle may ever reach it, and its
-    // path reaches Finder's AppleScript, and the fallback removal, unaltered. "~" is the test's
-    // home: its Apps hold the two bundles, webapp and .app (folders), File.app (a file) and
-    // Link.app (a link to the home folder).
+    // The removal script deletes recursively: only a real bundle may ever reach it (outside a
+    // bundle the program's "bundle" is the folder holding it), and its path reaches Finder's
+    // AppleScript, and the fallback removal, unaltered. "~" is the test's home: it holds the two
+    // bundles, a build folder, Apps/webapp and Apps/.app (folders), Apps/File.app (a file) and
+    // Apps/Link.app (a link to the home folder).
     void onlyABundleIsRemoved_data()
     {
         QTest::addColumn<QString>("path");
         for (const QString &path :
              {u"~/Apps/Orvane.app"_s, u"~/Apps/It's \"my\" $HOME `x` \\.app"_s, u""_s, u"/"_s,
-              u"~/Apps/.app"_s, u"~/Apps/webapp"_s, u"~/Apps/Orvane.app/"_s,
-              u"~/Apps/Orvane.app/../Orvane.app"_s, u"~/Apps/Orvane.app/.."_s,
-              u"~/Apps//Orvane.app"_s, u"Apps/Orvane.app"_s, u"~/Apps/File.app"_s,
-              u"~/Apps/Link.app"_s, u"~/Apps/Gone.app"_s, u"~"_s}) {
+              u"~/Apps/.app"_s, u"~/Apps/webapp"_s, u"~/build/default/src/app"_s,
+              u"~/Apps/Orvane.app/"_s, u"~/Apps/Orvane.app/../Orvane.app"_s,
+              u"~/Apps/Orvane.app/.."_s, u"~/Apps//Orvane.app"_s, u"Apps/Orvane.app"_s,
+              u"~/Apps/File.app"_s, u"~/Apps/Link.app"_s, u"~/Apps/Gone.app"_s, u"~"_s}) {
             QTest::addRow("'%s'", qPrintable(path)) << path;
         }
     }
@@ -117,9 +119,9 @@ private slots:
         QFETCH(QString, path);
         const bool accepted = path == u"~/Apps/Orvane.app"_s || path.contains(u'`'); // the bundles
         test::TestHome home;
-        for (const char *folder :
-             {"Orvane.app/Contents", "It's \"my\" $HOME `x` \\.app", "webapp", ".app"}) {
-            QVERIFY(QDir().mkpath(home.file(u"Apps/"_s + QString::fromUtf8(folder))));
+        for (const char *folder : {"Apps/Orvane.app/Contents", "Apps/It's \"my\" $HOME `x` \\.app",
+                                   "Apps/webapp", "Apps/.app", "build/default/src/app"}) {
+            QVERIFY(QDir().mkpath(home.file(QString::fromUtf8(folder))));
         }
         QVERIFY(QFile(home.file(u"Apps/File.app"_s)).open(QIODevice::WriteOnly));
         QVERIFY(QFile::link(home.path(), home.file(u"Apps/Link.app"_s)));
@@ -127,22 +129,24 @@ private slots:
             path.replace(0, 1, home.path());
         }
         QCOMPARE(maccmd::isAppBundlePath(path), accepted);
-        const std::optional<QString> script = maccmd::removeBundleScript(path);
-        QCOMPARE(script.has_value(), accepted);
-        if (!script) {
+        test::FakeTools tools;
+        tools.setFailing({u"osascript"_s}); // so the script removes it itself
+        const Result removed = MacPlatform({path + u"/orvane"_s, path, {}, {}}).removeProgram();
+        if (!accepted) {
+            QCOMPARE(removed.reason(),
+                     path + u" is not an application bundle; nothing was removed."_s);
             return;
         }
-        QVERIFY(script->startsWith(u"sleep 0.4\n"_s)); // lets the program quit first
-        test::FakeTools tools;
-        tools.setFailing({u"osascript"_s});
-        QCOMPARE(runShellCommand(u"/bin/sh -c "_s + shellQuoted(*script)), std::optional(u""_s));
+        QVERIFY(removed.ok());
+        QVERIFY(maccmd::removeBundleScript(path)->startsWith(u"sleep 0.4\n"_s)); // lets it quit
+        QTRY_VERIFY2_WITH_TIMEOUT(!QFile::exists(path), "the fallback removal missed the bundle",
+                                  10000);
         const QString escaped =
             QString(path).replace(u"\\"_s, u"\\\\"_s).replace(u"\""_s, u"\\\""_s);
         QCOMPARE(tools.calls(), QList<QStringList>({{u"osascript"_s, u"-e"_s,
                                                      u"tell application \"Finder\" to delete "
                                                      "POSIX file \""_s +
                                                          escaped + u"\""_s}}));
-        QVERIFY2(!QFile::exists(path), "the fallback removal missed the bundle");
         QVERIFY(QFile::exists(home.file(u"Apps/webapp"_s)));
     }
 };
