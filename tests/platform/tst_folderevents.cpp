@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <numeric>
 #include <unistd.h>
 
 using namespace orvane;
@@ -38,11 +39,7 @@ struct Watch {
     }
     QStringList reported() const
     {
-        QStringList all;
-        for (const QStringList &batch : batches) {
-            all << batch;
-        }
-        return all;
+        return std::accumulate(batches.begin(), batches.end(), QStringList());
     }
 };
 
@@ -127,31 +124,20 @@ private slots:
         const QString folder =
             w.home.file(change.contains(u"deep"_s) ? u"Pictures/Screenshots"_s : u"Desktop"_s);
         const QString away = w.home.file(u"Desktop.old"_s);
-        if (setup.contains(u"make"_s)) {
-            QVERIFY(QDir().mkpath(folder));
-        }
-        if (setup.contains(u"lock"_s)) {
-            QVERIFY(QFile::setPermissions(folder, {}));
-        }
+        QVERIFY(!setup.contains(u"make"_s) || QDir().mkpath(folder));
+        QVERIFY(!setup.contains(u"lock"_s) || QFile::setPermissions(folder, {}));
         QCOMPARE(w.open({folder}), setup == u"make"_s);
         QVERIFY(w.stream);
-        if (change.contains(u"remove"_s)) {
-            QVERIFY(QDir(folder).removeRecursively());
-        }
-        if (change.contains(u"move away"_s)) {
-            QVERIFY(QDir().rename(folder, away));
-        }
+        QVERIFY(!change.contains(u"remove"_s) || QDir(folder).removeRecursively());
+        QVERIFY(!change.contains(u"move away"_s) || QDir().rename(folder, away));
         if (setup == u"make"_s) {
             QTRY_VERIFY(w.log.lines().contains(u"[Orvane] Lost the watch on "_s + folder +
                                                u"; watching for it to come back."_s));
         }
-        if (change.contains(u"make"_s)) {
-            QVERIFY(QDir().mkpath(folder));
-        }
-        if (change.contains(u"unlock"_s)) {
-            QVERIFY(QFile::setPermissions(folder,
-                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        }
+        QVERIFY(!change.contains(u"make"_s) || QDir().mkpath(folder));
+        QVERIFY(
+            !change.contains(u"unlock"_s) ||
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QTRY_VERIFY(w.reported().contains(folder));
 
         touch(folder + u"/shot.png"_s);
