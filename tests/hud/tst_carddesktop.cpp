@@ -97,17 +97,19 @@ private slots:
     }
 
     // Bottom-right, 20 in from the usable area; on top; never focused; two quick screenshots
-    // leave one card.
-    void placedOnTopAndReplaced()
+    // leave one card. Copy Only puts the picture on the clipboard for other programs and the
+    // file in the Trash.
+    void placedOnTopThenCopied()
     {
         // No countdown: on a busy machine the window manager may take longer than the card's
         // seven seconds to frame it.
         test::ManualTime time;
         HUDWindowController controller(platform, *state, {time.ticks(), time.later(), 200});
+        const QString path = screenshot(u"Shot \"3\" $HOME.png"_s);
         controller.showHUD(screenshot(u"one.png"_s), QImage(screenshot(u"one.png"_s)));
-        controller.showHUD(screenshot(u"two.png"_s), QImage(screenshot(u"two.png"_s)));
+        controller.showHUD(path, QImage(path));
         QTRY_COMPARE(controller.currentCard() ? controller.currentCard()->fileName() : QString(),
-                     u"two.png"_s);
+                     u"Shot \"3\" $HOME.png"_s);
         const QPointer<QQuickWindow> window = controller.hudWindow();
         QTRY_VERIFY(window && window->isExposed());
         const QRect available = HUDWindowController::currentActiveScreen()->availableGeometry();
@@ -121,16 +123,7 @@ private slots:
         QVERIFY(window && !window->isActive());
         QCOMPARE(controller.cardWindowCount(), 1); // the first was superseded: never a window
         QTRY_COMPARE(window ? window->opacity() : 0.0, 1.0);
-    }
 
-    // Copy Only: the picture on the clipboard for other programs, the file in the Trash.
-    void copyOnlyWithRealServices()
-    {
-        test::ManualTime time;
-        HUDWindowController controller(platform, *state, {time.ticks(), time.later(), 200});
-        const QString path = screenshot(u"Shot \"3\" $HOME.png"_s);
-        controller.showHUD(path, QImage(path));
-        QTRY_VERIFY(controller.currentCard());
         controller.currentCard()->handleCopyOnly();
         QTRY_COMPARE(time.pending.size(), 1); // the file is read again first
         // The whole picture, read from the file: the card itself holds only a thumbnail.
@@ -142,7 +135,6 @@ private slots:
         QCOMPARE(pasted.pixelColor(10, 10), QColor(200, 40, 90));
         QTRY_VERIFY(!QFile::exists(path));
         QVERIFY(QFile::exists(home->file(u".local/share/Trash/files/Shot \"3\" $HOME.png"_s)));
-
         time.runPending();
         QVERIFY(!controller.hudWindow());
         QTRY_COMPARE(controller.cardWindowCount(), 0);
