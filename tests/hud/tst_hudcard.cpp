@@ -448,35 +448,31 @@ private slots:
     }
 
     // Sharing keeps the card: through the system's picker, or each item of the card's own menu.
-    void shareKeepsTheCard_data()
-    {
-        QTest::addColumn<bool>("systemPicker");
-        QTest::newRow("system picker") << true;
-        QTest::newRow("own menu") << false;
-    }
     void shareKeepsTheCard()
     {
-        QFETCH(bool, systemPicker);
-        Fixture f;
-        f.platform.hasSharePicker = systemPicker;
-        f.platform.fileApplications = {{u"viewer.desktop"_s, u"Viewer"_s}};
-        FloatingHUDView *card = f.show(u"a b.png"_s);
-        f.platform.takeCalls();
-        QCOMPARE(card->handleShare(f.controller.hudWindow(), QRectF(10, 10, 50, 20)), systemPicker);
-        QStringList expected{u"showSharePicker:%1/a b.png"_s};
-        if (!systemPicker) {
-            card->shareCopyFile();
-            QVERIFY(card->shareByEmail());
-            const QVariantList apps = card->openWithApplications();
-            QCOMPARE(apps.size(), 1);
-            QVERIFY(card->shareOpenWith(apps.first().toMap().value(u"id"_s).toString()));
-            expected << u"copyFileToClipboard:%1/a b.png"_s << u"emailFile:%1/a b.png"_s
-                     << u"applicationsForFile:%1/a b.png"_s
-                     << u"openFileWith:viewer.desktop:%1/a b.png"_s;
+        for (const bool systemPicker : {true, false}) {
+            Fixture f;
+            f.platform.hasSharePicker = systemPicker;
+            f.platform.fileApplications = {{u"viewer.desktop"_s, u"Viewer"_s}};
+            FloatingHUDView *card = f.show(u"a b.png"_s);
+            f.platform.takeCalls();
+            QCOMPARE(card->handleShare(f.controller.hudWindow(), QRectF(10, 10, 50, 20)),
+                     systemPicker);
+            QStringList expected{u"showSharePicker:%1/a b.png"_s};
+            if (!systemPicker) {
+                card->shareCopyFile();
+                QVERIFY(card->shareByEmail());
+                const QVariantList apps = card->openWithApplications();
+                QCOMPARE(apps.size(), 1);
+                QVERIFY(card->shareOpenWith(apps.first().toMap().value(u"id"_s).toString()));
+                expected << u"copyFileToClipboard:%1/a b.png"_s << u"emailFile:%1/a b.png"_s
+                         << u"applicationsForFile:%1/a b.png"_s
+                         << u"openFileWith:viewer.desktop:%1/a b.png"_s;
+            }
+            QCOMPARE(f.cardCalls(), expected);
+            QCOMPARE(f.controller.currentCard(), card);
+            QVERIFY(f.time.sources.last()->running);
         }
-        QCOMPARE(f.cardCalls(), expected);
-        QCOMPARE(f.controller.currentCard(), card);
-        QVERIFY(f.time.sources.last()->running);
     }
 
     // Nothing of the card is cut off at the screen's scale (the test runs again at 1.5x and
@@ -556,28 +552,23 @@ private slots:
 
     // The menu's sample capture: written where asked, replacing the one before, and a card
     // all the same where it cannot be written.
-    void simulatedCapture_data()
-    {
-        QTest::addColumn<bool>("writable");
-        QTest::newRow("written") << true;
-        QTest::newRow("folder missing: card all the same") << false;
-    }
     void simulatedCapture()
     {
-        QFETCH(bool, writable);
-        Fixture f;
-        const QString path = f.home.file(writable ? u"Orvane_Sample_Simulation.png"_s
-                                                  : u"missing/Orvane_Sample_Simulation.png"_s);
-        for (int i = 0; i < 2; ++i) {
-            testHUD(path, [&f](const QString &file, const QImage &image) {
-                f.controller.showHUD(file, image);
-            });
+        for (const bool writable : {true, false}) {
+            Fixture f;
+            const QString path = f.home.file(writable ? u"Orvane_Sample_Simulation.png"_s
+                                                      : u"missing/Orvane_Sample_Simulation.png"_s);
+            for (int i = 0; i < 2; ++i) {
+                testHUD(path, [&f](const QString &file, const QImage &image) {
+                    f.controller.showHUD(file, image);
+                });
+            }
+            QTRY_VERIFY(f.controller.currentCard());
+            QCOMPARE(f.controller.cardWindowCount(), 1);
+            QCOMPARE(f.controller.currentCard()->fileName(), u"Orvane_Sample_Simulation.png"_s);
+            QCOMPARE(f.controller.currentCard()->sizeText(), u"500 × 320"_s);
+            QCOMPARE(QImage(path, "PNG").size(), writable ? QSize(500, 320) : QSize(0, 0));
         }
-        QTRY_VERIFY(f.controller.currentCard());
-        QCOMPARE(f.controller.cardWindowCount(), 1);
-        QCOMPARE(f.controller.currentCard()->fileName(), u"Orvane_Sample_Simulation.png"_s);
-        QCOMPARE(f.controller.currentCard()->sizeText(), u"500 × 320"_s);
-        QCOMPARE(QImage(path, "PNG").size(), writable ? QSize(500, 320) : QSize(0, 0));
     }
 };
 
