@@ -37,11 +37,8 @@ def card_windows():
 def geometry(window):
     info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True).stdout
     values = dict(line.strip().partition(":")[::2] for line in info.splitlines())
-    try:
-        return tuple(int(values[key]) for key in ("Absolute upper-left X", "Absolute upper-left Y",
-                                                  "Width", "Height"))
-    except (KeyError, ValueError):
-        return (0, 0, 0, 0)
+    keys = ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")
+    return tuple(int(values.get(key, "0").strip() or 0) for key in keys)
 
 
 def find(role, name):
@@ -78,13 +75,13 @@ def write(path, text, mode=0o644):
     with open(path, "w") as f:
         f.write(text)
     os.chmod(path, mode)
+    return path
 
 
 def main():
     home = tempfile.mkdtemp(prefix="orvane-card-")
     env = isolated_env(home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    mail = os.path.join(home, "bin", "xdg-email")
-    write(mail, MAIL, 0o755)
+    mail = write(os.path.join(home, "bin", "xdg-email"), MAIL, 0o755)
     env["PATH"] = os.path.dirname(mail) + os.pathsep + env["PATH"]
     write(os.path.join(home, ".config/orvane/orvane.conf"), "[General]\nautoDismissSeconds=60\n")
     os.environ.update(env)
@@ -122,8 +119,7 @@ def main():
             fail("no card for Screenshot 2.png")
         x, y, w, h = geometry(windows[0])
         # Each item is found by name in the menu above the Share button, inside the card. (This
-        # Qt reports the card's controls in the window's coordinates, on the desktop too: the
-        # button and the items are compared in the same frame.)
+        # Qt reports the card's controls in the window's coordinates on the desktop too.)
         if not wait_for(lambda: press(find("push button", "Share")), 5):
             fail("no Share button found by name")
         button = find("push button", "Share").queryComponent().getExtents(DESKTOP_COORDS)
