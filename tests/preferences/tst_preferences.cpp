@@ -153,17 +153,6 @@ private slots:
         QCoreApplication::processEvents();
     }
 
-    // Paused elsewhere (the tray) while the window is open.
-    void statusFollowsPause()
-    {
-        QVERIFY(open());
-        state().setIsPaused(true);
-        QCOMPARE(item(u"statusText"_s)->property("text").toString(), u"Monitoring Paused"_s);
-        QCOMPARE(item(u"monitoringSubtitle"_s)->property("text").toString(),
-                 u"Orvane monitoring is currently paused."_s);
-        QVERIFY(!item(u"switch:Enable Orvane Screenshot HUD"_s)->property("checked").toBool());
-    }
-
     // A screen reader's toggle, without a click, counts as well; toggling the marked segment
     // cannot leave the picker without one.
     void assistiveToolsChangeSettingsToo_data()
@@ -201,9 +190,9 @@ private slots:
         }
     }
 
-    // A hand-edited store's 5 marks no segment; a press, or a pick in the tray menu while the
-    // window is open, marks exactly one.
-    void timerPicker()
+    // A hand-edited store's 5 marks no segment; a press marks exactly one. Picks in the tray
+    // menu while the window is open show at once.
+    void timerPickerAndChangesFromTheTray()
     {
         state().setAutoDismissSeconds(5);
         QVERIFY(open());
@@ -212,7 +201,12 @@ private slots:
         QCOMPARE(stored(keys::autoDismissSeconds), u"12"_s);
         QCOMPARE(markedSegments(), QStringList{u"12s"_s});
         state().setAutoDismissSeconds(4);
+        state().setIsPaused(true);
         QCOMPARE(markedSegments(), QStringList{u"4s"_s});
+        QCOMPARE(item(u"statusText"_s)->property("text").toString(), u"Monitoring Paused"_s);
+        QCOMPARE(item(u"monitoringSubtitle"_s)->property("text").toString(),
+                 u"Orvane monitoring is currently paused."_s);
+        QVERIFY(!item(u"switch:Enable Orvane Screenshot HUD"_s)->property("checked").toBool());
     }
 
     void resetOnlyWithCustomFolder()
