@@ -1,61 +1,17 @@
 #include "FakeTools.h"
+#include "RunningOrvane.h"
 #include "TestHome.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTest>
-
-#include <csignal>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// The real program, started as a user would start it, with its log read from standard error.
-class Orvane {
-public:
-    explicit Orvane(const QStringList &arguments, const QProcessEnvironment &env = {})
-    {
-        if (!env.isEmpty()) {
-            process.setProcessEnvironment(env);
-        }
-        process.start(QStringLiteral(ORVANE_BINARY), arguments);
-    }
-    ~Orvane()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
-    int count(const QString &line)
-    {
-        log += QString::fromUtf8(process.readAllStandardError());
-        return int(log.split(u'\n').count(line));
-    }
-    bool waitFor(const QString &line, int wanted = 1)
-    {
-        QDeadlineTimer deadline(10000);
-        while (count(line) < wanted) {
-            if (deadline.hasExpired() || process.state() == QProcess::NotRunning) {
-                return false;
-            }
-            process.waitForReadyRead(100);
-        }
-        return true;
-    }
-    // Ends it with a signal, as the session does; true when it ended cleanly.
-    bool end(int signal = SIGTERM)
-    {
-        ::kill(static_cast<pid_t>(process.processId()), signal);
-        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
-               process.exitCode() == 0;
-    }
-
-    QProcess process;
-    QString log;
-};
+using Orvane = orvane::test::RunningOrvane;
 
 QString run(const QString &program, const QStringList &arguments)
 {
@@ -65,9 +21,10 @@ QString run(const QString &program, const QStringList &arguments)
     return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
 }
 
-QString preferencesWindow(const QString &title = u"Orvane Preferences"_s)
+QString preferencesWindow()
 {
-    return run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u'^' + title + u'$'});
+    return run(u"xdotool"_s,
+               {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Orvane-Einstellungen$"_s});
 }
 
 // Whether a window's content is centred on the screen, as the X server sees it; the window
@@ -169,9 +126,12 @@ private slots:
                                      {u"killall"_s, u"SystemUIServer"_s}}));
     }
 
+    // In a German session (its LANGUAGE alone): one centred window, brought back by a second
+    // start and closed by the window manager.
     void oneCentredWindowBroughtBackAndClosedByTheWindowManager()
     {
         orvane::test::TestHome home;
+        qputenv("LANGUAGE", "de"); // put back by the test home
         Orvane app({});
         QVERIFY(app.waitFor(displayed));
         QVERIFY(waitFor([] { return !preferencesWindow().isEmpty(); }));
@@ -201,39 +161,6 @@ private slots:
         QVERIFY(app.waitFor(closed));
         QVERIFY(waitFor([] { return preferencesWindow().isEmpty(); }));
         QCOMPARE(app.process.state(), QProcess::Running);
-    }
-
-    // A background start where there is a tray sits in it and opens no window.
-    void backgroundStartWithATrayShowsNoWindow()
-    {
-        if (QStandardPaths::findExecutable(u"trayer"_s).isEmpty()) {
-            QSKIP("needs trayer for a tray");
-        }
-        orvane::test::TestHome home;
-        QProcess tray; // ended with the test
-        tray.start(u"trayer"_s, {u"--edge"_s, u"bottom"_s, u"--SetDockType"_s, u"false"_s});
-        QVERIFY(waitFor([] {
-            return !run(u"xdotool"_s, {u"search"_s, u"--class"_s, u"^trayer$"_s}).isEmpty();
-        }));
-        Orvane app({u"--background"_s});
-        // The tray is looked for before the watcher starts, which logs its folders.
-        QVERIFY(waitFor([&] {
-            app.count({});
-            return app.log.contains(u"[Orvane] FSEventStream started: "_s);
-        }));
-        QTest::qWait(500); // a window that should not open gets the time to
-        QCOMPARE(app.count(noTrayHost) + app.count(displayed), 0);
-        QVERIFY(preferencesWindow().isEmpty());
-    }
-
-    // The session's LANGUAGE alone turns the program German.
-    void germanFromTheEnvironment()
-    {
-        orvane::test::TestHome home;
-        qputenv("LANGUAGE", "de"); // put back by the test home
-        Orvane app({});
-        QVERIFY(app.waitFor(displayed));
-        QVERIFY(waitFor([] { return !preferencesWindow(u"Orvane-Einstellungen"_s).isEmpty(); }));
     }
 };
 

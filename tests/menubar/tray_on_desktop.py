@@ -165,6 +165,10 @@ def main():
         print("# XEmbed tray")
         orvane = start(root, "xembed")
         check("a right click on the icon opens the menu", click_icon(3))
+        # Shown before the menu was, had Orvane missed the tray.
+        check("a background start in a tray opens no window", subprocess.run(
+            ["xdotool", "search", "--onlyvisible", "--name", "^Orvane Preferences$"],
+            capture_output=True).stdout, b"")
         check("a left click opens it too", click_icon(1))
         # From the top, upwards wraps round to the last item.
         subprocess.run(["xdotool", "key", "Up", "Return"])
