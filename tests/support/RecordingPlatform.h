@@ -7,7 +7,6 @@
 #include <QSet>
 #include <QSettings>
 #include <QStringList>
-#include <QWindow>
 
 namespace orvane::test {
 
@@ -44,7 +43,6 @@ public:
     void resetScreenshotThumbnail() override { record(u"resetScreenshotThumbnail"_s); }
     Result installLoginAgent() override { return note(u"installLoginAgent"_s, Result::done()); }
     void removeLoginAgent() override { record(u"removeLoginAgent"_s); }
-    void unloadLoginAgent() override { record(u"unloadLoginAgent"_s); }
     bool isLoginItemEnabled() override { return note(u"isLoginItemEnabled"_s, loginItemEnabled); }
     LoginEntry readLoginEntry() override { return note(u"readLoginEntry"_s, loginEntry); }
     Result registerLoginItem() override
@@ -91,16 +89,6 @@ public:
         return created;
     }
 
-    void prepareFloatingWindow(QWindow &window) override
-    {
-        record(u"prepareFloatingWindow"_s);
-        window.setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
-    }
-    void showFloatingWindow(QWindow &window) override
-    {
-        record(u"showFloatingWindow"_s);
-        window.show();
-    }
     void copyImageToClipboard(const QImage &image) override
     {
         record(u"copyImageToClipboard:%1x%2"_s.arg(image.width()).arg(image.height()));
