@@ -7,11 +7,12 @@
 #include <QSet>
 #include <QSettings>
 #include <QStringList>
-#include <QWindow>
 
 namespace orvane::test {
 
-// A Platform that does nothing but note each call, in order, and answer as told. What it
+using namespace Qt::StringLiterals;
+
+// A Platform that notes each call the tests read, in order, and answers as told. What it
 // does not record is left to the null services.
 class RecordingPlatform : public NullDetectionServices,
                           public NullCardPlatformServices,
@@ -33,53 +34,33 @@ public:
     bool needsSingleInstanceGuard() const override { return true; }
     void setReopenHandler(std::function<void()>) override {}
 
-    std::optional<QString> readSystemScreenshotLocation() override
-    {
-        record(QStringLiteral("readSystemScreenshotLocation"));
-        return systemLocation;
-    }
-    // A plain query, not recorded: it comes with every folder resolution.
+    std::optional<QString> readSystemScreenshotLocation() override { return systemLocation; }
     QStringList screenshotToolFolders() override { return toolFolders; }
     void writeSystemScreenshotLocation(const std::optional<QString> &folder) override
     {
-        record(folder ? QStringLiteral("writeSystemScreenshotLocation:") + *folder
-                      : QStringLiteral("writeSystemScreenshotLocation:<none>"));
+        record(u"writeSystemScreenshotLocation:"_s + folder.value_or(u"<none>"_s));
     }
-    void resetScreenshotThumbnail() override { record(QStringLiteral("resetScreenshotThumbnail")); }
-    Result installLoginAgent() override
-    {
-        record(QStringLiteral("installLoginAgent"));
-        return Result::done();
-    }
-    void removeLoginAgent() override { record(QStringLiteral("removeLoginAgent")); }
-    bool isLoginItemEnabled() override
-    {
-        record(QStringLiteral("isLoginItemEnabled"));
-        return loginItemEnabled;
-    }
-    LoginEntry readLoginEntry() override
-    {
-        record(QStringLiteral("readLoginEntry"));
-        return loginEntry;
-    }
+    void resetScreenshotThumbnail() override { record(u"resetScreenshotThumbnail"_s); }
+    Result installLoginAgent() override { return note(u"installLoginAgent"_s, Result::done()); }
+    void removeLoginAgent() override { record(u"removeLoginAgent"_s); }
+    bool isLoginItemEnabled() override { return note(u"isLoginItemEnabled"_s, loginItemEnabled); }
+    LoginEntry readLoginEntry() override { return note(u"readLoginEntry"_s, loginEntry); }
     Result registerLoginItem() override
     {
-        record(QStringLiteral("registerLoginItem"));
         loginItemEnabled = loginItemEnabled || !loginItemError;
-        return Result::fromError(loginItemError);
+        return note(u"registerLoginItem"_s, Result::fromError(loginItemError));
     }
     Result unregisterLoginItem() override
     {
-        record(QStringLiteral("unregisterLoginItem"));
-        return Result::fromError(loginItemError);
+        return note(u"unregisterLoginItem"_s, Result::fromError(loginItemError));
     }
+    Result removeProgram() override { return note(u"removeProgram"_s, Result::done()); }
+    QString programRemovalNote() override { return removalNote; }
     Result playSystemSound(const QString &name) override
     {
-        record(QStringLiteral("playSystemSound:") + name);
-        return availableSounds.contains(name) ? Result::done() : Result::unsupported();
+        return note(u"playSystemSound:"_s + name,
+                    availableSounds.contains(name) ? Result::done() : Result::unsupported());
     }
-    void setActivationPolicyAccessory() override { record(QStringLiteral("accessory")); }
-    void setActivationPolicyRegular() override { record(QStringLiteral("regular")); }
 
     // A stream that records its life and lets the test hand it batches.
     class Stream : public FolderEventStream {
@@ -89,121 +70,81 @@ public:
         {}
         ~Stream() override
         {
-            owner.record(QStringLiteral("stopStream"));
+            owner.record(u"stopStream"_s);
             if (owner.stream == this) {
                 owner.stream = nullptr;
             }
         }
-        bool start() override
-        {
-            owner.record(QStringLiteral("startStream"));
-            return owner.streamStarts;
-        }
+        bool start() override { return owner.note(u"startStream"_s, owner.streamStarts); }
         RecordingPlatform &owner;
         Handler onBatch;
     };
     std::unique_ptr<FolderEventStream>
     createFolderEventStream(const QStringList &folders, FolderEventStream::Handler onBatch) override
     {
-        record(QStringLiteral("createStream:") + folders.join(u'|'));
-        if (!streamCreates) {
-            return nullptr;
-        }
-        auto created = std::make_unique<Stream>(*this, std::move(onBatch));
+        record(u"createStream:"_s + folders.join(u'|'));
+        auto created =
+            streamCreates ? std::make_unique<Stream>(*this, std::move(onBatch)) : nullptr;
         stream = created.get();
         return created;
     }
-    bool streamCreates = true;
-    bool streamStarts = true;
-    Stream *stream = nullptr;
 
-    void prepareFloatingWindow(QWindow &window) override
-    {
-        record(QStringLiteral("prepareFloatingWindow"));
-        window.setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
-    }
-    void showFloatingWindow(QWindow &window) override
-    {
-        record(QStringLiteral("showFloatingWindow"));
-        window.show();
-    }
     void copyImageToClipboard(const QImage &image) override
     {
-        record(QStringLiteral("copyImageToClipboard:%1x%2").arg(image.width()).arg(image.height()));
+        record(u"copyImageToClipboard:%1x%2"_s.arg(image.width()).arg(image.height()));
     }
     void copyFileToClipboard(const QString &path) override
     {
-        record(QStringLiteral("copyFileToClipboard:") + path);
+        record(u"copyFileToClipboard:"_s + path);
     }
     void moveToTrash(const QString &path, std::function<void(bool)> finished) override
     {
-        recordAndFinish(QStringLiteral("moveToTrash:") + path, finished, trashSucceeds);
+        finished(note(u"moveToTrash:"_s + path, trashSucceeds));
     }
     void openForMarkup(const QString &path, std::function<void(bool)> finished) override
     {
-        recordAndFinish(QStringLiteral("openForMarkup:") + path, finished, opensSucceed);
+        finished(note(u"openForMarkup:"_s + path, opensSucceed));
     }
     void revealInFileManager(const QString &path, std::function<void(bool)> finished) override
     {
-        recordAndFinish(QStringLiteral("revealInFileManager:") + path, finished, opensSucceed);
+        finished(note(u"revealInFileManager:"_s + path, opensSucceed));
     }
     bool showSharePicker(const QString &path, QWindow &, const QRect &) override
     {
-        record(QStringLiteral("showSharePicker:") + path);
-        return hasSharePicker;
+        return note(u"showSharePicker:"_s + path, hasSharePicker);
     }
     Result emailFile(const QString &path) override
     {
-        record(QStringLiteral("emailFile:") + path);
-        return opened();
+        return note(u"emailFile:"_s + path, opened());
     }
     QList<FileApplication> applicationsForFile(const QString &path) override
     {
-        record(QStringLiteral("applicationsForFile:") + path);
-        return fileApplications;
+        return note(u"applicationsForFile:"_s + path, fileApplications);
     }
     Result openFileWith(const QString &path, const QString &applicationId) override
     {
-        record(QStringLiteral("openFileWith:") + applicationId + u':' + path);
-        return opened();
+        return note(u"openFileWith:"_s + applicationId + u':' + path, opened());
     }
     Result opened() const
     {
-        return opensSucceed ? Result::done() : Result::failed(QStringLiteral("told to fail"));
+        return opensSucceed ? Result::done() : Result::failed(u"told to fail"_s);
     }
 
-    void unloadLoginAgent() override { record(QStringLiteral("unloadLoginAgent")); }
-    Result removeProgram() override
-    {
-        record(QStringLiteral("removeProgram"));
-        return Result::fromError(removeProgramRefusal);
-    }
-    std::optional<QString> removeProgramRefusal;
-    QString programRemovalNote() override { return removalNote; }
-    QString removalNote;
-
-    void stylePreferencesWindow(QWindow &) override
-    {
-        record(QStringLiteral("stylePreferencesWindow"));
-    }
-    void activateApplication() override { record(QStringLiteral("activateApplication")); }
+    void activateApplication() override { record(u"activateApplication"_s); }
     Result openFolder(const QString &folder) override
     {
-        record(QStringLiteral("openFolder:") + folder);
-        return Result::done();
+        return note(u"openFolder:"_s + folder, Result::done());
     }
 
-    void recordAndFinish(const QString &call, const std::function<void(bool)> &finished, bool ok)
-    {
-        record(call);
-        if (finished) {
-            finished(ok);
-        }
-    }
     void record(const QString &call)
     {
-        QMutexLocker lock(&mutex);
+        QMutexLocker lock(&mutex); // some calls come from worker threads
         calls << call;
+    }
+    template <typename T> T note(const QString &call, T answer)
+    {
+        record(call);
+        return answer;
     }
     QStringList takeCalls()
     {
@@ -217,9 +158,11 @@ public:
     bool loginItemEnabled = false;
     LoginEntry loginEntry = LoginEntry::Unmanaged;
     std::optional<QString> loginItemError;
-    QSet<QString> availableSounds{QStringLiteral("Tink"), QStringLiteral("Pop"),
-                                  QStringLiteral("Basso")};
-
+    QSet<QString> availableSounds{u"Tink"_s, u"Pop"_s, u"Basso"_s};
+    bool streamCreates = true;
+    bool streamStarts = true;
+    Stream *stream = nullptr;
+    QString removalNote;
     bool trashSucceeds = true;
     // Markup, reveal, e-mail and Open With: whether an application took the file.
     bool opensSucceed = true;

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <optional>
@@ -14,8 +15,32 @@ namespace orvane::test {
 // real user's files stay untouched. English (LANG=C.UTF-8) until the test sets its own.
 class TestHome {
 public:
-    TestHome();
-    ~TestHome();
+    TestHome()
+    {
+        set("HOME", path());
+        const std::pair<const char *, const char *> folders[] = {
+            {"XDG_CONFIG_HOME", ".config"},    {"XDG_DATA_HOME", ".local/share"},
+            {"XDG_CACHE_HOME", ".cache"},      {"XDG_DATA_DIRS", "system/share"},
+            {"XDG_CONFIG_DIRS", "system/xdg"}, {"XDG_RUNTIME_DIR", "runtime"}};
+        for (const auto &[name, folder] : folders) {
+            QDir().mkpath(file(QLatin1String(folder)));
+            set(name, file(QLatin1String(folder)));
+        }
+        QFile::setPermissions(file(QStringLiteral("runtime")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // English whatever the machine's language, for the programs a test starts too.
+        set("LANG", QStringLiteral("C.UTF-8"));
+        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
+            set(name, std::nullopt);
+        }
+    }
+    ~TestHome()
+    {
+        for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
+            it.value() ? qputenv(it.key().constData(), *it.value())
+                       : qunsetenv(it.key().constData());
+        }
+    }
     TestHome(const TestHome &) = delete;
     TestHome &operator=(const TestHome &) = delete;
 
@@ -24,11 +49,30 @@ public:
 
     // Lets the system's file-type database in (and nothing else of the system's data), for
     // tests that need to know that a .png is an image.
-    void useSystemFileTypes();
+    void useSystemFileTypes()
+    {
+        const QByteArray saved = m_saved.value("XDG_DATA_DIRS").value_or(QByteArray());
+        const QString dirs = saved.isEmpty() ? QStringLiteral("/usr/local/share:/usr/share")
+                                             : QString::fromLocal8Bit(saved);
+        for (const QString &dir : dirs.split(u':', Qt::SkipEmptyParts)) {
+            if (QFileInfo::exists(dir + QStringLiteral("/mime/mime.cache"))) {
+                QFile::link(dir + QStringLiteral("/mime"),
+                            file(QStringLiteral("system/share/mime")));
+                return;
+            }
+        }
+    }
 
 private:
-    void save(const char *name);
-    void set(const char *name, const QString &value);
+    // Unset when `value` is none; the first value seen is the one restored.
+    void set(const char *name, const std::optional<QString> &value)
+    {
+        if (!m_saved.contains(name)) {
+            m_saved.insert(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
+                                                                 : std::nullopt);
+        }
+        value ? qputenv(name, value->toUtf8()) : qunsetenv(name);
+    }
 
     QTemporaryDir m_dir;
     QHash<QByteArray, std::optional<QByteArray>> m_saved;

@@ -5,26 +5,21 @@ compare as written (a test that wants another language passes its own LANG or LA
 import os
 import time
 
+FOLDERS = {"XDG_CONFIG_HOME": ".config", "XDG_DATA_HOME": ".local/share",
+           "XDG_CACHE_HOME": ".cache", "XDG_DATA_DIRS": "system/share",
+           "XDG_CONFIG_DIRS": "system/xdg", "XDG_RUNTIME_DIR": "runtime"}
+
 
 def isolated_env(home, base=None, **extra):
-    folders = {
-        "XDG_CONFIG_HOME": ".config",
-        "XDG_DATA_HOME": ".local/share",
-        "XDG_CACHE_HOME": ".cache",
-        "XDG_DATA_DIRS": "system/share",
-        "XDG_CONFIG_DIRS": "system/xdg",
-        "XDG_RUNTIME_DIR": "runtime",
-    }
     env = dict(os.environ if base is None else base, HOME=home, LANG="C.UTF-8", LANGUAGE="")
     # Emptied rather than left out, so that os.environ.update() of the result clears them too.
     for name in [n for n in env if n.startswith("LC_")] + ["LC_ALL", "LC_MESSAGES"]:
         env[name] = ""
-    for name, sub in folders.items():
+    for name, sub in FOLDERS.items():
         env[name] = os.path.join(home, sub)
         os.makedirs(env[name], exist_ok=True)
     os.chmod(env["XDG_RUNTIME_DIR"], 0o700)
-    env.update(extra)
-    return env
+    return dict(env, **extra)
 
 
 def wait_for(predicate, timeout, step=0.05):
