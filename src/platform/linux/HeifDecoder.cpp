@@ -2,12 +2,13 @@
 
 #include "platform/Log.h"
 
-#include <QHash>
 #include <QMutex>
 #include <QString>
 
 #include <dlfcn.h>
 #include <libheif/heif.h>
+#include <map>
+#include <optional>
 
 namespace orvane::heif {
 
@@ -33,42 +34,46 @@ template <typename Function> bool find(void *handle, Function &function, const c
     return function != nullptr;
 }
 
-// Loaded once per library name and kept for the program's life; null when it cannot be.
+std::optional<Functions> openLibrary(const char *library)
+{
+    Functions functions;
+    void *handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
+    const bool complete =
+        handle && find(handle, functions.contextAlloc, "heif_context_alloc") &&
+        find(handle, functions.contextFree, "heif_context_free") &&
+        find(handle, functions.readFromMemory, "heif_context_read_from_memory_without_copy") &&
+        find(handle, functions.primaryHandle, "heif_context_get_primary_image_handle") &&
+        find(handle, functions.handleWidth, "heif_image_handle_get_width") &&
+        find(handle, functions.handleHeight, "heif_image_handle_get_height") &&
+        find(handle, functions.handleRelease, "heif_image_handle_release") &&
+        find(handle, functions.decodeImage, "heif_decode_image") &&
+        find(handle, functions.planeReadonly, "heif_image_get_plane_readonly") &&
+        find(handle, functions.imageRelease, "heif_image_release");
+    if (complete) {
+        return functions;
+    }
+    const char *error = dlerror();
+    logLine(QStringLiteral("HEIC pictures cannot be shown: %1 could not be loaded (%2)")
+                .arg(QString::fromLocal8Bit(library),
+                     error ? QString::fromLocal8Bit(error) : QStringLiteral("unknown error")));
+    if (handle) {
+        dlclose(handle);
+    }
+    return std::nullopt;
+}
+
+// Loaded once per library name and kept for the program's life; null when it cannot be. Kept by
+// value in nodes that never move, so what is handed out stays valid and nothing is left behind.
 const Functions *load(const char *library)
 {
     static QMutex mutex;
-    static QHash<QByteArray, const Functions *> loaded;
+    static std::map<QByteArray, std::optional<Functions>> loaded;
     const QMutexLocker lock(&mutex);
-    const auto known = loaded.constFind(library);
-    if (known != loaded.constEnd()) {
-        return *known;
+    auto known = loaded.find(library);
+    if (known == loaded.end()) {
+        known = loaded.emplace(library, openLibrary(library)).first;
     }
-    auto *functions = new Functions;
-    void *handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
-    const bool complete =
-        handle && find(handle, functions->contextAlloc, "heif_context_alloc") &&
-        find(handle, functions->contextFree, "heif_context_free") &&
-        find(handle, functions->readFromMemory, "heif_context_read_from_memory_without_copy") &&
-        find(handle, functions->primaryHandle, "heif_context_get_primary_image_handle") &&
-        find(handle, functions->handleWidth, "heif_image_handle_get_width") &&
-        find(handle, functions->handleHeight, "heif_image_handle_get_height") &&
-        find(handle, functions->handleRelease, "heif_image_handle_release") &&
-        find(handle, functions->decodeImage, "heif_decode_image") &&
-        find(handle, functions->planeReadonly, "heif_image_get_plane_readonly") &&
-        find(handle, functions->imageRelease, "heif_image_release");
-    if (!complete) {
-        const char *error = dlerror();
-        logLine(QStringLiteral("HEIC pictures cannot be shown: %1 could not be loaded (%2)")
-                    .arg(QString::fromLocal8Bit(library),
-                         error ? QString::fromLocal8Bit(error) : QStringLiteral("unknown error")));
-        if (handle) {
-            dlclose(handle);
-        }
-        delete functions;
-        functions = nullptr;
-    }
-    loaded.insert(library, functions);
-    return functions;
+    return known->second ? &*known->second : nullptr;
 }
 
 } // namespace
