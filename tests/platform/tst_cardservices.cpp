@@ -246,7 +246,11 @@ private slots:
         QVERIFY(QFile::remove(path));
         platform.revealInFileManager(path, finished); // the file gone: its folder
         QTRY_COMPARE_WITH_TIMEOUT(answer.load(), 1, 10000);
+        // "Open in Finder" goes by open's own answer too, not by whether the shell ran.
+        tools.setFailing({u"open"_s});
+        QVERIFY(!platform.openFolder(home->file(u"Desktop"_s)).ok());
         QCOMPARE(tools.calls(), QList<QStringList>({{u"open"_s, u"-a"_s, u"Preview"_s, path},
+                                                    {u"open"_s, home->file(u"Desktop"_s)},
                                                     {u"open"_s, home->file(u"Desktop"_s)}}));
     }
 };

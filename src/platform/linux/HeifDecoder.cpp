@@ -62,16 +62,17 @@ std::optional<Functions> openLibrary(const char *library)
     return std::nullopt;
 }
 
-// Loaded once per library name and kept for the program's life; null when it cannot be. Kept by
-// value in nodes that never move, so what is handed out stays valid and nothing is left behind.
+// Loaded once per library name and kept for the program's life, past static destruction, so
+// that a decode still running at exit never reads freed memory; null when it cannot be loaded.
+// Map nodes never move, so what is handed out stays valid.
 const Functions *load(const char *library)
 {
-    static QMutex mutex;
-    static std::map<QByteArray, std::optional<Functions>> loaded;
-    const QMutexLocker lock(&mutex);
-    auto known = loaded.find(library);
-    if (known == loaded.end()) {
-        known = loaded.emplace(library, openLibrary(library)).first;
+    static auto *mutex = new QMutex;
+    static auto *loaded = new std::map<QByteArray, std::optional<Functions>>;
+    const QMutexLocker lock(mutex);
+    auto known = loaded->find(library);
+    if (known == loaded->end()) {
+        known = loaded->emplace(library, openLibrary(library)).first;
     }
     return known->second ? &*known->second : nullptr;
 }
