@@ -24,10 +24,6 @@
 
 #include <cstdio>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_PreferencesPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
@@ -67,13 +63,6 @@ int main(int argc, char *argv[])
         !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
-
-#ifdef __GLIBC__
-    // A fixed threshold: every decoded screenshot and scene-graph buffer gets its own mapping,
-    // given back the moment it is freed. glibc's sliding default would move such blocks into
-    // the heap after the first was freed, and each card would leave megabytes resident.
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
-#endif
 
     // Small windows need no GPU: the software scene graph keeps their memory low.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
