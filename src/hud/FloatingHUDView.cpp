@@ -197,6 +197,18 @@ FloatingHUDView::answerOnMainThread(std::function<void(FloatingHUDView *, bool)>
     };
 }
 
+std::function<void(bool)> FloatingHUDView::dismissOrReport(const char *key, QString logText)
+{
+    return answerOnMainThread([onDismiss = m_onDismiss, key,
+                               logText = std::move(logText)](FloatingHUDView *card, bool done) {
+        if (done) {
+            onDismiss();
+        } else {
+            reportFailure(card, key, logText);
+        }
+    });
+}
+
 bool FloatingHUDView::fileStillThere(const char *key, const QString &action)
 {
     if (QFileInfo::exists(m_filePath)) {

@@ -137,6 +137,9 @@ private:
     // Wraps `then` for an answer that may come on any thread: it runs on the main thread,
     // with the card, or null once the card has gone.
     std::function<void(bool)> answerOnMainThread(std::function<void(FloatingHUDView *, bool)> then);
+    // The answer of an action handed to another program: the card ends when it took the file,
+    // else reports the failure with `key` and `logText`.
+    std::function<void(bool)> dismissOrReport(const char *key, QString logText);
     // Puts the whole picture, read again from the file, on the clipboard, then runs `copied`
     // with the card (null once the card has gone: the copy is done all the same). A file that
     // cannot be read is reported on the card instead.

@@ -24,16 +24,10 @@ void FloatingHUDView::handleMarkup()
         return;
     }
     m_services.platform->card().openForMarkup(
-        m_filePath, answerOnMainThread([onDismiss = m_onDismiss,
-                                        name = fileName()](FloatingHUDView *card, bool opened) {
-            if (opened) {
-                onDismiss();
-                return;
-            }
-            reportFailure(card, "notOpenedNoViewer",
-                          QStringLiteral("Could not open for markup, no application took it: ") +
-                              name);
-        }));
+        m_filePath,
+        dismissOrReport("notOpenedNoViewer",
+                        QStringLiteral("Could not open for markup, no application took it: ") +
+                            fileName()));
 }
 
 } // namespace orvane

@@ -30,15 +30,9 @@ void FloatingHUDView::handleRevealInFinder()
         return;
     }
     m_services.platform->card().revealInFileManager(
-        m_filePath, answerOnMainThread([onDismiss = m_onDismiss,
-                                        name = fileName()](FloatingHUDView *card, bool shown) {
-            if (shown) {
-                onDismiss();
-                return;
-            }
-            reportFailure(card, "notShownNoFileManager",
-                          QStringLiteral("Could not show in the file manager: ") + name);
-        }));
+        m_filePath,
+        dismissOrReport("notShownNoFileManager",
+                        QStringLiteral("Could not show in the file manager: ") + fileName()));
 }
 
 } // namespace orvane
