@@ -1,0 +1,784 @@
+// GLib first: its headers use names that Qt defines as keywords.
+#include <gio/gio.h>
+
+#include "FakeTools.h"
+#include "LogCapture.h"
+#include "TestHome.h"
+
+#include "platform/GettextCatalogue.h"
+#include "platform/NullPlatform.h"
+#include "platform/PlatformFactory.h"
+#include "platform/ScreenshotFolders.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/macos/MacPlatform.h"
+
+#include <QClipboard>
+#include <QDBusConnection>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <QXmlStreamReader>
+
+#include <atomic>
+#include <fcntl.h>
+#include <numeric>
+#include <unistd.h>
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// GLib reads the XDG folders once per process, so the whole run shares one home.
+test::TestHome *home = nullptr;
+
+// A file name a shell would take apart if it ever saw it unquoted.
+const QString awkwardName = u"Shot \"1\" $HOME `id` 'a'.png"_s;
+
+// Executable, for the scripts among them.
+bool write(const QString &path, const QByteArray &content = "png")
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() &&
+           file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The desktop's default application for images and folders: a script that notes the
+// arguments it was started with; another application for images after it.
+void installRecordingViewer()
+{
+    const QString script = home->file(u"bin/record-opened"_s);
+    write(script, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\036' \"$a\" >> \"$0.log\"; done\n");
+    const QString applications = home->file(u".local/share/applications/"_s);
+    write(applications + u"orvane-test-viewer.desktop"_s,
+          "[Desktop Entry]\nType=Application\nName=Recording Viewer\nExec=" + script.toUtf8() +
+              " %f\nMimeType=image/png;inode/directory;\n");
+    write(applications + u"orvane-test-editor.desktop"_s,
+          "[Desktop Entry]\nType=Application\nName=Editor\nExec=/bin/true %f\n"
+          "MimeType=image/png;\n");
+    // What the desktop's update-desktop-database leaves for GIO to find applications by type.
+    write(applications + u"mimeinfo.cache"_s,
+          "[MIME Cache]\nimage/png=orvane-test-editor.desktop;orvane-test-viewer.desktop;\n"
+          "inode/directory=orvane-test-viewer.desktop;\n");
+    write(home->file(u".config/mimeapps.list"_s),
+          "[Default Applications]\nimage/png=orvane-test-viewer.desktop\n"
+          "inode/directory=orvane-test-viewer.desktop\n");
+}
+
+QStringList openedByViewer()
+{
+    return QString::fromUtf8(readAll(home->file(u"bin/record-opened.log"_s)))
+        .split(u'\036', Qt::SkipEmptyParts);
+}
+
+// Stands in for the file manager on the session bus.
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QStringList shown;
+public slots:
+    void ShowItems(const QStringList &uris, const QString &) { shown << uris; }
+};
+
+// A stream on real folders of a fresh folder, and what it reported.
+struct Watch {
+    QTemporaryDir dir{home->file(u"watch-XXXXXX"_s)};
+    test::LogCapture log;
+    std::unique_ptr<Platform> platform = createPlatform({});
+    QList<QStringList> batches;
+    std::unique_ptr<FolderEventStream> stream;
+
+    QString file(const QString &relative) const { return dir.filePath(relative); }
+    bool open(const QStringList &folders)
+    {
+        stream = platform->detection().createFolderEventStream(
+            folders, [this](const QStringList &paths) { batches << paths; });
+        return stream && stream->start();
+    }
+    QStringList reported() const
+    {
+        return std::accumulate(batches.begin(), batches.end(), QStringList());
+    }
+};
+
+// gnome-screenshot's setting, in the in-memory GSettings of this test.
+void setGnomeScreenshotFolder(const char *value)
+{
+    GSettings *settings = g_settings_new("org.gnome.gnome-screenshot");
+    g_settings_set_string(settings, "auto-save-directory", value);
+    g_object_unref(settings);
+}
+
+} // namespace
+
+// The platform services on Linux, and the macOS ones that run through command lines.
+class PlatformServicesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { installRecordingViewer(); }
+    void init() { QFile::remove(home->file(u"bin/record-opened.log"_s)); }
+
+    // Into the freedesktop Trash, with the information that puts it back where it was. A file
+    // that is not there, or that the Trash refuses, is reported as not trashed; a refused one
+    // stays where it was, untouched: never deleted instead.
+    void trash_data()
+    {
+        QTest::addColumn<QString>("name"); // empty: no file
+        QTest::addColumn<bool>("trashIsAFile");
+        QTest::addColumn<bool>("trashed");
+        QTest::newRow("awkward name") << awkwardName << false << true;
+        QTest::newRow("file gone") << QString() << false << false;
+        QTest::newRow("the Trash is a plain file") << awkwardName << true << false;
+        // The longest name a file may have leaves no room for the Trash's ".trashinfo".
+        QTest::newRow("name too long for the Trash's records")
+            << QString(251, u'a') + u".png"_s << false << false;
+    }
+    void trash()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, trashIsAFile);
+        QFETCH(bool, trashed);
+        LinuxPlatform platform{ProcessContext{}};
+        const QString trash = home->file(u".local/share/Trash"_s);
+        const QString path = home->file(u"Desktop/"_s + (name.isEmpty() ? u"gone.png"_s : name));
+        QVERIFY(name.isEmpty() || write(path));
+        // GIO cannot make its folders where a file stands in their way.
+        QVERIFY(!trashIsAFile || (QDir(trash).removeRecursively() && write(trash, "no folder")));
+        std::atomic<int> result{-1};
+        platform.moveToTrash(path, [&result](bool ok) { result = ok ? 1 : 0; });
+        QTRY_VERIFY(result != -1);
+        QVERIFY(!trashIsAFile || QFile::remove(trash));
+        QCOMPARE(result.load(), trashed ? 1 : 0);
+        QCOMPARE(readAll(path), QByteArray(trashed || name.isEmpty() ? "" : "png"));
+        if (!trashed) {
+            return;
+        }
+        QCOMPARE(readAll(trash + u"/files/"_s + name), QByteArray("png"));
+        // The path written escaped, as the format asks.
+        const QString info =
+            QString::fromUtf8(readAll(trash + u"/info/"_s + name + u".trashinfo"_s));
+        const QRegularExpressionMatch match =
+            QRegularExpression(u"^\\[Trash Info\\]\nPath=(\\S+)\n"
+                               "DeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n"_s)
+                .match(info);
+        QVERIFY2(match.hasMatch(), qPrintable(info));
+        QCOMPARE(QUrl::fromPercentEncoding(match.captured(1).toUtf8()), path);
+    }
+
+    // An image goes alone; a file goes as a reference the file manager can paste.
+    void clipboard()
+    {
+        LinuxPlatform platform{ProcessContext{}};
+        QImage image(64, 32, QImage::Format_RGB32);
+        image.fill(QColor(10, 200, 30));
+        platform.copyImageToClipboard(image);
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        QVERIFY(!clipboard->mimeData()->hasUrls());
+        QCOMPARE(clipboard->image().pixelColor(5, 5), QColor(10, 200, 30));
+        const QUrl url = QUrl::fromLocalFile(home->file(u"Desktop/"_s + awkwardName));
+        platform.copyFileToClipboard(url.toLocalFile());
+        QCOMPARE(clipboard->mimeData()->urls(), QList<QUrl>{url});
+        QCOMPARE(clipboard->mimeData()->data(u"x-special/gnome-copied-files"_s),
+                 "copy\n" + url.toEncoded());
+    }
+
+    // Markup hands the file to the default image application as one unaltered argument, and
+    // the chosen application gets it the same way.
+    void markupAndOpenWith()
+    {
+        LinuxPlatform platform{ProcessContext{}};
+        const QString path = home->file(u"Pictures/"_s + awkwardName);
+        QVERIFY(write(path));
+        std::atomic<int> opened{-1};
+        platform.openForMarkup(path, [&opened](bool ok) { opened = ok ? 1 : 0; });
+        QTRY_COMPARE(openedByViewer(), QStringList{path});
+        QTRY_COMPARE(opened.load(), 1);
+        // The default first, then the others, each once.
+        QStringList ids;
+        for (const FileApplication &app : platform.applicationsForFile(path)) {
+            ids << app.id;
+        }
+        QCOMPARE(ids,
+                 (QStringList{u"orvane-test-viewer.desktop"_s, u"orvane-test-editor.desktop"_s}));
+        QVERIFY(!platform.openFileWith(path, u"no-such-app.desktop"_s).ok());
+        QVERIFY(platform.openFileWith(path, u"orvane-test-viewer.desktop"_s).ok());
+        QTRY_COMPARE(openedByViewer(), (QStringList{path, path}));
+    }
+
+    // The file manager on the bus is asked to show the file; without one, or when the file is
+    // gone, its folder opens in the default application.
+    void reveal()
+    {
+        const QString folder = home->file(u"Shots $x `y`"_s);
+        const QString path = folder + u'/' + awkwardName;
+        QVERIFY(write(path));
+        LinuxPlatform platform{ProcessContext{}};
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        FakeFileManager manager;
+        if (bus.isConnected()) {
+            QVERIFY(bus.registerObject(u"/org/freedesktop/FileManager1"_s, &manager,
+                                       QDBusConnection::ExportAllSlots));
+            QVERIFY(bus.registerService(u"org.freedesktop.FileManager1"_s));
+            platform.revealInFileManager(path, {});
+            QTRY_COMPARE(manager.shown,
+                         QStringList{QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded())});
+            QTest::qWait(100);
+            QVERIFY(openedByViewer().isEmpty());
+            bus.unregisterService(u"org.freedesktop.FileManager1"_s);
+            bus.unregisterObject(u"/org/freedesktop/FileManager1"_s);
+        }
+        platform.revealInFileManager(path, {});
+        QTRY_COMPARE(openedByViewer(), QStringList{folder});
+        QVERIFY(QFile::remove(path));
+        platform.revealInFileManager(path, {});
+        QTRY_COMPARE(openedByViewer(), (QStringList{folder, folder}));
+    }
+
+    // On macOS the same paths go through `open` command lines; what `open` answers is what
+    // the card is told. The quoting itself is the shell runner's test.
+    void macCommandLines()
+    {
+        test::FakeTools tools;
+        MacPlatform platform{ProcessContext{}};
+        const QString path = home->file(u"Desktop/"_s + awkwardName);
+        QVERIFY(write(path));
+        std::atomic<int> answer = -1; // given on a worker thread
+        auto finished = [&answer](bool ok) { answer = ok ? 1 : 0; };
+        tools.setFailing({u"open"_s});
+        platform.openForMarkup(path, finished);
+        QTRY_COMPARE_WITH_TIMEOUT(answer.load(), 0, 10000);
+        tools.setFailing({});
+        answer = -1;
+        QVERIFY(QFile::remove(path));
+        platform.revealInFileManager(path, finished); // the file gone: its folder
+        QTRY_COMPARE_WITH_TIMEOUT(answer.load(), 1, 10000);
+        // "Open in Finder" goes by open's own answer too, not by whether the shell ran.
+        tools.setFailing({u"open"_s});
+        QVERIFY(!platform.openFolder(home->file(u"Desktop"_s)).ok());
+        QCOMPARE(tools.calls(), QList<QStringList>({{u"open"_s, u"-a"_s, u"Preview"_s, path},
+                                                    {u"open"_s, home->file(u"Desktop"_s)},
+                                                    {u"open"_s, home->file(u"Desktop"_s)}}));
+    }
+
+    // Where a system offers nothing, every operation that can fail says so: the uninstall
+    // must not report a removal, nor the switch a login item, that never happened.
+    void nullServicesNeverClaimSuccess()
+    {
+        NullLoginServices login;
+        NullShareServices share;
+        for (const Result &result :
+             {login.installLoginAgent(), login.registerLoginItem(), login.unregisterLoginItem(),
+              login.removeProgram(), share.emailFile(u"/tmp/a.png"_s),
+              share.openFileWith(u"/tmp/a.png"_s, u"viewer.desktop"_s),
+              NullWindowServices().openFolder(u"/tmp"_s),
+              NullSoundServices().playSystemSound(u"Tink"_s)}) {
+            QVERIFY(!result.ok() && !result.reason().isEmpty());
+        }
+        QVERIFY(!login.isLoginItemEnabled());
+        int trashed = -1;
+        NullCardPlatformServices().moveToTrash(u"/tmp/a.png"_s, [&](bool ok) { trashed = ok; });
+        QCOMPARE(trashed, 0);
+    }
+
+    // The launch agent starts the bundle's program, else the one started; it is well-formed
+    // XML and replaced whole at every launch.
+    void macAgent_data()
+    {
+        QTest::addColumn<QString>("bundle");
+        QTest::addColumn<QString>("argv0");
+        QTest::addColumn<QString>("executable");
+        QTest::newRow("app bundle, non-ASCII, XML characters")
+            << u"/Users/zoë/R&D <new>/Orvane.app"_s << u"/x/Orvane"_s
+            << u"/Users/zoë/R&D <new>/Orvane.app/Contents/MacOS/Orvane"_s;
+        QTest::newRow("suffix in capitals")
+            << u"/Applications/Orvane.APP"_s << u"/x/Orvane"_s << u"/x/Orvane"_s;
+        QTest::newRow("no bundle, relative start")
+            << u"/home/ann/build"_s << u"./orvane"_s << u"./orvane"_s;
+    }
+    void macAgent()
+    {
+        QFETCH(QString, bundle);
+        QFETCH(QString, argv0);
+        QFETCH(QString, executable);
+        MacPlatform mac({argv0, bundle, {}, {}});
+        const QString agent = home->file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s);
+        QVERIFY(write(agent, QByteArray(4096, 'x'))); // replaced whole
+        QVERIFY(mac.installLoginAgent().ok());
+        QXmlStreamReader xml(readAll(agent));
+        QStringList strings;
+        while (!xml.atEnd()) {
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"string"_s) {
+                strings << xml.readElementText();
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(strings, QStringList({u"com.tarnwell.orvane"_s, executable, u"--background"_s,
+                                       u"Interactive"_s}));
+        mac.removeLoginAgent();
+        QVERIFY(!QFile::exists(agent));
+    }
+
+    // Switched on and off in the desktop's startup settings; written afresh when asked.
+    void linuxAutostartEntry()
+    {
+        LinuxPlatform platform(
+            {u"orvane"_s, u"/opt/Orvane dir"_s, u"/opt/Orvane dir/orvane"_s, {}});
+        const QString entry = home->file(u".config/autostart/com.tarnwell.orvane.desktop"_s);
+        QCOMPARE(LinuxPlatform::autostartEntryPath(), entry);
+        QCOMPARE(platform.readLoginEntry(), LoginEntry::Absent);
+        QVERIFY(platform.registerLoginItem().ok());
+        QVERIFY(platform.isLoginItemEnabled());
+        const QByteArray written = readAll(entry);
+        QVERIFY(written.contains("Exec=\"/opt/Orvane dir/orvane\" --background\n"));
+        for (const auto &[text, state] :
+             {std::pair<QByteArray, LoginEntry>{written + "[Desktop Action x]\nHidden=true\n",
+                                                LoginEntry::Enabled},
+              {QByteArray(written).replace("enabled=true", "enabled=false"),
+               LoginEntry::SwitchedOff},
+              {written + "Hidden=true\n", LoginEntry::SwitchedOff}}) {
+            QVERIFY(write(entry, text));
+            QCOMPARE(platform.readLoginEntry(), state);
+        }
+        QVERIFY(!platform.isLoginItemEnabled());
+        QVERIFY(platform.installLoginAgent().ok());
+        QVERIFY(platform.isLoginItemEnabled());
+        platform.removeLoginAgent();
+        QVERIFY(!QFile::exists(entry));
+        QVERIFY(platform.registerLoginItem().ok());
+        QVERIFY(platform.unregisterLoginItem().ok());
+        QVERIFY(!QFile::exists(entry));
+        QVERIFY(!platform.isLoginItemEnabled());
+        QVERIFY(platform.unregisterLoginItem().ok()); // nothing to remove is no error
+    }
+
+    // The entry names the program that runs, so that a desktop parses back its exact path; an
+    // AppImage's variables count only for a program inside its mount point, not for one started
+    // from that AppImage's terminal.
+    void linuxAutostartExec_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("appImage");
+        QTest::addColumn<QString>("appDir");
+        QTest::addColumn<QString>("exec");
+        QTest::addColumn<QString>("tryExec"); // a plain string value; empty: the program
+        const QString mine = u"/home/ann/Apps/Orvane x86_64.AppImage"_s;
+        const auto plain = [](const char *name, const QString &program) -> QTestData & {
+            return QTest::newRow(name) << program << QString() << QString();
+        };
+        plain("installed", u"/usr/bin/orvane"_s) << u"/usr/bin/orvane"_s << QString();
+        plain("blank", u"/home/ann/My Apps/orvane"_s)
+            << u"\"/home/ann/My Apps/orvane\""_s << QString();
+        plain("quote, dollar, backquote", u"/opt/a\"b$c`d/orvane"_s)
+            << u"\"/opt/a\\\\\"b\\\\$c\\\\`d/orvane\""_s << QString();
+        plain("backslash", u"/opt/a\\b/orvane"_s)
+            << u"\"/opt/a\\\\\\\\b/orvane\""_s << u"/opt/a\\\\b/orvane"_s;
+        plain("percent", u"/opt/100%/orvane"_s) << u"/opt/100%%/orvane"_s << QString();
+        QTest::newRow("its own AppImage")
+            << u"/tmp/.mount_OrvaneX/usr/bin/orvane"_s << mine << u"/tmp/.mount_OrvaneX"_s
+            << u"\"/home/ann/Apps/Orvane x86_64.AppImage\""_s << mine;
+        QTest::newRow("started from another AppImage's terminal")
+            << u"/usr/bin/orvane"_s << u"/home/ann/Apps/Terminal.AppImage"_s
+            << u"/tmp/.mount_TerminXY"_s << u"/usr/bin/orvane"_s << QString();
+        QTest::newRow("a mount point that only starts like ours")
+            << u"/tmp/.mount_OrvaneX2/usr/bin/orvane"_s << mine << u"/tmp/.mount_OrvaneX"_s
+            << u"/tmp/.mount_OrvaneX2/usr/bin/orvane"_s << QString();
+        QTest::newRow("APPDIR is the root")
+            << u"/usr/bin/orvane"_s << mine << u"/"_s << u"/usr/bin/orvane"_s << QString();
+    }
+    void linuxAutostartExec()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, appImage);
+        QFETCH(QString, appDir);
+        QFETCH(QString, exec);
+        QFETCH(QString, tryExec);
+        LinuxPlatform platform(ProcessContext::make(program, {u"orvane"_s}, appImage, appDir));
+        QVERIFY(platform.installLoginAgent().ok());
+        const QStringList lines =
+            QString::fromUtf8(readAll(platform.autostartEntryPath())).split(u'\n');
+        QVERIFY2(lines.contains(u"Exec="_s + exec + u" --background"_s),
+                 qPrintable(lines.join(u'\n')));
+        QVERIFY(lines.contains(u"TryExec="_s + (tryExec.isEmpty() ? program : tryExec)));
+    }
+
+    // On Linux the program goes to the Trash only as an AppImage it runs from, or a copy in
+    // the home folder that is not a build; otherwise it stays, and the note says why.
+    void linuxProgramRemoved()
+    {
+        QTemporaryDir system;
+        // dpkg's answer, for the one program "installed from a package".
+        QVERIFY(write(system.filePath(u"bin/dpkg-query"_s),
+                      "#!/bin/sh\ncase \"$2\" in */packaged/usr/bin/orvane) echo \"orvane: $2\";; "
+                      "*) exit 1;; esac\n"));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", system.filePath(u"bin"_s).toUtf8() + ':' + path);
+        QVERIFY(write(home->file(u"src/orvane/build/default/CMakeCache.txt"_s)));
+        const QString otherAppImage = system.filePath(u"Apps/Terminal.AppImage"_s);
+        const QString mount = system.filePath(u"mnt/.mount_Orvane"_s);
+        const QString appImage = system.filePath(u"Apps/Orvane x86_64.AppImage"_s);
+        QVERIFY(write(otherAppImage) && write(mount + u"/usr/bin/orvane"_s));
+        struct Case {
+            QString program;
+            ProcessContext context;
+            QString told; // in the note; empty: trashed
+        };
+        const auto plain = [](const QString &program, const QString &told = {}) {
+            return Case{program, ProcessContext::make(program, {program}, {}, {}), told};
+        };
+        const QString elsewhere = u"remove it the way it was installed"_s;
+        const QList<Case> cases{
+            plain(home->file(u".local/bin/orvane"_s)),
+            plain(system.filePath(u"usr/bin/orvane"_s), elsewhere),
+            plain(system.filePath(u"packaged/usr/bin/orvane"_s), u"\"sudo apt remove orvane\""_s),
+            plain(home->file(u"src/orvane/build/default/src/app/orvane"_s), u"is a build"_s),
+            {appImage, ProcessContext::make(mount + u"/usr/bin/orvane"_s, {}, appImage, mount), {}},
+            // Started from another AppImage's terminal, which passed its variables on.
+            {system.filePath(u"usr/local/bin/orvane"_s),
+             ProcessContext::make(system.filePath(u"usr/local/bin/orvane"_s), {}, otherAppImage,
+                                  system.filePath(u"mnt/.mount_Termin"_s)),
+             elsewhere}};
+        for (const Case &c : cases) {
+            QVERIFY(write(c.program));
+            LinuxPlatform platform(c.context);
+            const QString note = platform.programRemovalNote();
+            QVERIFY2(note.contains(c.told.isEmpty() ? u"will be moved to the Trash"_s : c.told),
+                     qPrintable(note));
+            const Result removed = platform.removeProgram();
+            QCOMPARE(removed.ok() ? QString() : removed.reason(),
+                     c.told.isEmpty() ? QString() : note);
+            const QString trashed =
+                home->file(u".local/share/Trash/files/"_s) + QFileInfo(c.program).fileName();
+            QCOMPARE(QFile::exists(c.program), !c.told.isEmpty());
+            QCOMPARE(QFile::exists(trashed), c.told.isEmpty());
+            QVERIFY(QFile::exists(otherAppImage));
+            QFile::remove(trashed);
+        }
+        qputenv("PATH", path);
+    }
+
+    // The system's own file events, on a real folder.
+    void folderEvents()
+    {
+        Watch w;
+        const QString folder = w.file(u"Shots"_s);
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(w.open({folder, w.file(u"missing"_s)}));
+
+        // Created and written in pieces: one file, few batches. A name whose bytes text cannot
+        // hold is never reported as some other, look-alike name.
+        const QByteArray notText = QFile::encodeName(folder) + "/\xff\xfe.png";
+        QVERIFY(::close(::open(notText.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
+        QFile file(folder + u"/a.png"_s);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 20; ++i) {
+            file.write(QByteArray(4096, 'x'));
+            file.flush();
+        }
+        file.close();
+        QTRY_VERIFY(w.reported().contains(folder + u"/a.png"_s));
+        QTest::qWait(3 * FolderEventStream::latencyMs);
+        QVERIFY2(w.batches.size() <= 3, qPrintable(QString::number(w.batches.size())));
+        const QStringList all = w.reported();
+        QCOMPARE(QSet<QString>(all.begin(), all.end()), QSet<QString>{folder + u"/a.png"_s});
+        QVERIFY(w.log.lines().contains(
+            u"[Orvane] Skipped a file whose name is not valid text: \\xff\\xfe.png"_s));
+        ::unlink(notText.constData()); // Qt could not name it to remove it
+
+        // Written hidden, then renamed into place: the temporary file's events are not
+        // reported, so they open no gathering spell for the rename to wait out.
+        w.stream->setIgnoredNames([](const QString &name) { return name.startsWith(u'.'); });
+        w.batches.clear();
+        QVERIFY(write(folder + u"/.b.png.tmp"_s));
+        QVERIFY(QFile::rename(folder + u"/.b.png.tmp"_s, folder + u"/b.png"_s));
+        QTRY_VERIFY(w.reported().contains(folder + u"/b.png"_s));
+        QCOMPARE(w.batches.first(), QStringList{folder + u"/b.png"_s});
+
+        // Removed: still reported; what it means is decided later.
+        w.batches.clear();
+        QVERIFY(QFile::remove(folder + u"/a.png"_s));
+        QTRY_VERIFY(w.reported().contains(folder + u"/a.png"_s));
+
+        // Once the stream is gone, nothing more arrives.
+        w.stream.reset();
+        w.batches.clear();
+        QVERIFY(write(folder + u"/c.png"_s));
+        QTest::qWait(3 * FolderEventStream::latencyMs);
+        QVERIFY(w.batches.isEmpty());
+    }
+
+    // A folder that is not there yet, or goes away, is watched as soon as it (re)appears: the
+    // folder itself is reported then (files may have landed before the watch), and its new
+    // files after. One moved away is no longer watched where it went.
+    void folderWatchedOnceItCanBe_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("change");
+        QTest::newRow("made after the start") << u""_s << u"make"_s;
+        QTest::newRow("made two levels down") << u""_s << u"make deep"_s;
+        QTest::newRow("removed and made again") << u"make"_s << u"remove, make"_s;
+        QTest::newRow("moved away, another made") << u"make"_s << u"move away, make"_s;
+        QTest::newRow("unreadable, then readable") << u"make, lock"_s << u"unlock"_s;
+    }
+    void folderWatchedOnceItCanBe()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, change);
+        if (setup.contains(u"lock"_s) && ::geteuid() == 0) {
+            QSKIP("permissions do not stop the superuser");
+        }
+        Watch w;
+        const QString folder =
+            w.file(change.contains(u"deep"_s) ? u"Pictures/Screenshots"_s : u"Desktop"_s);
+        const QString away = w.file(u"Desktop.old"_s);
+        QVERIFY(!setup.contains(u"make"_s) || QDir().mkpath(folder));
+        QVERIFY(!setup.contains(u"lock"_s) || QFile::setPermissions(folder, {}));
+        QCOMPARE(w.open({folder}), setup == u"make"_s);
+        QVERIFY(w.stream);
+        QVERIFY(!change.contains(u"remove"_s) || QDir(folder).removeRecursively());
+        QVERIFY(!change.contains(u"move away"_s) || QDir().rename(folder, away));
+        if (setup == u"make"_s) {
+            QTRY_VERIFY(w.log.lines().contains(u"[Orvane] Lost the watch on "_s + folder +
+                                               u"; watching for it to come back."_s));
+        }
+        QVERIFY(!change.contains(u"make"_s) || QDir().mkpath(folder));
+        QVERIFY(
+            !change.contains(u"unlock"_s) ||
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QTRY_VERIFY(w.reported().contains(folder));
+
+        QVERIFY(write(folder + u"/shot.png"_s));
+        QTRY_VERIFY(w.reported().contains(folder + u"/shot.png"_s));
+        if (change.contains(u"move away"_s)) {
+            QVERIFY(write(away + u"/stray.png"_s));
+            QTest::qWait(3 * FolderEventStream::latencyMs);
+            QVERIFY(w.reported().filter(u"stray"_s).isEmpty());
+        }
+    }
+
+    // Known names play (silently here, without a sound server); others fall through.
+    void soundNamesMapToThemeEvents()
+    {
+        const std::unique_ptr<Platform> platform = createPlatform({});
+        for (const QString &name : {u"Tink"_s, u"Pop"_s, u"Basso"_s}) {
+            QVERIFY(platform->sounds().playSystemSound(name).ok());
+        }
+        QVERIFY(!platform->sounds().playSystemSound(u"Sosumi"_s).ok());
+    }
+
+    // GSettings ends the program when asked for a schema it does not have. A desktop with
+    // other programs' schemas but not gnome-screenshot's (KDE, Xfce) still gets its folders.
+    // Schemas are read once per process, so this runs in a process of its own.
+    void withoutGnomeScreenshot()
+    {
+        if (qEnvironmentVariableIsSet("ORVANE_TEST_SCHEMAS")) {
+            QCOMPARE(
+                LinuxPlatform({}).screenshotToolFolders(),
+                QStringList({home->file(u"Pictures/Screenshots"_s), home->file(u"Pictures"_s)}));
+            return;
+        }
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"ORVANE_TEST_SCHEMAS"_s, QStringLiteral(ORVANE_TEST_DATA "/other"));
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {u"withoutGnomeScreenshot"_s});
+        QVERIFY(child.waitForFinished(60000));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 child.readAll().constData());
+    }
+
+    // Each tool's own settings file, as the tool writes it, separated by "|": user-dirs.dirs,
+    // gnome-screenshot, Spectacle, xfce4-screenshooter, Flameshot. "~" is the home folder.
+    void screenshotFolders_data()
+    {
+        QTest::addColumn<QString>("files");
+        QTest::addColumn<QStringList>("configured");
+        QTest::addColumn<QString>("chosen"); // "-" for none
+        const auto row = [](const char *name, const QString &files, const QStringList &configured,
+                            const QString &chosen) {
+            QTest::newRow(name) << files << configured << chosen;
+        };
+        const QString all =
+            u"XDG_PICTURES_DIR=\"$HOME/Bilder\"\nXDG_SCREENSHOTS_DIR=\"$HOME/A\"\n"
+            "|file:///home/ann/B|[ImageSave]\nimageSaveLocation=file:///home/ann/C/\n"
+            "|app=gimp\nscreenshot_dir=file:///home/ann/D\n|[General]\nsavePath=/home/ann/E\n"_s;
+        const QString flameshot = all.section(u'|', 4);
+        const QStringList folders = {u"~/A"_s, u"~/B"_s, u"~/C"_s, u"~/D"_s, u"~/E"_s};
+        row("each tool in its place", all, folders, u"~/A"_s);
+        row("gnome-screenshot before Spectacle", all.section(u'|', 1).prepend(u'|'), folders.mid(1),
+            u"~/B"_s);
+        row("a folder named twice counts once", u"|/home/ann/C|"_s + all.section(u'|', 2, 2),
+            {u"~/C"_s}, u"~/C"_s);
+        row("user-dirs: absolute, escaped, last line wins",
+            u"# comment\nXDG_SCREENSHOTS_DIR=\"/old\"\n  XDG_SCREENSHOTS_DIR = \"/srv/My \\\"Shots\\\"\"\n"_s,
+            {u"/srv/My \"Shots\""_s}, u"/srv/My \"Shots\""_s);
+        row("user-dirs: neither $HOME nor absolute",
+            u"XDG_SCREENSHOTS_DIR=\"Shots\"\nXDG_SCREENSHOTS_DIRX=\"/x\"\n"_s, {}, u"-"_s);
+        row("gnome-screenshot: escaped URI", u"|file:///home/ann/My%20Shots/"_s, {u"~/My Shots"_s},
+            u"~/My Shots"_s);
+        row("gnome-screenshot: plain path with a tilde", u"|~/Shots"_s, {u"~/Shots"_s},
+            u"~/Shots"_s);
+        row("Plasma 5 Spectacle",
+            u"||[General]\nimageSaveLocation=file:///home/ann/Plasma5\n[ImageSave]\nother=1\n"_s,
+            {u"~/Plasma5"_s}, u"~/Plasma5"_s);
+        row("older Spectacle, $HOME expanded", u"||[Save]\ndefaultSaveLocation[$e]=$HOME/Old\n"_s,
+            {u"~/Old"_s}, u"~/Old"_s);
+        row("Spectacle: key of another group, another language",
+            u"||[GuiConfig]\nimageSaveLocation=/a\n[ImageSave]\nimageSaveLocation[de]=/b\n"_s, {},
+            u"-"_s);
+        row("remote folder passed over",
+            u"|smb://server/shots|[ImageSave]\nimageSaveLocation=shots\n|screenshot_dir=file://server/shots\n|"_s +
+                flameshot,
+            {u"~/E"_s}, u"~/E"_s);
+        row("Flameshot: quoted, escaped, other groups",
+            u"||||savePath=/top\n[Shortcuts]\nsavePath=/no\n[General]\nsavePath=\"/srv/a, \\x00e9\"\n"_s,
+            {u"/srv/a, é"_s}, u"/srv/a, é"_s);
+        // xfce4-screenshooter writes its default into its file; that is no choice of the user.
+        row("a tool's default is no choice",
+            u"|||screenshot_dir=file:///home/ann/Bilder\n|"_s + flameshot,
+            {u"~/Bilder"_s, u"~/E"_s}, u"~/E"_s);
+    }
+    void screenshotFolders()
+    {
+        QFETCH(QString, files);
+        QFETCH(QStringList, configured);
+        QFETCH(QString, chosen);
+        const QString ann = u"/home/ann"_s;
+        const QString pictures = u"/home/ann/Bilder"_s;
+        const auto expand = [&ann](QString path) { return path.replace(u"~"_s, ann); };
+        for (QString &folder : configured) {
+            folder = expand(folder);
+        }
+        const auto file = [&files](int i) { return files.section(u'|', i, i); };
+        const screenshotfolders::Folders folders = screenshotfolders::resolve(
+            {ann, pictures, u"Bildschirmfotos"_s, file(0), file(1), file(2), file(3), file(4)});
+        QCOMPARE(folders.configured, configured);
+        QCOMPARE(folders.chosen(), chosen == u"-"_s ? std::nullopt : std::optional(expand(chosen)));
+        const QStringList defaults = {pictures + u"/Bildschirmfotos"_s,
+                                      pictures + u"/Screenshots"_s, pictures};
+        QCOMPARE(folders.defaults, defaults);
+        QStringList everything = configured + defaults;
+        everything.removeDuplicates();
+        QCOMPARE(folders.all(), everything);
+    }
+
+    void catalogueNames_data()
+    {
+        QTest::addColumn<QString>("environment"); // LANGUAGE|LC_ALL|LC_MESSAGES|LANG
+        QTest::addColumn<QString>("names");
+        QTest::newRow("LANG") << u"|||de_DE.UTF-8"_s << u"de_DE de"_s;
+        QTest::newRow("modifier") << u"|||sr_RS.UTF-8@latin"_s
+                                  << u"sr_RS@latin sr_RS sr@latin sr"_s;
+        QTest::newRow("LC_MESSAGES over LANG") << u"||fr_FR.UTF-8|de_DE.UTF-8"_s << u"fr_FR fr"_s;
+        QTest::newRow("LANGUAGE list") << u"pt_BR:fr|||de_DE.UTF-8"_s << u"pt_BR pt fr"_s;
+        QTest::newRow("C locale ignores LANGUAGE") << u"de|||C.UTF-8"_s << u""_s;
+    }
+    void catalogueNames()
+    {
+        QFETCH(QString, environment);
+        QFETCH(QString, names);
+        const QStringList e = environment.split(u'|');
+        QCOMPARE(gettext::catalogueNames(e[0], e[1], e[2], e[3]),
+                 names.split(u' ', Qt::SkipEmptyParts));
+    }
+
+    // Catalogues compiled by msgfmt from de.po, in both byte orders.
+    void translate_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QString>("translation"); // "-" for none
+        for (const QString &file : {u"de.mo"_s, u"de-big.mo"_s}) {
+            const auto row = [&](const char *name) -> QTestData & {
+                return QTest::addRow("%s: %s", qPrintable(file), name) << file;
+            };
+            row("message") << QByteArray("Screenshots") << u"Bildschirmfotos"_s;
+            row("plural found by its singular")
+                << QByteArray("%d screenshot") << u"%d Bildschirmfoto"_s;
+            row("only with a context")
+                << QByteArray("menu\x04Screenshots") << u"Bildschirmfoto-Menü"_s;
+            row("absent") << QByteArray("Screenshots!") << u"-"_s;
+        }
+    }
+    void translate()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, message);
+        QFETCH(QString, translation);
+        const QByteArray catalogue = readAll(QStringLiteral(ORVANE_TEST_DATA "/") + file);
+        QVERIFY(!catalogue.isEmpty());
+        QCOMPARE(gettext::translate(catalogue, message),
+                 translation == u"-"_s ? std::nullopt : std::optional(translation));
+    }
+
+    // A damaged catalogue gives no translation and is never read past its end.
+    void damagedCatalogue()
+    {
+        const QByteArray catalogue = readAll(QStringLiteral(ORVANE_TEST_DATA "/de.mo"));
+        for (qsizetype size = 0; size < catalogue.size(); ++size) {
+            const QByteArray cut(catalogue.constData(), size); // a copy: ASan sees its end
+            const auto translation = gettext::translate(cut, "Screenshots");
+            QVERIFY(!translation || *translation == u"Bildschirmfotos"_s);
+        }
+        QByteArray wrongMagic = catalogue;
+        wrongMagic[0] = 0;
+        QCOMPARE(gettext::translate(wrongMagic, "Screenshots"), std::nullopt);
+    }
+
+    // The Linux platform reads the real files and settings: German user folders with GNOME's
+    // catalogue installed, then a folder set in gnome-screenshot and in Spectacle.
+    void linuxDesktop()
+    {
+        qputenv("LANG", "de_DE.UTF-8");
+        const QString config = home->file(u".config"_s);
+        QVERIFY(write(config + u"/user-dirs.dirs"_s, "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n"));
+        QVERIFY(write(home->file(u"system/share/locale/de/LC_MESSAGES/gnome-shell.mo"_s),
+                      readAll(QStringLiteral(ORVANE_TEST_DATA "/de.mo"))));
+        // Existing defaults are watched, but never taken as the user's choice.
+        QVERIFY(QDir().mkpath(home->file(u"Bilder/Bildschirmfotos"_s)));
+        setGnomeScreenshotFolder("");
+
+        LinuxPlatform platform({});
+        const QStringList defaults = {home->file(u"Bilder/Bildschirmfotos"_s),
+                                      home->file(u"Bilder/Screenshots"_s), home->file(u"Bilder"_s)};
+        QCOMPARE(platform.screenshotToolFolders(), defaults);
+        QCOMPARE(platform.readSystemScreenshotLocation(), std::nullopt);
+
+        const QString gnome = home->file(u"GNOME Shots"_s);
+        setGnomeScreenshotFolder(QUrl::fromLocalFile(gnome).toEncoded().constData());
+        write(config + u"/spectaclerc"_s, "[ImageSave]\nimageSaveLocation=/srv/spectacle\n");
+        QCOMPARE(platform.screenshotToolFolders(),
+                 QStringList({gnome, u"/srv/spectacle"_s}) + defaults);
+        QCOMPARE(platform.readSystemScreenshotLocation(), std::optional(gnome));
+        setGnomeScreenshotFolder("");
+        qputenv("LANG", "C.UTF-8");
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    // Before GLib first looks: it reads the XDG folders, GSettings' schemas and its backend once.
+    test::TestHome testHome;
+    testHome.useSystemFileTypes(); // GIO must see a .png as an image to find its applications
+    home = &testHome;
+    const QByteArray schemas = qgetenv("ORVANE_TEST_SCHEMAS");
+    qputenv("GSETTINGS_SCHEMA_DIR", schemas.isEmpty() ? ORVANE_TEST_DATA "/schemas" : schemas);
+    qputenv("GSETTINGS_BACKEND", "memory");
+    QGuiApplication app(argc, argv);
+    PlatformServicesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_platformservices.moc"
