@@ -178,8 +178,11 @@ private slots:
         QCOMPARE(QUrl::fromPercentEncoding(match.captured(1).toUtf8()), path);
     }
 
-    // An image goes alone; a file goes as a reference the file manager can paste.
-    void clipboard()
+    // The card's actions hand the file on as it is: to the clipboard as a reference the file
+    // manager can paste (an image goes alone), to the default and to the chosen application as
+    // one unaltered argument, and to the file manager on the bus to show; without one, or when
+    // the file is gone, its folder opens in the default application.
+    void cardActions()
     {
         LinuxPlatform platform{ProcessContext{}};
         QImage image(64, 32, QImage::Format_RGB32);
@@ -188,26 +191,20 @@ private slots:
         QClipboard *clipboard = QGuiApplication::clipboard();
         QVERIFY(!clipboard->mimeData()->hasUrls());
         QCOMPARE(clipboard->image().pixelColor(5, 5), QColor(10, 200, 30));
-        const QUrl url = QUrl::fromLocalFile(home->file(u"Desktop/"_s + awkwardName));
-        platform.copyFileToClipboard(url.toLocalFile());
+        const QString folder = home->file(u"Shots $x `y`"_s);
+        const QString path = folder + u'/' + awkwardName;
+        QVERIFY(write(path));
+        const QUrl url = QUrl::fromLocalFile(path);
+        platform.copyFileToClipboard(path);
         QCOMPARE(clipboard->mimeData()->urls(), QList<QUrl>{url});
         QCOMPARE(clipboard->mimeData()->data(u"x-special/gnome-copied-files"_s),
                  "copy\n" + url.toEncoded());
-    }
 
-    // Markup hands the file to the default image application as one unaltered argument, and
-    // the chosen application gets it the same way.
-    void markupAndOpenWith()
-    {
-        LinuxPlatform platform{ProcessContext{}};
-        const QString path = home->file(u"Pictures/"_s + awkwardName);
-        QVERIFY(write(path));
         std::atomic<int> opened{-1};
         platform.openForMarkup(path, [&opened](bool ok) { opened = ok ? 1 : 0; });
         QTRY_COMPARE(openedByViewer(), QStringList{path});
         QTRY_COMPARE(opened.load(), 1);
-        // The default first, then the others, each once.
-        QStringList ids;
+        QStringList ids; // the default first, then the others, each once
         for (const FileApplication &app : platform.applicationsForFile(path)) {
             ids << app.id;
         }
@@ -216,16 +213,8 @@ private slots:
         QVERIFY(!platform.openFileWith(path, u"no-such-app.desktop"_s).ok());
         QVERIFY(platform.openFileWith(path, u"orvane-test-viewer.desktop"_s).ok());
         QTRY_COMPARE(openedByViewer(), (QStringList{path, path}));
-    }
 
-    // The file manager on the bus is asked to show the file; without one, or when the file is
-    // gone, its folder opens in the default application.
-    void reveal()
-    {
-        const QString folder = home->file(u"Shots $x `y`"_s);
-        const QString path = folder + u'/' + awkwardName;
-        QVERIFY(write(path));
-        LinuxPlatform platform{ProcessContext{}};
+        init(); // a fresh record of what the viewer opened
         QDBusConnection bus = QDBusConnection::sessionBus();
         FakeFileManager manager;
         if (bus.isConnected()) {
@@ -233,8 +222,7 @@ private slots:
                                        QDBusConnection::ExportAllSlots));
             QVERIFY(bus.registerService(u"org.freedesktop.FileManager1"_s));
             platform.revealInFileManager(path, {});
-            QTRY_COMPARE(manager.shown,
-                         QStringList{QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded())});
+            QTRY_COMPARE(manager.shown, QStringList{QString::fromUtf8(url.toEncoded())});
             QTest::qWait(100);
             QVERIFY(openedByViewer().isEmpty());
             bus.unregisterService(u"org.freedesktop.FileManager1"_s);
@@ -245,6 +233,9 @@ private slots:
         QVERIFY(QFile::remove(path));
         platform.revealInFileManager(path, {});
         QTRY_COMPARE(openedByViewer(), (QStringList{folder, folder}));
+        // The card's sound: a name the theme lacks falls through to the fallback, which plays.
+        QVERIFY(!platform.playSystemSound(u"Sosumi"_s).ok());
+        QVERIFY(platform.playSystemSound(u"Pop"_s).ok());
     }
 
     // On macOS the same paths go through `open` command lines; what `open` answers is what
@@ -568,16 +559,6 @@ private slots:
         }
     }
 
-    // Known names play (silently here, without a sound server); others fall through.
-    void soundNamesMapToThemeEvents()
-    {
-        const std::unique_ptr<Platform> platform = createPlatform({});
-        for (const QString &name : {u"Tink"_s, u"Pop"_s, u"Basso"_s}) {
-            QVERIFY(platform->sounds().playSystemSound(name).ok());
-        }
-        QVERIFY(!platform->sounds().playSystemSound(u"Sosumi"_s).ok());
-    }
-
     // GSettings ends the program when asked for a schema it does not have. A desktop with
     // other programs' schemas but not gnome-screenshot's (KDE, Xfce) still gets its folders.
     // Schemas are read once per process, so this runs in a process of its own.
@@ -674,58 +655,30 @@ private slots:
         QCOMPARE(folders.all(), everything);
     }
 
-    void catalogueNames_data()
+    // The catalogues a locale looks in, and what msgfmt made of de.po, in both byte orders. A
+    // damaged catalogue gives no translation and is never read past its end.
+    void gettextCatalogue()
     {
-        QTest::addColumn<QString>("environment"); // LANGUAGE|LC_ALL|LC_MESSAGES|LANG
-        QTest::addColumn<QString>("names");
-        QTest::newRow("LANG") << u"|||de_DE.UTF-8"_s << u"de_DE de"_s;
-        QTest::newRow("modifier") << u"|||sr_RS.UTF-8@latin"_s
-                                  << u"sr_RS@latin sr_RS sr@latin sr"_s;
-        QTest::newRow("LC_MESSAGES over LANG") << u"||fr_FR.UTF-8|de_DE.UTF-8"_s << u"fr_FR fr"_s;
-        QTest::newRow("LANGUAGE list") << u"pt_BR:fr|||de_DE.UTF-8"_s << u"pt_BR pt fr"_s;
-        QTest::newRow("C locale ignores LANGUAGE") << u"de|||C.UTF-8"_s << u""_s;
-    }
-    void catalogueNames()
-    {
-        QFETCH(QString, environment);
-        QFETCH(QString, names);
-        const QStringList e = environment.split(u'|');
-        QCOMPARE(gettext::catalogueNames(e[0], e[1], e[2], e[3]),
-                 names.split(u' ', Qt::SkipEmptyParts));
-    }
-
-    // Catalogues compiled by msgfmt from de.po, in both byte orders.
-    void translate_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<QString>("translation"); // "-" for none
-        for (const QString &file : {u"de.mo"_s, u"de-big.mo"_s}) {
-            const auto row = [&](const char *name) -> QTestData & {
-                return QTest::addRow("%s: %s", qPrintable(file), name) << file;
-            };
-            row("message") << QByteArray("Screenshots") << u"Bildschirmfotos"_s;
-            row("plural found by its singular")
-                << QByteArray("%d screenshot") << u"%d Bildschirmfoto"_s;
-            row("only with a context")
-                << QByteArray("menu\x04Screenshots") << u"Bildschirmfoto-Menü"_s;
-            row("absent") << QByteArray("Screenshots!") << u"-"_s;
+        for (const auto &[environment, names] :
+             {std::pair{u"|||de_DE.UTF-8"_s, u"de_DE de"_s},
+              {u"|||sr_RS.UTF-8@latin"_s, u"sr_RS@latin sr_RS sr@latin sr"_s},
+              {u"||fr_FR.UTF-8|de_DE.UTF-8"_s, u"fr_FR fr"_s},
+              {u"pt_BR:fr|||de_DE.UTF-8"_s, u"pt_BR pt fr"_s},
+              {u"de|||C.UTF-8"_s, u""_s}}) {
+            const QStringList e = environment.split(u'|'); // LANGUAGE|LC_ALL|LC_MESSAGES|LANG
+            QCOMPARE(gettext::catalogueNames(e[0], e[1], e[2], e[3]).join(u' '), names);
         }
-    }
-    void translate()
-    {
-        QFETCH(QString, file);
-        QFETCH(QByteArray, message);
-        QFETCH(QString, translation);
-        const QByteArray catalogue = readAll(QStringLiteral(ORVANE_TEST_DATA "/") + file);
-        QVERIFY(!catalogue.isEmpty());
-        QCOMPARE(gettext::translate(catalogue, message),
-                 translation == u"-"_s ? std::nullopt : std::optional(translation));
-    }
-
-    // A damaged catalogue gives no translation and is never read past its end.
-    void damagedCatalogue()
-    {
+        const auto translated = [](const char *file, const QByteArray &message) {
+            return gettext::translate(
+                       readAll(QLatin1String(ORVANE_TEST_DATA) + QLatin1String(file)), message)
+                .value_or(u"-"_s);
+        };
+        for (const char *file : {"/de.mo", "/de-big.mo"}) {
+            QCOMPARE(translated(file, "Screenshots"), u"Bildschirmfotos"_s);
+            QCOMPARE(translated(file, "%d screenshot"), u"%d Bildschirmfoto"_s); // by its singular
+            QCOMPARE(translated(file, "menu\x04Screenshots"), u"Bildschirmfoto-Menü"_s);
+            QCOMPARE(translated(file, "Screenshots!"), u"-"_s);
+        }
         const QByteArray catalogue = readAll(QStringLiteral(ORVANE_TEST_DATA "/de.mo"));
         for (qsizetype size = 0; size < catalogue.size(); ++size) {
             const QByteArray cut(catalogue.constData(), size); // a copy: ASan sees its end
