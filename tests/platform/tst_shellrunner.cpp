@@ -16,25 +16,21 @@ class ShellRunnerTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void output_data()
-    {
-        QTest::addColumn<QString>("commandLine");
-        QTest::addColumn<std::optional<QString>>("expected");
-        using O = std::optional<QString>;
-        QTest::newRow("nothing printed is empty text, not none") << u"true"_s << O(u""_s);
-        QTest::newRow("error output is never seen") << u"echo oops >&2"_s << O(u""_s);
-        QTest::newRow("line end kept") << u"echo /Users/ann/Shots"_s << O(u"/Users/ann/Shots\n"_s);
-        QTest::newRow("failing command still gives its text")
-            << u"printf partial; exit 3"_s << O(u"partial"_s);
-        QTest::newRow("non-ASCII output") << u"printf 'Écran ✓'"_s << O(u"Écran ✓"_s);
-        QTest::newRow("invalid UTF-8 is none") << u"printf '\\377\\376'"_s << O();
-        QTest::newRow("more than a pipe holds")
-            << u"head -c 1000000 /dev/zero | tr '\\0' x"_s << O(QString(1000000, u'x'));
-    }
+    // What a command printed on its standard output, all of it, even when it failed; none only
+    // for text that is not UTF-8.
     void output()
     {
-        QFETCH(QString, commandLine);
-        QTEST(runShellCommand(commandLine), "expected");
+        for (const auto &[commandLine, expected] :
+             std::initializer_list<std::pair<QString, std::optional<QString>>>{
+                 {u"true"_s, u""_s},
+                 {u"echo oops >&2"_s, u""_s},
+                 {u"echo /Users/ann/Shots"_s, u"/Users/ann/Shots\n"_s},
+                 {u"printf partial; exit 3"_s, u"partial"_s},
+                 {u"printf 'Écran ✓'"_s, u"Écran ✓"_s},
+                 {u"printf '\\377\\376'"_s, std::nullopt},
+                 {u"head -c 1000000 /dev/zero | tr '\\0' x"_s, QString(1000000, u'x')}}) {
+            QVERIFY2(runShellCommand(commandLine) == expected, qPrintable(commandLine));
+        }
     }
 
     // Paths that would break a naively quoted command line.
@@ -74,27 +70,20 @@ private slots:
     }
 
     // "&&" restarts SystemUIServer only after a successful write; ";" restarts it always.
-    void joiners_data()
-    {
-        QTest::addColumn<QString>("commandLine");
-        QTest::addColumn<bool>("defaultsFails");
-        QTest::addColumn<bool>("restarts");
-        const QString write = maccmd::writeScreenshotLocation(u"/tmp/x"_s);
-        QTest::newRow("write ok") << write << false << true;
-        QTest::newRow("write failed") << write << true << false;
-        QTest::newRow("reset location failed")
-            << maccmd::resetScreenshotLocation() << true << false;
-        QTest::newRow("thumbnail reset failed")
-            << maccmd::resetScreenshotThumbnail() << true << true;
-    }
     void joiners()
     {
-        QFETCH(QString, commandLine);
-        QFETCH(bool, defaultsFails);
-        test::FakeTools tools;
-        tools.setFailing(defaultsFails ? QStringList{u"defaults"_s} : QStringList());
-        runShellCommand(commandLine);
-        QTEST(tools.calls().contains(QStringList{u"killall"_s, u"SystemUIServer"_s}), "restarts");
+        const QString write = maccmd::writeScreenshotLocation(u"/tmp/x"_s);
+        for (const auto &[commandLine, defaultsFails, restarts] :
+             {std::tuple{write, false, true},
+              {write, true, false},
+              {maccmd::resetScreenshotLocation(), true, false},
+              {maccmd::resetScreenshotThumbnail(), true, true}}) {
+            test::FakeTools tools;
+            tools.setFailing(defaultsFails ? QStringList{u"defaults"_s} : QStringList());
+            runShellCommand(commandLine);
+            QCOMPARE(tools.calls().contains(QStringList{u"killall"_s, u"SystemUIServer"_s}),
+                     restarts);
+        }
     }
 
     // The removal script deletes recursively: only a real bundle may ever reach it (outside a
