@@ -54,8 +54,7 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The desktop's default application for images and folders: a script that notes the
-// arguments it was started with; another application for images after it.
+// The default application for images and folders notes its arguments; an editor comes after.
 void installRecordingViewer()
 {
     const QString script = home->file(u"bin/record-opened"_s);
@@ -99,7 +98,6 @@ struct Watch {
     std::unique_ptr<Platform> platform = createPlatform({});
     QList<QStringList> batches;
     std::unique_ptr<FolderEventStream> stream;
-
     QString file(const QString &relative) const { return dir.filePath(relative); }
     bool open(const QStringList &folders)
     {
@@ -166,10 +164,8 @@ private slots:
         QCOMPARE(QUrl::fromPercentEncoding(back.toUtf8()), path);
     }
 
-    // The card's actions hand the file on as it is: to the clipboard as a reference the file
-    // manager can paste (an image goes alone), to the default and to the chosen application as
-    // one unaltered argument, and to the file manager on the bus to show; without one, or when
-    // the file is gone, its folder opens in the default application.
+    // The card hands the file on unaltered: to the clipboard, the default or chosen application,
+    // the file manager on the bus; without one, or with the file gone, its folder opens.
     void cardActions()
     {
         LinuxPlatform platform{ProcessContext{}};
@@ -187,7 +183,6 @@ private slots:
         QCOMPARE(clipboard->mimeData()->urls(), QList<QUrl>{url});
         QCOMPARE(clipboard->mimeData()->data(u"x-special/gnome-copied-files"_s),
                  "copy\n" + url.toEncoded());
-
         std::atomic<int> opened{-1};
         platform.openForMarkup(path, [&opened](bool ok) { opened = ok ? 1 : 0; });
         QTRY_COMPARE(openedByViewer(), QStringList{path});
@@ -201,7 +196,6 @@ private slots:
         QVERIFY(!platform.openFileWith(path, u"no-such-app.desktop"_s).ok());
         QVERIFY(platform.openFileWith(path, u"orvane-test-viewer.desktop"_s).ok());
         QTRY_COMPARE(openedByViewer(), (QStringList{path, path}));
-
         init(); // a fresh record of what the viewer opened
         QDBusConnection bus = QDBusConnection::sessionBus();
         FakeFileManager manager;
@@ -226,8 +220,7 @@ private slots:
         QVERIFY(platform.playSystemSound(u"Pop"_s).ok());
     }
 
-    // On macOS the same paths go through `open` command lines; what `open` answers is what
-    // the card is told. The quoting itself is the shell runner's test.
+    // On macOS the card's actions are `open` command lines, and open's answer is the card's.
     void macCommandLines()
     {
         test::FakeTools tools;
@@ -252,8 +245,7 @@ private slots:
                                                     {u"open"_s, home->file(u"Desktop"_s)}}));
     }
 
-    // Where a system offers nothing, every operation that can fail says so: the uninstall
-    // must not report a removal, nor the switch a login item, that never happened.
+    // Where a system offers nothing, no operation that can fail claims success.
     void nullServicesNeverClaimSuccess()
     {
         NullLoginServices login;
@@ -272,8 +264,7 @@ private slots:
         QCOMPARE(trashed, 0);
     }
 
-    // The launch agent starts the bundle's program, else the one started; it is well-formed
-    // XML and replaced whole at every launch.
+    // The launch agent: the bundle's program, else the one started, in well-formed XML.
     void macAgent()
     {
         const QString agent = home->file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s);
@@ -327,9 +318,8 @@ private slots:
         QVERIFY(platform.unregisterLoginItem().ok()); // nothing to remove is no error
     }
 
-    // The entry names the program that runs, so that a desktop parses back its exact path; an
-    // AppImage's variables count only for a program inside its mount point, not for one started
-    // from that AppImage's terminal.
+    // The entry names the program so that a desktop parses back its exact path; AppImage's
+    // variables count only inside its mount point, not for a program run from its terminal.
     void linuxAutostartExec_data()
     {
         QTest::addColumn<QString>("program");
@@ -377,8 +367,7 @@ private slots:
         QVERIFY(lines.contains(u"TryExec="_s + (tryExec.isEmpty() ? program : tryExec)));
     }
 
-    // On Linux the program goes to the Trash only as an AppImage it runs from, or a copy in
-    // the home folder that is not a build; otherwise it stays, and the note says why.
+    // Only an AppImage it runs from, or a copy in the home that is no build, goes to the Trash.
     void linuxProgramRemoved()
     {
         QTemporaryDir system;
@@ -393,11 +382,7 @@ private slots:
         const QString mount = system.filePath(u"mnt/.mount_Orvane"_s);
         const QString appImage = system.filePath(u"Apps/Orvane x86_64.AppImage"_s);
         QVERIFY(write(otherAppImage) && write(mount + u"/usr/bin/orvane"_s));
-        struct Case {
-            QString program;
-            ProcessContext context;
-            QString told; // in the note; empty: trashed
-        };
+        using Case = std::tuple<QString, ProcessContext, QString>; // told in the note, or trashed
         const auto plain = [](const QString &program, const QString &told = {}) {
             return Case{program, ProcessContext::make(program, {program}, {}, {}), told};
         };
@@ -413,19 +398,19 @@ private slots:
              ProcessContext::make(system.filePath(u"usr/local/bin/orvane"_s), {}, otherAppImage,
                                   system.filePath(u"mnt/.mount_Termin"_s)),
              elsewhere}};
-        for (const Case &c : cases) {
-            QVERIFY(write(c.program));
-            LinuxPlatform platform(c.context);
+        for (const auto &[program, context, told] : cases) {
+            QVERIFY(write(program));
+            LinuxPlatform platform(context);
             const QString note = platform.programRemovalNote();
-            QVERIFY2(note.contains(c.told.isEmpty() ? u"will be moved to the Trash"_s : c.told),
+            QVERIFY2(note.contains(told.isEmpty() ? u"will be moved to the Trash"_s : told),
                      qPrintable(note));
             const Result removed = platform.removeProgram();
             QCOMPARE(removed.ok() ? QString() : removed.reason(),
-                     c.told.isEmpty() ? QString() : note);
+                     told.isEmpty() ? QString() : note);
             const QString trashed =
-                home->file(u".local/share/Trash/files/"_s) + QFileInfo(c.program).fileName();
-            QCOMPARE(QFile::exists(c.program), !c.told.isEmpty());
-            QCOMPARE(QFile::exists(trashed), c.told.isEmpty());
+                home->file(u".local/share/Trash/files/"_s) + QFileInfo(program).fileName();
+            QCOMPARE(QFile::exists(program), !told.isEmpty());
+            QCOMPARE(QFile::exists(trashed), told.isEmpty());
             QVERIFY(QFile::exists(otherAppImage));
             QFile::remove(trashed);
         }
@@ -439,9 +424,7 @@ private slots:
         const QString folder = w.file(u"Shots"_s);
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(w.open({folder, w.file(u"missing"_s)}));
-
-        // Created and written in pieces: one file, few batches. A name whose bytes text cannot
-        // hold is never reported as some other, look-alike name.
+        // Written in pieces: one file, few batches. A name that is not text is never reported.
         const QByteArray notText = QFile::encodeName(folder) + "/\xff\xfe.png";
         QVERIFY(::close(::open(notText.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
         QFile file(folder + u"/a.png"_s);
@@ -459,21 +442,17 @@ private slots:
         QVERIFY(w.log.lines().contains(
             u"[Orvane] Skipped a file whose name is not valid text: \\xff\\xfe.png"_s));
         ::unlink(notText.constData()); // Qt could not name it to remove it
-
-        // Written hidden, then renamed into place: the temporary file's events are not
-        // reported, so they open no gathering spell for the rename to wait out.
+        // Written hidden, then renamed: the ignored name opens no spell for the rename to wait.
         w.stream->setIgnoredNames([](const QString &name) { return name.startsWith(u'.'); });
         w.batches.clear();
         QVERIFY(write(folder + u"/.b.png.tmp"_s));
         QVERIFY(QFile::rename(folder + u"/.b.png.tmp"_s, folder + u"/b.png"_s));
         QTRY_VERIFY(w.reported().contains(folder + u"/b.png"_s));
         QCOMPARE(w.batches.first(), QStringList{folder + u"/b.png"_s});
-
         // Removed: still reported; what it means is decided later.
         w.batches.clear();
         QVERIFY(QFile::remove(folder + u"/a.png"_s));
         QTRY_VERIFY(w.reported().contains(folder + u"/a.png"_s));
-
         // Once the stream is gone, nothing more arrives.
         w.stream.reset();
         w.batches.clear();
@@ -482,9 +461,8 @@ private slots:
         QVERIFY(w.batches.isEmpty());
     }
 
-    // A folder that is not there yet, or goes away, is watched as soon as it (re)appears: the
-    // folder itself is reported then (files may have landed before the watch), and its new
-    // files after. One moved away is no longer watched where it went.
+    // A folder missing or gone is watched once it (re)appears: reported itself (files may have
+    // landed before the watch), then its files. One moved away is not watched where it went.
     void folderWatchedOnceItCanBe_data()
     {
         QTest::addColumn<QString>("setup");
@@ -521,7 +499,6 @@ private slots:
             !change.contains(u"unlock"_s) ||
             QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QTRY_VERIFY(w.reported().contains(folder));
-
         QVERIFY(write(folder + u"/shot.png"_s));
         QTRY_VERIFY(w.reported().contains(folder + u"/shot.png"_s));
         if (change.contains(u"move away"_s)) {
@@ -531,9 +508,8 @@ private slots:
         }
     }
 
-    // GSettings ends the program when asked for a schema it does not have. A desktop with
-    // other programs' schemas but not gnome-screenshot's (KDE, Xfce) still gets its folders.
-    // Schemas are read once per process, so this runs in a process of its own.
+    // GSettings ends the program when asked for a schema it lacks: KDE or Xfce without
+    // gnome-screenshot's still gets its folders. In a process of its own: schemas are read once.
     void withoutGnomeScreenshot()
     {
         if (qEnvironmentVariableIsSet("ORVANE_TEST_SCHEMAS")) {
@@ -624,8 +600,7 @@ private slots:
         QCOMPARE(folders.all(), everything);
     }
 
-    // The catalogues a locale looks in, and what msgfmt made of de.po, in both byte orders. A
-    // damaged catalogue gives no translation and is never read past its end.
+    // A locale's catalogues; de.po by msgfmt, both byte orders; a damaged one is read safely.
     void gettextCatalogue()
     {
         for (const auto &[environment, names] :
@@ -659,8 +634,7 @@ private slots:
         QCOMPARE(gettext::translate(wrongMagic, "Screenshots"), std::nullopt);
     }
 
-    // The Linux platform reads the real files and settings: German user folders with GNOME's
-    // catalogue installed, then a folder set in gnome-screenshot and in Spectacle.
+    // German user folders with GNOME's catalogue, then folders set in gnome-screenshot, Spectacle.
     void linuxDesktop()
     {
         qputenv("LANG", "de_DE.UTF-8");

@@ -16,8 +16,7 @@ class ShellRunnerTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // What a command printed on its standard output, all of it, even when it failed; none only
-    // for text that is not UTF-8.
+    // All a command printed on its standard output, even failing; none for text not UTF-8.
     void output()
     {
         for (const auto &[commandLine, expected] :
@@ -86,11 +85,9 @@ private slots:
         }
     }
 
-    // The removal script deletes recursively: only a real bundle may ever reach it (outside a
-    // bundle the program's "bundle" is the folder holding it), and its path reaches Finder's
-    // AppleScript, and the fallback removal, unaltered. "~" is the test's home: it holds the two
-    // bundles, a build folder, Apps/webapp and Apps/.app (folders), Apps/File.app (a file) and
-    // Apps/Link.app (a link to the home folder).
+    // The removal script deletes recursively: only a real bundle may reach it (outside one, the
+    // "bundle" is the program's folder), its path unaltered to Finder and the fallback. "~" holds
+    // the two bundles, a build, folders Apps/webapp and Apps/.app, a file, and a link to "~".
     void onlyABundleIsRemoved_data()
     {
         QTest::addColumn<QString>("path");
