@@ -21,6 +21,7 @@
 
 #include <cstdio>
 #include <unistd.h>
+#include <zlib.h>
 
 using namespace orvane;
 using namespace Qt::StringLiterals;
@@ -41,18 +42,6 @@ void setModified(const QString &path, double seconds)
                              QFileDevice::FileModificationTime));
 }
 
-quint32 crc32(const QByteArray &data)
-{
-    quint32 crc = 0xffffffffu;
-    for (const char byte : data) {
-        crc ^= quint8(byte);
-        for (int k = 0; k < 8; ++k) {
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
 QByteArray be32(quint32 v)
 {
     const char bytes[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
@@ -61,18 +50,17 @@ QByteArray be32(quint32 v)
 
 QByteArray chunk(const QByteArray &type, const QByteArray &body)
 {
-    return be32(quint32(body.size())) + type + body + be32(crc32(type + body));
+    const QByteArray crcd = type + body;
+    return be32(quint32(body.size())) + crcd +
+           be32(quint32(
+               crc32(0, reinterpret_cast<const Bytef *>(crcd.constData()), uInt(crcd.size()))));
 }
 
-// A well-formed PNG whose header claims width x height: black, decodable in full when
-// `decodable` (else its data is a few bytes), so that only the size check refuses it.
-QByteArray pngClaiming(quint32 width, quint32 height, bool decodable = false)
+// `jpeg` with an Exif block holding `body` up front.
+QByteArray withExif(QByteArray jpeg, const QByteArray &body)
 {
-    const QByteArray ihdr = be32(width) + be32(height) + QByteArray("\x08\x02\x00\x00\x00", 5);
-    const QByteArray idat = decodable ? qCompress(QByteArray(height * (1 + width * 3), 0)).mid(4)
-                                      : QByteArray::fromHex("789c63000000010001");
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", idat) +
-           chunk("IEND", {});
+    const QByteArray app1 = QByteArray("Exif\0\0", 6) + body;
+    return jpeg.insert(2, "\xff\xe1" + be32(quint32(app1.size() + 2)).right(2) + app1);
 }
 
 const QColor tealColour(16, 194, 138);
@@ -130,7 +118,6 @@ struct Rig {
             shown << u"clipboard"_s;
             images << image;
         });
-        platform.availableSounds = {};
     }
     QString file(const QString &name) const { return desktop + u'/' + name; }
     QString fresh(const QString &name, double age = 1.0, QSize size = {64, 48})
@@ -190,9 +177,8 @@ private slots:
 
     // A restart replaces the stream (two would report every file twice). A batch is handled in
     // a later turn of the event loop, never inside the stream's callback. A file shown is not
-    // shown again for 2 s however often it is reported; another one is. A failed start is
-    // logged.
-    void streamBatchesAndRepeats()
+    // shown again for 2 s however often it is reported; another one is.
+    void streamBatchesRepeatsAndPause()
     {
         Rig rig;
         test::LogCapture log;
@@ -221,6 +207,22 @@ private slots:
         rig.now += 0.1;
         rig.report({rig.fresh(u"b.png"_s, 0.0)});
         QCOMPARE(rig.shown, QStringList({u"a.png"_s, u"a.png"_s, u"b.png"_s}));
+
+        // Paused, batches are dropped, though an inspection already scheduled still runs; the
+        // copy comes before the card.
+        rig.platform.availableSounds = {u"Tink"_s};
+        rig.state.setAutoCopyOnCapture(true);
+        const QString c = rig.fresh(u"c.png"_s);
+        rig.state.setIsPaused(true);
+        rig.report({c});
+        rig.state.setIsPaused(false);
+        rig.platform.takeCalls();
+        rig.watcher.handleNewFiles({c});
+        rig.state.setIsPaused(true);
+        rig.settle();
+        QCOMPARE(rig.shown.mid(3), QStringList({u"clipboard"_s, u"c.png"_s}));
+        QCOMPARE(rig.images.at(3).size(), QSize(64, 48));
+        QCOMPARE(rig.platform.takeCalls(), QStringList{u"playSystemSound:Tink"_s});
 
         rig.platform.streamStarts = false;
         rig.watcher.start();
@@ -285,35 +287,13 @@ private slots:
                  odd);
     }
 
-    // Paused, batches are dropped, though an inspection already scheduled still runs; the
-    // copy comes before the card.
-    void pauseAndAutoCopy()
-    {
-        Rig rig;
-        rig.platform.availableSounds = {u"Tink"_s};
-        rig.state.setAutoCopyOnCapture(true);
-        const QString shot = rig.fresh(u"a.png"_s);
-        rig.state.setIsPaused(true);
-        rig.report({shot});
-        QVERIFY(rig.shown.isEmpty());
-        rig.state.setIsPaused(false);
-        rig.platform.takeCalls();
-        rig.watcher.handleNewFiles({shot});
-        rig.state.setIsPaused(true);
-        rig.settle();
-        QCOMPARE(rig.shown, QStringList({u"clipboard"_s, u"a.png"_s}));
-        QCOMPARE(rig.images.first().size(), QSize(64, 48));
-        QCOMPARE(rig.platform.takeCalls(), QStringList{u"playSystemSound:Tink"_s});
-    }
-
     // Nothing shown for what is not a finished image, and the watcher is still there for the
     // next real screenshot. A file being written is inspected again when it is reported again:
     // a failed look does not count as taken.
     void notAnImage_data()
     {
         QTest::addColumn<QString>("kind");
-        for (const char *kind :
-             {"text named .png", "fifo", "link to a fifo", "link to a device", "half a JPEG"}) {
+        for (const char *kind : {"text named .png", "fifo", "link to a device", "half a JPEG"}) {
             QTest::newRow(kind) << QString::fromLatin1(kind);
         }
     }
@@ -322,14 +302,11 @@ private slots:
         QFETCH(QString, kind);
         Rig rig;
         QString path = rig.file(u"x.png"_s);
-        const QString other = rig.file(u"y.png"_s);
         QByteArray whole;
         if (kind == u"text named .png"_s) {
             writeBytes(path, "not an image at all");
-        } else if (kind.endsWith(u"fifo"_s)) {
-            const bool link = kind.startsWith(u"link"_s);
-            QCOMPARE(QProcess::execute(u"mkfifo"_s, {link ? other : path}), 0);
-            QVERIFY(!link || QFile::link(other, path));
+        } else if (kind == u"fifo"_s) {
+            QCOMPARE(QProcess::execute(u"mkfifo"_s, {path}), 0);
         } else if (kind == u"link to a device"_s) {
             QVERIFY(QFile::link(u"/dev/zero"_s, path));
         } else {
@@ -381,12 +358,10 @@ private slots:
         QVERIFY(rig.shown.isEmpty() && log.lines().isEmpty());
 
         const qint64 modified = QFileInfo(shot).lastModified().toMSecsSinceEpoch();
-        QImage red(64, 48, QImage::Format_RGB32);
+        QImage red = teal(64, 48);
         red.fill(Qt::red);
         if (change == u"rewrite"_s) {
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            QVERIFY(red.save(&buffer, "PNG"));
+            const QByteArray bytes = encoded(red, "PNG");
             // Same length, same modification time: only the contents differ.
             const qint64 size = QFileInfo(shot).size();
             QVERIFY(bytes.size() <= size);
@@ -439,12 +414,9 @@ private slots:
     }
 #endif
 
-    // Every format a screenshot comes in loads, in its colours, whole or not at all. What
-    // capture tools really write: an 8K screen (past Qt's own decoding limit), full-page
-    // captures, bytes after the end, big metadata. Headers claiming sizes no screen has are
-    // refused before anything is allocated for them. The size the log reports is in points:
-    // pixels at 72 an inch where the file records a density, pixels where it records none.
-    // Damaged headers never stop the image.
+    // What capture tools really write loads whole, in its colours, or not at all; headers
+    // claiming sizes no screen has are refused before anything is allocated for them. The log
+    // reports points: pixels at 72 an inch where the file records a density, else pixels.
     void load_data()
     {
         QTest::addColumn<QByteArray>("data");
@@ -457,17 +429,6 @@ private slots:
         const QImage retina = teal(2880, 1800, 5669); // 144 dpi, as written
         const QByteArray png144 = encoded(retina, "PNG");
         row("PNG at 144 dpi", png144, retina.size(), {1440, 900});
-        const qsizetype phys = png144.indexOf("pHYs");
-        QVERIFY(phys > 4);
-        QByteArray bare = png144;
-        bare.remove(phys - 4, 4 + 4 + 9 + 4);
-        row("PNG without a density", bare, retina.size());
-        QByteArray aspectOnly = png144;
-        aspectOnly[phys + 4 + 8] = '\0'; // the same numbers, as a ratio only
-        aspectOnly.replace(phys + 13, 4, be32(crc32(aspectOnly.mid(phys, 13))));
-        row("PNG with an aspect ratio only", aspectOnly, retina.size());
-        // 72.009 dpi on the way back: still a pixel a point.
-        row("PNG at 72 dpi", encoded(teal(2880, 1800), "PNG"), retina.size());
         row("JPEG at 144 dpi", encoded(retina, "JPEG"), retina.size(), {1440, 900});
         row("TIFF at 144 dpi", encoded(retina, "TIFF"), retina.size(), {1440, 900});
 
@@ -476,22 +437,16 @@ private slots:
         const qsizetype jfif = exif.indexOf("JFIF");
         QVERIFY(jfif > 0);
         exif[jfif + 7] = '\0'; // JFIF units: aspect only
-        const QByteArray app1 =
-            QByteArray(QByteArray("Exif\0\0", 6) + QByteArray("MM\0*", 4) + be32(0x7ffffff0));
-        exif.insert(2, QByteArray(QByteArray("\xff\xe1", 2) +
-                                  be32(quint32(app1.size() + 2)).right(2) + app1));
-        row("JPEG with a broken Exif block", exif, {40, 30});
+        row("JPEG with a broken Exif block",
+            withExif(exif, QByteArray("MM\0*", 4) + be32(0x7ffffff0)), {40, 30});
 
         QTemporaryDir dir;
-        QVERIFY(teal(320, 200).save(dir.filePath(u"a.png"_s)));
-        QProcess enc;
-        enc.start(u"heif-enc"_s,
-                  {u"-q"_s, u"90"_s, u"-o"_s, dir.filePath(u"a.heic"_s), dir.filePath(u"a.png"_s)});
-        QVERIFY2(enc.waitForFinished(60000) && enc.exitCode() == 0,
-                 enc.readAllStandardError().constData());
-        QFile heic(dir.filePath(u"a.heic"_s));
-        QVERIFY(heic.open(QIODevice::ReadOnly));
-        row("HEIC", heic.readAll(), {320, 200});
+        const QString source = dir.filePath(u"a.png"_s), heic = dir.filePath(u"a.heic"_s);
+        QVERIFY(teal(320, 200).save(source));
+        QCOMPARE(QProcess::execute(u"heif-enc"_s, {u"-q"_s, u"90"_s, u"-o"_s, heic, source}), 0);
+        QFile encodedHeic(heic);
+        QVERIFY(encodedHeic.open(QIODevice::ReadOnly));
+        row("HEIC", encodedHeic.readAll(), {320, 200});
 
         row("8K PNG", encoded(teal(7680, 4320), "PNG"), {7680, 4320});
         row("1000 x 17000 PNG", encoded(teal(1000, 17000), "PNG"), {1000, 17000});
@@ -502,8 +457,9 @@ private slots:
                                                QByteArray(3 * 1024 * 1024, 'a')));
         row("PNG with a 3 MB text chunk", bulky, {64, 48});
         row("PNG cut short", png.left(png.size() - 20), {0, 0});
-        row("70000 x 10 PNG, too wide", pngClaiming(70000, 10, true), {0, 0});
-        row("16384 x 16384 PNG, too many pixels", pngClaiming(16384, 16384), {0, 0});
+        row("70000 x 10 PNG, too wide", encoded(teal(70000, 10), "PNG"), {0, 0});
+        QByteArray claiming = chunk("IHDR", be32(16384) + be32(16384) + png.mid(24, 5));
+        row("16384 x 16384 PNG, too many pixels", png.left(8) + claiming + png.mid(33), {0, 0});
         QByteArray huge = encoded(teal(16, 16), "JPEG");
         const qsizetype sof = huge.indexOf("\xff\xc0");
         QVERIFY(sof > 0);
@@ -513,11 +469,7 @@ private slots:
         const QByteArray jpeg = encoded(teal(64, 48), "JPEG");
         row("JPEG with a little padding", jpeg + QByteArray(16, '\0'), {64, 48});
         // With a thumbnail of its own (and its own end marker) up front.
-        const QByteArray thumbnail = QByteArray("Exif\0\0", 6) + encoded(teal(8, 8), "JPEG");
-        QByteArray withThumbnail = jpeg;
-        withThumbnail.insert(2,
-                             QByteArray(QByteArray("\xff\xe1", 2) +
-                                        be32(quint32(thumbnail.size() + 2)).right(2) + thumbnail));
+        const QByteArray withThumbnail = withExif(jpeg, encoded(teal(8, 8), "JPEG"));
         row("JPEG with a thumbnail", withThumbnail, {64, 48});
         row("JPEG with a thumbnail, cut short", withThumbnail.left(withThumbnail.size() - 40),
             {0, 0});
