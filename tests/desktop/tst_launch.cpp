@@ -1,17 +1,65 @@
 #include "FakeTools.h"
-#include "RunningOrvane.h"
 #include "TestHome.h"
 
-#include <QFile>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QImage>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
 
+#include <csignal>
+
 using namespace Qt::StringLiterals;
+using orvane::test::TestHome;
 
 namespace {
 
-using Orvane = orvane::test::RunningOrvane;
+// The real program, started as a user would start it, with its log read from standard error.
+struct Orvane {
+    explicit Orvane(const QStringList &arguments, const QProcessEnvironment &env = {})
+    {
+        if (!env.isEmpty()) {
+            process.setProcessEnvironment(env);
+        }
+        process.start(QStringLiteral(ORVANE_BINARY), arguments);
+    }
+    ~Orvane()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+    // How many lines of the log so far start with `prefix`.
+    int count(const QString &prefix)
+    {
+        log += QString::fromUtf8(process.readAllStandardError());
+        const QStringList lines = log.split(u'\n');
+        return int(
+            std::ranges::count_if(lines, [&](const QString &l) { return l.startsWith(prefix); }));
+    }
+    bool waitFor(const QString &prefix)
+    {
+        const QDeadlineTimer deadline(15000);
+        while (count(prefix) == 0) {
+            if (deadline.hasExpired() || process.state() == QProcess::NotRunning) {
+                return false;
+            }
+            process.waitForReadyRead(100);
+        }
+        return true;
+    }
+    // Ends it with a signal, as the session does; true when it ended cleanly.
+    bool end(int signal = SIGTERM)
+    {
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    }
+
+    QProcess process;
+    QString log;
+};
 
 QString run(const QString &program, const QStringList &arguments)
 {
@@ -50,117 +98,152 @@ bool waitFor(const std::function<bool()> &condition)
 
 const QString launched = u"[Orvane] Application did finish launching."_s;
 const QString reopened = u"[Orvane] applicationShouldHandleReopen called -> opening Preferences."_s;
-const QString displayed = u"[Orvane] Preferences & Control Center window displayed."_s;
-const QString closed = u"[Orvane] Window closed; switched to accessory mode."_s;
-const QString noTrayHost = u"[Orvane] No system tray is available; opening Preferences so that "
-                           u"Orvane can still be controlled."_s;
+const QString detected = u"[Orvane] ✅ Screenshot detected: "_s;
+
+// A real capture tool writing `file`, and the line that says the program saw it.
+bool capture(Orvane &app, const QString &file)
+{
+    return QProcess::execute(u"scrot"_s, {file}) == 0 &&
+           app.waitFor(detected + QFileInfo(file).fileName() + u" ("_s);
+}
+
+QImage pasted()
+{
+    QProcess clip;
+    clip.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-t"_s, u"image/png"_s, u"-o"_s});
+    clip.waitForFinished(10000);
+    return QImage::fromData(clip.readAllStandardOutput(), "PNG");
+}
 
 } // namespace
 
-// The real program on an X display, without a tray unless a test starts one.
+// The real program on an X display without a tray, fed by a real capture tool.
 class LaunchTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void backgroundLaunchReopenAndTerminate()
+    // A login start on a fresh German account (its LANGUAGE alone), then a day's use to the end
+    // of the session.
+    void loginStartWindowScreenshotsAndTerminate()
     {
-        orvane::test::TestHome home;
-        Orvane first({u"--background"_s});
-        QVERIFY(first.waitFor(launched));
+        TestHome home;
+        qputenv("LANGUAGE", "de"); // put back by the test home
+        const QString settings = home.file(u".config/orvane/orvane.conf"_s);
+        {
+            QSettings written(settings, QSettings::IniFormat);
+            written.setValue(u"orvane_autoCopyOnCapture"_s, true);
+            written.setValue(u"orvane_playSound"_s, false);
+        }
+        Orvane app({u"--background"_s});
+        QVERIFY(app.waitFor(launched));
         QFile entry(home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s));
         QTRY_VERIFY(entry.exists()); // written just after the launch line
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QVERIFY(entry.readAll().contains(QByteArray("\nExec=" ORVANE_BINARY " --background\n")));
         // No setting is written at start-up, only the note that the login entry is Orvane's.
-        QCOMPARE(
-            QSettings(home.file(u".config/orvane/orvane.conf"_s), QSettings::IniFormat).allKeys(),
-            QStringList{u"orvane_launchAtLogin"_s});
-        // No tray here: the preferences open, so that Orvane can still be reached.
-        QVERIFY(first.waitFor(noTrayHost));
+        QCOMPARE(QSettings(settings, QSettings::IniFormat).allKeys(),
+                 QStringList({u"orvane_autoCopyOnCapture"_s, u"orvane_launchAtLogin"_s,
+                              u"orvane_playSound"_s}));
 
-        // A second start hands over to the first and leaves; a background one, as at login,
-        // just leaves.
-        for (const QStringList &arguments : {QStringList(), QStringList{u"--background"_s}}) {
-            Orvane again(arguments);
-            QVERIFY(again.process.waitForFinished(10000));
-            QCOMPARE(again.process.exitCode(), 0);
-        }
-        QVERIFY(first.waitFor(reopened));
-        QVERIFY(first.end());
-        QCOMPARE(first.count(reopened), 1);
-        QVERIFY(first.log.startsWith(launched));
-    }
-
-    // A misspelt override is refused in one line before anything starts, not run as Linux.
-    void unknownPlatformIsRefused()
-    {
-        orvane::test::TestHome home;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"ORVANE_PLATFORM"_s, u"macOS-13"_s);
-        Orvane app({u"--background"_s}, env);
-        QVERIFY(app.process.waitForFinished(10000));
-        QCOMPARE(app.process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(app.process.exitCode(), 2);
-        QCOMPARE(QString::fromUtf8(app.process.readAllStandardError()),
-                 u"orvane: ORVANE_PLATFORM=\"macOS-13\" is not one of: linux, macos\n"_s);
-        QVERIFY(!QFile::exists(home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s)));
-    }
-
-    // The macOS behaviour, against recording stand-ins for its tools: an interrupt too
-    // restores the thumbnail preference.
-    void macTerminationRestoresTheThumbnail()
-    {
-        orvane::test::TestHome home;
-        orvane::test::FakeTools tools;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"ORVANE_PLATFORM"_s, u"macos"_s);
-        Orvane app({u"-background"_s}, env);
-        QVERIFY(app.waitFor(launched));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            QFile::exists(home.file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s)), 10000);
-        QVERIFY(app.end(SIGINT));
-        const QList<QStringList> calls = tools.calls();
-        QCOMPARE(calls.mid(calls.size() - 2),
-                 QList<QStringList>({{u"defaults"_s, u"delete"_s, u"com.apple.screencapture"_s,
-                                      u"show-thumbnail"_s},
-                                     {u"killall"_s, u"SystemUIServer"_s}}));
-    }
-
-    // In a German session (its LANGUAGE alone): one centred window, brought back by a second
-    // start and closed by the window manager.
-    void oneCentredWindowBroughtBackAndClosedByTheWindowManager()
-    {
-        orvane::test::TestHome home;
-        qputenv("LANGUAGE", "de"); // put back by the test home
-        Orvane app({});
-        QVERIFY(app.waitFor(displayed));
+        // No tray here: the preferences open, so that Orvane can still be reached, as one
+        // centred, active, ordinary window of fixed size, listed in the task bar.
+        QVERIFY(app.waitFor(u"[Orvane] No system tray is available; opening Preferences so that "
+                            u"Orvane can still be controlled."_s));
         QVERIFY(waitFor([] { return !preferencesWindow().isEmpty(); }));
         const QString window = preferencesWindow();
         QVERIFY(centred(window));
-        // An ordinary window of fixed size, listed in the task bar, and active.
         const QString properties = run(u"xprop"_s, {u"-id"_s, window, u"WM_NORMAL_HINTS"_s,
                                                     u"_NET_WM_WINDOW_TYPE"_s, u"_NET_WM_STATE"_s});
         QVERIFY(properties.contains(u"minimum size: 480 by 620"_s));
         QVERIFY(properties.contains(u"maximum size: 480 by 620"_s));
         QVERIFY(properties.contains(u"_NET_WM_WINDOW_TYPE_NORMAL"_s));
         QVERIFY(!properties.contains(u"SKIP_TASKBAR"_s));
-        QCOMPARE(run(u"xdotool"_s, {u"getactivewindow"_s}), window);
+        QVERIFY(waitFor([&] { return run(u"xdotool"_s, {u"getactivewindow"_s}) == window; }));
 
-        // Moved away and minimised; a second start brings the same window back, centred.
+        // Moved away and minimised. A second start hands over to the first and leaves, which
+        // brings the same window back, centred; a background one, as at login, just leaves.
         run(u"xdotool"_s, {u"windowmove"_s, u"--sync"_s, window, u"10"_s, u"10"_s});
         run(u"xdotool"_s, {u"windowminimize"_s, u"--sync"_s, window});
         QVERIFY(waitFor([] { return preferencesWindow().isEmpty(); }));
-        Orvane second({});
-        QVERIFY(second.process.waitForFinished(10000));
+        for (const QStringList &arguments : {QStringList(), QStringList{u"--background"_s}}) {
+            Orvane again(arguments);
+            QVERIFY(again.process.waitForFinished(10000));
+            QCOMPARE(again.process.exitCode(), 0);
+        }
         QVERIFY(app.waitFor(reopened));
         QVERIFY(waitFor([&] { return preferencesWindow() == window && centred(window); }));
         QVERIFY(waitFor([&] { return run(u"xdotool"_s, {u"getactivewindow"_s}) == window; }));
-
         // Closed through the window manager (its Alt+F4): the program stays.
         run(u"xdotool"_s, {u"key"_s, u"--clearmodifiers"_s, u"alt+F4"_s});
-        QVERIFY(app.waitFor(closed));
+        QVERIFY(app.waitFor(u"[Orvane] Window closed; switched to accessory mode."_s));
         QVERIFY(waitFor([] { return preferencesWindow().isEmpty(); }));
-        QCOMPARE(app.process.state(), QProcess::Running);
+
+        // Screenshot folders made after the launch, or removed and made again, are watched
+        // without a restart.
+        const QString desktop = home.file(u"Desktop"_s);
+        QVERIFY(QDir().mkpath(desktop));
+        QVERIFY(app.waitFor(u"[Orvane] Now watching "_s + desktop + u'.'));
+        QVERIFY(capture(app, desktop + u"/shot 1.png"_s));
+        // Auto-copy put exactly that picture on the clipboard (just after the log line).
+        const QImage shot(desktop + u"/shot 1.png"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(pasted().size(), shot.size(), 10000);
+        QCOMPARE(pasted().pixelColor(10, 10), shot.pixelColor(10, 10));
+        // The macOS way: a hidden temporary file renamed into place. Its size is logged in
+        // points, as recorded at 144 dots an inch.
+        QImage image(200, 120, QImage::Format_RGB32);
+        image.fill(Qt::darkGreen);
+        image.setDotsPerMeterX(5669);
+        image.setDotsPerMeterY(5669);
+        QVERIFY(image.save(desktop + u"/.shot2.png"_s, "PNG"));
+        QVERIFY(QFile::rename(desktop + u"/.shot2.png"_s, desktop + u"/Shot 2.png"_s));
+        QVERIFY(app.waitFor(detected + u"Shot 2.png (100x60)"_s));
+
+        QVERIFY(QDir(desktop).removeRecursively());
+        QVERIFY(app.waitFor(u"[Orvane] Lost the watch on "_s + desktop));
+        QVERIFY(QDir().mkpath(desktop));
+        QVERIFY(app.waitFor(u"[Orvane] Watching "_s + desktop + u" again."_s));
+        QVERIFY(capture(app, desktop + u"/second.png"_s));
+        // GNOME and Plasma 6 make this one at their first capture.
+        const QString screenshots = home.file(u"Pictures/Screenshots"_s);
+        QVERIFY(QDir().mkpath(screenshots));
+        QVERIFY(app.waitFor(u"[Orvane] Now watching "_s + screenshots + u'.'));
+        QVERIFY(capture(app, screenshots + u"/third.png"_s));
+
+        QVERIFY(app.end());
+        QCOMPARE(app.count(detected), 4); // exactly one line per screenshot
+        QCOMPARE(app.count(reopened), 1);
+        QVERIFY(app.log.startsWith(launched));
+    }
+
+    // A misspelt ORVANE_PLATFORM is refused in one line before anything starts, not run as
+    // Linux. The macOS behaviour, against recording stand-ins for its tools: an interrupt too
+    // restores the thumbnail preference.
+    void platformOverride()
+    {
+        TestHome home;
+        orvane::test::FakeTools tools;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"ORVANE_PLATFORM"_s, u"macOS-13"_s);
+        Orvane refused({u"--background"_s}, env);
+        QVERIFY(refused.process.waitForFinished(10000));
+        QCOMPARE(refused.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(refused.process.exitCode(), 2);
+        QCOMPARE(QString::fromUtf8(refused.process.readAllStandardError()),
+                 u"orvane: ORVANE_PLATFORM=\"macOS-13\" is not one of: linux, macos\n"_s);
+        QVERIFY(!QFile::exists(home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s)));
+        QVERIFY(tools.calls().isEmpty());
+
+        env.insert(u"ORVANE_PLATFORM"_s, u"macos"_s);
+        Orvane mac({u"-background"_s}, env);
+        QVERIFY(mac.waitFor(launched));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QFile::exists(home.file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s)), 10000);
+        QVERIFY(mac.end(SIGINT));
+        const QList<QStringList> calls = tools.calls();
+        QCOMPARE(calls.mid(calls.size() - 2),
+                 QList<QStringList>({{u"defaults"_s, u"delete"_s, u"com.apple.screencapture"_s,
+                                      u"show-thumbnail"_s},
+                                     {u"killall"_s, u"SystemUIServer"_s}}));
     }
 };
 
