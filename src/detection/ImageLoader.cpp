@@ -223,22 +223,6 @@ QImage decodeFrom(QIODevice &device, DetectionServices &detection, QSize *pointS
 
 } // namespace
 
-bool looksComplete(const QByteArray &data)
-{
-    QByteArray bytes = data;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return complete(buffer, data.left(16));
-}
-
-QImage decode(const QByteArray &data, DetectionServices &detection)
-{
-    QByteArray bytes = data;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return decodeFrom(buffer, detection, nullptr);
-}
-
 QImage load(const QString &path, DetectionServices &detection, QSize *pointSize)
 {
     // Read from the file as the decoder goes, never whole into memory first.

@@ -23,12 +23,5 @@ inline constexpr qint64 maxFileBytes = qint64(256) * 1024 * 1024;
 // the size the system reports for the image (see pointSize() in ImageDensity.h).
 QImage load(const QString &path, DetectionServices &detection, QSize *pointSize = nullptr);
 
-// The decoding part of load(), for bytes already in memory.
-QImage decode(const QByteArray &data, DetectionServices &detection);
-
-// Whether the bytes hold a finished file of their format, up to its end marker (bytes after it
-// do not matter): an image still being written must not show as a half-grey picture.
-bool looksComplete(const QByteArray &data);
-
 } // namespace imageloader
 } // namespace orvane
