@@ -66,7 +66,7 @@ private slots:
             [&] {
                 ++loads;
                 loadedOn = QThread::currentThread();
-                gate.acquire();
+                gate.tryAcquire(1, 10000); // not forever, should it run on this thread
                 return UserInterfaceFactory{&makeFake, {}};
             },
             setup.context);

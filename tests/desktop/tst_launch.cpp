@@ -2,6 +2,7 @@
 #include "RunningOrvane.h"
 #include "TestHome.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSettings>
@@ -89,6 +90,27 @@ private slots:
         QVERIFY(first.end());
         QCOMPARE(first.count(reopened), 1);
         QVERIFY(first.log.startsWith(launched));
+    }
+
+    // Without its card and preferences module Orvane still starts and watches; the preferences
+    // it opens for want of a tray say why they cannot open, and it still ends cleanly.
+    void missingModuleIsReportedNotFatal()
+    {
+        orvane::test::TestHome home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"ORVANE_UI_MODULE"_s, home.file(u"gone/orvane-ui.so"_s));
+        QVERIFY(QDir().mkpath(home.file(u"Desktop"_s)));
+        Orvane app({u"--background"_s, u"--simulate-capture"_s}, env);
+        const QString failed = u"[Orvane] The card and preferences could not be loaded: "_s;
+        QVERIFY2(app.waitFor(u"[Orvane] FSEventStream started: YES"_s), qPrintable(app.log));
+        QVERIFY(app.waitFor(failed));
+        QVERIFY(app.log.contains(u"gone/orvane-ui.so"_s));
+        QVERIFY(waitFor([] {
+            return !run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Orvane$"_s})
+                        .isEmpty();
+        }));
+        QVERIFY(app.end());
+        QCOMPARE(app.count(failed), 1);
     }
 
     // A misspelt override is refused in one line before anything starts, not run as Linux.
