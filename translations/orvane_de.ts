@@ -500,4 +500,15 @@
         <translation type="unfinished"></translation>
     </message>
 </context>
+<context>
+    <name>main</name>
+    <message>
+        <source>The preferences could not be opened.</source>
+        <translation>Die Einstellungen konnten nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>Part of Orvane could not be loaded (%1). Reinstalling Orvane should repair it.</source>
+        <translation>Ein Teil von Orvane konnte nicht geladen werden (%1). Eine Neuinstallation von Orvane sollte das beheben.</translation>
+    </message>
+</context>
 </TS>

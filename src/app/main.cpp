@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 #include "CommandLine.h"
+#include "LazyUserInterface.h"
 #include "SingleInstance.h"
 
 #include "detection/ScreenshotWatcher.h"
@@ -9,24 +10,15 @@
 #include "platform/ProcessContext.h"
 #include "platform/TerminationSignals.h"
 #include "platform/Translations.h"
-#include "preferences/SettingsWindowController.h"
 #include "settings/AppState.h"
-
-#include "hud/HUDWindowController.h"
-#include "hud/SimulatedCapture.h"
 
 #include <QApplication>
 #include <QLocale>
-#include <QQuickWindow>
+#include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
-#include <QtQml/qqmlextensionplugin.h>
 
 #include <cstdio>
-
-Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
-Q_IMPORT_QML_PLUGIN(Orvane_PreferencesPlugin)
-Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
 
 using namespace orvane;
 
@@ -64,9 +56,6 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
 
-    // Small windows need no GPU: the software scene graph keeps their memory low.
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-
     prepareApplicationEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
@@ -97,30 +86,44 @@ int main(int argc, char *argv[])
     // handed to whoever needs them. They go in reverse order when main returns.
     AppState state(*platform, platform->openSettings());
     AppState::setQmlInstance(&state);
-    // The card: every detected screenshot goes to its showHUD; "--simulate-capture" shows the
-    // sample card once launched, as the preferences' preview button does. Its QML engine is
-    // made with the first card.
-    HUDWindowController hud(*platform, state, {});
+    // The card and the preferences, with Qt Quick, are loaded with the first card or window:
+    // every detected screenshot goes to showHUD; "--simulate-capture" shows the sample card
+    // once launched, as the preferences' preview button does.
+    LazyUserInterface ui(userInterfaceLoader(userInterfaceModulePath()),
+                         {*platform, state, [&platform] {
+                              // The preferences ask their own confirmation, then run the same
+                              // uninstall as the tray.
+                              StatusBarController::performCleanUninstall(*platform,
+                                                                         &QCoreApplication::quit);
+                          }});
+    // Without its module Orvane still watches and copies; the preferences say why they are
+    // missing rather than not opening.
+    QObject::connect(
+        &ui, &LazyUserInterface::preferencesUnavailable, &app, [](const QString &error) {
+            auto *box = new QMessageBox(
+                QMessageBox::Critical, QStringLiteral("Orvane"),
+                QCoreApplication::translate("main", "The preferences could not be opened."),
+                QMessageBox::Ok);
+            box->setInformativeText(
+                QCoreApplication::translate("main",
+                                            "Part of Orvane could not be loaded (%1). Reinstalling "
+                                            "Orvane should repair it.")
+                    .arg(error));
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->open();
+        });
     ScreenshotWatcher watcher(state, platform->detection(), platform->card());
     watcher.setPresenter(
-        [&hud](const QString &path, const QImage &image) { hud.showHUD(path, image); });
-    SettingsWindowController preferences(*platform, state);
-    {
-        PreferencesActions actions;
-        actions.simulateCapture = [&hud] { testHUD(hud); }; // "Simulate Screenshot HUD"
-        // The preferences ask their own confirmation, then run the same uninstall as the tray.
-        actions.uninstall = [&platform] {
-            StatusBarController::performCleanUninstall(*platform, &QCoreApplication::quit);
-        };
-        preferences.setActions(std::move(actions));
-    }
+        [&ui](const QString &path, const QImage &image) { ui.showHUD(path, image); });
+    // A card is probably coming: load during the inspection's delay, not after it.
+    watcher.setAnticipation([&ui] { ui.load(); });
 
     AppDelegate::Steps steps;
     // The tray (steps.createStatusBar):
     std::unique_ptr<StatusBarController> statusBar;
     steps.createStatusBar = [&] {
         StatusBarController::Callbacks callbacks;
-        callbacks.showPreferences = [&preferences] { preferences.showPreferences(); };
+        callbacks.showPreferences = [&ui] { ui.showPreferences(); };
         // aboutToQuit runs the termination steps.
         callbacks.quit = &QCoreApplication::quit;
         statusBar = std::make_unique<StatusBarController>(state, *platform, std::move(callbacks));
@@ -130,7 +133,7 @@ int main(int argc, char *argv[])
     steps.startWatcher = [&watcher] { watcher.start(); };
     steps.stopWatcher = [&watcher] { watcher.stop(); };
     // The preferences window (steps.showPreferences):
-    steps.showPreferences = [&preferences] { preferences.showPreferences(); };
+    steps.showPreferences = [&ui] { ui.showPreferences(); };
 
     AppDelegate delegate(*platform, state, arguments, std::move(steps));
 
@@ -146,7 +149,7 @@ int main(int argc, char *argv[])
 
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
     if (arguments.contains(QStringLiteral("--simulate-capture"))) {
-        QTimer::singleShot(0, &delegate, [&hud] { testHUD(hud); });
+        QTimer::singleShot(0, &delegate, [&ui] { ui.simulateCapture(); });
     }
     return QApplication::exec();
 }

@@ -176,6 +176,9 @@ void ScreenshotWatcher::prepare(const QString &path)
         prepared->image = imageloader::load(path, *detection, &prepared->points);
         prepared->decoded = true;
     });
+    if (m_anticipate) {
+        m_anticipate();
+    }
 }
 
 void ScreenshotWatcher::dropPrepared(const QString &path)

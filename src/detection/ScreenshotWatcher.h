@@ -48,6 +48,9 @@ public:
     void handleNewFiles(const QStringList &paths);
 
     void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
+    // Told when a file that may become a card starts decoding, ahead of its inspection: the
+    // presenter may get ready meanwhile.
+    void setAnticipation(std::function<void()> anticipate) { m_anticipate = std::move(anticipate); }
     void setClock(Clock clock) { m_clock = std::move(clock); }
     void setClipboard(Clipboard clipboard) { m_clipboard = std::move(clipboard); }
     void setScheduler(Scheduler scheduler) { m_scheduler = std::move(scheduler); }
@@ -83,6 +86,7 @@ private:
     int m_decodesQueued = 0;
 
     Presenter m_presenter;
+    std::function<void()> m_anticipate;
     Clock m_clock;
     Clipboard m_clipboard;
     Scheduler m_scheduler;

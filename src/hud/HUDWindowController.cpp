@@ -3,7 +3,7 @@
 #include "hud/FloatingHUDView.h"
 #include "hud/Placement.h"
 #include "hud/Thumbnail.h"
-#include "hud/symbols/Symbols.h"
+#include "hud/symbols/SymbolProvider.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"

@@ -2,7 +2,7 @@
 
 #include "AppIcon.h"
 
-#include "hud/symbols/Symbols.h"
+#include "hud/symbols/SymbolProvider.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 

@@ -5,7 +5,6 @@
 
 #include <QFileInfo>
 #include <QPointer>
-#include <QQmlEngine>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -14,7 +13,7 @@ namespace orvane {
 namespace {
 
 // The one main made, for QML's singleton.
-AppState *qmlInstance = nullptr;
+AppState *theQmlInstance = nullptr;
 
 // Stored values must have the expected type. An INI store keeps every value as text, so there
 // text that spells the value exactly counts too; a store that keeps types (the user defaults)
@@ -169,14 +168,12 @@ QVariantList AppState::autoDismissChoicesList() const
 
 void AppState::setQmlInstance(AppState *state)
 {
-    qmlInstance = state;
+    theQmlInstance = state;
 }
 
-AppState *AppState::create(QQmlEngine *, QJSEngine *)
+AppState *AppState::qmlInstance()
 {
-    Q_ASSERT_X(qmlInstance, "AppState::create", "main sets the instance before any QML loads");
-    QQmlEngine::setObjectOwnership(qmlInstance, QQmlEngine::CppOwnership);
-    return qmlInstance;
+    return theQmlInstance;
 }
 
 void AppState::reloadLaunchAtLogin()

@@ -8,13 +8,10 @@
 #include <QStringList>
 #include <QThreadPool>
 #include <QVariant>
-#include <QtQml/qqmlregistration.h>
 
 #include <memory>
 #include <optional>
 
-class QJSEngine;
-class QQmlEngine;
 class QSettings;
 
 namespace orvane {
@@ -27,8 +24,6 @@ class Platform;
 // change signal.
 class AppState : public QObject {
     Q_OBJECT
-    QML_ELEMENT
-    QML_SINGLETON
     Q_PROPERTY(bool autoCopyOnCapture READ autoCopyOnCapture WRITE setAutoCopyOnCapture NOTIFY
                    autoCopyOnCaptureChanged)
     Q_PROPERTY(bool playSound READ playSound WRITE setPlaySound NOTIFY playSoundChanged)
@@ -51,9 +46,10 @@ public:
     AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject *parent = nullptr);
     ~AppState() override;
 
-    // The instance QML's AppState singleton stands for; set by main before any QML loads.
+    // The instance QML's AppState singleton stands for (see AppStateQml.h); set by main
+    // before any QML loads.
     static void setQmlInstance(AppState *state);
-    static AppState *create(QQmlEngine *, QJSEngine *);
+    static AppState *qmlInstance();
 
     // The user's launch-at-login choice as stored, before any AppState exists; none while
     // there is none (a first launch), which counts as on.

@@ -215,6 +215,27 @@ private slots:
         QVERIFY(app.log.startsWith(launched));
     }
 
+    // Without its card and preferences module Orvane still starts and watches; the preferences
+    // it opens for want of a tray say why they cannot open, and it still ends cleanly.
+    void missingModuleIsReportedNotFatal()
+    {
+        TestHome home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"ORVANE_UI_MODULE"_s, home.file(u"gone/orvane-ui.so"_s));
+        QVERIFY(QDir().mkpath(home.file(u"Desktop"_s)));
+        Orvane app({u"--background"_s, u"--simulate-capture"_s}, env);
+        const QString failed = u"[Orvane] The card and preferences could not be loaded: "_s;
+        QVERIFY2(app.waitFor(u"[Orvane] FSEventStream started: YES"_s), qPrintable(app.log));
+        QVERIFY(app.waitFor(failed));
+        QVERIFY(app.log.contains(u"gone/orvane-ui.so"_s));
+        QVERIFY(waitFor([] {
+            return !run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Orvane$"_s})
+                        .isEmpty();
+        }));
+        QVERIFY(app.end());
+        QCOMPARE(app.count(failed), 1);
+    }
+
     // A misspelt ORVANE_PLATFORM is refused in one line before anything starts, not run as
     // Linux. The macOS behaviour, against recording stand-ins for its tools: an interrupt too
     // restores the thumbnail preference.

@@ -9,7 +9,7 @@ import subprocess
 import sys
 import tempfile
 
-CMAKE, BUILD, SOURCE = sys.argv[1:4]
+CMAKE, BUILD, SOURCE, LIBDIR = sys.argv[1:5]
 APP = "com.tarnwell.orvane"
 
 
@@ -31,6 +31,8 @@ def main():
 
     expected = [
         "bin/orvane",
+        # The card and the preferences, loaded by the program on first use.
+        f"{LIBDIR}/orvane/orvane-ui.so",
         f"share/applications/{APP}.desktop",
         f"share/metainfo/{APP}.metainfo.xml",
         f"share/icons/hicolor/scalable/apps/{APP}.svg",
@@ -42,9 +44,13 @@ def main():
     missing = [f for f in expected if not os.path.isfile(os.path.join(prefix, f))]
     if missing:
         fail("not installed: %s" % missing)
-    # Only under bin/ and share/: no /etc, nothing for a home folder, no test programs.
-    stray = sorted(set(os.listdir(prefix)) - {"bin", "share"}) + \
-        sorted(set(os.listdir(os.path.join(prefix, "bin"))) - {"orvane"})
+    # Only under bin/, share/ and the module's folder: no /etc, nothing for a home folder, no
+    # test programs.
+    modules = os.path.join(prefix, LIBDIR)
+    stray = sorted(set(os.listdir(prefix)) - {"bin", "share", LIBDIR.split("/")[0]}) + \
+        sorted(set(os.listdir(os.path.join(prefix, "bin"))) - {"orvane"}) + \
+        sorted(set(os.listdir(modules)) - {"orvane"}) + \
+        sorted(set(os.listdir(os.path.join(modules, "orvane"))) - {"orvane-ui.so"})
     if stray:
         fail("installed besides the program's files: %s" % stray)
 
@@ -70,9 +76,10 @@ def main():
              % (version, release and release.group(1), man.stdout.strip().splitlines()[-1:]))
 
     # An installed program must not look for libraries in the build tree.
-    dynamic = run("readelf", "-d", os.path.join(prefix, "bin/orvane")).stdout
-    if BUILD in dynamic or os.path.realpath(BUILD) in dynamic:
-        fail("the installed program keeps the build tree's RUNPATH")
+    for binary in ("bin/orvane", f"{LIBDIR}/orvane/orvane-ui.so"):
+        dynamic = run("readelf", "-d", os.path.join(prefix, binary)).stdout
+        if BUILD in dynamic or os.path.realpath(BUILD) in dynamic:
+            fail(binary + " keeps the build tree's RUNPATH")
     subprocess.run(["rm", "-rf", prefix], check=False)
 
 

@@ -6,8 +6,6 @@
 #include <QSize>
 #include <QString>
 
-class QQmlEngine;
-
 // The program's symbols, named as Apple's SF Symbols are ("trash", "folder", ...): the
 // desktop theme's monochrome icon where it has a fitting one, otherwise Orvane's own.
 namespace orvane::symbols {
@@ -16,9 +14,6 @@ QIcon icon(const QString &name);
 
 // The symbol drawn at `size` pixels in one colour.
 QImage render(const QString &name, const QSize &size, const QColor &color);
-
-// Makes "image://symbol/<name>?color=<colour>" available to QML on `engine`.
-void registerImageProvider(QQmlEngine &engine);
 
 // Every name Orvane has its own drawing for.
 QStringList names();

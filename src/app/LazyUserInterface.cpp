@@ -1,0 +1,153 @@
+#include "LazyUserInterface.h"
+
+#include "platform/Log.h"
+
+#include <QThread>
+
+namespace orvane {
+
+LazyUserInterface::LazyUserInterface(UserInterfaceLoader loader, UserInterfaceContext context,
+                                     QObject *parent)
+    : QObject(parent), m_loader(std::move(loader)), m_context(std::move(context))
+{}
+
+LazyUserInterface::~LazyUserInterface()
+{
+    if (m_loading) {
+        m_loading->wait();
+        delete m_loading;
+    }
+    // The windows go before the objects the module was given.
+    std::unique_ptr<UserInterface> ui;
+    {
+        const QMutexLocker lock(&m_mutex);
+        ui = std::move(m_ui);
+    }
+}
+
+UserInterface *LazyUserInterface::loaded() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_ui.get();
+}
+
+void LazyUserInterface::showHUD(const QString &filePath, const QImage &image)
+{
+    card([filePath, image](UserInterface &ui) { ui.showHUD(filePath, image); });
+}
+
+void LazyUserInterface::simulateCapture()
+{
+    card([](UserInterface &ui) { ui.simulateCapture(); });
+}
+
+void LazyUserInterface::card(Request request)
+{
+    QMutexLocker lock(&m_mutex);
+    switch (m_stage) {
+    case Stage::Ready: {
+        UserInterface *ui = m_ui.get();
+        lock.unlock();
+        request(*ui);
+        return;
+    }
+    case Stage::Failed:
+        return; // said once in the log
+    case Stage::Idle:
+    case Stage::Loading:
+        m_pendingCard = std::move(request);
+        break;
+    }
+    lock.unlock();
+    load();
+}
+
+void LazyUserInterface::showPreferences()
+{
+    QMutexLocker lock(&m_mutex);
+    switch (m_stage) {
+    case Stage::Ready: {
+        UserInterface *ui = m_ui.get();
+        lock.unlock();
+        ui->showPreferences();
+        return;
+    }
+    case Stage::Failed: {
+        const QString error = m_error;
+        lock.unlock();
+        emit preferencesUnavailable(error);
+        return;
+    }
+    case Stage::Idle:
+    case Stage::Loading:
+        m_pendingPreferences = true;
+        break;
+    }
+    lock.unlock();
+    load();
+}
+
+void LazyUserInterface::load()
+{
+    if (QThread::currentThread() == thread()) {
+        startLoading();
+    } else {
+        QMetaObject::invokeMethod(this, &LazyUserInterface::startLoading, Qt::QueuedConnection);
+    }
+}
+
+void LazyUserInterface::startLoading()
+{
+    {
+        const QMutexLocker lock(&m_mutex);
+        if (m_stage != Stage::Idle) {
+            return;
+        }
+        m_stage = Stage::Loading;
+    }
+    m_loading = QThread::create([this] { m_factory = m_loader(); });
+    connect(m_loading, &QThread::finished, this, &LazyUserInterface::finishLoading);
+    m_loading->start();
+}
+
+void LazyUserInterface::finishLoading()
+{
+    m_loading->wait();
+    delete std::exchange(m_loading, nullptr);
+
+    std::unique_ptr<UserInterface> ui;
+    QString error = m_factory.error;
+    if (m_factory.create) {
+        ui.reset(m_factory.create(m_context));
+        if (!ui) {
+            error = QStringLiteral("the module made nothing");
+        }
+    }
+    if (!ui) {
+        logLine(QStringLiteral("The card and preferences could not be loaded: ") + error);
+    }
+
+    Request pendingCard;
+    bool pendingPreferences = false;
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_stage = ui ? Stage::Ready : Stage::Failed;
+        m_ui = std::move(ui);
+        m_error = error;
+        pendingCard = std::exchange(m_pendingCard, {});
+        pendingPreferences = std::exchange(m_pendingPreferences, false);
+    }
+    if (UserInterface *ready = loaded()) {
+        if (pendingCard) {
+            pendingCard(*ready);
+        }
+        if (pendingPreferences) {
+            ready->showPreferences();
+        }
+    } else if (pendingPreferences) {
+        emit preferencesUnavailable(error);
+    }
+    emit settled();
+}
+
+} // namespace orvane

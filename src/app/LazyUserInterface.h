@@ -1,0 +1,81 @@
+#pragma once
+
+#include "ui/UserInterface.h"
+
+#include <QImage>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QThread;
+
+namespace orvane {
+
+// Where the module's UserInterface comes from, or why it could not be had.
+struct UserInterfaceFactory {
+    CreateUserInterface create = nullptr;
+    QString error;
+};
+// Finds the factory; runs on a worker thread, since loading Qt Quick takes a while.
+using UserInterfaceLoader = std::function<UserInterfaceFactory()>;
+
+// The loader of this build: the module at `path` (Linux), or the code linked in (macOS).
+UserInterfaceLoader userInterfaceLoader(const QString &path);
+// The module beside the executable (the build tree), else in the library folder it is
+// installed to. ORVANE_UI_MODULE, when set, names another (for tests).
+QString userInterfaceModulePath();
+
+// The card and the preferences, loaded on first use: Orvane waits without Qt Quick. The first
+// request starts the loader off the main thread; once it is done the module's objects are made
+// on the main thread and given what was asked meanwhile (of the cards, only the newest).
+// When the module cannot be loaded, that is logged once; cards are dropped and every request
+// for the preferences reports preferencesUnavailable, while the rest of Orvane keeps working.
+class LazyUserInterface : public QObject {
+    Q_OBJECT
+public:
+    LazyUserInterface(UserInterfaceLoader loader, UserInterfaceContext context,
+                      QObject *parent = nullptr);
+    ~LazyUserInterface() override;
+
+    // Callable from any thread.
+    void showHUD(const QString &filePath, const QImage &image);
+    void simulateCapture();
+    void showPreferences();
+    // Starts loading, with nothing asked yet: a card is probably on its way.
+    void load();
+
+    // The module's objects, once made; null before, and for good when loading failed.
+    UserInterface *loaded() const;
+
+signals:
+    // The preferences were asked for and cannot be shown.
+    void preferencesUnavailable(const QString &error);
+    // The module has been loaded or has failed to; loaded() tells which.
+    void settled();
+
+private:
+    enum class Stage { Idle, Loading, Ready, Failed };
+    using Request = std::function<void(UserInterface &)>;
+
+    // Queues the card `request` (the newest only) or runs it at once when ready.
+    void card(Request request);
+    void startLoading();
+    void finishLoading();
+
+    UserInterfaceLoader m_loader;
+    UserInterfaceContext m_context;
+    UserInterfaceFactory m_factory; // written by the loading thread, read once it has ended
+    QThread *m_loading = nullptr;
+
+    mutable QMutex m_mutex;
+    Stage m_stage = Stage::Idle;
+    std::unique_ptr<UserInterface> m_ui;
+    Request m_pendingCard;
+    bool m_pendingPreferences = false;
+    QString m_error;
+};
+
+} // namespace orvane

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+
+namespace orvane {
+
+class AppState;
+class Platform;
+
+// What the card and preferences module is given: the executable's own objects, which outlive
+// the module's.
+struct UserInterfaceContext {
+    Platform &platform;
+    AppState &state;
+    // The clean uninstall, which ends the program (the preferences' button).
+    std::function<void()> uninstall;
+};
+
+// The card and the preferences, as the executable sees them; made on the main thread.
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // A card for the screenshot. Callable from any thread.
+    virtual void showHUD(const QString &filePath, const QImage &image) = 0;
+    // The sample card ("Simulate Screenshot HUD").
+    virtual void simulateCapture() = 0;
+    // The preferences window, opened or brought forward.
+    virtual void showPreferences() = 0;
+};
+
+// Makes the module's UserInterface. The version in the name keeps an executable from using a
+// module built against another form of this header.
+using CreateUserInterface = UserInterface *(*)(const UserInterfaceContext &context);
+inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_1";
+
+} // namespace orvane
+
+extern "C" orvane::UserInterface *
+orvane_create_user_interface_1(const orvane::UserInterfaceContext &context);

@@ -1,0 +1,54 @@
+#include "UserInterface.h"
+
+#include "hud/HUDWindowController.h"
+#include "hud/SimulatedCapture.h"
+#include "preferences/SettingsWindowController.h"
+
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <memory>
+
+Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_PreferencesPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
+
+namespace orvane {
+
+namespace {
+
+class QuickUserInterface final : public UserInterface {
+public:
+    explicit QuickUserInterface(const UserInterfaceContext &context)
+        : m_hud(context.platform, context.state, {}), m_preferences(context.platform, context.state)
+    {
+        PreferencesActions actions;
+        actions.simulateCapture = [this] { simulateCapture(); };
+        actions.uninstall = context.uninstall;
+        m_preferences.setActions(std::move(actions));
+    }
+
+    void showHUD(const QString &filePath, const QImage &image) override
+    {
+        m_hud.showHUD(filePath, image);
+    }
+    void simulateCapture() override { testHUD(m_hud); }
+    void showPreferences() override { m_preferences.showPreferences(); }
+
+private:
+    HUDWindowController m_hud;
+    SettingsWindowController m_preferences;
+};
+
+} // namespace
+
+} // namespace orvane
+
+extern "C" orvane::UserInterface *
+orvane_create_user_interface_1(const orvane::UserInterfaceContext &context)
+{
+    // Before the first Qt Quick window: small windows need no GPU, and the software scene
+    // graph keeps their memory low.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    return new orvane::QuickUserInterface(context);
+}

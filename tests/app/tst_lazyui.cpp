@@ -1,0 +1,155 @@
+#include "LogCapture.h"
+#include "RecordingPlatform.h"
+#include "TestHome.h"
+
+#include "app/LazyUserInterface.h"
+#include "settings/AppState.h"
+
+#include <QFile>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+#include <thread>
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The module's side, recording what reached it.
+struct FakeUserInterface final : UserInterface {
+    void showHUD(const QString &filePath, const QImage &) override
+    {
+        calls << u"card "_s + filePath;
+    }
+    void simulateCapture() override { calls << u"sample"_s; }
+    void showPreferences() override { calls << u"preferences"_s; }
+    QStringList calls;
+};
+
+FakeUserInterface *made = nullptr;
+
+UserInterface *makeFake(const UserInterfaceContext &)
+{
+    made = new FakeUserInterface;
+    return made;
+}
+
+UserInterface *makeNothing(const UserInterfaceContext &)
+{
+    return nullptr;
+}
+
+struct Setup {
+    test::TestHome home;
+    test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
+    AppState state{platform, platform.openSettings()};
+    UserInterfaceContext context{platform, state, {}};
+};
+
+} // namespace
+
+class TestLazyUserInterface : public QObject {
+    Q_OBJECT
+private slots:
+    // Loaded once, off the main thread; what was asked meanwhile arrives once it is there, of
+    // the cards only the newest, whichever thread asked.
+    void forwardsWhatWasAskedWhileLoading()
+    {
+        Setup setup;
+        QSemaphore gate;
+        std::atomic<int> loads{0};
+        std::atomic<QThread *> loadedOn{nullptr};
+        LazyUserInterface ui(
+            [&] {
+                ++loads;
+                loadedOn = QThread::currentThread();
+                gate.tryAcquire(1, 10000); // not forever, should it run on this thread
+                return UserInterfaceFactory{&makeFake, {}};
+            },
+            setup.context);
+        QSignalSpy settled(&ui, &LazyUserInterface::settled);
+
+        ui.showHUD(u"/shots/a.png"_s, {});
+        ui.simulateCapture();
+        ui.showPreferences();
+        std::thread([&ui] { ui.showHUD(u"/shots/b.png"_s, {}); }).join();
+        ui.showPreferences();
+        QVERIFY(!ui.loaded());
+        gate.release();
+        QTRY_COMPARE(settled.size(), 1);
+
+        QCOMPARE(ui.loaded(), made);
+        QCOMPARE(made->calls, QStringList({u"card /shots/b.png"_s, u"preferences"_s}));
+        QCOMPARE(loads.load(), 1);
+        QVERIFY(loadedOn.load() != QThread::currentThread());
+
+        // Once there, straight through.
+        ui.simulateCapture();
+        ui.showHUD(u"/shots/c.png"_s, {});
+        QCOMPARE(made->calls.mid(2), QStringList({u"sample"_s, u"card /shots/c.png"_s}));
+        QCOMPARE(loads.load(), 1);
+    }
+
+    // A module that cannot be had: one log line with the reason; cards are dropped and every
+    // request for the preferences is reported, so that the tray can say so.
+    void failureIsLoggedOnceAndReported_data()
+    {
+        QTest::addColumn<QString>("file");       // the module's path, relative to a temp folder
+        QTest::addColumn<QByteArray>("content"); // written there when not empty
+        QTest::addColumn<bool>("makesNothing");  // found, but its factory makes nothing
+        QTest::addColumn<QString>("reason");     // part of the error reported
+
+        QTest::newRow("missing") << u"orvane-ui.so"_s << QByteArray() << false << u"orvane-ui.so"_s;
+        QTest::newRow("not a library")
+            << u"orvane-ui.so"_s << QByteArray("not an ELF file\n") << false << u"orvane-ui.so"_s;
+        QTest::newRow("makes nothing")
+            << QString() << QByteArray() << true << u"the module made nothing"_s;
+    }
+    void failureIsLoggedOnceAndReported()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, makesNothing);
+        QFETCH(QString, reason);
+
+        Setup setup;
+        const QString path = setup.home.file(file);
+        if (!content.isEmpty()) {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(content);
+        }
+        const UserInterfaceLoader loader =
+            makesNothing ? [] { return UserInterfaceFactory{&makeNothing, {}}; }
+                         : userInterfaceLoader(path);
+        test::LogCapture log;
+        LazyUserInterface ui(loader, setup.context);
+        QSignalSpy settled(&ui, &LazyUserInterface::settled);
+        QSignalSpy unavailable(&ui, &LazyUserInterface::preferencesUnavailable);
+
+        ui.showHUD(u"/shots/a.png"_s, {});
+        ui.showPreferences();
+        QTRY_COMPARE(settled.size(), 1);
+        QCOMPARE(unavailable.size(), 1);
+        QVERIFY2(unavailable.at(0).at(0).toString().contains(reason),
+                 qPrintable(unavailable.at(0).at(0).toString()));
+
+        ui.showHUD(u"/shots/b.png"_s, {});
+        ui.simulateCapture();
+        ui.showPreferences();
+        QCOMPARE(unavailable.size(), 2);
+        QVERIFY(!ui.loaded());
+        QCOMPARE(settled.size(), 1);
+        QCOMPARE(log.lines().size(), 1);
+        const QString line = log.lines().at(0);
+        QVERIFY2(line.startsWith(u"[Orvane] The card and preferences could not be loaded: "_s) &&
+                     line.contains(reason),
+                 qPrintable(line));
+    }
+};
+
+QTEST_MAIN(TestLazyUserInterface)
+#include "tst_lazyui.moc"
