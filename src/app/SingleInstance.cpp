@@ -250,11 +250,13 @@ bool SingleInstance::sendReopen(int timeoutMs)
             return false;
         }
         // A connect to a full backlog, or a write to a full buffer, gives up in time.
-        const qint64 remaining = std::max<qint64>(1, deadline.remainingTime());
-        timeval timeout = {};
-        timeout.tv_sec = time_t(remaining / 1000);
-        timeout.tv_usec = suseconds_t((remaining % 1000) * 1000);
-        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
+        if (!deadline.isForever()) {
+            const qint64 remaining = std::max<qint64>(1, deadline.remainingTime());
+            timeval timeout = {};
+            timeout.tv_sec = time_t(remaining / 1000);
+            timeout.tv_usec = suseconds_t((remaining % 1000) * 1000);
+            ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
+        }
 #ifdef SO_NOSIGPIPE
         const int on = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof(on));
