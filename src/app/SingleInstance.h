@@ -4,10 +4,10 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
-class QLocalServer;
-class QLocalSocket;
 class QLockFile;
+class QSocketNotifier;
 
 namespace orvane {
 
@@ -36,12 +36,20 @@ signals:
     void reopenRequested();
 
 private:
-    void readRequest();
-    void readFrom(QLocalSocket *client);
+    struct Client;
+
+    void listen();
+    void acceptClients();
+    void readFrom(Client *client);
+    void drop(Client *client);
 
     QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer *m_server = nullptr;
+    // A plain local socket rather than QLocalServer: QtNetwork and the libraries it brings
+    // along would cost more memory than everything else this class does.
+    int m_listener = -1;
+    QSocketNotifier *m_listenerNotifier = nullptr;
+    std::vector<std::unique_ptr<Client>> m_clients;
 };
 
 } // namespace orvane

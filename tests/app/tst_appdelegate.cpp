@@ -265,6 +265,8 @@ private slots:
         QCOMPARE(info.st_mode & 0777, mode_t(0700));
         QCOMPARE(QFile::permissions(folder + u"/orvane.lock"_s),
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        QCOMPARE(QFile::permissions(first.socketPath()),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         if (planted == u"link"_s) {
             QVERIFY(QDir(home.file(u"elsewhere"_s)).isEmpty());
         }
@@ -292,20 +294,34 @@ private slots:
         QVERIFY(instance.claim());
         QSignalSpy reopened(&instance, &SingleInstance::reopenRequested);
 
-        QLocalSocket flood;
-        flood.connectToServer(instance.socketPath());
-        QVERIFY(flood.waitForConnected(10000));
-        QSignalSpy dropped(&flood, &QLocalSocket::disconnected);
-        QByteArray junk(1024 * 1024, 'x');
-        junk.append("reopen\n"); // too late to count
-        flood.write(junk);
-        QTRY_COMPARE_WITH_TIMEOUT(dropped.count(), 1, 10000);
+        // A line too long, ended or never, and what follows it never counts.
+        const QByteArray tooLong(SingleInstance::maxRequestBytes, 'x');
+        for (const QByteArray &junk :
+             {QByteArray(1024 * 1024, 'x'), QByteArray(tooLong + "\nreopen\n")}) {
+            QLocalSocket flood;
+            flood.connectToServer(instance.socketPath());
+            QVERIFY(flood.waitForConnected(10000));
+            QSignalSpy dropped(&flood, &QLocalSocket::disconnected);
+            flood.write(junk);
+            QTRY_COMPARE_WITH_TIMEOUT(dropped.count(), 1, 10000);
+        }
         QCOMPARE(reopened.count(), 0);
 
         SingleInstance later(runtime);
         QVERIFY(later.sendReopen(10000));
         QVERIFY(reopened.wait(10000));
         QCOMPARE(reopened.count(), 1);
+
+        // Too deep for a socket's address: cut short, it would name another file. The lock
+        // still keeps one copy; nothing listens, and that is logged.
+        const QString deep = runtime + u'/' + QString(120, u'd');
+        QVERIFY(QDir().mkpath(deep));
+        test::LogCapture log;
+        SingleInstance deepFirst(deep);
+        QVERIFY(deepFirst.claim());
+        QVERIFY(!SingleInstance(deep).claim());
+        QVERIFY(!SingleInstance(deep).sendReopen(200));
+        QCOMPARE(log.lines().size(), 1);
     }
 };
 
