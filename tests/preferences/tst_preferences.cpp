@@ -28,9 +28,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString displayed = u"[Orvane] Preferences & Control Center window displayed."_s;
-const QString closed = u"[Orvane] Window closed; switched to accessory mode."_s;
-
 QQuickItem *findItem(QQuickItem *root, const QString &name)
 {
     if (!root || root->objectName() == name) {
@@ -52,8 +49,8 @@ QString accessibleName(QObject *object)
 
 } // namespace
 
-// One window controller per test over one settings store, with dialogs that answer at once
-// as the test chose.
+// One window controller per test over one settings store; the folder chooser answers at once
+// as the test chose, the uninstall's alert is the real one.
 class PreferencesTest : public QObject {
     Q_OBJECT
 
@@ -67,8 +64,7 @@ private:
     std::unique_ptr<SettingsWindowController> m_controller;
     std::optional<test::LogCapture> m_log; // installed once the test runner's own handler is
     std::optional<QString> m_folderAnswer;
-    bool m_confirmAnswer = false;
-    QStringList m_asked; // the dialogs' questions, the alert's informative text for the uninstall
+    int m_folderAsked = 0;
     int m_uninstalled = 0;
 
     AppState &state() { return *m_state; }
@@ -91,12 +87,20 @@ private:
     {
         return findItem(m_controller->window()->contentItem(), name);
     }
+    QString text(const QString &name) { return item(name)->property("text").toString(); }
     // Presses a control the way a keyboard user does.
     void press(const QString &name)
     {
         QVERIFY2(item(name), qPrintable(name));
         item(name)->forceActiveFocus(Qt::TabFocusReason);
         QTest::keyClick(m_controller->window(), Qt::Key_Space);
+    }
+    // Toggles a control the way a screen reader does, without a click.
+    void toggle(const QString &name)
+    {
+        QAccessibleInterface *node = QAccessible::queryAccessibleInterface(item(name));
+        QVERIFY2(node && node->actionInterface(), qPrintable(name));
+        node->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     }
     QStringList markedSegments()
     {
@@ -119,9 +123,7 @@ private slots:
     void init()
     {
         m_folderAnswer.reset();
-        m_confirmAnswer = false;
-        m_asked.clear();
-        m_uninstalled = 0;
+        m_folderAsked = m_uninstalled = 0;
         m_platform.removalNote.clear();
         state().setIsPaused(false);
         state().setPlaySound(true);
@@ -130,14 +132,10 @@ private slots:
         state().waitForBackgroundWork();
         QCoreApplication::processEvents();
         m_controller = std::make_unique<SettingsWindowController>(m_platform, state());
-        PreferencesDialogs dialogs;
+        PreferencesDialogs dialogs = PreferencesDialogs::standard();
         dialogs.chooseFolder = [this](QWindow *, const QString &, auto done) {
-            m_asked << u"folder"_s;
+            ++m_folderAsked;
             done(m_folderAnswer);
-        };
-        dialogs.confirmUninstall = [this](QWindow *, const PreferencesTexts &texts, auto done) {
-            m_asked << texts.uninstallAlertInformative;
-            done(m_confirmAnswer);
         };
         m_controller->setDialogs(dialogs);
         m_controller->setActions(
@@ -154,60 +152,30 @@ private slots:
         QCoreApplication::processEvents();
     }
 
-    // A screen reader's toggle, without a click, counts as well; toggling the marked segment
-    // cannot leave the picker without one.
-    void assistiveToolsChangeSettingsToo_data()
-    {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<bool>("marked"); // as shown afterwards
-        QTest::addColumn<QByteArray>("property");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("key"); // empty: not stored
-        QTest::newRow("sounds off") << u"switch:Play Sound Effects"_s << false << "playSound"_ba
-                                    << u"false"_s << QString::fromLatin1(keys::playSound);
-        QTest::newRow("monitoring off") << u"switch:Enable Orvane Screenshot HUD"_s << false
-                                        << "isPaused"_ba << u"true"_s << QString();
-        QTest::newRow("12s") << u"segment:12s"_s << true << "autoDismissSeconds"_ba << u"12"_s
-                             << QString::fromLatin1(keys::autoDismissSeconds);
-        QTest::newRow("the marked segment")
-            << u"segment:7s (Default)"_s << true << "autoDismissSeconds"_ba << u"7"_s
-            << QString::fromLatin1(keys::autoDismissSeconds);
-    }
-    void assistiveToolsChangeSettingsToo()
-    {
-        QFETCH(QString, control);
-        QFETCH(bool, marked);
-        QFETCH(QByteArray, property);
-        QFETCH(QString, value);
-        QFETCH(QString, key);
-        QVERIFY(open());
-        QAccessibleInterface *node = QAccessible::queryAccessibleInterface(item(control));
-        QVERIFY(node && node->actionInterface());
-        node->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-        QCOMPARE(state().property(property).toString(), value);
-        QCOMPARE(item(control)->property("checked").toBool(), marked);
-        if (!key.isEmpty()) {
-            QCOMPARE(stored(key.toLatin1().constData()), value);
-        }
-    }
-
-    // A hand-edited store's 5 marks no segment; a press marks exactly one. Picks in the tray
-    // menu while the window is open show at once.
-    void timerPickerAndChangesFromTheTray()
+    // A hand-edited store's 5 marks no segment. Keys, a screen reader and the tray menu all
+    // change settings, which the window shows at once; toggling the marked segment keeps it.
+    void controlsChangeSettings()
     {
         state().setAutoDismissSeconds(5);
         QVERIFY(open());
         QCOMPARE(markedSegments(), QStringList());
         press(u"segment:12s"_s);
+        toggle(u"segment:12s"_s);
         QCOMPARE(stored(keys::autoDismissSeconds), u"12"_s);
         QCOMPARE(markedSegments(), QStringList{u"12s"_s});
-        state().setAutoDismissSeconds(4);
-        state().setIsPaused(true);
+        toggle(u"switch:Play Sound Effects"_s);
+        QCOMPARE(stored(keys::playSound), u"false"_s);
+        QVERIFY(!item(u"switch:Play Sound Effects"_s)->property("checked").toBool());
+        const QString monitoring = u"switch:Enable Orvane Screenshot HUD"_s;
+        toggle(monitoring);
+        QVERIFY(state().isPaused());
+        QVERIFY(!item(monitoring)->property("checked").toBool());
+        QCOMPARE(text(u"statusText"_s), u"Monitoring Paused"_s);
+        QCOMPARE(text(u"monitoringSubtitle"_s), u"Orvane monitoring is currently paused."_s);
+        state().setAutoDismissSeconds(4); // from the tray menu
+        state().setIsPaused(false);
         QCOMPARE(markedSegments(), QStringList{u"4s"_s});
-        QCOMPARE(item(u"statusText"_s)->property("text").toString(), u"Monitoring Paused"_s);
-        QCOMPARE(item(u"monitoringSubtitle"_s)->property("text").toString(),
-                 u"Orvane monitoring is currently paused."_s);
-        QVERIFY(!item(u"switch:Enable Orvane Screenshot HUD"_s)->property("checked").toBool());
+        QVERIFY(item(monitoring)->property("checked").toBool());
     }
 
     void resetOnlyWithCustomFolder()
@@ -217,7 +185,7 @@ private slots:
         QVERIFY(open());
         QQuickItem *reset = item(u"resetFolderButton"_s);
         press(u"changeFolderButton"_s); // cancelled: nothing changes
-        QCOMPARE(m_asked, QStringList{u"folder"_s});
+        QCOMPARE(m_folderAsked, 1);
         QCOMPARE(state().customFolderPath(), std::nullopt);
         QVERIFY(!reset->isVisible());
 
@@ -225,7 +193,7 @@ private slots:
         press(u"changeFolderButton"_s);
         QCOMPARE(state().customFolderPath(), std::optional(folder));
         QVERIFY(reset->isVisible());
-        QCOMPARE(item(u"displayPath"_s)->property("text").toString(), u"~/Shots"_s);
+        QCOMPARE(text(u"displayPath"_s), u"~/Shots"_s);
         state().waitForBackgroundWork();
         QVERIFY(m_platform.takeCalls().contains(u"writeSystemScreenshotLocation:"_s + folder));
         press(u"openFolderButton"_s);
@@ -234,10 +202,11 @@ private slots:
         press(u"resetFolderButton"_s);
         QCOMPARE(state().customFolderPath(), std::nullopt);
         QVERIFY(!reset->isVisible());
-        QCOMPARE(item(u"displayPath"_s)->property("text").toString(), u"~/Desktop"_s);
+        QCOMPARE(text(u"displayPath"_s), u"~/Desktop"_s);
     }
 
-    // Nothing changes unless confirmed; a packaged copy: the alert itself says it stays.
+    // The system's alert asks first, says what becomes of a packaged copy, shows its ampersand
+    // as written and puts the confirm button first; Cancel changes nothing.
     void uninstallAsksFirst()
     {
         QVERIFY(open());
@@ -249,55 +218,21 @@ private slots:
         m_platform.takeCalls(); // the window's own
         const QString note = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
         m_platform.removalNote = note;
-        press(u"uninstallButton"_s);
-        QCOMPARE(m_asked.size(), 1);
-        QVERIFY(m_asked.first().endsWith(u"\n\n"_s + note));
-        QCOMPARE(m_uninstalled, 0);
-        QCOMPARE(m_platform.takeCalls(), QStringList());
-        QCOMPARE(settingsBytes(), settingsBefore);
-        QVERIFY(m_controller->window()->isVisible());
-        m_confirmAnswer = true;
-        press(u"uninstallButton"_s);
-        QCOMPARE(m_uninstalled, 1);
-    }
-
-    // On Linux Orvane changes nothing in the desktop's screenshot tools and keeps a packaged
-    // copy: the uninstall card and its alert promise neither, on any desktop.
-    void linuxUninstallPromisesOnlyWhatHappens()
-    {
-        for (const QString &desktop : {QString(), u"ubuntu:GNOME"_s, u"KDE"_s, u"XFCE"_s}) {
-            const PreferencesTexts texts = preferencesTexts(PlatformKind::Linux, desktop);
-            for (const QString &text : {texts.uninstallNote, texts.uninstallAlertInformative}) {
-                QVERIFY2(!text.contains(u"screenshot behavior"_s), qPrintable(text));
-                QVERIFY2(!text.contains(u"move Orvane to the Trash"_s), qPrintable(text));
-                QVERIFY2(text.contains(u"autostart entry"_s), qPrintable(text));
+        for (const bool confirm : {false, true}) {
+            press(u"uninstallButton"_s);
+            QMessageBox *alert = nullptr;
+            QTRY_VERIFY((alert = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())));
+            QVERIFY(alert->informativeText().endsWith(u"\n\n"_s + note));
+            QCOMPARE(alert->defaultButton()->text(), u"Uninstall && Move to Trash"_s);
+            QCOMPARE(alert->buttons().first(), alert->defaultButton());
+            alert->buttons().at(confirm ? 0 : 1)->click();
+            QCOMPARE(m_uninstalled, confirm ? 1 : 0);
+            if (!confirm) {
+                QCOMPARE(m_platform.takeCalls(), QStringList());
+                QCOMPARE(settingsBytes(), settingsBefore);
+                QVERIFY(m_controller->window()->isVisible());
             }
-            QVERIFY(texts.uninstallNote.contains(u"package manager"_s));
         }
-    }
-
-    // The system's alert shows its ampersand as written (not as a mnemonic), puts the
-    // confirm button first on every desktop, and only that button confirms.
-    void standardAlertAnswers_data()
-    {
-        QTest::addColumn<bool>("pressUninstall");
-        QTest::newRow("Cancel") << false;
-        QTest::newRow("Uninstall & Move to Trash") << true;
-    }
-    void standardAlertAnswers()
-    {
-        QFETCH(bool, pressUninstall);
-        std::optional<bool> answer;
-        PreferencesDialogs::standard().confirmUninstall(
-            nullptr, preferencesTexts(PlatformKind::Linux, {}), [&](bool yes) { answer = yes; });
-        QMessageBox *alert = nullptr;
-        QTRY_VERIFY((alert = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())));
-        QVERIFY(!answer);
-        QCOMPARE(alert->defaultButton()->text(), u"Uninstall && Move to Trash"_s);
-        QCOMPARE(alert->buttons().first(), alert->defaultButton());
-        QCOMPARE(alert->escapeButton(), static_cast<QAbstractButton *>(alert->buttons().last()));
-        alert->buttons().at(pressUninstall ? 0 : 1)->click();
-        QCOMPARE(answer, std::optional(pressUninstall));
     }
 
     // One window however often it is asked for, from any thread; Esc and Ctrl+W close it, and
@@ -324,6 +259,8 @@ private slots:
         QCOMPARE(open()->opacity(), 1.0);
         QTest::keySequence(m_controller->window(), QKeySequence(Qt::ControlModifier | Qt::Key_W));
         QCOMPARE(m_controller->window(), nullptr);
+        const QString displayed = u"[Orvane] Preferences & Control Center window displayed."_s;
+        const QString closed = u"[Orvane] Window closed; switched to accessory mode."_s;
         QCOMPARE(m_log->lines(), QStringList({displayed, closed, displayed, closed}));
     }
 
@@ -380,7 +317,7 @@ private slots:
         QCOMPARE(chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->text(),
                  cancel);
         if (cancel == u"Abbrechen"_s) {
-            QCOMPARE(item(u"statusText"_s)->property("text").toString(), u"Aktiv"_s);
+            QCOMPARE(text(u"statusText"_s), u"Aktiv"_s);
             QCOMPARE(alert->text(), u"Orvane deinstallieren & Vorgaben der Arbeitsumgebung "
                                     u"wiederherstellen?"_s);
         }
