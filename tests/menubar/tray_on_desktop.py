@@ -1,8 +1,8 @@
 #!/usr/bin/python3
-"""The real Orvane in the two kinds of tray host, which a QtTest cannot stand in for: an XEmbed
-tray (trayer), whose icon is clicked, and a StatusNotifierItem host (KDE, GNOME with
-AppIndicator), which reads the menu over D-Bus. Run under scripts/with-display --own, for a
-display and session bus of its own. Exits 77 (skipped) when a tool is missing.
+"""The real Orvane in the two kinds of tray host a QtTest cannot stand in for: an XEmbed tray
+(trayer), whose icon is clicked, and a StatusNotifierItem host (KDE, GNOME with AppIndicator),
+which reads the menu over D-Bus. Run under scripts/with-display --own; exits 77 (skipped) when a
+tool is missing.
 """
 import os
 import re
@@ -26,12 +26,8 @@ EXPECTED_MENU = [
 ]
 WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
 <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
-<method name="RegisterStatusNotifierHost"><arg type="s" direction="in"/></method>
-<property name="RegisteredStatusNotifierItems" type="as" access="read"/>
 <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
-<property name="ProtocolVersion" type="i" access="read"/>
-<signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
-</interface></node>"""
+<property name="ProtocolVersion" type="i" access="read"/></interface></node>"""
 failures = []
 
 
@@ -42,47 +38,36 @@ def check(what, actual, expected=True):
         print("  expected: %r\n  actual:   %r" % (expected, actual))
 
 
-def pump(predicate, timeout):
-    """wait_for, while the GLib loop delivers the D-Bus messages."""
-    from gi.repository import GLib
-    context = GLib.MainContext.default()
-
-    def step():
-        while context.pending():
-            context.iteration(False)
-        return predicate()
-    return wait_for(step, timeout)
-
-
 def start(root, name):
     home = os.path.join(root, name)
     os.makedirs(os.path.join(home, "Desktop"))
-    env = isolated_env(home, QT_QPA_PLATFORM="xcb")
-    return subprocess.Popen([PROGRAM, "--background"], env=env, stderr=subprocess.DEVNULL)
+    return subprocess.Popen([PROGRAM, "--background"], stderr=subprocess.DEVNULL,
+                            env=isolated_env(home, QT_QPA_PLATFORM="xcb"))
+
+
+def windows():
+    """Orvane's windows: id, width, height, x, y and whether it sits inside the tray."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    found, inside_tray = [], False
+    for line in tree.splitlines():
+        inside_tray = inside_tray or '"trayer"' in line
+        m = re.search(r'(0x[0-9a-f]+) .*\("[Oo]rvane" "Orvane"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
+                      r'\+(-?\d+)\+(-?\d+)', line)
+        if m:
+            found.append((m.group(1), *map(int, m.groups()[1:]), inside_tray))
+    return found
 
 
 def icon_centre():
     """Where Orvane's icon sits inside the tray host, once it is embedded there."""
-    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
-    inside_tray = False
-    for line in tree.splitlines():
-        inside_tray = inside_tray or '"trayer"' in line
-        m = re.search(r'\("[Oo]rvane" "Orvane"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)',
-                      line)
-        if m and inside_tray and int(m.group(1)) > 1:
-            w, h, x, y = map(int, m.groups())
-            return x + w // 2, y + h // 2
-    return None
+    return next(((x + w // 2, y + h // 2) for _, w, h, x, y, in_tray in windows()
+                 if in_tray and w > 1), None)
 
 
 def menu_open():
-    """Whether a menu of Orvane's is on screen."""
-    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
-    for m in re.finditer(r'(0x[0-9a-f]+) .*\("[Oo]rvane" "Orvane"\)\s+(\d+)x(\d+)\+', tree):
-        if int(m.group(2)) > 150 and int(m.group(3)) > 150 and "IsViewable" in subprocess.run(
-                ["xwininfo", "-id", m.group(1)], capture_output=True, text=True).stdout:
-            return True
-    return False
+    return any(w > 150 and h > 150 and "IsViewable" in subprocess.run(
+        ["xwininfo", "-id", wid], capture_output=True, text=True).stdout
+        for wid, w, h, *_ in windows())
 
 
 def click_icon(button):
@@ -112,32 +97,32 @@ class NotifierHost:
         Gio.bus_own_name_on_connection(self.bus, "org.kde.StatusNotifierWatcher", 0, None, None)
 
     def _call(self, conn, sender, path, iface, method, params, invocation):
-        if method == "RegisterStatusNotifierItem":
-            self.items.append((sender, params.unpack()[0]))
+        self.items.append(sender)
         invocation.return_value(None)
 
     def _get(self, conn, sender, path, iface, prop):
-        if prop == "IsStatusNotifierHostRegistered":
-            return self.GLib.Variant("b", True)
-        if prop == "ProtocolVersion":
-            return self.GLib.Variant("i", 0)
-        return self.GLib.Variant("as", [service for _, service in self.items])
+        return self.GLib.Variant("b", True) if prop.startswith("Is") else self.GLib.Variant("i", 0)
+
+    def pump(self, predicate, timeout):
+        """wait_for, while the GLib loop delivers the D-Bus messages."""
+        context = self.GLib.MainContext.default()
+
+        def step():
+            while context.pending():
+                context.iteration(False)
+            return predicate()
+        return wait_for(step, timeout)
 
     def call(self, path, interface, method, signature, args):
-        sender, service = self.items[-1]
-        destination = sender if service.startswith("/") else service
-        path = path or (service if service.startswith("/") else "/StatusNotifierItem")
-        return self.bus.call_sync(destination, path, interface, method,
+        return self.bus.call_sync(self.items[-1], path, interface, method,
                                   self.GLib.Variant(signature, args), None, 0, 25000,
                                   None).unpack()
 
-    def item(self, name):
-        return self.call(None, "org.freedesktop.DBus.Properties", "Get", "(ss)",
-                         ("org.kde.StatusNotifierItem", name))[0]
-
     def menu_lines(self, node=None, indent=""):
         if node is None:
-            node = self.call(self.item("Menu"), "com.canonical.dbusmenu", "GetLayout", "(iias)",
+            menu = self.call("/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
+                             "(ss)", ("org.kde.StatusNotifierItem", "Menu"))[0]
+            node = self.call(menu, "com.canonical.dbusmenu", "GetLayout", "(iias)",
                              (0, -1, []))[1]
         result = []
         for child in node[2]:
@@ -179,12 +164,11 @@ def main():
         tray.terminate()
         host = NotifierHost()
         orvane = start(root, "sni")
-        check("the item registers with the host", bool(pump(lambda: host.items, 10)))
-        check("its title and tooltip", (host.item("Title"), host.item("ToolTip")[2]),
-              ("Orvane", "Orvane"))
+        check("the item registers with the host", bool(host.pump(lambda: host.items, 10)))
         check("its menu, read before any opening", host.menu_lines(), EXPECTED_MENU)
-        host.call(None, "org.kde.StatusNotifierItem", "Activate", "(ii)", (600, 400))
-        check("activating the item opens the menu", pump(menu_open, 10))
+        host.call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", "(ii)",
+                  (600, 400))
+        check("activating the item opens the menu", host.pump(menu_open, 10))
     finally:
         if orvane is not None and orvane.poll() is None:
             orvane.kill()
