@@ -58,7 +58,7 @@ QAction *findItem(const QMenu *menu, const QString &title)
 }
 
 // A controller over a fresh home, recording what it asks of the other rooms and answering
-// its dialogs as told.
+// its dialogs as told; it has no uninstall question.
 struct Fixture {
     test::TestHome home;
     test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
@@ -66,7 +66,6 @@ struct Fixture {
     std::unique_ptr<StatusBarController> controller;
     QStringList requests;
     std::optional<QString> folderAnswer;
-    bool confirmAnswer = false;
 
     Fixture()
     {
@@ -82,10 +81,6 @@ struct Fixture {
             return folderAnswer;
         };
         dialogs.showAbout = [this] { requests << u"showAbout"_s; };
-        dialogs.confirmUninstall = [this] {
-            requests << u"confirmUninstall"_s;
-            return confirmAnswer;
-        };
         controller->setDialogs(dialogs);
         QCoreApplication::sendPostedEvents(); // the no-tray request queued at creation
         requests.clear();
@@ -140,7 +135,6 @@ private slots:
     // The whole menu as the user reads it: current without being opened (a tray host may read
     // it over D-Bus), after each choice, which stores its setting and rebuilds the menu once,
     // the same at every opening, and nothing piles up behind it. A stored 5 marks no timer.
-    // Last, the uninstall, asked first.
     void menu()
     {
         Fixture f;
@@ -181,7 +175,6 @@ private slots:
                 QCOMPARE(f.stored(key), value);
             }
         }
-        QVERIFY(f.state->isPaused());
         const auto objectsBehindTheMenu = [&f] {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             return f.menu()->findChildren<QObject *>().size();
@@ -193,17 +186,6 @@ private slots:
         f.choose(u"Resume Monitoring"_s);
         QVERIFY(!f.state->isPaused());
         QVERIFY(f.requests.isEmpty());
-
-        // Nothing is undone unless confirmed; once confirmed, every step runs and Orvane quits.
-        const QString uninstall = u"Uninstall Orvane & Restore Defaults..."_s;
-        f.choose(uninstall);
-        QCOMPARE(f.platform.takeCalls(), QStringList());
-        QCOMPARE(f.requests, QStringList{u"confirmUninstall"_s});
-        f.confirmAnswer = true;
-        f.choose(uninstall);
-        QVERIFY(f.platform.takeCalls().contains(u"removeProgram"_s));
-        QCOMPARE(f.requests,
-                 QStringList({u"confirmUninstall"_s, u"confirmUninstall"_s, u"quit"_s}));
     }
 
     // Items that ask another room for something. The watcher restarts once the system has a
@@ -230,7 +212,6 @@ private slots:
         QVERIFY(QDir().mkpath(*(f.folderAnswer = f.home.file(u"New \"Shots\""_s))));
         f.choose(choose);
         QCOMPARE(restarts(), 1);
-        QCOMPARE(f.state->customFolderPath(), f.folderAnswer);
         QCOMPARE(f.stored(keys::customFolderPath), *f.folderAnswer);
         QVERIFY(findItem(f.menu(), u"Current: ~/New \"Shots\""_s));
         for (int i = 0; i < 2; ++i) {
@@ -241,9 +222,10 @@ private slots:
         }
     }
 
-    // The real dialogs: while one waits for its answer, other windows (a card shown meanwhile)
-    // still take their clicks. The uninstall's says what becomes of a packaged copy, and only
-    // its own button confirms: Escape and Cancel refuse.
+    // The menu's real dialogs: while one waits for its answer, other windows (a card shown
+    // meanwhile) still take their clicks. The uninstall's says what becomes of a packaged copy,
+    // and only its own button confirms: then every step runs and Orvane quits; after Escape or
+    // Cancel nothing is undone.
     void dialogs_data()
     {
         QTest::addColumn<QString>("press"); // in the uninstall's alert; none: the folder chooser
@@ -255,9 +237,10 @@ private slots:
     void dialogs()
     {
         QFETCH(QString, press);
-        const QString note = u"/usr/bin/orvane stays: remove it with \"sudo apt remove orvane\"."_s;
-        const MenuDialogs asks = MenuDialogs::modal(MenuTexts::forPlatform(PlatformKind::Linux),
-                                                    [note] { return note; });
+        Fixture f;
+        f.controller->setDialogs(MenuDialogs::modal(MenuTexts::forPlatform(PlatformKind::Linux),
+                                                    [&f] { return f.platform.removalNote; }));
+        f.platform.removalNote = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
         QPushButton card(u"Copy & Save"_s);
         card.show();
         QVERIFY(QTest::qWaitForWindowExposed(&card));
@@ -285,13 +268,19 @@ private slots:
                 }
             }
         });
-        if (press.isEmpty()) {
-            QCOMPARE(asks.chooseFolder(QDir::tempPath()), std::nullopt);
-        } else {
-            QCOMPARE(asks.confirmUninstall(), press.startsWith(u"Uninstall"_s));
-            QVERIFY(informative.endsWith(u"\n\n"_s + note));
-        }
+        f.choose(press.isEmpty() ? u"Choose Custom Folder..."_s
+                                 : u"Uninstall Orvane & Restore Defaults..."_s);
         QVERIFY(clicked);
+        const bool confirmed = press.startsWith(u"Uninstall"_s);
+        QCOMPARE(f.requests, confirmed ? QStringList{u"quit"_s} : QStringList());
+        if (press.isEmpty()) {
+            QCOMPARE(f.state->customFolderPath(), std::nullopt);
+            return;
+        }
+        QVERIFY(informative.endsWith(u"\n\n"_s + f.platform.removalNote));
+        const QStringList calls = f.platform.takeCalls();
+        QVERIFY2(confirmed ? calls.contains(u"removeProgram"_s) : calls.isEmpty(),
+                 qPrintable(calls.join(u' ')));
     }
 };
 
