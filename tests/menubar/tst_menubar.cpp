@@ -137,17 +137,19 @@ private slots:
         f.state->setAutoDismissSeconds(5);
         // clang-format off
         QStringList expected{u"Orvane v1.0 (off)"_s, u"● Active & Monitoring (off)"_s, u"---"_s,
-            u"Preferences & Settings...\tCtrl+,"_s, u"---"_s, u"Auto-Copy on Capture (Zero-Click)"_s,
-            u"[x] Play Sound Effects"_s, u"Launch at Login"_s, u"---"_s, u"Screenshot Folder"_s,
-            u"> Current: ~/Desktop (off)"_s, u"> ---"_s, u"> Choose Custom Folder..."_s,
-            u"> Reset to Desktop Default"_s, u"HUD Auto-Dismiss Timer"_s, u"> 4 Seconds"_s,
-            u"> 7 Seconds (Default)"_s, u"> 12 Seconds"_s, u"---"_s, u"Pause Monitoring\tCtrl+P"_s,
-            u"---"_s, u"About Orvane..."_s, u"Uninstall Orvane & Restore Defaults..."_s,
+            u"Preferences & Settings...\tCtrl+,"_s, u"---"_s,
+            u"Auto-Copy on Capture (Zero-Click)"_s, u"[x] Play Sound Effects"_s,
+            u"Launch at Login"_s, u"---"_s, u"Screenshot Folder"_s, u"> Current: ~/Desktop (off)"_s,
+            u"> ---"_s, u"> Choose Custom Folder..."_s, u"> Reset to Desktop Default"_s,
+            u"HUD Auto-Dismiss Timer"_s, u"> 4 Seconds"_s, u"> 7 Seconds (Default)"_s,
+            u"> 12 Seconds"_s, u"---"_s, u"Pause Monitoring\tCtrl+P"_s, u"---"_s,
+            u"About Orvane..."_s, u"Uninstall Orvane & Restore Defaults..."_s,
             u"Quit Orvane\tCtrl+Q"_s};
         // The item chosen, the lines it changes, and the setting it stores (none: not stored).
         const std::tuple<QString, QList<std::pair<int, QString>>, const char *, QString> steps[] = {
-            {u"Auto-Copy on Capture (Zero-Click)"_s, {{5, u"[x] Auto-Copy on Capture (Zero-Click)"_s}},
-                keys::autoCopyOnCapture, u"true"_s},
+            {u"Auto-Copy on Capture (Zero-Click)"_s,
+                {{5, u"[x] Auto-Copy on Capture (Zero-Click)"_s}}, keys::autoCopyOnCapture,
+                u"true"_s},
             {u"Play Sound Effects"_s, {{6, u"Play Sound Effects"_s}}, keys::playSound, u"false"_s},
             {u"Launch at Login"_s, {{7, u"[x] Launch at Login"_s}}, keys::launchAtLogin, u"true"_s},
             {u"12 Seconds"_s, {{17, u"> [x] 12 Seconds"_s}}, keys::autoDismissSeconds, u"12"_s},
