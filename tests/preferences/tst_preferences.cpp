@@ -207,7 +207,7 @@ private slots:
     {
         QQuickItem *first = open();
         QVERIFY(first);
-        QQuickWindow *window = m_controller->window();
+        const QPointer<QQuickWindow> window = m_controller->window();
         m_controller->showPreferences();
         std::unique_ptr<QThread> caller(
             QThread::create([this] { m_controller->showPreferences(); }));
@@ -215,13 +215,12 @@ private slots:
         QVERIFY(caller->wait(5000));
         int activations = 0;
         QTRY_COMPARE(activations += int(m_platform.takeCalls().count(u"activateApplication"_s)), 3);
-        QCOMPARE(m_controller->window(), window);
+        QCOMPARE(m_controller->window(), window.get());
 
         first->setProperty("opacity", 0.5); // view state, which a fresh view must not carry over
-        QPointer<QQuickWindow> gone(window);
         QTest::keyClick(window, Qt::Key_Escape);
         QCOMPARE(m_controller->window(), nullptr);
-        QTRY_VERIFY(gone.isNull());
+        QTRY_VERIFY(window.isNull());
         QCOMPARE(open()->opacity(), 1.0);
         QTest::keySequence(m_controller->window(), QKeySequence(Qt::ControlModifier | Qt::Key_W));
         QCOMPARE(m_controller->window(), nullptr);
