@@ -31,10 +31,9 @@ def check(what, actual, expected=True):
 
 
 def start(root, name):
-    home = os.path.join(root, name)
-    os.makedirs(os.path.join(home, "Desktop"))
+    os.makedirs(os.path.join(root, name, "Desktop"))
     return subprocess.Popen([PROGRAM, "--background"], stderr=subprocess.DEVNULL,
-                            env=isolated_env(home, QT_QPA_PLATFORM="xcb"))
+                            env=isolated_env(os.path.join(root, name), QT_QPA_PLATFORM="xcb"))
 
 
 def windows():
