@@ -1,15 +1,8 @@
 #!/usr/bin/python3
-"""The real Orvane in the two kinds of tray host, which a QtTest cannot stand in for: an XEmbed
-tray (trayer), whose icon is clicked, and a StatusNotifierItem host (KDE, GNOME with
-AppIndicator), which reads the menu over D-Bus. Run under scripts/with-display --own, for a
-display and session bus of its own. Exits 77 (skipped) when a tool is missing.
-"""
-import os
-import re
-import shutil
-import subprocess
-import sys
-import tempfile
+"""The real Orvane in the two kinds of tray host a QtTest cannot stand in for: an XEmbed tray
+(trayer), whose icon is clicked, and a StatusNotifierItem host, which reads the menu over D-Bus.
+Run under scripts/with-display --own; exits 77 (skipped) when a tool is missing."""
+import os, re, shutil, subprocess, sys, tempfile  # noqa: E401
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from testhome import isolated_env, wait_for  # noqa: E402
@@ -18,20 +11,15 @@ PROGRAM = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else None
 EXPECTED_MENU = [
     "Orvane v1.0 (off)", "● Active & Monitoring (off)", "---", "Preferences & Settings...", "---",
     "Auto-Copy on Capture (Zero-Click)", "[x] Play Sound Effects", "[x] Launch at Login", "---",
-    "Screenshot Folder",
-    "> Current: ~/Pictures/Screenshots (off)",  # the desktop's default, before it exists
+    "Screenshot Folder", "> Current: ~/Pictures/Screenshots (off)",  # the desktop's default
     "> ---", "> Choose Custom Folder...", "> Reset to Desktop Default", "HUD Auto-Dismiss Timer",
     "> 4 Seconds", "> [x] 7 Seconds (Default)", "> 12 Seconds", "---", "Pause Monitoring", "---",
     "About Orvane...", "Uninstall Orvane & Restore Defaults...", "Quit Orvane",
 ]
 WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
 <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
-<method name="RegisterStatusNotifierHost"><arg type="s" direction="in"/></method>
-<property name="RegisteredStatusNotifierItems" type="as" access="read"/>
 <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
-<property name="ProtocolVersion" type="i" access="read"/>
-<signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
-</interface></node>"""
+<property name="ProtocolVersion" type="i" access="read"/></interface></node>"""
 failures = []
 
 
@@ -42,47 +30,33 @@ def check(what, actual, expected=True):
         print("  expected: %r\n  actual:   %r" % (expected, actual))
 
 
-def pump(predicate, timeout):
-    """wait_for, while the GLib loop delivers the D-Bus messages."""
-    from gi.repository import GLib
-    context = GLib.MainContext.default()
-
-    def step():
-        while context.pending():
-            context.iteration(False)
-        return predicate()
-    return wait_for(step, timeout)
-
-
 def start(root, name):
-    home = os.path.join(root, name)
-    os.makedirs(os.path.join(home, "Desktop"))
-    env = isolated_env(home, QT_QPA_PLATFORM="xcb")
-    return subprocess.Popen([PROGRAM, "--background"], env=env, stderr=subprocess.DEVNULL)
+    os.makedirs(os.path.join(root, name, "Desktop"))
+    return subprocess.Popen([PROGRAM, "--background"], stderr=subprocess.DEVNULL,
+                            env=isolated_env(os.path.join(root, name), QT_QPA_PLATFORM="xcb"))
 
 
-def icon_centre():
-    """Where Orvane's icon sits inside the tray host, once it is embedded there."""
+def windows():
+    """Orvane's windows: id, width, height, x, y, and whether it sits inside the tray."""
     tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
-    inside_tray = False
+    found, inside_tray = [], False
     for line in tree.splitlines():
         inside_tray = inside_tray or '"trayer"' in line
-        m = re.search(r'\("[Oo]rvane" "Orvane"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)',
-                      line)
-        if m and inside_tray and int(m.group(1)) > 1:
-            w, h, x, y = map(int, m.groups())
-            return x + w // 2, y + h // 2
-    return None
+        m = re.search(r'(0x[0-9a-f]+) .*\("[Oo]rvane" "Orvane"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
+                      r'\+(-?\d+)\+(-?\d+)', line)
+        found += [(m.group(1), *map(int, m.groups()[1:]), inside_tray)] if m else []
+    return found
+
+
+def icon_centre():  # once the tray host has embedded the icon
+    return next(((x + w // 2, y + h // 2) for _, w, h, x, y, in_tray in windows()
+                 if in_tray and w > 1), None)
 
 
 def menu_open():
-    """Whether a menu of Orvane's is on screen."""
-    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
-    for m in re.finditer(r'(0x[0-9a-f]+) .*\("[Oo]rvane" "Orvane"\)\s+(\d+)x(\d+)\+', tree):
-        if int(m.group(2)) > 150 and int(m.group(3)) > 150 and "IsViewable" in subprocess.run(
-                ["xwininfo", "-id", m.group(1)], capture_output=True, text=True).stdout:
-            return True
-    return False
+    return any(w > 150 and h > 150 and "IsViewable" in subprocess.run(
+        ["xwininfo", "-id", wid], capture_output=True, text=True).stdout
+        for wid, w, h, *_ in windows())
 
 
 def click_icon(button):
@@ -112,42 +86,35 @@ class NotifierHost:
         Gio.bus_own_name_on_connection(self.bus, "org.kde.StatusNotifierWatcher", 0, None, None)
 
     def _call(self, conn, sender, path, iface, method, params, invocation):
-        if method == "RegisterStatusNotifierItem":
-            self.items.append((sender, params.unpack()[0]))
+        self.items.append(sender)
         invocation.return_value(None)
 
     def _get(self, conn, sender, path, iface, prop):
-        if prop == "IsStatusNotifierHostRegistered":
-            return self.GLib.Variant("b", True)
-        if prop == "ProtocolVersion":
-            return self.GLib.Variant("i", 0)
-        return self.GLib.Variant("as", [service for _, service in self.items])
+        return self.GLib.Variant("b", True) if prop.startswith("Is") else self.GLib.Variant("i", 0)
+
+    def pump(self, predicate, timeout):  # wait_for, while GLib delivers the D-Bus messages
+        context = self.GLib.MainContext.default()
+        return wait_for(lambda: [context.iteration(False) for _ in range(20)] and predicate(),
+                        timeout)
 
     def call(self, path, interface, method, signature, args):
-        sender, service = self.items[-1]
-        destination = sender if service.startswith("/") else service
-        path = path or (service if service.startswith("/") else "/StatusNotifierItem")
-        return self.bus.call_sync(destination, path, interface, method,
+        return self.bus.call_sync(self.items[-1], path, interface, method,
                                   self.GLib.Variant(signature, args), None, 0, 25000,
                                   None).unpack()
 
-    def item(self, name):
-        return self.call(None, "org.freedesktop.DBus.Properties", "Get", "(ss)",
-                         ("org.kde.StatusNotifierItem", name))[0]
-
     def menu_lines(self, node=None, indent=""):
         if node is None:
-            node = self.call(self.item("Menu"), "com.canonical.dbusmenu", "GetLayout", "(iias)",
+            menu = self.call("/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
+                             "(ss)", ("org.kde.StatusNotifierItem", "Menu"))[0]
+            node = self.call(menu, "com.canonical.dbusmenu", "GetLayout", "(iias)",
                              (0, -1, []))[1]
         result = []
         for child in node[2]:
             props = child[1]
-            if props.get("type") == "separator":
-                result.append(indent + "---")
-                continue
             # dbusmenu marks the mnemonic with "_"; "_&" is a plain "&" that is also the key.
+            label = "---" if props.get("type") == "separator" else props.get("label", "")
             result.append(indent + ("[x] " if props.get("toggle-state") == 1 else "") +
-                          props.get("label", "").replace("_&", "&") +
+                          label.replace("_&", "&") +
                           (" (off)" if props.get("enabled") is False else ""))
             result.extend(self.menu_lines(child, indent + "> "))
         return result
@@ -162,7 +129,6 @@ def main():
         # The tray must be up before Orvane looks for one.
         wait_for(lambda: subprocess.run(["xdotool", "search", "--class", "^trayer$"],
                                         capture_output=True).stdout.strip(), 20)
-        print("# XEmbed tray")
         orvane = start(root, "xembed")
         check("a right click on the icon opens the menu", click_icon(3))
         # Shown before the menu was, had Orvane missed the tray.
@@ -175,16 +141,11 @@ def main():
         check("Quit Orvane, chosen from the keyboard, ends the process cleanly",
               orvane.wait(10), 0)
 
-        print("# StatusNotifierItem host")
         tray.terminate()
         host = NotifierHost()
         orvane = start(root, "sni")
-        check("the item registers with the host", bool(pump(lambda: host.items, 10)))
-        check("its title and tooltip", (host.item("Title"), host.item("ToolTip")[2]),
-              ("Orvane", "Orvane"))
-        check("its menu, read before any opening", host.menu_lines(), EXPECTED_MENU)
-        host.call(None, "org.kde.StatusNotifierItem", "Activate", "(ii)", (600, 400))
-        check("activating the item opens the menu", pump(menu_open, 10))
+        check("the item registers with the host", bool(host.pump(lambda: host.items, 10)))
+        check("its menu, read over D-Bus before any opening", host.menu_lines(), EXPECTED_MENU)
     finally:
         if orvane is not None and orvane.poll() is None:
             orvane.kill()

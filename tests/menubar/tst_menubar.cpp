@@ -1,9 +1,7 @@
-#include "LogCapture.h"
 #include "RecordingPlatform.h"
 #include "TestHome.h"
 
 #include "detection/ScreenshotWatcher.h"
-#include "dialogs/Dialogs.h"
 
 #include "menubar/MenuDialogs.h"
 #include "menubar/MenuTexts.h"
@@ -16,7 +14,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -37,18 +34,12 @@ QStringList describe(const QMenu *menu, const QString &indent = {})
 {
     QStringList lines;
     for (const QAction *action : menu->actions()) {
-        QString line = indent + (action->isChecked() ? u"[x] "_s : QString()) +
-                       (action->isSeparator() ? u"---"_s : shown(action->text()));
-        if (!action->isEnabled() && !action->isSeparator()) {
-            line += u" (off)"_s;
-        }
-        if (!action->shortcut().isEmpty()) {
-            line += u'\t' + action->shortcut().toString(QKeySequence::PortableText);
-        }
-        lines << line;
-        if (action->menu()) {
-            lines << describe(action->menu(), indent + u"> "_s);
-        }
+        lines << indent + (action->isChecked() ? u"[x] "_s : QString()) +
+                     (action->isSeparator() ? u"---"_s : shown(action->text())) +
+                     (action->isEnabled() || action->isSeparator() ? QString() : u" (off)"_s) +
+                     (action->shortcut().isEmpty() ? QString()
+                                                   : u"\t"_s + action->shortcut().toString());
+        lines << (action->menu() ? describe(action->menu(), indent + u"> "_s) : QStringList());
     }
     return lines;
 }
@@ -65,7 +56,7 @@ QAction *findItem(const QMenu *menu, const QString &title)
 }
 
 // A controller over a fresh home, recording what it asks of the other rooms and answering
-// its dialogs as told.
+// its dialogs as told; it has no uninstall question.
 struct Fixture {
     test::TestHome home;
     test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
@@ -73,7 +64,6 @@ struct Fixture {
     std::unique_ptr<StatusBarController> controller;
     QStringList requests;
     std::optional<QString> folderAnswer;
-    bool confirmAnswer = false;
 
     Fixture()
     {
@@ -89,10 +79,6 @@ struct Fixture {
             return folderAnswer;
         };
         dialogs.showAbout = [this] { requests << u"showAbout"_s; };
-        dialogs.confirmUninstall = [this] {
-            requests << u"confirmUninstall"_s;
-            return confirmAnswer;
-        };
         controller->setDialogs(dialogs);
         QCoreApplication::sendPostedEvents(); // the no-tray request queued at creation
         requests.clear();
@@ -113,9 +99,7 @@ struct Fixture {
     }
     QString stored(const char *key) const
     {
-        return QSettings(platform.settingsFile, QSettings::IniFormat)
-            .value(QLatin1String(key))
-            .toString();
+        return platform.openSettings()->value(QLatin1String(key)).toString();
     }
 };
 
@@ -126,273 +110,174 @@ class MenuBarTest : public QObject {
 
 private slots:
     // Where trays show its pixels as they are, the icon is light on dark panels and dark on
-    // light ones, drawn all in that colour.
-    void trayIconStandsOut_data()
-    {
-        QTest::addColumn<QColor>("panel");
-        QTest::addColumn<QColor>("expected");
-        const QColor dark(0x2e, 0x34, 0x36);
-        const QColor light(0xee, 0xee, 0xec);
-        QTest::newRow("mid grey, darker side") << QColor(0x70, 0x70, 0x70) << light;
-        QTest::newRow("mid grey, lighter side") << QColor(0x90, 0x90, 0x90) << dark;
-        QTest::newRow("yellow") << QColor(0xfc, 0xe9, 0x4f) << dark;
-        QTest::newRow("unknown") << QColor() << dark;
-    }
+    // light ones (mid grey on either side of the middle, yellow, unknown), all in that colour.
     void trayIconStandsOut()
     {
-        QFETCH(QColor, panel);
-        QFETCH(QColor, expected);
-        QCOMPARE(tray::contrastingIconColor(panel), expected);
-        const QImage drawn = tray::symbolicIcon(expected).pixmap(QSize(22, 22)).toImage();
+        const QColor dark(0x2e, 0x34, 0x36), light(0xee, 0xee, 0xec);
+        QCOMPARE(tray::contrastingIconColor(QColor(0x707070u)), light);
+        QCOMPARE(tray::contrastingIconColor(QColor(0x909090u)), dark);
+        QCOMPARE(tray::contrastingIconColor(QColor(0xfce94fu)), dark);
+        QCOMPARE(tray::contrastingIconColor(QColor()), dark);
+        const QImage drawn = tray::symbolicIcon(light).pixmap(QSize(22, 22)).toImage();
         int opaque = 0;
         for (int i = 0; i < 22 * 22; ++i) {
             const QColor pixel = drawn.pixelColor(i % 22, i / 22);
-            opaque += pixel.alpha() == 255 && pixel.rgb() == expected.rgb() ? 1 : 0;
-            QVERIFY(pixel.alpha() < 255 || pixel.rgb() == expected.rgb());
+            opaque += pixel.alpha() == 255 && pixel.rgb() == light.rgb() ? 1 : 0;
+            QVERIFY(pixel.alpha() < 255 || pixel.rgb() == light.rgb());
         }
         QVERIFY(opaque > 22 * 22 / 5);
     }
 
     // The whole menu as the user reads it: current without being opened (a tray host may read
-    // it over D-Bus), the same at every opening, and nothing piles up behind it.
-    void menu_data()
-    {
-        QTest::addColumn<bool>("paused");
-        QTest::addColumn<qint64>("seconds");
-        QTest::addColumn<int>("checkedTimer"); // -1: none
-        QTest::newRow("active, 7") << false << qint64(7) << 1;
-        QTest::newRow("paused, auto-copy, 4") << true << qint64(4) << 0;
-        QTest::newRow("stored 5 marks none") << false << qint64(5) << -1;
-    }
+    // it over D-Bus), after each choice, which stores its setting and rebuilds the menu once,
+    // the same at every opening, and nothing piles up behind it; changes made elsewhere show
+    // too. A stored 5 marks no timer.
     void menu()
     {
-        QFETCH(bool, paused);
-        QFETCH(qint64, seconds);
-        QFETCH(int, checkedTimer);
         Fixture f;
-        f.state->setIsPaused(paused);
-        f.state->setAutoCopyOnCapture(paused);
-        f.state->setAutoDismissSeconds(seconds);
-        QStringList timers{u"> 4 Seconds"_s, u"> 7 Seconds (Default)"_s, u"> 12 Seconds"_s};
-        if (checkedTimer >= 0) {
-            timers[checkedTimer].insert(2, u"[x] "_s);
-        }
-        const QStringList expected =
-            QStringList{u"Orvane v1.0 (off)"_s,
-                        paused ? u"⚠️ Monitoring Paused (off)"_s
-                               : u"● Active & Monitoring (off)"_s,
-                        u"---"_s,
-                        u"Preferences & Settings...\tCtrl+,"_s,
-                        u"---"_s,
-                        (paused ? u"[x] "_s : QString()) + u"Auto-Copy on Capture (Zero-Click)"_s,
-                        u"[x] Play Sound Effects"_s,
-                        u"Launch at Login"_s,
-                        u"---"_s,
-                        u"Screenshot Folder"_s,
-                        u"> Current: ~/Desktop (off)"_s,
-                        u"> ---"_s,
-                        u"> Choose Custom Folder..."_s,
-                        u"> Reset to Desktop Default"_s,
-                        u"HUD Auto-Dismiss Timer"_s} +
-            timers +
-            QStringList{u"---"_s,
-                        paused ? u"Resume Monitoring\tCtrl+P"_s : u"Pause Monitoring\tCtrl+P"_s,
-                        u"---"_s,
-                        u"About Orvane..."_s,
-                        u"Uninstall Orvane & Restore Defaults..."_s,
-                        u"Quit Orvane\tCtrl+Q"_s};
+        f.state->setAutoDismissSeconds(5);
+        // clang-format off
+        QStringList expected{u"Orvane v1.0 (off)"_s, u"● Active & Monitoring (off)"_s, u"---"_s,
+            u"Preferences & Settings...\tCtrl+,"_s, u"---"_s,
+            u"Auto-Copy on Capture (Zero-Click)"_s, u"[x] Play Sound Effects"_s,
+            u"Launch at Login"_s, u"---"_s, u"Screenshot Folder"_s, u"> Current: ~/Desktop (off)"_s,
+            u"> ---"_s, u"> Choose Custom Folder..."_s, u"> Reset to Desktop Default"_s,
+            u"HUD Auto-Dismiss Timer"_s, u"> 4 Seconds"_s, u"> 7 Seconds (Default)"_s,
+            u"> 12 Seconds"_s, u"---"_s, u"Pause Monitoring\tCtrl+P"_s, u"---"_s,
+            u"About Orvane..."_s, u"Uninstall Orvane & Restore Defaults..."_s,
+            u"Quit Orvane\tCtrl+Q"_s};
+        // The item chosen, the lines it changes, and the setting it stores (none: not stored).
+        const std::tuple<QString, QList<std::pair<int, QString>>, const char *, QString> steps[] = {
+            {u"Auto-Copy on Capture (Zero-Click)"_s,
+                {{5, u"[x] Auto-Copy on Capture (Zero-Click)"_s}}, keys::autoCopyOnCapture,
+                u"true"_s},
+            {u"Play Sound Effects"_s, {{6, u"Play Sound Effects"_s}}, keys::playSound, u"false"_s},
+            {u"Launch at Login"_s, {{7, u"[x] Launch at Login"_s}}, keys::launchAtLogin, u"true"_s},
+            {u"12 Seconds"_s, {{17, u"> [x] 12 Seconds"_s}}, keys::autoDismissSeconds, u"12"_s},
+            {u"4 Seconds"_s, {{15, u"> [x] 4 Seconds"_s}, {17, u"> 12 Seconds"_s}},
+                keys::autoDismissSeconds, u"4"_s},
+            {u"Pause Monitoring"_s, {{1, u"⚠️ Monitoring Paused (off)"_s},
+                {19, u"Resume Monitoring\tCtrl+P"_s}}, nullptr, {}}};
+        // clang-format on
         QTRY_COMPARE(describe(f.menu()), expected);
-        const auto objectsBehindTheMenu = [&f] {
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            return f.menu()->findChildren<QObject *>().size();
-        };
-        QCOMPARE(f.open(), expected);
-        const qsizetype objects = objectsBehindTheMenu();
-        QCOMPARE(f.open(), expected);
-        QCOMPARE(objectsBehindTheMenu(), objects);
-    }
-
-    // Each choice changes its setting, stores it, and the menu shows it at once; a timer's
-    // checkmark moves rather than being added.
-    void toggles_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("shownAfter");
-        QTest::addColumn<QByteArray>("key");
-        QTest::addColumn<QString>("storedAfter");
-        QTest::addColumn<int>("checkmarksAdded");
-        QTest::newRow("auto-copy")
-            << u"Auto-Copy on Capture (Zero-Click)"_s << u"[x] Auto-Copy on Capture (Zero-Click)"_s
-            << QByteArray(keys::autoCopyOnCapture) << u"true"_s << 1;
-        QTest::newRow("sound") << u"Play Sound Effects"_s << u"Play Sound Effects"_s
-                               << QByteArray(keys::playSound) << u"false"_s << -1;
-        QTest::newRow("launch at login") << u"Launch at Login"_s << u"[x] Launch at Login"_s
-                                         << QByteArray(keys::launchAtLogin) << u"true"_s << 1;
-        QTest::newRow("12 seconds") << u"12 Seconds"_s << u"> [x] 12 Seconds"_s
-                                    << QByteArray(keys::autoDismissSeconds) << u"12"_s << 0;
-        QTest::newRow("pause") << u"Pause Monitoring"_s << u"⚠️ Monitoring Paused (off)"_s
-                               << QByteArray() << QString() << 0;
-    }
-    void toggles()
-    {
-        QFETCH(QString, item);
-        QFETCH(QString, shownAfter);
-        QFETCH(QByteArray, key);
-        QFETCH(QString, storedAfter);
-        QFETCH(int, checkmarksAdded);
-        Fixture f;
-        const QStringList before = f.open();
-        f.choose(item);
-        const QStringList after = describe(f.menu()); // before any new opening
-        QVERIFY2(after.contains(shownAfter), qPrintable(after.join(u'\n')));
-        QCOMPARE(after.filter(u"[x]"_s).size(), before.filter(u"[x]"_s).size() + checkmarksAdded);
-        if (!key.isEmpty()) {
-            QCOMPARE(f.stored(key.constData()), storedAfter);
-        } else {
-            QVERIFY(f.state->isPaused());
-            f.choose(u"Resume Monitoring"_s);
-            QVERIFY(!f.state->isPaused());
+        for (const auto &[item, lines, key, value] : steps) {
+            f.open();
+            f.choose(item);
+            for (const auto &[line, text] : lines) {
+                expected[line] = text;
+            }
+            QCOMPARE(describe(f.menu()), expected);
+            const QPointer<QAction> built = f.menu()->actions().first();
+            QCoreApplication::processEvents(); // the settings' own announcement of the change
+            QCOMPARE(f.menu()->actions().first(), built.get());
+            if (key) {
+                QCOMPARE(f.stored(key), value);
+            }
         }
+        f.open();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const qsizetype objects = f.menu()->findChildren<QObject *>().size();
+        QCOMPARE(f.open(), expected);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(f.menu()->findChildren<QObject *>().size(), objects);
+        f.state->setIsPaused(false); // in the preferences window: shown without a new opening
+        QTRY_VERIFY(describe(f.menu()).contains(u"Pause Monitoring\tCtrl+P"_s));
         QVERIFY(f.requests.isEmpty());
     }
 
-    // Items that ask another room for something. A folder answer "~/x" lies in the home, any
-    // other is made elsewhere; none is a cancel. The watcher restarts once the system has the
-    // new folder, and only then.
-    void requests_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("request");
-        QTest::addColumn<int>("restarts");
-        const QString choose = u"Choose Custom Folder..."_s;
-        QTest::newRow("preferences")
-            << u"Preferences & Settings..."_s << QString() << u"showPreferences"_s << 0;
-        QTest::newRow("about") << u"About Orvane..."_s << QString() << u"showAbout"_s << 0;
-        QTest::newRow("quit") << u"Quit Orvane"_s << QString() << u"quit"_s << 0;
-        QTest::newRow("chosen in the home")
-            << choose << u"~/New \"Shots\""_s << u"chooseFolder"_s << 1;
-        QTest::newRow("chosen elsewhere") << choose << u"Shots"_s << u"chooseFolder"_s << 1;
-        QTest::newRow("cancelled") << choose << QString() << u"chooseFolder"_s << 0;
-        QTest::newRow("reset restarts even without a custom folder")
-            << u"Reset to Desktop Default"_s << QString() << QString() << 1;
-    }
+    // Items that ask another room for something. The watcher restarts once the system has a
+    // new folder, and only then: not after a cancel, and after a reset even without a custom one.
     void requests()
     {
-        QFETCH(QString, item);
-        QFETCH(QString, answer);
-        QFETCH(QString, request);
-        QFETCH(int, restarts);
         Fixture f;
         ScreenshotWatcher watcher(*f.state, f.platform, f.platform);
         watcher.start();
-        QTemporaryDir elsewhere;
-        if (!answer.isEmpty()) {
-            f.folderAnswer = answer.startsWith(u"~/"_s) ? f.home.file(answer.mid(2))
-                                                        : elsewhere.filePath(answer);
-            QDir().mkpath(*f.folderAnswer);
-        }
+        const auto restarts = [&f] {
+            f.state->waitForBackgroundWork();
+            QCoreApplication::processEvents();
+            return f.platform.takeCalls().filter(u"createStream:"_s).size();
+        };
         f.open();
-        f.choose(item);
-        const QString asked =
-            request == u"chooseFolder"_s ? request + u':' + f.home.file(u"Desktop"_s) : request;
-        QCOMPARE(f.requests, asked.isEmpty() ? QStringList() : QStringList{asked});
-        f.state->waitForBackgroundWork();
-        QCoreApplication::processEvents();
-        QCOMPARE(f.platform.takeCalls().filter(u"createStream:"_s).size(), restarts);
-        QCOMPARE(f.state->customFolderPath(), f.folderAnswer);
-        QCOMPARE(f.stored(keys::customFolderPath), f.folderAnswer.value_or(QString()));
-        const QString current = !f.folderAnswer              ? u"~/Desktop"_s
-                                : answer.startsWith(u"~/"_s) ? answer
-                                                             : *f.folderAnswer;
-        QVERIFY2(findItem(f.menu(), u"Current: "_s + current), qPrintable(current));
+        const QString choose = u"Choose Custom Folder..."_s;
+        for (const QString &item :
+             {u"Preferences & Settings..."_s, u"About Orvane..."_s, u"Quit Orvane"_s, choose}) {
+            f.choose(item);
+        }
+        QCOMPARE(f.requests, QStringList({u"showPreferences"_s, u"showAbout"_s, u"quit"_s,
+                                          u"chooseFolder:"_s + f.home.file(u"Desktop"_s)}));
+        QCOMPARE(restarts(), 0);
+        QVERIFY(QDir().mkpath(*(f.folderAnswer = f.home.file(u"New \"Shots\""_s))));
+        f.choose(choose);
+        QCOMPARE(restarts(), 1);
+        QCOMPARE(f.stored(keys::customFolderPath), *f.folderAnswer);
+        QVERIFY(findItem(f.menu(), u"Current: ~/New \"Shots\""_s));
+        for (int i = 0; i < 2; ++i) {
+            f.choose(u"Reset to Desktop Default"_s);
+            QCOMPARE(restarts(), 1);
+            QCOMPARE(f.stored(keys::customFolderPath), QString());
+            QVERIFY(findItem(f.menu(), u"Current: ~/Desktop"_s));
+        }
     }
 
-    // --- The uninstall ---
-
-    // Only its own button confirms; Escape and Cancel refuse. What becomes of the program
-    // (a packaged copy stays) is said before the user confirms.
-    void uninstallConfirmation_data()
+    // The menu's real dialogs: while one waits for its answer, other windows (a card shown
+    // meanwhile) still take their clicks. The uninstall's says what becomes of a packaged copy,
+    // and only its own button confirms: then every step runs and Orvane quits; after Escape or
+    // Cancel nothing is undone.
+    void dialogs_data()
     {
-        QTest::addColumn<QString>("press");
-        QTest::addColumn<bool>("confirmed");
-        QTest::newRow("uninstall") << u"Uninstall & Move to Trash"_s << true;
-        QTest::newRow("cancel") << u"Cancel"_s << false;
-        QTest::newRow("escape") << u"Escape"_s << false;
+        QTest::addColumn<QString>("press"); // in the uninstall's alert; none: the folder chooser
+        QTest::newRow("folder") << QString();
+        QTest::newRow("uninstall") << u"Uninstall & Move to Trash"_s;
+        QTest::newRow("uninstall, cancel") << u"Cancel"_s;
+        QTest::newRow("uninstall, escape") << u"Escape"_s;
     }
-    void uninstallConfirmation()
+    void dialogs()
     {
         QFETCH(QString, press);
-        QFETCH(bool, confirmed);
-        const QString note = u"/usr/bin/orvane stays: remove it with \"sudo apt remove orvane\"."_s;
-        const auto box =
-            menudialogs::uninstallConfirmation(MenuTexts::forPlatform(PlatformKind::Linux), note);
-        QVERIFY(box->informativeText().endsWith(u"\n\n"_s + note));
-        QStringList order;
-        for (const QAbstractButton *button : box->findChildren<QAbstractButton *>()) {
-            order << shown(button->text());
-        }
-        QCOMPARE(order, QStringList({u"Uninstall & Move to Trash"_s, u"Cancel"_s}));
-        box->show();
-        if (press == u"Escape"_s) {
-            QTest::keyClick(box.get(), Qt::Key_Escape);
-        } else {
-            box->buttons().at(order.indexOf(press))->click();
-        }
-        QCOMPARE(dialogs::uninstallConfirmed(*box), confirmed);
-    }
-
-    // While the menu waits for an answer, other windows (a card shown meanwhile) still take
-    // their clicks, whichever of its dialogs is open.
-    void dialogsBlockNoOtherWindow_data()
-    {
-        QTest::addColumn<int>("dialog");
-        QTest::newRow("about") << 0;
-        QTest::newRow("uninstall") << 1;
-        QTest::newRow("folder") << 2;
-    }
-    void dialogsBlockNoOtherWindow()
-    {
-        QFETCH(int, dialog);
-        const MenuDialogs dialogs = MenuDialogs::modal(MenuTexts::forPlatform(PlatformKind::Linux));
+        Fixture f;
+        f.controller->setDialogs(MenuDialogs::modal(MenuTexts::forPlatform(PlatformKind::Linux),
+                                                    [&f] { return f.platform.removalNote; }));
+        f.platform.removalNote = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
         QPushButton card(u"Copy & Save"_s);
         card.show();
         QVERIFY(QTest::qWaitForWindowExposed(&card));
         bool clicked = false;
         connect(&card, &QPushButton::clicked, this, [&clicked] { clicked = true; });
+        QString informative;
         QTimer::singleShot(0, this, [&] {
             // Through the window system, where a modal window would stop it.
             QTest::mouseClick(card.windowHandle(), Qt::LeftButton, {}, card.rect().center());
             for (QWidget *window : QApplication::topLevelWidgets()) {
+                auto *box = qobject_cast<QMessageBox *>(window);
+                if (box && box->isVisible()) {
+                    informative = box->informativeText();
+                    for (QAbstractButton *button : box->buttons()) {
+                        if (shown(button->text()) == press) {
+                            button->click();
+                        }
+                    }
+                    if (press == u"Escape"_s) {
+                        QTest::keyClick(box, Qt::Key_Escape);
+                    }
+                }
                 if (auto *open = qobject_cast<QDialog *>(window); open && open->isVisible()) {
                     open->reject();
                 }
             }
         });
-        if (dialog == 0) {
-            dialogs.showAbout();
-        } else if (dialog == 1) {
-            QVERIFY(!dialogs.confirmUninstall());
-        } else {
-            QCOMPARE(dialogs.chooseFolder(QDir::tempPath()), std::nullopt);
-        }
+        f.choose(press.isEmpty() ? u"Choose Custom Folder..."_s
+                                 : u"Uninstall Orvane & Restore Defaults..."_s);
         QVERIFY(clicked);
-    }
-
-    // Nothing is undone unless confirmed; once confirmed, every step runs and Orvane quits.
-    void uninstallAsksFirst()
-    {
-        Fixture f;
-        f.open();
-        const QString uninstall = u"Uninstall Orvane & Restore Defaults..."_s;
-        f.choose(uninstall);
-        QCOMPARE(f.platform.takeCalls(), QStringList());
-        QCOMPARE(f.requests, QStringList{u"confirmUninstall"_s});
-        f.confirmAnswer = true;
-        f.requests.clear();
-        f.choose(uninstall);
-        QVERIFY(f.platform.takeCalls().contains(u"removeProgram"_s));
-        QCOMPARE(f.requests, QStringList({u"confirmUninstall"_s, u"quit"_s}));
+        const bool confirmed = press.startsWith(u"Uninstall"_s);
+        QCOMPARE(f.requests, confirmed ? QStringList{u"quit"_s} : QStringList());
+        if (press.isEmpty()) {
+            QCOMPARE(f.state->customFolderPath(), std::nullopt);
+            return;
+        }
+        QVERIFY(informative.endsWith(u"\n\n"_s + f.platform.removalNote));
+        const QStringList calls = f.platform.takeCalls();
+        QVERIFY2(confirmed ? calls.contains(u"removeProgram"_s) : calls.isEmpty(),
+                 qPrintable(calls.join(u' ')));
     }
 };
 
