@@ -103,11 +103,22 @@ QString accessibleName(QQuickItem *item)
     return face ? face->text(QAccessible::Name) : QString();
 }
 
+// The card's visible buttons, as assistive technology finds them.
+QList<QQuickItem *> buttons(QQuickWindow *window)
+{
+    QList<QQuickItem *> found = items(window->contentItem());
+    found.removeIf([](QQuickItem *item) {
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(item);
+        return !face || face->role() != QAccessible::Button;
+    });
+    return found;
+}
+
 // Presses the card's visible button of that accessible name, as a screen reader would.
 bool pressButton(QQuickWindow *window, const QString &name)
 {
     QAccessible::setActive(true);
-    for (QQuickItem *item : items(window->contentItem(), "QQuickAbstractButton")) {
+    for (QQuickItem *item : buttons(window)) {
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(item);
         if (accessibleName(item) == name && face->actionInterface()) {
             face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
@@ -507,7 +518,7 @@ private slots:
 
         QStringList names, outside;
         int checked = 0;
-        for (QQuickItem *button : items(window->contentItem(), "QQuickAbstractButton")) {
+        for (QQuickItem *button : buttons(window)) {
             names << accessibleName(button);
             const QRectF inside = inScene(button).adjusted(2, 2, -2, -2);
             for (QQuickItem *part : items(button)) {
