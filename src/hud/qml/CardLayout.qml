@@ -343,7 +343,7 @@ Item {
     Rectangle {
         id: tip
 
-        property Item owner: null
+        property SmallButton owner: null
 
         function follow(button) {
             const wanted = button.hovered && button.tooltip.length > 0 && !shareMenu.visible;
