@@ -511,7 +511,9 @@ private slots:
         const QRectF share =
             window->activeFocusItem()->mapRectToScene(window->activeFocusItem()->boundingRect());
 
+        QSignalSpy frame(window, &QQuickWindow::frameSwapped); // the menu laid out
         QTest::keyClick(window, Qt::Key_Return);
+        QVERIFY(frame.wait(5000));
         QStringList names;
         for (QQuickItem *item : menu()) {
             names << accessibleName(item);
