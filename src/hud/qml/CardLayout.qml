@@ -363,9 +363,8 @@ Item {
 
         z: 2
         visible: false
-        // Whole pixels: the software renderer leaves a stray line beside a fractional edge.
-        width: Math.ceil(label.width) + 12
-        height: Math.ceil(label.height) + 12
+        width: label.width + 12
+        height: label.height + 12
         color: "white"
         border.color: "#353637"
         Accessible.role: Accessible.ToolTip
@@ -386,8 +385,8 @@ Item {
             onTriggered: {
                 const at = tip.owner.mapToItem(root, (tip.owner.width - tip.width) / 2,
                                                -tip.height - 3);
-                tip.x = Math.round(Math.max(6, Math.min(at.x, root.width - 6 - tip.width)));
-                tip.y = Math.round(Math.max(6, Math.min(at.y, root.height - 6 - tip.height)));
+                tip.x = Math.max(6, Math.min(at.x, root.width - 6 - tip.width));
+                tip.y = Math.max(6, Math.min(at.y, root.height - 6 - tip.height));
                 tip.visible = true;
             }
         }
