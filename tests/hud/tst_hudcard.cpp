@@ -487,8 +487,8 @@ private slots:
     }
 
     // The card from the keyboard: Tab goes through the buttons in order, Space or Return
-    // presses one. The share menu opens above its button; Down and Return choose an item;
-    // Escape, or a press elsewhere on the card, closes it.
+    // presses one. The share menu opens above its button; Down and Return, or a click, choose
+    // an item; Escape, or a press elsewhere on the card, closes it.
     void keyboardAndShareMenu()
     {
         QAccessible::setActive(true);
@@ -537,6 +537,14 @@ private slots:
         QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(150, 20));
         QVERIFY(menu().isEmpty());
         QCOMPARE(f.controller.currentCard(), card);
+        QTest::keyClick(window, Qt::Key_Return);
+        QVERIFY(frame.wait(5000));
+        QQuickItem *copyFile = menu().first();
+        f.platform.takeCalls();
+        QTest::mouseClick(window, Qt::LeftButton, {},
+                          copyFile->mapToScene(copyFile->boundingRect().center()).toPoint());
+        QCOMPARE(f.cardCalls(), QStringList{u"copyFileToClipboard:%1/a.png"_s});
+        QVERIFY(menu().isEmpty());
 
         QTest::keyClick(window, Qt::Key_Tab);
         QCOMPARE(focused(), u"Markup"_s);
