@@ -433,6 +433,9 @@ Item {
             visible = false;
             if (hadFocus && opener)
                 opener.forceActiveFocus();
+            // Still on its button, the pointer gets the button's tooltip back.
+            if (opener)
+                tip.follow(opener);
         }
         function trigger(index) {
             close();
