@@ -103,11 +103,22 @@ QString accessibleName(QQuickItem *item)
     return face ? face->text(QAccessible::Name) : QString();
 }
 
+// The card's visible buttons (or menu items), as assistive technology finds them.
+QList<QQuickItem *> withRole(QQuickWindow *window, QAccessible::Role role = QAccessible::Button)
+{
+    QList<QQuickItem *> found = items(window->contentItem());
+    found.removeIf([role](QQuickItem *item) {
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(item);
+        return !face || face->role() != role;
+    });
+    return found;
+}
+
 // Presses the card's visible button of that accessible name, as a screen reader would.
 bool pressButton(QQuickWindow *window, const QString &name)
 {
     QAccessible::setActive(true);
-    for (QQuickItem *item : items(window->contentItem(), "QQuickAbstractButton")) {
+    for (QQuickItem *item : withRole(window)) {
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(item);
         if (accessibleName(item) == name && face->actionInterface()) {
             face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
@@ -475,6 +486,74 @@ private slots:
         }
     }
 
+    // The card from the keyboard: Tab goes through the buttons in order, Space or Return
+    // presses one. The share menu opens above its button; Down and Return, or a click, choose
+    // an item; Escape, or a press elsewhere on the card, closes it.
+    void keyboardAndShareMenu()
+    {
+        QAccessible::setActive(true);
+        Fixture f;
+        f.platform.hasSharePicker = false;
+        f.platform.fileApplications = {{u"viewer.desktop"_s, u"Viewer"_s}};
+        FloatingHUDView *card = f.show(u"a.png"_s);
+        QQuickWindow *window = f.controller.hudWindow();
+        const auto focused = [window] { return accessibleName(window->activeFocusItem()); };
+        const auto menu = [window] { return withRole(window, QAccessible::MenuItem); };
+        // The card never takes focus by itself; given it, as a screen reader may:
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(window, &focusIn);
+        QStringList order;
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(window, Qt::Key_Tab);
+            order << focused();
+        }
+        QCOMPARE(order, (QStringList{u"Close"_s, u"Copy & Save"_s, u"Copy Only"_s, u"Share"_s}));
+        const QRectF share =
+            window->activeFocusItem()->mapRectToScene(window->activeFocusItem()->boundingRect());
+
+        QSignalSpy frame(window, &QQuickWindow::frameSwapped); // the menu laid out
+        QTest::keyClick(window, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(!frame.isEmpty(), 5000);
+        QStringList names;
+        for (QQuickItem *item : menu()) {
+            names << accessibleName(item);
+            QVERIFY(item->mapRectToScene(item->boundingRect()).bottom() < share.top());
+        }
+        QCOMPARE(names, (QStringList{u"Copy File"_s, u"Email…"_s, u"Open With Viewer"_s}));
+        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(menu().isEmpty());
+        QCOMPARE(focused(), u"Share"_s);
+
+        QTest::keyClick(window, Qt::Key_Space);
+        QTest::keyClick(window, Qt::Key_Down);
+        QTest::keyClick(window, Qt::Key_Down);
+        f.platform.takeCalls();
+        QTest::keyClick(window, Qt::Key_Return);
+        QCOMPARE(f.cardCalls(), QStringList{u"emailFile:%1/a.png"_s});
+        QVERIFY(menu().isEmpty());
+
+        QTest::keyClick(window, Qt::Key_Return);
+        QCOMPARE(menu().size(), 3);
+        QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(150, 20));
+        QVERIFY(menu().isEmpty());
+        QCOMPARE(f.controller.currentCard(), card);
+        frame.clear();
+        QTest::keyClick(window, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(!frame.isEmpty(), 5000);
+        QQuickItem *copyFile = menu().first();
+        f.platform.takeCalls();
+        QTest::mouseClick(window, Qt::LeftButton, {},
+                          copyFile->mapToScene(copyFile->boundingRect().center()).toPoint());
+        QCOMPARE(f.cardCalls(), QStringList{u"copyFileToClipboard:%1/a.png"_s});
+        QVERIFY(menu().isEmpty());
+
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(focused(), u"Markup"_s);
+        f.platform.takeCalls();
+        QTest::keyClick(window, Qt::Key_Space);
+        QCOMPARE(f.cardCalls(), QStringList{u"openForMarkup:%1/a.png"_s});
+    }
+
     // Nothing of the card is cut off at the screen's scale (the test runs again at 1.5x and
     // 2x): the card's ground, rounded corners and bottom padding lie inside its window, the
     // bar on the ground, and every button holds its symbol and text and has a name for a
@@ -507,7 +586,7 @@ private slots:
 
         QStringList names, outside;
         int checked = 0;
-        for (QQuickItem *button : items(window->contentItem(), "QQuickAbstractButton")) {
+        for (QQuickItem *button : withRole(window)) {
             names << accessibleName(button);
             const QRectF inside = inScene(button).adjusted(2, 2, -2, -2);
             for (QQuickItem *part : items(button)) {

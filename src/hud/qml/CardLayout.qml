@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Orvane.Hud
 
@@ -86,26 +85,30 @@ Item {
             Item {
                 Layout.fillWidth: true
             }
-            Button {
+            PlainButton {
                 id: closeButton
-                padding: 5
                 // Whole points at every quarter scale: a circle of a fractional pixel size is
                 // cut flat on two sides by the software renderer.
                 implicitWidth: 20
                 implicitHeight: 20
-                hoverEnabled: true
-                opacity: pressed ? 0.75 : 1
-                Accessible.name: root.card.texts.close
-                Accessible.onPressAction: closeButton.clicked()
+                text: root.card.texts.close
                 onClicked: root.card.close()
-                contentItem: Symbol {
+
+                Rectangle {
+                    anchors.fill: parent
+                    radius: width / 2
+                    color: Qt.rgba(1, 1, 1, 0.12)
+                }
+                // In the 6 x 10 box the old controls style gave it (7 and 5 from the edges).
+                Symbol {
+                    anchors.fill: parent
+                    anchors.leftMargin: 7
+                    anchors.rightMargin: 7
+                    anchors.topMargin: 5
+                    anchors.bottomMargin: 5
                     name: "xmark"
                     size: 9
                     tint: root.secondary
-                }
-                background: Rectangle {
-                    radius: width / 2
-                    color: Qt.rgba(1, 1, 1, 0.12)
                 }
             }
         }
@@ -235,12 +238,12 @@ Item {
                             text: modelData.title
                             iconName: modelData.symbol
                             tooltip: modelData.detail
-                            tooltipSuppressed: shareMenu.opened
                             foreground: modelData.destructive ? Qt.rgba(1, 0.23, 0.19, 0.85)
                                                               : root.primary
                             fill: modelData.destructive ? Qt.rgba(1, 0.23, 0.19, 0.12)
                                                         : Qt.rgba(1, 1, 1, 0.08)
                             onClicked: root.run(modelData.id, smallButton)
+                            onHoveredChanged: tip.follow(smallButton)
                         }
                     }
                 }
@@ -335,45 +338,163 @@ Item {
         }
     }
 
-    // Where the system offers no share picker: the ways to share a file on this desktop.
-    Menu {
+    // The small buttons' one tooltip: after the pointer has rested on a button a moment, above
+    // it and inside the window; not while the share menu is open.
+    Rectangle {
+        id: tip
+
+        property SmallButton owner: null
+
+        function follow(button) {
+            const wanted = button.hovered && button.tooltip.length > 0 && !shareMenu.visible;
+            if (wanted) {
+                owner = button;
+                visible = false;
+                delay.restart();
+            } else if (owner === button) {
+                hide();
+            }
+        }
+        function hide() {
+            owner = null;
+            delay.stop();
+            visible = false;
+        }
+
+        z: 2
+        visible: false
+        width: label.width + 12
+        height: label.height + 12
+        color: "white"
+        border.color: "#353637"
+        Accessible.role: Accessible.ToolTip
+        Accessible.name: label.text
+
+        Text {
+            id: label
+            x: 6
+            y: 6
+            width: Math.min(implicitWidth, root.width - 24)
+            text: tip.owner ? tip.owner.tooltip : ""
+            wrapMode: Text.Wrap
+            color: "black"
+        }
+        Timer {
+            id: delay
+            interval: 600
+            onTriggered: {
+                const at = tip.owner.mapToItem(root, (tip.owner.width - tip.width) / 2,
+                                               -tip.height - 3);
+                tip.x = Math.max(6, Math.min(at.x, root.width - 6 - tip.width));
+                tip.y = Math.max(6, Math.min(at.y, root.height - 6 - tip.height));
+                tip.visible = true;
+            }
+        }
+    }
+
+    // A press anywhere outside the share menu closes it, and still reaches what it was on.
+    MouseArea {
+        z: 3
+        anchors.fill: parent
+        visible: shareMenu.visible
+        onPressed: mouse => {
+            shareMenu.close();
+            mouse.accepted = false;
+        }
+    }
+
+    // Where the system offers no share picker: the ways to share a file on this desktop. Its
+    // lines are made when it opens, so a card that never shares never builds them.
+    FocusScope {
         id: shareMenu
 
         property var applications: []
+        property Item opener: null
+        property int currentIndex: -1
         readonly property int itemHeight: 28
+        readonly property int count: 2 + applications.length
 
         // Above the button, the list of applications read afresh each time.
         function openAbove(button) {
             applications = root.card.openWithApplications().slice(0, 5);
-            const height = (2 + applications.length) * itemHeight + topPadding + bottomPadding;
-            popup(button, 0, -4 - height);
+            opener = button;
+            currentIndex = -1;
+            tip.hide();
+            const at = button.mapToItem(root, 0, -4 - height);
+            x = Math.max(0, Math.min(at.x, root.width - width));
+            y = Math.max(0, Math.min(at.y, root.height - height));
+            visible = true;
+            forceActiveFocus();
+        }
+        function close() {
+            if (!visible)
+                return;
+            const hadFocus = activeFocus;
+            visible = false;
+            if (hadFocus && opener)
+                opener.forceActiveFocus();
+            // Still on its button, the pointer gets the button's tooltip back.
+            if (opener)
+                tip.follow(opener);
+        }
+        function trigger(index) {
+            close();
+            if (index === 0)
+                root.card.shareCopyFile();
+            else if (index === 1)
+                root.card.shareByEmail();
+            else if (index - 2 < applications.length)
+                root.card.shareOpenWith(applications[index - 2].id);
         }
 
-        padding: 4
-        background: Rectangle {
-            implicitWidth: 220
+        z: 4
+        visible: false
+        width: 220
+        height: count * itemHeight + 8
+        Accessible.role: Accessible.PopupMenu
+        Keys.onPressed: event => {
+            event.accepted = true;
+            if (event.key === Qt.Key_Down)
+                currentIndex = Math.min(currentIndex + 1, count - 1);
+            else if (event.key === Qt.Key_Up)
+                currentIndex = currentIndex < 0 ? count - 1 : Math.max(currentIndex - 1, 0);
+            else if (event.key === Qt.Key_Escape)
+                close();
+            else if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter
+                      || event.key === Qt.Key_Space) && currentIndex >= 0)
+                trigger(currentIndex);
+            else
+                event.accepted = false;
+        }
+
+        Rectangle {
+            anchors.fill: parent
             radius: 9
             color: Qt.rgba(0.16, 0.17, 0.19, 0.98)
             border.color: Qt.rgba(1, 1, 1, 0.12)
         }
+        Loader {
+            anchors.fill: parent
+            anchors.margins: 4
+            active: shareMenu.visible
+            sourceComponent: Column {
+                Repeater {
+                    model: [root.card.texts.shareCopyFile, root.card.texts.shareEmail].concat(
+                        shareMenu.applications.map(
+                            app => root.card.texts.shareOpenWith + " " + app.name))
 
-        ShareMenuItem {
-            text: root.card.texts.shareCopyFile
-            onTriggered: root.card.shareCopyFile()
-        }
-        ShareMenuItem {
-            text: root.card.texts.shareEmail
-            onTriggered: root.card.shareByEmail()
-        }
-        Instantiator {
-            model: shareMenu.applications
-            delegate: ShareMenuItem {
-                required property var modelData
-                text: root.card.texts.shareOpenWith + " " + modelData.name
-                onTriggered: root.card.shareOpenWith(modelData.id)
+                    ShareMenuItem {
+                        required property int index
+                        required property string modelData
+
+                        width: parent.width
+                        text: modelData
+                        highlighted: index === shareMenu.currentIndex
+                        onHovered: shareMenu.currentIndex = index
+                        onTriggered: shareMenu.trigger(index)
+                    }
+                }
             }
-            onObjectAdded: (index, object) => shareMenu.insertItem(index + 2, object)
-            onObjectRemoved: (index, object) => shareMenu.removeItem(object)
         }
     }
 }

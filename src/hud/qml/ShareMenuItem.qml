@@ -1,28 +1,41 @@
 import QtQuick
-import QtQuick.Controls.Basic
 
-// One line of the share menu, compact and in the card's colours.
-MenuItem {
+// One line of the share menu, compact and in the card's colours. Found and pressed by name,
+// like the card's buttons.
+Item {
     id: item
 
+    property string text
+    property bool highlighted: false
+
+    signal triggered
+    signal hovered
+
     implicitHeight: 28 // the menu places itself by this height
-    leftPadding: 10
-    rightPadding: 10
-    // Found and pressed by name, like the card's buttons; a menu item has no press of its own
-    // for assistive technology.
     Accessible.role: Accessible.MenuItem
     Accessible.name: text
-    Accessible.onPressAction: item.clicked()
+    Accessible.onPressAction: item.triggered()
 
-    contentItem: Text {
+    Rectangle {
+        anchors.fill: parent
+        radius: 5
+        color: item.highlighted ? Qt.rgba(0.05, 0.60, 0.56, 0.9) : "transparent"
+    }
+    Text {
+        x: 10
+        y: 6
+        width: parent.width - 20
+        height: parent.height - 12
         text: item.text
         font.pixelSize: 12
-        color: item.enabled ? Qt.rgba(1, 1, 1, 0.92) : Qt.rgba(1, 1, 1, 0.4)
+        color: Qt.rgba(1, 1, 1, 0.92)
         elide: Text.ElideRight
         verticalAlignment: Text.AlignVCenter
     }
-    background: Rectangle {
-        radius: 5
-        color: item.highlighted ? Qt.rgba(0.05, 0.60, 0.56, 0.9) : "transparent"
+    MouseArea {
+        anchors.fill: parent
+        hoverEnabled: true
+        onEntered: item.hovered()
+        onClicked: item.triggered()
     }
 }

@@ -1,10 +1,9 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Orvane.Hud
 
 // One of the two wide copy buttons: icon tile, title over subtitle, a symbol at the end.
-Button {
+PlainButton {
     id: control
 
     property string subtitle
@@ -15,17 +14,29 @@ Button {
     property color secondary: "white"
 
     Layout.fillWidth: true
-    leftPadding: 12
-    rightPadding: 12
-    topPadding: 9
-    bottomPadding: 9
-    hoverEnabled: true
-    opacity: pressed ? 0.75 : 1
-    Accessible.name: text
-    Accessible.description: subtitle
-    Accessible.onPressAction: control.clicked()
+    implicitWidth: content.implicitWidth + 24
+    implicitHeight: content.implicitHeight + 18
+    description: subtitle
 
-    contentItem: RowLayout {
+    AuroraItem {
+        anchors.fill: parent
+        radius: 12
+        visible: control.prominent
+    }
+    Rectangle {
+        anchors.fill: parent
+        radius: 12
+        color: Qt.rgba(1, 1, 1, 0.08)
+        visible: !control.prominent
+    }
+
+    RowLayout {
+        id: content
+        anchors.fill: parent
+        anchors.leftMargin: 12
+        anchors.rightMargin: 12
+        anchors.topMargin: 9
+        anchors.bottomMargin: 9
         spacing: 10
 
         Rectangle {
@@ -70,20 +81,6 @@ Button {
             tint: control.prominent ? Qt.rgba(1, 1, 1, 0.9)
                                     : Qt.rgba(control.secondary.r, control.secondary.g,
                                               control.secondary.b, control.secondary.a * 0.7)
-        }
-    }
-
-    background: Item {
-        AuroraItem {
-            anchors.fill: parent
-            radius: 12
-            visible: control.prominent
-        }
-        Rectangle {
-            anchors.fill: parent
-            radius: 12
-            color: Qt.rgba(1, 1, 1, 0.08)
-            visible: !control.prominent
         }
     }
 }
