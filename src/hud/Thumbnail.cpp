@@ -30,6 +30,12 @@ QImage make(const QImage &image, qreal pixelRatio)
         return {};
     }
     QImage part = shown.source.size() == image.size() ? image : image.copy(shown.source);
+    // Qt scales a one-bit picture back into one bit, dithered to black and white: a
+    // single-colour PNG saved with a two-colour palette would show as noise.
+    if (part.depth() == 1) {
+        part = part.convertToFormat(part.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                           : QImage::Format_RGB32);
+    }
     const QSize needed = (shown.display * pixelRatio).toSize().expandedTo(QSize(1, 1));
     if (part.width() <= needed.width() && part.height() <= needed.height()) {
         return part; // small already: the card stretches it

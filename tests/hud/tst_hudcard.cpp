@@ -289,17 +289,21 @@ private slots:
         QTest::addColumn<qreal>("ratio");
         QTest::addColumn<QRect>("shown"); // in the picture's pixels
         QTest::addColumn<int>("frameHeight");
+        QTest::addColumn<bool>("twoColours"); // stored as one bit a pixel, with a palette
         QTest::newRow("full-page capture")
             << false << u"Screenshot.png"_s << u"PNG"_s << QSize(1000, 17000) << 1.0
-            << QRect(0, 0, 1000, 515) << 140;
+            << QRect(0, 0, 1000, 515) << 140 << false;
         QTest::newRow("phone screen, whole; another thread, size in points")
             << true << u"r.heic"_s << u"HEIC"_s << QSize(1170, 2532) << 3.0
-            << QRect(0, 0, 1170, 2532) << 140;
+            << QRect(0, 0, 1170, 2532) << 140 << false;
         QTest::newRow("wide panorama; mixed case, two dots")
             << false << u"shot.final.JpEg"_s << u"JPEG"_s << QSize(17000, 1000) << 1.0
-            << QRect(0, 0, 5667, 1000) << 48;
+            << QRect(0, 0, 5667, 1000) << 48 << false;
         QTest::newRow("banner, whole") << false << u"b.png"_s << u"PNG"_s << QSize(1920, 400) << 1.0
-                                       << QRect(0, 0, 1920, 400) << 57;
+                                       << QRect(0, 0, 1920, 400) << 57 << false;
+        QTest::newRow("two-colour palette, scaled down")
+            << false << u"p.png"_s << u"PNG"_s << QSize(800, 500) << 1.0 << QRect(0, 0, 800, 500)
+            << 140 << true;
     }
     void showCard()
     {
@@ -312,6 +316,10 @@ private slots:
         QImage image(size, QImage::Format_RGB32);
         image.fill(Qt::blue);
         QPainter(&image).fillRect(shown, Qt::red);
+        QFETCH(bool, twoColours);
+        if (twoColours) {
+            image = image.convertToFormat(QImage::Format_Mono, {qRgb(0, 0, 255), qRgb(255, 0, 0)});
+        }
         image.setDevicePixelRatio(ratio);
         Fixture f;
         const auto show = [&] { f.controller.showHUD(f.home.file(name), image); };
