@@ -62,8 +62,6 @@ public:
             }
         }
     }
-
-private:
     // Unset when `value` is none; the first value seen is the one restored.
     void set(const char *name, const std::optional<QString> &value)
     {
@@ -74,6 +72,7 @@ private:
         value ? qputenv(name, value->toUtf8()) : qunsetenv(name);
     }
 
+private:
     QTemporaryDir m_dir;
     QHash<QByteArray, std::optional<QByteArray>> m_saved;
 };
