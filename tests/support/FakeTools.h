@@ -2,28 +2,23 @@
 
 #include <QDir>
 #include <QFile>
-#include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
 
 namespace orvane::test {
 
-// Stand-ins for the macOS command-line tools (defaults, killall, launchctl, open, osascript),
-// put first on PATH. Each records its arguments, exactly as received, and succeeds; a tool
-// named in setFailing() exits with status 1 instead.
+// Stand-ins for the macOS tools (defaults, killall, launchctl, open, osascript), first on PATH:
+// each records its arguments exactly and succeeds, or exits with 1 if named in setFailing().
 class FakeTools {
 public:
     FakeTools()
     {
-        // Arguments are written NUL-separated and each call ends with an ASCII record
-        // separator, so that blanks, quotes and line feeds inside an argument survive.
+        // NUL after each argument, a record separator after each call: any argument survives.
         const QByteArray script = QByteArrayLiteral(R"(#!/bin/sh
-dir=$(dirname "$0")/..
-name=$(basename "$0")
+dir=$(dirname "$0")/.. name=$(basename "$0")
 if grep -qxF "$name $1" "$dir/slow" 2>/dev/null; then sleep 0.5; fi
 { printf '%s\0' "$name"; for a in "$@"; do printf '%s\0' "$a"; done; printf '\036'; } >> "$dir/calls"
 if grep -qx "$name" "$dir/failing" 2>/dev/null; then exit 1; fi
-exit 0
 )");
         QDir(m_dir.path()).mkpath(QStringLiteral("bin"));
         for (const char *tool : {"defaults", "killall", "launchctl", "open", "osascript"}) {
@@ -35,30 +30,27 @@ exit 0
         qputenv("PATH", m_dir.filePath(QStringLiteral("bin")).toUtf8() + ':' + m_savedPath);
     }
     ~FakeTools() { qputenv("PATH", m_savedPath); }
-    FakeTools(const FakeTools &) = delete;
-    FakeTools &operator=(const FakeTools &) = delete;
 
     // Every call so far: the tool's name followed by its arguments.
     QList<QStringList> calls() const
     {
         QFile file(m_dir.filePath(QStringLiteral("calls")));
+        file.open(QIODevice::ReadOnly);
+        QList<QByteArray> records = file.readAll().split('\036');
+        records.removeLast(); // after the last separator
         QList<QStringList> result;
-        for (const QByteArray &record :
-             file.open(QIODevice::ReadOnly) ? file.readAll().split('\036') : QList<QByteArray>()) {
-            QStringList call = QString::fromUtf8(record).split(QChar(0));
-            call.removeLast(); // after the last NUL
-            if (!call.isEmpty()) {
-                result << call;
-            }
+        for (const QByteArray &record : records) {
+            result << QString::fromUtf8(record).split(QChar(0));
+            result.last().removeLast(); // after the last NUL
         }
         return result;
     }
-    void setFailing(const QStringList &tools) const { writeList("failing", tools); }
+    void setFailing(const QStringList &tools) const { write("failing", tools); }
     // Calls named by tool and first argument ("defaults write") take half a second.
-    void setSlow(const QStringList &calls) const { writeList("slow", calls); }
+    void setSlow(const QStringList &calls) const { write("slow", calls); }
 
 private:
-    void writeList(const char *name, const QStringList &lines) const
+    void write(const char *name, const QStringList &lines) const
     {
         QFile file(m_dir.filePath(QLatin1String(name)));
         file.open(QIODevice::WriteOnly);

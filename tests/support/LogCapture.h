@@ -12,33 +12,23 @@ public:
     LogCapture()
     {
         QMutexLocker lock(&s_mutex);
-        s_lines.clear();
-        s_others.clear();
+        s_lines = s_others = {};
         s_previous = qInstallMessageHandler(handler);
     }
     ~LogCapture() { qInstallMessageHandler(s_previous); }
-    LogCapture(const LogCapture &) = delete;
-    LogCapture &operator=(const LogCapture &) = delete;
 
-    QStringList lines() const { return locked(s_lines); }
-    QStringList otherMessages() const { return locked(s_others); }
+    QStringList lines() const { return QMutexLocker(&s_mutex), s_lines; }
+    QStringList otherMessages() const { return QMutexLocker(&s_mutex), s_others; }
 
 private:
     static void handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
     {
         const bool ours = message.startsWith(QStringLiteral("[Orvane] "));
-        {
-            QMutexLocker lock(&s_mutex);
-            (ours ? s_lines : s_others) << message;
-        }
+        QMutexLocker lock(&s_mutex);
+        (ours ? s_lines : s_others) << message;
         if (!ours && s_previous) {
             s_previous(type, context, message);
         }
-    }
-    static QStringList locked(const QStringList &list)
-    {
-        QMutexLocker lock(&s_mutex);
-        return list;
     }
     static inline QMutex s_mutex;
     static inline QStringList s_lines, s_others;

@@ -2,18 +2,15 @@
 
 #include "platform/NullPlatform.h"
 
-#include <QImage>
 #include <QMutex>
 #include <QSet>
 #include <QSettings>
-#include <QStringList>
 
 namespace orvane::test {
 
 using namespace Qt::StringLiterals;
 
-// A Platform that notes each call the tests read, in order, and answers as told. What it
-// does not record is left to the null services.
+// A Platform that records, in order, the calls tests read and answers as told; the rest is null.
 class RecordingPlatform : public NullDetectionServices,
                           public NullCardPlatformServices,
                           public NullShareServices,
@@ -22,6 +19,9 @@ class RecordingPlatform : public NullDetectionServices,
                           public NullSoundServices,
                           public Platform {
 public:
+    using Path = const QString &;
+    using Done = std::function<void(bool)>;
+
     explicit RecordingPlatform(QString file)
         : Platform({*this, *this, *this, *this, *this, *this}), settingsFile(std::move(file))
     {}
@@ -33,47 +33,39 @@ public:
     }
     bool needsSingleInstanceGuard() const override { return true; }
     void setReopenHandler(std::function<void()>) override {}
-
     std::optional<QString> readSystemScreenshotLocation() override { return systemLocation; }
     QStringList screenshotToolFolders() override { return toolFolders; }
-    void writeSystemScreenshotLocation(const std::optional<QString> &folder) override
+    void writeSystemScreenshotLocation(const std::optional<QString> &f) override
     {
-        record(u"writeSystemScreenshotLocation:"_s + folder.value_or(u"<none>"_s));
+        record(u"writeSystemScreenshotLocation:"_s + f.value_or(u"<none>"_s));
     }
     void resetScreenshotThumbnail() override { record(u"resetScreenshotThumbnail"_s); }
-    Result installLoginAgent() override { return note(u"installLoginAgent"_s, Result::done()); }
+    Result installLoginAgent() override { return note(__func__, Result::done()); }
     void removeLoginAgent() override { record(u"removeLoginAgent"_s); }
-    bool isLoginItemEnabled() override { return note(u"isLoginItemEnabled"_s, loginItemEnabled); }
-    LoginEntry readLoginEntry() override { return note(u"readLoginEntry"_s, loginEntry); }
+    bool isLoginItemEnabled() override { return note(__func__, loginItemEnabled); }
+    LoginEntry readLoginEntry() override { return note(__func__, loginEntry); }
     Result registerLoginItem() override
     {
         loginItemEnabled = loginItemEnabled || !loginItemError;
-        return note(u"registerLoginItem"_s, Result::fromError(loginItemError));
+        return note(__func__, loginAnswer());
     }
-    Result unregisterLoginItem() override
-    {
-        return note(u"unregisterLoginItem"_s, Result::fromError(loginItemError));
-    }
-    Result removeProgram() override { return note(u"removeProgram"_s, Result::done()); }
+    Result unregisterLoginItem() override { return note(__func__, loginAnswer()); }
+    Result loginAnswer() const { return Result::fromError(loginItemError); }
+    Result removeProgram() override { return note(__func__, Result::done()); }
     QString programRemovalNote() override { return removalNote; }
-    Result playSystemSound(const QString &name) override
+    Result playSystemSound(Path name) override
     {
-        return note(u"playSystemSound:"_s + name,
+        return note(__func__, name,
                     availableSounds.contains(name) ? Result::done() : Result::unsupported());
     }
 
     // A stream that records its life and lets the test hand it batches.
-    class Stream : public FolderEventStream {
-    public:
-        Stream(RecordingPlatform &platform, Handler handler)
-            : owner(platform), onBatch(std::move(handler))
-        {}
+    struct Stream : FolderEventStream {
+        Stream(RecordingPlatform &platform, Handler handler) : owner(platform), onBatch(handler) {}
         ~Stream() override
         {
             owner.record(u"stopStream"_s);
-            if (owner.stream == this) {
-                owner.stream = nullptr;
-            }
+            owner.stream = owner.stream == this ? nullptr : owner.stream;
         }
         bool start() override { return owner.note(u"startStream"_s, owner.streamStarts); }
         RecordingPlatform &owner;
@@ -83,92 +75,55 @@ public:
     createFolderEventStream(const QStringList &folders, FolderEventStream::Handler onBatch) override
     {
         record(u"createStream:"_s + folders.join(u'|'));
-        auto created =
-            streamCreates ? std::make_unique<Stream>(*this, std::move(onBatch)) : nullptr;
+        auto created = streamCreates ? std::make_unique<Stream>(*this, onBatch) : nullptr;
         stream = created.get();
         return created;
     }
-
-    void copyImageToClipboard(const QImage &image) override
+    void copyImageToClipboard(const QImage &i) override
     {
-        record(u"copyImageToClipboard:%1x%2"_s.arg(image.width()).arg(image.height()));
+        record(u"copyImageToClipboard:%1x%2"_s.arg(i.width()).arg(i.height()));
     }
-    void copyFileToClipboard(const QString &path) override
+    void copyFileToClipboard(Path p) override { record(u"copyFileToClipboard:"_s + p); }
+    void moveToTrash(Path p, Done done) override { done(note(__func__, p, trashSucceeds)); }
+    void openForMarkup(Path p, Done done) override { done(note(__func__, p, opensSucceed)); }
+    void revealInFileManager(Path p, Done done) override { done(note(__func__, p, opensSucceed)); }
+    bool showSharePicker(Path p, QWindow &, const QRect &) override
     {
-        record(u"copyFileToClipboard:"_s + path);
+        return note(__func__, p, hasSharePicker);
     }
-    void moveToTrash(const QString &path, std::function<void(bool)> finished) override
+    Result emailFile(Path p) override { return note(__func__, p, taken()); }
+    QList<FileApplication> applicationsForFile(Path p) override
     {
-        finished(note(u"moveToTrash:"_s + path, trashSucceeds));
+        return note(__func__, p, fileApplications);
     }
-    void openForMarkup(const QString &path, std::function<void(bool)> finished) override
-    {
-        finished(note(u"openForMarkup:"_s + path, opensSucceed));
-    }
-    void revealInFileManager(const QString &path, std::function<void(bool)> finished) override
-    {
-        finished(note(u"revealInFileManager:"_s + path, opensSucceed));
-    }
-    bool showSharePicker(const QString &path, QWindow &, const QRect &) override
-    {
-        return note(u"showSharePicker:"_s + path, hasSharePicker);
-    }
-    Result emailFile(const QString &path) override
-    {
-        return note(u"emailFile:"_s + path, opened());
-    }
-    QList<FileApplication> applicationsForFile(const QString &path) override
-    {
-        return note(u"applicationsForFile:"_s + path, fileApplications);
-    }
-    Result openFileWith(const QString &path, const QString &applicationId) override
-    {
-        return note(u"openFileWith:"_s + applicationId + u':' + path, opened());
-    }
-    Result opened() const
-    {
-        return opensSucceed ? Result::done() : Result::failed(u"told to fail"_s);
-    }
-
+    Result openFileWith(Path p, Path a) override { return note(__func__, a + u':' + p, taken()); }
+    Result taken() const { return opensSucceed ? Result::done() : Result::failed(u"refused"_s); }
     void activateApplication() override { record(u"activateApplication"_s); }
-    Result openFolder(const QString &folder) override
-    {
-        return note(u"openFolder:"_s + folder, Result::done());
-    }
-
+    Result openFolder(Path f) override { return note(__func__, f, Result::done()); }
     void record(const QString &call)
     {
         QMutexLocker lock(&mutex); // some calls come from worker threads
         calls << call;
     }
-    template <typename T> T note(const QString &call, T answer)
+    // Records the call, or the function's name and what it was given, and answers as told.
+    template <typename T> T note(const QString &c, T a) { return record(c), std::move(a); }
+    template <typename T> T note(const char *f, T a) { return note(QLatin1String(f), a); }
+    template <typename T> T note(const char *f, Path arg, T a)
     {
-        record(call);
-        return answer;
+        return note(QLatin1String(f) + u':' + arg, a);
     }
-    QStringList takeCalls()
-    {
-        QMutexLocker lock(&mutex);
-        return std::exchange(calls, {});
-    }
+    QStringList takeCalls() { return QMutexLocker(&mutex), std::exchange(calls, {}); }
 
-    QString settingsFile;
-    std::optional<QString> systemLocation;
+    QString settingsFile, removalNote;
+    std::optional<QString> systemLocation, loginItemError;
     QStringList toolFolders;
-    bool loginItemEnabled = false;
     LoginEntry loginEntry = LoginEntry::Unmanaged;
-    std::optional<QString> loginItemError;
     QSet<QString> availableSounds{u"Tink"_s, u"Pop"_s, u"Basso"_s};
-    bool streamCreates = true;
-    bool streamStarts = true;
+    bool loginItemEnabled = false, streamCreates = true, streamStarts = true;
     Stream *stream = nullptr;
-    QString removalNote;
-    bool trashSucceeds = true;
-    // Markup, reveal, e-mail and Open With: whether an application took the file.
-    bool opensSucceed = true;
-    bool hasSharePicker = false;
+    // opensSucceed: whether an application took the file (markup, reveal, e-mail, Open With).
+    bool trashSucceeds = true, opensSucceed = true, hasSharePicker = false;
     QList<FileApplication> fileApplications;
-
     QMutex mutex;
     QStringList calls;
 };

@@ -2,17 +2,17 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QHash>
 #include <QTemporaryDir>
 
+#include <map>
 #include <optional>
 
 namespace orvane::test {
 
-// A world of its own for one test: HOME and every XDG folder point into a temporary folder
-// and are restored afterwards, so nothing installed on the machine changes a result and the
-// real user's files stay untouched. English (LANG=C.UTF-8) until the test sets its own.
+using namespace Qt::StringLiterals;
+
+// HOME and every XDG folder in a temporary folder for one test, restored afterwards, so that
+// nothing installed and no real user's file changes a result; English, for programs started too.
 class TestHome {
 public:
     TestHome()
@@ -26,56 +26,46 @@ public:
             QDir().mkpath(file(QLatin1String(folder)));
             set(name, file(QLatin1String(folder)));
         }
-        QFile::setPermissions(file(QStringLiteral("runtime")),
+        QFile::setPermissions(file(u"runtime"_s),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        // English whatever the machine's language, for the programs a test starts too.
-        set("LANG", QStringLiteral("C.UTF-8"));
+        set("LANG", u"C.UTF-8"_s);
         for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
             set(name, std::nullopt);
         }
     }
     ~TestHome()
     {
-        for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
-            it.value() ? qputenv(it.key().constData(), *it.value())
-                       : qunsetenv(it.key().constData());
+        for (const auto &[name, value] : m_saved) {
+            value ? qputenv(name.constData(), *value) : qunsetenv(name.constData());
         }
     }
-    TestHome(const TestHome &) = delete;
-    TestHome &operator=(const TestHome &) = delete;
 
     QString path() const { return m_dir.path(); }
     QString file(const QString &relative) const { return m_dir.filePath(relative); }
 
-    // Lets the system's file-type database in (and nothing else of the system's data), for
-    // tests that need to know that a .png is an image.
+    // Lets the system's file-type database in (and nothing else of its data): a .png is an image.
     void useSystemFileTypes()
     {
-        const QByteArray saved = m_saved.value("XDG_DATA_DIRS").value_or(QByteArray());
-        const QString dirs = saved.isEmpty() ? QStringLiteral("/usr/local/share:/usr/share")
-                                             : QString::fromLocal8Bit(saved);
-        for (const QString &dir : dirs.split(u':', Qt::SkipEmptyParts)) {
-            if (QFileInfo::exists(dir + QStringLiteral("/mime/mime.cache"))) {
-                QFile::link(dir + QStringLiteral("/mime"),
-                            file(QStringLiteral("system/share/mime")));
+        const QByteArray dirs =
+            m_saved["XDG_DATA_DIRS"].value_or("") + ":/usr/local/share:/usr/share";
+        for (const QString &dir : QString::fromLocal8Bit(dirs).split(u':', Qt::SkipEmptyParts)) {
+            if (QFile::exists(dir + u"/mime/mime.cache"_s)) {
+                QFile::link(dir + u"/mime"_s, file(u"system/share/mime"_s));
                 return;
             }
         }
     }
-
-private:
     // Unset when `value` is none; the first value seen is the one restored.
     void set(const char *name, const std::optional<QString> &value)
     {
-        if (!m_saved.contains(name)) {
-            m_saved.insert(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
-                                                                 : std::nullopt);
-        }
+        m_saved.try_emplace(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
+                                                                  : std::nullopt);
         value ? qputenv(name, value->toUtf8()) : qunsetenv(name);
     }
 
+private:
     QTemporaryDir m_dir;
-    QHash<QByteArray, std::optional<QByteArray>> m_saved;
+    std::map<QByteArray, std::optional<QByteArray>> m_saved;
 };
 
 } // namespace orvane::test

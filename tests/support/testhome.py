@@ -1,7 +1,5 @@
-"""A world of its own for one run of the program under test: HOME, every XDG folder and the
-runtime folder point into `home`, so nothing the machine has installed changes a result, no
-other copy of Orvane answers, and the real user's files stay untouched. English, so that texts
-compare as written (a test that wants another language passes its own LANG or LANGUAGE)."""
+"""HOME and every XDG folder in `home` for a run of the program, so that nothing installed, no
+other Orvane and no real user's file changes a result; English, unless `extra` says otherwise."""
 import os
 import time
 
@@ -10,11 +8,10 @@ FOLDERS = {"XDG_CONFIG_HOME": ".config", "XDG_DATA_HOME": ".local/share",
            "XDG_CONFIG_DIRS": "system/xdg", "XDG_RUNTIME_DIR": "runtime"}
 
 
-def isolated_env(home, base=None, **extra):
-    env = dict(os.environ if base is None else base, HOME=home, LANG="C.UTF-8", LANGUAGE="")
-    # Emptied rather than left out, so that os.environ.update() of the result clears them too.
-    for name in [n for n in env if n.startswith("LC_")] + ["LC_ALL", "LC_MESSAGES"]:
-        env[name] = ""
+def isolated_env(home, **extra):
+    # LC_* emptied rather than left out, so that os.environ.update() of the result clears them.
+    env = dict(os.environ, HOME=home, LANG="C.UTF-8", LANGUAGE="", LC_ALL="", LC_MESSAGES="")
+    env.update({name: "" for name in env if name.startswith("LC_")})
     for name, sub in FOLDERS.items():
         env[name] = os.path.join(home, sub)
         os.makedirs(env[name], exist_ok=True)
@@ -22,12 +19,9 @@ def isolated_env(home, base=None, **extra):
     return dict(env, **extra)
 
 
-def wait_for(predicate, timeout, step=0.05):
+def wait_for(predicate, timeout):
     """The predicate's first true value within timeout seconds, else its last answer."""
     deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(step)
-    return predicate()
+    while not (value := predicate()) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    return value
