@@ -3,9 +3,12 @@
 #include "RecordingPlatform.h"
 #include "TestHome.h"
 
+#include "hud/Countdown.h"
 #include "hud/FloatingHUDView.h"
 #include "hud/HUDWindowController.h"
+#include "hud/Placement.h"
 #include "hud/SimulatedCapture.h"
+#include "hud/symbols/Symbols.h"
 #include "settings/AppState.h"
 
 #include <QAccessible>
@@ -123,13 +126,14 @@ class HudCardTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // The last tick ends the card and its ticks; hovering holds the count where it was and
-    // is not made up afterwards. The tick arithmetic is checked on Countdown alone.
+    // The last tick ends the card and its ticks: 40, 71 and 121 of them for 4, 7 and 12 s, as
+    // adding -0.1 leaves a tiny rest after 70 and 120. Hovering holds the count where it was,
+    // and it is not made up afterwards.
     void countdownDismisses()
     {
         // seconds, ticks, hovered ticks
         for (const auto &[seconds, ticks, hovered] :
-             {std::tuple{4, 40, 0}, {4, 40, 100}, {-5, 1, 0}}) {
+             {std::tuple{4, 40, 0}, {7, 71, 100}, {12, 121, 0}, {0, 1, 0}, {-5, 1, 0}}) {
             Fixture f;
             f.state.setAutoDismissSeconds(seconds);
             FloatingHUDView *card = f.show(u"a.png"_s);
@@ -142,14 +146,60 @@ private slots:
             QCOMPARE(card->timeRemaining(), remaining);
             card->setIsHovering(false);
             f.time.fire(0, ticks - 1 - before);
-            QCOMPARE(f.controller.currentCard(), card);
-            QVERIFY(card->progress() >= 0.0 && card->progress() <= 1.0);
+            QVERIFY2(f.controller.currentCard() == card, qPrintable(QString::number(seconds)));
             f.time.fire(0);
             QVERIFY(!f.controller.hudWindow());
             QVERIFY(!f.time.sources.at(0)->running);
             f.settle();
             QCOMPARE(f.controller.cardWindowCount(), 0);
         }
+    }
+
+    // The bar's fraction stays within 0..1 whatever comes in: not a number, zero or negative
+    // totals, more left than the whole.
+    void progress()
+    {
+        const double nan = qQNaN(), inf = qInf();
+        // remaining, total, fraction
+        const double rows[][3] = {{3.5, 7.0, 0.5},    {0.0, 0.0, 0.0},  {nan, 7.0, 0.0},
+                                  {-1e-16, 7.0, 0.0}, {0.5, -3.0, 0.0}, {6.0, 4.0, 1.0},
+                                  {3.0, 0.0, 1.0},    {inf, 7.0, 1.0}};
+        for (const auto &[remaining, total, fraction] : rows) {
+            QCOMPARE(progressFraction(remaining, total), fraction);
+        }
+    }
+
+    // Two screens side by side, 0..1919 and 1920..3199: the pointer's, else the primary, else
+    // the first; none without screens. The card goes 20 in from the corner of the available
+    // area, and the log names the display and the card's origin (y upwards from the bottom).
+    void placement()
+    {
+        const QList<QRect> frames{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+        // pointer, primary, expected
+        const std::tuple<QPoint, int, int> screens[] = {{{2000, 100}, 0, 1}, {{1920, 0}, 0, 1},
+                                                        {{3200, 10}, 0, 0},  {{10, 1080}, 1, 1},
+                                                        {{-50, -50}, 1, 1},  {{-50, -50}, -1, 0}};
+        for (const auto &[pointer, primary, expected] : screens) {
+            QCOMPARE(placement::screenIndexFor(pointer, frames, primary), expected);
+        }
+        QCOMPARE(placement::screenIndexFor(QPoint(1, 1), {}, 0), -1);
+        const auto place = [](QRect available, QRect primary, const QStringList &display,
+                              QPoint position, const QString &words) {
+            QCOMPARE(placement::panelPosition(available), position);
+            const QString name = placement::displayName(display[0], display[1], display[2]);
+            QCOMPARE(placement::displayedLine(name, placement::loggedOrigin(position, primary),
+                                              u"Shot %1.png"_s),
+                     u"HUD displayed on screen: "_s + words + u" for: Shot %1.png"_s);
+        };
+        // 1440 x 900 with 25 points of Dock below; a panel along the top of a second screen
+        // right of the primary, without EDID; a model that names its maker.
+        place({0, 0, 1440, 875}, {0, 0, 1440, 900},
+              {u"Apple Computer Inc"_s, u"Color LCD"_s, u"eDP-1"_s}, {1120, 470},
+              u"Apple Computer Inc Color LCD (origin: 1120, 45)"_s);
+        place({1920, 32, 1280, 992}, {0, 0, 1920, 1080}, {u""_s, u" "_s, u"HDMI-1"_s}, {2880, 619},
+              u"HDMI-1 (origin: 2880, 76)"_s);
+        place({0, 0, 2560, 1440}, {0, 0, 2560, 1440}, {u"Dell"_s, u"DELL U2720Q"_s, u"DP-2"_s},
+              {2240, 1035}, u"DELL U2720Q (origin: 2240, 20)"_s);
     }
 
     // A card may end only itself: dismissals that come from a replaced card (the delayed end
@@ -568,6 +618,33 @@ private slots:
             QCOMPARE(f.controller.currentCard()->fileName(), u"Orvane_Sample_Simulation.png"_s);
             QCOMPARE(f.controller.currentCard()->sizeText(), u"500 × 320"_s);
             QCOMPARE(QImage(path, "PNG").size(), writable ? QSize(500, 320) : QSize(0, 0));
+        }
+    }
+
+    // Every symbol the card, the tray and the preferences name draws something, tinted through
+    // and through (no trace of the drawing's own black); a name without a drawing draws nothing.
+    void symbolsDraw()
+    {
+        const QColor tint(u"#10c28a"_s);
+        for (const QString &name :
+             u"camera.viewfinder xmark doc.on.doc.fill doc.on.doc checkmark trash trash.fill "
+             "square.and.arrow.up pencil.tip.crop.circle folder checkmark.circle.fill "
+             "trash.circle.fill power doc.on.clipboard speaker.wave.2 timer "
+             "arrow.up.right.square play.circle.fill keyboard no.such.symbol"_s.split(u' ')) {
+            const bool known = name != u"no.such.symbol"_s;
+            QVERIFY2(symbols::names().contains(name) == known, qPrintable(name));
+            QCOMPARE(symbols::icon(name).isNull(), !known);
+            const QImage image = symbols::render(name, QSize(48, 48), tint);
+            QCOMPARE(image.size(), QSize(48, 48));
+            int inked = 0, touched = 0;
+            for (int i = 0; i < 48 * 48; ++i) {
+                const QColor pixel = image.pixelColor(i % 48, i / 48);
+                inked += pixel.alpha() == 255;
+                touched += pixel.alpha() > 0;
+                QVERIFY(pixel.alpha() < 255 || pixel.rgb() == tint.rgb());
+            }
+            QVERIFY2(known ? inked > 40 && inked < 48 * 48 * 3 / 4 : touched == 0,
+                     qPrintable(name));
         }
     }
 };
