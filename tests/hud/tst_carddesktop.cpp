@@ -158,7 +158,7 @@ private slots:
         QImage dragged;
         // Runs inside the drag's own event loop, then ends the drag as Escape would.
         QTimer::singleShot(0, card, [&] {
-            time.fire(0, 100);
+            time.fire(100);
             leftDuringDrag = card->timeRemaining();
             shownDuringDrag = controller.currentCard() == card;
             const QMimeData *data = card->findChild<QDrag *>()->mimeData();
@@ -172,7 +172,7 @@ private slots:
         QVERIFY(shownDuringDrag);
         QCOMPARE(urls, QList<QUrl>{QUrl::fromLocalFile(path)});
         QCOMPARE(dragged.size(), QSize(400, 250));
-        time.fire(0);
+        time.fire();
         QVERIFY(card->timeRemaining() < 4.0);
     }
 };

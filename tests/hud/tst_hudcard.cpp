@@ -139,15 +139,15 @@ private slots:
             FloatingHUDView *card = f.show(u"a.png"_s);
             QVERIFY(card);
             const int before = (ticks - 1) / 2;
-            f.time.fire(0, before);
+            f.time.fire(before);
             card->setIsHovering(true);
             const double remaining = card->timeRemaining();
-            f.time.fire(0, hovered);
+            f.time.fire(hovered);
             QCOMPARE(card->timeRemaining(), remaining);
             card->setIsHovering(false);
-            f.time.fire(0, ticks - 1 - before);
+            f.time.fire(ticks - 1 - before);
             QVERIFY2(f.controller.currentCard() == card, qPrintable(QString::number(seconds)));
-            f.time.fire(0);
+            f.time.fire();
             QVERIFY(!f.controller.hudWindow());
             QVERIFY(!f.time.sources.at(0)->running);
             f.settle();
@@ -219,7 +219,7 @@ private slots:
         f.state.setAutoDismissSeconds(4);
         FloatingHUDView *first = f.show(u"a.png"_s);
         QPointer<QQuickWindow> firstWindow = f.controller.hudWindow();
-        f.time.fire(0, 39);
+        f.time.fire(39);
         if (how == u"copy"_s) {
             first->handleCopyAndSave();
             QTRY_COMPARE(first->actionFeedback(), u"Copied & Saved!"_s);
@@ -232,7 +232,7 @@ private slots:
         } else if (how == u"close"_s) {
             first->close(); // still alive: the fade-out has not been collected yet
         } else if (how == u"tick"_s) {
-            f.time.fire(0);
+            f.time.fire();
         }
         QCOMPARE(f.controller.currentCard(), second);
         f.settle();
@@ -456,7 +456,7 @@ private slots:
         } else {
             QVERIFY(picture(1200, 750).save(file, "PNG"));
         }
-        f.time.fire(0, 10);
+        f.time.fire(10);
         f.platform.takeCalls();
         // The card's own buttons are pressed by name; the share menu's items are called.
         if (action.startsWith(u"share"_s)) {
@@ -484,7 +484,7 @@ private slots:
             }
             return;
         }
-        f.time.fire(0, 40);
+        f.time.fire(40);
         QCOMPARE(f.controller.currentCard(), card);
         // Copy Only's own end, scheduled with its confirmation, gives way to the later one.
         QCOMPARE(f.time.pending.last().milliseconds, 2300);
@@ -589,13 +589,13 @@ private slots:
         QVERIFY(fill);
         for (int tick = 0; tick < 39; ++tick) {
             QSignalSpy frame(window.data(), &QQuickWindow::frameSwapped);
-            f.time.fire(0);
+            f.time.fire();
             QVERIFY(frame.wait(5000));
         }
         f.state.setAutoDismissSeconds(100000); // 0.1 s left of it: far under a pixel
         QTRY_VERIFY_WITH_TIMEOUT(fill->width() < 0.05, 5000);
         window->grabWindow();
-        f.time.fire(0);
+        f.time.fire();
         QTRY_COMPARE_WITH_TIMEOUT(f.controller.cardWindowCount(), 0, 5000);
         QCOMPARE(log.otherMessages().filter(u"paint"_s, Qt::CaseInsensitive), QStringList());
     }
