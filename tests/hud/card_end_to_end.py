@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """The card as a user meets it, where the QtTests cannot look: the real program in a fresh
-home, a screenshot saved on the desktop. Presses the card's controls through AT-SPI: Copy Only
-ends the card after its confirmation, on the program's own clock; the share menu's items are
-reported where they are seen, and its e-mail goes to the desktop's mail program. Dragging the
-card's body moves it on the window manager's screen."""
+home, a screenshot saved on the desktop. The card sits in the work area's corner, above other
+windows, never focused. Presses its controls through AT-SPI: Copy Only leaves the whole picture
+on the clipboard and ends the card after its confirmation, on the program's own clock; the share
+menu's items are reported where they are seen, and its e-mail goes to the desktop's mail
+program. Dragging the card's body moves it on the window manager's screen."""
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -28,14 +30,17 @@ def fail(message):
     sys.exit(1)
 
 
+def run(*command, text=True):
+    return subprocess.run(command, capture_output=True, text=text, timeout=10).stdout
+
+
 def card_windows():
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Orvane$"],
-                           capture_output=True, text=True).stdout.split()
+    found = run("xdotool", "search", "--onlyvisible", "--name", "^Orvane$").split()
     return [w for w in found if geometry(w)[2:] == (300, 385)]
 
 
 def geometry(window):
-    info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True).stdout
+    info = run("xwininfo", "-id", window)
     values = dict(line.strip().partition(":")[::2] for line in info.splitlines())
     keys = ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")
     return tuple(int(values.get(key, "0").strip() or 0) for key in keys)
@@ -99,8 +104,16 @@ def main():
             fail("the screenshot folders are not watched (exit status %s)" % orvane.poll())
         shot = os.path.join(desktop, "Screenshot \"1\" $HOME.png")
         shutil.copy(sample, shot)
-        if len(wait_for(card_windows, 10)) != 1:
-            fail("expected one card, found %d" % len(card_windows()))
+        windows = wait_for(card_windows, 10)
+        if len(windows) != 1:
+            fail("expected one card, found %d" % len(windows))
+        x, y, w, h = map(int, run("xprop", "-root", "_NET_WORKAREA").split("=")[1].split(",")[:4])
+        if geometry(windows[0]) != (x + w - 320, y + h - 405, 300, 385):
+            fail("card at %s in the work area %s" % (geometry(windows[0]), (x, y, w, h)))
+        state = ("_NET_WM_STATE_ABOVE", "accepts input or input focus: False",
+                 "_NET_WM_WINDOW_OPACITY(CARDINAL) = 4294967295")
+        if not wait_for(lambda: all(s in run("xprop", "-id", windows[0]) for s in state), 5):
+            fail("not above, unfocusable and opaque: " + run("xprop", "-id", windows[0]))
         if not wait_for(lambda: press(find("push button", "Copy Only")), 10):
             fail("no Copy Only button found by name")
         pressed = time.monotonic()
@@ -110,7 +123,12 @@ def main():
         gone = time.monotonic() - pressed
         if gone < 0.7 or os.path.exists(shot):
             fail("card went %.2f s after Copy Only; file kept: %s" % (gone, os.path.exists(shot)))
-        print("Copy Only pressed by name: card gone after %.2f s, file trashed" % gone)
+        # The whole picture, read from the file: the card itself holds only a thumbnail.
+        png = run("xclip", "-selection", "clipboard", "-t", "image/png", "-o", text=False)
+        if png[12:24] != b"IHDR" + struct.pack(">II", 640, 400):
+            fail("the clipboard holds no 640 x 400 picture after Copy Only")
+        print("Copy Only pressed by name: card gone after %.2f s, file trashed, picture on the "
+              "clipboard" % gone)
 
         latest = os.path.join(desktop, "Screenshot 2.png")
         shutil.copy(sample, latest)

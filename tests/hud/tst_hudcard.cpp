@@ -14,7 +14,10 @@
 #include <QAccessible>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDrag>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -23,6 +26,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
+#include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <algorithm>
@@ -601,6 +605,40 @@ private slots:
             QCOMPARE(f.controller.currentCard()->sizeText(), u"500 × 320"_s);
             QCOMPARE(QImage(path, "PNG").size(), writable ? QSize(500, 320) : QSize(0, 0));
         }
+    }
+
+    // Dragged out of the card, the screenshot goes as its file and, read from the file, its
+    // whole picture. Meanwhile the card waits, however long the user looks for where to drop
+    // it; afterwards it counts on from where it was. Run on an X display (tst_carddesktop):
+    // the drag's own event loop is the display's.
+    void dragHoldsTheCountdown()
+    {
+        if (QGuiApplication::platformName() != u"xcb"_s) {
+            QSKIP("needs an X display");
+        }
+        Fixture f;
+        f.state.setAutoDismissSeconds(4);
+        FloatingHUDView *card = f.show(u"dragged.png"_s);
+        QTRY_VERIFY(card && f.controller.hudWindow()->isExposed());
+        double leftDuringDrag = -1;
+        QList<QUrl> urls;
+        QImage dragged;
+        // Runs inside the drag's own event loop, then ends the drag as Escape would.
+        QTimer::singleShot(0, card, [&] {
+            f.time.fire(100);
+            leftDuringDrag = f.controller.currentCard() == card ? card->timeRemaining() : 0;
+            const QMimeData *data = card->findChild<QDrag *>()->mimeData();
+            urls = data->urls();
+            dragged = qvariant_cast<QImage>(data->imageData());
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(f.controller.hudWindow(), &escape);
+        });
+        card->startDrag();
+        QCOMPARE(leftDuringDrag, 4.0);
+        QCOMPARE(urls, QList<QUrl>{QUrl::fromLocalFile(f.home.file(u"dragged.png"_s))});
+        QCOMPARE(dragged.size(), QSize(640, 400));
+        f.time.fire();
+        QVERIFY(card->timeRemaining() < 4.0);
     }
 
     // Every symbol the card, the tray and the preferences name draws something, tinted through
