@@ -97,13 +97,6 @@ QList<QQuickItem *> items(QQuickItem *root, const char *type = "QQuickItem")
     return found;
 }
 
-QQuickItem *named(QQuickWindow *window, const QString &name)
-{
-    const auto all = items(window->contentItem());
-    const auto it = std::ranges::find(all, name, &QObject::objectName);
-    return it == all.end() ? nullptr : *it;
-}
-
 QString accessibleName(QQuickItem *item)
 {
     QAccessibleInterface *face = QAccessible::queryAccessibleInterface(item);
@@ -113,7 +106,6 @@ QString accessibleName(QQuickItem *item)
 // Presses the card's visible button of that accessible name, as a screen reader would.
 bool pressButton(QQuickWindow *window, const QString &name)
 {
-    QAccessible::setActive(true);
     for (QQuickItem *item : items(window->contentItem(), "QQuickAbstractButton")) {
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(item);
         if (accessibleName(item) == name && face->actionInterface()) {
@@ -514,11 +506,14 @@ private slots:
     // Nothing of the card is cut off at the screen's scale (the test runs again at 1.5x and
     // 2x): the card's ground, rounded corners and bottom padding lie inside its window, the
     // bar on the ground, and every button holds its symbol and text and has a name for a
-    // screen reader.
+    // screen reader. Then its whole life, frame by frame, draws without a painter's complaint:
+    // the bar never asks for a fill thinner than a pixel, not when the time left shrinks to a
+    // sliver of a longer scale, nor while the card fades out.
     void cardFitsItsWindow()
     {
-        QAccessible::setActive(true);
-        Fixture f;
+        test::LogCapture log;
+        Fixture f(200);
+        f.state.setAutoDismissSeconds(4);
         QVERIFY(f.show(u"a.png"_s));
         QQuickWindow *window = f.controller.hudWindow();
         const qreal scale = qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s).toDouble();
@@ -527,9 +522,9 @@ private slots:
         const auto inScene = [](QQuickItem *item) {
             return item ? item->mapRectToScene(item->boundingRect()) : QRectF();
         };
-        const QRectF ground = inScene(named(window, u"cardBackground"_s));
+        const QRectF ground = inScene(window->findChild<QQuickItem *>(u"cardBackground"_s));
         QVERIFY(QRectF(0, 0, window->width(), window->height()).contains(ground));
-        QVERIFY(ground.contains(inScene(named(window, u"progressTrack"_s))));
+        QVERIFY(ground.contains(inScene(window->findChild<QQuickItem *>(u"progressTrack"_s))));
 
         // What is on screen (the grab has no alpha: the window's transparent parts are black):
         // a rounded corner, and card material under the bar.
@@ -559,22 +554,10 @@ private slots:
                                      u"Markup"_s, u"Files"_s, u"Move to Trash"_s}));
         QVERIFY2(outside.isEmpty(), qPrintable(outside.join(u", "_s)));
         QVERIFY(checked >= 14); // close, two wide buttons, four small ones
-    }
 
-    // A card's whole life, frame by frame, draws without a painter's complaint: the bar never
-    // asks for a fill thinner than a pixel, not when the time left shrinks to a sliver of a
-    // longer scale, nor while the card fades out.
-    void quietCountdown()
-    {
-        Fixture f(200);
-        f.state.setAutoDismissSeconds(4);
-        test::LogCapture log;
-        QVERIFY(f.show(u"a.png"_s));
-        const QPointer<QQuickWindow> window = f.controller.hudWindow();
-        QQuickItem *fill = named(window, u"progressFill"_s);
-        QVERIFY(fill);
+        QQuickItem *fill = window->findChild<QQuickItem *>(u"progressFill"_s);
         for (int tick = 0; tick < 39; ++tick) {
-            QSignalSpy frame(window.data(), &QQuickWindow::frameSwapped);
+            QSignalSpy frame(window, &QQuickWindow::frameSwapped);
             f.time.fire();
             QVERIFY(frame.wait(5000));
         }
@@ -673,6 +656,7 @@ int main(int argc, char *argv[])
 {
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
+    QAccessible::setActive(true); // buttons name themselves for assistive technology only then
     HudCardTest test;
     return QTest::qExec(&test, argc, argv);
 }
