@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The card as a user meets it, where the QtTests cannot look: the real program in a fresh
-home, a screenshot saved on the desktop. The card sits in the work area's corner, above other
-windows, unfocusable. Through AT-SPI: Copy Only leaves the whole picture on the clipboard and
+home, a screenshot saved on the desktop. The card sits in the work area's corner, a tool window
+above others, unfocusable. Through AT-SPI: Copy Only leaves the whole picture on the clipboard,
 ends the card after its confirmation, on the program's own clock; the share menu's items are
 where they are seen, its e-mail goes to the mail program. The card's body drags the card."""
 import os
@@ -102,9 +102,9 @@ def main():
         if geometry(windows[0]) != (x + w - 320, y + h - 405, 300, 385):
             fail("card at %s in the work area %s" % (geometry(windows[0]), (x, y, w, h)))
         state = ("_NET_WM_STATE_ABOVE", "accepts input or input focus: False",
-                 "_NET_WM_WINDOW_OPACITY(CARDINAL) = 4294967295")
+                 "_NET_WM_WINDOW_TYPE_UTILITY", "_NET_WM_WINDOW_OPACITY(CARDINAL) = 4294967295")
         if not wait_for(lambda: all(s in run("xprop", "-id", windows[0]) for s in state), 5):
-            fail("not above, unfocusable and opaque: " + run("xprop", "-id", windows[0]))
+            fail("not an opaque, unfocusable tool window above: " + run("xprop", "-id", windows[0]))
         if not wait_for(lambda: press(find("push button", "Copy Only")), 10):
             fail("no Copy Only button found by name")
         pressed = time.monotonic()
