@@ -4,22 +4,18 @@
 
 #include <QList>
 
-#include <functional>
-#include <memory>
-
 namespace orvane::test {
 
 // Ticks and delayed calls that happen only when the test says so.
-class ManualTime {
-public:
+struct ManualTime {
     struct Ticks : TickSource {
-        void start(std::function<void()> onTick) override
+        void start(std::function<void()> tick) override
         {
-            onTick_ = std::move(onTick), running = true;
+            onTick = std::move(tick), running = true;
         }
         void stop() override { running = false; }
         bool running = false;
-        std::function<void()> onTick_;
+        std::function<void()> onTick;
     };
     struct Pending {
         int milliseconds;
@@ -32,17 +28,13 @@ public:
     }
     DelayedCall later()
     {
-        return [this](int ms, std::function<void()> action) {
-            pending.append({ms, std::move(action)});
-        };
+        return [this](int ms, std::function<void()> action) { pending.append({ms, action}); };
     }
-    // Ticks the n-th card made (0 the first), if its countdown runs.
-    void fire(int n, int count = 1)
+    // Ticks of the first card's countdown, while it runs.
+    void fire(int count = 1)
     {
-        for (int i = 0; i < count; ++i) {
-            if (sources.at(n)->running) {
-                sources.at(n)->onTick_();
-            }
+        for (int i = 0; i < count && sources.at(0)->running; ++i) {
+            sources.at(0)->onTick();
         }
     }
     void runPending()
@@ -53,8 +45,7 @@ public:
     }
 
     QList<Pending> pending;
-    // Owned by their cards; a card outlives none of the tests' uses of its source.
-    QList<Ticks *> sources;
+    QList<Ticks *> sources; // owned by their cards
 };
 
 } // namespace orvane::test

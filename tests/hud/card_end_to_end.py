@@ -1,11 +1,12 @@
 #!/usr/bin/python3
 """The card as a user meets it, where the QtTests cannot look: the real program in a fresh
-home, a screenshot saved on the desktop. Presses the card's controls through AT-SPI: Copy Only
+home, a screenshot saved on the desktop. The card sits in the work area's corner, a tool window
+above others, unfocusable. Through AT-SPI: Copy Only leaves the whole picture on the clipboard,
 ends the card after its confirmation, on the program's own clock; the share menu's items are
-reported where they are seen, and its e-mail goes to the desktop's mail program. Dragging the
-card's body moves it on the window manager's screen."""
+where they are seen, its e-mail goes to the mail program. The card's body drags the card."""
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -24,18 +25,20 @@ MAIL = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\036' \"$a\" >> \"$0.log\"; do
 
 
 def fail(message):
-    print("FAIL:", message)
-    sys.exit(1)
+    sys.exit("FAIL: " + message)
+
+
+def run(*command, text=True):
+    return subprocess.run(command, capture_output=True, text=text, timeout=10).stdout
 
 
 def card_windows():
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Orvane$"],
-                           capture_output=True, text=True).stdout.split()
+    found = run("xdotool", "search", "--onlyvisible", "--name", "^Orvane$").split()
     return [w for w in found if geometry(w)[2:] == (300, 385)]
 
 
 def geometry(window):
-    info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True).stdout
+    info = run("xwininfo", "-id", window)
     values = dict(line.strip().partition(":")[::2] for line in info.splitlines())
     keys = ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")
     return tuple(int(values.get(key, "0").strip() or 0) for key in keys)
@@ -43,18 +46,13 @@ def geometry(window):
 
 def find(role, name):
     """The one node of Orvane's with that role and name: none while two cards have one."""
-    found = []
-
     def walk(node):
-        if node is not None and node.name == name and node.getRoleName() == role:
-            found.append(node)
-        elif node is not None:
-            for i in range(node.childCount):
-                walk(node.getChildAtIndex(i))
+        if node is None or node.name == name and node.getRoleName() == role:
+            return [node] if node else []
+        return [n for i in range(node.childCount) for n in walk(node.getChildAtIndex(i))]
 
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name.lower().startswith("orvane"):
-            walk(app)
+    found = [n for app in pyatspi.Registry.getDesktop(0)
+             if app is not None and app.name.lower().startswith("orvane") for n in walk(app)]
     return found[0] if len(found) == 1 else None
 
 
@@ -85,13 +83,11 @@ def main():
     env["PATH"] = os.path.dirname(mail) + os.pathsep + env["PATH"]
     write(os.path.join(home, ".config/orvane/orvane.conf"), "[General]\nautoDismissSeconds=60\n")
     os.environ.update(env)
-    desktop = os.path.join(home, "Desktop")
-    os.makedirs(desktop)
+    os.makedirs(desktop := os.path.join(home, "Desktop"))
     sample = os.path.join(home, "sample.png")
     subprocess.run(["convert", "-size", "640x400", "gradient:steelblue-navy", sample], check=True)
     pyatspi.Registry.getDesktop(0)  # starts the accessibility bus before Orvane looks for it
-    orvane = subprocess.Popen([ORVANE, "--background"], env=env, stderr=subprocess.PIPE,
-                              text=True)
+    orvane = subprocess.Popen([ORVANE, "--background"], stderr=subprocess.PIPE, text=True)
     logged = []
     threading.Thread(target=lambda: logged.extend(orvane.stderr), daemon=True).start()
     try:
@@ -99,8 +95,16 @@ def main():
             fail("the screenshot folders are not watched (exit status %s)" % orvane.poll())
         shot = os.path.join(desktop, "Screenshot \"1\" $HOME.png")
         shutil.copy(sample, shot)
-        if len(wait_for(card_windows, 10)) != 1:
-            fail("expected one card, found %d" % len(card_windows()))
+        windows = wait_for(card_windows, 10)
+        if len(windows) != 1:
+            fail("expected one card, found %d" % len(windows))
+        x, y, w, h = map(int, run("xprop", "-root", "_NET_WORKAREA").split("=")[1].split(",")[:4])
+        if geometry(windows[0]) != (x + w - 320, y + h - 405, 300, 385):
+            fail("card at %s in the work area %s" % (geometry(windows[0]), (x, y, w, h)))
+        state = ("_NET_WM_STATE_ABOVE", "accepts input or input focus: False",
+                 "_NET_WM_WINDOW_TYPE_UTILITY", "_NET_WM_WINDOW_OPACITY(CARDINAL) = 4294967295")
+        if not wait_for(lambda: all(s in run("xprop", "-id", windows[0]) for s in state), 5):
+            fail("not an opaque, unfocusable tool window above: " + run("xprop", "-id", windows[0]))
         if not wait_for(lambda: press(find("push button", "Copy Only")), 10):
             fail("no Copy Only button found by name")
         pressed = time.monotonic()
@@ -110,7 +114,11 @@ def main():
         gone = time.monotonic() - pressed
         if gone < 0.7 or os.path.exists(shot):
             fail("card went %.2f s after Copy Only; file kept: %s" % (gone, os.path.exists(shot)))
-        print("Copy Only pressed by name: card gone after %.2f s, file trashed" % gone)
+        # The whole picture, read from the file: the card itself holds only a thumbnail.
+        png = run("xclip", "-selection", "clipboard", "-t", "image/png", "-o", text=False)
+        if png[12:24] != b"IHDR" + struct.pack(">II", 640, 400):
+            fail("the clipboard holds no 640 x 400 picture after Copy Only")
+        print("Copy Only pressed by name: card gone after %.2f s" % gone)
 
         latest = os.path.join(desktop, "Screenshot 2.png")
         shutil.copy(sample, latest)
@@ -143,20 +151,15 @@ def main():
             fail("pressing Email… did not start the mail program")
         if len(card_windows()) != 1:
             fail("sharing ended the card")
-        print("share menu: items found by name on the card; Email… started the mail program")
 
         # The card's body moves the card, dragged at a hand's pace.
-        start, end = (x + 60, y + 205), (x - 140, y - 95)
-        subprocess.run(["xdotool", "mousemove", *map(str, start), "mousedown", "1"], check=True)
-        for i in range(1, 13):
-            time.sleep(0.05)
-            subprocess.run(["xdotool", "mousemove", str(start[0] + (end[0] - start[0]) * i // 12),
-                            str(start[1] + (end[1] - start[1]) * i // 12)], check=True)
-        subprocess.run(["xdotool", "mouseup", "1"], check=True)
+        steps = [a for i in range(1, 13) for a in
+                 ("sleep", "0.05", "mousemove", str(x + 60 - 200 * i // 12), str(y + 205 - 25 * i))]
+        run("xdotool", "mousemove", str(x + 60), str(y + 205), "mousedown", "1", *steps,
+            "mouseup", "1")
         moved = wait_for(lambda: [g for g in map(geometry, card_windows()) if g[:2] != (x, y)], 5)
         if not moved or abs(moved[0][0] - (x - 200)) > 3 or abs(moved[0][1] - (y - 300)) > 3:
             fail("card at %s after dragging its body from %s by (-200, -300)" % (moved, (x, y)))
-        print("card body dragged: the card moved by (-200, -300)")
     finally:
         orvane.terminate()
         orvane.wait(5)
