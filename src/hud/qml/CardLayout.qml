@@ -99,13 +99,9 @@ Item {
                     radius: width / 2
                     color: Qt.rgba(1, 1, 1, 0.12)
                 }
-                // In the 6 x 10 box the old controls style gave it (7 and 5 from the edges).
                 Symbol {
                     anchors.fill: parent
-                    anchors.leftMargin: 7
-                    anchors.rightMargin: 7
-                    anchors.topMargin: 5
-                    anchors.bottomMargin: 5
+                    anchors.margins: 5
                     name: "xmark"
                     size: 9
                     tint: root.secondary
