@@ -80,6 +80,11 @@ def tree(source, libdir):
         dynamic = run("readelf", "-d", os.path.join(prefix, binary)).stdout
         if BUILD in dynamic or os.path.realpath(BUILD) in dynamic:
             fail(binary + " keeps the build tree's RUNPATH")
+    # The module is loaded off the main thread: a static plugin it registered then would change
+    # Qt's plugin list while other threads read it.
+    symbols = run("readelf", "--dyn-syms", "-W", os.path.join(prefix, module)).stdout
+    if "qRegisterStaticPluginFunction" in symbols:
+        fail(module + " registers static plugins when loaded")
     shows_its_card(os.path.join(prefix, "bin/orvane"))
     subprocess.run(["rm", "-rf", prefix], check=False)
 
