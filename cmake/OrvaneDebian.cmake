@@ -23,8 +23,8 @@ set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_STRIP_FILES OFF)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
-# The libraries it and its card and preferences module (lib/orvane/orvane-ui.so: Qt Quick and
-# Qt Qml) link come from dpkg-shlibdeps; what Qt loads at run time does not show in
+# The libraries it and its card and preferences module (lib/orvane/orvane-ui-<version>.so: Qt
+# Quick and Qt Qml) link come from dpkg-shlibdeps; what Qt loads at run time does not show in
 # the binary: the QML modules the card and the preferences import, the X11 platform plugin,
 # the image formats a screenshot may come in (libheif is opened on the first HEIC), and the
 # tools and sounds it calls by name.

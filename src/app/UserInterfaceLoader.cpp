@@ -8,7 +8,8 @@ namespace orvane {
 
 namespace {
 
-const QString moduleFile = QStringLiteral("orvane-ui.so");
+// This version's module only (see src/ui).
+const QString moduleFile = QStringLiteral(ORVANE_UI_MODULE_FILE);
 
 } // namespace
 

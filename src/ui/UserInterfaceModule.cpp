@@ -9,9 +9,17 @@
 
 #include <memory>
 
+#ifdef ORVANE_UI_REGISTERS_TYPES
+// Without their plugins (see CMakeLists.txt), the modules' registrations are linked in as the
+// plugins would: QML runs them when it first imports the module.
+void qml_register_types_Orvane_Settings();
+void qml_register_types_Orvane_Preferences();
+void qml_register_types_Orvane_Hud();
+#else
 Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_PreferencesPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
+#endif
 
 namespace orvane {
 
@@ -50,5 +58,12 @@ orvane_create_user_interface_1(const orvane::UserInterfaceContext &context)
     // Before the first Qt Quick window: small windows need no GPU, and the software scene
     // graph keeps their memory low.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+#ifdef ORVANE_UI_REGISTERS_TYPES
+    for (volatile auto registration :
+         {&qml_register_types_Orvane_Settings, &qml_register_types_Orvane_Preferences,
+          &qml_register_types_Orvane_Hud}) {
+        Q_UNUSED(registration);
+    }
+#endif
     return new orvane::QuickUserInterface(context);
 }

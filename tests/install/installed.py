@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """The installed program as a user's system gets it.
 tree: `cmake --install` into an empty prefix: the program's files land where the desktop looks
-for them and nowhere else, the freedesktop validators accept them, and every file names the
-version the program itself reports.
+for them and nowhere else, the freedesktop validators accept them, every file names the
+version the program itself reports, and the installed program finds its card's module.
 package: the Debian package from install to removal: lintian finds no error; apt installs it;
 /usr/bin/orvane starts for a fresh user, writes its autostart entry and shows its card for a new
 screenshot; `apt-get purge` leaves none of its files behind. It installs into /usr for real, so
@@ -40,8 +40,9 @@ def tree(source, libdir):
     desktop = f"share/applications/{APP}.desktop"
     metainfo = f"share/metainfo/{APP}.metainfo.xml"
     man = "share/man/man1/orvane.1.gz"
-    # The card and the preferences are a module the program loads on first use.
-    module = f"{libdir}/orvane/orvane-ui.so"
+    version = run(os.path.join(prefix, "bin/orvane"), "--version").stdout.split()[-1]
+    # The card and the preferences are a module the program loads on first use, of its version.
+    module = f"{libdir}/orvane/orvane-ui-{version}.so"
     expected = ["bin/orvane", module, desktop, metainfo, f"share/icons/hicolor/scalable/apps/{APP}.svg",
                 man, "share/doc/orvane/copyright"]
     expected += [f"share/icons/hicolor/{n}x{n}/apps/{APP}.png" for n in (16, 24, 32, 48, 64, 128,
@@ -64,7 +65,6 @@ def tree(source, libdir):
             fail(command[0] + " rejects the file")
 
     # The version the program reports is the one its files announce.
-    version = run(os.path.join(prefix, "bin/orvane"), "--version").stdout.split()[-1]
     release = re.search(r'<release version="([^"]+)"',
                         open(os.path.join(prefix, metainfo)).read())
     page = run("man", "--warnings", "-l", "-Tutf8", os.path.join(prefix, man),
@@ -80,7 +80,33 @@ def tree(source, libdir):
         dynamic = run("readelf", "-d", os.path.join(prefix, binary)).stdout
         if BUILD in dynamic or os.path.realpath(BUILD) in dynamic:
             fail(binary + " keeps the build tree's RUNPATH")
+    # The module is loaded off the main thread: a static plugin it registered then would change
+    # Qt's plugin list while other threads read it.
+    symbols = run("readelf", "--dyn-syms", "-W", os.path.join(prefix, module)).stdout
+    if "qRegisterStaticPluginFunction" in symbols:
+        fail(module + " registers static plugins when loaded")
+    shows_its_card(os.path.join(prefix, "bin/orvane"))
     subprocess.run(["rm", "-rf", prefix], check=False)
+
+
+def shows_its_card(program):
+    """The installed program finds its module where it was installed: the sample card shows."""
+    home = tempfile.mkdtemp(prefix="orvane-installed-")
+    log = os.path.join(home, "orvane.log")
+    env = isolated_env(home, QT_QPA_PLATFORM="offscreen")
+    env.pop("ORVANE_UI_MODULE", None)
+    with open(log, "w") as out:
+        orvane = subprocess.Popen([program, "--background", "--simulate-capture"], env=env,
+                                  stdout=out, stderr=out)
+    try:
+        said = wait_for(lambda: re.search(r"HUD displayed|could not be loaded", open(log).read()),
+                        20)
+        if not said or "HUD displayed" not in said.group(0):
+            fail("the installed program shows no card: " + open(log).read())
+    finally:
+        orvane.kill()
+        orvane.wait()
+        subprocess.run(["rm", "-rf", home], check=False)
 
 
 def installed():
