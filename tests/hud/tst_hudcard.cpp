@@ -559,8 +559,24 @@ private slots:
 
         QTest::keyClick(window, Qt::Key_Return);
         QCOMPARE(menu().size(), 3);
-        QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(150, 20));
+        // The menu's edge, over Copy Only: the press stays on the menu, nothing is trashed.
+        const QRectF line = menu().first()->mapRectToScene(menu().first()->boundingRect());
+        const QPoint edge(qRound(line.left() - 2), qRound(line.bottom() + 20));
+        QQuickItem *copyOnly = withRole(window).at(2);
+        QCOMPARE(accessibleName(copyOnly), u"Copy Only"_s);
+        QVERIFY(copyOnly->mapRectToScene(copyOnly->boundingRect()).contains(edge));
+        f.platform.takeCalls();
+        QTest::mouseClick(window, Qt::LeftButton, {}, edge);
+        QCOMPARE(f.cardCalls(), QStringList());
+        QCOMPARE(menu().size(), 3);
+        // A press outside closes the menu and still reaches what it was on: the card's body,
+        // which drags the card.
+        const QPoint before = window->position();
+        QTest::mousePress(window, Qt::LeftButton, {}, QPoint(150, 20));
         QVERIFY(menu().isEmpty());
+        QTest::mouseMove(window, QPoint(170, 30));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(170, 30));
+        QVERIFY(window->position() != before);
         QCOMPARE(f.controller.currentCard(), card);
         frame.clear();
         QTest::keyClick(window, Qt::Key_Return);

@@ -472,6 +472,12 @@ Item {
             radius: 9
             color: Qt.rgba(0.16, 0.17, 0.19, 0.98)
             border.color: Qt.rgba(1, 1, 1, 0.12)
+
+            // A press on the menu's edge, between its lines, stops here: it must not reach
+            // the button under the menu (Copy Only would trash the file).
+            MouseArea {
+                anchors.fill: parent
+            }
         }
         Loader {
             anchors.fill: parent
