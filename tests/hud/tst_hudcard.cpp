@@ -595,6 +595,39 @@ private slots:
         QCOMPARE(f.cardCalls(), QStringList{u"openForMarkup:%1/a.png"_s});
     }
 
+    // The pointer on the card, a button included, holds the countdown; leaving lets it run on.
+    // A small button's tooltip comes only once the pointer rests on it and goes as it leaves.
+    void pointerHoldsAndTips()
+    {
+        Fixture f;
+        FloatingHUDView *card = f.show(u"a.png"_s);
+        QVERIFY(card);
+        QQuickWindow *window = f.controller.hudWindow();
+        const auto tips = [window] { return withRole(window, QAccessible::ToolTip); };
+        QQuickItem *share = withRole(window).at(3);
+        QCOMPARE(accessibleName(share), u"Share"_s);
+        const QPoint onShare = share->mapToScene(share->boundingRect().center()).toPoint();
+
+        QTest::mouseMove(window, QPoint(150, 120));
+        QTRY_VERIFY(card->isHovering());
+        const double remaining = card->timeRemaining();
+        QTest::mouseMove(window, onShare);
+        QVERIFY(tips().isEmpty());
+        f.time.fire(10);
+        QCOMPARE(card->timeRemaining(), remaining);
+        QTRY_COMPARE_WITH_TIMEOUT(tips().size(), 1, 5000);
+        QCOMPARE(accessibleName(tips().first()),
+                 QAccessible::queryAccessibleInterface(share)->text(QAccessible::Description));
+        QTest::mouseMove(window, QPoint(150, 120));
+        QVERIFY(tips().isEmpty());
+
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(window, &leave);
+        QTRY_VERIFY(!card->isHovering());
+        f.time.fire(10);
+        QVERIFY(card->timeRemaining() < remaining);
+    }
+
     // Nothing of the card is cut off at the screen's scale (run again at 1.5x and 2x): its ground,
     // rounded corners and bottom padding lie in its window, the bar on the ground, every button
     // holds its symbol and text and has a name. Then its whole life, frame by frame, draws
