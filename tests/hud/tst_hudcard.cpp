@@ -578,6 +578,11 @@ private slots:
         QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(170, 30));
         QVERIFY(window->position() != before);
         QCOMPARE(f.controller.currentCard(), card);
+        // Its own button closes it again.
+        QTest::keyClick(window, Qt::Key_Return);
+        QCOMPARE(menu().size(), 3);
+        QTest::mouseClick(window, Qt::LeftButton, {}, share.center().toPoint());
+        QVERIFY(menu().isEmpty());
         frame.clear();
         QTest::keyClick(window, Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(!frame.isEmpty(), 5000);

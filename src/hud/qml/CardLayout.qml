@@ -392,14 +392,18 @@ Item {
         }
     }
 
-    // A press anywhere outside the share menu closes it, and still reaches what it was on.
+    // A press anywhere outside the share menu closes it, and still reaches what it was on;
+    // but on the menu's own button it only closes it, as passed on it would open it again.
     MouseArea {
         z: 3
         anchors.fill: parent
         visible: shareMenu.visible
         onPressed: mouse => {
+            const opener = shareMenu.opener;
+            const onOpener = opener !== null
+                    && opener.contains(mapToItem(opener, mouse.x, mouse.y));
             shareMenu.close();
-            mouse.accepted = false;
+            mouse.accepted = onOpener;
         }
     }
 
