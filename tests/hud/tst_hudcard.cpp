@@ -559,9 +559,30 @@ private slots:
 
         QTest::keyClick(window, Qt::Key_Return);
         QCOMPARE(menu().size(), 3);
-        QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(150, 20));
+        // The menu's edge, over Copy Only: the press stays on the menu, nothing is trashed.
+        const QRectF line = menu().first()->mapRectToScene(menu().first()->boundingRect());
+        const QPoint edge(qRound(line.left() - 2), qRound(line.bottom() + 20));
+        QQuickItem *copyOnly = withRole(window).at(2);
+        QCOMPARE(accessibleName(copyOnly), u"Copy Only"_s);
+        QVERIFY(copyOnly->mapRectToScene(copyOnly->boundingRect()).contains(edge));
+        f.platform.takeCalls();
+        QTest::mouseClick(window, Qt::LeftButton, {}, edge);
+        QCOMPARE(f.cardCalls(), QStringList());
+        QCOMPARE(menu().size(), 3);
+        // A press outside closes the menu and still reaches what it was on: the card's body,
+        // which drags the card.
+        const QPoint before = window->position();
+        QTest::mousePress(window, Qt::LeftButton, {}, QPoint(150, 20));
         QVERIFY(menu().isEmpty());
+        QTest::mouseMove(window, QPoint(170, 30));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(170, 30));
+        QVERIFY(window->position() != before);
         QCOMPARE(f.controller.currentCard(), card);
+        // Its own button closes it again.
+        QTest::keyClick(window, Qt::Key_Return);
+        QCOMPARE(menu().size(), 3);
+        QTest::mouseClick(window, Qt::LeftButton, {}, share.center().toPoint());
+        QVERIFY(menu().isEmpty());
         frame.clear();
         QTest::keyClick(window, Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(!frame.isEmpty(), 5000);
@@ -577,6 +598,39 @@ private slots:
         f.platform.takeCalls();
         QTest::keyClick(window, Qt::Key_Space);
         QCOMPARE(f.cardCalls(), QStringList{u"openForMarkup:%1/a.png"_s});
+    }
+
+    // The pointer on the card, a button included, holds the countdown; leaving lets it run on.
+    // A small button's tooltip comes only once the pointer rests on it and goes as it leaves.
+    void pointerHoldsAndTips()
+    {
+        Fixture f;
+        FloatingHUDView *card = f.show(u"a.png"_s);
+        QVERIFY(card);
+        QQuickWindow *window = f.controller.hudWindow();
+        const auto tips = [window] { return withRole(window, QAccessible::ToolTip); };
+        QQuickItem *share = withRole(window).at(3);
+        QCOMPARE(accessibleName(share), u"Share"_s);
+        const QPoint onShare = share->mapToScene(share->boundingRect().center()).toPoint();
+
+        QTest::mouseMove(window, QPoint(150, 120));
+        QTRY_VERIFY(card->isHovering());
+        const double remaining = card->timeRemaining();
+        QTest::mouseMove(window, onShare);
+        QVERIFY(tips().isEmpty());
+        f.time.fire(10);
+        QCOMPARE(card->timeRemaining(), remaining);
+        QTRY_COMPARE_WITH_TIMEOUT(tips().size(), 1, 5000);
+        QCOMPARE(accessibleName(tips().first()),
+                 QAccessible::queryAccessibleInterface(share)->text(QAccessible::Description));
+        QTest::mouseMove(window, QPoint(150, 120));
+        QVERIFY(tips().isEmpty());
+
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(window, &leave);
+        QTRY_VERIFY(!card->isHovering());
+        f.time.fire(10);
+        QVERIFY(card->timeRemaining() < remaining);
     }
 
     // Nothing of the card is cut off at the screen's scale (run again at 1.5x and 2x): its ground,

@@ -388,14 +388,18 @@ Item {
         }
     }
 
-    // A press anywhere outside the share menu closes it, and still reaches what it was on.
+    // A press anywhere outside the share menu closes it, and still reaches what it was on;
+    // but on the menu's own button it only closes it, as passed on it would open it again.
     MouseArea {
         z: 3
         anchors.fill: parent
         visible: shareMenu.visible
         onPressed: mouse => {
+            const opener = shareMenu.opener;
+            const onOpener = opener !== null
+                    && opener.contains(mapToItem(opener, mouse.x, mouse.y));
             shareMenu.close();
-            mouse.accepted = false;
+            mouse.accepted = onOpener;
         }
     }
 
@@ -468,6 +472,12 @@ Item {
             radius: 9
             color: Qt.rgba(0.16, 0.17, 0.19, 0.98)
             border.color: Qt.rgba(1, 1, 1, 0.12)
+
+            // A press on the menu's edge, between its lines, stops here: it must not reach
+            // the button under the menu (Copy Only would trash the file).
+            MouseArea {
+                anchors.fill: parent
+            }
         }
         Loader {
             anchors.fill: parent
