@@ -7,6 +7,9 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTemporaryFile>
+
+#include <cstdio>
 
 namespace orvane {
 
@@ -74,8 +77,15 @@ QImage drawSampleScreenshot()
 void testHUD(const QString &path, const ShowCard &show)
 {
     const QImage picture = drawSampleScreenshot();
-    // A picture that cannot be written still gets its card.
-    picture.save(path, "PNG");
+    // Written beside and renamed into place: in a shared /tmp a link planted under the
+    // sample's name is replaced, never followed (QSaveFile would write through it). A picture
+    // that cannot be written still gets its card.
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (file.open() && picture.save(&file, "PNG") && file.flush() &&
+        std::rename(QFile::encodeName(file.fileName()).constData(),
+                    QFile::encodeName(path).constData()) == 0) {
+        file.setAutoRemove(false);
+    }
     show(path, picture);
 }
 

@@ -545,9 +545,15 @@ private slots:
             QVERIFY(item->mapRectToScene(item->boundingRect()).bottom() < share.top());
         }
         QCOMPARE(names, (QStringList{u"Copy File"_s, u"Email…"_s, u"Open With Viewer"_s}));
-        QTest::keyClick(window, Qt::Key_Escape);
-        QVERIFY(menu().isEmpty());
-        QCOMPARE(focused(), u"Share"_s);
+        for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Tab}) { // Tab leaves no menu open
+            QTest::keyClick(window, key);
+            QVERIFY(menu().isEmpty());
+            QCOMPARE(focused(), u"Share"_s);
+            if (key == Qt::Key_Escape) {
+                QTest::keyClick(window, Qt::Key_Space);
+                QCOMPARE(menu().size(), 3);
+            }
+        }
 
         QTest::keyClick(window, Qt::Key_Space);
         QTest::keyClick(window, Qt::Key_Down);
@@ -704,8 +710,13 @@ private slots:
             Fixture f;
             const QString path = f.home.file(writable ? u"Orvane_Sample_Simulation.png"_s
                                                       : u"missing/Orvane_Sample_Simulation.png"_s);
-            picture(10, 10).save(path, "PNG");
+            // Someone else's link under the sample's name is replaced, not written through.
+            const QString victim = f.home.file(u"victim.txt"_s);
+            QFile(victim).open(QIODevice::WriteOnly);
+            QVERIFY(!writable || QFile::link(victim, path));
             testHUD(path, std::bind_front(&HUDWindowController::showHUD, &f.controller));
+            QCOMPARE(QFileInfo(victim).size(), 0);
+            QVERIFY(!QFileInfo(path).isSymLink());
             QTRY_VERIFY(f.controller.currentCard());
             QCOMPARE(f.controller.currentCard()->fileName(), u"Orvane_Sample_Simulation.png"_s);
             QCOMPARE(f.controller.currentCard()->sizeText(), u"500 × 320"_s);

@@ -458,8 +458,9 @@ Item {
                 currentIndex = Math.min(currentIndex + 1, count - 1);
             else if (event.key === Qt.Key_Up)
                 currentIndex = currentIndex < 0 ? count - 1 : Math.max(currentIndex - 1, 0);
-            else if (event.key === Qt.Key_Escape)
-                close();
+            else if (event.key === Qt.Key_Escape || event.key === Qt.Key_Tab
+                     || event.key === Qt.Key_Backtab)
+                close(); // focus goes back to Share, not on past a menu left open
             else if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter
                       || event.key === Qt.Key_Space) && currentIndex >= 0)
                 trigger(currentIndex);
