@@ -30,20 +30,23 @@ QImage make(const QImage &image, qreal pixelRatio)
         return {};
     }
     QImage part = shown.source.size() == image.size() ? image : image.copy(shown.source);
+    const QImage::Format painted =
+        part.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     // Qt scales a one-bit picture back into one bit, dithered to black and white: a
     // single-colour PNG saved with a two-colour palette would show as noise.
     if (part.depth() == 1) {
-        part = part.convertToFormat(part.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                           : QImage::Format_RGB32);
+        part = part.convertToFormat(painted);
     }
     const QSize needed = (shown.display * pixelRatio).toSize().expandedTo(QSize(1, 1));
-    if (part.width() <= needed.width() && part.height() <= needed.height()) {
-        return part; // small already: the card stretches it
-    }
-    // Qt's smooth scaling may fan out to the global thread pool and wait for it: fine here,
-    // where only this worker waits.
-    return part.scaled(part.size().scaled(needed, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)),
-                       Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (part.width() > needed.width() || part.height() > needed.height()) {
+        // Qt's smooth scaling may fan out to the global thread pool and wait for it: fine
+        // here, where only this worker waits.
+        part = part.scaled(part.size().scaled(needed, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)),
+                           Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    } // small already: the card stretches it
+    // A PNG of sixteen bits a channel decodes to eight bytes a pixel: twice the memory for
+    // the card to keep, and a conversion each time it is painted.
+    return part.format() == painted ? part : part.convertToFormat(painted);
 }
 
 } // namespace orvane::thumbnail

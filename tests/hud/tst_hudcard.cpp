@@ -326,21 +326,25 @@ private slots:
         QTest::addColumn<qreal>("ratio");
         QTest::addColumn<QRect>("shown"); // in the picture's pixels
         QTest::addColumn<int>("frameHeight");
-        QTest::addColumn<bool>("twoColours"); // stored as one bit a pixel, with a palette
+        // As decoded: one bit a pixel with a palette, sixteen bits a channel
+        QTest::addColumn<int>("format");
         QTest::newRow("full-page capture")
             << false << u"Screenshot.png"_s << u"PNG"_s << QSize(1000, 17000) << 1.0
-            << QRect(0, 0, 1000, 515) << 140 << false;
+            << QRect(0, 0, 1000, 515) << 140 << int(QImage::Format_RGB32);
         QTest::newRow("phone screen, whole; another thread, size in points")
             << true << u"r.heic"_s << u"HEIC"_s << QSize(1170, 2532) << 3.0
-            << QRect(0, 0, 1170, 2532) << 140 << false;
+            << QRect(0, 0, 1170, 2532) << 140 << int(QImage::Format_RGB32);
         QTest::newRow("wide panorama; mixed case, two dots")
             << false << u"shot.final.JpEg"_s << u"JPEG"_s << QSize(17000, 1000) << 1.0
-            << QRect(0, 0, 5667, 1000) << 48 << false;
+            << QRect(0, 0, 5667, 1000) << 48 << int(QImage::Format_RGB32);
         QTest::newRow("banner, whole") << false << u"b.png"_s << u"PNG"_s << QSize(1920, 400) << 1.0
-                                       << QRect(0, 0, 1920, 400) << 57 << false;
+                                       << QRect(0, 0, 1920, 400) << 57 << int(QImage::Format_RGB32);
         QTest::newRow("two-colour palette, scaled down")
             << false << u"p.png"_s << u"PNG"_s << QSize(800, 500) << 1.0 << QRect(0, 0, 800, 500)
-            << 140 << true;
+            << 140 << int(QImage::Format_Mono);
+        QTest::newRow("sixteen bits a channel, scaled down")
+            << false << u"d.png"_s << u"PNG"_s << QSize(1920, 1080) << 1.0
+            << QRect(0, 0, 1920, 1080) << 140 << int(QImage::Format_RGBX64);
     }
     void showCard()
     {
@@ -353,9 +357,11 @@ private slots:
         QImage image(size, QImage::Format_RGB32);
         image.fill(Qt::blue);
         QPainter(&image).fillRect(shown, Qt::red);
-        QFETCH(bool, twoColours);
-        if (twoColours) {
+        QFETCH(int, format);
+        if (format == QImage::Format_Mono) {
             image = image.convertToFormat(QImage::Format_Mono, {qRgb(0, 0, 255), qRgb(255, 0, 0)});
+        } else {
+            image = image.convertToFormat(QImage::Format(format));
         }
         image.setDevicePixelRatio(ratio);
         Fixture f;
@@ -369,6 +375,8 @@ private slots:
         QTEST(card->fileType(), "type");
         QCOMPARE(card->sizeText(),
                  u"%1 × %2"_s.arg(int(size.width() / ratio)).arg(int(size.height() / ratio)));
+        // Kept and painted at four bytes a pixel, whatever the file's depth.
+        QCOMPARE(card->thumbnail().depth(), 32);
         QImage thumbnail = card->thumbnail().convertToFormat(QImage::Format_RGB32);
         QVERIFY(thumbnail.width() <= 272 && thumbnail.height() <= 140);
         QImage red(thumbnail.size(), QImage::Format_RGB32);
