@@ -53,7 +53,7 @@ std::optional<Canberra> openCanberra()
         return canberra;
     }
     const char *error = dlerror();
-    logLine(QStringLiteral("Sounds are silent: %1 could not be loaded: %2")
+    logLine(QStringLiteral("No sounds: %1 cannot be opened: %2")
                 .arg(QString::fromLatin1(library),
                      error ? QString::fromLocal8Bit(error) : QStringLiteral("unknown error")));
     if (handle) {

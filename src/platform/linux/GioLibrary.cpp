@@ -45,7 +45,7 @@ Library open()
     }
     const char *error = dlerror();
     library.reason =
-        QStringLiteral("%1 could not be loaded: %2")
+        QStringLiteral("%1 cannot be opened: %2")
             .arg(QString::fromLocal8Bit(name),
                  error ? QString::fromLocal8Bit(error) : QStringLiteral("unknown error"));
     logLine(library.reason +
