@@ -26,13 +26,14 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The libraries it and its card and preferences module (lib/orvane/orvane-ui-<version>.so: Qt
 # Quick and Qt Qml) link come from dpkg-shlibdeps; what Qt loads at run time does not show in
 # the binary: the QML modules the card and the preferences import, the X11 platform plugin,
-# the image formats a screenshot may come in (libheif is opened on the first HEIC), and the
-# tools and sounds it calls by name.
+# the image formats a screenshot may come in (libheif is opened on the first HEIC), the libraries
+# opened on first use (libcanberra; GIO comes in libglib2.0-0, which the linked GLib brings), and
+# the tools and sounds it calls by name.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qml6-module-qtquick, qml6-module-qtquick-controls, qml6-module-qtquick-templates, \
 qml6-module-qtquick-layouts, qml6-module-qtquick-window, qml6-module-qtqml-workerscript, \
-qt6-qpa-plugins, qt6-image-formats-plugins, libqt6svg6, libheif1, sound-theme-freedesktop, xdg-utils")
+qt6-qpa-plugins, qt6-image-formats-plugins, libqt6svg6, libheif1, libcanberra0, sound-theme-freedesktop, xdg-utils")
 # Sounds go through PulseAudio (or PipeWire's stand-in for it); without it Orvane is silent.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libcanberra-pulse")
 

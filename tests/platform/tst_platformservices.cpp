@@ -9,6 +9,7 @@
 #include "platform/NullPlatform.h"
 #include "platform/PlatformFactory.h"
 #include "platform/ScreenshotFolders.h"
+#include "platform/linux/GioLibrary.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/macos/MacPlatform.h"
 
@@ -110,6 +111,64 @@ struct Watch {
         return std::accumulate(batches.begin(), batches.end(), QStringList());
     }
 };
+
+// Runs `test` ("function" or "function:row") of this program again in a process of its own
+// (GLib reads its schemas and settings once per process, and GIO once loaded stays), with
+// `environment` ("NAME=VALUE", or "NAME" to unset) applied over a home of its own.
+void runInChild(const QString &test, const QStringList &environment)
+{
+    QProcess child;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(u"ORVANE_TEST_CHILD"_s, environment.join(u'\n'));
+    child.setProcessEnvironment(variables);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {test});
+    QVERIFY(child.waitForFinished(60000));
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             child.readAll().constData());
+}
+
+bool inChild()
+{
+    return qEnvironmentVariableIsSet("ORVANE_TEST_CHILD");
+}
+
+// gnome-screenshot's folder, as its settings' default; the same in every process.
+const QString gnomeScreenshotFolder = u"/srv/Gnome Shots"_s;
+
+// Compiled schemas in the places GSettings looks, for the runs in a process of their own; made
+// once. gnome-screenshot's, a look-alike whose id only begins with it, and another program's.
+QString schemaFolders()
+{
+    static const QString folders = [] {
+        const QString root = home->file(u"schemas"_s);
+        const auto compile = [&root](const QString &folder, const QByteArray &id) {
+            const QString dir = root + u'/' + folder;
+            QByteArray path = '/' + id + '/';
+            path.replace('.', '/');
+            const QByteArray xml = "<schemalist><schema id=\"" + id + "\" path=\"" + path +
+                                   "\"><key name=\"auto-save-directory\" type=\"s\"><default>'" +
+                                   QUrl::fromLocalFile(gnomeScreenshotFolder).toEncoded() +
+                                   "'</default></key></schema></schemalist>";
+            const bool written = write(dir + u"/test.gschema.xml"_s, xml);
+            return written && QProcess::execute(QStringLiteral(ORVANE_GLIB_COMPILE_SCHEMAS),
+                                                {u"--strict"_s, dir}) == 0;
+        };
+        const bool made = compile(u"gnome"_s, "org.gnome.gnome-screenshot") &&
+                          compile(u"lookalike"_s, "org.gnome.gnome-screenshot-tools") &&
+                          compile(u"other"_s, "com.tarnwell.orvane.test");
+        for (const auto &[from, to] : {std::pair{u"gnome"_s, u"data-gnome"_s},
+                                       {u"other"_s, u"data-other"_s},
+                                       {u"gnome"_s, u"home/.local/share"_s}}) {
+            QDir().mkpath(root + u'/' + to + u"/glib-2.0/schemas"_s);
+            QFile::copy(root + u'/' + from + u"/gschemas.compiled"_s,
+                        root + u'/' + to + u"/glib-2.0/schemas/gschemas.compiled"_s);
+        }
+        QDir().mkpath(root + u"/empty"_s);
+        return made ? root : QString();
+    }();
+    return folders;
+}
 
 } // namespace
 
@@ -508,23 +567,84 @@ private slots:
         }
     }
 
-    // GSettings ends the program when asked for a schema it lacks: KDE or Xfce without
-    // gnome-screenshot's still gets its folders. In a process of its own: schemas are read once.
-    void withoutGnomeScreenshot()
+    // GIO is loaded for gnome-screenshot's folder only where a compiled schema file in one of
+    // GSettings' folders names it; GIO's answer stays the truth, and asking GSettings for a
+    // schema it lacks (which would end the program) never happens. "@" is the schemas' folder.
+    void gnomeScreenshotSchema_data()
     {
-        if (qEnvironmentVariableIsSet("ORVANE_TEST_SCHEMAS")) {
-            QCOMPARE(
-                LinuxPlatform({}).screenshotToolFolders(),
-                QStringList({home->file(u"Pictures/Screenshots"_s), home->file(u"Pictures"_s)}));
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<bool>("configured");
+        QTest::addColumn<bool>("gioLoaded");
+        const auto row = [](const char *name, const QString &schemaDir, const QString &dataHome,
+                            const QString &dataDirs, bool configured, bool gioLoaded) {
+            QTest::newRow(name) << QStringList{schemaDir, dataHome, dataDirs} << configured
+                                << gioLoaded;
+        };
+        const QString noSchemaDir = u"GSETTINGS_SCHEMA_DIR"_s;
+        row("no compiled schemas anywhere", noSchemaDir, u"XDG_DATA_HOME=@/empty"_s,
+            u"XDG_DATA_DIRS=@/empty:@/missing"_s, false, false);
+        row("only another program's, everywhere", u"GSETTINGS_SCHEMA_DIR=@/other"_s,
+            u"XDG_DATA_HOME=@/data-other"_s, u"XDG_DATA_DIRS=@/data-other"_s, false, false);
+        row("in GSETTINGS_SCHEMA_DIR's second folder", u"GSETTINGS_SCHEMA_DIR=@/other:@/gnome"_s,
+            u"XDG_DATA_HOME=@/empty"_s, u"XDG_DATA_DIRS=@/empty"_s, true, true);
+        row("in XDG_DATA_HOME", noSchemaDir, u"XDG_DATA_HOME=@/data-gnome"_s,
+            u"XDG_DATA_DIRS=@/data-other"_s, true, true);
+        row("in XDG_DATA_DIRS' second folder", noSchemaDir, u"XDG_DATA_HOME=@/empty"_s,
+            u"XDG_DATA_DIRS=@/data-other:@/data-gnome"_s, true, true);
+        row("in the home's .local/share, XDG_DATA_HOME unset", u"HOME=@/home"_s, u"XDG_DATA_HOME"_s,
+            u"XDG_DATA_DIRS=@/empty"_s, true, true);
+        row("a look-alike id: GIO asked, no such schema", u"GSETTINGS_SCHEMA_DIR=@/lookalike"_s,
+            u"XDG_DATA_HOME=@/empty"_s, u"XDG_DATA_DIRS=@/empty"_s, false, true);
+    }
+    void gnomeScreenshotSchema()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(bool, configured);
+        QFETCH(bool, gioLoaded);
+        if (!inChild()) {
+            const QString root = schemaFolders();
+            QVERIFY(!root.isEmpty());
+            if (!environment.join(u' ').contains(u"GSETTINGS_SCHEMA_DIR"_s)) {
+                environment << u"GSETTINGS_SCHEMA_DIR"_s;
+            }
+            runInChild(u"gnomeScreenshotSchema:"_s + QString::fromUtf8(QTest::currentDataTag()),
+                       environment.replaceInStrings(u"@"_s, root));
             return;
         }
-        QProcess child;
-        qputenv("ORVANE_TEST_SCHEMAS", ORVANE_TEST_DATA "/other");
-        child.start(QCoreApplication::applicationFilePath(), {u"withoutGnomeScreenshot"_s});
-        qunsetenv("ORVANE_TEST_SCHEMAS");
-        QVERIFY(child.waitForFinished(60000));
-        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-                 child.readAll().constData());
+        QCOMPARE(LinuxPlatform({}).readSystemScreenshotLocation(),
+                 configured ? std::optional(gnomeScreenshotFolder) : std::nullopt);
+        QCOMPARE(gio::isLoaded(), gioLoaded);
+    }
+
+    // Without GIO nothing claims success: the file stays where it was (never deleted instead),
+    // no application is offered or started, the GNOME setting counts as unset; said once.
+    void withoutGio()
+    {
+        if (!inChild()) {
+            const QString root = schemaFolders();
+            QVERIFY(!root.isEmpty());
+            runInChild(u"withoutGio"_s, {u"ORVANE_GIO_LIBRARY=liborvane-missing.so.0"_s,
+                                         u"GSETTINGS_SCHEMA_DIR="_s + root + u"/gnome"_s});
+            return;
+        }
+        test::LogCapture log;
+        LinuxPlatform platform{ProcessContext{}};
+        const QString path = home->file(u"Desktop/shot.png"_s);
+        QVERIFY(write(path));
+        std::atomic<int> result{-1};
+        platform.moveToTrash(path, [&result](bool ok) { result = ok ? 1 : 0; });
+        QTRY_VERIFY(result != -1);
+        QCOMPARE(result.load(), 0);
+        QCOMPARE(readAll(path), QByteArray("png"));
+        QVERIFY(QDir(home->file(u".local/share/Trash/files"_s)).isEmpty());
+        QVERIFY(platform.applicationsForFile(path).isEmpty());
+        const Result opened = platform.openFileWith(path, u"orvane-test-viewer.desktop"_s);
+        QVERIFY(!opened.ok());
+        QVERIFY2(opened.reason().contains(u"liborvane-missing.so.0"_s),
+                 qPrintable(opened.reason()));
+        QCOMPARE(platform.readSystemScreenshotLocation(), std::nullopt);
+        QVERIFY(openedByViewer().isEmpty());
+        QCOMPARE(log.lines().filter(u"liborvane-missing.so.0"_s).size(), 1);
     }
 
     // Each tool's own settings file, as the tool writes it, separated by "|": user-dirs.dirs,
@@ -668,9 +788,14 @@ int main(int argc, char *argv[])
     test::TestHome testHome;
     testHome.useSystemFileTypes(); // GIO must see a .png as an image to find its applications
     home = &testHome;
-    const QByteArray schemas = qgetenv("ORVANE_TEST_SCHEMAS");
-    qputenv("GSETTINGS_SCHEMA_DIR", schemas.isEmpty() ? ORVANE_TEST_DATA "/schemas" : schemas);
+    qputenv("GSETTINGS_SCHEMA_DIR", ORVANE_TEST_DATA "/schemas");
     qputenv("GSETTINGS_BACKEND", "memory");
+    for (const QString &variable :
+         qEnvironmentVariable("ORVANE_TEST_CHILD").split(u'\n', Qt::SkipEmptyParts)) {
+        const qsizetype equals = variable.indexOf(u'=');
+        testHome.set(variable.left(equals).toUtf8().constData(),
+                     equals < 0 ? std::nullopt : std::optional(variable.mid(equals + 1)));
+    }
     QGuiApplication app(argc, argv);
     PlatformServicesTest test;
     return QTest::qExec(&test, argc, argv);

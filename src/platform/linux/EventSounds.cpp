@@ -1,6 +1,9 @@
 #include "platform/linux/EventSounds.h"
 
+#include "platform/Log.h"
+
 #include <canberra.h>
+#include <dlfcn.h>
 
 #include <QHash>
 
@@ -21,26 +24,68 @@ std::optional<QString> eventFor(const QString &systemSoundName)
     return *it;
 }
 
+namespace {
+
+// libcanberra, opened on the first sound rather than linked: with its codecs it costs memory
+// in every run, and sounds may be off. The header gives the functions' types.
+struct Canberra {
+    decltype(&ca_context_create) contextCreate = nullptr;
+    decltype(&ca_context_set_driver) setDriver = nullptr;
+    decltype(&ca_context_change_props) changeProps = nullptr;
+    decltype(&ca_context_play) play = nullptr;
+};
+
+template <typename Function> bool find(void *handle, Function &function, const char *name)
+{
+    function = reinterpret_cast<Function>(dlsym(handle, name));
+    return function != nullptr;
+}
+
+std::optional<Canberra> openCanberra()
+{
+    const char *library = "libcanberra.so.0";
+    Canberra canberra;
+    void *handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
+    if (handle && find(handle, canberra.contextCreate, "ca_context_create") &&
+        find(handle, canberra.setDriver, "ca_context_set_driver") &&
+        find(handle, canberra.changeProps, "ca_context_change_props") &&
+        find(handle, canberra.play, "ca_context_play")) {
+        return canberra;
+    }
+    const char *error = dlerror();
+    logLine(QStringLiteral("No sounds: %1 cannot be opened: %2")
+                .arg(QString::fromLatin1(library),
+                     error ? QString::fromLocal8Bit(error) : QStringLiteral("unknown error")));
+    if (handle) {
+        dlclose(handle);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 void play(const QString &eventId)
 {
-    // One context for the whole run, created on first use; played sounds are asynchronous.
+    // One library and context for the whole run, made on the first sound (the main thread's);
+    // played sounds are asynchronous.
+    static const std::optional<Canberra> canberra = openCanberra();
     static ca_context *context = [] {
         ca_context *created = nullptr;
-        if (ca_context_create(&created) != CA_SUCCESS) {
+        if (!canberra || canberra->contextCreate(&created) != CA_SUCCESS) {
             return static_cast<ca_context *>(nullptr);
         }
         // Through the sound server only: where there is none, the ALSA fallback would just
         // print its complaints to the log.
-        ca_context_set_driver(created, "pulse");
-        ca_context_change_props(created, CA_PROP_APPLICATION_NAME, "Orvane", CA_PROP_APPLICATION_ID,
-                                "com.tarnwell.orvane", nullptr);
+        canberra->setDriver(created, "pulse");
+        canberra->changeProps(created, CA_PROP_APPLICATION_NAME, "Orvane", CA_PROP_APPLICATION_ID,
+                              "com.tarnwell.orvane", nullptr);
         return created;
     }();
     if (context == nullptr) {
         return;
     }
     const QByteArray id = eventId.toUtf8();
-    ca_context_play(context, 0, CA_PROP_EVENT_ID, id.constData(), nullptr);
+    canberra->play(context, 0, CA_PROP_EVENT_ID, id.constData(), nullptr);
 }
 
 } // namespace orvane::eventsounds

@@ -1,5 +1,4 @@
-// GLib first: its headers use names that Qt defines as keywords.
-#include <gio/gio.h>
+#include "platform/linux/GioLibrary.h"
 
 #include "platform/linux/GioTrash.h"
 
@@ -9,10 +8,15 @@ namespace orvane::gio {
 
 std::optional<QString> trash(const QString &path)
 {
-    GFile *file = g_file_new_for_path(QFile::encodeName(path).constData());
+    // Without GIO the file stays: deleting it instead would lose what the user meant to keep.
+    const Functions *gio = functions();
+    if (!gio) {
+        return unavailableReason();
+    }
+    GFile *file = gio->fileNewForPath(QFile::encodeName(path).constData());
     GError *error = nullptr;
-    const bool moved = g_file_trash(file, nullptr, &error);
-    g_object_unref(file);
+    const bool moved = gio->fileTrash(file, nullptr, &error);
+    gio->objectUnref(file);
     if (moved) {
         return std::nullopt;
     }

@@ -1,12 +1,7 @@
 // The card's actions on freedesktop systems: GIO for the Trash and for applications, the
 // file manager's D-Bus interface for revealing a file.
 
-// GLib names a struct member "signals", which Qt defines as a keyword.
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gdesktopappinfo.h>
-#include <gio/gio.h>
-#pragma pop_macro("signals")
+#include "platform/linux/GioLibrary.h"
 
 #include "platform/linux/GioTrash.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -41,30 +36,30 @@ QByteArray nativePath(const QString &path)
     return QFile::encodeName(path);
 }
 
-QByteArray contentTypeOf(const QString &path)
+QByteArray contentTypeOf(const gio::Functions &gio, const QString &path)
 {
-    gchar *type = g_content_type_guess(nativePath(path).constData(), nullptr, 0, nullptr);
+    gchar *type = gio.contentTypeGuess(nativePath(path).constData(), nullptr, 0, nullptr);
     const QByteArray result(type);
     g_free(type);
     return result;
 }
 
 // Launches `app` (or, when null, the desktop's default application for the file) on one file.
-bool launchOn(const QString &path, GAppInfo *app)
+bool launchOn(const gio::Functions &gio, const QString &path, GAppInfo *app)
 {
-    GFile *file = g_file_new_for_path(nativePath(path).constData());
+    GFile *file = gio.fileNewForPath(nativePath(path).constData());
     GError *error = nullptr;
     bool launched = false;
     if (app) {
         GList files{file, nullptr, nullptr};
-        launched = g_app_info_launch(app, &files, nullptr, &error);
+        launched = gio.appInfoLaunch(app, &files, nullptr, &error);
     } else {
-        gchar *uri = g_file_get_uri(file);
-        launched = g_app_info_launch_default_for_uri(uri, nullptr, &error);
+        gchar *uri = gio.fileGetUri(file);
+        launched = gio.appInfoLaunchDefaultForUri(uri, nullptr, &error);
         g_free(uri);
     }
     g_clear_error(&error);
-    g_object_unref(file);
+    gio.objectUnref(file);
     return launched;
 }
 
@@ -72,7 +67,8 @@ bool launchOn(const QString &path, GAppInfo *app)
 // every path reaches the application as it is. `finished` runs on the main thread.
 void openWithDefault(const QString &path, std::function<void(bool)> finished)
 {
-    if (launchOn(path, nullptr)) {
+    // Without GIO, xdg-open alone.
+    if (const gio::Functions *gio = gio::functions(); gio && launchOn(*gio, path, nullptr)) {
         if (finished) {
             finished(true);
         }
@@ -229,37 +225,46 @@ Result LinuxShareServices::emailFile(const QString &path)
 
 QList<FileApplication> LinuxShareServices::applicationsForFile(const QString &path)
 {
-    const QByteArray type = contentTypeOf(path);
     QList<FileApplication> result;
-    GAppInfo *preferred = g_app_info_get_default_for_type(type.constData(), FALSE);
-    if (preferred) {
-        result.append({QString::fromUtf8(g_app_info_get_id(preferred)),
-                       QString::fromUtf8(g_app_info_get_name(preferred))});
+    const gio::Functions *gio = gio::functions();
+    if (!gio) {
+        return result;
     }
-    GList *all = g_app_info_get_all_for_type(type.constData());
+    const QByteArray type = contentTypeOf(*gio, path);
+    GAppInfo *preferred = gio->appInfoGetDefaultForType(type.constData(), FALSE);
+    if (preferred) {
+        result.append({QString::fromUtf8(gio->appInfoGetId(preferred)),
+                       QString::fromUtf8(gio->appInfoGetName(preferred))});
+    }
+    GList *all = gio->appInfoGetAllForType(type.constData());
     for (GList *item = all; item; item = item->next) {
         auto *app = static_cast<GAppInfo *>(item->data);
-        if (!g_app_info_should_show(app) || (preferred && g_app_info_equal(app, preferred))) {
+        if (!gio->appInfoShouldShow(app) || (preferred && gio->appInfoEqual(app, preferred))) {
             continue;
         }
-        result.append({QString::fromUtf8(g_app_info_get_id(app)),
-                       QString::fromUtf8(g_app_info_get_name(app))});
+        result.append({QString::fromUtf8(gio->appInfoGetId(app)),
+                       QString::fromUtf8(gio->appInfoGetName(app))});
     }
-    g_list_free_full(all, g_object_unref);
+    g_list_free_full(all, gio->objectUnref);
     if (preferred) {
-        g_object_unref(preferred);
+        gio->objectUnref(preferred);
     }
     return result;
 }
 
 Result LinuxShareServices::openFileWith(const QString &path, const QString &applicationId)
 {
-    GDesktopAppInfo *app = g_desktop_app_info_new(applicationId.toUtf8().constData());
+    const gio::Functions *gio = gio::functions();
+    if (!gio) {
+        return Result::failed(gio::unavailableReason());
+    }
+    GDesktopAppInfo *app = gio->desktopAppInfoNew(applicationId.toUtf8().constData());
     if (!app) {
         return Result::failed(QStringLiteral("no application %1").arg(applicationId));
     }
-    const bool launched = launchOn(path, G_APP_INFO(app));
-    g_object_unref(app);
+    // A plain cast: G_APP_INFO's type check would call into GObject through the linker.
+    const bool launched = launchOn(*gio, path, reinterpret_cast<GAppInfo *>(app));
+    gio->objectUnref(app);
     if (!launched) {
         return Result::failed(QStringLiteral("%1 could not be started").arg(applicationId));
     }

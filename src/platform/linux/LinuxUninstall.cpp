@@ -1,6 +1,3 @@
-// GLib first: its headers use names that Qt defines as keywords.
-#include <gio/gio.h>
-
 #include "platform/linux/GioTrash.h"
 #include "platform/linux/LinuxPlatform.h"
 
