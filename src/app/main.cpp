@@ -5,7 +5,6 @@
 
 #include "detection/ScreenshotWatcher.h"
 #include "menubar/StatusBarController.h"
-#include "platform/Files.h"
 #include "platform/Platform.h"
 #include "platform/PlatformFactory.h"
 #include "platform/ProcessContext.h"
@@ -25,7 +24,6 @@ using namespace orvane;
 
 int main(int argc, char *argv[])
 {
-    files::configureAllocator();
     // Answered before any window system is touched, so they work anywhere.
     {
         QStringList arguments;

@@ -60,8 +60,4 @@ uint currentUserId();
 // Gives memory freed after a burst of work back to the system, where the allocator keeps it.
 void releaseFreedMemory();
 
-// Called first in main, before any thread exists: the allocator's settings for a program that
-// mostly waits.
-void configureAllocator();
-
 } // namespace orvane::files

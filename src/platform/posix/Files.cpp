@@ -142,15 +142,6 @@ void releaseFreedMemory()
 #endif
 }
 
-void configureAllocator()
-{
-#ifdef __GLIBC__
-    // glibc gives each new thread an arena of its own, up to eight per core, and each keeps
-    // its own free memory; Orvane's few threads seldom allocate at once, so two are plenty.
-    ::mallopt(M_ARENA_MAX, 2);
-#endif
-}
-
 std::optional<QString> ensurePrivateFolder(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
