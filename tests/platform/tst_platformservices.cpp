@@ -165,7 +165,10 @@ QString schemaFolders()
                         root + u'/' + to + u"/glib-2.0/schemas/gschemas.compiled"_s);
         }
         QDir().mkpath(root + u"/empty"_s);
-        return made ? root : QString();
+        // Not a schema file: the id's only copy ends one byte into the scan's second 64 KiB read.
+        const bool seam = write(root + u"/seam/gschemas.compiled"_s,
+                                QByteArray(64 * 1024 - 25, 'x') + "org.gnome.gnome-screenshot");
+        return made && seam ? root : QString();
     }();
     return folders;
 }
@@ -594,6 +597,8 @@ private slots:
         row("in the home's .local/share, XDG_DATA_HOME unset", u"HOME=@/home"_s, u"XDG_DATA_HOME"_s,
             u"XDG_DATA_DIRS=@/empty"_s, true, true);
         row("a look-alike id: GIO asked, no such schema", u"GSETTINGS_SCHEMA_DIR=@/lookalike"_s,
+            u"XDG_DATA_HOME=@/empty"_s, u"XDG_DATA_DIRS=@/empty"_s, false, true);
+        row("the id across two reads of the file: GIO asked", u"GSETTINGS_SCHEMA_DIR=@/seam"_s,
             u"XDG_DATA_HOME=@/empty"_s, u"XDG_DATA_DIRS=@/empty"_s, false, true);
     }
     void gnomeScreenshotSchema()
