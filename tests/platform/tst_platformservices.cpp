@@ -622,7 +622,8 @@ private slots:
     }
 
     // Without GIO nothing claims success: the file stays where it was (never deleted instead),
-    // no application is offered or started, the GNOME setting counts as unset; said once.
+    // no application is offered or started, the GNOME setting counts as unset, the program is
+    // not uninstalled; said once.
     void withoutGio()
     {
         if (!inChild()) {
@@ -649,6 +650,14 @@ private slots:
                  qPrintable(opened.reason()));
         QCOMPARE(platform.readSystemScreenshotLocation(), std::nullopt);
         QVERIFY(openedByViewer().isEmpty());
+        // Nor is the program uninstalled: it stays, and the answer says so.
+        const QString program = home->file(u".local/bin/orvane"_s);
+        QVERIFY(write(program));
+        const Result removed =
+            LinuxPlatform(ProcessContext::make(program, {program}, {}, {})).removeProgram();
+        QVERIFY2(!removed.ok() && removed.reason().contains(u"nothing was removed"_s),
+                 qPrintable(removed.reason()));
+        QCOMPARE(readAll(program), QByteArray("png"));
         QCOMPARE(log.lines().filter(u"liborvane-missing.so.0"_s).size(), 1);
     }
 
