@@ -165,7 +165,10 @@ QString schemaFolders()
                         root + u'/' + to + u"/glib-2.0/schemas/gschemas.compiled"_s);
         }
         QDir().mkpath(root + u"/empty"_s);
-        return made ? root : QString();
+        // Not a schema file: the id's only copy ends one byte into the scan's second 64 KiB read.
+        const bool seam = write(root + u"/seam/gschemas.compiled"_s,
+                                QByteArray(64 * 1024 - 25, 'x') + "org.gnome.gnome-screenshot");
+        return made && seam ? root : QString();
     }();
     return folders;
 }
@@ -595,6 +598,8 @@ private slots:
             u"XDG_DATA_DIRS=@/empty"_s, true, true);
         row("a look-alike id: GIO asked, no such schema", u"GSETTINGS_SCHEMA_DIR=@/lookalike"_s,
             u"XDG_DATA_HOME=@/empty"_s, u"XDG_DATA_DIRS=@/empty"_s, false, true);
+        row("the id across two reads of the file: GIO asked", u"GSETTINGS_SCHEMA_DIR=@/seam"_s,
+            u"XDG_DATA_HOME=@/empty"_s, u"XDG_DATA_DIRS=@/empty"_s, false, true);
     }
     void gnomeScreenshotSchema()
     {
@@ -617,7 +622,8 @@ private slots:
     }
 
     // Without GIO nothing claims success: the file stays where it was (never deleted instead),
-    // no application is offered or started, the GNOME setting counts as unset; said once.
+    // no application is offered or started, the GNOME setting counts as unset, the program is
+    // not uninstalled; said once.
     void withoutGio()
     {
         if (!inChild()) {
@@ -644,6 +650,14 @@ private slots:
                  qPrintable(opened.reason()));
         QCOMPARE(platform.readSystemScreenshotLocation(), std::nullopt);
         QVERIFY(openedByViewer().isEmpty());
+        // Nor is the program uninstalled: it stays, and the answer says so.
+        const QString program = home->file(u".local/bin/orvane"_s);
+        QVERIFY(write(program));
+        const Result removed =
+            LinuxPlatform(ProcessContext::make(program, {program}, {}, {})).removeProgram();
+        QVERIFY2(!removed.ok() && removed.reason().contains(u"nothing was removed"_s),
+                 qPrintable(removed.reason()));
+        QCOMPARE(readAll(program), QByteArray("png"));
         QCOMPARE(log.lines().filter(u"liborvane-missing.so.0"_s).size(), 1);
     }
 
