@@ -2,7 +2,7 @@
 """The real Orvane in the two kinds of tray host a QtTest cannot stand in for: an XEmbed tray
 (trayer), whose icon is clicked, and a StatusNotifierItem host, which reads the menu over D-Bus.
 Run under scripts/with-display --own; exits 77 (skipped) when a tool is missing."""
-import os, re, shutil, subprocess, sys, tempfile  # noqa: E401
+import os, re, shutil, subprocess, sys, tempfile, time  # noqa: E401
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from testhome import isolated_env, wait_for  # noqa: E402
@@ -48,9 +48,18 @@ def windows():
     return found
 
 
-def icon_centre():  # once the tray host has embedded the icon
-    return next(((x + w // 2, y + h // 2) for _, w, h, x, y, in_tray in windows()
-                 if in_tray and w > 1), None)
+def icon_centre():
+    """Once the tray host has embedded the icon and laid itself out: a panel that grows as
+    icons come in moves them, first placing one partly off the screen's edge."""
+    width = int(subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True,
+                               text=True).stdout.split()[0])
+
+    def where():
+        return next(((x + w // 2, y + h // 2) for _, w, h, x, y, in_tray in windows()
+                     if in_tray and w > 1 and 0 <= x and x + w <= width and y >= 0), None)
+    first = where()
+    time.sleep(0.2)
+    return first if first and first == where() else None
 
 
 def menu_open():
@@ -70,6 +79,7 @@ def click_icon(button):
         subprocess.run(["xdotool", "mousemove", *map(str, position), "click", str(button)])
         if wait_for(menu_open, 6):
             return True
+        print("  a click at %r opened no menu; Orvane's windows: %r" % (position, windows()))
     return False
 
 
@@ -98,9 +108,14 @@ class NotifierHost:
                         timeout)
 
     def call(self, path, interface, method, signature, args):
-        return self.bus.call_sync(self.items[-1], path, interface, method,
-                                  self.GLib.Variant(signature, args), None, 0, 25000,
-                                  None).unpack()
+        # Answered while waiting: Orvane asks the host whether it is there, on its main
+        # thread, and would wait for a host blocked in a call to it until both timed out.
+        replies = []
+        self.bus.call(self.items[-1], path, interface, method, self.GLib.Variant(signature, args),
+                      None, 0, 25000, None, lambda bus, result: replies.append(result))
+        if not self.pump(lambda: replies, 30):
+            raise TimeoutError(method + " was not answered")
+        return self.bus.call_finish(replies[0]).unpack()
 
     def menu_lines(self, node=None, indent=""):
         if node is None:
