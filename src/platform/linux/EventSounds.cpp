@@ -1,6 +1,7 @@
 #include "platform/linux/EventSounds.h"
 
 #include "platform/Log.h"
+#include "platform/linux/LoadedLibrary.h"
 
 #include <canberra.h>
 #include <dlfcn.h>
@@ -35,11 +36,7 @@ struct Canberra {
     decltype(&ca_context_play) play = nullptr;
 };
 
-template <typename Function> bool find(void *handle, Function &function, const char *name)
-{
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    return function != nullptr;
-}
+using loadedlibrary::find;
 
 std::optional<Canberra> openCanberra()
 {
@@ -52,10 +49,8 @@ std::optional<Canberra> openCanberra()
         find(handle, canberra.play, "ca_context_play")) {
         return canberra;
     }
-    const char *error = dlerror();
     logLine(QStringLiteral("No sounds: %1 cannot be opened: %2")
-                .arg(QString::fromLatin1(library),
-                     error ? QString::fromLocal8Bit(error) : QStringLiteral("unknown error")));
+                .arg(QString::fromLatin1(library), loadedlibrary::lastError()));
     if (handle) {
         dlclose(handle);
     }

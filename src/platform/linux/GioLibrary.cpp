@@ -1,6 +1,7 @@
 #include "platform/linux/GioLibrary.h"
 
 #include "platform/Log.h"
+#include "platform/linux/LoadedLibrary.h"
 
 #include <atomic>
 #include <dlfcn.h>
@@ -17,11 +18,7 @@ struct Library {
     QString reason;
 };
 
-template <typename Function> bool find(void *handle, Function &function, const char *name)
-{
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    return function != nullptr;
-}
+using loadedlibrary::find;
 
 Library open()
 {
@@ -43,11 +40,8 @@ Library open()
         loaded = true;
         return library;
     }
-    const char *error = dlerror();
-    library.reason =
-        QStringLiteral("%1 cannot be opened: %2")
-            .arg(QString::fromLocal8Bit(name),
-                 error ? QString::fromLocal8Bit(error) : QStringLiteral("unknown error"));
+    library.reason = QStringLiteral("%1 cannot be opened: %2")
+                         .arg(QString::fromLocal8Bit(name), loadedlibrary::lastError());
     logLine(library.reason +
             QStringLiteral("; the Trash, other applications and GNOME's screenshot folder are "
                            "unavailable"));

@@ -1,6 +1,7 @@
 #include "platform/linux/HeifDecoder.h"
 
 #include "platform/Log.h"
+#include "platform/linux/LoadedLibrary.h"
 
 #include <QMutex>
 #include <QString>
@@ -28,11 +29,7 @@ struct Functions {
     decltype(&heif_image_release) imageRelease = nullptr;
 };
 
-template <typename Function> bool find(void *handle, Function &function, const char *name)
-{
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    return function != nullptr;
-}
+using loadedlibrary::find;
 
 std::optional<Functions> openLibrary(const char *library)
 {
@@ -52,10 +49,8 @@ std::optional<Functions> openLibrary(const char *library)
     if (complete) {
         return functions;
     }
-    const char *error = dlerror();
     logLine(QStringLiteral("HEIC pictures cannot be shown: %1 could not be loaded (%2)")
-                .arg(QString::fromLocal8Bit(library),
-                     error ? QString::fromLocal8Bit(error) : QStringLiteral("unknown error")));
+                .arg(QString::fromLocal8Bit(library), loadedlibrary::lastError()));
     if (handle) {
         dlclose(handle);
     }
