@@ -5,8 +5,50 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QQuickWindow>
+#include <QSGImageNode>
 
 namespace orvane {
+
+PaintedPicture::PaintedPicture(QQuickItem *parent) : QQuickItem(parent)
+{
+    setFlag(ItemHasContents);
+}
+
+QSGNode *PaintedPicture::updatePaintNode(QSGNode *node, UpdatePaintNodeData *)
+{
+    const qreal ratio = window()->effectiveDevicePixelRatio();
+    const QSize pixels = (size() * ratio).toSize();
+    if (pixels.isEmpty()) {
+        delete node;
+        return nullptr;
+    }
+    QImage picture(pixels, QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    {
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing, antialiasing());
+        paint(&painter);
+    }
+    auto *image = static_cast<QSGImageNode *>(node);
+    if (!image) {
+        image = window()->createImageNode();
+        image->setOwnsTexture(true);
+        image->setFiltering(QSGTexture::Linear);
+    }
+    // The texture takes its own copy; the picture goes with this call.
+    image->setTexture(window()->createTextureFromImage(picture));
+    image->setRect(boundingRect());
+    return image;
+}
+
+void PaintedPicture::itemChange(ItemChange change, const ItemChangeData &value)
+{
+    if (change == ItemDevicePixelRatioHasChanged) {
+        update();
+    }
+    QQuickItem::itemChange(change, value);
+}
 
 QLinearGradient auroraGradient(const QPointF &start, const QPointF &end)
 {
@@ -17,7 +59,7 @@ QLinearGradient auroraGradient(const QPointF &start, const QPointF &end)
     return gradient;
 }
 
-AuroraItem::AuroraItem(QQuickItem *parent) : QQuickPaintedItem(parent)
+AuroraItem::AuroraItem(QQuickItem *parent) : PaintedPicture(parent)
 {
     setAntialiasing(true);
     connect(this, &AuroraItem::appearanceChanged, this, [this] { update(); });
@@ -49,7 +91,7 @@ void AuroraItem::paint(QPainter *painter)
     painter->fillPath(shape, gradient);
 }
 
-SymbolItem::SymbolItem(QQuickItem *parent) : QQuickPaintedItem(parent)
+SymbolItem::SymbolItem(QQuickItem *parent) : PaintedPicture(parent)
 {
     connect(this, &SymbolItem::appearanceChanged, this, [this] { update(); });
 }
@@ -67,7 +109,7 @@ void SymbolItem::paint(QPainter *painter)
     painter->drawImage(area, symbols::render(m_name, pixels, opaque));
 }
 
-ThumbnailItem::ThumbnailItem(QQuickItem *parent) : QQuickPaintedItem(parent)
+ThumbnailItem::ThumbnailItem(QQuickItem *parent) : PaintedPicture(parent)
 {
     setAntialiasing(true);
     connect(this, &ThumbnailItem::imageChanged, this, [this] { update(); });

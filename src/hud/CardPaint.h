@@ -2,10 +2,28 @@
 
 #include <QImage>
 #include <QLinearGradient>
-#include <QQuickPaintedItem>
+#include <QQuickItem>
 #include <QtQml/qqmlregistration.h>
 
+class QPainter;
+
 namespace orvane {
+
+// An item drawn with QPainter into a picture of its device pixels, shown as a texture, and
+// drawn again when update() is called or its size or pixel ratio changes. Not a
+// QQuickPaintedItem: on the software scene graph that keeps two buffers of its size.
+class PaintedPicture : public QQuickItem {
+    Q_OBJECT
+
+public:
+    explicit PaintedPicture(QQuickItem *parent = nullptr);
+    // In the item's own coordinates; the painter already carries the pixel ratio.
+    virtual void paint(QPainter *painter) = 0;
+
+protected:
+    QSGNode *updatePaintNode(QSGNode *node, UpdatePaintNodeData *data) override;
+    void itemChange(ItemChange change, const ItemChangeData &value) override;
+};
 
 // The three aurora colours, evenly spaced, from `start` to `end`.
 QLinearGradient auroraGradient(const QPointF &start, const QPointF &end);
@@ -13,7 +31,7 @@ QLinearGradient auroraGradient(const QPointF &start, const QPointF &end);
 // A rounded shape, or a symbol, filled with the aurora colours: diagonally from the top-left
 // to the bottom-right corner, or from the left to the right edge. Painted by hand because
 // Qt Quick's own gradients run only vertically or horizontally.
-class AuroraItem : public QQuickPaintedItem {
+class AuroraItem : public PaintedPicture {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(qreal radius MEMBER m_radius NOTIFY appearanceChanged)
@@ -37,7 +55,7 @@ private:
 // One of the program's symbols in one colour, drawn at the device pixels of the window it is
 // in: a bitmap sized in points would be blurred, and one sized in device pixels would lay out
 // at twice its size on a 2x screen.
-class SymbolItem : public QQuickPaintedItem {
+class SymbolItem : public PaintedPicture {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QString name MEMBER m_name NOTIFY appearanceChanged)
@@ -58,7 +76,7 @@ private:
 
 // The screenshot, scaled to fit with its proportions kept, centred, with the item's rounded
 // corners cut off wherever the picture reaches them.
-class ThumbnailItem : public QQuickPaintedItem {
+class ThumbnailItem : public PaintedPicture {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QImage image MEMBER m_image NOTIFY imageChanged)

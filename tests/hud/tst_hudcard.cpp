@@ -3,6 +3,7 @@
 #include "RecordingPlatform.h"
 #include "TestHome.h"
 
+#include "hud/CardPaint.h"
 #include "hud/Countdown.h"
 #include "hud/FloatingHUDView.h"
 #include "hud/HUDWindowController.h"
@@ -790,6 +791,40 @@ private slots:
             QVERIFY2(known ? inked > 40 && inked < 48 * 48 * 3 / 4 : touched == 0,
                      qPrintable(name));
         }
+    }
+
+    // A painted item draws again in its new colour and at its new size, and never keeps the
+    // old picture stretched.
+    void symbolRedraws()
+    {
+        QQuickWindow window;
+        window.resize(64, 64);
+        auto *symbol = new SymbolItem(window.contentItem());
+        symbol->setProperty("name", u"xmark"_s);
+        symbol->setProperty("color", QColor(Qt::red));
+        symbol->setSize(QSizeF(16, 16));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Where the drawing is, and in which colours.
+        const auto drawn = [&window](QRgb colour) {
+            const QImage shot = window.grabWindow();
+            QRect where;
+            for (int y = 0; y < shot.height(); ++y) {
+                for (int x = 0; x < shot.width(); ++x) {
+                    if (shot.pixel(x, y) == colour) {
+                        where |= QRect(x, y, 1, 1);
+                    }
+                }
+            }
+            return where;
+        };
+        QTRY_VERIFY(!drawn(qRgb(255, 0, 0)).isEmpty());
+        const QRect small = drawn(qRgb(255, 0, 0));
+        symbol->setProperty("color", QColor(Qt::blue));
+        QTRY_VERIFY(drawn(qRgb(255, 0, 0)).isEmpty());
+        QCOMPARE(drawn(qRgb(0, 0, 255)), small);
+        symbol->setSize(QSizeF(48, 48));
+        QTRY_VERIFY(drawn(qRgb(0, 0, 255)).width() > 2 * small.width());
     }
 };
 
