@@ -87,6 +87,34 @@ void LazyUserInterface::showPreferences()
     load();
 }
 
+void LazyUserInterface::whenLoaded(std::function<void(UserInterface &)> request,
+                                   std::function<void(const QString &error)> failed)
+{
+    QMutexLocker lock(&m_mutex);
+    switch (m_stage) {
+    case Stage::Ready: {
+        UserInterface *ui = m_ui.get();
+        lock.unlock();
+        request(*ui);
+        return;
+    }
+    case Stage::Failed: {
+        const QString error = m_error;
+        lock.unlock();
+        if (failed) {
+            failed(error);
+        }
+        return;
+    }
+    case Stage::Idle:
+    case Stage::Loading:
+        m_pendingRequests.append({std::move(request), std::move(failed)});
+        break;
+    }
+    lock.unlock();
+    load();
+}
+
 void LazyUserInterface::load()
 {
     if (QThread::currentThread() == thread()) {
@@ -129,6 +157,7 @@ void LazyUserInterface::finishLoading()
 
     Request pendingCard;
     bool pendingPreferences = false;
+    QList<std::pair<Request, std::function<void(const QString &)>>> pendingRequests;
     {
         const QMutexLocker lock(&m_mutex);
         m_stage = ui ? Stage::Ready : Stage::Failed;
@@ -136,6 +165,7 @@ void LazyUserInterface::finishLoading()
         m_error = error;
         pendingCard = std::exchange(m_pendingCard, {});
         pendingPreferences = std::exchange(m_pendingPreferences, false);
+        pendingRequests = std::exchange(m_pendingRequests, {});
     }
     if (UserInterface *ready = loaded()) {
         if (pendingCard) {
@@ -144,8 +174,18 @@ void LazyUserInterface::finishLoading()
         if (pendingPreferences) {
             ready->showPreferences();
         }
-    } else if (pendingPreferences) {
-        emit preferencesUnavailable(error);
+        for (const auto &[request, failed] : std::as_const(pendingRequests)) {
+            request(*ready);
+        }
+    } else {
+        if (pendingPreferences) {
+            emit preferencesUnavailable(error);
+        }
+        for (const auto &[request, failed] : std::as_const(pendingRequests)) {
+            if (failed) {
+                failed(error);
+            }
+        }
     }
     emit settled();
 }

@@ -3,6 +3,7 @@
 #include "ui/UserInterface.h"
 
 #include <QImage>
+#include <QList>
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -46,6 +47,10 @@ public:
     void showPreferences();
     // Starts loading, with nothing asked yet: a card is probably on its way.
     void load();
+    // Runs `request` with the module's objects, once loaded (at once when they are); or
+    // `failed` with the reason when they cannot be. Main thread only.
+    void whenLoaded(std::function<void(UserInterface &)> request,
+                    std::function<void(const QString &error)> failed = {});
 
     // The module's objects, once made; null before, and for good when loading failed.
     UserInterface *loaded() const;
@@ -75,6 +80,7 @@ private:
     std::unique_ptr<UserInterface> m_ui;
     Request m_pendingCard;
     bool m_pendingPreferences = false;
+    QList<std::pair<Request, std::function<void(const QString &)>>> m_pendingRequests;
     QString m_error;
 };
 

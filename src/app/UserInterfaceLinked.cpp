@@ -10,7 +10,7 @@ QString userInterfaceModulePath()
 
 UserInterfaceLoader userInterfaceLoader(const QString &)
 {
-    return [] { return UserInterfaceFactory{&orvane_create_user_interface_1, {}}; };
+    return [] { return UserInterfaceFactory{&orvane_create_user_interface_2, {}}; };
 }
 
 } // namespace orvane

@@ -1,9 +1,7 @@
 #include "dialogs/Dialogs.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QPushButton>
 
 namespace orvane::dialogs {
 
@@ -39,53 +37,28 @@ QString literalAmpersands(QString text)
     return text.replace(u'&', QStringLiteral("&&"));
 }
 
-std::unique_ptr<QFileDialog> folderChooser(const QString &message, const QString &startFolder)
+FolderRequest folderChooser(const QString &message, const QString &startFolder)
 {
-    auto dialog =
-        std::make_unique<QFileDialog>(nullptr, message, nearestExistingFolder(startFolder));
-    dialog->setFileMode(QFileDialog::Directory);
-    dialog->setOption(QFileDialog::ShowDirsOnly, true);
-    dialog->setLabelText(QFileDialog::Accept,
-                         translated(QT_TRANSLATE_NOOP("Dialogs", "Select Folder")));
-    dialog->setAccessibleName(message);
-    return dialog;
+    return {.title = message,
+            .startFolder = nearestExistingFolder(startFolder),
+            .acceptLabel = translated(QT_TRANSLATE_NOOP("Dialogs", "Select Folder"))};
 }
 
-std::optional<QString> chosenFolder(const QFileDialog &dialog, int result)
+Alert uninstallAlert(Alert::Icon icon, const UninstallAlertTexts &texts)
 {
-    const QStringList files = dialog.selectedFiles();
-    if (result != QDialog::Accepted || files.isEmpty() || files.first().isEmpty()) {
-        return std::nullopt;
-    }
-    return files.first();
+    return {.icon = icon,
+            .title = texts.title,
+            .message = texts.message,
+            .informative = texts.informative,
+            .buttons = {translated(QT_TRANSLATE_NOOP("Dialogs", "Uninstall & Move to Trash")),
+                        translated(QT_TRANSLATE_NOOP("Dialogs", "Cancel"))},
+            .defaultButton = 0,
+            .cancelButton = 1};
 }
 
-std::unique_ptr<QMessageBox> uninstallAlert(QMessageBox::Icon icon,
-                                            const UninstallAlertTexts &texts)
+bool uninstallConfirmed(int button)
 {
-    auto alert = std::make_unique<QMessageBox>();
-    alert->setIcon(icon);
-    alert->setWindowTitle(texts.title);
-    alert->setText(texts.message);
-    alert->setInformativeText(texts.informative);
-    // One role for both keeps them in this order on every desktop; Escape still cancels.
-    QPushButton *uninstall = alert->addButton(
-        literalAmpersands(translated(QT_TRANSLATE_NOOP("Dialogs", "Uninstall & Move to Trash"))),
-        QMessageBox::ActionRole);
-    QPushButton *cancel = alert->addButton(translated(QT_TRANSLATE_NOOP("Dialogs", "Cancel")),
-                                           QMessageBox::ActionRole);
-    uninstall->setObjectName(QStringLiteral("uninstall"));
-    cancel->setObjectName(QStringLiteral("cancel"));
-    alert->setDefaultButton(uninstall);
-    alert->setEscapeButton(cancel);
-    alert->setAccessibleName(texts.message);
-    return alert;
-}
-
-bool uninstallConfirmed(const QMessageBox &alert)
-{
-    const QAbstractButton *clicked = alert.clickedButton();
-    return clicked && clicked->objectName() == QStringLiteral("uninstall");
+    return button == 0;
 }
 
 } // namespace orvane::dialogs

@@ -1,23 +1,17 @@
 #pragma once
 
-#include <QMessageBox>
+#include "dialogs/Alert.h"
+
 #include <QString>
-
-#include <memory>
-#include <optional>
-
-class QFileDialog;
 
 namespace orvane::dialogs {
 
-// Qt reads "&" in a button or menu text as the mark of a mnemonic; in ours it means "and".
+// Qt reads "&" in a platform menu's text as the mark of a mnemonic; in ours it means "and".
 QString literalAmpersands(QString text);
 
-// Opens at `startFolder`, or its nearest existing parent. File dialogs have no message line of
-// their own: `message` is the title, where it is read. Its confirm button says "Select Folder".
-std::unique_ptr<QFileDialog> folderChooser(const QString &message, const QString &startFolder);
-// The folder the user chose in a finished chooser; none when cancelled.
-std::optional<QString> chosenFolder(const QFileDialog &dialog, int result);
+// Opens at `startFolder`, or its nearest existing parent. A folder chooser has no message line
+// of its own: `message` is the title, where it is read. Its confirm button says "Select Folder".
+FolderRequest folderChooser(const QString &message, const QString &startFolder);
 
 struct UninstallAlertTexts {
     QString title;
@@ -27,9 +21,8 @@ struct UninstallAlertTexts {
 
 // "Uninstall & Move to Trash" (the default) and "Cancel" (also Escape), in this order on
 // every desktop.
-std::unique_ptr<QMessageBox> uninstallAlert(QMessageBox::Icon icon,
-                                            const UninstallAlertTexts &texts);
-// Whether the user chose to uninstall in a finished alert.
-bool uninstallConfirmed(const QMessageBox &alert);
+Alert uninstallAlert(Alert::Icon icon, const UninstallAlertTexts &texts);
+// Whether `button`, the answer to an uninstallAlert, is the one that uninstalls.
+bool uninstallConfirmed(int button);
 
 } // namespace orvane::dialogs

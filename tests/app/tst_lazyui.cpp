@@ -26,6 +26,18 @@ struct FakeUserInterface final : UserInterface {
     }
     void simulateCapture() override { calls << u"sample"_s; }
     void showPreferences() override { calls << u"preferences"_s; }
+    void popUpMenu(const QList<MenuEntry> &, const QPoint &,
+                   std::function<void(const MenuEntry &)>) override
+    {
+        calls << u"menu"_s;
+    }
+    void ask(const Alert &alert, std::function<void(int)>) override
+    {
+        calls << u"ask "_s + alert.title;
+    }
+    void chooseFolder(const FolderRequest &, std::function<void(std::optional<QString>)>) override
+    {
+    }
     QStringList calls;
 };
 FakeUserInterface *made = nullptr;
@@ -64,7 +76,9 @@ private slots:
         QSignalSpy settled(&ui, &LazyUserInterface::settled);
         ui.showHUD(u"/shots/a.png"_s, {});
         ui.simulateCapture();
+        ui.whenLoaded([](UserInterface &loaded) { loaded.ask({.title = u"1"_s}, {}); });
         ui.showPreferences();
+        ui.whenLoaded([](UserInterface &loaded) { loaded.ask({.title = u"2"_s}, {}); });
         std::thread([&ui] { ui.showHUD(u"/shots/b.png"_s, {}); }).join();
         ui.showPreferences();
         QVERIFY(!ui.loaded());
@@ -74,8 +88,10 @@ private slots:
         QVERIFY(loadedOn.load() != QThread::currentThread());
         ui.simulateCapture();
         ui.showHUD(u"/shots/c.png"_s, {});
-        QCOMPARE(made->calls, QStringList({u"card /shots/b.png"_s, u"preferences"_s, u"sample"_s,
-                                           u"card /shots/c.png"_s}));
+        ui.whenLoaded([](UserInterface &loaded) { loaded.ask({.title = u"3"_s}, {}); });
+        QCOMPARE(made->calls,
+                 QStringList({u"card /shots/b.png"_s, u"preferences"_s, u"ask 1"_s, u"ask 2"_s,
+                              u"sample"_s, u"card /shots/c.png"_s, u"ask 3"_s}));
         QCOMPARE(loads.load(), 1);
     }
 
@@ -108,10 +124,14 @@ private slots:
         LazyUserInterface ui(loader, setup.context);
         QSignalSpy settled(&ui, &LazyUserInterface::settled);
         QSignalSpy unavailable(&ui, &LazyUserInterface::preferencesUnavailable);
+        QStringList failures;
         ui.showHUD(u"/shots/a.png"_s, {});
         ui.showPreferences();
+        ui.whenLoaded([](UserInterface &) { QFAIL("asked without a module"); },
+                      [&failures](const QString &error) { failures << error; });
         QTRY_COMPARE(settled.size(), 1);
         QCOMPARE(unavailable.size(), 1);
+        QCOMPARE(failures, QStringList{unavailable.at(0).at(0).toString()});
         QVERIFY2(unavailable.at(0).at(0).toString().contains(reason),
                  qPrintable(unavailable.at(0).at(0).toString()));
         ui.showHUD(u"/shots/b.png"_s, {});
