@@ -4,7 +4,9 @@
 #include "SingleInstance.h"
 
 #include "detection/ScreenshotWatcher.h"
+#include "menubar/MenuTexts.h"
 #include "menubar/StatusBarController.h"
+#include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/PlatformFactory.h"
 #include "platform/ProcessContext.h"
@@ -12,9 +14,8 @@
 #include "platform/Translations.h"
 #include "settings/AppState.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QLocale>
-#include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
 
@@ -57,13 +58,13 @@ int main(int argc, char *argv[])
     }
 
     prepareApplicationEnvironment();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvane"));
-    QApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
-    QApplication::setOrganizationDomain(QStringLiteral("tarnwell.com"));
-    QApplication::setDesktopFileName(QStringLiteral("com.tarnwell.orvane"));
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Orvane"));
+    QGuiApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
+    QGuiApplication::setOrganizationDomain(QStringLiteral("tarnwell.com"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.tarnwell.orvane"));
     // A tray utility: closing its last window must not end it.
-    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     // Before any text is built: menus, cards and windows read theirs once, in this language.
     const Translations translations(QLocale::system().uiLanguages());
 
@@ -71,7 +72,7 @@ int main(int argc, char *argv[])
     const std::unique_ptr<Platform> platform = createPlatform(context);
     platform->windows().setActivationPolicyAccessory();
 
-    const QStringList arguments = QApplication::arguments();
+    const QStringList arguments = QGuiApplication::arguments();
     SingleInstance instance;
     if (platform->needsSingleInstanceGuard() && !instance.claim()) {
         // Already running: a plain start asks it for its preferences; a background start
@@ -98,20 +99,22 @@ int main(int argc, char *argv[])
                           }});
     // Without its module Orvane still watches and copies; the preferences say why they are
     // missing rather than not opening.
-    QObject::connect(
-        &ui, &LazyUserInterface::preferencesUnavailable, &app, [](const QString &error) {
-            auto *box = new QMessageBox(
-                QMessageBox::Critical, QStringLiteral("Orvane"),
-                QCoreApplication::translate("main", "The preferences could not be opened."),
-                QMessageBox::Ok);
-            box->setInformativeText(
-                QCoreApplication::translate("main",
-                                            "Part of Orvane could not be loaded (%1). Reinstalling "
-                                            "Orvane should repair it.")
-                    .arg(error));
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->open();
-        });
+    // Without its module Orvane still watches and copies; asked for its windows, it says why
+    // they are missing, as a notification: it has no window of its own to say it in.
+    const auto explainMissingWindows = [&platform](const QString &error) {
+                         const QString title = QCoreApplication::translate(
+                             "main", "The preferences could not be opened.");
+                         const QString text =
+                             QCoreApplication::translate(
+                                 "main", "Part of Orvane could not be loaded (%1). Reinstalling "
+                                         "Orvane should repair it.")
+                                 .arg(error);
+                         if (const Result shown = platform->windows().showNotification(title, text);
+                             !shown.ok()) {
+                             logLine(title + u' ' + text);
+                         }
+    };
+    QObject::connect(&ui, &LazyUserInterface::preferencesUnavailable, &app, explainMissingWindows);
     ScreenshotWatcher watcher(state, platform->detection(), platform->card());
     watcher.setPresenter(
         [&ui](const QString &path, const QImage &image) { ui.showHUD(path, image); });
@@ -126,7 +129,37 @@ int main(int argc, char *argv[])
         callbacks.showPreferences = [&ui] { ui.showPreferences(); };
         // aboutToQuit runs the termination steps.
         callbacks.quit = &QCoreApplication::quit;
+        callbacks.popUpMenu = [&ui, explainMissingWindows](const QList<MenuEntry> &entries, const QPoint &at,
+                                    std::function<void(const MenuEntry &)> chosen) {
+            ui.whenLoaded(
+                [entries, at, chosen = std::move(chosen)](UserInterface &loaded) {
+                    loaded.popUpMenu(entries, at, chosen);
+                },
+                explainMissingWindows);
+        };
         statusBar = std::make_unique<StatusBarController>(state, *platform, std::move(callbacks));
+        MenuDialogs::Asker asker;
+        asker.ask = [&ui, explainMissingWindows](const Alert &alert,
+                                                 std::function<void(int)> done) {
+            ui.whenLoaded([alert, done](UserInterface &loaded) { loaded.ask(alert, done); },
+                          [alert, done, explainMissingWindows](const QString &error) {
+                              explainMissingWindows(error);
+                              done(alert.cancelButton);
+                          });
+        };
+        asker.chooseFolder = [&ui, explainMissingWindows](
+                                   const FolderRequest &request,
+                                   std::function<void(std::optional<QString>)> done) {
+            ui.whenLoaded(
+                [request, done](UserInterface &loaded) { loaded.chooseFolder(request, done); },
+                [done, explainMissingWindows](const QString &error) {
+                    explainMissingWindows(error);
+                    done(std::nullopt);
+                });
+        };
+        statusBar->setDialogs(MenuDialogs::standard(
+            MenuTexts::forPlatform(platform->kind()),
+            [&platform] { return platform->login().programRemovalNote(); }, std::move(asker)));
     };
     // The watcher (steps.startWatcher, steps.stopWatcher), restarted by the settings' requests
     // in between:
@@ -151,5 +184,5 @@ int main(int argc, char *argv[])
     if (arguments.contains(QStringLiteral("--simulate-capture"))) {
         QTimer::singleShot(0, &delegate, [&ui] { ui.simulateCapture(); });
     }
-    return QApplication::exec();
+    return QGuiApplication::exec();
 }

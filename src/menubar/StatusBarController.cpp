@@ -2,21 +2,20 @@
 
 #include "dialogs/Dialogs.h"
 #include "hud/symbols/Symbols.h"
+#include "menubar/SystemTray.h"
 #include "menubar/TrayIcon.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "settings/AppState.h"
 #include "settings/DisplayPath.h"
 
-#include <QAction>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QDir>
 #include <QGuiApplication>
-#include <QMenu>
+#include <QPalette>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
-#include <QSystemTrayIcon>
 #include <QTimer>
 
 namespace orvane {
@@ -65,16 +64,12 @@ std::optional<qint64> wholeSeconds(const QVariant &value)
 StatusBarController::StatusBarController(AppState &state, Platform &platform, Callbacks callbacks,
                                          QObject *parent)
     : QObject(parent), m_state(state), m_platform(platform), m_callbacks(std::move(callbacks)),
-      m_texts(MenuTexts::forPlatform(platform.kind())),
-      m_dialogs(MenuDialogs::modal(m_texts,
-                                   [&platform] { return platform.login().programRemovalNote(); })),
-      m_menu(std::make_unique<QMenu>())
+      m_texts(MenuTexts::forPlatform(platform.kind()))
 {
-    m_menu->setAccessibleName(m_texts.trayToolTip);
     setupStatusBar();
     // A StatusNotifierItem host reads the menu over D-Bus and may not announce each opening:
     // the menu is kept filled and follows every settings change, wherever it was made.
-    populateMenu(m_menu.get());
+    populateMenu();
     connect(&m_state, &AppState::objectWillChange, this, [this] {
         if (m_rebuildQueued) {
             return;
@@ -85,23 +80,18 @@ StatusBarController::StatusBarController(AppState &state, Platform &platform, Ca
             [this] {
                 // Already rebuilt meanwhile (the menu's own items rebuild at once).
                 if (m_rebuildQueued) {
-                    populateMenu(m_menu.get());
+                    populateMenu();
                 }
             },
             Qt::QueuedConnection);
     });
 }
 
-StatusBarController::~StatusBarController()
-{
-    // The icon goes first: it refers to the menu.
-    delete m_statusItem;
-    discardBuiltItems(m_menu.get());
-}
+StatusBarController::~StatusBarController() = default;
 
 void StatusBarController::setupStatusBar()
 {
-    m_statusItem = new QSystemTrayIcon(this);
+    m_statusItem = new SystemTray(this);
     if (m_platform.kind() == PlatformKind::MacOS) {
         m_statusItem->setIcon(templateIcon(m_texts));
     } else {
@@ -122,19 +112,21 @@ void StatusBarController::setupStatusBar()
         }
     }
     m_statusItem->setToolTip(m_texts.trayToolTip);
-    m_statusItem->setContextMenu(m_menu.get());
-    connect(m_menu.get(), &QMenu::aboutToShow, this, [this] { populateMenu(m_menu.get()); });
-    // A left click opens the menu, as on the macOS menu bar; the right click opens it by
-    // itself as the context menu.
-    connect(m_statusItem, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger && !m_menu->isVisible()) {
-                    m_menu->popup(QCursor::pos());
+    connect(m_statusItem, &SystemTray::menuAboutToShow, this, [this] { populateMenu(); });
+    // Either click opens the menu, as on the macOS menu bar, where the tray shows none itself;
+    // a StatusNotifierItem host shows its copy on a right click, and the program's own opens
+    // on its activation (a left click).
+    connect(m_statusItem, &SystemTray::activated, this,
+            [this](SystemTray::Click click, QPoint at) {
+                if (!m_statusItem->showsMenuItself() ||
+                    (click == SystemTray::Click::Primary &&
+                     m_platform.kind() != PlatformKind::MacOS)) {
+                    openOwnMenu(at);
                 }
             });
     m_statusItem->show();
 
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (!SystemTray::isSystemTrayAvailable()) {
         // Plain GNOME has no tray: without the preferences window nothing could control
         // Orvane. Asked once the launch has finished.
         logLine(QStringLiteral("No system tray is available; opening Preferences so that Orvane "
@@ -168,29 +160,23 @@ void StatusBarController::matchPanelUnderIcon()
     }
 }
 
-void StatusBarController::discardBuiltItems(QMenu *menu)
+void StatusBarController::openOwnMenu(const QPoint &at)
 {
-    // Deleted later: a rebuild may run inside the handler of one of these very items.
-    for (QAction *action : menu->actions()) {
-        menu->removeAction(action);
-        if (action->parent() == menu) {
-            action->deleteLater();
-        }
+    if (!m_callbacks.popUpMenu) {
+        return;
     }
-    for (const QPointer<QMenu> &submenu : std::as_const(m_submenus)) {
-        if (submenu) {
-            submenu->deleteLater();
+    populateMenu();
+    // The menu may answer after this controller has gone (Orvane quitting meanwhile).
+    m_callbacks.popUpMenu(m_menu, at, [self = QPointer(this)](const MenuEntry &entry) {
+        if (self) {
+            self->choose(entry);
         }
-    }
-    m_submenus.clear();
+    });
 }
 
-void StatusBarController::populateMenu(QMenu *menu)
+void StatusBarController::populateMenu()
 {
-    if (menu == m_menu.get()) {
-        m_rebuildQueued = false;
-    }
-    discardBuiltItems(menu);
+    m_rebuildQueued = false;
     MenuInputs inputs;
     inputs.isPaused = m_state.isPaused();
     inputs.autoCopyOnCapture = m_state.autoCopyOnCapture();
@@ -198,41 +184,20 @@ void StatusBarController::populateMenu(QMenu *menu)
     inputs.isLaunchAtLoginEnabled = m_state.isLaunchAtLoginEnabled();
     inputs.autoDismissSeconds = m_state.autoDismissSeconds();
     inputs.displayPath = displayPath(m_state.resolvedScreenshotDirectory(), QDir::homePath());
-    addEntries(menu, buildMenuEntries(inputs, m_texts));
+    m_menu = buildMenuEntries(inputs, m_texts);
+    m_statusItem->setMenu(m_menu, [self = QPointer(this)](const MenuEntry &entry) {
+        if (self) {
+            self->choose(entry);
+        }
+    });
 }
 
-void StatusBarController::addEntries(QMenu *menu, const QList<MenuEntry> &entries)
+void StatusBarController::choose(const MenuEntry &entry)
 {
-    for (const MenuEntry &entry : entries) {
-        if (entry.separator) {
-            menu->addSeparator();
-            continue;
-        }
-        if (!entry.submenu.isEmpty()) {
-            auto *submenu = new QMenu(dialogs::literalAmpersands(entry.title), menu);
-            submenu->setAccessibleName(entry.title);
-            addEntries(submenu, entry.submenu);
-            menu->addMenu(submenu);
-            m_submenus << submenu;
-            continue;
-        }
-        auto *action = new QAction(dialogs::literalAmpersands(entry.title), menu);
-        action->setEnabled(entry.enabled);
-        action->setCheckable(entry.checkable);
-        action->setChecked(entry.checked);
-        action->setShortcut(entry.shortcut);
-        action->setData(entry.represented);
-        if (entry.action != MenuAction::None) {
-            connect(action, &QAction::triggered, this,
-                    [this, action, kind = entry.action] { trigger(kind, action); });
-        }
-        menu->addAction(action);
+    if (!entry.enabled) {
+        return;
     }
-}
-
-void StatusBarController::trigger(MenuAction action, const QAction *item)
-{
-    switch (action) {
+    switch (entry.action) {
     case MenuAction::None:
         break;
     case MenuAction::OpenPreferences:
@@ -251,7 +216,7 @@ void StatusBarController::trigger(MenuAction action, const QAction *item)
         togglePause();
         break;
     case MenuAction::SetDuration:
-        setDuration(item);
+        setDuration(entry);
         break;
     case MenuAction::ChooseFolder:
         chooseFolder();
@@ -281,65 +246,77 @@ void StatusBarController::openPreferences()
 void StatusBarController::toggleAutoCopy()
 {
     m_state.setAutoCopyOnCapture(!m_state.autoCopyOnCapture());
-    populateMenu(m_menu.get());
+    populateMenu();
 }
 
 void StatusBarController::toggleSound()
 {
     m_state.setPlaySound(!m_state.playSound());
-    populateMenu(m_menu.get());
+    populateMenu();
 }
 
 void StatusBarController::toggleLaunchAtLogin()
 {
     m_state.setIsLaunchAtLoginEnabled(!m_state.isLaunchAtLoginEnabled());
-    populateMenu(m_menu.get());
+    populateMenu();
 }
 
 void StatusBarController::togglePause()
 {
     m_state.setIsPaused(!m_state.isPaused());
-    populateMenu(m_menu.get());
+    populateMenu();
 }
 
-void StatusBarController::setDuration(const QAction *item)
+void StatusBarController::setDuration(const MenuEntry &item)
 {
-    const std::optional<qint64> seconds = item ? wholeSeconds(item->data()) : std::nullopt;
+    const std::optional<qint64> seconds = wholeSeconds(item.represented);
     if (!seconds) {
         return;
     }
     m_state.setAutoDismissSeconds(*seconds);
-    populateMenu(m_menu.get());
+    populateMenu();
 }
 
 void StatusBarController::chooseFolder()
 {
-    const std::optional<QString> folder =
-        m_dialogs.chooseFolder(m_state.resolvedScreenshotDirectory());
-    if (!folder) {
+    if (!m_dialogs.chooseFolder) {
         return;
     }
-    // The settings ask the watcher for its restart once the system has the new folder.
-    m_state.setCustomFolderPath(*folder);
-    populateMenu(m_menu.get());
+    m_dialogs.chooseFolder(m_state.resolvedScreenshotDirectory(),
+                           [self = QPointer(this)](const std::optional<QString> &folder) {
+                               if (!self || !folder) {
+                                   return;
+                               }
+                               // The settings ask the watcher for its restart once the system
+                               // has the new folder.
+                               self->m_state.setCustomFolderPath(*folder);
+                               self->populateMenu();
+                           });
 }
 
 void StatusBarController::resetFolder()
 {
     m_state.setCustomFolderPath(std::nullopt);
-    populateMenu(m_menu.get());
+    populateMenu();
 }
 
 void StatusBarController::showAbout()
 {
-    m_dialogs.showAbout();
+    if (m_dialogs.showAbout) {
+        m_dialogs.showAbout();
+    }
 }
 
 void StatusBarController::restoreAndQuit()
 {
-    if (m_dialogs.confirmUninstall()) {
-        performCleanUninstall(m_platform, m_callbacks.quit);
+    if (!m_dialogs.confirmUninstall) {
+        return;
     }
+    m_dialogs.confirmUninstall([self = QPointer(this)](bool confirmed) {
+        if (self && confirmed) {
+            performCleanUninstall(self->m_platform, self->m_callbacks.quit);
+        }
+    });
 }
 
 void StatusBarController::quitApp()

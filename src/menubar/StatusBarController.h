@@ -5,20 +5,18 @@
 #include "menubar/MenuTexts.h"
 
 #include <QColor>
+#include <QList>
 #include <QObject>
-#include <QPointer>
+#include <QPoint>
 
 #include <functional>
 #include <memory>
-
-class QAction;
-class QMenu;
-class QSystemTrayIcon;
 
 namespace orvane {
 
 class AppState;
 class Platform;
+class SystemTray;
 
 // The tray icon and its menu: the program's control surface beside the preferences window.
 // The menu keeps no state of its own; it is rebuilt from the settings whenever it opens and
@@ -31,18 +29,25 @@ public:
         std::function<void()> showPreferences;
         // An orderly quit, through the termination steps.
         std::function<void()> quit;
+        // The menu in a window of the program's own, for trays that show none themselves.
+        std::function<void(const QList<MenuEntry> &entries, const QPoint &at,
+                           std::function<void(const MenuEntry &)> chosen)>
+            popUpMenu;
     };
 
     StatusBarController(AppState &state, Platform &platform, Callbacks callbacks,
                         QObject *parent = nullptr);
     ~StatusBarController() override;
 
-    QMenu *menu() const { return m_menu.get(); }
-    QSystemTrayIcon *statusItem() const { return m_statusItem; }
+    // The menu as it stands: what the tray shows, or the program's own menu opens with.
+    const QList<MenuEntry> &menu() const { return m_menu; }
+    SystemTray *statusItem() const { return m_statusItem; }
     void setDialogs(MenuDialogs dialogs) { m_dialogs = std::move(dialogs); }
 
-    // Empties `menu` and fills it afresh from the settings.
-    void populateMenu(QMenu *menu);
+    // Builds the menu afresh from the settings and hands it to the tray.
+    void populateMenu();
+    // What choosing `entry` of the menu does.
+    void choose(const MenuEntry &entry);
 
     void openPreferences();
     void toggleAutoCopy();
@@ -51,7 +56,7 @@ public:
     void togglePause();
     // Takes the seconds the chosen timer item carries; an item without a whole number is
     // ignored.
-    void setDuration(const QAction *item);
+    void setDuration(const MenuEntry &item);
     void chooseFolder();
     void resetFolder();
     void showAbout();
@@ -66,19 +71,15 @@ private:
     void setupStatusBar();
     // Redraws the icon to stand out on the panel it was put on, where the tray shows it as is.
     void matchPanelUnderIcon();
-    void addEntries(QMenu *menu, const QList<MenuEntry> &entries);
-    void trigger(MenuAction action, const QAction *item);
-    void discardBuiltItems(QMenu *menu);
+    void openOwnMenu(const QPoint &at);
 
     AppState &m_state;
     Platform &m_platform;
     Callbacks m_callbacks;
     const MenuTexts m_texts;
     MenuDialogs m_dialogs;
-    std::unique_ptr<QMenu> m_menu;
-    QSystemTrayIcon *m_statusItem = nullptr;
-    // The submenus of the last build; replaced by every rebuild.
-    QList<QPointer<QMenu>> m_submenus;
+    QList<MenuEntry> m_menu;
+    SystemTray *m_statusItem = nullptr;
     bool m_rebuildQueued = false;
     QColor m_iconColor;
 };

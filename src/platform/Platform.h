@@ -165,6 +165,14 @@ public:
     // The looks of the tray that shows Orvane's icon, so that the icon can stand out on it.
     // Nothing where the system tints the icon itself (the macOS menu bar).
     virtual TrayLooks trayLooks() = 0;
+    // A passing notice from the system's notification service, for what Orvane cannot say in
+    // a window of its own; fails where there is no such service.
+    virtual Result showNotification(const QString &title, const QString &text)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(text);
+        return Result::unsupported();
+    }
 };
 
 class SoundServices {

@@ -86,6 +86,7 @@ public:
     void activateApplication() override {}
     Result openFolder(const QString &folder) override; // LinuxPreferencesServices.cpp
     TrayLooks trayLooks() override;                    // LinuxTray.cpp
+    Result showNotification(const QString &title, const QString &text) override; // LinuxTray.cpp
 };
 
 // libcanberra events of the freedesktop sound theme.

@@ -3,6 +3,9 @@
 #include <xcb/xcb.h>
 
 #include <QByteArray>
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusMessage>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -96,6 +99,22 @@ TrayLooks LinuxWindowServices::trayLooks()
         looks.panelColor = meanColor(screen->grabWindow(owner->owner).toImage());
     }
     return looks;
+}
+
+Result LinuxWindowServices::showNotification(const QString &title, const QString &text)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return Result::failed(QStringLiteral("no session bus"));
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    call << QStringLiteral("Orvane") << 0u << QStringLiteral("com.tarnwell.orvane") << title << text
+         << QStringList() << QVariantMap() << -1;
+    // Not waited for: a missing service must not hold the main thread.
+    return bus.send(call) ? Result::done()
+                          : Result::failed(bus.lastError().message());
 }
 
 } // namespace orvane
