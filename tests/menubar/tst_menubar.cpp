@@ -6,50 +6,41 @@
 #include "menubar/MenuDialogs.h"
 #include "menubar/MenuTexts.h"
 #include "menubar/StatusBarController.h"
+#include "menubar/SystemTray.h"
 #include "menubar/TrayIcon.h"
 #include "settings/AppState.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
+#include <QGuiApplication>
 #include <QTest>
-#include <QTimer>
 
 using namespace orvane;
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// An item's text as shown: "&&" is a literal "&", a lone "&" marks the mnemonic and vanishes.
-QString shown(QString text)
-{
-    return text.replace(u"&&"_s, u"\x01"_s).remove(u'&').replace(u'\x01', u'&');
-}
-
 // The menu as the user reads it, one line per item: "[x]" for a checkmark, "(off)" for a
 // disabled item, the shortcut after a tab, "> " before the items of a submenu.
-QStringList describe(const QMenu *menu, const QString &indent = {})
+QStringList describe(const QList<MenuEntry> &menu, const QString &indent = {})
 {
     QStringList lines;
-    for (const QAction *action : menu->actions()) {
-        lines << indent + (action->isChecked() ? u"[x] "_s : QString()) +
-                     (action->isSeparator() ? u"---"_s : shown(action->text())) +
-                     (action->isEnabled() || action->isSeparator() ? QString() : u" (off)"_s) +
-                     (action->shortcut().isEmpty() ? QString()
-                                                   : u"\t"_s + action->shortcut().toString());
-        lines << (action->menu() ? describe(action->menu(), indent + u"> "_s) : QStringList());
+    for (const MenuEntry &entry : menu) {
+        lines << indent + (entry.checked ? u"[x] "_s : QString()) +
+                     (entry.separator ? u"---"_s : entry.title) +
+                     (entry.enabled || entry.separator ? QString() : u" (off)"_s) +
+                     (entry.shortcut.isEmpty() ? QString() : u"\t"_s + entry.shortcut.toString());
+        lines << describe(entry.submenu, indent + u"> "_s);
     }
     return lines;
 }
 
-QAction *findItem(const QMenu *menu, const QString &title)
+const MenuEntry *findItem(const QList<MenuEntry> &menu, const QString &title)
 {
-    for (QAction *action : menu->actions()) {
-        QAction *inner = action->menu() ? findItem(action->menu(), title) : nullptr;
-        if (shown(action->text()) == title || inner) {
-            return inner ? inner : action;
+    for (const MenuEntry &entry : menu) {
+        if (entry.title == title) {
+            return &entry;
+        }
+        if (const MenuEntry *inner = findItem(entry.submenu, title)) {
+            return inner;
         }
     }
     return nullptr;
@@ -64,6 +55,7 @@ struct Fixture {
     std::unique_ptr<StatusBarController> controller;
     QStringList requests;
     std::optional<QString> folderAnswer;
+    std::pair<QList<MenuEntry>, std::function<void(const MenuEntry &)>> popped;
 
     Fixture()
     {
@@ -71,12 +63,18 @@ struct Fixture {
         state = std::make_unique<AppState>(platform, platform.openSettings());
         controller = std::make_unique<StatusBarController>(
             *state, platform,
-            StatusBarController::Callbacks{[this] { requests << u"showPreferences"_s; },
-                                           [this] { requests << u"quit"_s; }});
+            StatusBarController::Callbacks{
+                [this] { requests << u"showPreferences"_s; }, [this] { requests << u"quit"_s; },
+                [this](const QList<MenuEntry> &entries, const QPoint &,
+                       std::function<void(const MenuEntry &)> chosen) {
+                    requests << u"popUpMenu"_s;
+                    popped = {entries, std::move(chosen)};
+                }});
         MenuDialogs dialogs;
-        dialogs.chooseFolder = [this](const QString &start) {
+        dialogs.chooseFolder = [this](const QString &start,
+                                      std::function<void(std::optional<QString>)> done) {
             requests << u"chooseFolder:"_s + start;
-            return folderAnswer;
+            done(folderAnswer);
         };
         dialogs.showAbout = [this] { requests << u"showAbout"_s; };
         controller->setDialogs(dialogs);
@@ -84,18 +82,18 @@ struct Fixture {
         requests.clear();
         platform.takeCalls();
     }
-    QMenu *menu() const { return controller->menu(); }
+    const QList<MenuEntry> &menu() const { return controller->menu(); }
     QStringList open()
     {
-        emit menu()->aboutToShow();
+        emit controller->statusItem()->menuAboutToShow();
         platform.takeCalls(); // the screenshot folder, looked up for "Current: "
         return describe(menu());
     }
     void choose(const QString &title)
     {
-        QAction *item = findItem(menu(), title);
+        const MenuEntry *item = findItem(menu(), title);
         QVERIFY2(item, qPrintable(u"no item "_s + title));
-        item->trigger();
+        controller->choose(MenuEntry(*item));
     }
     QString stored(const char *key) const
     {
@@ -167,19 +165,19 @@ private slots:
                 expected[line] = text;
             }
             QCOMPARE(describe(f.menu()), expected);
-            const QPointer<QAction> built = f.menu()->actions().first();
-            QCoreApplication::processEvents(); // the settings' own announcement of the change
-            QCOMPARE(f.menu()->actions().first(), built.get());
             if (key) {
                 QCOMPARE(f.stored(key), value);
             }
         }
-        f.open();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        const qsizetype objects = f.menu()->findChildren<QObject *>().size();
         QCOMPARE(f.open(), expected);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(f.menu()->findChildren<QObject *>().size(), objects);
+        // A tray that shows no menu itself: a click opens the program's own, as it stands,
+        // whose choice acts like the tray's.
+        emit f.controller->statusItem()->activated(SystemTray::Click::Context, QPoint(5, 5));
+        QCOMPARE(f.requests, QStringList{u"popUpMenu"_s});
+        QCOMPARE(describe(f.popped.first), expected);
+        f.popped.second(*findItem(f.popped.first, u"Play Sound Effects"_s));
+        QVERIFY(!f.state->playSound());
+        f.requests.clear();
         f.state->setIsPaused(false); // in the preferences window: shown without a new opening
         QTRY_VERIFY(describe(f.menu()).contains(u"Pause Monitoring\tCtrl+P"_s));
         QVERIFY(f.requests.isEmpty());
@@ -219,62 +217,58 @@ private slots:
         }
     }
 
-    // The menu's real dialogs: while one waits for its answer, other windows (a card shown
-    // meanwhile) still take their clicks. The uninstall's says what becomes of a packaged copy,
-    // and only its own button confirms: then every step runs and Orvane quits; after Escape or
-    // Cancel nothing is undone.
+    // The menu's windows, as they are asked: the uninstall's says what becomes of a packaged
+    // copy, and only its own button confirms: then every step runs and Orvane quits; before an
+    // answer, and after Cancel (Escape answers Cancel), nothing is undone. A cancelled folder
+    // chooser stores nothing.
     void dialogs_data()
     {
-        QTest::addColumn<QString>("press"); // in the uninstall's alert; none: the folder chooser
-        QTest::newRow("folder") << QString();
-        QTest::newRow("uninstall") << u"Uninstall & Move to Trash"_s;
-        QTest::newRow("uninstall, cancel") << u"Cancel"_s;
-        QTest::newRow("uninstall, escape") << u"Escape"_s;
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("answer"); // the button chosen
+        QTest::newRow("folder, cancel") << u"Choose Custom Folder..."_s << -1;
+        QTest::newRow("uninstall") << u"Uninstall Orvane & Restore Defaults..."_s << 0;
+        QTest::newRow("uninstall, cancel") << u"Uninstall Orvane & Restore Defaults..."_s << 1;
     }
     void dialogs()
     {
-        QFETCH(QString, press);
+        QFETCH(QString, item);
+        QFETCH(int, answer);
         Fixture f;
-        f.controller->setDialogs(MenuDialogs::modal(MenuTexts::forPlatform(PlatformKind::Linux),
-                                                    [&f] { return f.platform.removalNote; }));
+        QList<Alert> asked;
+        QList<FolderRequest> folders;
+        std::function<void(int)> answerAlert;
+        std::function<void(std::optional<QString>)> answerFolder;
+        MenuDialogs::Asker asker;
+        asker.ask = [&](const Alert &alert, std::function<void(int)> done) {
+            asked << alert;
+            answerAlert = std::move(done);
+        };
+        asker.chooseFolder = [&](const FolderRequest &request,
+                                 std::function<void(std::optional<QString>)> done) {
+            folders << request;
+            answerFolder = std::move(done);
+        };
         f.platform.removalNote = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
-        QPushButton card(u"Copy & Save"_s);
-        card.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&card));
-        bool clicked = false;
-        connect(&card, &QPushButton::clicked, this, [&clicked] { clicked = true; });
-        QString informative;
-        QTimer::singleShot(0, this, [&] {
-            // Through the window system, where a modal window would stop it.
-            QTest::mouseClick(card.windowHandle(), Qt::LeftButton, {}, card.rect().center());
-            for (QWidget *window : QApplication::topLevelWidgets()) {
-                auto *box = qobject_cast<QMessageBox *>(window);
-                if (box && box->isVisible()) {
-                    informative = box->informativeText();
-                    for (QAbstractButton *button : box->buttons()) {
-                        if (shown(button->text()) == press) {
-                            button->click();
-                        }
-                    }
-                    if (press == u"Escape"_s) {
-                        QTest::keyClick(box, Qt::Key_Escape);
-                    }
-                }
-                if (auto *open = qobject_cast<QDialog *>(window); open && open->isVisible()) {
-                    open->reject();
-                }
-            }
-        });
-        f.choose(press.isEmpty() ? u"Choose Custom Folder..."_s
-                                 : u"Uninstall Orvane & Restore Defaults..."_s);
-        QVERIFY(clicked);
-        const bool confirmed = press.startsWith(u"Uninstall"_s);
-        QCOMPARE(f.requests, confirmed ? QStringList{u"quit"_s} : QStringList());
-        if (press.isEmpty()) {
+        f.controller->setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux),
+                                                       [&f] { return f.platform.removalNote; },
+                                                       asker));
+        f.choose(item);
+        QCOMPARE(f.platform.takeCalls(), QStringList()); // asked, not answered yet
+        QCOMPARE(f.requests, QStringList());
+        if (!answerAlert) {
+            QCOMPARE(folders.size(), 1);
+            QCOMPARE(folders.first().startFolder, f.home.file(u"Desktop"_s));
+            answerFolder(std::nullopt);
             QCOMPARE(f.state->customFolderPath(), std::nullopt);
+            QCOMPARE(f.requests, QStringList());
             return;
         }
-        QVERIFY(informative.endsWith(u"\n\n"_s + f.platform.removalNote));
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked.first().informative.endsWith(u"\n\n"_s + f.platform.removalNote));
+        QCOMPARE(asked.first().buttons.at(asked.first().cancelButton), u"Cancel"_s);
+        answerAlert(answer);
+        const bool confirmed = answer == 0;
+        QCOMPARE(f.requests, confirmed ? QStringList{u"quit"_s} : QStringList());
         const QStringList calls = f.platform.takeCalls();
         QVERIFY2(confirmed ? calls.contains(u"removeProgram"_s) : calls.isEmpty(),
                  qPrintable(calls.join(u' ')));
