@@ -1,6 +1,7 @@
 #include "FakeTools.h"
 #include "TestHome.h"
 
+#include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QImage>
@@ -95,6 +96,21 @@ bool waitFor(const std::function<bool()> &condition)
 {
     return QTest::qWaitFor(condition, 10000);
 }
+
+// The desktop's notification service, keeping what it was asked to show.
+class NotificationsStandIn : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList shown;
+public slots:
+    uint Notify(const QString &, uint, const QString &, const QString &summary,
+                const QString &body, const QStringList &, const QVariantMap &, int)
+    {
+        shown << summary + u'\n' + body;
+        return 1;
+    }
+};
 
 const QString launched = u"[Orvane] Application did finish launching."_s;
 const QString reopened = u"[Orvane] applicationShouldHandleReopen called -> opening Preferences."_s;
@@ -216,10 +232,17 @@ private slots:
     }
 
     // Without its card and preferences module Orvane still starts and watches; the preferences
-    // it opens for want of a tray say why they cannot open, and it still ends cleanly.
+    // it opens for want of a tray say, in a notification, why they cannot open, and it still
+    // ends cleanly.
     void missingModuleIsReportedNotFatal()
     {
         TestHome home;
+        NotificationsStandIn notifications;
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        const QString service = u"org.freedesktop.Notifications"_s;
+        QVERIFY(bus.registerService(service));
+        QVERIFY(bus.registerObject(u"/org/freedesktop/Notifications"_s, &notifications,
+                                   QDBusConnection::ExportAllSlots));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"ORVANE_UI_MODULE"_s, home.file(u"gone/orvane-ui.so"_s));
         QVERIFY(QDir().mkpath(home.file(u"Desktop"_s)));
@@ -228,10 +251,13 @@ private slots:
         QVERIFY2(app.waitFor(u"[Orvane] FSEventStream started: YES"_s), qPrintable(app.log));
         QVERIFY(app.waitFor(failed));
         QVERIFY(app.log.contains(u"gone/orvane-ui.so"_s));
-        QVERIFY(waitFor([] {
-            return !run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Orvane$"_s})
-                        .isEmpty();
-        }));
+        QVERIFY(waitFor([&notifications] { return !notifications.shown.isEmpty(); }));
+        QVERIFY2(notifications.shown.first().startsWith(
+                     u"The preferences could not be opened.\nPart of Orvane could not be loaded ("_s) &&
+                     notifications.shown.first().contains(u"gone/orvane-ui.so"_s),
+                 qPrintable(notifications.shown.first()));
+        bus.unregisterObject(u"/org/freedesktop/Notifications"_s);
+        bus.unregisterService(service);
         QVERIFY(app.end());
         QCOMPARE(app.count(failed), 1);
     }

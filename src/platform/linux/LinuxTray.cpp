@@ -1,11 +1,14 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include "platform/Log.h"
+
 #include <xcb/xcb.h>
 
 #include <QByteArray>
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -108,13 +111,23 @@ Result LinuxWindowServices::showNotification(const QString &title, const QString
         return Result::failed(QStringLiteral("no session bus"));
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     call << QStringLiteral("Orvane") << 0u << QStringLiteral("com.tarnwell.orvane") << title << text
          << QStringList() << QVariantMap() << -1;
-    // Not waited for: a missing service must not hold the main thread.
-    return bus.send(call) ? Result::done()
-                          : Result::failed(bus.lastError().message());
+    // Answered later: a missing or hung service must not hold the main thread. What it could
+    // not show goes to the log.
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [title, text](QDBusPendingCallWatcher *finished) {
+                         finished->deleteLater();
+                         if (finished->isError()) {
+                             logLine(title + u' ' + text + QStringLiteral(" (no notification: ") +
+                                     finished->error().message() + u')');
+                         }
+                     });
+    return Result::done();
 }
 
 } // namespace orvane
