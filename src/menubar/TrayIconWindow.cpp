@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QSurfaceFormat>
+#include <QtMath>
 #include <qpa/qplatformnativeinterface.h>
 
 #include <chrono>
@@ -22,8 +23,10 @@ namespace {
 // As a tooltip of Qt's own: shown after the pointer rests this long, gone after a while.
 constexpr auto hoverDelay = 700ms;
 constexpr auto toolTipLife = 10s;
-// The XEmbed size GNOME trays start with; the tray resizes the window to its own.
-constexpr QSize startSize(22, 22);
+// The size XEmbed icons start at, in the screen's pixels (GNOME's); the tray resizes the
+// window to suit itself. Asked in device-independent pixels, it would come out wider than
+// the tray is high on a scaled screen.
+constexpr int startPixels = 22;
 
 QSurfaceFormat withAlpha()
 {
@@ -40,8 +43,10 @@ TrayIconWindow::TrayIconWindow()
     setObjectName(QStringLiteral("QSystemTrayIconSysWindow"));
     setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
     setFormat(withAlpha());
-    setGeometry(QRect(QPoint(0, 0), startSize));
-    setMinimumSize(startSize);
+    const qreal ratio = screen() ? screen()->devicePixelRatio() : 1.0;
+    const int side = qMax(1, qCeil(startPixels / ratio));
+    setGeometry(QRect(0, 0, side, side));
+    setMinimumSize(QSize(side, side));
     m_hover.setSingleShot(true);
     m_hover.setInterval(hoverDelay);
     connect(&m_hover, &QTimer::timeout, this, [this] {
