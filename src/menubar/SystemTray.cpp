@@ -129,8 +129,8 @@ void SystemTray::Private::fill(QPlatformMenu *menu, const QList<MenuEntry> &entr
                     Qt::QueuedConnection);
             }
         }
+        // Inserted once set up: the platform reads the item's properties as it takes it.
         menu->insertMenuItem(item, nullptr);
-        menu->syncMenuItem(item);
     }
 }
 
