@@ -55,29 +55,40 @@ def icon_centre():
                                text=True).stdout.split()[0])
 
     def where():
+        # Icon-sized: Orvane's menu, hidden, keeps its last place, which may be in the tray.
         return next(((x + w // 2, y + h // 2) for _, w, h, x, y, in_tray in windows()
-                     if in_tray and w > 1 and 0 <= x and x + w <= width and y >= 0), None)
+                     if in_tray and 1 < w <= 64 and h <= 64 and 0 <= x and x + w <= width and
+                     y >= 0), None)
     first = where()
     time.sleep(0.2)
     return first if first and first == where() else None
 
 
-def menu_open():
-    return any(w > 150 and h > 150 and "IsViewable" in subprocess.run(
-        ["xwininfo", "-id", wid], capture_output=True, text=True).stdout
-        for wid, w, h, *_ in windows())
+def shown_windows():
+    """Orvane's large windows on the screen (its menu, its preferences)."""
+    return {wid for wid, w, h, *_ in windows() if w > 150 and h > 150 and "IsViewable" in
+            subprocess.run(["xwininfo", "-id", wid], capture_output=True, text=True).stdout}
 
 
-def click_icon(button):
+def menu_open(ignored=frozenset()):
+    return bool(shown_windows() - ignored)
+
+
+def start_tray():
+    return subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype",
+                             "request"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def click_icon(button, ignored=frozenset()):
     # A program that has just started may not take its first click: close and click again.
     for _ in range(4):
         position = wait_for(icon_centre, 15)
         if not position:
             return False
         subprocess.run(["xdotool", "mousemove", "200", "600", "click", "1"])
-        wait_for(lambda: not menu_open(), 3)
+        wait_for(lambda: not menu_open(ignored), 3)
         subprocess.run(["xdotool", "mousemove", *map(str, position), "click", str(button)])
-        if wait_for(menu_open, 6):
+        if wait_for(lambda: menu_open(ignored), 6):
             return True
         print("  a click at %r opened no menu; Orvane's windows: %r" % (position, windows()))
     return False
@@ -137,8 +148,7 @@ class NotifierHost:
 
 def main():
     root = tempfile.mkdtemp(prefix="orvane-tray-")
-    tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype",
-                             "request"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    tray = start_tray()
     orvane = None
     try:
         # The tray must be up before Orvane looks for one.
@@ -155,6 +165,21 @@ def main():
         subprocess.run(["xdotool", "key", "Up", "Return"])
         check("Quit Orvane, chosen from the keyboard, ends the process cleanly",
               orvane.wait(10), 0)
+
+        # At login the panel may come up after Orvane, and a panel may restart.
+        tray.terminate()
+        tray.wait()
+        orvane = start(root, "late")
+        # With no tray, Orvane opens its preferences: that window is not the menu.
+        preferences = wait_for(shown_windows, 20) or set()
+        tray = start_tray()
+        check("the icon docks into a tray that comes up after Orvane", click_icon(3, preferences))
+        tray.terminate()
+        tray.wait()
+        tray = start_tray()
+        check("and into the tray again once it restarts", click_icon(1, preferences))
+        subprocess.run(["xdotool", "key", "Up", "Return"])
+        check("Quit Orvane from that menu ends the process cleanly", orvane.wait(10), 0)
 
         tray.terminate()
         host = NotifierHost()
