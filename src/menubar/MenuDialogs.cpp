@@ -3,36 +3,30 @@
 #include "dialogs/Dialogs.h"
 #include "menubar/MenuTexts.h"
 
-#include <QFileDialog>
-#include <QMessageBox>
-
 namespace orvane {
 
 namespace menudialogs {
 
-std::unique_ptr<QFileDialog> folderDialog(const MenuTexts &texts, const QString &startFolder)
+FolderRequest folderDialog(const MenuTexts &texts, const QString &startFolder)
 {
     return dialogs::folderChooser(texts.folderMessage, startFolder);
 }
 
-std::unique_ptr<QMessageBox> aboutBox(const MenuTexts &texts)
+Alert aboutBox(const MenuTexts &texts)
 {
-    auto box = std::make_unique<QMessageBox>();
-    box->setIcon(QMessageBox::Information);
-    box->setWindowTitle(texts.aboutTitle);
-    box->setText(texts.aboutTitle);
-    box->setInformativeText(texts.aboutText);
-    box->setDefaultButton(
-        box->addButton(dialogs::literalAmpersands(texts.okButton), QMessageBox::AcceptRole));
-    box->setAccessibleName(texts.aboutTitle);
-    return box;
+    return {.icon = Alert::Icon::Information,
+            .title = texts.aboutTitle,
+            .message = texts.aboutTitle,
+            .informative = texts.aboutText,
+            .buttons = {texts.okButton},
+            .defaultButton = 0,
+            .cancelButton = 0};
 }
 
-std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts,
-                                                   const QString &programNote)
+Alert uninstallConfirmation(const MenuTexts &texts, const QString &programNote)
 {
     return dialogs::uninstallAlert(
-        QMessageBox::Warning,
+        Alert::Icon::Warning,
         {.title = texts.uninstallTitle,
          .message = texts.uninstallTitle,
          .informative = programNote.isEmpty()
@@ -42,33 +36,20 @@ std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts,
 
 } // namespace menudialogs
 
-namespace {
-
-// The menu waits for the answer, but nothing else does: a dialog without a parent window that
-// is modal to its (absent) parent blocks no other window, so a card shown meanwhile still
-// takes its clicks.
-int runUnblocking(QDialog &dialog)
-{
-    dialog.setWindowModality(Qt::WindowModal);
-    return dialog.exec();
-}
-
-} // namespace
-
-MenuDialogs MenuDialogs::modal(const MenuTexts &texts, std::function<QString()> programNote)
+MenuDialogs MenuDialogs::standard(const MenuTexts &texts, std::function<QString()> programNote,
+                                  Asker asker)
 {
     MenuDialogs asks;
-    asks.chooseFolder = [texts](const QString &startFolder) {
-        const auto dialog = menudialogs::folderDialog(texts, startFolder);
-        const int result = runUnblocking(*dialog);
-        return dialogs::chosenFolder(*dialog, result);
+    asks.chooseFolder = [texts, asker](const QString &startFolder,
+                                       std::function<void(std::optional<QString>)> done) {
+        asker.chooseFolder(menudialogs::folderDialog(texts, startFolder), std::move(done));
     };
-    asks.showAbout = [texts] { runUnblocking(*menudialogs::aboutBox(texts)); };
-    asks.confirmUninstall = [texts, programNote = std::move(programNote)] {
-        const auto box =
-            menudialogs::uninstallConfirmation(texts, programNote ? programNote() : QString());
-        runUnblocking(*box);
-        return dialogs::uninstallConfirmed(*box);
+    asks.showAbout = [texts, asker] { asker.ask(menudialogs::aboutBox(texts), [](int) {}); };
+    asks.confirmUninstall = [texts, asker,
+                             programNote = std::move(programNote)](std::function<void(bool)> done) {
+        asker.ask(
+            menudialogs::uninstallConfirmation(texts, programNote ? programNote() : QString()),
+            [done = std::move(done)](int button) { done(dialogs::uninstallConfirmed(button)); });
     };
     return asks;
 }
