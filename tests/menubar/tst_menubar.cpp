@@ -219,62 +219,67 @@ private slots:
         }
     }
 
-    // The menu's real dialogs: while one waits for its answer, other windows (a card shown
-    // meanwhile) still take their clicks. The uninstall's says what becomes of a packaged copy,
-    // and only its own button confirms: then every step runs and Orvane quits; after Escape or
-    // Cancel nothing is undone.
+    // The menu's questions as the user sees them, answered later as a window would: the About
+    // box has one button; the uninstall's alert says what becomes of a packaged copy, and only
+    // its own button confirms: then every step runs and Orvane quits; after Escape or Cancel
+    // (both its cancel button) nothing is undone. A cancelled chooser changes nothing.
     void dialogs_data()
     {
-        QTest::addColumn<QString>("press"); // in the uninstall's alert; none: the folder chooser
-        QTest::newRow("folder") << QString();
-        QTest::newRow("uninstall") << u"Uninstall & Move to Trash"_s;
-        QTest::newRow("uninstall, cancel") << u"Cancel"_s;
-        QTest::newRow("uninstall, escape") << u"Escape"_s;
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("press"); // the button's text; "Escape": the cancel button
+        QTest::newRow("folder, cancelled") << u"Choose Custom Folder..."_s << QString();
+        QTest::newRow("about") << u"About Orvane..."_s << u"OK"_s;
+        QTest::newRow("uninstall")
+            << u"Uninstall Orvane & Restore Defaults..."_s << u"Uninstall & Move to Trash"_s;
+        QTest::newRow("uninstall, cancel")
+            << u"Uninstall Orvane & Restore Defaults..."_s << u"Cancel"_s;
+        QTest::newRow("uninstall, escape")
+            << u"Uninstall Orvane & Restore Defaults..."_s << u"Escape"_s;
     }
     void dialogs()
     {
+        QFETCH(QString, item);
         QFETCH(QString, press);
         Fixture f;
-        f.controller->setDialogs(MenuDialogs::modal(MenuTexts::forPlatform(PlatformKind::Linux),
-                                                    [&f] { return f.platform.removalNote; }));
+        const MenuTexts texts = MenuTexts::forPlatform(PlatformKind::Linux);
+        QList<Alert> alerts;
+        QList<FolderRequest> folders;
+        MenuDialogs::Asker asker;
+        asker.ask = [&](const Alert &alert, std::function<void(int)> done) {
+            alerts << alert;
+            const int button =
+                press == u"Escape"_s ? alert.cancelButton : int(alert.buttons.indexOf(press));
+            QTimer::singleShot(0, this, [done, button] { done(button); });
+        };
+        asker.chooseFolder = [&](const FolderRequest &request,
+                                 std::function<void(std::optional<QString>)> done) {
+            folders << request;
+            QTimer::singleShot(0, this, [done] { done(std::nullopt); });
+        };
+        f.controller->setDialogs(MenuDialogs::standard(
+            texts, [&f] { return f.platform.removalNote; }, asker));
         f.platform.removalNote = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
-        QPushButton card(u"Copy & Save"_s);
-        card.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&card));
-        bool clicked = false;
-        connect(&card, &QPushButton::clicked, this, [&clicked] { clicked = true; });
-        QString informative;
-        QTimer::singleShot(0, this, [&] {
-            // Through the window system, where a modal window would stop it.
-            QTest::mouseClick(card.windowHandle(), Qt::LeftButton, {}, card.rect().center());
-            for (QWidget *window : QApplication::topLevelWidgets()) {
-                auto *box = qobject_cast<QMessageBox *>(window);
-                if (box && box->isVisible()) {
-                    informative = box->informativeText();
-                    for (QAbstractButton *button : box->buttons()) {
-                        if (shown(button->text()) == press) {
-                            button->click();
-                        }
-                    }
-                    if (press == u"Escape"_s) {
-                        QTest::keyClick(box, Qt::Key_Escape);
-                    }
-                }
-                if (auto *open = qobject_cast<QDialog *>(window); open && open->isVisible()) {
-                    open->reject();
-                }
-            }
-        });
-        f.choose(press.isEmpty() ? u"Choose Custom Folder..."_s
-                                 : u"Uninstall Orvane & Restore Defaults..."_s);
-        QVERIFY(clicked);
+        f.choose(item);
         const bool confirmed = press.startsWith(u"Uninstall"_s);
-        QCOMPARE(f.requests, confirmed ? QStringList{u"quit"_s} : QStringList());
+        QTRY_COMPARE_WITH_TIMEOUT(f.requests, confirmed ? QStringList{u"quit"_s} : QStringList(),
+                                  5000);
+        QCoreApplication::processEvents();
         if (press.isEmpty()) {
+            QCOMPARE(folders.size(), 1);
+            QCOMPARE(folders.first().title, texts.folderMessage);
             QCOMPARE(f.state->customFolderPath(), std::nullopt);
             return;
         }
-        QVERIFY(informative.endsWith(u"\n\n"_s + f.platform.removalNote));
+        QCOMPARE(alerts.size(), 1);
+        const Alert &alert = alerts.first();
+        if (item.startsWith(u"About"_s)) {
+            QCOMPARE(alert.message, u"Orvane · v1.0"_s);
+            QCOMPARE(alert.buttons, QStringList{u"OK"_s});
+            return;
+        }
+        QCOMPARE(alert.buttons, QStringList({u"Uninstall & Move to Trash"_s, u"Cancel"_s}));
+        QCOMPARE(alert.defaultButton, 0);
+        QVERIFY(alert.informative.endsWith(u"\n\n"_s + f.platform.removalNote));
         const QStringList calls = f.platform.takeCalls();
         QVERIFY2(confirmed ? calls.contains(u"removeProgram"_s) : calls.isEmpty(),
                  qPrintable(calls.join(u' ')));
