@@ -38,6 +38,15 @@ QQuickItem *findItem(QQuickItem *root, const QString &name)
     return nullptr;
 }
 
+// A window shown meanwhile, as a card is, counting the clicks it gets.
+class Card : public QWindow {
+public:
+    int clicks = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent *) override { ++clicks; }
+};
+
 } // namespace
 
 class DialogWindowsTest : public QObject {
@@ -51,8 +60,9 @@ private:
 
 private slots:
     // Return is the default button, Escape and the close button the cancel button, a click or
-    // Space (after Tab) the button pressed; whatever follows the first answer is not one. Texts
-    // show "&" as written, and a screen reader finds each button by its text.
+    // Space (after Tab) the button pressed, and each answers once. Texts
+    // show "&" as written, and a screen reader finds each button by its text. A card shown
+    // meanwhile still takes its clicks.
     void alertAnswers_data()
     {
         QTest::addColumn<QString>("gesture");
@@ -76,12 +86,18 @@ private slots:
                           .buttons = {u"Cancel"_s, u"Keep & Go"_s, u"Move & Trash"_s},
                           .defaultButton = 2,
                           .cancelButton = 0};
+        Card card;
+        card.resize(100, 100);
+        card.show();
         QList<int> answers;
         dialogwindows::ask(alert, nullptr, [&answers](int button) { answers << button; });
         QQuickWindow *window = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((window = shownWindow(u"alertWindow"_s)), 5000);
         QVERIFY(QTest::qWaitForWindowExposed(window, 5000));
         QCOMPARE(window->title(), u"Save & Quit"_s);
+        // Asked over no window, it blocks none.
+        QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(50, 50));
+        QCOMPARE(card.clicks, 1);
         QCOMPARE(findItem(window->contentItem(), u"alertMessage"_s)->property("text").toString(),
                  u"Copy & Save?"_s);
         QQuickItem *keep = findItem(window->contentItem(), u"alertButton:Keep & Go"_s);
