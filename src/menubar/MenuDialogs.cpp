@@ -47,10 +47,9 @@ MenuDialogs MenuDialogs::standard(const MenuTexts &texts, std::function<QString(
     asks.showAbout = [texts, asker] { asker.ask(menudialogs::aboutBox(texts), [](int) {}); };
     asks.confirmUninstall = [texts, asker,
                              programNote = std::move(programNote)](std::function<void(bool)> done) {
-        asker.ask(menudialogs::uninstallConfirmation(texts, programNote ? programNote() : QString()),
-                  [done = std::move(done)](int button) {
-                      done(dialogs::uninstallConfirmed(button));
-                  });
+        asker.ask(
+            menudialogs::uninstallConfirmation(texts, programNote ? programNote() : QString()),
+            [done = std::move(done)](int button) { done(dialogs::uninstallConfirmed(button)); });
     };
     return asks;
 }

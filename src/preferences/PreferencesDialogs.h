@@ -1,15 +1,13 @@
 #pragma once
 
 #include "PreferencesTexts.h"
+#include "dialogs/Alert.h"
 
 #include <QString>
 
 #include <functional>
-#include <memory>
 #include <optional>
 
-class QFileDialog;
-class QMessageBox;
 class QWindow;
 
 namespace orvane {
@@ -27,11 +25,11 @@ struct PreferencesDialogs {
     FolderChooser chooseFolder;
     UninstallConfirmation confirmUninstall;
 
-    // The system's own folder chooser and alert, modal to the preferences window.
+    // The module's folder chooser and alert, modal to the preferences window.
     static PreferencesDialogs standard();
 };
 
-std::unique_ptr<QFileDialog> makeFolderChooser(const QString &startFolder);
-std::unique_ptr<QMessageBox> makeUninstallAlert(const PreferencesTexts &texts);
+FolderRequest makeFolderChooser(const QString &startFolder);
+Alert makeUninstallAlert(const PreferencesTexts &texts);
 
 } // namespace orvane

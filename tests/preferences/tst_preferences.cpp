@@ -8,11 +8,7 @@
 #include "settings/AppState.h"
 
 #include <QAccessible>
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
+#include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTest>
@@ -68,6 +64,16 @@ private:
         return nullptr;
     }
     QString text(const QString &name) { return item(name)->property("text").toString(); }
+    // The alert shown now, looked up afresh: an answered one is gone.
+    static QQuickWindow *shownAlert()
+    {
+        for (QWindow *window : QGuiApplication::topLevelWindows()) {
+            if (window->objectName() == u"alertWindow"_s && window->isVisible()) {
+                return qobject_cast<QQuickWindow *>(window);
+            }
+        }
+        return nullptr;
+    }
     // Presses a control the way a keyboard user does.
     void press(const QString &name)
     {
@@ -171,10 +177,19 @@ private slots:
         QCOMPARE(text(u"displayPath"_s), u"~/Desktop"_s);
     }
 
-    // The system's alert asks first, says what becomes of a packaged copy, shows its ampersand
-    // as written and puts the confirm button first; Cancel changes nothing.
+    // The alert asks first, over the window and modal to it; it says what becomes of a packaged
+    // copy, shows its ampersand as written and puts the confirm button first, which Return
+    // chooses. Cancel and Escape change nothing.
+    void uninstallAsksFirst_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("Cancel") << u"Cancel"_s;
+        QTest::newRow("Escape") << u"Escape"_s;
+        QTest::newRow("Return") << u"Return"_s;
+    }
     void uninstallAsksFirst()
     {
+        QFETCH(QString, answer);
         QVERIFY(open());
         const auto settingsBytes = [this] {
             QFile file(m_platform.settingsFile);
@@ -184,20 +199,34 @@ private slots:
         m_platform.takeCalls(); // the window's own
         const QString note = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
         m_platform.removalNote = note;
-        for (const bool confirm : {false, true}) {
-            press(u"uninstallButton"_s);
-            QMessageBox *alert = nullptr;
-            QTRY_VERIFY((alert = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())));
-            QVERIFY(alert->informativeText().endsWith(u"\n\n"_s + note));
-            QCOMPARE(alert->defaultButton()->text(), u"Uninstall && Move to Trash"_s);
-            QCOMPARE(alert->buttons().first(), alert->defaultButton());
-            alert->buttons().at(confirm ? 0 : 1)->click();
-            QCOMPARE(m_uninstalled, confirm ? 1 : 0);
-            if (!confirm) {
-                QCOMPARE(m_platform.takeCalls(), QStringList());
-                QCOMPARE(settingsBytes(), settingsBefore);
-                QVERIFY(m_controller->window()->isVisible());
-            }
+        press(u"uninstallButton"_s);
+        QQuickWindow *alert = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((alert = shownAlert()), 5000);
+        QCOMPARE(alert->transientParent(), m_controller->window());
+        QCOMPARE(alert->modality(), Qt::WindowModal);
+        QVERIFY(alert->property("informative").toString().endsWith(u"\n\n"_s + note));
+        QCOMPARE(alert->property("buttons").toStringList(),
+                 QStringList({u"Uninstall & Move to Trash"_s, u"Cancel"_s}));
+        QCOMPARE(alert->property("defaultButton").toInt(), 0);
+        QVERIFY(QTest::qWaitForWindowExposed(alert, 5000));
+        if (answer == u"Cancel"_s) {
+            QQuickItem *cancel = item(u"alertButton:Cancel"_s, alert->contentItem());
+            QVERIFY(cancel);
+            QTest::mouseClick(
+                alert, Qt::LeftButton, {},
+                cancel->mapToScene({cancel->width() / 2, cancel->height() / 2}).toPoint());
+        } else {
+            QTest::keyClick(alert, answer == u"Escape"_s ? Qt::Key_Escape : Qt::Key_Return);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!shownAlert(), 5000);
+        const bool confirm = answer == u"Return"_s;
+        QTRY_COMPARE_WITH_TIMEOUT(m_uninstalled, confirm ? 1 : 0, 5000);
+        if (!confirm) {
+            QCoreApplication::processEvents();
+            QCOMPARE(m_uninstalled, 0);
+            QCOMPARE(m_platform.takeCalls(), QStringList());
+            QCOMPARE(settingsBytes(), settingsBefore);
+            QVERIFY(m_controller->window()->isVisible());
         }
     }
 
@@ -255,7 +284,7 @@ private slots:
     }
 
     // The user's first language that Orvane speaks wins, by language where the region has
-    // none of its own: the whole window reads German, its alert and Qt's own buttons too.
+    // none of its own: the whole window reads German, its alert and its chooser too.
     // English first stays English, whatever comes after it.
     void languages_data()
     {
@@ -273,15 +302,13 @@ private slots:
         QCOMPARE(m_controller->window()->title(),
                  german ? u"Orvane-Einstellungen"_s : u"Orvane Preferences"_s);
         const QString cancel = german ? u"Abbrechen"_s : u"Cancel"_s;
-        const auto alert = makeUninstallAlert(preferencesTexts(PlatformKind::Linux, {}));
-        QCOMPARE(alert->escapeButton()->text(), cancel);
-        const auto chooser = makeFolderChooser(m_home.path());
-        chooser->setOption(QFileDialog::DontUseNativeDialog);
-        QCOMPARE(chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->text(),
-                 cancel);
+        const Alert alert = makeUninstallAlert(preferencesTexts(PlatformKind::Linux, {}));
+        QCOMPARE(alert.buttons.at(alert.cancelButton), cancel);
+        QCOMPARE(makeFolderChooser(m_home.path()).acceptLabel,
+                 german ? u"Ordner wählen"_s : u"Select Folder"_s);
         if (german) {
             QCOMPARE(text(u"statusText"_s), u"Aktiv"_s);
-            QCOMPARE(alert->text(), u"Orvane deinstallieren & Vorgaben der Arbeitsumgebung "
+            QCOMPARE(alert.message, u"Orvane deinstallieren & Vorgaben der Arbeitsumgebung "
                                     u"wiederherstellen?"_s);
         }
     }
@@ -291,7 +318,7 @@ int main(int argc, char *argv[])
 {
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     orvane::test::TestHome home;
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     PreferencesTest test(home);
     return QTest::qExec(&test, argc, argv);
 }
