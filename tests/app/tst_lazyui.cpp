@@ -42,6 +42,13 @@ struct FakeUserInterface final : UserInterface {
 };
 FakeUserInterface *made = nullptr;
 
+Alert titled(const QString &title)
+{
+    Alert alert;
+    alert.title = title;
+    return alert;
+}
+
 struct Setup {
     test::TestHome home;
     test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
@@ -76,9 +83,9 @@ private slots:
         QSignalSpy settled(&ui, &LazyUserInterface::settled);
         ui.showHUD(u"/shots/a.png"_s, {});
         ui.simulateCapture();
-        ui.whenLoaded([](UserInterface &loaded) { loaded.ask({.title = u"1"_s}, {}); });
+        ui.whenLoaded([](UserInterface &loaded) { loaded.ask(titled(u"1"_s), {}); });
         ui.showPreferences();
-        ui.whenLoaded([](UserInterface &loaded) { loaded.ask({.title = u"2"_s}, {}); });
+        ui.whenLoaded([](UserInterface &loaded) { loaded.ask(titled(u"2"_s), {}); });
         std::thread([&ui] { ui.showHUD(u"/shots/b.png"_s, {}); }).join();
         ui.showPreferences();
         QVERIFY(!ui.loaded());
@@ -88,7 +95,7 @@ private slots:
         QVERIFY(loadedOn.load() != QThread::currentThread());
         ui.simulateCapture();
         ui.showHUD(u"/shots/c.png"_s, {});
-        ui.whenLoaded([](UserInterface &loaded) { loaded.ask({.title = u"3"_s}, {}); });
+        ui.whenLoaded([](UserInterface &loaded) { loaded.ask(titled(u"3"_s), {}); });
         QCOMPARE(made->calls,
                  QStringList({u"card /shots/b.png"_s, u"preferences"_s, u"ask 1"_s, u"ask 2"_s,
                               u"sample"_s, u"card /shots/c.png"_s, u"ask 3"_s}));
