@@ -175,8 +175,9 @@ private slots:
         emit f.controller->statusItem()->activated(SystemTray::Click::Context, QPoint(5, 5));
         QCOMPARE(f.requests, QStringList{u"popUpMenu"_s});
         QCOMPARE(describe(f.popped.first), expected);
+        const bool sound = f.state->playSound();
         f.popped.second(*findItem(f.popped.first, u"Play Sound Effects"_s));
-        QVERIFY(!f.state->playSound());
+        QCOMPARE(f.state->playSound(), !sound);
         f.requests.clear();
         f.state->setIsPaused(false); // in the preferences window: shown without a new opening
         QTRY_VERIFY(describe(f.menu()).contains(u"Pause Monitoring\tCtrl+P"_s));
