@@ -133,6 +133,37 @@ int popupsIn(QQuickWindow *window)
     return open;
 }
 
+// Qt Quick's chooser is a popup centred in its window; in a window of its own, it fills it.
+void fillWithPopup(QQuickWindow &window)
+{
+    QObject *popup = nullptr;
+    for (QQuickItem *layer : window.contentItem()->childItems()) {
+        if (layer->inherits("QQuickOverlay")) {
+            for (QQuickItem *item : layer->childItems()) {
+                if (item->isVisible() && item->parent() &&
+                    item->parent()->inherits("QQuickPopup")) {
+                    popup = item->parent();
+                }
+            }
+        }
+    }
+    if (!popup) {
+        return;
+    }
+    if (auto *anchors = popup->property("anchors").value<QObject *>()) {
+        anchors->setProperty("centerIn", QVariant::fromValue<QQuickItem *>(nullptr));
+    }
+    const auto fit = [popup, &window] {
+        popup->setProperty("x", 0);
+        popup->setProperty("y", 0);
+        popup->setProperty("width", window.width());
+        popup->setProperty("height", window.height());
+    };
+    fit();
+    QObject::connect(&window, &QWindow::widthChanged, popup, fit);
+    QObject::connect(&window, &QWindow::heightChanged, popup, fit);
+}
+
 // Answers later, as a window would: a caller may not expect its answer inside its question.
 template <typename Answer> void answerLater(std::function<void(Answer)> done, Answer answer)
 {
@@ -191,6 +222,7 @@ void chooseFolder(const FolderRequest &request, QWindow *parent,
         if (owner) {
             QMetaObject::invokeMethod(window, "drawHere");
         }
+        fillWithPopup(*window);
         Session::showActive(*window);
     }
 }

@@ -129,13 +129,17 @@ Window {
                     }
                 }
 
-                ColumnLayout {
-                    Layout.fillWidth: true
+                // A set width, so that the wrapped texts' height is known before the window's.
+                Column {
+                    Layout.alignment: Qt.AlignTop
+                    Layout.preferredWidth: width
+                    Layout.preferredHeight: implicitHeight
+                    width: alert.width - 40 - 44 - 16
                     spacing: 8
 
                     TextEdit {
                         objectName: "alertMessage"
-                        Layout.fillWidth: true
+                        width: parent.width
                         text: alert.message
                         textFormat: TextEdit.PlainText
                         wrapMode: TextEdit.Wrap
@@ -152,7 +156,7 @@ Window {
                     }
                     TextEdit {
                         objectName: "alertInformative"
-                        Layout.fillWidth: true
+                        width: parent.width
                         visible: text !== ""
                         text: alert.informative
                         textFormat: TextEdit.PlainText
