@@ -1,10 +1,13 @@
 #include "dialogs/DialogWindows.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 
@@ -65,8 +68,20 @@ public:
         }
     }
 
-    static void showActive(QWindow &window)
+    // Centred over its parent, else on the screen the pointer is on, where the user looks.
+    void showActive(QWindow &window)
     {
+        QRect over = m_parent ? m_parent->frameGeometry() : QRect();
+        if (over.isEmpty()) {
+            QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+            screen = screen ? screen : QGuiApplication::primaryScreen();
+            over = screen ? screen->availableGeometry() : QRect();
+        }
+        if (!over.isEmpty()) {
+            QRect frame(QPoint(), window.size());
+            frame.moveCenter(over.center());
+            window.setPosition(frame.topLeft());
+        }
         window.show();
         window.requestActivate();
     }
@@ -192,7 +207,7 @@ void ask(const Alert &alert, QWindow *parent, std::function<void(int button)> do
     session->cancelButton = alert.cancelButton;
     QObject::connect(window, SIGNAL(chosen(int)), session, SLOT(chooseButton(int)));
     session->makeModal(*window);
-    Session::showActive(*window);
+    session->showActive(*window);
 }
 
 void chooseFolder(const FolderRequest &request, QWindow *parent,
@@ -223,7 +238,7 @@ void chooseFolder(const FolderRequest &request, QWindow *parent,
             QMetaObject::invokeMethod(window, "drawHere");
         }
         fillWithPopup(*window);
-        Session::showActive(*window);
+        session->showActive(*window);
     }
 }
 
