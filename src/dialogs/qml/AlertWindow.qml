@@ -203,12 +203,11 @@ Window {
                         focusPolicy: Qt.StrongFocus
                         Accessible.name: modelData
                         Accessible.onPressAction: button.clicked()
-                        implicitWidth: Math.max(84, label.implicitWidth + 28)
-                        implicitHeight: label.implicitHeight + 14
+                        implicitWidth: Math.max(84, implicitContentWidth + 28)
+                        implicitHeight: implicitContentHeight + 14
                         onClicked: alert.answer(index)
 
                         contentItem: Text {
-                            id: label
                             text: button.modelData
                             textFormat: Text.PlainText
                             font.pixelSize: 13
