@@ -37,7 +37,7 @@ Window {
     readonly property color iconColor: ["#007AFF", "#FF9500", "#FF3B30"][icon] || accent
 
     objectName: "alertWindow"
-    flags: Qt.Dialog
+    flags: Qt.Dialog | Qt.CustomizeWindowHint | Qt.WindowTitleHint | Qt.WindowCloseButtonHint
     color: system.window
     width: 440
     height: content.implicitHeight + 40
