@@ -1,10 +1,13 @@
 #include "dialogs/DialogWindows.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 
@@ -65,8 +68,20 @@ public:
         }
     }
 
-    static void showActive(QWindow &window)
+    // Centred over its parent, else on the screen the pointer is on, where the user looks.
+    void showActive(QWindow &window)
     {
+        QRect over = m_parent ? m_parent->frameGeometry() : QRect();
+        if (over.isEmpty()) {
+            QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+            screen = screen ? screen : QGuiApplication::primaryScreen();
+            over = screen ? screen->availableGeometry() : QRect();
+        }
+        if (!over.isEmpty()) {
+            QRect frame(QPoint(), window.size());
+            frame.moveCenter(over.center());
+            window.setPosition(frame.topLeft());
+        }
         window.show();
         window.requestActivate();
     }
@@ -133,6 +148,37 @@ int popupsIn(QQuickWindow *window)
     return open;
 }
 
+// Qt Quick's chooser is a popup centred in its window; in a window of its own, it fills it.
+void fillWithPopup(QQuickWindow &window)
+{
+    QObject *popup = nullptr;
+    for (QQuickItem *layer : window.contentItem()->childItems()) {
+        if (layer->inherits("QQuickOverlay")) {
+            for (QQuickItem *item : layer->childItems()) {
+                if (item->isVisible() && item->parent() &&
+                    item->parent()->inherits("QQuickPopup")) {
+                    popup = item->parent();
+                }
+            }
+        }
+    }
+    if (!popup) {
+        return;
+    }
+    if (auto *anchors = popup->property("anchors").value<QObject *>()) {
+        anchors->setProperty("centerIn", QVariant::fromValue<QQuickItem *>(nullptr));
+    }
+    const auto fit = [popup, &window] {
+        popup->setProperty("x", 0);
+        popup->setProperty("y", 0);
+        popup->setProperty("width", window.width());
+        popup->setProperty("height", window.height());
+    };
+    fit();
+    QObject::connect(&window, &QWindow::widthChanged, popup, fit);
+    QObject::connect(&window, &QWindow::heightChanged, popup, fit);
+}
+
 // Answers later, as a window would: a caller may not expect its answer inside its question.
 template <typename Answer> void answerLater(std::function<void(Answer)> done, Answer answer)
 {
@@ -161,7 +207,7 @@ void ask(const Alert &alert, QWindow *parent, std::function<void(int button)> do
     session->cancelButton = alert.cancelButton;
     QObject::connect(window, SIGNAL(chosen(int)), session, SLOT(chooseButton(int)));
     session->makeModal(*window);
-    Session::showActive(*window);
+    session->showActive(*window);
 }
 
 void chooseFolder(const FolderRequest &request, QWindow *parent,
@@ -191,7 +237,8 @@ void chooseFolder(const FolderRequest &request, QWindow *parent,
         if (owner) {
             QMetaObject::invokeMethod(window, "drawHere");
         }
-        Session::showActive(*window);
+        fillWithPopup(*window);
+        session->showActive(*window);
     }
 }
 

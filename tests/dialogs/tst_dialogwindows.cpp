@@ -149,25 +149,46 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!shownWindow(u"alertWindow"_s), 5000);
     }
 
-    // Qt Quick's own chooser opens at the start folder in a window of its own; cancelling
-    // answers nothing, accepting the folder it shows.
+    // Qt Quick's own chooser opens at the start folder in a window of its own, also when asked
+    // over another window (which is too small for it), modal to that one; cancelling answers
+    // nothing, accepting the folder picked.
     void folderChooser_data()
     {
         QTest::addColumn<bool>("accept");
-        QTest::newRow("cancel") << false;
-        QTest::newRow("accept") << true;
+        QTest::addColumn<bool>("overWindow");
+        QTest::newRow("cancel") << false << false;
+        QTest::newRow("accept") << true << false;
+        QTest::newRow("over a window, cancel") << false << true;
+        QTest::newRow("over a window, accept") << true << true;
     }
     void folderChooser()
     {
         QFETCH(bool, accept);
+        QFETCH(bool, overWindow);
+        QQuickWindow owner;
+        owner.resize(300, 300);
+        if (overWindow) {
+            owner.show();
+        }
         const QString start = m_home.file(u"Shots"_s);
         QVERIFY(QDir().mkpath(start + u"/Inner"_s));
         QList<std::optional<QString>> answers;
         dialogwindows::chooseFolder(
             {.title = u"Where & when"_s, .startFolder = start, .acceptLabel = u"Select Folder"_s},
-            nullptr, [&answers](std::optional<QString> folder) { answers << folder; });
+            overWindow ? &owner : nullptr,
+            [&answers](std::optional<QString> folder) { answers << folder; });
         QQuickWindow *window = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((window = shownWindow(u"folderChooserWindow"_s)), 5000);
+        if (overWindow) {
+            QCOMPARE(window->transientParent(), &owner);
+            QCOMPARE(window->modality(), Qt::WindowModal);
+            // Nothing of the chooser drawn in the owner, where popups would be.
+            for (QQuickItem *layer : owner.contentItem()->childItems()) {
+                for (QQuickItem *popup : layer->childItems()) {
+                    QVERIFY(!popup->isVisible());
+                }
+            }
+        }
         QVERIFY(QTest::qWaitForWindowExposed(window, 5000));
         QCOMPARE(window->title(), u"Where & when"_s);
         QObject *dialog = window->findChild<QObject *>(u"folderDialog"_s);

@@ -37,7 +37,7 @@ Window {
     readonly property color iconColor: ["#007AFF", "#FF9500", "#FF3B30"][icon] || accent
 
     objectName: "alertWindow"
-    flags: Qt.Dialog
+    flags: Qt.Dialog | Qt.CustomizeWindowHint | Qt.WindowTitleHint | Qt.WindowCloseButtonHint
     color: system.window
     width: 440
     height: content.implicitHeight + 40
@@ -129,13 +129,17 @@ Window {
                     }
                 }
 
-                ColumnLayout {
-                    Layout.fillWidth: true
+                // A set width, so that the wrapped texts' height is known before the window's.
+                Column {
+                    Layout.alignment: Qt.AlignTop
+                    Layout.preferredWidth: width
+                    Layout.preferredHeight: implicitHeight
+                    width: alert.width - 40 - 44 - 16
                     spacing: 8
 
                     TextEdit {
                         objectName: "alertMessage"
-                        Layout.fillWidth: true
+                        width: parent.width
                         text: alert.message
                         textFormat: TextEdit.PlainText
                         wrapMode: TextEdit.Wrap
@@ -152,7 +156,7 @@ Window {
                     }
                     TextEdit {
                         objectName: "alertInformative"
-                        Layout.fillWidth: true
+                        width: parent.width
                         visible: text !== ""
                         text: alert.informative
                         textFormat: TextEdit.PlainText
@@ -199,12 +203,11 @@ Window {
                         focusPolicy: Qt.StrongFocus
                         Accessible.name: modelData
                         Accessible.onPressAction: button.clicked()
-                        implicitWidth: Math.max(84, label.implicitWidth + 28)
-                        implicitHeight: label.implicitHeight + 14
+                        implicitWidth: Math.max(84, implicitContentWidth + 28)
+                        implicitHeight: implicitContentHeight + 14
                         onClicked: alert.answer(index)
 
                         contentItem: Text {
-                            id: label
                             text: button.modelData
                             textFormat: Text.PlainText
                             font.pixelSize: 13
