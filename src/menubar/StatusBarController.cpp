@@ -279,12 +279,18 @@ void StatusBarController::setDuration(const MenuEntry &item)
 
 void StatusBarController::chooseFolder()
 {
-    if (!m_dialogs.chooseFolder) {
+    // One question of a kind at a time: the menu stays usable while it is open.
+    if (!m_dialogs.chooseFolder || m_choosingFolder) {
         return;
     }
+    m_choosingFolder = true;
     m_dialogs.chooseFolder(m_state.resolvedScreenshotDirectory(),
                            [self = QPointer(this)](const std::optional<QString> &folder) {
-                               if (!self || !folder) {
+                               if (!self) {
+                                   return;
+                               }
+                               self->m_choosingFolder = false;
+                               if (!folder) {
                                    return;
                                }
                                // The settings ask the watcher for its restart once the system
@@ -309,11 +315,16 @@ void StatusBarController::showAbout()
 
 void StatusBarController::restoreAndQuit()
 {
-    if (!m_dialogs.confirmUninstall) {
+    if (!m_dialogs.confirmUninstall || m_confirmingUninstall) {
         return;
     }
+    m_confirmingUninstall = true;
     m_dialogs.confirmUninstall([self = QPointer(this)](bool confirmed) {
-        if (self && confirmed) {
+        if (!self) {
+            return;
+        }
+        self->m_confirmingUninstall = false;
+        if (confirmed) {
             performCleanUninstall(self->m_platform, self->m_callbacks.quit);
         }
     });

@@ -81,6 +81,8 @@ private:
     QList<MenuEntry> m_menu;
     SystemTray *m_statusItem = nullptr;
     bool m_rebuildQueued = false;
+    bool m_choosingFolder = false;
+    bool m_confirmingUninstall = false;
     QColor m_iconColor;
 };
 

@@ -254,6 +254,8 @@ private slots:
                                                        [&f] { return f.platform.removalNote; },
                                                        asker));
         f.choose(item);
+        f.choose(item); // one question of a kind at a time
+        QCOMPARE(asked.size() + folders.size(), 1);
         QCOMPARE(f.platform.takeCalls(), QStringList()); // asked, not answered yet
         QCOMPARE(f.requests, QStringList());
         if (!answerAlert) {
