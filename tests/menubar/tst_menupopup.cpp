@@ -1,0 +1,197 @@
+#include "menubar/MenuPopup.h"
+
+#include <QAccessible>
+#include <QGuiApplication>
+#include <QQuickWindow>
+#include <QScreen>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Orvane_MenubarPlugin)
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+MenuEntry line(const QString &title, bool enabled = true)
+{
+    MenuEntry entry;
+    entry.title = title;
+    entry.enabled = enabled;
+    return entry;
+}
+
+MenuEntry separator()
+{
+    MenuEntry entry;
+    entry.separator = true;
+    return entry;
+}
+
+MenuEntry checkable(const QString &title, bool checked)
+{
+    MenuEntry entry = line(title);
+    entry.checkable = true;
+    entry.checked = checked;
+    return entry;
+}
+
+// The tray's menu in small: a heading, separators, a disabled line, a submenu with a disabled
+// line of its own.
+QList<MenuEntry> trayMenu()
+{
+    MenuEntry preferences = line(u"Preferences & Settings..."_s);
+    preferences.shortcut = QKeySequence(Qt::CTRL | Qt::Key_Comma);
+    MenuEntry timer = line(u"HUD Auto-Dismiss Timer"_s);
+    timer.submenu = {line(u"Current: ~/Pictures"_s, false), separator(),
+                     checkable(u"4 Seconds"_s, false), checkable(u"7 Seconds (Default)"_s, true)};
+    MenuEntry quit = line(u"Quit Orvane"_s);
+    quit.shortcut = QKeySequence(Qt::CTRL | Qt::Key_Q);
+    return {line(u"Orvane v1.0"_s, false),
+            separator(),
+            preferences,
+            separator(),
+            checkable(u"Play Sound Effects"_s, true),
+            line(u"Launch at Login"_s, false),
+            separator(),
+            timer,
+            quit};
+}
+
+// The menu's windows on the screen, the menu first, then its submenu.
+QList<QQuickWindow *> shownLevels()
+{
+    QList<QQuickWindow *> levels;
+    for (QWindow *window : QGuiApplication::topLevelWindows()) {
+        auto *level = qobject_cast<QQuickWindow *>(window);
+        if (level && level->isVisible() && level->property("isSubmenu").isValid()) {
+            level->property("isSubmenu").toBool() ? levels.append(level) : levels.prepend(level);
+        }
+    }
+    return levels;
+}
+
+} // namespace
+
+class MenuPopupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        menupopup::close();
+        QTRY_VERIFY(shownLevels().isEmpty());
+    }
+
+    // Steps are key names, "click outside", or "click TITLE" on a row of the deepest level.
+    void choosing_data()
+    {
+        QTest::addColumn<bool>("inCorner");
+        QTest::addColumn<QString>("steps");  // one step after another, split by |
+        QTest::addColumn<QString>("chosen"); // empty: nothing
+
+        QTest::newRow("down skips the heading")
+            << false << u"Down|Return"_s << u"Preferences & Settings..."_s;
+        QTest::newRow("separators and disabled lines skipped, both ways")
+            << false << u"Down|Down|Down|Up|Space"_s << u"Play Sound Effects"_s;
+        QTest::newRow("up wraps to the last line") << true << u"Up|Return"_s << u"Quit Orvane"_s;
+        QTest::newRow("submenu by keyboard, in the corner")
+            << true << u"Up|Up|Right|Down|Return"_s << u"7 Seconds (Default)"_s;
+        QTest::newRow("escape closes the submenu first")
+            << false << u"Up|Up|Return|Escape|Down|Return"_s << u"Quit Orvane"_s;
+        QTest::newRow("left back from the submenu")
+            << false << u"Up|Up|Right|Left|Up|Return"_s << u"Play Sound Effects"_s;
+        QTest::newRow("escape chooses nothing") << false << u"Down|Down|Escape"_s << QString();
+        QTest::newRow("a click outside chooses nothing")
+            << true << u"Up|Up|Right|click outside"_s << QString();
+        QTest::newRow("a disabled line is not chosen by a click")
+            << false << u"click Launch at Login|Escape"_s << QString();
+        QTest::newRow("submenu line clicked")
+            << true << u"click HUD Auto-Dismiss Timer|click 4 Seconds"_s << u"4 Seconds"_s;
+    }
+    void choosing()
+    {
+        QFETCH(bool, inCorner);
+        QFETCH(QString, steps);
+        QFETCH(QString, chosen);
+
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        // Replaced before it is used: its callback must never run.
+        QStringList stale;
+        menupopup::popUp({line(u"Stale"_s)}, screen.center(),
+                         [&stale](const MenuEntry &entry) { stale << entry.title; });
+        QStringList choices;
+        int levelsShownAtChoice = -1;
+        const QPoint at = inCorner ? screen.bottomRight() : QPoint(100, 100);
+        menupopup::popUp(trayMenu(), at, [&](const MenuEntry &entry) {
+            choices << entry.title;
+            levelsShownAtChoice = static_cast<int>(shownLevels().size());
+        });
+        QTRY_COMPARE(shownLevels().size(), 1);
+        QQuickWindow *menu = shownLevels().constFirst();
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QCOMPARE(menu->property("entries").toList().size(), trayMenu().size());
+        if (!inCorner) {
+            QCOMPARE(menu->position(), at);
+        }
+
+        for (const QString &step : steps.split(u'|')) {
+            QVERIFY2(menupopup::isOpen(), qPrintable(step));
+            // Every level open stays whole on the screen.
+            for (QQuickWindow *level : shownLevels()) {
+                QVERIFY2(screen.contains(level->geometry()), qPrintable(step));
+            }
+            if (step == "click outside"_L1) {
+                QTest::mouseClick(menu, Qt::LeftButton, {},
+                                  menu->mapFromGlobal(screen.topLeft() + QPoint(5, 5)));
+            } else if (step.startsWith("click "_L1)) {
+                QQuickWindow *level = shownLevels().constLast();
+                const QVariantList rows = level->property("entries").toList();
+                qsizetype index = 0;
+                while (index < rows.size() &&
+                       rows.at(index).toMap().value(u"title"_s) != step.mid(6)) {
+                    ++index;
+                }
+                QVariant rect;
+                QMetaObject::invokeMethod(level, "rowRect", Q_RETURN_ARG(QVariant, rect),
+                                          Q_ARG(QVariant, index));
+                const QPoint centre = rect.toRectF().center().toPoint();
+                QTest::mouseMove(level, centre);
+                QTest::mouseClick(level, Qt::LeftButton, {}, centre);
+            } else {
+                // Keys go to the menu's own window; the menu routes them to an open submenu.
+                QTest::keyClick(menu, QKeySequence::fromString(step)[0].key());
+            }
+            if (step == "Right"_L1) {
+                QTRY_COMPARE(shownLevels().size(), 2);
+                QVERIFY(QTest::qWaitForWindowExposed(shownLevels().constLast()));
+            }
+        }
+
+        if (chosen.isEmpty()) {
+            QTRY_VERIFY(!menupopup::isOpen());
+            QTRY_VERIFY(shownLevels().isEmpty());
+            QCoreApplication::processEvents();
+            QCOMPARE(choices, QStringList());
+        } else {
+            QTRY_COMPARE(choices, QStringList{chosen});
+            QCOMPARE(levelsShownAtChoice, 0); // it ran once the menu was off the screen
+            QVERIFY(!menupopup::isOpen());
+            QCoreApplication::processEvents();
+            QCOMPARE(choices.size(), 1);
+        }
+        QCOMPARE(stale, QStringList());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QGuiApplication app(argc, argv);
+    QAccessible::setActive(true);
+    MenuPopupTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_menupopup.moc"
