@@ -96,8 +96,11 @@ Window {
         return false;
     }
 
-    flags: Qt.Popup | Qt.FramelessWindowHint
-    color: palette.window
+    // Not a Qt.Popup: Qt leaves popup windows out of what screen readers are shown, and on
+    // X11 this is the same unmanaged window on top, one that can also take the focus.
+    flags: Qt.Tool | Qt.FramelessWindowHint | Qt.WindowStaysOnTopHint
+           | Qt.BypassWindowManagerHint
+    color: system.window
     // The widest row's own width, as the rows are made; the menu fits it.
     property real widest: 0
     width: Math.ceil(Math.max(180, widest)) + 2 * padding
@@ -105,14 +108,14 @@ Window {
     title: "Orvane"
 
     SystemPalette {
-        id: palette
+        id: system
         colorGroup: SystemPalette.Active
     }
 
     Rectangle {
         anchors.fill: parent
         color: "transparent"
-        border.color: Qt.rgba(palette.windowText.r, palette.windowText.g, palette.windowText.b,
+        border.color: Qt.rgba(system.windowText.r, system.windowText.g, system.windowText.b,
                               0.25)
     }
 
@@ -161,14 +164,14 @@ Window {
                     width: parent.width - 12
                     anchors.verticalCenter: parent.verticalCenter
                     height: 1
-                    color: Qt.rgba(palette.windowText.r, palette.windowText.g,
-                                   palette.windowText.b, 0.18)
+                    color: Qt.rgba(system.windowText.r, system.windowText.g,
+                                   system.windowText.b, 0.18)
                 }
                 Rectangle {
                     anchors.fill: parent
                     visible: row.highlighted
                     radius: 4
-                    color: palette.highlight
+                    color: system.highlight
                 }
                 Text {
                     visible: !row.separator && row.modelData.checkable && row.modelData.checked
@@ -190,9 +193,9 @@ Window {
                     font.pixelSize: 13
                     verticalAlignment: Text.AlignVCenter
                     color: !row.modelData.enabled
-                           ? Qt.rgba(palette.windowText.r, palette.windowText.g,
-                                     palette.windowText.b, 0.45)
-                           : row.highlighted ? palette.highlightedText : palette.windowText
+                           ? Qt.rgba(system.windowText.r, system.windowText.g,
+                                     system.windowText.b, 0.55)
+                           : row.highlighted ? system.highlightedText : system.windowText
                 }
                 Text {
                     id: shortcut
