@@ -72,6 +72,21 @@ QList<QQuickWindow *> shownLevels()
     return levels;
 }
 
+// The line a screen reader finds by its name, from the application down, as AT-SPI walks.
+QAccessibleInterface *readerFinds(const QString &name, QAccessibleInterface *node = nullptr)
+{
+    node = node ? node : QAccessible::queryAccessibleInterface(qApp);
+    if (node->role() == QAccessible::MenuItem && node->text(QAccessible::Name) == name) {
+        return node;
+    }
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (QAccessibleInterface *found = readerFinds(name, node->child(i))) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class MenuPopupTest : public QObject {
@@ -84,7 +99,8 @@ private slots:
         QTRY_VERIFY(shownLevels().isEmpty());
     }
 
-    // Steps are key names, "click outside", or "click TITLE" on a row of the deepest level.
+    // Steps are key names, "click outside", "click TITLE" on a row of the deepest level, or
+    // "press TITLE" as a screen reader does.
     void choosing_data()
     {
         QTest::addColumn<bool>("inCorner");
@@ -109,6 +125,9 @@ private slots:
             << false << u"click Launch at Login|Escape"_s << QString();
         QTest::newRow("submenu line clicked")
             << true << u"click HUD Auto-Dismiss Timer|click 4 Seconds"_s << u"4 Seconds"_s;
+        QTest::newRow("pressed by a screen reader")
+            << false << u"press Orvane v1.0|press HUD Auto-Dismiss Timer|press 4 Seconds"_s
+            << u"4 Seconds"_s;
     }
     void choosing()
     {
@@ -135,6 +154,11 @@ private slots:
         if (!inCorner) {
             QCOMPARE(menu->position(), at);
         }
+        // What a screen reader says of the lines: titles as written, check marks. (Qt 6.4
+        // tells it nothing of a disabled line; pressing one does nothing.)
+        const QAccessibleInterface *sound = readerFinds(u"Play Sound Effects"_s);
+        QVERIFY(sound && sound->state().checkable && sound->state().checked);
+        QVERIFY(readerFinds(u"Preferences & Settings..."_s));
 
         for (const QString &step : steps.split(u'|')) {
             QVERIFY2(menupopup::isOpen(), qPrintable(step));
@@ -142,7 +166,11 @@ private slots:
             for (QQuickWindow *level : shownLevels()) {
                 QVERIFY2(screen.contains(level->geometry()), qPrintable(step));
             }
-            if (step == "click outside"_L1) {
+            if (step.startsWith("press "_L1)) {
+                QAccessibleInterface *line = readerFinds(step.mid(6));
+                QVERIFY2(line && line->actionInterface(), qPrintable(step));
+                line->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            } else if (step == "click outside"_L1) {
                 QTest::mouseClick(menu, Qt::LeftButton, {},
                                   menu->mapFromGlobal(screen.topLeft() + QPoint(5, 5)));
             } else if (step.startsWith("click "_L1)) {
