@@ -48,6 +48,9 @@ public:
             m_engine = std::make_unique<QQmlEngine>();
             m_component = std::make_unique<QQmlComponent>(m_engine.get(), menuUrl,
                                                           QQmlComponent::PreferSynchronous);
+            // Gone while the application still is (its windows belong to the engine), not
+            // with the program's statics after it.
+            qAddPostRoutine(&shutDown);
         }
         if (!m_component->isReady()) {
             qWarning().noquote() << "[Orvane] Could not load the menu:"
@@ -65,6 +68,8 @@ public:
     }
 
 private:
+    static void shutDown();
+
     std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<QQmlComponent> m_component;
 };
@@ -208,7 +213,8 @@ private slots:
     void mainActivated(int index) { finish(&m_entries.at(index)); }
     void subActivated(int index)
     {
-        if (m_submenuRow >= 0) {
+        // Not a submenu closed a moment ago, whose rows were others.
+        if (m_submenuRow >= 0 && sender() == m_sub) {
             finish(&m_entries.at(m_submenuRow).submenu.at(index));
         }
     }
@@ -379,6 +385,15 @@ void OpenMenu::finish(const MenuEntry *entry)
         QTimer::singleShot(0, qApp,
                            [chosen = std::move(chosen), choice = *choice] { chosen(choice); });
     }
+}
+
+void Engine::shutDown()
+{
+    delete current.data();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // menus just closed
+    Engine &shared = engine();
+    shared.m_component.reset();
+    shared.m_engine.reset();
 }
 
 } // namespace

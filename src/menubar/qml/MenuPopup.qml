@@ -97,9 +97,11 @@ Window {
     }
 
     // Not a Qt.Popup: Qt leaves popup windows out of what screen readers are shown, and on
-    // X11 this is the same unmanaged window on top, one that can also take the focus.
+    // X11 this is the same unmanaged window on top, one that can also take the focus. A
+    // submenu never takes it: the menu passes it the keys, and a focus lost as it closes
+    // would close the menu.
     flags: Qt.Tool | Qt.FramelessWindowHint | Qt.WindowStaysOnTopHint
-           | Qt.BypassWindowManagerHint
+           | Qt.BypassWindowManagerHint | (isSubmenu ? Qt.WindowDoesNotAcceptFocus : 0)
     color: system.window
     // The widest row's own width, as the rows are made; the menu fits it.
     property real widest: 0
