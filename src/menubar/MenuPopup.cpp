@@ -8,6 +8,7 @@
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickWindow>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
 
@@ -301,11 +302,23 @@ private:
     }
 
     // The pointer is grabbed by the menu, so its events arrive at the menu wherever they
-    // happen: handed to the level under the pointer, or, for a press outside, closing it.
+    // happen: a press or release goes to the level under the pointer, or, outside, closes the
+    // menu; a move goes to every level, so that one the pointer left lights no row.
     bool routeMouse(QWindow *receiver, QMouseEvent *event)
     {
-        const QPoint global = event->globalPosition().toPoint();
-        QQuickWindow *level = levelAt(global);
+        const bool ours = receiver == m_main || receiver == m_sub;
+        if (m_forwarding) {
+            return false; // one handed on just now
+        }
+        if (event->type() == QEvent::MouseMove) {
+            for (QQuickWindow *level : {m_sub.data(), m_main.data()}) {
+                if (level && level != receiver && level->isVisible()) {
+                    forward(level, event);
+                }
+            }
+            return !ours;
+        }
+        QQuickWindow *level = levelAt(event->globalPosition().toPoint());
         if (level == receiver) {
             return false;
         }
@@ -315,14 +328,18 @@ private:
                 dismiss();
                 return true;
             }
-            // Moves outside still reach the menu, so a row left behind is no longer lit.
-            return receiver != m_main && receiver != m_sub;
+            return !ours;
         }
+        forward(level, event);
+        return true;
+    }
+    void forward(QQuickWindow *level, QMouseEvent *event)
+    {
+        const QScopedValueRollback forwarding(m_forwarding, true);
         QMouseEvent moved(event->type(), level->mapFromGlobal(event->globalPosition()),
                           event->globalPosition(), event->button(), event->buttons(),
                           event->modifiers(), event->pointingDevice());
         QCoreApplication::sendEvent(level, &moved);
-        return true;
     }
 
     // The program's focus left the menu for another window or program.
@@ -352,6 +369,7 @@ private:
     bool m_grabbed = false;
     bool m_wasActive = false;
     bool m_finishing = false;
+    bool m_forwarding = false;
 };
 
 // The menu open now; replaced by the next one, gone once it closes.

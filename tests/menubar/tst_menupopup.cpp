@@ -5,7 +5,10 @@
 #include <QQuickWindow>
 #include <QScreen>
 #include <QTest>
+
 #include <QtQml/qqmlextensionplugin.h>
+#include <algorithm>
+#include <utility>
 
 Q_IMPORT_QML_PLUGIN(Orvane_MenubarPlugin)
 
@@ -43,6 +46,9 @@ QList<MenuEntry> trayMenu()
 {
     MenuEntry preferences = line(u"Preferences & Settings..."_s);
     preferences.shortcut = QKeySequence(Qt::CTRL | Qt::Key_Comma);
+    MenuEntry folder = line(u"Screenshot Folder"_s);
+    folder.submenu = {line(u"Current: ~/Pictures"_s, false), separator(),
+                      line(u"Choose Custom Folder..."_s), line(u"Reset to Desktop Default"_s)};
     MenuEntry timer = line(u"HUD Auto-Dismiss Timer"_s);
     timer.submenu = {line(u"Current: ~/Pictures"_s, false), separator(),
                      checkable(u"4 Seconds"_s, false), checkable(u"7 Seconds (Default)"_s, true)};
@@ -55,6 +61,7 @@ QList<MenuEntry> trayMenu()
             checkable(u"Play Sound Effects"_s, true),
             line(u"Launch at Login"_s, false),
             separator(),
+            folder,
             timer,
             quit};
 }
@@ -70,6 +77,25 @@ QList<QQuickWindow *> shownLevels()
         }
     }
     return levels;
+}
+
+// Where a row of that title is on the screen, in the deepest level showing one.
+std::pair<QQuickWindow *, QPoint> rowOnScreen(const QString &title)
+{
+    QList<QQuickWindow *> levels = shownLevels();
+    std::reverse(levels.begin(), levels.end());
+    for (QQuickWindow *level : levels) {
+        const QVariantList rows = level->property("entries").toList();
+        for (qsizetype index = 0; index < rows.size(); ++index) {
+            if (rows.at(index).toMap().value(u"title"_s) == title) {
+                QVariant rect;
+                QMetaObject::invokeMethod(level, "rowRect", Q_RETURN_ARG(QVariant, rect),
+                                          Q_ARG(QVariant, index));
+                return {level, rect.toRectF().center().toPoint()};
+            }
+        }
+    }
+    return {nullptr, {}};
 }
 
 // The line a screen reader finds by its name, from the application down, as AT-SPI walks.
@@ -99,8 +125,9 @@ private slots:
         QTRY_VERIFY(shownLevels().isEmpty());
     }
 
-    // Steps are key names, "click outside", "click TITLE" on a row of the deepest level, or
-    // "press TITLE" as a screen reader does.
+    // Steps are key names; "click outside"; "hover TITLE" or "click TITLE" on a row of the
+    // deepest level showing it; "press TITLE" as a screen reader does; "rest": the pointer
+    // stays on its row long enough for a submenu to give way (otherwise it never does).
     void choosing_data()
     {
         QTest::addColumn<bool>("inCorner");
@@ -117,7 +144,7 @@ private slots:
         QTest::newRow("escape closes the submenu first")
             << false << u"Up|Up|Return|Escape|Down|Return"_s << u"Quit Orvane"_s;
         QTest::newRow("left back from the submenu")
-            << false << u"Up|Up|Right|Left|Up|Return"_s << u"Play Sound Effects"_s;
+            << false << u"Up|Up|Right|Left|Up|Up|Return"_s << u"Play Sound Effects"_s;
         QTest::newRow("escape chooses nothing") << false << u"Down|Down|Escape"_s << QString();
         QTest::newRow("a click outside chooses nothing")
             << true << u"Up|Up|Right|click outside"_s << QString();
@@ -125,6 +152,14 @@ private slots:
             << false << u"click Launch at Login|Escape"_s << QString();
         QTest::newRow("submenu line clicked")
             << true << u"click HUD Auto-Dismiss Timer|click 4 Seconds"_s << u"4 Seconds"_s;
+        QTest::newRow("a pointer crossing a row keeps the submenu")
+            << false
+            << u"hover Screenshot Folder|hover HUD Auto-Dismiss Timer|click Reset to Desktop Default"_s
+            << u"Reset to Desktop Default"_s;
+        QTest::newRow("a pointer resting on a row opens its submenu")
+            << true
+            << u"hover Screenshot Folder|hover HUD Auto-Dismiss Timer|rest|click 4 Seconds"_s
+            << u"4 Seconds"_s;
         QTest::newRow("pressed by a screen reader")
             << false << u"press Orvane v1.0|press HUD Auto-Dismiss Timer|press 4 Seconds"_s
             << u"4 Seconds"_s;
@@ -150,6 +185,7 @@ private slots:
         QTRY_COMPARE(shownLevels().size(), 1);
         QQuickWindow *menu = shownLevels().constFirst();
         QVERIFY(QTest::qWaitForWindowExposed(menu));
+        menu->setProperty("hoverDelay", 3600 * 1000);
         QCOMPARE(menu->property("entries").toList().size(), trayMenu().size());
         if (!inCorner) {
             QCOMPARE(menu->position(), at);
@@ -173,20 +209,15 @@ private slots:
             } else if (step == "click outside"_L1) {
                 QTest::mouseClick(menu, Qt::LeftButton, {},
                                   menu->mapFromGlobal(screen.topLeft() + QPoint(5, 5)));
-            } else if (step.startsWith("click "_L1)) {
-                QQuickWindow *level = shownLevels().constLast();
-                const QVariantList rows = level->property("entries").toList();
-                qsizetype index = 0;
-                while (index < rows.size() &&
-                       rows.at(index).toMap().value(u"title"_s) != step.mid(6)) {
-                    ++index;
+            } else if (step == "rest"_L1) {
+                menu->setProperty("hoverDelay", 0); // the pointer stays where it is
+            } else if (step.startsWith("click "_L1) || step.startsWith("hover "_L1)) {
+                std::pair<QQuickWindow *, QPoint> row;
+                QTRY_VERIFY2((row = rowOnScreen(step.mid(6))).first, qPrintable(step));
+                QTest::mouseMove(row.first, row.second);
+                if (step.startsWith("click "_L1)) {
+                    QTest::mouseClick(row.first, Qt::LeftButton, {}, row.second);
                 }
-                QVariant rect;
-                QMetaObject::invokeMethod(level, "rowRect", Q_RETURN_ARG(QVariant, rect),
-                                          Q_ARG(QVariant, index));
-                const QPoint centre = rect.toRectF().center().toPoint();
-                QTest::mouseMove(level, centre);
-                QTest::mouseClick(level, Qt::LeftButton, {}, centre);
             } else {
                 // Keys go to the menu's own window; the menu routes them to an open submenu.
                 QTest::keyClick(menu, QKeySequence::fromString(step)[0].key());

@@ -27,6 +27,16 @@ Window {
     readonly property int separatorHeight: 9
     readonly property int markWidth: 24
     readonly property int arrowWidth: 22
+    // How long the pointer rests on another row before the open submenu gives way: on its
+    // way to the submenu it may cross a row or two.
+    property int hoverDelay: 250
+
+    function hoverSettled(index) {
+        if (entries[index].submenu)
+            submenuRequested(index, false);
+        else if (submenuIndex >= 0)
+            submenuDismissed();
+    }
 
     function selectable(index) {
         const entry = entries[index];
@@ -109,6 +119,19 @@ Window {
     height: column.implicitHeight + 2 * padding
     title: "Orvane"
 
+    Timer {
+        id: hoverIntent
+
+        property int row: -1
+
+        function restartFor(index) {
+            row = index;
+            restart();
+        }
+
+        interval: menu.hoverDelay
+        onTriggered: menu.hoverSettled(row)
+    }
     SystemPalette {
         id: system
         colorGroup: SystemPalette.Active
@@ -231,12 +254,14 @@ Window {
                             return;
                         }
                         menu.currentIndex = row.index;
-                        if (row.modelData.submenu)
-                            menu.submenuRequested(row.index, false);
-                        else if (menu.submenuIndex >= 0)
-                            menu.submenuDismissed();
+                        if (menu.submenuIndex < 0)
+                            menu.hoverSettled(row.index);
+                        else if (menu.submenuIndex !== row.index)
+                            hoverIntent.restartFor(row.index);
                     }
                     onExited: {
+                        if (hoverIntent.row === row.index)
+                            hoverIntent.stop();
                         if (menu.currentIndex === row.index && menu.submenuIndex !== row.index)
                             menu.currentIndex = -1;
                     }
