@@ -211,12 +211,21 @@ protected:
     }
 
 private slots:
-    void mainActivated(int index) { finish(&m_entries.at(index)); }
+    void mainActivated(int index)
+    {
+        if (index >= 0 && index < m_entries.size()) {
+            finish(&m_entries.at(index));
+        }
+    }
     void subActivated(int index)
     {
         // Not a submenu closed a moment ago, whose rows were others.
-        if (m_submenuRow >= 0 && sender() == m_sub) {
-            finish(&m_entries.at(m_submenuRow).submenu.at(index));
+        if (m_submenuRow < 0 || sender() != m_sub) {
+            return;
+        }
+        const QList<MenuEntry> &rows = m_entries.at(m_submenuRow).submenu;
+        if (index >= 0 && index < rows.size()) {
+            finish(&rows.at(index));
         }
     }
     void submenuRequested(int index, bool byKeyboard) { openSubmenu(index, byKeyboard); }
