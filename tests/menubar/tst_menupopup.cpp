@@ -145,6 +145,8 @@ private slots:
             << false << u"Up|Up|Return|Escape|Down|Return"_s << u"Quit Orvane"_s;
         QTest::newRow("left back from the submenu")
             << false << u"Up|Up|Right|Left|Up|Up|Return"_s << u"Play Sound Effects"_s;
+        QTest::newRow("a line's shortcut, from the submenu")
+            << false << u"Up|Up|Right|Ctrl+,"_s << u"Preferences & Settings..."_s;
         QTest::newRow("escape chooses nothing") << false << u"Down|Down|Escape"_s << QString();
         QTest::newRow("a click outside chooses nothing")
             << true << u"Up|Up|Right|click outside"_s << QString();
@@ -220,7 +222,8 @@ private slots:
                 }
             } else {
                 // Keys go to the menu's own window; the menu routes them to an open submenu.
-                QTest::keyClick(menu, QKeySequence::fromString(step)[0].key());
+                const QKeyCombination key = QKeySequence::fromString(step)[0];
+                QTest::keyClick(menu, key.key(), key.keyboardModifiers());
             }
             if (step == "Right"_L1) {
                 QTRY_COMPARE(shownLevels().size(), 2);
