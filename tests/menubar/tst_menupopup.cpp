@@ -8,6 +8,7 @@
 
 #include <QtQml/qqmlextensionplugin.h>
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 Q_IMPORT_QML_PLUGIN(Orvane_MenubarPlugin)
@@ -147,6 +148,8 @@ private slots:
             << false << u"Up|Up|Right|Left|Up|Up|Return"_s << u"Play Sound Effects"_s;
         QTest::newRow("a line's shortcut, from the submenu")
             << false << u"Up|Up|Right|Ctrl+,"_s << u"Preferences & Settings..."_s;
+        QTest::newRow("losing the focus chooses nothing")
+            << false << u"Down|focus elsewhere"_s << QString();
         QTest::newRow("escape chooses nothing") << false << u"Down|Down|Escape"_s << QString();
         QTest::newRow("a click outside chooses nothing")
             << true << u"Up|Up|Right|click outside"_s << QString();
@@ -198,6 +201,7 @@ private slots:
         QVERIFY(sound && sound->state().checkable && sound->state().checked);
         QVERIFY(readerFinds(u"Preferences & Settings..."_s));
 
+        std::unique_ptr<QWindow> other;
         for (const QString &step : steps.split(u'|')) {
             QVERIFY2(menupopup::isOpen(), qPrintable(step));
             // Every level open stays whole on the screen.
@@ -211,6 +215,13 @@ private slots:
             } else if (step == "click outside"_L1) {
                 QTest::mouseClick(menu, Qt::LeftButton, {},
                                   menu->mapFromGlobal(screen.topLeft() + QPoint(5, 5)));
+            } else if (step == "focus elsewhere"_L1) {
+                // Another window of the program takes the focus, as a dialog would.
+                other = std::make_unique<QWindow>();
+                other->setGeometry(20, 20, 50, 50);
+                other->show();
+                QVERIFY(QTest::qWaitForWindowExposed(other.get()));
+                other->requestActivate();
             } else if (step == "rest"_L1) {
                 menu->setProperty("hoverDelay", 0); // the pointer stays where it is
             } else if (step.startsWith("click "_L1) || step.startsWith("hover "_L1)) {
