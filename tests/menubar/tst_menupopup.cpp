@@ -126,9 +126,10 @@ private slots:
         QTRY_VERIFY(shownLevels().isEmpty());
     }
 
-    // Steps are key names; "click outside"; "hover TITLE" or "click TITLE" on a row of the
-    // deepest level showing it; "press TITLE" as a screen reader does; "rest": the pointer
-    // stays on its row long enough for a submenu to give way (otherwise it never does).
+    // Steps are keys ("Down", "Ctrl+,"); "click outside"; "focus elsewhere"; "hover TITLE" or
+    // "click TITLE" on a row of the deepest level showing it; "press TITLE" as a screen reader
+    // does; "rest": the pointer stays on its row long enough for a submenu to give way
+    // (otherwise it never does).
     void choosing_data()
     {
         QTest::addColumn<bool>("inCorner");
