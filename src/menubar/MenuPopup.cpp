@@ -211,12 +211,21 @@ protected:
     }
 
 private slots:
-    void mainActivated(int index) { finish(&m_entries.at(index)); }
+    void mainActivated(int index)
+    {
+        if (index >= 0 && index < m_entries.size()) {
+            finish(&m_entries.at(index));
+        }
+    }
     void subActivated(int index)
     {
         // Not a submenu closed a moment ago, whose rows were others.
-        if (m_submenuRow >= 0 && sender() == m_sub) {
-            finish(&m_entries.at(m_submenuRow).submenu.at(index));
+        if (m_submenuRow < 0 || sender() != m_sub) {
+            return;
+        }
+        const QList<MenuEntry> &rows = m_entries.at(m_submenuRow).submenu;
+        if (index >= 0 && index < rows.size()) {
+            finish(&rows.at(index));
         }
     }
     void submenuRequested(int index, bool byKeyboard) { openSubmenu(index, byKeyboard); }
@@ -283,11 +292,23 @@ private:
     // Keys go to the deepest level open, whichever window they were sent to.
     bool routeKey(QKeyEvent *event)
     {
+        event->accept();
+        // A line's shortcut, shown beside it, chooses it while the menu is open too.
+        const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+        if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+            const QKeySequence pressed(QKeyCombination(modifiers, Qt::Key(event->key())));
+            for (const MenuEntry &entry : std::as_const(m_entries)) {
+                if (!entry.separator && entry.enabled && entry.submenu.isEmpty() &&
+                    !entry.shortcut.isEmpty() && entry.shortcut == pressed) {
+                    finish(&entry);
+                    return true;
+                }
+            }
+        }
         QQuickWindow *target = m_sub ? m_sub.data() : m_main.data();
         QVariant used;
         QMetaObject::invokeMethod(target, "handleKey", Q_RETURN_ARG(QVariant, used),
                                   Q_ARG(QVariant, event->key()));
-        event->accept();
         return true; // no other window of the program gets keys while a menu is open
     }
 

@@ -8,6 +8,7 @@
 
 #include <QtQml/qqmlextensionplugin.h>
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 Q_IMPORT_QML_PLUGIN(Orvane_MenubarPlugin)
@@ -125,9 +126,10 @@ private slots:
         QTRY_VERIFY(shownLevels().isEmpty());
     }
 
-    // Steps are key names; "click outside"; "hover TITLE" or "click TITLE" on a row of the
-    // deepest level showing it; "press TITLE" as a screen reader does; "rest": the pointer
-    // stays on its row long enough for a submenu to give way (otherwise it never does).
+    // Steps are keys ("Down", "Ctrl+,"); "click outside"; "focus elsewhere"; "hover TITLE" or
+    // "click TITLE" on a row of the deepest level showing it; "press TITLE" as a screen reader
+    // does; "rest": the pointer stays on its row long enough for a submenu to give way
+    // (otherwise it never does).
     void choosing_data()
     {
         QTest::addColumn<bool>("inCorner");
@@ -145,6 +147,10 @@ private slots:
             << false << u"Up|Up|Return|Escape|Down|Return"_s << u"Quit Orvane"_s;
         QTest::newRow("left back from the submenu")
             << false << u"Up|Up|Right|Left|Up|Up|Return"_s << u"Play Sound Effects"_s;
+        QTest::newRow("a line's shortcut, from the submenu")
+            << false << u"Up|Up|Right|Ctrl+,"_s << u"Preferences & Settings..."_s;
+        QTest::newRow("losing the focus chooses nothing")
+            << false << u"Down|focus elsewhere"_s << QString();
         QTest::newRow("escape chooses nothing") << false << u"Down|Down|Escape"_s << QString();
         QTest::newRow("a click outside chooses nothing")
             << true << u"Up|Up|Right|click outside"_s << QString();
@@ -196,6 +202,7 @@ private slots:
         QVERIFY(sound && sound->state().checkable && sound->state().checked);
         QVERIFY(readerFinds(u"Preferences & Settings..."_s));
 
+        std::unique_ptr<QWindow> other;
         for (const QString &step : steps.split(u'|')) {
             QVERIFY2(menupopup::isOpen(), qPrintable(step));
             // Every level open stays whole on the screen.
@@ -209,6 +216,13 @@ private slots:
             } else if (step == "click outside"_L1) {
                 QTest::mouseClick(menu, Qt::LeftButton, {},
                                   menu->mapFromGlobal(screen.topLeft() + QPoint(5, 5)));
+            } else if (step == "focus elsewhere"_L1) {
+                // Another window of the program takes the focus, as a dialog would.
+                other = std::make_unique<QWindow>();
+                other->setGeometry(20, 20, 50, 50);
+                other->show();
+                QVERIFY(QTest::qWaitForWindowExposed(other.get()));
+                other->requestActivate();
             } else if (step == "rest"_L1) {
                 menu->setProperty("hoverDelay", 0); // the pointer stays where it is
             } else if (step.startsWith("click "_L1) || step.startsWith("hover "_L1)) {
@@ -220,7 +234,8 @@ private slots:
                 }
             } else {
                 // Keys go to the menu's own window; the menu routes them to an open submenu.
-                QTest::keyClick(menu, QKeySequence::fromString(step)[0].key());
+                const QKeyCombination key = QKeySequence::fromString(step)[0];
+                QTest::keyClick(menu, key.key(), key.keyboardModifiers());
             }
             if (step == "Right"_L1) {
                 QTRY_COMPARE(shownLevels().size(), 2);
