@@ -102,17 +102,15 @@ int main(int argc, char *argv[])
     // Without its module Orvane still watches and copies; asked for its windows, it says why
     // they are missing, as a notification: it has no window of its own to say it in.
     const auto explainMissingWindows = [&platform](const QString &error) {
-                         const QString title = QCoreApplication::translate(
-                             "main", "The preferences could not be opened.");
-                         const QString text =
-                             QCoreApplication::translate(
+        const QString title =
+            QCoreApplication::translate("main", "The preferences could not be opened.");
+        const QString text = QCoreApplication::translate(
                                  "main", "Part of Orvane could not be loaded (%1). Reinstalling "
                                          "Orvane should repair it.")
                                  .arg(error);
-                         if (const Result shown = platform->windows().showNotification(title, text);
-                             !shown.ok()) {
-                             logLine(title + u' ' + text);
-                         }
+        if (const Result shown = platform->windows().showNotification(title, text); !shown.ok()) {
+            logLine(title + u' ' + text);
+        }
     };
     QObject::connect(&ui, &LazyUserInterface::preferencesUnavailable, &app, explainMissingWindows);
     ScreenshotWatcher watcher(state, platform->detection(), platform->card());
@@ -129,14 +127,13 @@ int main(int argc, char *argv[])
         callbacks.showPreferences = [&ui] { ui.showPreferences(); };
         // aboutToQuit runs the termination steps.
         callbacks.quit = &QCoreApplication::quit;
-        callbacks.popUpMenu = [&ui, explainMissingWindows](const QList<MenuEntry> &entries, const QPoint &at,
-                                    std::function<void(const MenuEntry &)> chosen) {
-            ui.whenLoaded(
-                [entries, at, chosen = std::move(chosen)](UserInterface &loaded) {
-                    loaded.popUpMenu(entries, at, chosen);
-                },
-                explainMissingWindows);
-        };
+        callbacks.popUpMenu =
+            [&ui, explainMissingWindows](const QList<MenuEntry> &entries, const QPoint &at,
+                                         std::function<void(const MenuEntry &)> chosen) {
+                ui.whenLoaded([entries, at, chosen = std::move(chosen)](
+                                  UserInterface &loaded) { loaded.popUpMenu(entries, at, chosen); },
+                              explainMissingWindows);
+            };
         statusBar = std::make_unique<StatusBarController>(state, *platform, std::move(callbacks));
         MenuDialogs::Asker asker;
         asker.ask = [&ui, explainMissingWindows](const Alert &alert,
@@ -147,16 +144,16 @@ int main(int argc, char *argv[])
                               done(alert.cancelButton);
                           });
         };
-        asker.chooseFolder = [&ui, explainMissingWindows](
-                                   const FolderRequest &request,
-                                   std::function<void(std::optional<QString>)> done) {
-            ui.whenLoaded(
-                [request, done](UserInterface &loaded) { loaded.chooseFolder(request, done); },
-                [done, explainMissingWindows](const QString &error) {
-                    explainMissingWindows(error);
-                    done(std::nullopt);
-                });
-        };
+        asker.chooseFolder =
+            [&ui, explainMissingWindows](const FolderRequest &request,
+                                         std::function<void(std::optional<QString>)> done) {
+                ui.whenLoaded(
+                    [request, done](UserInterface &loaded) { loaded.chooseFolder(request, done); },
+                    [done, explainMissingWindows](const QString &error) {
+                        explainMissingWindows(error);
+                        done(std::nullopt);
+                    });
+            };
         statusBar->setDialogs(MenuDialogs::standard(
             MenuTexts::forPlatform(platform->kind()),
             [&platform] { return platform->login().programRemovalNote(); }, std::move(asker)));

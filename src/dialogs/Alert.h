@@ -11,10 +11,10 @@ struct Alert {
     enum class Icon { Information, Warning, Critical };
 
     Icon icon = Icon::Information;
-    QString title;       // the window's
-    QString message;     // the first, bold line; also what a screen reader announces
-    QString informative; // the text under it
-    QStringList buttons; // left to right; texts are shown as written ("&" is an ampersand)
+    QString title;         // the window's
+    QString message;       // the first, bold line; also what a screen reader announces
+    QString informative;   // the text under it
+    QStringList buttons;   // left to right; texts are shown as written ("&" is an ampersand)
     int defaultButton = 0; // Return
     int cancelButton = 0;  // Escape and closing the window
 

@@ -12,8 +12,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
-#include <QPalette>
 #include <QPainter>
+#include <QPalette>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
@@ -116,14 +116,12 @@ void StatusBarController::setupStatusBar()
     // Either click opens the menu, as on the macOS menu bar, where the tray shows none itself;
     // a StatusNotifierItem host shows its copy on a right click, and the program's own opens
     // on its activation (a left click).
-    connect(m_statusItem, &SystemTray::activated, this,
-            [this](SystemTray::Click click, QPoint at) {
-                if (!m_statusItem->showsMenuItself() ||
-                    (click == SystemTray::Click::Primary &&
-                     m_platform.kind() != PlatformKind::MacOS)) {
-                    openOwnMenu(at);
-                }
-            });
+    connect(m_statusItem, &SystemTray::activated, this, [this](SystemTray::Click click, QPoint at) {
+        if (!m_statusItem->showsMenuItself() ||
+            (click == SystemTray::Click::Primary && m_platform.kind() != PlatformKind::MacOS)) {
+            openOwnMenu(at);
+        }
+    });
     m_statusItem->show();
 
     if (!SystemTray::isSystemTrayAvailable()) {

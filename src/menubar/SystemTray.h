@@ -46,8 +46,7 @@ public:
     bool showsMenuItself() const;
     // The menu the tray shows, replaced as a whole; `chosen` runs on the main thread with the
     // entry the user chose. Ignored where the tray shows no menu itself.
-    void setMenu(const QList<MenuEntry> &entries,
-                 std::function<void(const MenuEntry &)> chosen);
+    void setMenu(const QList<MenuEntry> &entries, std::function<void(const MenuEntry &)> chosen);
 
 signals:
     // A click on the icon; `at` is where a menu of the program's own should open (global).

@@ -36,8 +36,7 @@ struct FakeUserInterface final : UserInterface {
         calls << u"ask "_s + alert.title;
     }
     void chooseFolder(const FolderRequest &, std::function<void(std::optional<QString>)>) override
-    {
-    }
+    {}
     QStringList calls;
 };
 FakeUserInterface *made = nullptr;

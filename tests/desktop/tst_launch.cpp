@@ -104,8 +104,8 @@ class NotificationsStandIn : public QObject {
 public:
     QStringList shown;
 public slots:
-    uint Notify(const QString &, uint, const QString &, const QString &summary,
-                const QString &body, const QStringList &, const QVariantMap &, int)
+    uint Notify(const QString &, uint, const QString &, const QString &summary, const QString &body,
+                const QStringList &, const QVariantMap &, int)
     {
         shown << summary + u'\n' + body;
         return 1;
@@ -252,10 +252,11 @@ private slots:
         QVERIFY(app.waitFor(failed));
         QVERIFY(app.log.contains(u"gone/orvane-ui.so"_s));
         QVERIFY(waitFor([&notifications] { return !notifications.shown.isEmpty(); }));
-        QVERIFY2(notifications.shown.first().startsWith(
-                     u"The preferences could not be opened.\nPart of Orvane could not be loaded ("_s) &&
-                     notifications.shown.first().contains(u"gone/orvane-ui.so"_s),
-                 qPrintable(notifications.shown.first()));
+        QVERIFY2(
+            notifications.shown.first().startsWith(
+                u"The preferences could not be opened.\nPart of Orvane could not be loaded ("_s) &&
+                notifications.shown.first().contains(u"gone/orvane-ui.so"_s),
+            qPrintable(notifications.shown.first()));
         bus.unregisterObject(u"/org/freedesktop/Notifications"_s);
         bus.unregisterService(service);
         QVERIFY(app.end());

@@ -63,13 +63,13 @@ struct Fixture {
         state = std::make_unique<AppState>(platform, platform.openSettings());
         controller = std::make_unique<StatusBarController>(
             *state, platform,
-            StatusBarController::Callbacks{
-                [this] { requests << u"showPreferences"_s; }, [this] { requests << u"quit"_s; },
-                [this](const QList<MenuEntry> &entries, const QPoint &,
-                       std::function<void(const MenuEntry &)> chosen) {
-                    requests << u"popUpMenu"_s;
-                    popped = {entries, std::move(chosen)};
-                }});
+            StatusBarController::Callbacks{[this] { requests << u"showPreferences"_s; },
+                                           [this] { requests << u"quit"_s; },
+                                           [this](const QList<MenuEntry> &entries, const QPoint &,
+                                                  std::function<void(const MenuEntry &)> chosen) {
+                                               requests << u"popUpMenu"_s;
+                                               popped = {entries, std::move(chosen)};
+                                           }});
         MenuDialogs dialogs;
         dialogs.chooseFolder = [this](const QString &start,
                                       std::function<void(std::optional<QString>)> done) {
@@ -250,9 +250,9 @@ private slots:
             answerFolder = std::move(done);
         };
         f.platform.removalNote = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
-        f.controller->setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux),
-                                                       [&f] { return f.platform.removalNote; },
-                                                       asker));
+        f.controller->setDialogs(MenuDialogs::standard(
+            MenuTexts::forPlatform(PlatformKind::Linux), [&f] { return f.platform.removalNote; },
+            asker));
         f.choose(item);
         f.choose(item); // one question of a kind at a time
         QCOMPARE(asked.size() + folders.size(), 1);
