@@ -286,6 +286,8 @@ private:
         if (m_sub) {
             m_sub->hide();
             m_sub->deleteLater();
+            // Gone for the keys that follow at once, before it is deleted.
+            m_sub.clear();
         }
     }
 

@@ -126,7 +126,8 @@ private slots:
         QTRY_VERIFY(shownLevels().isEmpty());
     }
 
-    // Steps are keys ("Down", "Ctrl+,"); "click outside"; "focus elsewhere"; "hover TITLE" or
+    // Steps are keys ("Down", "Ctrl+,"); "at once KEY KEY...": keys typed faster than the
+    // event loop turns; "click outside"; "focus elsewhere"; "hover TITLE" or
     // "click TITLE" on a row of the deepest level showing it; "press TITLE" as a screen reader
     // does; "rest": the pointer stays on its row long enough for a submenu to give way
     // (otherwise it never does).
@@ -151,6 +152,8 @@ private slots:
             << false << u"Up|Up|Right|Ctrl+,"_s << u"Preferences & Settings..."_s;
         QTest::newRow("losing the focus chooses nothing")
             << false << u"Down|focus elsewhere"_s << QString();
+        QTest::newRow("keys right after leaving the submenu go to the menu")
+            << false << u"Up|Up|Right|at once Left Down Return"_s << u"Quit Orvane"_s;
         QTest::newRow("escape chooses nothing") << false << u"Down|Down|Escape"_s << QString();
         QTest::newRow("a click outside chooses nothing")
             << true << u"Up|Up|Right|click outside"_s << QString();
@@ -231,6 +234,14 @@ private slots:
                 QTest::mouseMove(row.first, row.second);
                 if (step.startsWith("click "_L1)) {
                     QTest::mouseClick(row.first, Qt::LeftButton, {}, row.second);
+                }
+            } else if (step.startsWith("at once "_L1)) {
+                // No deferred work runs between these keys, as when the window system hands
+                // over several at once.
+                for (const QString &key : step.mid(8).split(u' ')) {
+                    const int code = QKeySequence::fromString(key)[0].key();
+                    qt_handleKeyEvent(menu, QEvent::KeyPress, code, {});
+                    qt_handleKeyEvent(menu, QEvent::KeyRelease, code, {});
                 }
             } else {
                 // Keys go to the menu's own window; the menu routes them to an open submenu.
