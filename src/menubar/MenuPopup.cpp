@@ -1,5 +1,6 @@
 #include "menubar/MenuPopup.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -7,6 +8,7 @@
 #include <QPointer>
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QScopedValueRollback>
 #include <QScreen>
@@ -229,6 +231,20 @@ private slots:
         }
     }
     void submenuRequested(int index, bool byKeyboard) { openSubmenu(index, byKeyboard); }
+    // As a Qt menu does, the row the keys or the pointer moved to is told to a screen reader
+    // as the one focused: the rows never take Qt Quick's focus (the menu routes the keys), and
+    // their "selected" state reaches no screen reader through Qt 6.4.
+    void currentRowChanged()
+    {
+        auto *level = qobject_cast<QQuickWindow *>(sender());
+        if (!level || !QAccessible::isActive()) {
+            return;
+        }
+        if (QQuickItem *row = rowItem(level->contentItem(), level->property("currentIndex"))) {
+            QAccessibleEvent event(row, QAccessible::Focus);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
     void submenuDismissed() { closeSubmenu(); }
     void mainCloseRequested() { dismiss(); }
     void subCloseRequested() { closeSubmenu(); }
@@ -246,6 +262,24 @@ private:
                     SLOT(submenuRequested(int, bool)));
             connect(window, SIGNAL(submenuDismissed()), this, SLOT(submenuDismissed()));
         }
+        connect(window, SIGNAL(currentIndexChanged()), this, SLOT(currentRowChanged()));
+    }
+
+    // The row of that index among the level's rows (the items made for its entries).
+    static QQuickItem *rowItem(QQuickItem *item, const QVariant &index)
+    {
+        if (index.toInt() < 0) {
+            return nullptr;
+        }
+        for (QQuickItem *child : item->childItems()) {
+            if (child->property("modelData").isValid() && child->property("index") == index) {
+                return child;
+            }
+            if (QQuickItem *row = rowItem(child, index)) {
+                return row;
+            }
+        }
+        return nullptr;
     }
 
     void openSubmenu(int row, bool byKeyboard)

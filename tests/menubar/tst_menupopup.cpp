@@ -9,6 +9,9 @@
 #include <QtQml/qqmlextensionplugin.h>
 #include <algorithm>
 #include <memory>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 #include <utility>
 
 Q_IMPORT_QML_PLUGIN(Orvane_MenubarPlugin)
@@ -114,6 +117,17 @@ QAccessibleInterface *readerFinds(const QString &name, QAccessibleInterface *nod
     return nullptr;
 }
 
+// The rows a screen reader was told the focus moved to, latest last.
+QStringList focusedRows;
+
+void noteFocus(QAccessibleEvent *event)
+{
+    QAccessibleInterface *row = event->accessibleInterface();
+    if (event->type() == QAccessible::Focus && row && row->role() == QAccessible::MenuItem) {
+        focusedRows << row->text(QAccessible::Name);
+    }
+}
+
 } // namespace
 
 class MenuPopupTest : public QObject {
@@ -186,6 +200,7 @@ private slots:
                          [&stale](const MenuEntry &entry) { stale << entry.title; });
         QStringList choices;
         int levelsShownAtChoice = -1;
+        focusedRows.clear();
         const QPoint at = inCorner ? screen.bottomRight() : QPoint(100, 100);
         menupopup::popUp(trayMenu(), at, [&](const MenuEntry &entry) {
             choices << entry.title;
@@ -261,6 +276,12 @@ private slots:
             QCOMPARE(choices, QStringList());
         } else {
             QTRY_COMPARE(choices, QStringList{chosen});
+            // A screen reader heard of the line the user moved to before choosing it (a
+            // shortcut moves nowhere).
+            if (!steps.contains("Ctrl+"_L1)) {
+                QVERIFY(!focusedRows.isEmpty());
+                QCOMPARE(focusedRows.constLast(), chosen);
+            }
             QCOMPARE(levelsShownAtChoice, 0); // it ran once the menu was off the screen
             QVERIFY(!menupopup::isOpen());
             QCoreApplication::processEvents();
@@ -275,6 +296,12 @@ int main(int argc, char *argv[])
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
     QAccessible::setActive(true);
+    // As when a screen reader runs: Qt then sends accessibility events, here to noteFocus.
+    if (QPlatformAccessibility *accessibility =
+            QGuiApplicationPrivate::platformIntegration()->accessibility()) {
+        accessibility->setActive(true);
+    }
+    QAccessible::installUpdateHandler(&noteFocus);
     MenuPopupTest test;
     return QTest::qExec(&test, argc, argv);
 }
