@@ -507,6 +507,10 @@
         <translation>Die Einstellungen konnten nicht geöffnet werden.</translation>
     </message>
     <message>
+        <source>Orvane&apos;s menu and windows could not be opened.</source>
+        <translation>Das Menü und die Fenster von Orvane konnten nicht geöffnet werden.</translation>
+    </message>
+    <message>
         <source>Part of Orvane could not be loaded (%1). Reinstalling Orvane should repair it.</source>
         <translation>Ein Teil von Orvane konnte nicht geladen werden (%1). Eine Neuinstallation von Orvane sollte das beheben.</translation>
     </message>

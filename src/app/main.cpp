@@ -97,13 +97,14 @@ int main(int argc, char *argv[])
                               StatusBarController::performCleanUninstall(*platform,
                                                                          &QCoreApplication::quit);
                           }});
-    // Without its module Orvane still watches and copies; the preferences say why they are
-    // missing rather than not opening.
     // Without its module Orvane still watches and copies; asked for its windows, it says why
     // they are missing, as a notification: it has no window of its own to say it in.
-    const auto explainMissingWindows = [&platform](const QString &error) {
+    const auto explainMissingWindows = [&platform](const QString &error, bool preferences) {
         const QString title =
-            QCoreApplication::translate("main", "The preferences could not be opened.");
+            preferences
+                ? QCoreApplication::translate("main", "The preferences could not be opened.")
+                : QCoreApplication::translate("main", "Orvane's menu and windows could not be "
+                                                      "opened.");
         const QString text = QCoreApplication::translate(
                                  "main", "Part of Orvane could not be loaded (%1). Reinstalling "
                                          "Orvane should repair it.")
@@ -112,7 +113,12 @@ int main(int argc, char *argv[])
             logLine(title + u' ' + text);
         }
     };
-    QObject::connect(&ui, &LazyUserInterface::preferencesUnavailable, &app, explainMissingWindows);
+    QObject::connect(
+        &ui, &LazyUserInterface::preferencesUnavailable, &app,
+        [explainMissingWindows](const QString &error) { explainMissingWindows(error, true); });
+    const auto explainMissingMenu = [explainMissingWindows](const QString &error) {
+        explainMissingWindows(error, false);
+    };
     ScreenshotWatcher watcher(state, platform->detection(), platform->card());
     watcher.setPresenter(
         [&ui](const QString &path, const QImage &image) { ui.showHUD(path, image); });
@@ -128,29 +134,28 @@ int main(int argc, char *argv[])
         // aboutToQuit runs the termination steps.
         callbacks.quit = &QCoreApplication::quit;
         callbacks.popUpMenu =
-            [&ui, explainMissingWindows](const QList<MenuEntry> &entries, const QPoint &at,
-                                         std::function<void(const MenuEntry &)> chosen) {
+            [&ui, explainMissingMenu](const QList<MenuEntry> &entries, const QPoint &at,
+                                      std::function<void(const MenuEntry &)> chosen) {
                 ui.whenLoaded([entries, at, chosen = std::move(chosen)](
                                   UserInterface &loaded) { loaded.popUpMenu(entries, at, chosen); },
-                              explainMissingWindows);
+                              explainMissingMenu);
             };
         statusBar = std::make_unique<StatusBarController>(state, *platform, std::move(callbacks));
         MenuDialogs::Asker asker;
-        asker.ask = [&ui, explainMissingWindows](const Alert &alert,
-                                                 std::function<void(int)> done) {
+        asker.ask = [&ui, explainMissingMenu](const Alert &alert, std::function<void(int)> done) {
             ui.whenLoaded([alert, done](UserInterface &loaded) { loaded.ask(alert, done); },
-                          [alert, done, explainMissingWindows](const QString &error) {
-                              explainMissingWindows(error);
+                          [alert, done, explainMissingMenu](const QString &error) {
+                              explainMissingMenu(error);
                               done(alert.cancelButton);
                           });
         };
         asker.chooseFolder =
-            [&ui, explainMissingWindows](const FolderRequest &request,
-                                         std::function<void(std::optional<QString>)> done) {
+            [&ui, explainMissingMenu](const FolderRequest &request,
+                                      std::function<void(std::optional<QString>)> done) {
                 ui.whenLoaded(
                     [request, done](UserInterface &loaded) { loaded.chooseFolder(request, done); },
-                    [done, explainMissingWindows](const QString &error) {
-                        explainMissingWindows(error);
+                    [done, explainMissingMenu](const QString &error) {
+                        explainMissingMenu(error);
                         done(std::nullopt);
                     });
             };

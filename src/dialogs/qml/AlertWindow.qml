@@ -65,7 +65,11 @@ Window {
         Accessible.description: alert.informative
 
         Keys.onPressed: event => {
-            if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
+            // A key held down since before the alert opened (the Return or Space that chose
+            // "Uninstall..." in the menu) answers nothing: only a fresh press does.
+            if (event.isAutoRepeat) {
+                event.accepted = true;
+            } else if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
                 event.accepted = true;
                 alert.answer(alert.defaultButton);
             } else if (event.key === Qt.Key_Escape) {
@@ -203,6 +207,9 @@ Window {
                         focusPolicy: Qt.StrongFocus
                         Accessible.name: modelData
                         Accessible.onPressAction: button.clicked()
+                        // See the window's keys: a held key presses no button.
+                        Keys.onPressed: event => event.accepted = event.isAutoRepeat
+                        Keys.onReleased: event => event.accepted = event.isAutoRepeat
                         implicitWidth: Math.max(84, implicitContentWidth + 28)
                         implicitHeight: implicitContentHeight + 14
                         onClicked: alert.answer(index)
