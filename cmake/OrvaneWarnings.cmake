@@ -19,3 +19,13 @@ endif()
 function(orvane_quiet_generated target)
     set_source_files_properties(${ARGN} PROPERTIES COMPILE_OPTIONS "-w")
 endfunction()
+
+# The same for the QML files of `target` compiled ahead of time, named as Qt names them.
+function(orvane_quiet_qml_cache target)
+    set(cached)
+    foreach(qml_file IN LISTS ARGN)
+        string(REGEX REPLACE "\\.qml$" "_qml.cpp" name "${target}_${qml_file}")
+        list(APPEND cached ${CMAKE_CURRENT_BINARY_DIR}/.rcc/qmlcache/${name})
+    endforeach()
+    orvane_quiet_generated(${target} ${cached})
+endfunction()
