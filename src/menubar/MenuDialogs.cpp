@@ -44,7 +44,9 @@ MenuDialogs MenuDialogs::standard(const MenuTexts &texts, std::function<QString(
                                        std::function<void(std::optional<QString>)> done) {
         asker.chooseFolder(menudialogs::folderDialog(texts, startFolder), std::move(done));
     };
-    asks.showAbout = [texts, asker] { asker.ask(menudialogs::aboutBox(texts), [](int) {}); };
+    asks.showAbout = [texts, asker](std::function<void()> done) {
+        asker.ask(menudialogs::aboutBox(texts), [done = std::move(done)](int) { done(); });
+    };
     asks.confirmUninstall = [texts, asker,
                              programNote = std::move(programNote)](std::function<void(bool)> done) {
         asker.ask(

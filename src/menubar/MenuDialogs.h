@@ -29,7 +29,8 @@ struct MenuDialogs {
     std::function<void(const QString &startFolder,
                        std::function<void(std::optional<QString>)> done)>
         chooseFolder;
-    std::function<void()> showAbout;
+    // `done` once the box is closed.
+    std::function<void(std::function<void()> done)> showAbout;
     // True only when the user chose "Uninstall & Move to Trash".
     std::function<void(std::function<void(bool)> done)> confirmUninstall;
 

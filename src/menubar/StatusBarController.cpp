@@ -306,9 +306,15 @@ void StatusBarController::resetFolder()
 
 void StatusBarController::showAbout()
 {
-    if (m_dialogs.showAbout) {
-        m_dialogs.showAbout();
+    if (!m_dialogs.showAbout || m_showingAbout) {
+        return;
     }
+    m_showingAbout = true;
+    m_dialogs.showAbout([self = QPointer(this)] {
+        if (self) {
+            self->m_showingAbout = false;
+        }
+    });
 }
 
 void StatusBarController::restoreAndQuit()

@@ -83,6 +83,7 @@ private:
     bool m_rebuildQueued = false;
     bool m_choosingFolder = false;
     bool m_confirmingUninstall = false;
+    bool m_showingAbout = false;
     QColor m_iconColor;
 };
 

@@ -55,6 +55,7 @@ struct Fixture {
     std::unique_ptr<StatusBarController> controller;
     QStringList requests;
     std::optional<QString> folderAnswer;
+    std::function<void()> aboutClosed;
     std::pair<QList<MenuEntry>, std::function<void(const MenuEntry &)>> popped;
 
     Fixture()
@@ -76,7 +77,10 @@ struct Fixture {
             requests << u"chooseFolder:"_s + start;
             done(folderAnswer);
         };
-        dialogs.showAbout = [this] { requests << u"showAbout"_s; };
+        dialogs.showAbout = [this](std::function<void()> done) {
+            requests << u"showAbout"_s;
+            aboutClosed = std::move(done);
+        };
         controller->setDialogs(dialogs);
         QCoreApplication::sendPostedEvents(); // the no-tray request queued at creation
         requests.clear();
@@ -184,8 +188,9 @@ private slots:
         QVERIFY(f.requests.isEmpty());
     }
 
-    // Items that ask another room for something. The watcher restarts once the system has a
-    // new folder, and only then: not after a cancel, and after a reset even without a custom one.
+    // Items that ask another room for something, each question one at a time. The watcher
+    // restarts once the system has a new folder, and only then: not after a cancel, and after a
+    // reset even without a custom one.
     void requests()
     {
         Fixture f;
@@ -204,6 +209,13 @@ private slots:
         }
         QCOMPARE(f.requests, QStringList({u"showPreferences"_s, u"showAbout"_s, u"quit"_s,
                                           u"chooseFolder:"_s + f.home.file(u"Desktop"_s)}));
+        // One About box at a time: another only once it is closed.
+        f.requests.clear();
+        f.choose(u"About Orvane..."_s);
+        QCOMPARE(f.requests, QStringList());
+        f.aboutClosed();
+        f.choose(u"About Orvane..."_s);
+        QCOMPARE(f.requests, QStringList{u"showAbout"_s});
         QCOMPARE(restarts(), 0);
         QVERIFY(QDir().mkpath(*(f.folderAnswer = f.home.file(u"New \"Shots\""_s))));
         f.choose(choose);
