@@ -41,61 +41,16 @@ void LazyUserInterface::simulateCapture()
     card([](UserInterface &ui) { ui.simulateCapture(); });
 }
 
-void LazyUserInterface::card(Request request)
+void LazyUserInterface::dispatch(const Request &ready,
+                                 const std::function<void(const QString &)> &failed,
+                                 const std::function<void()> &keep)
 {
     QMutexLocker lock(&m_mutex);
     switch (m_stage) {
     case Stage::Ready: {
         UserInterface *ui = m_ui.get();
         lock.unlock();
-        request(*ui);
-        return;
-    }
-    case Stage::Failed:
-        return; // said once in the log
-    case Stage::Idle:
-    case Stage::Loading:
-        m_pendingCard = std::move(request);
-        break;
-    }
-    lock.unlock();
-    load();
-}
-
-void LazyUserInterface::showPreferences()
-{
-    QMutexLocker lock(&m_mutex);
-    switch (m_stage) {
-    case Stage::Ready: {
-        UserInterface *ui = m_ui.get();
-        lock.unlock();
-        ui->showPreferences();
-        return;
-    }
-    case Stage::Failed: {
-        const QString error = m_error;
-        lock.unlock();
-        emit preferencesUnavailable(error);
-        return;
-    }
-    case Stage::Idle:
-    case Stage::Loading:
-        m_pendingPreferences = true;
-        break;
-    }
-    lock.unlock();
-    load();
-}
-
-void LazyUserInterface::whenLoaded(std::function<void(UserInterface &)> request,
-                                   std::function<void(const QString &error)> failed)
-{
-    QMutexLocker lock(&m_mutex);
-    switch (m_stage) {
-    case Stage::Ready: {
-        UserInterface *ui = m_ui.get();
-        lock.unlock();
-        request(*ui);
+        ready(*ui);
         return;
     }
     case Stage::Failed: {
@@ -108,11 +63,32 @@ void LazyUserInterface::whenLoaded(std::function<void(UserInterface &)> request,
     }
     case Stage::Idle:
     case Stage::Loading:
-        m_pendingRequests.append({std::move(request), std::move(failed)});
+        keep();
         break;
     }
     lock.unlock();
     load();
+}
+
+void LazyUserInterface::card(Request request)
+{
+    // A card that cannot be shown is said once in the log, by the loader.
+    dispatch(request, {}, [&] { m_pendingCard = std::move(request); });
+}
+
+void LazyUserInterface::showPreferences()
+{
+    dispatch([](UserInterface &ui) { ui.showPreferences(); },
+             [this](const QString &error) { emit preferencesUnavailable(error); },
+             [this] { m_pendingPreferences = true; });
+}
+
+void LazyUserInterface::whenLoaded(std::function<void(UserInterface &)> request,
+                                   std::function<void(const QString &error)> failed)
+{
+    dispatch(request, failed, [&] {
+        m_pendingRequests.append({std::move(request), std::move(failed)});
+    });
 }
 
 void LazyUserInterface::load()

@@ -67,6 +67,10 @@ private:
 
     // Queues the card `request` (the newest only) or runs it at once when ready.
     void card(Request request);
+    // Runs `ready` at once when loaded, `failed` with the reason when loading failed; else
+    // `keep` puts the request aside (under the lock) and loading starts.
+    void dispatch(const Request &ready, const std::function<void(const QString &)> &failed,
+                  const std::function<void()> &keep);
     void startLoading();
     void finishLoading();
 

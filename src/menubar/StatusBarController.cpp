@@ -124,7 +124,7 @@ void StatusBarController::setupStatusBar()
     });
     m_statusItem->show();
 
-    if (!SystemTray::isSystemTrayAvailable()) {
+    if (!m_statusItem->isSystemTrayAvailable()) {
         // Plain GNOME has no tray: without the preferences window nothing could control
         // Orvane. Asked once the launch has finished.
         logLine(QStringLiteral("No system tray is available; opening Preferences so that Orvane "

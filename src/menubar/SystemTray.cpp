@@ -190,12 +190,13 @@ SystemTray::~SystemTray()
     d->topMenu.reset();
 }
 
-bool SystemTray::isSystemTrayAvailable()
+bool SystemTray::isSystemTrayAvailable() const
 {
 #ifdef Q_OS_MACOS
     return true;
 #else
-    if (const auto tray = createPlatformTray(); tray && tray->isSystemTrayAvailable()) {
+    // Asked of the tray already made: another would ask the session bus again.
+    if (d->platformTray && d->platformTray->isSystemTrayAvailable()) {
         return true;
     }
     return xembedTrayPresent();

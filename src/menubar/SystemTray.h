@@ -31,7 +31,7 @@ public:
     ~SystemTray() override;
 
     // Whether some tray can show the icon now.
-    static bool isSystemTrayAvailable();
+    bool isSystemTrayAvailable() const;
 
     void setIcon(const QIcon &icon);
     void setToolTip(const QString &text);
