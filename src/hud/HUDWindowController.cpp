@@ -318,7 +318,7 @@ void HUDWindowController::reveal(FloatingHUDView *card, QQuickWindow *window,
 
     QScreen *screen = currentActiveScreen();
     const QRect available =
-        screen ? screen->availableGeometry()
+        screen ? m_platform.card().workArea(*screen)
                : QRect(QPoint(0, 0), placement::panelSize + QSize(2, 2) * placement::edgeGap);
     const QPoint position = placement::panelPosition(available);
     if (screen) {

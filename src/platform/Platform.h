@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QList>
 #include <QRect>
+#include <QScreen>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -85,6 +86,9 @@ public:
     virtual void prepareFloatingWindow(QWindow &window) = 0;
     // Shows it without activating Orvane, so the user's current window keeps the focus.
     virtual void showFloatingWindow(QWindow &window) = 0;
+    // The part of `screen` that panels, bars and docks leave free, as availableGeometry()
+    // gives it where the window manager publishes a work area.
+    virtual QRect workArea(QScreen &screen) { return screen.availableGeometry(); }
     // Replaces the clipboard's contents with the image alone (no file reference, no name).
     virtual void copyImageToClipboard(const QImage &image) = 0;
     // Puts a reference to the file on the clipboard, to paste it as a file elsewhere.

@@ -9,6 +9,7 @@
 #include "platform/NullPlatform.h"
 #include "platform/PlatformFactory.h"
 #include "platform/ScreenshotFolders.h"
+#include "platform/WorkArea.h"
 #include "platform/linux/GioLibrary.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/macos/MacPlatform.h"
@@ -182,6 +183,40 @@ class PlatformServicesTest : public QObject {
 private slots:
     void initTestCase() { installRecordingViewer(); }
     void init() { QFile::remove(home->file(u"bin/record-opened.log"_s)); }
+
+    // Where the window manager publishes no work area, the card keeps clear of what bars and
+    // docks reserve, on their own monitor only; broken reservations never hide the card.
+    void workAreaFromStruts_data()
+    {
+        QTest::addColumn<QList<quint32>>("values");
+        QTest::addColumn<QRect>("monitor");
+        QTest::addColumn<QRect>("free");
+        const QRect left(0, 0, 1280, 800);
+        const QRect right(1280, 0, 1280, 800);
+        QTest::newRow("bar along the bottom")
+            << QList<quint32>{0, 0, 0, 20, 0, 0, 0, 0, 0, 0, 0, 2559} << left
+            << QRect(0, 0, 1280, 780);
+        QTest::newRow("top bar on the other monitor")
+            << QList<quint32>{0, 0, 24, 0, 0, 0, 0, 0, 1280, 2559, 0, 0} << left << left;
+        QTest::newRow("top bar on this monitor")
+            << QList<quint32>{0, 0, 24, 0, 0, 0, 0, 0, 1280, 2559, 0, 0} << right
+            << QRect(1280, 24, 1280, 776);
+        QTest::newRow("dock on the right edge")
+            << QList<quint32>{0, 48, 0, 0, 0, 0, 100, 700, 0, 0, 0, 0} << right
+            << QRect(1280, 0, 1232, 800);
+        QTest::newRow("older strut: the whole edge")
+            << QList<quint32>{30, 0, 0, 0} << left << QRect(30, 0, 1250, 800);
+        QTest::newRow("thicker than the screen")
+            << QList<quint32>{0, 0, 0, 9000, 0, 0, 0, 0, 0, 0, 0, 2559} << left << left;
+        QTest::newRow("neither form") << QList<quint32>{0, 0, 0, 20, 0} << left << left;
+    }
+    void workAreaFromStruts()
+    {
+        QFETCH(QList<quint32>, values);
+        QFETCH(QRect, monitor);
+        const QSize root(2560, 800);
+        QTEST(workarea::freeArea(monitor, root, workarea::strutsFrom(values, root)), "free");
+    }
 
     // Into the freedesktop Trash, with the information that puts it back; one the Trash refuses
     // is reported as not trashed and stays where it was, untouched: never deleted instead.

@@ -3,11 +3,14 @@
 
 #include "platform/linux/GioLibrary.h"
 
+#include "platform/WorkArea.h"
 #include "platform/linux/GioTrash.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <xcb/xcb.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -102,8 +105,51 @@ void openWithDefault(const QString &path, std::function<void(bool)> finished)
     process->start(QStringLiteral("xdg-open"), {path});
 }
 
-// Asks an X11 window manager to keep the window on every workspace: _NET_WM_DESKTOP of all
-// ones set before the window is first mapped. Nothing to do elsewhere.
+xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
+{
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 1, static_cast<uint16_t>(std::strlen(name)), name),
+        nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+// A window's CARDINAL property of `count` values, or none when it has no such property.
+QList<quint32> cardinals(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property,
+                         int count)
+{
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        connection,
+        xcb_get_property(connection, 0, window, property, XCB_ATOM_CARDINAL, 0, uint32_t(count)),
+        nullptr);
+    QList<quint32> values;
+    if (reply && reply->format == 32 && reply->type == XCB_ATOM_CARDINAL &&
+        xcb_get_property_value_length(reply) >= count * 4) {
+        const auto *data = static_cast<const quint32 *>(xcb_get_property_value(reply));
+        values = QList<quint32>(data, data + count);
+    }
+    std::free(reply);
+    return values;
+}
+
+QList<xcb_window_t> children(xcb_connection_t *connection, xcb_window_t window)
+{
+    xcb_query_tree_reply_t *reply =
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
+    QList<xcb_window_t> found;
+    if (reply) {
+        const xcb_window_t *list = xcb_query_tree_children(reply);
+        found = QList<xcb_window_t>(list, list + xcb_query_tree_children_length(reply));
+    }
+    std::free(reply);
+    return found;
+}
+
+// Asks an X11 window manager to keep the window on every workspace, the one in use included:
+// _NET_WM_STATE_STICKY in the initial state, which every EWMH window manager reads at the map.
+// (_NET_WM_DESKTOP set to "all" before the map is read by xfwm4 as its last workspace.) Qt
+// merges its own states into the property rather than replacing it. Nothing to do elsewhere.
 void showOnAllWorkspaces(QWindow &window)
 {
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -111,19 +157,43 @@ void showOnAllWorkspaces(QWindow &window)
         return;
     }
     xcb_connection_t *connection = x11->connection();
-    static constexpr char name[] = "_NET_WM_DESKTOP";
-    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
-    if (!atom) {
+    const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
+    const xcb_atom_t sticky = internAtom(connection, "_NET_WM_STATE_STICKY");
+    if (state == XCB_ATOM_NONE || sticky == XCB_ATOM_NONE) {
         return;
     }
     window.create();
-    const quint32 allDesktops = 0xFFFFFFFF;
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE,
-                        static_cast<xcb_window_t>(window.winId()), atom->atom, XCB_ATOM_CARDINAL,
-                        32, 1, &allDesktops);
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, static_cast<xcb_window_t>(window.winId()),
+                        state, XCB_ATOM_ATOM, 32, 1, &sticky);
     xcb_flush(connection);
-    free(atom);
+}
+
+// The other EWMH way, for window managers that know no sticky state (openbox): once mapped, a
+// request to the window manager to move the window to "all workspaces". Sent on Qt's own
+// connection, it reaches the window manager after the map request it follows.
+void askForAllWorkspaces(QWindow &window)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection()) {
+        return;
+    }
+    xcb_connection_t *connection = x11->connection();
+    const xcb_atom_t desktop = internAtom(connection, "_NET_WM_DESKTOP");
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    if (desktop == XCB_ATOM_NONE || !screen) {
+        return;
+    }
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(window.winId());
+    message.type = desktop;
+    message.data.data32[0] = 0xFFFFFFFF; // all workspaces
+    message.data.data32[1] = 1;          // asked by an ordinary application
+    xcb_send_event(connection, 0, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(connection);
 }
 
 } // namespace
@@ -141,6 +211,56 @@ void LinuxCardPlatformServices::prepareFloatingWindow(QWindow &window)
 void LinuxCardPlatformServices::showFloatingWindow(QWindow &window)
 {
     window.show();
+    askForAllWorkspaces(window);
+}
+
+QRect LinuxCardPlatformServices::workArea(QScreen &screen)
+{
+    const QRect available = screen.availableGeometry();
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection()) {
+        return available;
+    }
+    xcb_connection_t *connection = x11->connection();
+    const xcb_screen_t *root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_atom_t workArea = internAtom(connection, "_NET_WORKAREA");
+    const xcb_atom_t strutPartial = internAtom(connection, "_NET_WM_STRUT_PARTIAL");
+    const xcb_atom_t strut = internAtom(connection, "_NET_WM_STRUT");
+    if (!root || workArea == XCB_ATOM_NONE || strutPartial == XCB_ATOM_NONE) {
+        return available;
+    }
+    // A window manager that publishes its work area has taken the struts into it already.
+    if (!cardinals(connection, root->root, workArea, 4).isEmpty()) {
+        return available;
+    }
+    // Else (i3) the bars and docks say what they reserve themselves: top-level windows, or
+    // one level down where the window manager puts them in frames of its own.
+    QList<workarea::Strut> struts;
+    const QSize rootSize(root->width_in_pixels, root->height_in_pixels);
+    const auto collect = [&](xcb_window_t window) {
+        QList<quint32> values = cardinals(connection, window, strutPartial, 12);
+        if (values.isEmpty() && strut != XCB_ATOM_NONE) {
+            values = cardinals(connection, window, strut, 4);
+        }
+        struts += workarea::strutsFrom(values, rootSize);
+    };
+    for (const xcb_window_t top : children(connection, root->root)) {
+        collect(top);
+        for (const xcb_window_t inner : children(connection, top)) {
+            collect(inner);
+        }
+    }
+    if (struts.isEmpty()) {
+        return available;
+    }
+    // Struts are in the X screen's pixels; Qt keeps a screen's origin and scales from it.
+    const qreal ratio = screen.devicePixelRatio();
+    const QRect logical = screen.geometry();
+    const QRect native(logical.topLeft(), logical.size() * ratio);
+    const QRect free = workarea::freeArea(native, rootSize, struts);
+    return QRect(logical.topLeft() + (free.topLeft() - native.topLeft()) / ratio,
+                 free.size() / ratio)
+        .intersected(available);
 }
 
 void LinuxCardPlatformServices::copyImageToClipboard(const QImage &image)

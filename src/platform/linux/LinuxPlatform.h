@@ -27,6 +27,7 @@ class LinuxCardPlatformServices : public CardPlatformServices {
 public:
     void prepareFloatingWindow(QWindow &window) override;
     void showFloatingWindow(QWindow &window) override;
+    QRect workArea(QScreen &screen) override;
     void copyImageToClipboard(const QImage &image) override;
     void copyFileToClipboard(const QString &path) override;
     void moveToTrash(const QString &path, std::function<void(bool)> finished) override;
