@@ -27,7 +27,11 @@ void AppDelegate::applicationDidFinishLaunching()
     logLine(QStringLiteral("Application did finish launching."));
     m_launched = true;
 
-    if (launchAtLoginWanted()) {
+    // A developer's build is never started at login, and leaves no first-launch mark that
+    // an installed copy would read later.
+    if (const std::optional<QString> refusal = m_platform.login().loginEntryRefusal()) {
+        logLine(QStringLiteral("No login entry is written: ") + *refusal);
+    } else if (launchAtLoginWanted()) {
         ensureLaunchAgentInstalled();
         // A refusal is not lost: the settings, loaded before, read back what the system now
         // says.

@@ -1,4 +1,5 @@
 #include "AppDelegate.h"
+#include "ColorPalette.h"
 #include "CommandLine.h"
 #include "LazyUserInterface.h"
 #include "SingleInstance.h"
@@ -63,6 +64,13 @@ int main(int argc, char *argv[])
     QGuiApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
     QGuiApplication::setOrganizationDomain(QStringLiteral("tarnwell.com"));
     QGuiApplication::setDesktopFileName(QStringLiteral("com.tarnwell.orvane"));
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        // Chosen by the user, or no XWayland: said once, rather than failing quietly later.
+        logLine(QStringLiteral("On Wayland without XWayland the card cannot be placed in the "
+                               "corner or kept above other windows; it opens where the "
+                               "compositor puts it. Start Orvane with an X display "
+                               "(QT_QPA_PLATFORM=xcb) to have both."));
+    }
     // A tray utility: closing its last window must not end it.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     // Before any text is built: menus, cards and windows read theirs once, in this language.
@@ -83,6 +91,12 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    // The preferences, the menus and the questions follow the desktop's light or dark, also
+    // when it changes while Orvane runs; the card keeps its own dark look.
+    platform->windows().watchColorScheme(
+        [desktop = QGuiApplication::palette()](std::optional<bool> dark) {
+            QGuiApplication::setPalette(dark ? colorscheme::paletteFor(*dark, desktop) : desktop);
+        });
     // The rooms' main objects, made here on the main thread once the platform is known, and
     // handed to whoever needs them. They go in reverse order when main returns.
     AppState state(*platform, platform->openSettings());

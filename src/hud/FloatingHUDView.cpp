@@ -148,11 +148,20 @@ void FloatingHUDView::close()
     m_onDismiss();
 }
 
-void FloatingHUDView::showFeedback(const QString &icon, const QString &text)
+void FloatingHUDView::showFeedback(const QString &icon, const QString &text, bool failure)
 {
     m_feedbackIcon = icon;
+    m_feedbackIsFailure = failure;
     m_actionFeedback = text;
     emit actionFeedbackChanged();
+}
+
+void FloatingHUDView::setBlurredBehind(bool blurred)
+{
+    if (m_blurredBehind != blurred) {
+        m_blurredBehind = blurred;
+        emit blurredBehindChanged();
+    }
 }
 
 QString FloatingHUDView::text(const char *key) const
@@ -179,7 +188,7 @@ void FloatingHUDView::reportFailure(FloatingHUDView *card, const char *key, cons
     if (!card) {
         return;
     }
-    card->showFeedback(QStringLiteral("xmark"), card->text(key));
+    card->showFeedback(QStringLiteral("exclamationmark.triangle.fill"), card->text(key), true);
     // Read in peace: the countdown no longer ends the card, the failure's own delay does.
     if (card->m_timer) {
         card->m_timer->stop();

@@ -63,6 +63,10 @@ class FloatingHUDView : public QObject {
     Q_PROPERTY(bool isHovering READ isHovering WRITE setIsHovering NOTIFY isHoveringChanged)
     Q_PROPERTY(QString actionFeedback READ actionFeedback NOTIFY actionFeedbackChanged)
     Q_PROPERTY(QString feedbackIcon READ feedbackIcon NOTIFY actionFeedbackChanged)
+    // The banner says that something did not happen: drawn as a warning, not a success.
+    Q_PROPERTY(bool feedbackIsFailure READ feedbackIsFailure NOTIFY actionFeedbackChanged)
+    // The compositor blurs what lies behind the card: its ground may let more of it through.
+    Q_PROPERTY(bool blurredBehind READ blurredBehind NOTIFY blurredBehindChanged)
     // Device pixels per point of the card's window.
     Q_PROPERTY(qreal pixelRatio READ pixelRatio NOTIFY pixelRatioChanged)
 
@@ -90,6 +94,9 @@ public:
     void setIsHovering(bool hovering);
     QString actionFeedback() const { return m_actionFeedback; }
     QString feedbackIcon() const { return m_feedbackIcon; }
+    bool feedbackIsFailure() const { return m_feedbackIsFailure; }
+    bool blurredBehind() const { return m_blurredBehind; }
+    void setBlurredBehind(bool blurred);
     qreal pixelRatio() const { return m_pixelRatio; }
     void setPixelRatio(qreal ratio);
 
@@ -123,12 +130,13 @@ signals:
     void progressChanged();
     void isHoveringChanged();
     void actionFeedbackChanged();
+    void blurredBehindChanged();
     void pixelRatioChanged();
 
 private:
     void startTimer();
     void onTick();
-    void showFeedback(const QString &icon, const QString &text);
+    void showFeedback(const QString &icon, const QString &text, bool failure = false);
     QString text(const char *key) const;
     void dismissLater(int milliseconds = copyDismissDelayMs);
     // Logs why an action did not do its work and, while the card lives, says so on it: the
@@ -156,6 +164,8 @@ private:
     bool m_isHovering = false;
     QString m_actionFeedback;
     QString m_feedbackIcon = QStringLiteral("checkmark.circle.fill");
+    bool m_feedbackIsFailure = false;
+    bool m_blurredBehind = false;
     bool m_copying = false;
     qreal m_pixelRatio = 1.0;
     bool m_trashing = false;

@@ -99,6 +99,10 @@ HUDWindowController::HUDWindowController(Platform &platform, AppState &state, Op
     if (!m_options.later) {
         m_options.later = timerDelayedCall();
     }
+    // Qt's Wayland plugin sets no window's opacity, and warns at every step of a fade.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        m_options.fadeMilliseconds = 0;
+    }
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         m_pixelRatio = app->devicePixelRatio();
     }
@@ -326,6 +330,7 @@ void HUDWindowController::reveal(FloatingHUDView *card, QQuickWindow *window,
         m_pixelRatio = screen->devicePixelRatio();
     }
     m_platform.card().prepareFloatingWindow(*window);
+    card->setBlurredBehind(m_platform.card().blurBehind(*window));
     window->setGeometry(QRect(position, placement::panelSize));
     card->setPixelRatio(window->devicePixelRatio());
     if (m_options.fadeMilliseconds > 0) {

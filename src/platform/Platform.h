@@ -86,6 +86,13 @@ public:
     virtual void prepareFloatingWindow(QWindow &window) = 0;
     // Shows it without activating Orvane, so the user's current window keeps the focus.
     virtual void showFloatingWindow(QWindow &window) = 0;
+    // Asks the compositor to blur what lies behind the window (KWin); true when it will. Where
+    // it will not, the card is drawn nearly opaque, so that nothing behind shows through its text.
+    virtual bool blurBehind(QWindow &window)
+    {
+        Q_UNUSED(window);
+        return false;
+    }
     // The part of `screen` that panels, bars and docks leave free, as availableGeometry()
     // gives it where the window manager publishes a work area.
     virtual QRect workArea(QScreen &screen) { return screen.availableGeometry(); }
@@ -149,6 +156,10 @@ public:
     // them instead (a packaged copy: with the package manager). Empty where the confirmation's
     // own text says it all.
     virtual QString programRemovalNote() = 0;
+    // Why this copy of the program must not be started at login, when it must not: a build
+    // in a developer's build folder would otherwise start at every login long after it was
+    // tried once. Nothing for an installed copy.
+    virtual std::optional<QString> loginEntryRefusal() { return std::nullopt; }
 };
 
 // The application's windows beside the card: the preferences window, the Dock, the tray.
@@ -169,6 +180,13 @@ public:
     // The looks of the tray that shows Orvane's icon, so that the icon can stand out on it.
     // Nothing where the system tints the icon itself (the macOS menu bar).
     virtual TrayLooks trayLooks() = 0;
+    // The desktop's choice between light and dark, at once and whenever it changes: `changed`
+    // runs on the main thread with true for dark, false for light, nothing for no preference.
+    // Where the system tells nothing, it never runs.
+    virtual void watchColorScheme(std::function<void(std::optional<bool> dark)> changed)
+    {
+        Q_UNUSED(changed);
+    }
     // A passing notice from the system's notification service, for what Orvane cannot say in
     // a window of its own; fails where there is no such service.
     virtual Result showNotification(const QString &title, const QString &text)

@@ -87,6 +87,9 @@ private slots:
             << u""_s << true << true << no << LoginEntry::Absent << false << no;
         QTest::newRow("login item registered at every launch (macOS)")
             << u""_s << true << true << none << LoginEntry::Unmanaged << true << none;
+        // No entry and no first-launch mark that a later installed copy would misread.
+        QTest::newRow("a build in a build folder")
+            << u"--refused"_s << true << true << none << LoginEntry::Absent << false << none;
     }
     void launchReopenAndQuit()
     {
@@ -106,6 +109,10 @@ private slots:
         stored.sync();
         QFETCH(LoginEntry, entry);
         platform.loginEntry = entry;
+        const bool refused = arguments == u"--refused"_s;
+        if (refused) {
+            platform.loginRefusal = u"a build"_s;
+        }
         AppState state(platform, platform.openSettings());
         platform.takeCalls();
         test::LogCapture log;
@@ -120,7 +127,7 @@ private slots:
         delegate.applicationDidFinishLaunching();
 
         QStringList expected;
-        if (choice != QVariant(false)) {
+        if (choice != QVariant(false) && !refused) {
             expected << u"readLoginEntry"_s;
         }
         if (written) {
@@ -135,7 +142,9 @@ private slots:
         QCOMPARE(AppState::storedLaunchAtLoginChoice(*platform.openSettings()),
                  choiceAfter.isValid() ? std::optional(choiceAfter.toBool()) : std::nullopt);
         QStringList lines{u"[Orvane] Application did finish launching."_s};
-        if (choice != QVariant(false) && !written) {
+        if (refused) {
+            lines << u"[Orvane] No login entry is written: a build"_s;
+        } else if (choice != QVariant(false) && !written) {
             lines << u"[Orvane] Launch at login stays off: it was switched off in the desktop's "
                      u"startup settings."_s;
         }

@@ -26,9 +26,11 @@
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
+
 #include <QThreadPool>
 #include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
+#include <cmath>
 
 #include <algorithm>
 #include <thread>
@@ -487,6 +489,11 @@ private slots:
             QVERIFY(QTest::qWaitFor([&] { return pressButton(f.controller.hudWindow(), button); }));
         }
         QTRY_COMPARE(card->actionFeedback(), banner); // copies wait for the file to be read
+        // A failure looks like one: its own style and symbol, never the success's.
+        QCOMPARE(card->feedbackIsFailure(), !log.isEmpty());
+        if (!log.isEmpty()) {
+            QCOMPARE(card->feedbackIcon(), u"exclamationmark.triangle.fill"_s);
+        }
         QCoreApplication::processEvents();
         // Answers and sounds come through the event loop. No Basso: nothing was deleted.
         QStringList made;
@@ -766,6 +773,78 @@ private slots:
         QVERIFY(card->timeRemaining() < 4.0);
     }
 
+    // A long application name in the share menu loses whole words at its end, never a word's
+    // middle, and keeps the whole name for screen readers and the tooltip.
+    void shareMenuShortensAtWords()
+    {
+        Fixture f;
+        const QString name = u"ImageMagick (color depth q16) display utility for X"_s;
+        f.platform.fileApplications = {{u"display-im6.q16.desktop"_s, name}};
+        QVERIFY(f.show(u"a.png"_s));
+        QQuickWindow *window = f.controller.hudWindow();
+        QVERIFY(QTest::qWaitFor([&] { return pressButton(window, u"Share"_s); }));
+        QQuickItem *line = nullptr;
+        QTRY_VERIFY((line = [&]() -> QQuickItem * {
+            for (QQuickItem *item : withRole(window, QAccessible::MenuItem)) {
+                if (accessibleName(item) == u"Open With "_s + name) {
+                    return item;
+                }
+            }
+            return nullptr;
+        }()));
+        const QString shown =
+            line->findChild<QQuickItem *>(u"label"_s)->property("text").toString();
+        QVERIFY2(shown.endsWith(u"…"_s), qPrintable(shown));
+        const QString kept = shown.chopped(1);
+        QVERIFY2((u"Open With "_s + name).startsWith(kept + u' '), qPrintable(shown));
+    }
+
+    // A failure's banner is told apart from a success's at a glance: another colour all over
+    // its ground, and another symbol.
+    void bannersToldApart()
+    {
+        QList<QColor> grounds;
+        QStringList icons;
+        for (const bool fails : {false, true}) {
+            Fixture f;
+            f.platform.trashSucceeds = !fails;
+            FloatingHUDView *card = f.show(u"a.png"_s);
+            QVERIFY(card);
+            const QString button = fails ? u"Move to Trash"_s : u"Copy & Save"_s;
+            QVERIFY(QTest::qWaitFor([&] { return pressButton(f.controller.hudWindow(), button); }));
+            QTRY_VERIFY(!card->actionFeedback().isEmpty());
+            QQuickWindow *window = f.controller.hudWindow();
+            auto *banner = window->findChild<QQuickItem *>(u"banner"_s);
+            QVERIFY(banner);
+            QTRY_COMPARE(banner->opacity(), 1.0);
+            QTRY_COMPARE(banner->scale(), 1.0);
+            const QImage shot = window->grabWindow();
+            const qreal ratio = shot.width() / qreal(window->width());
+            // The ground at the banner's left end, clear of its symbol and text.
+            const QRectF area = banner->mapRectToScene(banner->boundingRect());
+            qreal red = 0, green = 0, blue = 0;
+            int count = 0;
+            for (qreal x = area.left() + 6; x < area.left() + 16; ++x) {
+                for (qreal y = area.center().y() - 4; y < area.center().y() + 4; ++y) {
+                    const QColor c = shot.pixelColor(int(x * ratio), int(y * ratio));
+                    red += c.redF();
+                    green += c.greenF();
+                    blue += c.blueF();
+                    ++count;
+                }
+            }
+            grounds << QColor::fromRgbF(float(red / count), float(green / count),
+                                        float(blue / count));
+            icons << card->feedbackIcon();
+        }
+        const auto distance = [](const QColor &a, const QColor &b) {
+            return std::hypot(a.red() - b.red(), a.green() - b.green(), a.blue() - b.blue());
+        };
+        QVERIFY2(distance(grounds[0], grounds[1]) > 120,
+                 qPrintable(grounds[0].name() + u" "_s + grounds[1].name()));
+        QCOMPARE_NE(icons[0], icons[1]);
+    }
+
     // Every symbol the card, the tray and the preferences name draws something, tinted through
     // and through (no trace of the drawing's own black); a name without a drawing draws nothing.
     void symbolsDraw()
@@ -775,7 +854,8 @@ private slots:
              u"camera.viewfinder xmark doc.on.doc.fill doc.on.doc checkmark trash trash.fill "
              "square.and.arrow.up pencil.tip.crop.circle folder checkmark.circle.fill "
              "trash.circle.fill power doc.on.clipboard speaker.wave.2 timer "
-             "arrow.up.right.square play.circle.fill keyboard no.such.symbol"_s.split(u' ')) {
+             "arrow.up.right.square play.circle.fill keyboard exclamationmark.triangle.fill "
+             "no.such.symbol"_s.split(u' ')) {
             const bool known = name != u"no.such.symbol"_s;
             QVERIFY2(symbols::names().contains(name) == known, qPrintable(name));
             QCOMPARE(symbols::icon(name).isNull(), !known);

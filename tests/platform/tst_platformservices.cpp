@@ -415,6 +415,29 @@ private slots:
         QVERIFY(platform.unregisterLoginItem().ok()); // nothing to remove is no error
     }
 
+    // A build in a CMake build folder is never started at login, whichever way it is asked;
+    // the same program installed elsewhere is.
+    void linuxBuildTreeWritesNoEntry()
+    {
+        QTemporaryDir trees;
+        for (const QString &folder : {u"build/default/src/app"_s, u"prefix/bin"_s}) {
+            QVERIFY(QDir().mkpath(trees.filePath(folder)));
+            QVERIFY(write(trees.filePath(folder + u"/orvane"_s), "program"));
+        }
+        QVERIFY(write(trees.filePath(u"build/default/CMakeCache.txt"_s), ""));
+        const QString entry = LinuxPlatform::autostartEntryPath();
+        LinuxPlatform build(ProcessContext::make(trees.filePath(u"build/default/src/app/orvane"_s),
+                                                 {u"orvane"_s}, {}, {}));
+        QVERIFY(build.loginEntryRefusal().value_or(QString()).contains(u"build folder"_s));
+        QVERIFY(!build.installLoginAgent().ok() && !build.registerLoginItem().ok());
+        QVERIFY(!QFile::exists(entry));
+        LinuxPlatform installed(
+            ProcessContext::make(trees.filePath(u"prefix/bin/orvane"_s), {u"orvane"_s}, {}, {}));
+        QVERIFY(!installed.loginEntryRefusal());
+        QVERIFY(installed.installLoginAgent().ok() && QFile::exists(entry));
+        installed.removeLoginAgent();
+    }
+
     // The entry names the program so that a desktop parses back its exact path; AppImage's
     // variables count only inside its mount point, not for a program run from its terminal.
     void linuxAutostartExec_data()

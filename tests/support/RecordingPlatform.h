@@ -53,6 +53,7 @@ public:
     Result loginAnswer() const { return Result::fromError(loginItemError); }
     Result removeProgram() override { return note(__func__, Result::done()); }
     QString programRemovalNote() override { return removalNote; }
+    std::optional<QString> loginEntryRefusal() override { return loginRefusal; }
     Result playSystemSound(Path name) override
     {
         return note(__func__, name,
@@ -115,6 +116,7 @@ public:
     QStringList takeCalls() { return QMutexLocker(&mutex), std::exchange(calls, {}); }
 
     QString settingsFile, removalNote;
+    std::optional<QString> loginRefusal;
     std::optional<QString> systemLocation, loginItemError;
     QStringList toolFolders;
     LoginEntry loginEntry = LoginEntry::Unmanaged;

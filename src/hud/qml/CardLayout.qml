@@ -12,7 +12,9 @@ Item {
 
     readonly property color primary: Qt.rgba(1, 1, 1, 0.92)
     readonly property color secondary: Qt.rgba(1, 1, 1, 0.58)
-    readonly property color material: Qt.rgba(0.10, 0.11, 0.13, 0.88)
+    // Translucent only where the compositor blurs what is behind; else nearly opaque, so
+    // that no text of the window behind shows through the card's own.
+    readonly property color material: Qt.rgba(0.10, 0.11, 0.13, card.blurredBehind ? 0.88 : 0.97)
     readonly property bool confirming: card.actionFeedback.length > 0
 
     // An action that has no way of its own to finish (sharing without the system's picker)
@@ -247,6 +249,7 @@ Item {
 
             AuroraItem {
                 id: banner
+                objectName: "banner"
                 anchors.left: parent.left
                 anchors.right: parent.right
                 anchors.leftMargin: 14
@@ -271,6 +274,18 @@ Item {
                         easing.type: Easing.OutBack
                         easing.overshoot: 1.2
                     }
+                }
+
+                // A failure: its own warning colours and triangle, told apart from a success
+                // at a glance and not by colour alone.
+                Rectangle {
+                    objectName: "failureGround"
+                    anchors.fill: parent
+                    radius: parent.radius
+                    visible: root.card.feedbackIsFailure
+                    color: Qt.rgba(0.72, 0.25, 0.08, 1)
+                    border.width: 1
+                    border.color: Qt.rgba(1, 0.80, 0.40, 0.9)
                 }
 
                 RowLayout {

@@ -214,6 +214,35 @@ void LinuxCardPlatformServices::showFloatingWindow(QWindow &window)
     askForAllWorkspaces(window);
 }
 
+bool LinuxCardPlatformServices::blurBehind(QWindow &window)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection()) {
+        return false;
+    }
+    xcb_connection_t *connection = x11->connection();
+    const xcb_screen_t *root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_atom_t blur = internAtom(connection, "_KDE_NET_WM_BLUR_BEHIND_REGION");
+    if (!root || blur == XCB_ATOM_NONE) {
+        return false;
+    }
+    // KWin's blur effect announces itself with that property on the root window, while it
+    // is on; an empty region on a window then means all of it.
+    xcb_get_property_reply_t *announced = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, root->root, blur, XCB_ATOM_ANY, 0, 0), nullptr);
+    const bool offered = announced && announced->type != XCB_ATOM_NONE;
+    std::free(announced);
+    if (!offered) {
+        return false;
+    }
+    window.create();
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE,
+                        static_cast<xcb_window_t>(window.winId()), blur, XCB_ATOM_CARDINAL, 32, 0,
+                        nullptr);
+    xcb_flush(connection);
+    return true;
+}
+
 QRect LinuxCardPlatformServices::workArea(QScreen &screen)
 {
     const QRect available = screen.availableGeometry();

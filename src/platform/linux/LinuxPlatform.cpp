@@ -35,6 +35,9 @@ QString LinuxLoginServices::autostartEntryPath()
 
 Result LinuxLoginServices::writeAutostartEntry()
 {
+    if (const std::optional<QString> refusal = loginEntryRefusal()) {
+        return Result::failed(*refusal);
+    }
     const QString path = autostartEntryPath();
     if (!QDir().mkpath(QFileInfo(path).path())) {
         return Result::failed(QStringLiteral("cannot create %1").arg(QFileInfo(path).path()));

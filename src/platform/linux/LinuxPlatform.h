@@ -28,6 +28,7 @@ public:
     void prepareFloatingWindow(QWindow &window) override;
     void showFloatingWindow(QWindow &window) override;
     QRect workArea(QScreen &screen) override;
+    bool blurBehind(QWindow &window) override;
     void copyImageToClipboard(const QImage &image) override;
     void copyFileToClipboard(const QString &path) override;
     void moveToTrash(const QString &path, std::function<void(bool)> finished) override;
@@ -59,6 +60,7 @@ public:
     Result unregisterLoginItem() override;
     Result removeProgram() override;
     QString programRemovalNote() override;
+    std::optional<QString> loginEntryRefusal() override;
 
     // ~/.config/autostart/com.tarnwell.orvane.desktop (XDG_CONFIG_HOME honoured).
     static QString autostartEntryPath();
@@ -78,8 +80,13 @@ private:
 };
 
 // No Dock and no window styles: the window shows in the task bar while open.
+class ColorSchemeWatcher;
+
 class LinuxWindowServices : public WindowServices {
 public:
+    LinuxWindowServices();
+    ~LinuxWindowServices() override;
+
     void setActivationPolicyAccessory() override {}
     void setActivationPolicyRegular() override {}
     void stylePreferencesWindow(QWindow &) override {}
@@ -88,6 +95,11 @@ public:
     Result openFolder(const QString &folder) override; // LinuxPreferencesServices.cpp
     TrayLooks trayLooks() override;                    // LinuxTray.cpp
     Result showNotification(const QString &title, const QString &text) override; // LinuxTray.cpp
+    // The desktop portal's color-scheme, else GNOME's (ColorScheme.cpp).
+    void watchColorScheme(std::function<void(std::optional<bool> dark)> changed) override;
+
+private:
+    std::unique_ptr<ColorSchemeWatcher> m_colorScheme;
 };
 
 // libcanberra events of the freedesktop sound theme.

@@ -90,6 +90,17 @@ LinuxLoginServices::ProgramRemoval LinuxLoginServices::programRemoval() const
     return removal;
 }
 
+std::optional<QString> LinuxLoginServices::loginEntryRefusal()
+{
+    const QString program = QFileInfo(m_context.executableFile).canonicalFilePath();
+    if (program.isEmpty() || !isInBuildTree(program, QDir(QDir::homePath()).canonicalPath())) {
+        return std::nullopt;
+    }
+    return QStringLiteral("%1 is a build in a CMake build folder; only an installed Orvane is "
+                          "started at login.")
+        .arg(program);
+}
+
 QString LinuxLoginServices::programRemovalNote()
 {
     return programRemoval().note;
