@@ -118,19 +118,28 @@ def keys(*names):
     subprocess.run(["xdotool", "key", "--delay", "80", *names])
 
 
-def accessible_menu_items():
-    """Orvane's menu items as AT-SPI shows them, by name."""
+def accessible_menu():
+    """The open menu as a screen reader meets it: the item that takes the focus when the menu
+    is entered from the keyboard, and the menu around it ((name, checked) -> item)."""
     import pyatspi
-
-    def walk(node, depth=0):
-        if node is None or depth > 8:
-            return []
-        found = [node] if node.getRoleName() in ("menu item", "check menu item") else []
-        return found + [n for i in range(node.childCount)
-                        for n in walk(node.getChildAtIndex(i), depth + 1)]
-    return {n.name: n for app in pyatspi.Registry.getDesktop(0)
-            if app is not None and app.name.lower().startswith("orvane") for n in walk(app)
-            if n.getState().contains(pyatspi.STATE_SHOWING)}
+    from gi.repository import GLib
+    focused = []
+    listener = focused.append
+    pyatspi.Registry.registerEventListener(listener, "object:state-changed:focused")
+    try:
+        keys("Down")
+        context = GLib.MainContext.default()
+        wait_for(lambda: [context.iteration(False) for _ in range(20)] and
+                 [e for e in focused if e.detail1 == 1], 10)
+    finally:
+        pyatspi.Registry.deregisterEventListener(listener, "object:state-changed:focused")
+    entered = [e.source for e in focused if e.detail1 == 1]
+    if not entered:
+        return None, {}
+    menu = entered[-1].parent
+    items = [menu.getChildAtIndex(i) for i in range(menu.childCount)]
+    return menu.name, {(n.name, n.getState().contains(pyatspi.STATE_CHECKED)): n
+                       for n in items if n.getRoleName() != "separator"}
 
 
 def press(node):
@@ -226,13 +235,13 @@ def xembed(root):
         check("Escape closes it", bool(wait_for(lambda: not menu_open(), 5)))
 
         check("the menu opens for a screen reader", click_icon(3))
-        items = wait_for(lambda: (lambda found: found if "Resume Monitoring" in found else None)(
-            accessible_menu_items()), 10) or {}
-        check("whose items are there by name, with their \"&\"",
-              {"Preferences & Settings...", "Resume Monitoring", "Quit Orvane"} <= set(items),
-              True)
-        check("one pressed through AT-SPI acts", bool(items) and "Resume Monitoring" in items
-              and press(items["Resume Monitoring"]) and
+        name, items = accessible_menu()
+        check("which reads its name", name, "Orvane")
+        check("and its items by name, with their \"&\" and check marks",
+              {("Preferences & Settings...", False), ("Play Sound Effects", True),
+               ("Resume Monitoring", False), ("Quit Orvane", False)} <= set(items), True)
+        resume = items.get(("Resume Monitoring", False))
+        check("one pressed through AT-SPI acts", bool(resume) and press(resume) and
               bool(wait_for(lambda: orvane.logged("[Orvane] isPaused changed to: 0"), 5)))
         wait_for(lambda: not menu_open(), 5)
 
