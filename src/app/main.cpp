@@ -117,7 +117,6 @@ int main(int argc, char *argv[])
     QObject::connect(
         &ui, &LazyUserInterface::preferencesUnavailable, &app,
         [explainMissingWindows](const QString &error) { explainMissingWindows(error, true); });
-    // The menu's windows (its questions) come with the module too.
     const auto explainMissingMenu = [explainMissingWindows](const QString &error) {
         explainMissingWindows(error, false);
     };
