@@ -15,7 +15,7 @@
 #include "platform/Translations.h"
 #include "settings/AppState.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLocale>
 #include <QSettings>
 #include <QTimer>
@@ -59,7 +59,8 @@ int main(int argc, char *argv[])
     }
 
     prepareApplicationEnvironment();
-    QGuiApplication app(argc, argv);
+    // Qt Widgets for the tray: QSystemTrayIcon and its QMenu.
+    QApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Orvane"));
     QGuiApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
     QGuiApplication::setOrganizationDomain(QStringLiteral("tarnwell.com"));
@@ -147,14 +148,13 @@ int main(int argc, char *argv[])
         callbacks.showPreferences = [&ui] { ui.showPreferences(); };
         // aboutToQuit runs the termination steps.
         callbacks.quit = &QCoreApplication::quit;
-        callbacks.popUpMenu =
-            [&ui, explainMissingMenu](const QList<MenuEntry> &entries, const QPoint &at,
-                                      std::function<void(const MenuEntry &)> chosen) {
-                ui.whenLoaded([entries, at, chosen = std::move(chosen)](
-                                  UserInterface &loaded) { loaded.popUpMenu(entries, at, chosen); },
-                              explainMissingMenu);
-            };
-        statusBar = std::make_unique<StatusBarController>(state, *platform, std::move(callbacks));
+        // At login the panel may come up after Orvane: it is given time before the
+        // preferences stand in for a missing tray.
+        StatusBarController::Launch launch;
+        launch.background = AppDelegate::hasBackgroundFlag(arguments);
+        launch.watchTrayHosts = [&platform] { return createTrayHostWatch(platform->kind()); };
+        statusBar = std::make_unique<StatusBarController>(state, *platform, std::move(callbacks),
+                                                          std::move(launch));
         MenuDialogs::Asker asker;
         asker.ask = [&ui, explainMissingMenu](const Alert &alert, std::function<void(int)> done) {
             ui.whenLoaded([alert, done](UserInterface &loaded) { loaded.ask(alert, done); },
@@ -200,5 +200,5 @@ int main(int argc, char *argv[])
     if (arguments.contains(QStringLiteral("--simulate-capture"))) {
         QTimer::singleShot(0, &delegate, [&ui] { ui.simulateCapture(); });
     }
-    return QGuiApplication::exec();
+    return QApplication::exec();
 }

@@ -1,22 +1,28 @@
 #include "menubar/StatusBarController.h"
 
-#include "dialogs/Dialogs.h"
 #include "hud/symbols/Symbols.h"
-#include "menubar/SystemTray.h"
 #include "menubar/TrayIcon.h"
+#include "menubar/TrayMenu.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
+#include "platform/TrayHostWatch.h"
 #include "settings/AppState.h"
 #include "settings/DisplayPath.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDir>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPainter>
 #include <QPalette>
 #include <QPointer>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTimer>
+
+#include <algorithm>
+#include <chrono>
 
 namespace orvane {
 
@@ -59,17 +65,33 @@ std::optional<qint64> wholeSeconds(const QVariant &value)
     }
 }
 
+bool sameEntries(const QList<MenuEntry> &a, const QList<MenuEntry> &b)
+{
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(), [](const MenuEntry &x, const MenuEntry &y) {
+            return x.separator == y.separator && x.title == y.title && x.action == y.action &&
+                   x.enabled == y.enabled && x.checkable == y.checkable && x.checked == y.checked &&
+                   x.shortcut == y.shortcut && x.represented == y.represented &&
+                   sameEntries(x.submenu, y.submenu);
+        });
+}
+
 } // namespace
 
 StatusBarController::StatusBarController(AppState &state, Platform &platform, Callbacks callbacks,
-                                         QObject *parent)
+                                         Launch launch, QObject *parent)
     : QObject(parent), m_state(state), m_platform(platform), m_callbacks(std::move(callbacks)),
-      m_texts(MenuTexts::forPlatform(platform.kind()))
+      m_launch(std::move(launch)), m_texts(MenuTexts::forPlatform(platform.kind())),
+      m_trayMenu(std::make_unique<QMenu>()), m_popupMenu(std::make_unique<QMenu>())
 {
-    setupStatusBar();
+    // Named for screen readers, which announce a menu by its name.
+    m_trayMenu->setAccessibleName(m_texts.trayToolTip);
+    m_popupMenu->setAccessibleName(m_texts.trayToolTip);
     // A StatusNotifierItem host reads the menu over D-Bus and may not announce each opening:
     // the menu is kept filled and follows every settings change, wherever it was made.
     populateMenu();
+    connect(m_trayMenu.get(), &QMenu::aboutToShow, this, [this] { populateMenu(); });
+    connect(m_popupMenu.get(), &QMenu::aboutToShow, this, [this] { populateMenu(); });
     connect(&m_state, &AppState::objectWillChange, this, [this] {
         if (m_rebuildQueued) {
             return;
@@ -85,13 +107,73 @@ StatusBarController::StatusBarController(AppState &state, Platform &platform, Ca
             },
             Qt::QueuedConnection);
     });
+    setupStatusBar();
 }
 
 StatusBarController::~StatusBarController() = default;
 
 void StatusBarController::setupStatusBar()
 {
-    m_statusItem = new SystemTray(this);
+    if (!m_launch.afterGracePeriod) {
+        m_launch.afterGracePeriod = [](QObject *context, std::function<void()> then) {
+            QTimer::singleShot(std::chrono::seconds(10), context, std::move(then));
+        };
+    }
+    m_trayHosts =
+        m_launch.watchTrayHosts ? m_launch.watchTrayHosts() : std::make_unique<PresentTrayHost>();
+    connect(m_trayHosts.get(), &TrayHostWatch::hostFound, this, [this] {
+        if (m_noTrayAtLaunch) {
+            logLine(QStringLiteral("A system tray is available now; Orvane's icon is in it."));
+        }
+        createStatusItem();
+    });
+    connect(m_trayHosts.get(), &TrayHostWatch::noHostYet, this, [this] {
+        m_noTrayAtLaunch = true;
+        // At login the panel may still be on its way.
+        if (!m_launch.background) {
+            openPreferencesForLackOfTray();
+        }
+    });
+    if (m_launch.background) {
+        m_launch.afterGracePeriod(this, [this] {
+            if (!m_statusItem) {
+                m_noTrayAtLaunch = true;
+                openPreferencesForLackOfTray();
+            }
+        });
+    }
+    m_trayHosts->start();
+}
+
+void StatusBarController::openPreferencesForLackOfTray()
+{
+    if (m_preferencesStoodIn) {
+        return;
+    }
+    m_preferencesStoodIn = true;
+    // Plain GNOME has no tray: without the preferences window nothing could control Orvane.
+    logLine(QStringLiteral("No system tray is available; opening Preferences so that Orvane "
+                           "can still be controlled."));
+    // Asked once the launch has finished.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_callbacks.showPreferences) {
+                m_callbacks.showPreferences();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void StatusBarController::createStatusItem()
+{
+    if (m_statusItem) {
+        return;
+    }
+    // Qt picks the kind of tray here, once for the whole process: a StatusNotifierItem over
+    // D-Bus where a host is registered, else an XEmbed icon, which docks again whenever the
+    // tray restarts. The D-Bus item registers again with a watcher that restarts.
+    m_statusItem = new QSystemTrayIcon(this);
     if (m_platform.kind() == PlatformKind::MacOS) {
         m_statusItem->setIcon(templateIcon(m_texts));
     } else {
@@ -112,32 +194,20 @@ void StatusBarController::setupStatusBar()
         }
     }
     m_statusItem->setToolTip(m_texts.trayToolTip);
-    connect(m_statusItem, &SystemTray::menuAboutToShow, this, [this] { populateMenu(); });
-    // Either click opens the menu, as on the macOS menu bar, where the tray shows none itself;
-    // a StatusNotifierItem host shows its copy on a right click, and the program's own opens
-    // on its activation (a left click).
-    connect(m_statusItem, &SystemTray::activated, this, [this](SystemTray::Click click, QPoint at) {
-        if (!m_statusItem->showsMenuItself() ||
-            (click == SystemTray::Click::Primary && m_platform.kind() != PlatformKind::MacOS)) {
-            openOwnMenu(at);
-        }
-    });
-    m_statusItem->show();
-
-    if (!m_statusItem->isSystemTrayAvailable()) {
-        // Plain GNOME has no tray: without the preferences window nothing could control
-        // Orvane. Asked once the launch has finished.
-        logLine(QStringLiteral("No system tray is available; opening Preferences so that Orvane "
-                               "can still be controlled."));
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (m_callbacks.showPreferences) {
-                    m_callbacks.showPreferences();
+    m_statusItem->setContextMenu(m_trayMenu.get());
+    // A left click opens the menu too, as on the macOS menu bar. An XEmbed tray opens the
+    // context menu on a right click by itself; a StatusNotifierItem host shows its own copy,
+    // and only asks for one when it has none to show.
+    connect(m_statusItem, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (m_platform.kind() == PlatformKind::MacOS || m_trayMenu->isVisible()) {
+                    return; // the status bar opens the menu on any click
                 }
-            },
-            Qt::QueuedConnection);
-    }
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context) {
+                    popUpMenu();
+                }
+            });
+    m_statusItem->show();
 }
 
 void StatusBarController::matchPanelUnderIcon()
@@ -158,18 +228,13 @@ void StatusBarController::matchPanelUnderIcon()
     }
 }
 
-void StatusBarController::openOwnMenu(const QPoint &at)
+void StatusBarController::popUpMenu()
 {
-    if (!m_callbacks.popUpMenu) {
+    if (m_popupMenu->isVisible()) {
         return;
     }
     populateMenu();
-    // The menu may answer after this controller has gone (Orvane quitting meanwhile).
-    m_callbacks.popUpMenu(m_menu, at, [self = QPointer(this)](const MenuEntry &entry) {
-        if (self) {
-            self->choose(entry);
-        }
-    });
+    m_popupMenu->popup(QCursor::pos());
 }
 
 void StatusBarController::populateMenu()
@@ -182,12 +247,20 @@ void StatusBarController::populateMenu()
     inputs.isLaunchAtLoginEnabled = m_state.isLaunchAtLoginEnabled();
     inputs.autoDismissSeconds = m_state.autoDismissSeconds();
     inputs.displayPath = displayPath(m_state.resolvedScreenshotDirectory(), QDir::homePath());
-    m_menu = buildMenuEntries(inputs, m_texts);
-    m_statusItem->setMenu(m_menu, [self = QPointer(this)](const MenuEntry &entry) {
+    QList<MenuEntry> entries = buildMenuEntries(inputs, m_texts);
+    // Unchanged: left as it is, so that a host reading it over D-Bus is not told of a new
+    // layout at every opening.
+    if (sameEntries(entries, m_menu) && !m_trayMenu->isEmpty()) {
+        return;
+    }
+    m_menu = std::move(entries);
+    const auto chosen = [self = QPointer(this)](const MenuEntry &entry) {
         if (self) {
             self->choose(entry);
         }
-    });
+    };
+    traymenu::fill(*m_trayMenu, m_menu, chosen);
+    traymenu::fill(*m_popupMenu, m_menu, chosen);
 }
 
 void StatusBarController::choose(const MenuEntry &entry)

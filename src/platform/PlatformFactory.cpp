@@ -4,6 +4,7 @@
 #include "macos/MacPlatform.h"
 #ifdef ORVANE_HAVE_LINUX_PLATFORM
 #include "linux/LinuxPlatform.h"
+#include "linux/LinuxTrayHosts.h"
 #endif
 
 #include <QStringList>
@@ -79,6 +80,17 @@ std::unique_ptr<Platform> createPlatform(const ProcessContext &context)
     }
 #endif
     return std::make_unique<MacPlatform>(context);
+}
+
+std::unique_ptr<TrayHostWatch> createTrayHostWatch(PlatformKind kind)
+{
+#ifdef ORVANE_HAVE_LINUX_PLATFORM
+    if (kind == PlatformKind::Linux) {
+        return std::make_unique<LinuxTrayHostWatch>();
+    }
+#endif
+    Q_UNUSED(kind);
+    return std::make_unique<PresentTrayHost>();
 }
 
 } // namespace orvane

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/ProcessContext.h"
+#include "platform/TrayHostWatch.h"
 
 #include <QString>
 
@@ -24,5 +25,9 @@ std::optional<QString> unknownPlatformChoice();
 // The platform of the running system, unless ORVANE_PLATFORM names another one (checked
 // beforehand with unknownPlatformChoice()).
 std::unique_ptr<Platform> createPlatform(const ProcessContext &context);
+
+// The watch for the trays of a `kind` system: a Linux panel's two kinds, or the macOS menu
+// bar, which is always there.
+std::unique_ptr<TrayHostWatch> createTrayHostWatch(PlatformKind kind);
 
 } // namespace orvane

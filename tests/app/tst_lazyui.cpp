@@ -26,11 +26,6 @@ struct FakeUserInterface final : UserInterface {
     }
     void simulateCapture() override { calls << u"sample"_s; }
     void showPreferences() override { calls << u"preferences"_s; }
-    void popUpMenu(const QList<MenuEntry> &, const QPoint &,
-                   std::function<void(const MenuEntry &)>) override
-    {
-        calls << u"menu"_s;
-    }
     void ask(const Alert &alert, std::function<void(int)>) override
     {
         calls << u"ask "_s + alert.title;

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
-"""The real Orvane in the two kinds of tray host a QtTest cannot stand in for: an XEmbed tray
-(trayer), whose icon is clicked, and a StatusNotifierItem host, which reads the menu over D-Bus.
-Run under scripts/with-display --own; exits 77 (skipped) when a tool is missing."""
-import os, re, shutil, subprocess, sys, tempfile, time  # noqa: E401
+"""The real Orvane in the two kinds of tray a QtTest cannot stand in for, each coming up after
+Orvane and restarting: an XEmbed tray (trayer), whose icon is clicked and whose menu is used
+from the keyboard and through AT-SPI, and a StatusNotifierItem host, which reads the menu over
+D-Bus. Run under scripts/with-display --own; exits 77 (skipped) when a tool is missing."""
+import os, re, shutil, subprocess, sys, tempfile, threading, time  # noqa: E401
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from testhome import isolated_env, wait_for  # noqa: E402
@@ -20,6 +21,8 @@ WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
 <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
 <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
 <property name="ProtocolVersion" type="i" access="read"/></interface></node>"""
+TRAY_CAME = "[Orvane] A system tray is available now; Orvane's icon is in it."
+NO_TRAY = "[Orvane] No system tray is available"
 failures = []
 
 
@@ -30,10 +33,25 @@ def check(what, actual, expected=True):
         print("  expected: %r\n  actual:   %r" % (expected, actual))
 
 
-def start(root, name):
-    os.makedirs(os.path.join(root, name, "Desktop"))
-    return subprocess.Popen([PROGRAM, "--background"], stderr=subprocess.DEVNULL,
-                            env=isolated_env(os.path.join(root, name), QT_QPA_PLATFORM="xcb"))
+class Orvane:
+    """The program in a fresh home, its log read as it comes."""
+
+    def __init__(self, root, name, **env):
+        os.makedirs(os.path.join(root, name, "Desktop"))
+        self.lines = []
+        self.process = subprocess.Popen(
+            [PROGRAM, "--background"], stderr=subprocess.PIPE, text=True,
+            env=isolated_env(os.path.join(root, name), QT_QPA_PLATFORM="xcb", **env))
+        threading.Thread(target=lambda: self.lines.extend(self.process.stderr),
+                         daemon=True).start()
+
+    def logged(self, text):
+        return any(line.startswith(text) for line in self.lines)
+
+    def end(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
 
 
 def windows():
@@ -49,13 +67,12 @@ def windows():
 
 
 def icon_centre():
-    """Once the tray host has embedded the icon and laid itself out: a panel that grows as
-    icons come in moves them, first placing one partly off the screen's edge."""
+    """Once the tray has embedded the icon and laid itself out: a panel that grows as icons
+    come in moves them, first placing one partly off the screen's edge."""
     width = int(subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True,
                                text=True).stdout.split()[0])
 
     def where():
-        # Icon-sized: Orvane's menu, hidden, keeps its last place, which may be in the tray.
         return next(((x + w // 2, y + h // 2) for _, w, h, x, y, in_tray in windows()
                      if in_tray and 1 < w <= 64 and h <= 64 and 0 <= x and x + w <= width and
                      y >= 0), None)
@@ -70,41 +87,90 @@ def shown_windows():
             subprocess.run(["xwininfo", "-id", wid], capture_output=True, text=True).stdout}
 
 
-def menu_open(ignored=frozenset()):
-    return bool(shown_windows() - ignored)
+def menu_open():
+    return bool(shown_windows())
 
 
 def start_tray():
-    return subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype",
+    tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype",
                              "request"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for(lambda: subprocess.run(["xdotool", "search", "--class", "^trayer$"],
+                                    capture_output=True).stdout.strip(), 20)
+    return tray
 
 
-def click_icon(button, ignored=frozenset()):
-    # A program that has just started may not take its first click: close and click again.
+def click_icon(button):
+    # A program that has just docked may not take its first click: close and click again.
     for _ in range(4):
         position = wait_for(icon_centre, 15)
         if not position:
             return False
         subprocess.run(["xdotool", "mousemove", "200", "600", "click", "1"])
-        wait_for(lambda: not menu_open(ignored), 3)
+        wait_for(lambda: not menu_open(), 3)
         subprocess.run(["xdotool", "mousemove", *map(str, position), "click", str(button)])
-        if wait_for(lambda: menu_open(ignored), 6):
+        if wait_for(menu_open, 6):
             return True
         print("  a click at %r opened no menu; Orvane's windows: %r" % (position, windows()))
     return False
 
 
+def keys(*names):
+    subprocess.run(["xdotool", "key", "--delay", "80", *names])
+
+
+def accessible_menu():
+    """The open menu as a screen reader meets it: the item that takes the focus when the menu
+    is entered from the keyboard, and the menu around it ((name, checked) -> item)."""
+    import pyatspi
+    from gi.repository import GLib
+    focused = []
+    listener = focused.append
+    pyatspi.Registry.registerEventListener(listener, "object:state-changed:focused")
+    try:
+        keys("Down")
+        context = GLib.MainContext.default()
+        wait_for(lambda: [context.iteration(False) for _ in range(20)] and
+                 [e for e in focused if e.detail1 == 1], 10)
+    finally:
+        pyatspi.Registry.deregisterEventListener(listener, "object:state-changed:focused")
+    entered = [e.source for e in focused if e.detail1 == 1]
+    if not entered:
+        return None, {}
+    menu = entered[-1].parent
+    items = [menu.getChildAtIndex(i) for i in range(menu.childCount)]
+    return menu.name, {(n.name, n.getState().contains(pyatspi.STATE_CHECKED)): n
+                       for n in items if n.getRoleName() != "separator"}
+
+
+def press(node):
+    action = node.queryAction()
+    for i in range(action.nActions):
+        if action.getName(i).lower() in ("press", "click", "activate", "toggle"):
+            return action.doAction(i) or True
+    return False
+
+
 class NotifierHost:
-    """Takes the items' registrations and reads their menus over D-Bus, as KDE does."""
+    """A StatusNotifierWatcher with its host on a bus connection of its own: takes the items'
+    registrations and reads their menus over D-Bus, as a panel does. A new one is a restart."""
 
     def __init__(self):
         from gi.repository import Gio, GLib
-        self.GLib, self.items = GLib, []
-        self.bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+        self.GLib, self.Gio, self.items = GLib, Gio, []
+        address = Gio.dbus_address_get_for_bus_sync(Gio.BusType.SESSION, None)
+        self.bus = Gio.DBusConnection.new_for_address_sync(
+            address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT |
+            Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
         node = Gio.DBusNodeInfo.new_for_xml(WATCHER_XML)
         self.bus.register_object("/StatusNotifierWatcher", node.interfaces[0], self._call,
                                  self._get, None)
-        Gio.bus_own_name_on_connection(self.bus, "org.kde.StatusNotifierWatcher", 0, None, None)
+        self.bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                           "org.freedesktop.DBus", "RequestName",
+                           GLib.Variant("(su)", ("org.kde.StatusNotifierWatcher", 0)),
+                           None, 0, 5000, None)
+
+    def close(self):
+        self.bus.close_sync(None)
 
     def _call(self, conn, sender, path, iface, method, params, invocation):
         self.items.append(sender)
@@ -119,8 +185,8 @@ class NotifierHost:
                         timeout)
 
     def call(self, path, interface, method, signature, args):
-        # Answered while waiting: Orvane asks the host whether it is there, on its main
-        # thread, and would wait for a host blocked in a call to it until both timed out.
+        # Answered while waiting: Orvane asks the watcher things on its main thread, and
+        # would wait for a watcher blocked in a call to it until both timed out.
         replies = []
         self.bus.call(self.items[-1], path, interface, method, self.GLib.Variant(signature, args),
                       None, 0, 25000, None, lambda bus, result: replies.append(result))
@@ -137,7 +203,7 @@ class NotifierHost:
         result = []
         for child in node[2]:
             props = child[1]
-            # dbusmenu marks the mnemonic with "_"; "_&" is a plain "&" that is also the key.
+            # dbusmenu marks the mnemonic with "_": Qt makes a title's "&&" "_&".
             label = "---" if props.get("type") == "separator" else props.get("label", "")
             result.append(indent + ("[x] " if props.get("toggle-state") == 1 else "") +
                           label.replace("_&", "&") +
@@ -146,52 +212,90 @@ class NotifierHost:
         return result
 
 
+def xembed(root):
+    import pyatspi
+    pyatspi.Registry.getDesktop(0)  # starts the accessibility bus before Orvane looks for it
+    orvane = Orvane(root, "xembed", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    tray = None
+    try:
+        # At login the panel may come up after Orvane.
+        wait_for(lambda: orvane.lines, 20)
+        tray = start_tray()
+        check("the icon docks into a tray that comes up after Orvane", click_icon(3))
+        check("which is logged", bool(wait_for(lambda: orvane.logged(TRAY_CAME), 5)))
+        check("a login start whose tray came in time opens no window", orvane.logged(NO_TRAY),
+              False)
+        # From the top, upwards: Quit, Uninstall, About, Pause Monitoring.
+        keys("Up", "Up", "Up", "Up", "Return")
+        check("Pause Monitoring, chosen from the keyboard, pauses",
+              bool(wait_for(lambda: orvane.logged("[Orvane] isPaused changed to: 1"), 5)))
+        check("and closes the menu", bool(wait_for(lambda: not menu_open(), 5)))
+        check("a left click opens the menu too", click_icon(1))
+        keys("Escape")
+        check("Escape closes it", bool(wait_for(lambda: not menu_open(), 5)))
+
+        check("the menu opens for a screen reader", click_icon(3))
+        name, items = accessible_menu()
+        check("which reads its name", name, "Orvane")
+        check("and its items by name, with their \"&\" and check marks",
+              {("Preferences & Settings...", False), ("Play Sound Effects", True),
+               ("Resume Monitoring", False), ("Quit Orvane", False)} <= set(items), True)
+        resume = items.get(("Resume Monitoring", False))
+        check("one pressed through AT-SPI acts", bool(resume) and press(resume) and
+              bool(wait_for(lambda: orvane.logged("[Orvane] isPaused changed to: 0"), 5)))
+        wait_for(lambda: not menu_open(), 5)
+
+        tray.terminate()
+        tray.wait()
+        tray = start_tray()
+        check("the icon docks again once the tray restarts", click_icon(1))
+        keys("Up", "Return")
+        check("Quit Orvane from that menu ends the process cleanly", orvane.process.wait(10), 0)
+    finally:
+        orvane.end()
+        if tray:
+            tray.terminate()
+            tray.wait()
+
+
+def status_notifier(root):
+    orvane = Orvane(root, "sni")
+    host = None
+    try:
+        # The panel's watcher comes up a while after Orvane, as at login.
+        wait_for(lambda: orvane.lines, 20)
+        time.sleep(5)
+        host = NotifierHost()
+        check("the item registers with a watcher that comes after Orvane",
+              bool(host.pump(lambda: host.items, 15)))
+        check("which is logged", bool(host.pump(lambda: orvane.logged(TRAY_CAME), 5)))
+        check("its menu, read over D-Bus before any opening", host.menu_lines(), EXPECTED_MENU)
+        # The item asks for no menu of its own (ItemIsMenu false): a host that activates it
+        # (a left click) gets the menu at the pointer.
+        host.call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", "(ii)",
+                  (400, 10))
+        check("a left click pops up the menu", bool(host.pump(menu_open, 10)))
+        keys("Escape")
+        host.pump(lambda: not menu_open(), 5)
+
+        host.close()
+        host = NotifierHost()
+        check("the item registers again with a watcher that restarts",
+              bool(host.pump(lambda: host.items, 15)))
+        check("and its menu is readable there", host.menu_lines(), EXPECTED_MENU)
+        check("no window opened meanwhile", orvane.logged(NO_TRAY), False)
+    finally:
+        orvane.end()
+        if host:
+            host.close()
+
+
 def main():
     root = tempfile.mkdtemp(prefix="orvane-tray-")
-    tray = start_tray()
-    orvane = None
     try:
-        # The tray must be up before Orvane looks for one.
-        wait_for(lambda: subprocess.run(["xdotool", "search", "--class", "^trayer$"],
-                                        capture_output=True).stdout.strip(), 20)
-        orvane = start(root, "xembed")
-        check("a right click on the icon opens the menu", click_icon(3))
-        # Shown before the menu was, had Orvane missed the tray.
-        check("a background start in a tray opens no window", subprocess.run(
-            ["xdotool", "search", "--onlyvisible", "--name", "^Orvane Preferences$"],
-            capture_output=True).stdout, b"")
-        check("a left click opens it too", click_icon(1))
-        # From the top, upwards wraps round to the last item.
-        subprocess.run(["xdotool", "key", "Up", "Return"])
-        check("Quit Orvane, chosen from the keyboard, ends the process cleanly",
-              orvane.wait(10), 0)
-
-        # At login the panel may come up after Orvane, and a panel may restart.
-        tray.terminate()
-        tray.wait()
-        orvane = start(root, "late")
-        # With no tray, Orvane opens its preferences: that window is not the menu.
-        preferences = wait_for(shown_windows, 20) or set()
-        tray = start_tray()
-        check("the icon docks into a tray that comes up after Orvane", click_icon(3, preferences))
-        tray.terminate()
-        tray.wait()
-        tray = start_tray()
-        check("and into the tray again once it restarts", click_icon(1, preferences))
-        subprocess.run(["xdotool", "key", "Up", "Return"])
-        check("Quit Orvane from that menu ends the process cleanly", orvane.wait(10), 0)
-
-        tray.terminate()
-        host = NotifierHost()
-        orvane = start(root, "sni")
-        check("the item registers with the host", bool(host.pump(lambda: host.items, 10)))
-        check("its menu, read over D-Bus before any opening", host.menu_lines(), EXPECTED_MENU)
+        xembed(root)
+        status_notifier(root)
     finally:
-        if orvane is not None and orvane.poll() is None:
-            orvane.kill()
-            orvane.wait()
-        tray.terminate()
-        tray.wait()
         shutil.rmtree(root, ignore_errors=True)
     print("failed: " + ", ".join(failures) if failures else "all checks passed")
     return 1 if failures else 0

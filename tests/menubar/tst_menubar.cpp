@@ -1,3 +1,4 @@
+#include "LogCapture.h"
 #include "RecordingPlatform.h"
 #include "TestHome.h"
 
@@ -6,11 +7,15 @@
 #include "menubar/MenuDialogs.h"
 #include "menubar/MenuTexts.h"
 #include "menubar/StatusBarController.h"
-#include "menubar/SystemTray.h"
 #include "menubar/TrayIcon.h"
+#include "menubar/TrayMenu.h"
 #include "settings/AppState.h"
 
-#include <QGuiApplication>
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 using namespace orvane;
@@ -32,6 +37,59 @@ QStringList describe(const QList<MenuEntry> &menu, const QString &indent = {})
     }
     return lines;
 }
+
+// The same for a menu as Qt shows it, whose titles double a literal "&".
+QStringList describe(const QMenu &menu, const QString &indent = {})
+{
+    QStringList lines;
+    for (const QAction *action : menu.actions()) {
+        QString title = action->text();
+        title.replace(u"&&"_s, u"\x01"_s);
+        if (title.contains(u'&')) {
+            title += u" (mnemonic)"_s; // a lone "&" would mark a key, not show
+        }
+        title.replace(u"\x01"_s, u"&"_s);
+        lines << indent + (action->isChecked() ? u"[x] "_s : QString()) +
+                     (action->isSeparator() ? u"---"_s : title) +
+                     (action->isEnabled() || action->isSeparator() ? QString() : u" (off)"_s) +
+                     (action->shortcut().isEmpty() ? QString()
+                                                   : u"\t"_s + action->shortcut().toString());
+        if (action->menu()) {
+            lines << describe(*action->menu(), indent + u"> "_s);
+        }
+    }
+    return lines;
+}
+
+QAction *findAction(const QMenu &menu, const QString &title)
+{
+    for (QAction *action : menu.actions()) {
+        if (QString(action->text()).replace(u"&&"_s, u"&"_s) == title) {
+            return action;
+        }
+        if (QAction *inner = action->menu() ? findAction(*action->menu(), title) : nullptr) {
+            return inner;
+        }
+    }
+    return nullptr;
+}
+
+// A tray, there from the start or not; the test says when one comes.
+class TrayHosts : public TrayHostWatch {
+public:
+    explicit TrayHosts(bool present) : m_present(present) {}
+    void start() override
+    {
+        if (m_present) {
+            emit hostFound();
+        } else {
+            emit noHostYet();
+        }
+    }
+
+private:
+    bool m_present;
+};
 
 const MenuEntry *findItem(const QList<MenuEntry> &menu, const QString &title)
 {
@@ -56,21 +114,28 @@ struct Fixture {
     QStringList requests;
     std::optional<QString> folderAnswer;
     std::function<void()> aboutClosed;
-    std::pair<QList<MenuEntry>, std::function<void(const MenuEntry &)>> popped;
+    std::function<void()> graceOver;
+    QPointer<TrayHostWatch> hosts;
 
-    Fixture()
+    explicit Fixture(bool trayAtStart = true, bool background = false)
     {
         QDir().mkpath(home.file(u"Desktop"_s));
         state = std::make_unique<AppState>(platform, platform.openSettings());
+        StatusBarController::Launch launch;
+        launch.background = background;
+        launch.afterGracePeriod = [this](QObject *, std::function<void()> then) {
+            graceOver = std::move(then);
+        };
+        launch.watchTrayHosts = [this, trayAtStart] {
+            auto made = std::make_unique<TrayHosts>(trayAtStart);
+            hosts = made.get();
+            return made;
+        };
         controller = std::make_unique<StatusBarController>(
             *state, platform,
             StatusBarController::Callbacks{[this] { requests << u"showPreferences"_s; },
-                                           [this] { requests << u"quit"_s; },
-                                           [this](const QList<MenuEntry> &entries, const QPoint &,
-                                                  std::function<void(const MenuEntry &)> chosen) {
-                                               requests << u"popUpMenu"_s;
-                                               popped = {entries, std::move(chosen)};
-                                           }});
+                                           [this] { requests << u"quit"_s; }},
+            std::move(launch));
         MenuDialogs dialogs;
         dialogs.chooseFolder = [this](const QString &start,
                                       std::function<void(std::optional<QString>)> done) {
@@ -83,21 +148,31 @@ struct Fixture {
         };
         controller->setDialogs(dialogs);
         QCoreApplication::sendPostedEvents(); // the no-tray request queued at creation
-        requests.clear();
+        if (trayAtStart) {
+            requests.clear();
+        }
         platform.takeCalls();
     }
     const QList<MenuEntry> &menu() const { return controller->menu(); }
     QStringList open()
     {
-        emit controller->statusItem()->menuAboutToShow();
+        emit controller->trayMenu()->aboutToShow();
         platform.takeCalls(); // the screenshot folder, looked up for "Current: "
-        return describe(menu());
+        return describe(*controller->trayMenu());
     }
     void choose(const QString &title)
     {
         const MenuEntry *item = findItem(menu(), title);
         QVERIFY2(item, qPrintable(u"no item "_s + title));
         controller->choose(MenuEntry(*item));
+    }
+    // As the user does: the item of the menu the tray shows, triggered.
+    void trigger(const QString &title)
+    {
+        QAction *action = findAction(*controller->trayMenu(), title);
+        QVERIFY2(action, qPrintable(u"no item "_s + title));
+        action->trigger();
+        QCoreApplication::sendPostedEvents(); // the choice, after the menu's own handling
     }
     QString stored(const char *key) const
     {
@@ -162,30 +237,94 @@ private slots:
                 {19, u"Resume Monitoring\tCtrl+P"_s}}, nullptr, {}}};
         // clang-format on
         QTRY_COMPARE(describe(f.menu()), expected);
+        QCOMPARE(describe(*f.controller->trayMenu()), expected);
         for (const auto &[item, lines, key, value] : steps) {
             f.open();
-            f.choose(item);
+            f.trigger(item);
             for (const auto &[line, text] : lines) {
                 expected[line] = text;
             }
             QCOMPARE(describe(f.menu()), expected);
+            QCOMPARE(describe(*f.controller->trayMenu()), expected);
             if (key) {
                 QCOMPARE(f.stored(key), value);
             }
         }
         QCOMPARE(f.open(), expected);
-        // A tray that shows no menu itself: a click opens the program's own, as it stands,
-        // whose choice acts like the tray's.
-        emit f.controller->statusItem()->activated(SystemTray::Click::Context, QPoint(5, 5));
-        QCOMPARE(f.requests, QStringList{u"popUpMenu"_s});
-        QCOMPARE(describe(f.popped.first), expected);
+        // The submenus of earlier builds are gone, not piled up behind the menu.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(f.controller->trayMenu()->findChildren<QMenu *>().size(), 2);
+        // A left click pops up the same menu at the pointer, whose choices act like the
+        // tray's; a right click where the tray opened its menu itself opens no second one.
+        QMenu &popup = *f.controller->popupMenu();
+        emit f.controller->statusItem()->activated(QSystemTrayIcon::Trigger);
+        QTRY_VERIFY(popup.isVisible());
+        QCOMPARE(describe(popup), expected);
         const bool sound = f.state->playSound();
-        f.popped.second(*findItem(f.popped.first, u"Play Sound Effects"_s));
+        findAction(popup, u"Play Sound Effects"_s)->trigger();
+        QCoreApplication::sendPostedEvents();
         QCOMPARE(f.state->playSound(), !sound);
+        popup.close();
+        f.controller->trayMenu()->popup(QPoint(5, 5));
+        emit f.controller->statusItem()->activated(QSystemTrayIcon::Context);
+        QVERIFY(!popup.isVisible());
+        f.controller->trayMenu()->close();
+        // A host that has no menu to show asks the item for one.
+        emit f.controller->statusItem()->activated(QSystemTrayIcon::Context);
+        QTRY_VERIFY(popup.isVisible());
+        popup.close();
         f.requests.clear();
         f.state->setIsPaused(false); // in the preferences window: shown without a new opening
         QTRY_VERIFY(describe(f.menu()).contains(u"Pause Monitoring\tCtrl+P"_s));
+        QTRY_VERIFY(describe(*f.controller->trayMenu()).contains(u"Pause Monitoring\tCtrl+P"_s));
         QVERIFY(f.requests.isEmpty());
+    }
+
+    // Without a tray the preferences stand in, so that Orvane can be controlled: at once for a
+    // plain start, after a grace period for a login start, whose panel may come up later; an
+    // icon goes into a tray as soon as one comes. Each way is logged.
+    void withoutTray_data()
+    {
+        QTest::addColumn<bool>("background");
+        QTest::addColumn<bool>("trayAtStart");
+        QTest::addColumn<bool>("trayLater"); // within the grace period
+        QTest::addColumn<QStringList>("logged");
+        const QString none = u"[Orvane] No system tray is available; opening Preferences so that "
+                             u"Orvane can still be controlled."_s;
+        const QString came = u"[Orvane] A system tray is available now; Orvane's icon is in it."_s;
+        QTest::newRow("start, tray") << false << true << false << QStringList();
+        QTest::newRow("start, no tray") << false << false << false << QStringList{none};
+        QTest::newRow("start, tray later") << false << false << true << QStringList{none, came};
+        QTest::newRow("login, tray") << true << true << false << QStringList();
+        QTest::newRow("login, no tray") << true << false << false << QStringList{none};
+        QTest::newRow("login, tray later") << true << false << true << QStringList{came};
+    }
+    void withoutTray()
+    {
+        QFETCH(bool, background);
+        QFETCH(bool, trayAtStart);
+        QFETCH(bool, trayLater);
+        QFETCH(QStringList, logged);
+        test::LogCapture log;
+        Fixture f(trayAtStart, background);
+        QCOMPARE(bool(f.graceOver), background);
+        QCOMPARE(f.controller->statusItem() != nullptr, trayAtStart);
+        if (background) {
+            QCOMPARE(f.requests, QStringList()); // the panel still has time
+            QCOMPARE(log.lines(), QStringList());
+        }
+        if (trayLater) {
+            emit f.hosts->hostFound();
+            QVERIFY(f.controller->statusItem());
+        }
+        if (f.graceOver) {
+            f.graceOver();
+        }
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(log.lines(), logged);
+        const bool stoodIn = !logged.filter(u"No system tray"_s).isEmpty();
+        QCOMPARE(f.requests, stoodIn ? QStringList{u"showPreferences"_s} : QStringList());
+        QCOMPARE(f.controller->statusItem() != nullptr, trayAtStart || trayLater);
     }
 
     // Items that ask another room for something, each question one at a time. The watcher
