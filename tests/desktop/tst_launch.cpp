@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -19,12 +20,13 @@ namespace {
 
 // The real program, started as a user would start it, with its log read from standard error.
 struct Orvane {
-    explicit Orvane(const QStringList &arguments, const QProcessEnvironment &env = {})
+    explicit Orvane(const QStringList &arguments, const QProcessEnvironment &env = {},
+                    const QString &program = QStringLiteral(ORVANE_BINARY))
     {
         if (!env.isEmpty()) {
             process.setProcessEnvironment(env);
         }
-        process.start(QStringLiteral(ORVANE_BINARY), arguments);
+        process.start(program, arguments);
     }
     ~Orvane()
     {
@@ -61,6 +63,19 @@ struct Orvane {
     QProcess process;
     QString log;
 };
+
+// The program and its module copied out of the build folder, as an install lays them: only
+// such a copy is started at login.
+QString installedCopy(const QString &folder)
+{
+    QDir().mkpath(folder);
+    const QFileInfo built(QStringLiteral(ORVANE_BINARY));
+    for (const QFileInfo &file :
+         built.dir().entryInfoList({built.fileName(), u"orvane-ui-*"_s}, QDir::Files)) {
+        QFile::copy(file.filePath(), folder + u'/' + file.fileName());
+    }
+    return folder + u'/' + built.fileName();
+}
 
 QString run(const QString &program, const QStringList &arguments)
 {
@@ -150,12 +165,13 @@ private slots:
             written.setValue(u"orvane_autoCopyOnCapture"_s, true);
             written.setValue(u"orvane_playSound"_s, false);
         }
-        Orvane app({u"--background"_s});
+        const QString program = installedCopy(home.file(u"opt/bin"_s));
+        Orvane app({u"--background"_s}, {}, program);
         QVERIFY(app.waitFor(launched));
         QFile entry(home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s));
         QTRY_VERIFY(entry.exists()); // written just after the launch line
         QVERIFY(entry.open(QIODevice::ReadOnly));
-        QVERIFY(entry.readAll().contains(QByteArray("\nExec=" ORVANE_BINARY " --background\n")));
+        QVERIFY(entry.readAll().contains(u"\nExec=%1 --background\n"_s.arg(program).toUtf8()));
         // No setting is written at start-up, only the note that the login entry is Orvane's.
         QCOMPARE(QSettings(settings, QSettings::IniFormat).allKeys(),
                  QStringList({u"orvane_autoCopyOnCapture"_s, u"orvane_launchAtLogin"_s,

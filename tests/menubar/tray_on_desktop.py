@@ -11,7 +11,9 @@ from testhome import isolated_env, wait_for  # noqa: E402
 PROGRAM = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else None
 EXPECTED_MENU = [
     "Orvane v1.0 (off)", "● Active & Monitoring (off)", "---", "Preferences & Settings...", "---",
-    "Auto-Copy on Capture (Zero-Click)", "[x] Play Sound Effects", "[x] Launch at Login", "---",
+    "Auto-Copy on Capture (Zero-Click)", "[x] Play Sound Effects",
+    "Launch at Login",  # a build in its build folder is never started at login
+    "---",
     "Screenshot Folder", "> Current: ~/Pictures/Screenshots (off)",  # the desktop's default
     "> ---", "> Choose Custom Folder...", "> Reset to Desktop Default", "HUD Auto-Dismiss Timer",
     "> 4 Seconds", "> [x] 7 Seconds (Default)", "> 12 Seconds", "---", "Pause Monitoring", "---",
