@@ -14,7 +14,7 @@
 #include "platform/Translations.h"
 #include "settings/AppState.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLocale>
 #include <QSettings>
 #include <QTimer>
@@ -58,7 +58,8 @@ int main(int argc, char *argv[])
     }
 
     prepareApplicationEnvironment();
-    QGuiApplication app(argc, argv);
+    // Qt Widgets, for the desktop's own message boxes and file dialogs.
+    QApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Orvane"));
     QGuiApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
     QGuiApplication::setOrganizationDomain(QStringLiteral("tarnwell.com"));
@@ -141,27 +142,10 @@ int main(int argc, char *argv[])
                               explainMissingMenu);
             };
         statusBar = std::make_unique<StatusBarController>(state, *platform, std::move(callbacks));
-        MenuDialogs::Asker asker;
-        asker.ask = [&ui, explainMissingMenu](const Alert &alert, std::function<void(int)> done) {
-            ui.whenLoaded([alert, done](UserInterface &loaded) { loaded.ask(alert, done); },
-                          [alert, done, explainMissingMenu](const QString &error) {
-                              explainMissingMenu(error);
-                              done(alert.cancelButton);
-                          });
-        };
-        asker.chooseFolder =
-            [&ui, explainMissingMenu](const FolderRequest &request,
-                                      std::function<void(std::optional<QString>)> done) {
-                ui.whenLoaded(
-                    [request, done](UserInterface &loaded) { loaded.chooseFolder(request, done); },
-                    [done, explainMissingMenu](const QString &error) {
-                        explainMissingMenu(error);
-                        done(std::nullopt);
-                    });
-            };
-        statusBar->setDialogs(MenuDialogs::standard(
-            MenuTexts::forPlatform(platform->kind()),
-            [&platform] { return platform->login().programRemovalNote(); }, std::move(asker)));
+        // The tray's questions are the desktop's own dialogs, shown by the executable itself.
+        statusBar->setDialogs(
+            MenuDialogs::standard(MenuTexts::forPlatform(platform->kind()),
+                                  [&platform] { return platform->login().programRemovalNote(); }));
     };
     // The watcher (steps.startWatcher, steps.stopWatcher), restarted by the settings' requests
     // in between:

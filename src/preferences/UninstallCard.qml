@@ -47,6 +47,15 @@ Card {
         topPadding: 8
         bottomPadding: 8
         onClicked: page.promptUninstall()
+        // A held Space presses once: its repeats would each release the button and ask again,
+        // and the repeats after that would answer the question it opened.
+        Keys.onPressed: event => event.accepted = event.isAutoRepeat && uninstallButton.held(event)
+        Keys.onReleased: event => event.accepted = event.isAutoRepeat && uninstallButton.held(event)
+
+        function held(event) {
+            return event.key === Qt.Key_Space || event.key === Qt.Key_Return
+                    || event.key === Qt.Key_Enter || event.key === Qt.Key_Select;
+        }
         contentItem: Item {
             implicitHeight: uninstallLabel.implicitHeight
             RowLayout {

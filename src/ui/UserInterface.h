@@ -1,6 +1,5 @@
 #pragma once
 
-#include "dialogs/Alert.h"
 #include "menubar/MenuModel.h"
 
 #include <QImage>
@@ -9,7 +8,6 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 namespace orvane {
 
@@ -41,19 +39,14 @@ public:
     // the entry chosen, not when the menu is dismissed.
     virtual void popUpMenu(const QList<MenuEntry> &entries, const QPoint &at,
                            std::function<void(const MenuEntry &)> chosen) = 0;
-    // A question in a window of its own; `done` gets the index of the button chosen.
-    virtual void ask(const Alert &alert, std::function<void(int button)> done) = 0;
-    // The folder the user picked, or nothing when they cancelled.
-    virtual void chooseFolder(const FolderRequest &request,
-                              std::function<void(std::optional<QString>)> done) = 0;
 };
 
 // Makes the module's UserInterface. The version in the name keeps an executable from using a
 // module built against another form of this header.
 using CreateUserInterface = UserInterface *(*)(const UserInterfaceContext &context);
-inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_2";
+inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_3";
 
 } // namespace orvane
 
 extern "C" orvane::UserInterface *
-orvane_create_user_interface_2(const orvane::UserInterfaceContext &context);
+orvane_create_user_interface_3(const orvane::UserInterfaceContext &context);

@@ -7,8 +7,13 @@
 #include "preferences/SettingsWindowController.h"
 #include "settings/AppState.h"
 
+#include "hud/symbols/QmlEngine.h"
+
 #include <QAccessible>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTest>
@@ -33,6 +38,7 @@ private:
     test::TestHome &m_home;
     test::RecordingPlatform m_platform{m_home.file(u"settings.ini"_s)};
     std::unique_ptr<AppState> m_state; // loaded once, from an empty store
+    QmlEngine m_engine;
     std::unique_ptr<SettingsWindowController> m_controller;
     std::optional<QString> m_folderAnswer;
     int m_uninstalled = 0;
@@ -65,11 +71,11 @@ private:
     }
     QString text(const QString &name) { return item(name)->property("text").toString(); }
     // The alert shown now, looked up afresh: an answered one is gone.
-    static QQuickWindow *shownAlert()
+    static QMessageBox *shownAlert()
     {
-        for (QWindow *window : QGuiApplication::topLevelWindows()) {
-            if (window->objectName() == u"alertWindow"_s && window->isVisible()) {
-                return qobject_cast<QQuickWindow *>(window);
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible()) {
+                return box;
             }
         }
         return nullptr;
@@ -115,7 +121,7 @@ private slots:
         state().setCustomFolderPath(std::nullopt);
         state().waitForBackgroundWork();
         QCoreApplication::processEvents();
-        m_controller = std::make_unique<SettingsWindowController>(m_platform, state());
+        m_controller = std::make_unique<SettingsWindowController>(m_platform, state(), m_engine);
         PreferencesDialogs dialogs = PreferencesDialogs::standard();
         dialogs.chooseFolder = [this](QWindow *, const QString &, auto done) {
             done(m_folderAnswer);
@@ -178,19 +184,23 @@ private slots:
     }
 
     // The alert asks first, over the window and modal to it; it says what becomes of a packaged
-    // copy, shows its ampersand as written and puts the confirm button first, which Return
-    // chooses. Cancel and Escape change nothing.
+    // copy and shows its ampersand as written. Its destructive button is never the default:
+    // Return, Escape and Cancel change nothing; only a click on it uninstalls. A Space held on
+    // the window's button asks once, on its release, and its repeats answer nothing.
     void uninstallAsksFirst_data()
     {
         QTest::addColumn<QString>("answer");
         QTest::newRow("Cancel") << u"Cancel"_s;
         QTest::newRow("Escape") << u"Escape"_s;
         QTest::newRow("Return") << u"Return"_s;
+        QTest::newRow("held Space, then Escape") << u"held Space"_s;
+        QTest::newRow("Uninstall") << u"Uninstall"_s;
     }
     void uninstallAsksFirst()
     {
         QFETCH(QString, answer);
         QVERIFY(open());
+        QVERIFY(QTest::qWaitForWindowExposed(m_controller->window()));
         const auto settingsBytes = [this] {
             QFile file(m_platform.settingsFile);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -199,27 +209,42 @@ private slots:
         m_platform.takeCalls(); // the window's own
         const QString note = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
         m_platform.removalNote = note;
-        press(u"uninstallButton"_s);
-        QQuickWindow *alert = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT((alert = shownAlert()), 5000);
-        QCOMPARE(alert->transientParent(), m_controller->window());
-        QCOMPARE(alert->modality(), Qt::WindowModal);
-        QVERIFY(alert->property("informative").toString().endsWith(u"\n\n"_s + note));
-        QCOMPARE(alert->property("buttons").toStringList(),
-                 QStringList({u"Uninstall & Move to Trash"_s, u"Cancel"_s}));
-        QCOMPARE(alert->property("defaultButton").toInt(), 0);
-        QVERIFY(QTest::qWaitForWindowExposed(alert, 5000));
-        if (answer == u"Cancel"_s) {
-            QQuickItem *cancel = item(u"alertButton:Cancel"_s, alert->contentItem());
-            QVERIFY(cancel);
-            QTest::mouseClick(
-                alert, Qt::LeftButton, {},
-                cancel->mapToScene({cancel->width() / 2, cancel->height() / 2}).toPoint());
+        if (answer == u"held Space"_s) {
+            QQuickWindow *window = m_controller->window();
+            item(u"uninstallButton"_s)->forceActiveFocus(Qt::TabFocusReason);
+            QTest::simulateEvent(window, true, Qt::Key_Space, {}, u" "_s, false);
+            for (int i = 0; i < 25; ++i) {
+                QTest::simulateEvent(window, false, Qt::Key_Space, {}, u" "_s, true);
+                QTest::simulateEvent(window, true, Qt::Key_Space, {}, u" "_s, true);
+            }
+            QCoreApplication::processEvents();
+            QVERIFY2(!shownAlert(), "asked while Space was still held");
+            QTest::simulateEvent(window, false, Qt::Key_Space, {}, u" "_s, false);
         } else {
-            QTest::keyClick(alert, answer == u"Escape"_s ? Qt::Key_Escape : Qt::Key_Return);
+            press(u"uninstallButton"_s);
+        }
+        QMessageBox *alert = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((alert = shownAlert()), 5000);
+        QVERIFY(QTest::qWaitForWindowExposed(alert));
+        QCOMPARE(alert->windowHandle()->transientParent(), m_controller->window());
+        QCOMPARE(alert->windowModality(), Qt::WindowModal);
+        QCOMPARE(alert->icon(), QMessageBox::Critical);
+        QVERIFY(alert->informativeText().endsWith(u"\n\n"_s + note));
+        QCOMPARE(alert->buttons().size(), 2);
+        auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
+        QCOMPARE(uninstall->text(), u"&Uninstall && Move to Trash"_s);
+        QCOMPARE(alert->buttonRole(uninstall), QMessageBox::DestructiveRole);
+        QCOMPARE(alert->defaultButton(), alert->escapeButton());
+        QCOMPARE(alert->defaultButton()->text(), u"Cancel"_s);
+        if (answer == u"Cancel"_s || answer == u"Uninstall"_s) {
+            QTest::mouseClick(answer == u"Cancel"_s ? alert->defaultButton() : uninstall,
+                              Qt::LeftButton);
+        } else {
+            QTest::keyClick(alert->windowHandle(),
+                            answer == u"Return"_s ? Qt::Key_Return : Qt::Key_Escape);
         }
         QTRY_VERIFY_WITH_TIMEOUT(!shownAlert(), 5000);
-        const bool confirm = answer == u"Return"_s;
+        const bool confirm = answer == u"Uninstall"_s;
         QTRY_COMPARE_WITH_TIMEOUT(m_uninstalled, confirm ? 1 : 0, 5000);
         if (!confirm) {
             QCoreApplication::processEvents();
@@ -302,13 +327,13 @@ private slots:
         QCOMPARE(m_controller->window()->title(),
                  german ? u"Orvane-Einstellungen"_s : u"Orvane Preferences"_s);
         const QString cancel = german ? u"Abbrechen"_s : u"Cancel"_s;
-        const Alert alert = makeUninstallAlert(preferencesTexts(PlatformKind::Linux, {}));
-        QCOMPARE(alert.buttons.at(alert.cancelButton), cancel);
-        QCOMPARE(makeFolderChooser(m_home.path()).acceptLabel,
+        const auto alert = makeUninstallAlert(preferencesTexts(PlatformKind::Linux, {}));
+        QCOMPARE(alert->escapeButton()->text(), cancel);
+        QCOMPARE(makeFolderChooser(m_home.path())->labelText(QFileDialog::Accept),
                  german ? u"Ordner wählen"_s : u"Select Folder"_s);
         if (german) {
             QCOMPARE(text(u"statusText"_s), u"Aktiv"_s);
-            QCOMPARE(alert.message, u"Orvane deinstallieren & Vorgaben der Arbeitsumgebung "
+            QCOMPARE(alert->text(), u"Orvane deinstallieren & Vorgaben der Arbeitsumgebung "
                                     u"wiederherstellen?"_s);
         }
     }
@@ -318,7 +343,7 @@ int main(int argc, char *argv[])
 {
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     orvane::test::TestHome home;
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     PreferencesTest test(home);
     return QTest::qExec(&test, argc, argv);
 }
