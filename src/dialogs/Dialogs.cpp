@@ -3,12 +3,14 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHash>
 #include <QKeyEvent>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSet>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace orvane::dialogs {
 
@@ -38,9 +40,10 @@ QString nearestExistingFolder(const QString &path)
 }
 
 // Lets through only the keys pressed while the dialog is up. The X server repeats a held key
-// as presses (and releases) marked as repeats; a key held since before the dialog opened
-// (the Return or Space that asked the question) gives nothing else until its release, which
-// is dropped too.
+// as a release and a press with the same time; Qt marks them as repeats only when the press
+// has already reached it as the release is handled, which a busy machine does not promise, so
+// the times are compared here too. A key held since before the dialog opened (the Return or
+// Space that asked the question) thus gives nothing until its release, which is dropped too.
 class HeldKeyGuard : public QObject {
 public:
     // Watches the dialog's window, which gets every key event before the widget with the
@@ -59,19 +62,23 @@ protected:
             return false;
         }
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->isAutoRepeat()) {
+        const quint32 code = key->nativeScanCode() ? key->nativeScanCode() : quint32(key->key());
+        if (type == QEvent::KeyRelease) {
+            m_lastRelease.insert(code, key->timestamp());
+            return key->isAutoRepeat() || !m_pressed.remove(code);
+        }
+        const auto released = m_lastRelease.constFind(code);
+        if (key->isAutoRepeat() ||
+            (released != m_lastRelease.cend() && *released == key->timestamp())) {
             return true;
         }
-        const quint32 code = key->nativeScanCode() ? key->nativeScanCode() : quint32(key->key());
-        if (type == QEvent::KeyPress) {
-            m_pressed.insert(code);
-            return false;
-        }
-        return !m_pressed.remove(code);
+        m_pressed.insert(code);
+        return false;
     }
 
 private:
     QSet<quint32> m_pressed;
+    QHash<quint32, quint64> m_lastRelease;
 };
 
 // Centred over `over`: a dialog without a parent widget is otherwise centred on the screen.
@@ -171,6 +178,9 @@ void open(std::unique_ptr<QDialog> dialog, QWindow *over, std::function<void(int
     // Window-modal: over nothing, it blocks no window, so a card shown meanwhile still takes
     // its clicks.
     shown->open();
+    // Asked for by the user (a menu item, a button), it takes the keyboard.
+    shown->raise();
+    shown->activateWindow();
 }
 
 } // namespace orvane::dialogs

@@ -315,7 +315,7 @@ void HUDWindowController::reveal(FloatingHUDView *card, QQuickWindow *window,
     m_platform.card().showFloatingWindow(*window);
     card->appear();
     m_hudWindow = window;
-    m_windows.append({window, card, nullptr});
+    m_windows.append({window, card, {}});
     fade(m_windows.last(), 1.0, false);
     // What a card leaves behind goes back to the system once the last window is gone: the
     // scene graph's buffers and the decoded pictures are too large for the allocator to

@@ -47,15 +47,17 @@ Card {
         topPadding: 8
         bottomPadding: 8
         onClicked: page.promptUninstall()
-        // A held Space presses once: its repeats would each release the button and ask again,
-        // and the repeats after that would answer the question it opened.
-        Keys.onPressed: event => event.accepted = event.isAutoRepeat && uninstallButton.held(event)
-        Keys.onReleased: event => event.accepted = event.isAutoRepeat && uninstallButton.held(event)
-
-        function held(event) {
-            return event.key === Qt.Key_Space || event.key === Qt.Key_Return
-                    || event.key === Qt.Key_Enter || event.key === Qt.Key_Select;
+        // Space asks on its press, once: a button asks on the key's release, and the X server
+        // repeats a held key as releases and presses, each of which would ask again. What
+        // follows of a held key goes to the question, which answers none of it.
+        Keys.onPressed: event => {
+            if (event.key === Qt.Key_Space) {
+                event.accepted = true;
+                if (!event.isAutoRepeat)
+                    page.promptUninstall();
+            }
         }
+        Keys.onReleased: event => event.accepted = event.key === Qt.Key_Space
         contentItem: Item {
             implicitHeight: uninstallLabel.implicitHeight
             RowLayout {

@@ -13,6 +13,7 @@
 #include "dialogs/Dialogs.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -129,6 +130,15 @@ QList<QMessageBox *> shownMessageBoxes()
         }
     }
     return shown;
+}
+QFileDialog *shownFileDialog()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<QFileDialog *>(widget); dialog && dialog->isVisible()) {
+            return dialog;
+        }
+    }
+    return nullptr;
 }
 QMessageBox *shownBox()
 {
@@ -320,6 +330,46 @@ private slots:
         }
     }
 
+    // The folder chooser as shown: "Select Folder" takes the folder it shows, even an empty
+    // one; Escape chooses nothing. The folder chosen is stored.
+    void folderChooserAnswers_data()
+    {
+        QTest::addColumn<bool>("select");
+        QTest::newRow("Select Folder on an empty folder") << true;
+        QTest::newRow("Escape") << false;
+    }
+    void folderChooserAnswers()
+    {
+        QFETCH(bool, select);
+        Fixture f;
+        const QString empty = f.home.file(u"Empty \"Shots\""_s);
+        QVERIFY(QDir().mkpath(empty));
+        f.controller->setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux),
+                                                       [] { return QString(); }));
+        f.state->setCustomFolderPath(empty);
+        f.state->waitForBackgroundWork();
+        f.controller->chooseFolder();
+        QFileDialog *chooser = nullptr;
+        QTRY_VERIFY((chooser = shownFileDialog()));
+        QVERIFY(QTest::qWaitForWindowExposed(chooser));
+        QCOMPARE(chooser->directory().absolutePath(), empty);
+        f.state->setCustomFolderPath(std::nullopt); // so that a choice shows
+        f.state->waitForBackgroundWork();
+        if (select) {
+            auto *buttons = chooser->findChild<QDialogButtonBox *>();
+            QVERIFY(buttons);
+            QPushButton *accept = buttons->button(QDialogButtonBox::Open);
+            QVERIFY(accept);
+            QCOMPARE(accept->text(), u"Select Folder"_s);
+            QTRY_VERIFY(accept->isEnabled());
+            QTest::mouseClick(accept, Qt::LeftButton);
+        } else {
+            QTest::keyClick(chooser->windowHandle(), Qt::Key_Escape);
+        }
+        QTRY_VERIFY(!shownFileDialog());
+        QCOMPARE(f.state->customFolderPath(), select ? std::optional(empty) : std::nullopt);
+    }
+
     // The uninstall question, shown and answered as a user would: only a deliberate choice of
     // its own button uninstalls (then every step runs and Orvane quits); Return, Escape, the
     // close button and Cancel change nothing, and neither do keys held down since before it
@@ -363,10 +413,11 @@ private slots:
         auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
         auto *cancel = alert->findChild<QPushButton *>(u"cancel"_s);
         QCOMPARE(alert->focusWidget(), cancel);
-        const auto key = [window](bool press, Qt::Key key, bool repeat,
-                                  Qt::KeyboardModifiers modifiers = {}) {
-            const QString text = key == Qt::Key_Space ? u" "_s : QString();
-            QTest::simulateEvent(window, press, key, modifiers, text, repeat);
+        // A key event as the X server sends it: at `time`, marked as a repeat or not.
+        const auto key = [window](QEvent::Type type, Qt::Key code, bool marked, quint64 time) {
+            QKeyEvent event(type, code, {}, code == Qt::Key_Space ? u" "_s : QString(), marked);
+            event.setTimestamp(time);
+            QCoreApplication::sendEvent(window, &event);
         };
         if (gesture == u"Return"_s || gesture == u"Escape"_s) {
             QTest::keyClick(window, gesture == u"Return"_s ? Qt::Key_Return : Qt::Key_Escape);
@@ -379,11 +430,13 @@ private slots:
             if (held == Qt::Key_Space) {
                 uninstall->setFocus(Qt::TabFocusReason);
             }
-            for (int i = 0; i < 25; ++i) {
-                key(false, held, true);
-                key(true, held, true);
+            // Held since before it opened: repeated as a release and a press of one time each,
+            // which Qt marks as repeats only when both have reached it in time.
+            for (int i = 0; i < 50; ++i) {
+                key(QEvent::KeyRelease, held, i % 2, 1000 + 40 * i);
+                key(QEvent::KeyPress, held, i % 2, 1000 + 40 * i);
             }
-            key(false, held, false);
+            key(QEvent::KeyRelease, held, false, 4000);
             QCoreApplication::processEvents();
             QVERIFY(alert->isVisible());
             QCOMPARE(f.platform.takeCalls(), QStringList());

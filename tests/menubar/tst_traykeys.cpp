@@ -95,9 +95,9 @@ private slots:
         test::RecordingPlatform platform(home.file(u"settings.ini"_s));
         AppState state(platform, platform.openSettings());
         QStringList requests;
-        StatusBarController controller(
-            state, platform,
-            {.showPreferences = [] {}, .quit = [&requests] { requests << u"quit"_s; }});
+        StatusBarController::Callbacks callbacks;
+        callbacks.quit = [&requests] { requests << u"quit"_s; };
+        StatusBarController controller(state, platform, std::move(callbacks));
         controller.setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux),
                                                     [] { return QString(); }));
         platform.takeCalls();
