@@ -164,9 +164,17 @@ void open(std::unique_ptr<QDialog> dialog, QWindow *over, std::function<void(int
         // A dialog of Qt Widgets over a window of Qt Quick: modal to it through the window
         // system, since it can have no parent widget there.
         shown->windowHandle()->setTransientParent(over);
+        shown->setWindowModality(Qt::WindowModal);
+        // Qt Widgets makes a window-modal dialog without a parent widget application-modal;
+        // with its window's transient parent, it can be modal to that window alone.
+        shown->windowHandle()->setModality(Qt::WindowModal);
         placeOver(*shown, *over);
         // Gone with the window it asks over: an answer nobody gave is a "no".
         QObject::connect(over, &QObject::destroyed, shown, &QDialog::reject);
+    } else {
+        // Qt makes a window-modal dialog without a parent modal to the whole application:
+        // over nothing it blocks nothing, so a card shown meanwhile still takes its clicks.
+        shown->setWindowModality(Qt::NonModal);
     }
     QObject::connect(shown, &QDialog::finished, shown, [shown, done = std::move(done)](int result) {
         // Once: a second close (its window gone meanwhile) answers nothing.
@@ -175,9 +183,7 @@ void open(std::unique_ptr<QDialog> dialog, QWindow *over, std::function<void(int
         shown->deleteLater();
         done(result);
     });
-    // Window-modal: over nothing, it blocks no window, so a card shown meanwhile still takes
-    // its clicks.
-    shown->open();
+    shown->show();
     // Asked for by the user (a menu item, a button), it takes the keyboard.
     shown->raise();
     shown->activateWindow();

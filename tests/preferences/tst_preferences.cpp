@@ -27,6 +27,19 @@ Q_IMPORT_QML_PLUGIN(Orvane_PreferencesPlugin)
 using namespace orvane;
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// A window shown meanwhile, as a card is, counting the clicks it gets.
+class ClickCounter : public QWindow {
+public:
+    int clicks = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent *) override { ++clicks; }
+};
+
+} // namespace
+
 // One window controller per test over one settings store; the folder chooser answers at once
 // as the test chose, the uninstall's alert is the real one.
 class PreferencesTest : public QObject {
@@ -216,6 +229,14 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(alert));
         QCOMPARE(alert->windowHandle()->transientParent(), m_controller->window());
         QCOMPARE(alert->windowModality(), Qt::WindowModal);
+        QCOMPARE(alert->windowHandle()->modality(), Qt::WindowModal);
+        // Modal to the preferences only: a card shown meanwhile still takes its clicks.
+        ClickCounter card;
+        card.resize(100, 100);
+        card.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&card));
+        QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(50, 50));
+        QCOMPARE(card.clicks, 1);
         QCOMPARE(alert->icon(), QMessageBox::Critical);
         QVERIFY(alert->informativeText().endsWith(u"\n\n"_s + note));
         QCOMPARE(alert->buttons().size(), 2);
