@@ -11,6 +11,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -84,16 +85,17 @@ private:
         return nullptr;
     }
     QString text(const QString &name) { return item(name)->property("text").toString(); }
-    // The alert shown now, looked up afresh: an answered one is gone.
-    static QMessageBox *shownAlert()
+    // The dialog of that kind shown now, looked up afresh: an answered one is gone.
+    template <typename Dialog> static Dialog *shown()
     {
         for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible()) {
-                return box;
+            if (auto *dialog = qobject_cast<Dialog *>(widget); dialog && dialog->isVisible()) {
+                return dialog;
             }
         }
         return nullptr;
     }
+    static QMessageBox *shownAlert() { return shown<QMessageBox>(); }
     // Presses a control the way a keyboard user does.
     void press(const QString &name)
     {
@@ -281,6 +283,33 @@ private slots:
             QCOMPARE(settingsBytes(), settingsBefore);
             QVERIFY(m_controller->window()->isVisible());
         }
+    }
+
+    // "Change..." asks with the desktop's folder chooser, modal to the window, at the folder
+    // screenshots go to now; "Select Folder" takes the folder shown, even an empty one.
+    void folderChooserOverTheWindow()
+    {
+        const QString empty = m_home.file(u"Empty Shots"_s);
+        QVERIFY(QDir().mkpath(empty));
+        state().setCustomFolderPath(empty);
+        state().waitForBackgroundWork();
+        m_controller->setDialogs(PreferencesDialogs::standard());
+        QVERIFY(open());
+        press(u"changeFolderButton"_s);
+        QFileDialog *chooser = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((chooser = shown<QFileDialog>()), 5000);
+        QCOMPARE(chooser->windowHandle()->transientParent(), m_controller->window());
+        QCOMPARE(chooser->windowHandle()->modality(), Qt::WindowModal);
+        QCOMPARE(chooser->directory().absolutePath(), empty);
+        state().setCustomFolderPath(std::nullopt); // so that the choice shows
+        state().waitForBackgroundWork();
+        QPushButton *accept =
+            chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open);
+        QCOMPARE(accept->text(), u"Select Folder"_s);
+        QTRY_VERIFY(accept->isEnabled());
+        QTest::mouseClick(accept, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!shown<QFileDialog>(), 5000);
+        QCOMPARE(state().customFolderPath(), std::optional(empty));
     }
 
     // A held Space asks once, on its press: its repeats (a release and a press each) would each
