@@ -156,6 +156,9 @@ class MenuBarTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The answered dialogs, let go once answered.
+    void cleanup() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
     // Where trays show its pixels as they are, the icon is light on dark panels and dark on
     // light ones (mid grey on either side of the middle, yellow, unknown), all in that colour.
     void trayIconStandsOut()

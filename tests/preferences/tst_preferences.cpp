@@ -153,6 +153,8 @@ private slots:
         m_controller.reset();
         state().waitForBackgroundWork();
         QCoreApplication::processEvents();
+        // The answered dialogs, let go once answered.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // A hand-edited store's 5 marks no segment. Keys, a screen reader and the tray menu all
