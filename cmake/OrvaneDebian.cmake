@@ -33,7 +33,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qml6-module-qtquick, qml6-module-qtquick-controls, qml6-module-qtquick-templates, \
 qml6-module-qtquick-layouts, qml6-module-qtquick-window, qml6-module-qtqml-workerscript, \
-qml6-module-qtquick-dialogs, qml6-module-qt-labs-folderlistmodel, \
 qt6-qpa-plugins, qt6-image-formats-plugins, libqt6svg6, libheif1, libcanberra0, sound-theme-freedesktop, xdg-utils")
 # Sounds go through PulseAudio (or PipeWire's stand-in for it); without it Orvane is silent.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libcanberra-pulse")

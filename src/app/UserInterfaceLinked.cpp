@@ -10,7 +10,7 @@ QString userInterfaceModulePath()
 
 UserInterfaceLoader userInterfaceLoader(const QString &)
 {
-    return [] { return UserInterfaceFactory{&orvane_create_user_interface_3, {}}; };
+    return [] { return UserInterfaceFactory{&orvane_create_user_interface_4, {}}; };
 }
 
 } // namespace orvane

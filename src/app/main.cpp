@@ -59,7 +59,8 @@ int main(int argc, char *argv[])
     }
 
     prepareApplicationEnvironment();
-    // Qt Widgets for the tray: QSystemTrayIcon and its QMenu.
+    // Qt Widgets: the tray (QSystemTrayIcon, its QMenu) and the desktop's own message boxes
+    // and file dialogs.
     QApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Orvane"));
     QGuiApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
@@ -112,28 +113,22 @@ int main(int argc, char *argv[])
                               StatusBarController::performCleanUninstall(*platform,
                                                                          &QCoreApplication::quit);
                           }});
-    // Without its module Orvane still watches and copies; asked for its windows, it says why
-    // they are missing, as a notification: it has no window of its own to say it in.
-    const auto explainMissingWindows = [&platform](const QString &error, bool preferences) {
-        const QString title =
-            preferences
-                ? QCoreApplication::translate("main", "The preferences could not be opened.")
-                : QCoreApplication::translate("main", "Orvane's menu and windows could not be "
-                                                      "opened.");
-        const QString text = QCoreApplication::translate(
-                                 "main", "Part of Orvane could not be loaded (%1). Reinstalling "
-                                         "Orvane should repair it.")
-                                 .arg(error);
-        if (const Result shown = platform->windows().showNotification(title, text); !shown.ok()) {
-            logLine(title + u' ' + text);
-        }
-    };
+    // Without its module Orvane still watches and copies; asked for its preferences, it says
+    // why they are missing, as a notification: it has no window of its own to say it in.
     QObject::connect(
-        &ui, &LazyUserInterface::preferencesUnavailable, &app,
-        [explainMissingWindows](const QString &error) { explainMissingWindows(error, true); });
-    const auto explainMissingMenu = [explainMissingWindows](const QString &error) {
-        explainMissingWindows(error, false);
-    };
+        &ui, &LazyUserInterface::preferencesUnavailable, &app, [&platform](const QString &error) {
+            const QString title =
+                QCoreApplication::translate("main", "The preferences could not be opened.");
+            const QString text =
+                QCoreApplication::translate("main",
+                                            "Part of Orvane could not be loaded (%1). Reinstalling "
+                                            "Orvane should repair it.")
+                    .arg(error);
+            if (const Result shown = platform->windows().showNotification(title, text);
+                !shown.ok()) {
+                logLine(title + u' ' + text);
+            }
+        });
     ScreenshotWatcher watcher(state, platform->detection(), platform->card());
     watcher.setPresenter(
         [&ui](const QString &path, const QImage &image) { ui.showHUD(path, image); });
@@ -155,27 +150,10 @@ int main(int argc, char *argv[])
         launch.watchTrayHosts = [&platform] { return createTrayHostWatch(platform->kind()); };
         statusBar = std::make_unique<StatusBarController>(state, *platform, std::move(callbacks),
                                                           std::move(launch));
-        MenuDialogs::Asker asker;
-        asker.ask = [&ui, explainMissingMenu](const Alert &alert, std::function<void(int)> done) {
-            ui.whenLoaded([alert, done](UserInterface &loaded) { loaded.ask(alert, done); },
-                          [alert, done, explainMissingMenu](const QString &error) {
-                              explainMissingMenu(error);
-                              done(alert.cancelButton);
-                          });
-        };
-        asker.chooseFolder =
-            [&ui, explainMissingMenu](const FolderRequest &request,
-                                      std::function<void(std::optional<QString>)> done) {
-                ui.whenLoaded(
-                    [request, done](UserInterface &loaded) { loaded.chooseFolder(request, done); },
-                    [done, explainMissingMenu](const QString &error) {
-                        explainMissingMenu(error);
-                        done(std::nullopt);
-                    });
-            };
-        statusBar->setDialogs(MenuDialogs::standard(
-            MenuTexts::forPlatform(platform->kind()),
-            [&platform] { return platform->login().programRemovalNote(); }, std::move(asker)));
+        // The tray's questions are the desktop's own dialogs, shown by the executable itself.
+        statusBar->setDialogs(
+            MenuDialogs::standard(MenuTexts::forPlatform(platform->kind()),
+                                  [&platform] { return platform->login().programRemovalNote(); }));
     };
     // The watcher (steps.startWatcher, steps.stopWatcher), restarted by the settings' requests
     // in between:

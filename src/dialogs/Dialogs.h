@@ -1,17 +1,26 @@
 #pragma once
 
-#include "dialogs/Alert.h"
-
+#include <QMessageBox>
 #include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QDialog;
+class QFileDialog;
+class QWindow;
 
 namespace orvane::dialogs {
 
-// Qt reads "&" in a platform menu's text as the mark of a mnemonic; in ours it means "and".
+// Qt reads "&" in a button's text as the mark of a mnemonic; in ours it means "and".
 QString literalAmpersands(QString text);
 
-// Opens at `startFolder`, or its nearest existing parent. A folder chooser has no message line
-// of its own: `message` is the title, where it is read. Its confirm button says "Select Folder".
-FolderRequest folderChooser(const QString &message, const QString &startFolder);
+// The desktop's own folder chooser, at `startFolder` or its nearest existing parent; its
+// confirm button says "Select Folder" and takes the folder shown, even an empty one.
+std::unique_ptr<QFileDialog> folderChooser(const QString &message, const QString &startFolder);
+// The folder chosen in `dialog`, which ended with `result`; nothing when cancelled.
+std::optional<QString> chosenFolder(const QFileDialog &dialog, int result);
 
 struct UninstallAlertTexts {
     QString title;
@@ -19,10 +28,18 @@ struct UninstallAlertTexts {
     QString informative;
 };
 
-// "Uninstall & Move to Trash" (the default) and "Cancel" (also Escape), in this order on
-// every desktop.
-Alert uninstallAlert(Alert::Icon icon, const UninstallAlertTexts &texts);
-// Whether `button`, the answer to an uninstallAlert, is the one that uninstalls.
-bool uninstallConfirmed(int button);
+// "Uninstall & Move to Trash" (destructive; Alt+U) and "Cancel", which Return and Escape
+// choose; the desktop puts them in its own order.
+std::unique_ptr<QMessageBox> uninstallAlert(QMessageBox::Icon icon,
+                                            const UninstallAlertTexts &texts);
+// Whether the user chose the button that uninstalls.
+bool uninstallConfirmed(const QMessageBox &alert);
+
+// Shows `dialog` and returns at once; `done` gets its result once it is closed, on the main
+// thread, and the dialog goes after it. Modal to `over` (the preferences window) when given,
+// else it blocks no other window. Keys held down since before it opened answer nothing: their
+// repeats, and their release, are dropped, so a key that chose the question in a menu or a
+// window never answers it too.
+void open(std::unique_ptr<QDialog> dialog, QWindow *over, std::function<void(int result)> done);
 
 } // namespace orvane::dialogs

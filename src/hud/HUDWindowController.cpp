@@ -3,7 +3,6 @@
 #include "hud/FloatingHUDView.h"
 #include "hud/Placement.h"
 #include "hud/Thumbnail.h"
-#include "hud/symbols/SymbolProvider.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -17,7 +16,6 @@
 #include <QPropertyAnimation>
 #include <QQmlComponent>
 #include <QQmlEngine>
-#include <QQmlIncubationController>
 #include <QQmlIncubator>
 #include <QQuickWindow>
 #include <QScreen>
@@ -39,31 +37,6 @@ QEasingCurve bezier(qreal x1, qreal y1, qreal x2, qreal y2)
     curve.addCubicBezierSegment(QPointF(x1, y1), QPointF(x2, y2), QPointF(1, 1));
     return curve;
 }
-
-// Builds a card's objects a few milliseconds at a time between other events, so that neither
-// the first card (which loads every QML type it uses) nor any later one stalls the main thread.
-class TimedIncubation : public QObject, public QQmlIncubationController {
-public:
-    TimedIncubation()
-    {
-        m_timer.setInterval(0);
-        connect(&m_timer, &QTimer::timeout, this, [this] { incubateFor(sliceMs); });
-    }
-
-protected:
-    void incubatingObjectCountChanged(int count) override
-    {
-        if (count > 0) {
-            m_timer.start();
-        } else {
-            m_timer.stop();
-        }
-    }
-
-private:
-    static constexpr int sliceMs = 5;
-    QTimer m_timer;
-};
 
 } // namespace
 
@@ -88,10 +61,10 @@ private:
     std::function<void(CardIncubator &)> m_onDone;
 };
 
-HUDWindowController::HUDWindowController(Platform &platform, AppState &state, Options options,
-                                         QObject *parent)
+HUDWindowController::HUDWindowController(Platform &platform, AppState &state, QQmlEngine &engine,
+                                         Options options, QObject *parent)
     : QObject(parent), m_platform(platform), m_state(state), m_options(std::move(options)),
-      m_worker(this)
+      m_engine(engine), m_worker(this)
 {
     if (!m_options.makeTicks) {
         m_options.makeTicks = timerTicks();
@@ -117,8 +90,8 @@ HUDWindowController::~HUDWindowController()
     m_worker.waitForDone();
     cancelIncubation();
     // Windows first: their QML belongs to the engine.
-    for (const QPointer<QQuickWindow> &window : std::as_const(m_windows)) {
-        delete window.data();
+    for (const CardWindow &shown : std::as_const(m_windows)) {
+        delete shown.window.data();
     }
 }
 
@@ -163,16 +136,29 @@ QScreen *HUDWindowController::currentActiveScreen()
 
 FloatingHUDView *HUDWindowController::currentCard() const
 {
-    return m_hudWindow
-               ? m_hudWindow->findChild<FloatingHUDView *>(QString(), Qt::FindDirectChildrenOnly)
-               : nullptr;
+    for (const CardWindow &shown : m_windows) {
+        if (shown.window && shown.window == m_hudWindow) {
+            return shown.card;
+        }
+    }
+    return nullptr;
+}
+
+HUDWindowController::CardWindow *HUDWindowController::find(const QQuickWindow *window)
+{
+    for (CardWindow &shown : m_windows) {
+        if (shown.window && shown.window == window) {
+            return &shown;
+        }
+    }
+    return nullptr;
 }
 
 int HUDWindowController::cardWindowCount() const
 {
     int count = 0;
-    for (const QPointer<QQuickWindow> &window : m_windows) {
-        count += window ? 1 : 0;
+    for (const CardWindow &shown : m_windows) {
+        count += shown.window ? 1 : 0;
     }
     return count;
 }
@@ -182,12 +168,7 @@ bool HUDWindowController::ensureComponent()
     if (m_component) {
         return m_component->isReady();
     }
-    // Made on the first card, not at launch: an idle Orvane carries no QML engine.
-    m_engine = std::make_unique<QQmlEngine>();
-    m_incubation = std::make_unique<TimedIncubation>();
-    m_engine->setIncubationController(m_incubation.get());
-    symbols::registerImageProvider(*m_engine);
-    m_component = std::make_unique<QQmlComponent>(m_engine.get());
+    m_component = std::make_unique<QQmlComponent>(&m_engine);
     connect(m_component.get(), &QQmlComponent::statusChanged, this,
             &HUDWindowController::componentStatusChanged);
     m_component->loadUrl(cardWindowUrl, QQmlComponent::Asynchronous);
@@ -338,17 +319,16 @@ void HUDWindowController::reveal(FloatingHUDView *card, QQuickWindow *window,
     }
     m_platform.card().showFloatingWindow(*window);
     card->appear();
-    fade(window, 1.0, false);
-
     m_hudWindow = window;
-    m_windows.append(window);
+    m_windows.append({window, card, {}});
+    fade(m_windows.last(), 1.0, false);
     // What a card leaves behind goes back to the system once the last window is gone: the
     // scene graph's buffers and the decoded pictures are too large for the allocator to
     // return on its own, and each card would raise the line a little.
     connect(window, &QObject::destroyed, this, [this] {
         QTimer::singleShot(0, this, [this] {
-            if (cardWindowCount() == 0 && !m_incubator && m_engine) {
-                m_engine->collectGarbage();
+            if (cardWindowCount() == 0 && !m_incubator) {
+                m_engine.collectGarbage();
                 files::releaseFreedMemory();
             }
         });
@@ -369,25 +349,27 @@ void HUDWindowController::dismissHUD()
     if (!m_hudWindow) {
         return;
     }
-    QQuickWindow *window = m_hudWindow;
+    CardWindow *shown = find(m_hudWindow);
     m_hudWindow.clear();
-    fade(window, 0.0, true);
+    if (shown) {
+        fade(*shown, 0.0, true);
+    }
 }
 
 void HUDWindowController::destroyOlderWindows(QQuickWindow *leaving)
 {
-    const QList<QPointer<QQuickWindow>> windows = std::exchange(m_windows, {});
-    for (const QPointer<QQuickWindow> &window : windows) {
-        if (!window) {
+    const QList<CardWindow> windows = std::exchange(m_windows, {});
+    for (const CardWindow &shown : windows) {
+        if (!shown.window) {
             continue;
         }
-        if (window == leaving || window == m_hudWindow) {
-            m_windows.append(window);
+        if (shown.window == leaving || shown.window == m_hudWindow) {
+            m_windows.append(shown);
             continue;
         }
         // Its fade-out is cut short: a burst of screenshots must not pile windows up.
-        window->hide();
-        delete window.data();
+        shown.window->hide();
+        delete shown.window.data();
     }
 }
 
@@ -398,22 +380,22 @@ void HUDWindowController::dismissCard(quint64 serial)
     }
 }
 
-void HUDWindowController::fade(QQuickWindow *window, qreal to, bool thenClose)
+void HUDWindowController::fade(CardWindow &shown, qreal to, bool thenClose)
 {
-    auto finish = [window, thenClose] {
+    QQuickWindow *window = shown.window;
+    auto finish = [window, card = shown.card, thenClose] {
         if (!thenClose) {
             return;
         }
-        if (auto *card =
-                window->findChild<FloatingHUDView *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (card) {
             card->disappear();
         }
         window->hide();
         window->deleteLater();
     };
     // A fade-out takes over from a fade-in still running.
-    for (QPropertyAnimation *running : window->findChildren<QPropertyAnimation *>()) {
-        running->stop();
+    if (shown.fade) {
+        shown.fade->stop();
     }
     if (m_options.fadeMilliseconds <= 0) {
         finish();
@@ -425,6 +407,7 @@ void HUDWindowController::fade(QQuickWindow *window, qreal to, bool thenClose)
     animation->setEasingCurve(thenClose ? bezier(0.42, 0.0, 1.0, 1.0)
                                         : bezier(0.0, 0.0, 0.58, 1.0));
     connect(animation, &QPropertyAnimation::finished, window, finish);
+    shown.fade = animation;
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 

@@ -13,9 +13,9 @@
 #include <memory>
 #include <optional>
 
+class QPropertyAnimation;
 class QQmlComponent;
 class QQmlEngine;
-class QQmlIncubationController;
 class QScreen;
 
 namespace orvane {
@@ -38,7 +38,8 @@ public:
         int fadeMilliseconds = 200;
     };
 
-    HUDWindowController(Platform &platform, AppState &state, Options options,
+    // Cards are drawn in `engine`, which outlives the controller.
+    HUDWindowController(Platform &platform, AppState &state, QQmlEngine &engine, Options options,
                         QObject *parent = nullptr);
     ~HUDWindowController() override;
 
@@ -67,6 +68,12 @@ signals:
 
 private:
     class CardIncubator;
+    // A card's window, with the card and the window's fade, which go with it.
+    struct CardWindow {
+        QPointer<QQuickWindow> window;
+        QPointer<FloatingHUDView> card;
+        QPointer<QPropertyAnimation> fade;
+    };
     struct Waiting {
         quint64 request = 0;
         QString filePath;
@@ -80,24 +87,23 @@ private:
     // Destroys at once every card window but the current one and `leaving`.
     void destroyOlderWindows(QQuickWindow *leaving);
     void dismissCard(quint64 serial);
-    // Starts building the card's component on the QML loader thread, and the engine with it;
-    // true once it is ready.
+    // Starts building the card's component on the QML loader thread; true once it is ready.
     bool ensureComponent();
     void componentStatusChanged();
-    void fade(QQuickWindow *window, qreal to, bool thenClose);
+    void fade(CardWindow &shown, qreal to, bool thenClose);
+    CardWindow *find(const QQuickWindow *window);
 
     Platform &m_platform;
     AppState &m_state;
     Options m_options;
-    std::unique_ptr<QQmlEngine> m_engine;
-    std::unique_ptr<QQmlIncubationController> m_incubation;
+    QQmlEngine &m_engine;
     std::unique_ptr<QQmlComponent> m_component;
     // The card waiting for the component, and the one whose window is being built.
     std::optional<Waiting> m_waiting;
     std::unique_ptr<CardIncubator> m_incubator;
     QPointer<QQuickWindow> m_hudWindow;
     quint64 m_cardSerial = 0;
-    QList<QPointer<QQuickWindow>> m_windows;
+    QList<CardWindow> m_windows;
     // The newest showHUD call; any older one still on its way is dropped.
     std::atomic<quint64> m_latestRequest{0};
     // Of the screen that showed the last card; thumbnails are made for it.

@@ -3,30 +3,41 @@
 #include "dialogs/Dialogs.h"
 #include "menubar/MenuTexts.h"
 
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
 namespace orvane {
 
 namespace menudialogs {
 
-FolderRequest folderDialog(const MenuTexts &texts, const QString &startFolder)
+std::unique_ptr<QFileDialog> folderDialog(const MenuTexts &texts, const QString &startFolder)
 {
     return dialogs::folderChooser(texts.folderMessage, startFolder);
 }
 
-Alert aboutBox(const MenuTexts &texts)
+std::unique_ptr<QMessageBox> aboutBox(const MenuTexts &texts)
 {
-    return {.icon = Alert::Icon::Information,
-            .title = texts.aboutTitle,
-            .message = texts.aboutTitle,
-            .informative = texts.aboutText,
-            .buttons = {texts.okButton},
-            .defaultButton = 0,
-            .cancelButton = 0};
+    auto box = std::make_unique<QMessageBox>();
+    box->setIcon(QMessageBox::Information);
+    box->setWindowTitle(texts.aboutTitle);
+    box->setText(texts.aboutTitle);
+    box->setInformativeText(texts.aboutText);
+    box->setTextFormat(Qt::PlainText);
+    QPushButton *ok =
+        box->addButton(dialogs::literalAmpersands(texts.okButton), QMessageBox::AcceptRole);
+    box->setDefaultButton(ok);
+    box->setEscapeButton(ok);
+    box->setAccessibleName(texts.aboutTitle);
+    box->setAccessibleDescription(texts.aboutText);
+    return box;
 }
 
-Alert uninstallConfirmation(const MenuTexts &texts, const QString &programNote)
+std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts,
+                                                   const QString &programNote)
 {
     return dialogs::uninstallAlert(
-        Alert::Icon::Warning,
+        QMessageBox::Warning,
         {.title = texts.uninstallTitle,
          .message = texts.uninstallTitle,
          .informative = programNote.isEmpty()
@@ -36,22 +47,29 @@ Alert uninstallConfirmation(const MenuTexts &texts, const QString &programNote)
 
 } // namespace menudialogs
 
-MenuDialogs MenuDialogs::standard(const MenuTexts &texts, std::function<QString()> programNote,
-                                  Asker asker)
+MenuDialogs MenuDialogs::standard(const MenuTexts &texts, std::function<QString()> programNote)
 {
     MenuDialogs asks;
-    asks.chooseFolder = [texts, asker](const QString &startFolder,
-                                       std::function<void(std::optional<QString>)> done) {
-        asker.chooseFolder(menudialogs::folderDialog(texts, startFolder), std::move(done));
+    asks.chooseFolder = [texts](const QString &startFolder,
+                                std::function<void(std::optional<QString>)> done) {
+        std::unique_ptr<QFileDialog> dialog = menudialogs::folderDialog(texts, startFolder);
+        const QFileDialog *asked = dialog.get();
+        dialogs::open(std::move(dialog), nullptr, [asked, done = std::move(done)](int result) {
+            done(dialogs::chosenFolder(*asked, result));
+        });
     };
-    asks.showAbout = [texts, asker](std::function<void()> done) {
-        asker.ask(menudialogs::aboutBox(texts), [done = std::move(done)](int) { done(); });
+    asks.showAbout = [texts](std::function<void()> done) {
+        dialogs::open(menudialogs::aboutBox(texts), nullptr,
+                      [done = std::move(done)](int) { done(); });
     };
-    asks.confirmUninstall = [texts, asker,
+    asks.confirmUninstall = [texts,
                              programNote = std::move(programNote)](std::function<void(bool)> done) {
-        asker.ask(
-            menudialogs::uninstallConfirmation(texts, programNote ? programNote() : QString()),
-            [done = std::move(done)](int button) { done(dialogs::uninstallConfirmed(button)); });
+        std::unique_ptr<QMessageBox> box =
+            menudialogs::uninstallConfirmation(texts, programNote ? programNote() : QString());
+        const QMessageBox *asked = box.get();
+        dialogs::open(std::move(box), nullptr, [asked, done = std::move(done)](int) {
+            done(dialogs::uninstallConfirmed(*asked));
+        });
     };
     return asks;
 }

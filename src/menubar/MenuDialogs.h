@@ -1,11 +1,13 @@
 #pragma once
 
-#include "dialogs/Alert.h"
-
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
+
+class QFileDialog;
+class QMessageBox;
 
 namespace orvane {
 
@@ -16,10 +18,11 @@ struct MenuTexts;
 namespace menudialogs {
 
 // Opens at `startFolder`: the folder screenshots go to now.
-FolderRequest folderDialog(const MenuTexts &texts, const QString &startFolder);
-Alert aboutBox(const MenuTexts &texts);
+std::unique_ptr<QFileDialog> folderDialog(const MenuTexts &texts, const QString &startFolder);
+std::unique_ptr<QMessageBox> aboutBox(const MenuTexts &texts);
 // `programNote` (may be empty) says what becomes of the program itself.
-Alert uninstallConfirmation(const MenuTexts &texts, const QString &programNote = {});
+std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts,
+                                                   const QString &programNote = {});
 
 } // namespace menudialogs
 
@@ -34,17 +37,9 @@ struct MenuDialogs {
     // True only when the user chose "Uninstall & Move to Trash".
     std::function<void(std::function<void(bool)> done)> confirmUninstall;
 
-    // What shows the windows: the user interface, wherever it lives.
-    struct Asker {
-        std::function<void(const Alert &, std::function<void(int)>)> ask;
-        std::function<void(const FolderRequest &, std::function<void(std::optional<QString>)>)>
-            chooseFolder;
-    };
-
-    // The menu's questions in `asker`'s windows; the uninstall's asks `programNote` (may be
-    // empty) when it opens.
-    static MenuDialogs standard(const MenuTexts &texts, std::function<QString()> programNote,
-                                Asker asker);
+    // The menu's questions in the desktop's own dialogs, over no window; the uninstall's asks
+    // `programNote` (may be empty) when it opens.
+    static MenuDialogs standard(const MenuTexts &texts, std::function<QString()> programNote);
 };
 
 } // namespace orvane

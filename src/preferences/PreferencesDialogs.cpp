@@ -1,9 +1,10 @@
 #include "PreferencesDialogs.h"
 
-#include "dialogs/DialogWindows.h"
 #include "dialogs/Dialogs.h"
 
 #include <QCoreApplication>
+#include <QFileDialog>
+#include <QMessageBox>
 
 namespace orvane {
 
@@ -16,14 +17,14 @@ QString translated(const char *text)
 
 } // namespace
 
-FolderRequest makeFolderChooser(const QString &startFolder)
+std::unique_ptr<QFileDialog> makeFolderChooser(const QString &startFolder)
 {
     return dialogs::folderChooser(translated(folderChooserMessage), startFolder);
 }
 
-Alert makeUninstallAlert(const PreferencesTexts &texts)
+std::unique_ptr<QMessageBox> makeUninstallAlert(const PreferencesTexts &texts)
 {
-    return dialogs::uninstallAlert(Alert::Icon::Critical,
+    return dialogs::uninstallAlert(QMessageBox::Critical,
                                    {.title = QStringLiteral("Orvane"),
                                     .message = texts.uninstallAlertMessage,
                                     .informative = texts.uninstallAlertInformative});
@@ -34,12 +35,18 @@ PreferencesDialogs PreferencesDialogs::standard()
     PreferencesDialogs asks;
     asks.chooseFolder = [](QWindow *parent, const QString &startFolder,
                            std::function<void(std::optional<QString>)> done) {
-        dialogwindows::chooseFolder(makeFolderChooser(startFolder), parent, std::move(done));
+        std::unique_ptr<QFileDialog> dialog = makeFolderChooser(startFolder);
+        const QFileDialog *asked = dialog.get();
+        dialogs::open(std::move(dialog), parent, [asked, done = std::move(done)](int result) {
+            done(dialogs::chosenFolder(*asked, result));
+        });
     };
     asks.confirmUninstall = [](QWindow *parent, const PreferencesTexts &texts,
                                std::function<void(bool)> done) {
-        dialogwindows::ask(makeUninstallAlert(texts), parent, [done = std::move(done)](int button) {
-            done(dialogs::uninstallConfirmed(button));
+        std::unique_ptr<QMessageBox> alert = makeUninstallAlert(texts);
+        const QMessageBox *asked = alert.get();
+        dialogs::open(std::move(alert), parent, [asked, done = std::move(done)](int) {
+            done(dialogs::uninstallConfirmed(*asked));
         });
     };
     return asks;

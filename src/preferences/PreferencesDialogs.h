@@ -1,13 +1,15 @@
 #pragma once
 
 #include "PreferencesTexts.h"
-#include "dialogs/Alert.h"
 
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+class QFileDialog;
+class QMessageBox;
 class QWindow;
 
 namespace orvane {
@@ -25,11 +27,11 @@ struct PreferencesDialogs {
     FolderChooser chooseFolder;
     UninstallConfirmation confirmUninstall;
 
-    // The module's folder chooser and alert, modal to the preferences window.
+    // The desktop's own folder chooser and alert, modal to the preferences window.
     static PreferencesDialogs standard();
 };
 
-FolderRequest makeFolderChooser(const QString &startFolder);
-Alert makeUninstallAlert(const PreferencesTexts &texts);
+std::unique_ptr<QFileDialog> makeFolderChooser(const QString &startFolder);
+std::unique_ptr<QMessageBox> makeUninstallAlert(const PreferencesTexts &texts);
 
 } // namespace orvane

@@ -2,7 +2,6 @@
 
 #include "AppIcon.h"
 
-#include "hud/symbols/SymbolProvider.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 
@@ -22,10 +21,14 @@ const QUrl viewSource(QStringLiteral("qrc:/qt/qml/Orvane/Preferences/Preferences
 } // namespace
 
 SettingsWindowController::SettingsWindowController(Platform &platform, AppState &state,
-                                                   QObject *parent)
-    : QObject(parent), m_platform(platform), m_state(state),
+                                                   QQmlEngine &engine, QObject *parent)
+    : QObject(parent), m_platform(platform), m_state(state), m_engine(engine),
       m_dialogs(PreferencesDialogs::standard())
-{}
+{
+    if (!m_engine.imageProvider(QStringLiteral("appicon"))) {
+        m_engine.addImageProvider(QStringLiteral("appicon"), new AppIconProvider);
+    }
+}
 
 SettingsWindowController::~SettingsWindowController() = default;
 
@@ -71,10 +74,7 @@ void SettingsWindowController::present()
 
 void SettingsWindowController::createWindow()
 {
-    auto view = std::make_unique<QQuickView>();
-    QQmlEngine &engine = *view->engine();
-    symbols::registerImageProvider(engine);
-    engine.addImageProvider(QStringLiteral("appicon"), new AppIconProvider);
+    auto view = std::make_unique<QQuickView>(&m_engine, nullptr);
 
     auto *backend = new PreferencesBackend(m_platform, m_state, m_actions, m_dialogs, view.get());
     backend->setDialogParent(view.get());

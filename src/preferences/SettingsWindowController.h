@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class QQmlEngine;
 class QQuickView;
 class QQuickWindow;
 
@@ -23,7 +24,9 @@ class SettingsWindowController : public QObject {
 public:
     static constexpr QSize windowSize{480, 620};
 
-    SettingsWindowController(Platform &platform, AppState &state, QObject *parent = nullptr);
+    // The view is drawn in `engine`, which outlives the controller.
+    SettingsWindowController(Platform &platform, AppState &state, QQmlEngine &engine,
+                             QObject *parent = nullptr);
     ~SettingsWindowController() override;
 
     // Take effect from the next window on.
@@ -50,6 +53,7 @@ private:
 
     Platform &m_platform;
     AppState &m_state;
+    QQmlEngine &m_engine;
     PreferencesActions m_actions;
     PreferencesDialogs m_dialogs;
     std::unique_ptr<QQuickView> m_window;

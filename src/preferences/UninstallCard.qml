@@ -47,6 +47,17 @@ Card {
         topPadding: 8
         bottomPadding: 8
         onClicked: page.promptUninstall()
+        // Space asks on its press, once: a button asks on the key's release, and the X server
+        // repeats a held key as releases and presses, each of which would ask again. What
+        // follows of a held key goes to the question, which answers none of it.
+        Keys.onPressed: event => {
+            if (event.key === Qt.Key_Space) {
+                event.accepted = true;
+                if (!event.isAutoRepeat)
+                    page.promptUninstall();
+            }
+        }
+        Keys.onReleased: event => event.accepted = event.key === Qt.Key_Space
         contentItem: Item {
             implicitHeight: uninstallLabel.implicitHeight
             RowLayout {

@@ -1,12 +1,9 @@
 #pragma once
 
-#include "dialogs/Alert.h"
-
 #include <QImage>
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 namespace orvane {
 
@@ -33,20 +30,14 @@ public:
     virtual void simulateCapture() = 0;
     // The preferences window, opened or brought forward.
     virtual void showPreferences() = 0;
-
-    // A question in a window of its own; `done` gets the index of the button chosen.
-    virtual void ask(const Alert &alert, std::function<void(int button)> done) = 0;
-    // The folder the user picked, or nothing when they cancelled.
-    virtual void chooseFolder(const FolderRequest &request,
-                              std::function<void(std::optional<QString>)> done) = 0;
 };
 
 // Makes the module's UserInterface. The version in the name keeps an executable from using a
 // module built against another form of this header.
 using CreateUserInterface = UserInterface *(*)(const UserInterfaceContext &context);
-inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_3";
+inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_4";
 
 } // namespace orvane
 
 extern "C" orvane::UserInterface *
-orvane_create_user_interface_3(const orvane::UserInterfaceContext &context);
+orvane_create_user_interface_4(const orvane::UserInterfaceContext &context);

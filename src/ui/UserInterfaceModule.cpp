@@ -1,9 +1,8 @@
 #include "UserInterface.h"
 
-#include "dialogs/DialogWindows.h"
-
 #include "hud/HUDWindowController.h"
 #include "hud/SimulatedCapture.h"
+#include "hud/symbols/QmlEngine.h"
 #include "preferences/SettingsWindowController.h"
 
 #include <QQuickWindow>
@@ -17,12 +16,10 @@
 void qml_register_types_Orvane_Settings();
 void qml_register_types_Orvane_Preferences();
 void qml_register_types_Orvane_Hud();
-void qml_register_types_Orvane_Dialogs();
 #else
 Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_PreferencesPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_HudPlugin)
-Q_IMPORT_QML_PLUGIN(Orvane_DialogsPlugin)
 #endif
 
 namespace orvane {
@@ -32,7 +29,8 @@ namespace {
 class QuickUserInterface final : public UserInterface {
 public:
     explicit QuickUserInterface(const UserInterfaceContext &context)
-        : m_hud(context.platform, context.state, {}), m_preferences(context.platform, context.state)
+        : m_hud(context.platform, context.state, m_engine, {}),
+          m_preferences(context.platform, context.state, m_engine)
     {
         PreferencesActions actions;
         actions.simulateCapture = [this] { simulateCapture(); };
@@ -46,17 +44,10 @@ public:
     }
     void simulateCapture() override { testHUD(m_hud); }
     void showPreferences() override { m_preferences.showPreferences(); }
-    void ask(const Alert &alert, std::function<void(int button)> done) override
-    {
-        dialogwindows::ask(alert, nullptr, std::move(done));
-    }
-    void chooseFolder(const FolderRequest &request,
-                      std::function<void(std::optional<QString>)> done) override
-    {
-        dialogwindows::chooseFolder(request, nullptr, std::move(done));
-    }
 
 private:
+    // One engine for the card and the preferences; it outlives both.
+    QmlEngine m_engine;
     HUDWindowController m_hud;
     SettingsWindowController m_preferences;
 };
@@ -66,7 +57,7 @@ private:
 } // namespace orvane
 
 extern "C" orvane::UserInterface *
-orvane_create_user_interface_3(const orvane::UserInterfaceContext &context)
+orvane_create_user_interface_4(const orvane::UserInterfaceContext &context)
 {
     // Before the first Qt Quick window: small windows need no GPU, and the software scene
     // graph keeps their memory low.
@@ -74,7 +65,7 @@ orvane_create_user_interface_3(const orvane::UserInterfaceContext &context)
 #ifdef ORVANE_UI_REGISTERS_TYPES
     for (volatile auto registration :
          {&qml_register_types_Orvane_Settings, &qml_register_types_Orvane_Preferences,
-          &qml_register_types_Orvane_Hud, &qml_register_types_Orvane_Dialogs}) {
+          &qml_register_types_Orvane_Hud}) {
         Q_UNUSED(registration);
     }
 #endif

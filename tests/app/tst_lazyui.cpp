@@ -26,21 +26,16 @@ struct FakeUserInterface final : UserInterface {
     }
     void simulateCapture() override { calls << u"sample"_s; }
     void showPreferences() override { calls << u"preferences"_s; }
-    void ask(const Alert &alert, std::function<void(int)>) override
-    {
-        calls << u"ask "_s + alert.title;
-    }
-    void chooseFolder(const FolderRequest &, std::function<void(std::optional<QString>)>) override
-    {}
     QStringList calls;
 };
 FakeUserInterface *made = nullptr;
 
-Alert titled(const QString &title)
+// A request of the executable's own, run with the module's objects.
+std::function<void(UserInterface &)> asking(const QString &what)
 {
-    Alert alert;
-    alert.title = title;
-    return alert;
+    return [what](UserInterface &loaded) {
+        static_cast<FakeUserInterface &>(loaded).calls << u"ask "_s + what;
+    };
 }
 
 struct Setup {
@@ -77,9 +72,9 @@ private slots:
         QSignalSpy settled(&ui, &LazyUserInterface::settled);
         ui.showHUD(u"/shots/a.png"_s, {});
         ui.simulateCapture();
-        ui.whenLoaded([](UserInterface &loaded) { loaded.ask(titled(u"1"_s), {}); });
+        ui.whenLoaded(asking(u"1"_s));
         ui.showPreferences();
-        ui.whenLoaded([](UserInterface &loaded) { loaded.ask(titled(u"2"_s), {}); });
+        ui.whenLoaded(asking(u"2"_s));
         std::thread([&ui] { ui.showHUD(u"/shots/b.png"_s, {}); }).join();
         ui.showPreferences();
         QVERIFY(!ui.loaded());
@@ -89,7 +84,7 @@ private slots:
         QVERIFY(loadedOn.load() != QThread::currentThread());
         ui.simulateCapture();
         ui.showHUD(u"/shots/c.png"_s, {});
-        ui.whenLoaded([](UserInterface &loaded) { loaded.ask(titled(u"3"_s), {}); });
+        ui.whenLoaded(asking(u"3"_s));
         QCOMPARE(made->calls,
                  QStringList({u"card /shots/b.png"_s, u"preferences"_s, u"ask 1"_s, u"ask 2"_s,
                               u"sample"_s, u"card /shots/c.png"_s, u"ask 3"_s}));

@@ -9,6 +9,7 @@
 #include "hud/HUDWindowController.h"
 #include "hud/Placement.h"
 #include "hud/SimulatedCapture.h"
+#include "hud/symbols/QmlEngine.h"
 #include "hud/symbols/Symbols.h"
 #include "settings/AppState.h"
 
@@ -53,7 +54,7 @@ QImage picture(int width = 640, int height = 400)
 struct Fixture {
     explicit Fixture(int fadeMilliseconds = 0)
         : platform(home.file(u"settings.ini"_s)), state(platform, platform.openSettings()),
-          controller(platform, state, {time.ticks(), time.later(), fadeMilliseconds})
+          controller(platform, state, engine, {time.ticks(), time.later(), fadeMilliseconds})
     {}
 
     // Saves the screenshot's file, shows its card and waits until it is on screen.
@@ -83,6 +84,7 @@ struct Fixture {
     test::RecordingPlatform platform;
     AppState state;
     test::ManualTime time;
+    QmlEngine engine;
     HUDWindowController controller;
 };
 

@@ -80,7 +80,8 @@ def tree(source, libdir):
         dynamic = run("readelf", "-d", os.path.join(prefix, binary)).stdout
         if BUILD in dynamic or os.path.realpath(BUILD) in dynamic:
             fail(binary + " keeps the build tree's RUNPATH")
-        # Opened on first use: linked, they would cost their memory in every run.
+        # Opened on first use: linked, they would cost their memory in every run. (Qt Widgets
+        # is linked: the tray and the desktop's own dialogs.)
         for library in ("libgio-2.0", "libgobject-2.0", "libcanberra"):
             if "[" + library in dynamic:
                 fail(binary + " links " + library)

@@ -11,10 +11,16 @@
 #include "menubar/TrayMenu.h"
 #include "settings/AppState.h"
 
+#include "dialogs/Dialogs.h"
+
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTest>
 
@@ -180,12 +186,54 @@ struct Fixture {
     }
 };
 
+// A window shown meanwhile, as a card is, counting the clicks it gets.
+class ClickCounter : public QWindow {
+public:
+    int clicks = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent *) override { ++clicks; }
+};
+
+// The message boxes shown now, looked up afresh: an answered one is gone.
+QList<QMessageBox *> shownMessageBoxes()
+{
+    QList<QMessageBox *> shown;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible()) {
+            shown << box;
+        }
+    }
+    return shown;
+}
+QFileDialog *shownFileDialog()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<QFileDialog *>(widget); dialog && dialog->isVisible()) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+QMessageBox *shownBox()
+{
+    const QList<QMessageBox *> shown = shownMessageBoxes();
+    return shown.isEmpty() ? nullptr : shown.first();
+}
+int shownBoxes()
+{
+    return int(shownMessageBoxes().size());
+}
+
 } // namespace
 
 class MenuBarTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The answered dialogs, let go once answered.
+    void cleanup() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
     // Where trays show its pixels as they are, the icon is light on dark panels and dark on
     // light ones (mid grey on either side of the middle, yellow, unknown), all in that colour.
     void trayIconStandsOut()
@@ -369,63 +417,190 @@ private slots:
         }
     }
 
-    // The menu's windows, as they are asked: the uninstall's says what becomes of a packaged
-    // copy, and only its own button confirms: then every step runs and Orvane quits; before an
-    // answer, and after Cancel (Escape answers Cancel), nothing is undone. A cancelled folder
-    // chooser stores nothing.
-    void dialogs_data()
+    // The menu's questions as the desktop shows them: the About box has one button, which
+    // Return and Escape choose; the uninstall's "Uninstall & Move to Trash" is destructive (the
+    // desktop places it apart) and never the default: Return and Escape answer Cancel. It says
+    // what becomes of a packaged copy. The folder chooser picks folders only, opens at the
+    // nearest folder that exists and confirms with "Select Folder".
+    void questions()
     {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<int>("answer"); // the button chosen
-        QTest::newRow("folder, cancel") << u"Choose Custom Folder..."_s << -1;
-        QTest::newRow("uninstall") << u"Uninstall Orvane & Restore Defaults..."_s << 0;
-        QTest::newRow("uninstall, cancel") << u"Uninstall Orvane & Restore Defaults..."_s << 1;
-    }
-    void dialogs()
-    {
-        QFETCH(QString, item);
-        QFETCH(int, answer);
-        Fixture f;
-        QList<Alert> asked;
-        QList<FolderRequest> folders;
-        std::function<void(int)> answerAlert;
-        std::function<void(std::optional<QString>)> answerFolder;
-        MenuDialogs::Asker asker;
-        asker.ask = [&](const Alert &alert, std::function<void(int)> done) {
-            asked << alert;
-            answerAlert = std::move(done);
-        };
-        asker.chooseFolder = [&](const FolderRequest &request,
-                                 std::function<void(std::optional<QString>)> done) {
-            folders << request;
-            answerFolder = std::move(done);
-        };
-        f.platform.removalNote = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
-        f.controller->setDialogs(MenuDialogs::standard(
-            MenuTexts::forPlatform(PlatformKind::Linux), [&f] { return f.platform.removalNote; },
-            asker));
-        f.choose(item);
-        f.choose(item); // one question of a kind at a time
-        QCOMPARE(asked.size() + folders.size(), 1);
-        QCOMPARE(f.platform.takeCalls(), QStringList()); // asked, not answered yet
-        QCOMPARE(f.requests, QStringList());
-        if (!answerAlert) {
-            QCOMPARE(folders.size(), 1);
-            QCOMPARE(folders.first().startFolder, f.home.file(u"Desktop"_s));
-            answerFolder(std::nullopt);
-            QCOMPARE(f.state->customFolderPath(), std::nullopt);
-            QCOMPARE(f.requests, QStringList());
-            return;
+        test::TestHome home;
+        const MenuTexts texts = MenuTexts::forPlatform(PlatformKind::Linux);
+        const auto about = menudialogs::aboutBox(texts);
+        QCOMPARE(about->buttons().size(), 1);
+        QCOMPARE(about->buttons().first()->text(), u"OK"_s);
+        QCOMPARE(about->buttonRole(about->buttons().first()), QMessageBox::AcceptRole);
+        QCOMPARE(about->defaultButton(), about->buttons().first());
+        QCOMPARE(about->escapeButton(), about->buttons().first());
+        QCOMPARE(about->text(), u"Orvane · v1.0"_s);
+        QCOMPARE(about->accessibleName(), u"Orvane · v1.0"_s);
+
+        const QString note = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
+        for (const QString &programNote : {QString(), note}) {
+            const auto alert = menudialogs::uninstallConfirmation(texts, programNote);
+            QCOMPARE(alert->text(), texts.uninstallTitle);
+            QCOMPARE(alert->windowTitle(), texts.uninstallTitle);
+            QCOMPARE(alert->accessibleName(), texts.uninstallTitle);
+            QCOMPARE(alert->informativeText(), programNote.isEmpty()
+                                                   ? texts.uninstallText
+                                                   : texts.uninstallText + u"\n\n"_s + note);
+            QCOMPARE(alert->icon(), QMessageBox::Warning);
+            QCOMPARE(alert->buttons().size(), 2);
+            auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
+            auto *cancel = alert->findChild<QPushButton *>(u"cancel"_s);
+            QVERIFY(uninstall && cancel);
+            // Alt+U; "&&" shows one ampersand.
+            QCOMPARE(uninstall->text(), u"&Uninstall && Move to Trash"_s);
+            QCOMPARE(alert->buttonRole(uninstall), QMessageBox::DestructiveRole);
+            QCOMPARE(cancel->text(), u"Cancel"_s);
+            QCOMPARE(alert->buttonRole(cancel), QMessageBox::RejectRole);
+            QCOMPARE(alert->defaultButton(), cancel);
+            QCOMPARE(alert->escapeButton(), cancel);
+            QVERIFY(!dialogs::uninstallConfirmed(*alert)); // unanswered
         }
-        QCOMPARE(asked.size(), 1);
-        QVERIFY(asked.first().informative.endsWith(u"\n\n"_s + f.platform.removalNote));
-        QCOMPARE(asked.first().buttons.at(asked.first().cancelButton), u"Cancel"_s);
-        answerAlert(answer);
-        const bool confirmed = answer == 0;
-        QCOMPARE(f.requests, confirmed ? QStringList{u"quit"_s} : QStringList());
+
+        const QString missing = home.file(u"Pictures/Screenshots \"$(rm)\"/deeper"_s);
+        QVERIFY(QDir().mkpath(home.file(u"Pictures"_s)));
+        for (const auto &[start, opens] :
+             {std::pair{missing, home.file(u"Pictures"_s)}, {home.path(), home.path()}}) {
+            const auto chooser = menudialogs::folderDialog(texts, start);
+            QCOMPARE(chooser->fileMode(), QFileDialog::Directory);
+            QVERIFY(chooser->testOption(QFileDialog::ShowDirsOnly));
+            QCOMPARE(chooser->labelText(QFileDialog::Accept), u"Select Folder"_s);
+            QCOMPARE(chooser->windowTitle(), texts.folderMessage);
+            QCOMPARE(chooser->directory().absolutePath(), opens);
+        }
+    }
+
+    // The folder chooser as shown: "Select Folder" takes the folder it shows, even an empty
+    // one; Escape chooses nothing. The folder chosen is stored.
+    void folderChooserAnswers_data()
+    {
+        QTest::addColumn<bool>("select");
+        QTest::newRow("Select Folder on an empty folder") << true;
+        QTest::newRow("Escape") << false;
+    }
+    void folderChooserAnswers()
+    {
+        QFETCH(bool, select);
+        Fixture f;
+        const QString empty = f.home.file(u"Empty \"Shots\""_s);
+        QVERIFY(QDir().mkpath(empty));
+        f.controller->setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux),
+                                                       [] { return QString(); }));
+        f.state->setCustomFolderPath(empty);
+        f.state->waitForBackgroundWork();
+        f.controller->chooseFolder();
+        QFileDialog *chooser = nullptr;
+        QTRY_VERIFY((chooser = shownFileDialog()));
+        QVERIFY(QTest::qWaitForWindowExposed(chooser));
+        QCOMPARE(chooser->directory().absolutePath(), empty);
+        f.state->setCustomFolderPath(std::nullopt); // so that a choice shows
+        f.state->waitForBackgroundWork();
+        if (select) {
+            auto *buttons = chooser->findChild<QDialogButtonBox *>();
+            QVERIFY(buttons);
+            QPushButton *accept = buttons->button(QDialogButtonBox::Open);
+            QVERIFY(accept);
+            QCOMPARE(accept->text(), u"Select Folder"_s);
+            QTRY_VERIFY(accept->isEnabled());
+            QTest::mouseClick(accept, Qt::LeftButton);
+        } else {
+            QTest::keyClick(chooser->windowHandle(), Qt::Key_Escape);
+        }
+        QTRY_VERIFY(!shownFileDialog());
+        QCOMPARE(f.state->customFolderPath(), select ? std::optional(empty) : std::nullopt);
+    }
+
+    // The uninstall question, shown and answered as a user would: only a deliberate choice of
+    // its own button uninstalls (then every step runs and Orvane quits); Return, Escape, the
+    // close button and Cancel change nothing, and neither do keys held down since before it
+    // opened (their repeats, their release): it just stays open. Other windows still take
+    // clicks meanwhile.
+    void uninstallAnswers_data()
+    {
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<bool>("uninstalls");
+        QTest::newRow("Return") << u"Return"_s << false;
+        QTest::newRow("Escape") << u"Escape"_s << false;
+        QTest::newRow("close") << u"close"_s << false;
+        QTest::newRow("click Cancel") << u"click cancel"_s << false;
+        QTest::newRow("held Return, then Escape") << u"held Return"_s << false;
+        QTest::newRow("held Space on Uninstall, then Escape") << u"held Space"_s << false;
+        QTest::newRow("click Uninstall") << u"click uninstall"_s << true;
+        QTest::newRow("Tab to Uninstall, Space") << u"focus Space"_s << true;
+        QTest::newRow("Alt+U") << u"Alt+U"_s << true;
+    }
+    void uninstallAnswers()
+    {
+        QFETCH(QString, gesture);
+        QFETCH(bool, uninstalls);
+        Fixture f;
+        f.controller->setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux),
+                                                       [] { return QString(); }));
+        ClickCounter card;
+        card.resize(100, 100);
+        card.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&card));
+        f.controller->restoreAndQuit();
+        f.controller->restoreAndQuit(); // one at a time
+        QMessageBox *alert = nullptr;
+        QTRY_VERIFY((alert = shownBox()));
+        QVERIFY(QTest::qWaitForWindowActive(alert));
+        QCOMPARE(shownBoxes(), 1);
+        // A window shown meanwhile, as a card is, still takes its clicks.
+        QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(50, 50));
+        QCOMPARE(card.clicks, 1);
+        QWindow *window = alert->windowHandle();
+        auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
+        auto *cancel = alert->findChild<QPushButton *>(u"cancel"_s);
+        QCOMPARE(alert->focusWidget(), cancel);
+        // A key event as the X server sends it: at `time`, marked as a repeat or not.
+        const auto key = [window](QEvent::Type type, Qt::Key code, bool marked, quint64 time) {
+            QKeyEvent event(type, code, {}, code == Qt::Key_Space ? u" "_s : QString(), marked);
+            event.setTimestamp(time);
+            QCoreApplication::sendEvent(window, &event);
+        };
+        if (gesture == u"Return"_s || gesture == u"Escape"_s) {
+            QTest::keyClick(window, gesture == u"Return"_s ? Qt::Key_Return : Qt::Key_Escape);
+        } else if (gesture == u"close"_s) {
+            alert->close();
+        } else if (gesture.startsWith(u"click "_s)) {
+            QTest::mouseClick(gesture.endsWith(u"cancel"_s) ? cancel : uninstall, Qt::LeftButton);
+        } else if (gesture.startsWith(u"held "_s)) {
+            const Qt::Key held = gesture.endsWith(u"Space"_s) ? Qt::Key_Space : Qt::Key_Return;
+            if (held == Qt::Key_Space) {
+                uninstall->setFocus(Qt::TabFocusReason);
+            }
+            // Held since before it opened: repeated as a release and a press of one time each,
+            // which Qt marks as repeats only when both have reached it in time.
+            for (int i = 0; i < 50; ++i) {
+                key(QEvent::KeyRelease, held, i % 2, 1000 + 40 * i);
+                key(QEvent::KeyPress, held, i % 2, 1000 + 40 * i);
+            }
+            key(QEvent::KeyRelease, held, false, 4000);
+            QCoreApplication::processEvents();
+            QVERIFY(alert->isVisible());
+            QCOMPARE(f.platform.takeCalls(), QStringList());
+            QTest::keyClick(window, Qt::Key_Escape);
+        } else if (gesture == u"focus Space"_s) {
+            uninstall->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(window, Qt::Key_Space);
+        } else if (gesture == u"Alt+U"_s) {
+            QTest::keyClick(window, Qt::Key_U, Qt::AltModifier);
+        }
+        QTRY_VERIFY(!shownBox());
+        QCoreApplication::processEvents();
+        QCOMPARE(f.requests, uninstalls ? QStringList{u"quit"_s} : QStringList());
         const QStringList calls = f.platform.takeCalls();
-        QVERIFY2(confirmed ? calls.contains(u"removeProgram"_s) : calls.isEmpty(),
+        QVERIFY2(uninstalls ? calls.contains(u"removeProgram"_s) : calls.isEmpty(),
                  qPrintable(calls.join(u' ')));
+        // Asked again, it opens again.
+        if (!uninstalls) {
+            f.controller->restoreAndQuit();
+            QTRY_VERIFY((alert = shownBox()));
+            alert->reject();
+        }
     }
 };
 

@@ -7,8 +7,15 @@
 #include "preferences/SettingsWindowController.h"
 #include "settings/AppState.h"
 
+#include "hud/symbols/QmlEngine.h"
+
 #include <QAccessible>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTest>
@@ -20,6 +27,19 @@ Q_IMPORT_QML_PLUGIN(Orvane_PreferencesPlugin)
 
 using namespace orvane;
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A window shown meanwhile, as a card is, counting the clicks it gets.
+class ClickCounter : public QWindow {
+public:
+    int clicks = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent *) override { ++clicks; }
+};
+
+} // namespace
 
 // One window controller per test over one settings store; the folder chooser answers at once
 // as the test chose, the uninstall's alert is the real one.
@@ -33,6 +53,7 @@ private:
     test::TestHome &m_home;
     test::RecordingPlatform m_platform{m_home.file(u"settings.ini"_s)};
     std::unique_ptr<AppState> m_state; // loaded once, from an empty store
+    QmlEngine m_engine;
     std::unique_ptr<SettingsWindowController> m_controller;
     std::optional<QString> m_folderAnswer;
     int m_uninstalled = 0;
@@ -64,16 +85,17 @@ private:
         return nullptr;
     }
     QString text(const QString &name) { return item(name)->property("text").toString(); }
-    // The alert shown now, looked up afresh: an answered one is gone.
-    static QQuickWindow *shownAlert()
+    // The dialog of that kind shown now, looked up afresh: an answered one is gone.
+    template <typename Dialog> static Dialog *shown()
     {
-        for (QWindow *window : QGuiApplication::topLevelWindows()) {
-            if (window->objectName() == u"alertWindow"_s && window->isVisible()) {
-                return qobject_cast<QQuickWindow *>(window);
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *dialog = qobject_cast<Dialog *>(widget); dialog && dialog->isVisible()) {
+                return dialog;
             }
         }
         return nullptr;
     }
+    static QMessageBox *shownAlert() { return shown<QMessageBox>(); }
     // Presses a control the way a keyboard user does.
     void press(const QString &name)
     {
@@ -115,7 +137,7 @@ private slots:
         state().setCustomFolderPath(std::nullopt);
         state().waitForBackgroundWork();
         QCoreApplication::processEvents();
-        m_controller = std::make_unique<SettingsWindowController>(m_platform, state());
+        m_controller = std::make_unique<SettingsWindowController>(m_platform, state(), m_engine);
         PreferencesDialogs dialogs = PreferencesDialogs::standard();
         dialogs.chooseFolder = [this](QWindow *, const QString &, auto done) {
             done(m_folderAnswer);
@@ -131,6 +153,8 @@ private slots:
         m_controller.reset();
         state().waitForBackgroundWork();
         QCoreApplication::processEvents();
+        // The answered dialogs, let go once answered.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // A hand-edited store's 5 marks no segment. Keys, a screen reader and the tray menu all
@@ -178,19 +202,23 @@ private slots:
     }
 
     // The alert asks first, over the window and modal to it; it says what becomes of a packaged
-    // copy, shows its ampersand as written and puts the confirm button first, which Return
-    // chooses. Cancel and Escape change nothing.
+    // copy and shows its ampersand as written. Its destructive button is never the default:
+    // Return, Escape and Cancel change nothing; only a click on it uninstalls. A Space held on
+    // the window's button asks once, on its release, and its repeats answer nothing.
     void uninstallAsksFirst_data()
     {
         QTest::addColumn<QString>("answer");
         QTest::newRow("Cancel") << u"Cancel"_s;
         QTest::newRow("Escape") << u"Escape"_s;
         QTest::newRow("Return") << u"Return"_s;
+        QTest::newRow("held Space, then Escape") << u"held Space"_s;
+        QTest::newRow("Uninstall") << u"Uninstall"_s;
     }
     void uninstallAsksFirst()
     {
         QFETCH(QString, answer);
         QVERIFY(open());
+        QVERIFY(QTest::qWaitForWindowExposed(m_controller->window()));
         const auto settingsBytes = [this] {
             QFile file(m_platform.settingsFile);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -200,26 +228,55 @@ private slots:
         const QString note = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
         m_platform.removalNote = note;
         press(u"uninstallButton"_s);
-        QQuickWindow *alert = nullptr;
+        QMessageBox *alert = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((alert = shownAlert()), 5000);
-        QCOMPARE(alert->transientParent(), m_controller->window());
-        QCOMPARE(alert->modality(), Qt::WindowModal);
-        QVERIFY(alert->property("informative").toString().endsWith(u"\n\n"_s + note));
-        QCOMPARE(alert->property("buttons").toStringList(),
-                 QStringList({u"Uninstall & Move to Trash"_s, u"Cancel"_s}));
-        QCOMPARE(alert->property("defaultButton").toInt(), 0);
-        QVERIFY(QTest::qWaitForWindowExposed(alert, 5000));
-        if (answer == u"Cancel"_s) {
-            QQuickItem *cancel = item(u"alertButton:Cancel"_s, alert->contentItem());
-            QVERIFY(cancel);
-            QTest::mouseClick(
-                alert, Qt::LeftButton, {},
-                cancel->mapToScene({cancel->width() / 2, cancel->height() / 2}).toPoint());
+        QVERIFY(QTest::qWaitForWindowExposed(alert));
+        QCOMPARE(alert->windowHandle()->transientParent(), m_controller->window());
+        QCOMPARE(alert->windowModality(), Qt::WindowModal);
+        QCOMPARE(alert->windowHandle()->modality(), Qt::WindowModal);
+        // Modal to the preferences only: a card shown meanwhile still takes its clicks.
+        ClickCounter card;
+        card.resize(100, 100);
+        card.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&card));
+        QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(50, 50));
+        QCOMPARE(card.clicks, 1);
+        QCOMPARE(alert->icon(), QMessageBox::Critical);
+        QVERIFY(alert->informativeText().endsWith(u"\n\n"_s + note));
+        QCOMPARE(alert->buttons().size(), 2);
+        auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
+        QCOMPARE(uninstall->text(), u"&Uninstall && Move to Trash"_s);
+        QCOMPARE(alert->buttonRole(uninstall), QMessageBox::DestructiveRole);
+        QCOMPARE(alert->defaultButton(), alert->escapeButton());
+        QCOMPARE(alert->defaultButton()->text(), u"Cancel"_s);
+        if (answer == u"held Space"_s) {
+            // The Space that asked, still held: the X server repeats it as releases and
+            // presses of one time, marked as repeats or not, then releases it.
+            QWindow *window = alert->windowHandle();
+            for (int i = 0; i < 50; ++i) {
+                const bool marked = i % 2;
+                for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+                    QKeyEvent key(type, Qt::Key_Space, {}, u" "_s, marked);
+                    key.setTimestamp(1000 + 40 * i);
+                    QCoreApplication::sendEvent(window, &key);
+                }
+            }
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, {}, u" "_s, false);
+            release.setTimestamp(4000);
+            QCoreApplication::sendEvent(window, &release);
+            QCoreApplication::processEvents();
+            QVERIFY(alert->isVisible());
+            QCOMPARE(m_uninstalled, 0);
+        }
+        if (answer == u"Cancel"_s || answer == u"Uninstall"_s) {
+            QTest::mouseClick(answer == u"Cancel"_s ? alert->defaultButton() : uninstall,
+                              Qt::LeftButton);
         } else {
-            QTest::keyClick(alert, answer == u"Escape"_s ? Qt::Key_Escape : Qt::Key_Return);
+            QTest::keyClick(alert->windowHandle(),
+                            answer == u"Return"_s ? Qt::Key_Return : Qt::Key_Escape);
         }
         QTRY_VERIFY_WITH_TIMEOUT(!shownAlert(), 5000);
-        const bool confirm = answer == u"Return"_s;
+        const bool confirm = answer == u"Uninstall"_s;
         QTRY_COMPARE_WITH_TIMEOUT(m_uninstalled, confirm ? 1 : 0, 5000);
         if (!confirm) {
             QCoreApplication::processEvents();
@@ -228,6 +285,58 @@ private slots:
             QCOMPARE(settingsBytes(), settingsBefore);
             QVERIFY(m_controller->window()->isVisible());
         }
+    }
+
+    // "Change..." asks with the desktop's folder chooser, modal to the window, at the folder
+    // screenshots go to now; "Select Folder" takes the folder shown, even an empty one.
+    void folderChooserOverTheWindow()
+    {
+        const QString empty = m_home.file(u"Empty Shots"_s);
+        QVERIFY(QDir().mkpath(empty));
+        state().setCustomFolderPath(empty);
+        state().waitForBackgroundWork();
+        m_controller->setDialogs(PreferencesDialogs::standard());
+        QVERIFY(open());
+        press(u"changeFolderButton"_s);
+        QFileDialog *chooser = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((chooser = shown<QFileDialog>()), 5000);
+        QCOMPARE(chooser->windowHandle()->transientParent(), m_controller->window());
+        QCOMPARE(chooser->windowHandle()->modality(), Qt::WindowModal);
+        QCOMPARE(chooser->directory().absolutePath(), empty);
+        state().setCustomFolderPath(std::nullopt); // so that the choice shows
+        state().waitForBackgroundWork();
+        QPushButton *accept =
+            chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open);
+        QCOMPARE(accept->text(), u"Select Folder"_s);
+        QTRY_VERIFY(accept->isEnabled());
+        QTest::mouseClick(accept, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!shown<QFileDialog>(), 5000);
+        QCOMPARE(state().customFolderPath(), std::optional(empty));
+    }
+
+    // A held Space asks once, on its press: its repeats (a release and a press each) would each
+    // press the button again.
+    void heldSpaceAsksOnce()
+    {
+        int asked = 0;
+        PreferencesDialogs dialogs;
+        dialogs.confirmUninstall = [&asked](QWindow *, const PreferencesTexts &, auto done) {
+            ++asked;
+            done(false);
+        };
+        m_controller->setDialogs(dialogs);
+        QVERIFY(open());
+        QQuickWindow *window = m_controller->window();
+        item(u"uninstallButton"_s)->forceActiveFocus(Qt::TabFocusReason);
+        QTest::simulateEvent(window, true, Qt::Key_Space, {}, u" "_s, false);
+        QCOMPARE(asked, 1);
+        for (int i = 0; i < 25; ++i) {
+            QTest::simulateEvent(window, false, Qt::Key_Space, {}, u" "_s, true);
+            QTest::simulateEvent(window, true, Qt::Key_Space, {}, u" "_s, true);
+        }
+        QTest::simulateEvent(window, false, Qt::Key_Space, {}, u" "_s, false);
+        QCOMPARE(asked, 1);
+        QCOMPARE(m_uninstalled, 0);
     }
 
     // One window however often it is asked for, from any thread; Esc and Ctrl+W close it, and
@@ -302,13 +411,13 @@ private slots:
         QCOMPARE(m_controller->window()->title(),
                  german ? u"Orvane-Einstellungen"_s : u"Orvane Preferences"_s);
         const QString cancel = german ? u"Abbrechen"_s : u"Cancel"_s;
-        const Alert alert = makeUninstallAlert(preferencesTexts(PlatformKind::Linux, {}));
-        QCOMPARE(alert.buttons.at(alert.cancelButton), cancel);
-        QCOMPARE(makeFolderChooser(m_home.path()).acceptLabel,
+        const auto alert = makeUninstallAlert(preferencesTexts(PlatformKind::Linux, {}));
+        QCOMPARE(alert->escapeButton()->text(), cancel);
+        QCOMPARE(makeFolderChooser(m_home.path())->labelText(QFileDialog::Accept),
                  german ? u"Ordner wählen"_s : u"Select Folder"_s);
         if (german) {
             QCOMPARE(text(u"statusText"_s), u"Aktiv"_s);
-            QCOMPARE(alert.message, u"Orvane deinstallieren & Vorgaben der Arbeitsumgebung "
+            QCOMPARE(alert->text(), u"Orvane deinstallieren & Vorgaben der Arbeitsumgebung "
                                     u"wiederherstellen?"_s);
         }
     }
@@ -318,7 +427,7 @@ int main(int argc, char *argv[])
 {
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     orvane::test::TestHome home;
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     PreferencesTest test(home);
     return QTest::qExec(&test, argc, argv);
 }

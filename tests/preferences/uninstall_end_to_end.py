@@ -1,0 +1,158 @@
+#!/usr/bin/python3
+"""The preferences' uninstall as a user meets it, on a real X server that repeats a held key:
+the real program, installed under a fresh home where it is the user's to move. Space held for
+two seconds on "Uninstall & Restore Defaults..." asks once and answers nothing: the question
+stays open, the program still runs, its file where it was; the same with both cores busy. A
+deliberate click on the question's destructive button then uninstalls: the program goes to
+the Trash, its login entry goes, and it quits."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+import pyatspi
+from gi.repository import GLib
+from pyatspi import DESKTOP_COORDS
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from testhome import isolated_env, wait_for  # noqa: E402
+
+PROGRAM = sys.argv[1]
+MODULE = sys.argv[2]
+
+
+def fail(message):
+    sys.exit("FAIL: " + message)
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True, timeout=10)
+
+
+def find(role, name):
+    """The one node of Orvane's with that role and name, or None."""
+    def walk(node):
+        if node is None:
+            return []
+        try:
+            if node.name == name and node.getRoleName() == role:
+                return [node]
+            return [n for i in range(node.childCount) for n in walk(node.getChildAtIndex(i))]
+        except (GLib.GError, RuntimeError):
+            return []
+
+    try:
+        found = [n for app in pyatspi.Registry.getDesktop(0)
+                 if app is not None and app.name.lower().startswith("orvane") for n in walk(app)]
+    except (GLib.GError, RuntimeError):
+        return None
+    return found[0] if len(found) == 1 else None
+
+
+def focused(node):
+    try:
+        return node.getState().contains(pyatspi.STATE_FOCUSED)
+    except (GLib.GError, RuntimeError):
+        return False
+
+
+def install(home):
+    """The built program and its module, as a user installs them under their home."""
+    bin_dir = os.path.join(home, ".local", "bin")
+    os.makedirs(bin_dir)
+    program = os.path.join(bin_dir, "orvane")
+    shutil.copy2(PROGRAM, program)
+    shutil.copy2(MODULE, os.path.join(bin_dir, os.path.basename(MODULE)))
+    return program
+
+
+def scenario(busy):
+    home = tempfile.mkdtemp(prefix="orvane-uninstall-")
+    env = isolated_env(home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    os.environ.update(env)
+    program = install(home)
+    autostart = os.path.join(home, ".config", "autostart", "com.tarnwell.orvane.desktop")
+    pyatspi.Registry.getDesktop(0)  # starts the accessibility bus before Orvane looks for it
+    orvane = subprocess.Popen([program], stderr=subprocess.PIPE, text=True)
+    logged = []
+    threading.Thread(target=lambda: logged.extend(orvane.stderr), daemon=True).start()
+    load = []
+    try:
+        button = wait_for(lambda: find("push button", "Uninstall & Restore Defaults..."), 20)
+        if not button:
+            fail("no uninstall button in the preferences (exit status %s)" % orvane.poll())
+        if not wait_for(lambda: os.path.exists(autostart), 10):
+            fail("no login entry written at launch")
+        window = subprocess.run(["xdotool", "search", "--name", "^Orvane Preferences$"],
+                                capture_output=True, text=True).stdout.split()
+        if not window:
+            fail("no preferences window on the display")
+        xdotool("windowactivate", "--sync", window[0])
+        # Tab to the button, as a keyboard user does.
+        try:
+            button.queryComponent().grabFocus()
+        except (NotImplementedError, GLib.GError, RuntimeError):
+            pass
+        for _ in range(60):
+            if wait_for(lambda: focused(button), 0.3):
+                break
+            xdotool("key", "Tab")
+        if not focused(button):
+            fail("the uninstall button never took the focus")
+        for _ in range(2 if busy else 0):
+            load.append(subprocess.Popen(["yes"], stdout=subprocess.DEVNULL))
+        xdotool("keydown", "space")
+        held = time.monotonic()
+        # Its press asks at once; the question then gets the key's repeats, then its release.
+        alert_button = wait_for(lambda: find("push button", "Uninstall & Move to Trash"), 10)
+        time.sleep(max(0.0, 2.0 - (time.monotonic() - held)))
+        xdotool("keyup", "space")
+        for process in load:
+            process.kill()
+            process.wait()
+        load.clear()
+        if not alert_button:
+            fail("pressing Space on the button did not ask")
+        time.sleep(0.5)
+        if orvane.poll() is not None or not os.path.exists(program):
+            fail("a held Space uninstalled Orvane (exit status %s, program there: %s)"
+                 % (orvane.poll(), os.path.exists(program)))
+        if not find("push button", "Uninstall & Move to Trash"):
+            fail("the held Space answered the question")
+        cancel = find("push button", "Cancel")
+        if not cancel or not focused(cancel):
+            fail("Cancel is not where the keyboard starts")
+        e = alert_button.queryComponent().getExtents(DESKTOP_COORDS)
+        xdotool("mousemove", str(e.x + e.width // 2), str(e.y + e.height // 2), "click", "1")
+        if orvane.wait(15) != 0:
+            fail("Orvane ended with status %s after the uninstall" % orvane.returncode)
+        trashed = os.path.join(home, ".local", "share", "Trash", "files", "orvane")
+        if os.path.exists(program) or not os.path.exists(trashed):
+            fail("the program was not moved to the Trash")
+        if os.path.exists(autostart):
+            fail("the login entry is still there")
+        print("%s: a held Space answered nothing; the click uninstalled"
+              % ("both cores busy" if busy else "quiet"))
+    finally:
+        for process in load:
+            process.kill()
+        if orvane.poll() is None:
+            orvane.terminate()
+            orvane.wait(5)
+        shutil.rmtree(home, ignore_errors=True)
+
+
+def main():
+    if subprocess.run(["xset", "r", "on"]).returncode != 0:
+        print("xset is missing (x11-xserver-utils)")
+        sys.exit(77)
+    subprocess.run(["xset", "r", "rate", "660", "25"], check=True)
+    scenario(busy=False)
+    scenario(busy=True)
+    print("PASS")
+
+
+main()
