@@ -798,7 +798,7 @@ private slots:
             line->findChild<QQuickItem *>(u"label"_s)->property("text").toString();
         QVERIFY2(shown.endsWith(u"…"_s), qPrintable(shown));
         const QString kept = shown.chopped(1);
-        QVERIFY2((u"Open With "_s + name).startsWith(kept + u' '), qPrintable(shown));
+        QVERIFY2(QString(u"Open With "_s + name).startsWith(kept + u' '), qPrintable(shown));
     }
 
     // A failure's banner is told apart from a success's at a glance: another colour all over
