@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "CommandLine.h"
 #include "LazyUserInterface.h"
+#include "LostDisplay.h"
 #include "SingleInstance.h"
 
 #include "detection/ScreenshotWatcher.h"
@@ -58,6 +59,7 @@ int main(int argc, char *argv[])
     }
 
     prepareApplicationEnvironment();
+    endPlainlyWhenTheDisplayIsLost();
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Orvane"));
     QGuiApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
