@@ -100,11 +100,12 @@ struct Elf {
         }
         end = sizeof header;
         if (size >= sizeof header) {
-            const Header &self = *reinterpret_cast<const Header *>(programHeader());
-            if (header.e_ident[EI_CLASS] != self.e_ident[EI_CLASS] ||
-                header.e_ident[EI_DATA] != self.e_ident[EI_DATA] ||
-                header.e_machine != self.e_machine || header.e_type != ET_DYN ||
-                header.e_phentsize != sizeof(Segment)) {
+            // The machine is the build ID's to tell: another's is another build.
+            const unsigned char elfClass = sizeof(void *) == 8 ? ELFCLASS64 : ELFCLASS32;
+            const unsigned char byteOrder =
+                Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? ELFDATA2LSB : ELFDATA2MSB;
+            if (header.e_ident[EI_CLASS] != elfClass || header.e_ident[EI_DATA] != byteOrder ||
+                header.e_type != ET_DYN || header.e_phentsize != sizeof(Segment)) {
                 return QStringLiteral("it is not a library for this computer");
             }
             end = std::max(end, reach(header.e_phoff, quint64(header.e_phnum) * sizeof(Segment)));
@@ -197,29 +198,6 @@ struct Elf {
             }
         }
         return 0;
-    }
-
-    // This executable's own ELF header, as loaded.
-    static const void *programHeader()
-    {
-        static const void *found = [] {
-            const void *header = nullptr;
-            dl_iterate_phdr(
-                [](dl_phdr_info *info, size_t, void *into) {
-                    for (int i = 0; i < info->dlpi_phnum; ++i) {
-                        const Segment &segment = info->dlpi_phdr[i];
-                        if (segment.p_type == PT_LOAD && segment.p_offset == 0) {
-                            *static_cast<const void **>(into) =
-                                reinterpret_cast<const void *>(info->dlpi_addr + segment.p_vaddr);
-                            break;
-                        }
-                    }
-                    return 1; // the first object listed is the executable
-                },
-                &header);
-            return header;
-        }();
-        return found;
     }
 };
 
