@@ -14,7 +14,8 @@ Seen from outside, by bench/xprobe.c: a window's first frame is the first drawin
 (X DAMAGE); a main-thread stall is the slowest answer to _NET_WM_PING sent every 2 ms to the
 program's tray icon (Qt answers it on the main thread). Memory and CPU from /proc; memory as
 the machine pays it: PSS (shared pages divided among the processes that map them) and USS
-(pages of this process alone), beside RSS, which counts every Qt library page in full.
+(pages of this process alone), beside RSS, which counts every Qt library page in full. The
+memory baselines run beside Orvane's first launch and are read at the same moments.
 """
 import json, os, platform, shutil, statistics, subprocess, sys, tempfile, threading, time
 
@@ -221,11 +222,18 @@ def record(key, what, value, unit, baseline=None, goal=None):
 # --- First card after launch, and the program at rest -------------------------------------
 first_frames, first_stalls, base_first = [], [], []
 for launch in range(launches):
+    if launch == 0:
+        # The baselines run beside it while memory is read, as Qt programs run side by side on a
+        # desktop: the library pages they all map are shared, not one program's own, and
+        # whatever else the machine runs then shares the same pages with all of them.
+        tray_beside = Program([os.path.join(tools, "bench_bare_tray")], "ready")
+        card_beside = Program([os.path.join(tools, "bench_bare_tray_card"), samples["card"]],
+                              "ready")
     app = orvane()
     time.sleep(1.5)
     if launch == 0:  # before the probe, whose pings wake the program
         time.sleep(1.5)
-        idle_mem = memory(app.pid)
+        idle_mem, tray_mem = memory(app.pid), memory(tray_beside.pid)
         idle_cpu, idle_wakeups = activity(app.pid, 5.0)
     probe = Probe(app.pid)
     probe.has_target()
@@ -238,8 +246,10 @@ for launch in range(launches):
     probe.close()
     if launch == 0:
         time.sleep(0.5)
-        card_mem = memory(app.pid)
+        card_mem, bare_mem = memory(app.pid), memory(card_beside.pid)
         card_cpu, card_wakeups = activity(app.pid, 3.0)
+        tray_beside.stop()
+        card_beside.stop()
     app.stop()
 
     base = pipeline()
@@ -254,7 +264,6 @@ for launch in range(launches):
 # --- Baselines at rest --------------------------------------------------------------------
 tray = Program([os.path.join(tools, "bench_bare_tray")], "ready")
 time.sleep(3.0)
-tray_mem = memory(tray.pid)
 tray_cpu, tray_wakeups = activity(tray.pid, 5.0)
 # What the machine itself adds to a ping's answer: the bare tray program does nothing.
 probe = Probe(tray.pid)
@@ -266,7 +275,6 @@ probe.close()
 tray.stop()
 bare = Program([os.path.join(tools, "bench_bare_tray_card"), samples["card"]], "ready")
 time.sleep(2.0)
-bare_mem = memory(bare.pid)
 bare_cpu, bare_wakeups = activity(bare.pid, 3.0)
 bare.stop()
 
