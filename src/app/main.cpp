@@ -50,6 +50,7 @@ int main(int argc, char *argv[])
                    stderr);
         return 1;
     }
+    endPlainlyWhenTheDisplayIsLost();
 
     // Wayland lets no client place its own window; the floating card needs that, so Orvane
     // runs through XWayland whenever an X display is there.
@@ -59,7 +60,6 @@ int main(int argc, char *argv[])
     }
 
     prepareApplicationEnvironment();
-    endPlainlyWhenTheDisplayIsLost();
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Orvane"));
     QGuiApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
