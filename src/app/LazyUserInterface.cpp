@@ -109,7 +109,7 @@ void LazyUserInterface::startLoading()
         }
         m_stage = Stage::Loading;
     }
-    m_loading = QThread::create([this] { m_factory = m_loader(); });
+    m_loading = QThread::create([this] { m_prepared = m_loader.prepare(); });
     connect(m_loading, &QThread::finished, this, &LazyUserInterface::finishLoading);
     m_loading->start();
 }
@@ -120,9 +120,13 @@ void LazyUserInterface::finishLoading()
     delete std::exchange(m_loading, nullptr);
 
     std::unique_ptr<UserInterface> ui;
-    QString error = m_factory.error;
-    if (m_factory.create) {
-        ui.reset(m_factory.create(m_context));
+    QString error = m_prepared;
+    const UserInterfaceFactory factory = error.isEmpty() ? m_loader.load() : UserInterfaceFactory{};
+    if (error.isEmpty()) {
+        error = factory.error;
+    }
+    if (factory.create) {
+        ui.reset(factory.create(m_context));
         if (!ui) {
             error = QStringLiteral("the module made nothing");
         }

@@ -20,8 +20,15 @@ struct UserInterfaceFactory {
     CreateUserInterface create = nullptr;
     QString error;
 };
-// Finds the factory; runs on a worker thread, since loading Qt Quick takes a while.
-using UserInterfaceLoader = std::function<UserInterfaceFactory()>;
+// Finds the factory in two steps.
+struct UserInterfaceLoader {
+    // On a worker: finds the module and checks it without running any of its code, and reads
+    // it from the disk; the reason it cannot be used, or nothing.
+    std::function<QString()> prepare;
+    // On the main thread, once prepared: loads the module's code. Qt Quick's start-up code
+    // runs here and changes Qt's global lists, which no other thread may do.
+    std::function<UserInterfaceFactory()> load;
+};
 
 // The loader of this build: the module at `path` (Linux), or the code linked in (macOS).
 UserInterfaceLoader userInterfaceLoader(const QString &path);
@@ -30,8 +37,8 @@ UserInterfaceLoader userInterfaceLoader(const QString &path);
 QString userInterfaceModulePath();
 
 // The card and the preferences, loaded on first use: Orvane waits without Qt Quick. The first
-// request starts the loader off the main thread; once it is done the module's objects are made
-// on the main thread and given what was asked meanwhile (of the cards, only the newest).
+// request has the module prepared off the main thread; then it is loaded and its objects made
+// on the main thread, and given what was asked meanwhile (of the cards, only the newest).
 // When the module cannot be loaded, that is logged once; cards are dropped and every request
 // for the preferences reports preferencesUnavailable, while the rest of Orvane keeps working.
 class LazyUserInterface : public QObject {
@@ -76,7 +83,7 @@ private:
 
     UserInterfaceLoader m_loader;
     UserInterfaceContext m_context;
-    UserInterfaceFactory m_factory; // written by the loading thread, read once it has ended
+    QString m_prepared; // written by the preparing thread, read once it has ended
     QThread *m_loading = nullptr;
 
     mutable QMutex m_mutex;

@@ -10,7 +10,11 @@ QString userInterfaceModulePath()
 
 UserInterfaceLoader userInterfaceLoader(const QString &)
 {
-    return [] { return UserInterfaceFactory{&orvane_create_user_interface_4, {}}; };
+    // Qt Quick came with the executable: nothing to read or check first.
+    return {[] { return QString(); },
+            [] {
+                return UserInterfaceFactory{&orvane_create_user_interface_4, {}};
+            }};
 }
 
 } // namespace orvane

@@ -1,8 +1,13 @@
 #include "LazyUserInterface.h"
 
+#include "ModuleFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QLibrary>
+
+#include <dlfcn.h>
+#include <memory>
+#include <optional>
 
 namespace orvane {
 
@@ -28,22 +33,43 @@ QString userInterfaceModulePath()
 
 UserInterfaceLoader userInterfaceLoader(const QString &path)
 {
-    return [path]() -> UserInterfaceFactory {
-        QLibrary library(path);
-        // Every symbol now: a module that does not fit this executable fails here, not in the
-        // middle of a card.
-        library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
-        if (!library.load()) {
-            return {nullptr, library.errorString()};
+    // The file checked off the main thread stays open until loaded, so that what is loaded is
+    // what was checked, even when an upgrade puts another file at `path` meanwhile.
+    auto checked = std::make_shared<std::optional<ModuleFile>>();
+    UserInterfaceLoader loader;
+    loader.prepare = [path, checked]() -> QString {
+        ModuleFile file = ModuleFile::open(path, programBuildId());
+        if (!file.error().isEmpty()) {
+            return path + QStringLiteral(": ") + file.error();
         }
-        // Never unloaded: Qt's types and plugins it registered stay for the program's life.
+        // The first card is on its way: its code comes from the disk now, not while the main
+        // thread waits in dlopen.
+        file.readAhead();
+        *checked = std::move(file);
+        return {};
+    };
+    loader.load = [path, checked]() -> UserInterfaceFactory {
+        if (!*checked) {
+            return {nullptr, path + QStringLiteral(": it was not checked")};
+        }
+        const QByteArray opened = "/proc/self/fd/" + QByteArray::number((*checked)->descriptor());
+        // Here, on the main thread: Qt Quick's start-up code changes Qt's global lists, which
+        // only the main thread may touch. Never unloaded: the types and plugins it registered
+        // stay for the program's life.
+        void *library = dlopen(opened.constData(), RTLD_NOW | RTLD_LOCAL);
+        checked->reset();
+        if (!library) {
+            return {nullptr, path + QStringLiteral(": ") + QString::fromLocal8Bit(dlerror())};
+        }
         const auto create =
-            reinterpret_cast<CreateUserInterface>(library.resolve(createUserInterfaceName));
+            reinterpret_cast<CreateUserInterface>(dlsym(library, createUserInterfaceName));
         if (!create) {
-            return {nullptr, library.errorString()};
+            return {nullptr, path + QStringLiteral(": it has no ") +
+                                 QLatin1StringView(createUserInterfaceName)};
         }
         return {create, {}};
     };
+    return loader;
 }
 
 } // namespace orvane

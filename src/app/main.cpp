@@ -2,6 +2,7 @@
 #include "ColorPalette.h"
 #include "CommandLine.h"
 #include "LazyUserInterface.h"
+#include "LostDisplay.h"
 #include "SingleInstance.h"
 
 #include "detection/ScreenshotWatcher.h"
@@ -50,6 +51,7 @@ int main(int argc, char *argv[])
                    stderr);
         return 1;
     }
+    endPlainlyWhenTheDisplayIsLost();
 
     // Wayland lets no client place its own window; the floating card needs that, so Orvane
     // runs through XWayland whenever an X display is there.

@@ -39,5 +39,6 @@ inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_
 
 } // namespace orvane
 
-extern "C" orvane::UserInterface *
+// The module's one exported symbol (see module.map).
+extern "C" Q_DECL_EXPORT orvane::UserInterface *
 orvane_create_user_interface_4(const orvane::UserInterfaceContext &context);

@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <QtEndian>
 
 #include <thread>
 
@@ -50,25 +51,31 @@ struct Setup {
 class TestLazyUserInterface : public QObject {
     Q_OBJECT
 private slots:
-    // Loaded once, off the main thread; what was asked meanwhile arrives once it is there, of
-    // the cards only the newest, whichever thread asked. Then straight through.
+    // Prepared once, off the main thread, then loaded on it: Qt Quick's start-up code may
+    // touch Qt's globals from the main thread only. What was asked meanwhile arrives once it is
+    // there, of the cards only the newest, whichever thread asked. Then straight through.
     void forwardsWhatWasAskedWhileLoading()
     {
         Setup setup;
         QSemaphore gate;
         std::atomic<int> loads{0};
-        std::atomic<QThread *> loadedOn{nullptr};
+        std::atomic<QThread *> preparedOn{nullptr};
+        QThread *loadedOn = nullptr;
         const auto makeFake = +[](const UserInterfaceContext &) -> UserInterface * {
             return made = new FakeUserInterface;
         };
-        LazyUserInterface ui(
-            [&] {
-                ++loads;
-                loadedOn = QThread::currentThread();
-                gate.tryAcquire(1, 10000); // not forever, should it run on this thread
-                return UserInterfaceFactory{makeFake, {}};
-            },
-            setup.context);
+        UserInterfaceLoader loader;
+        loader.prepare = [&] {
+            preparedOn = QThread::currentThread();
+            gate.tryAcquire(1, 10000); // not forever, should it run on this thread
+            return QString();
+        };
+        loader.load = [&] {
+            ++loads;
+            loadedOn = QThread::currentThread();
+            return UserInterfaceFactory{makeFake, {}};
+        };
+        LazyUserInterface ui(loader, setup.context);
         QSignalSpy settled(&ui, &LazyUserInterface::settled);
         ui.showHUD(u"/shots/a.png"_s, {});
         ui.simulateCapture();
@@ -81,7 +88,8 @@ private slots:
         gate.release();
         QTRY_COMPARE(settled.size(), 1);
         QCOMPARE(ui.loaded(), made);
-        QVERIFY(loadedOn.load() != QThread::currentThread());
+        QVERIFY(preparedOn.load() != QThread::currentThread());
+        QCOMPARE(loadedOn, QThread::currentThread());
         ui.simulateCapture();
         ui.showHUD(u"/shots/c.png"_s, {});
         ui.whenLoaded(asking(u"3"_s));
@@ -97,9 +105,25 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content"); // of the module's file; none: no file
         QTest::addColumn<QString>("reason");     // part of the error reported
-        QTest::newRow("missing") << QByteArray() << u"orvane-ui.so"_s;
-        QTest::newRow("not a library") << QByteArray("not an ELF file\n") << u"orvane-ui.so"_s;
+        QTest::newRow("missing") << QByteArray() << u"orvane-ui.so: No such file"_s;
+        QTest::newRow("not a library")
+            << QByteArray("not an ELF file\n") << u"orvane-ui.so: it is not a library"_s;
         QTest::newRow("makes nothing") << QByteArray() << u"the module made nothing"_s;
+        // The real module: checked before any of its code runs (mapped, a missing page would
+        // be a SIGBUS; run, its idea of the executable's classes may be another's).
+        QFile real(QStringLiteral(ORVANE_UI_MODULE_PATH));
+        QVERIFY(real.open(QIODevice::ReadOnly));
+        const QByteArray module = real.readAll();
+        const QString cutShort = u"orvane-ui.so: the file is cut short ("_s;
+        QTest::newRow("cut to its half") << module.left(module.size() / 2) << cutShort;
+        QTest::newRow("one byte short") << module.chopped(1) << cutShort;
+        QTest::newRow("its ELF header only") << module.left(64) << cutShort;
+        QByteArray farHeaders = module.left(64);
+        qToLittleEndian<quint64>(~quint64(0) - 8, farHeaders.data() + 32); // e_phoff
+        QTest::newRow("headers said to lie beyond any file") << farHeaders << cutShort;
+        // This test is not the executable the module was built with.
+        QTest::newRow("another build")
+            << module << u"orvane-ui.so: it was built for another build of Orvane"_s;
     }
     void failureIsLoggedOnceAndReported()
     {
@@ -111,11 +135,14 @@ private slots:
             QFile out(path);
             QVERIFY(out.open(QIODevice::WriteOnly) && out.write(content) == content.size());
         }
-        const UserInterfaceLoader loader =
-            reason.startsWith(u"orvane"_s) ? userInterfaceLoader(path) : [] {
+        UserInterfaceLoader loader = userInterfaceLoader(path);
+        if (!reason.startsWith(u"orvane"_s)) {
+            loader.prepare = [] { return QString(); };
+            loader.load = [] {
                 return UserInterfaceFactory{
                     +[](const UserInterfaceContext &) -> UserInterface * { return nullptr; }, {}};
             };
+        }
         test::LogCapture log;
         LazyUserInterface ui(loader, setup.context);
         QSignalSpy settled(&ui, &LazyUserInterface::settled);

@@ -1,0 +1,193 @@
+#!/usr/bin/python3
+"""The card module on the real program. While Qt Quick is being loaded (glibc's LD_DEBUG says
+when): the X server killed ends Orvane with one line and exit status 1, no signal, no core;
+SIGTERM ends it with status 0; ten times each. A module cut short and a module of another build
+are refused in one line each, and screenshots are still detected and copied."""
+import os
+import re
+import resource
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from testhome import isolated_env, wait_for  # noqa: E402
+
+ORVANE, MODULE = sys.argv[1], sys.argv[2]
+ROUNDS = 10
+LOST = "[Orvane] The connection to the display was lost; Orvane quits."
+REFUSED = "[Orvane] The card and preferences could not be loaded: "
+# The dynamic loader's line as it maps Qt Quick for the module: the loading has begun.
+LOADING = "file=libQt6Quick.so.6 "
+
+
+def fail(message):
+    sys.exit("FAIL: " + message)
+
+
+def own_x():
+    """A virtual X server of this round's own, to kill; and its display name."""
+    read, write = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "800x600x24",
+                             "-nolisten", "tcp"], pass_fds=(write,),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    number = b""
+    while not number.endswith(b"\n"):
+        chunk = os.read(read, 16)
+        if not chunk:
+            fail("Xvfb did not start")
+        number += chunk
+    os.close(read)
+    return xvfb, ":" + number.decode().strip()
+
+
+class Orvane:
+    """The real program in a fresh home, cores allowed (written to its working folder)."""
+
+    def __init__(self, arguments, **env):
+        self.home = tempfile.mkdtemp(prefix="orvane-module-")
+        self.desktop = os.path.join(self.home, "Desktop")
+        os.makedirs(self.desktop)
+        config = os.path.join(self.home, ".config", "orvane")
+        os.makedirs(config)
+        with open(os.path.join(config, "orvane.conf"), "w") as f:
+            f.write("[General]\norvane_autoCopyOnCapture=true\n")
+        self.lines = []
+        self.process = subprocess.Popen(
+            [ORVANE] + arguments, cwd=self.home, env=isolated_env(self.home, **env),
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True, errors="replace",
+            preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_CORE, (resource.RLIM_INFINITY,
+                                                                         resource.RLIM_INFINITY)))
+        threading.Thread(target=lambda: self.lines.extend(self.process.stderr),
+                         daemon=True).start()
+
+    def logged(self, text):
+        return [line.rstrip("\n") for line in list(self.lines) if text in line]
+
+    def wait_for_line(self, text, timeout=20):
+        return wait_for(lambda: self.logged(text) or self.process.poll() is not None,
+                        timeout) and self.logged(text)
+
+    def ended(self, timeout=20):
+        """Exit status (negative: the signal), and whether a core was left."""
+        try:
+            status = self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            status = "still running"
+        cores = [name for name in os.listdir(self.home) if name.startswith("core")]
+        return status, cores
+
+    def log(self):
+        """Its own lines, without the dynamic loader's ("  1234:\t...")."""
+        return "".join(line for line in self.lines
+                       if not re.match(r"\s*\d+:\t", line))[-3000:]
+
+    def clean(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+
+def while_loading(round_number, end):
+    """Starts Orvane so that it loads the card at once; `end` it once the loading has begun."""
+    xvfb, display = own_x() if end == "X server killed" else (None, os.environ["DISPLAY"])
+    app = Orvane(["--background", "--simulate-capture"], DISPLAY=display, QT_QPA_PLATFORM="xcb",
+                 LD_DEBUG="files")
+    try:
+        if not app.wait_for_line(LOADING):
+            fail("%s, round %d: Qt Quick was never loaded: %s" % (end, round_number, app.log()))
+        if xvfb:
+            xvfb.kill()
+            expected = 1
+        else:
+            app.process.send_signal(signal.SIGTERM)
+            expected = 0
+        status, cores = app.ended()
+        if status != expected or cores:
+            fail("%s while loading, round %d: exit status %s, cores %s (expected %d, none)\n%s"
+                 % (end, round_number, status, cores, expected, app.log()))
+        lost = app.logged(LOST)
+        if len(lost) != (1 if xvfb else 0):
+            fail("%s, round %d: %d lines saying the display was lost\n%s"
+                 % (end, round_number, len(lost), app.log()))
+    finally:
+        app.clean()
+        if xvfb:
+            xvfb.kill()
+            xvfb.wait()
+
+
+def note_at(module):
+    """Where the module's note names the executable's build (its first byte), as the program
+    headers say (the debug information may hold the same bytes)."""
+    header = struct.pack("<III", 7, 20, 1) + b"Orvane\0\0"
+    phoff, = struct.unpack_from("<Q", module, 32)
+    phentsize, phnum = struct.unpack_from("<HH", module, 54)
+    for i in range(phnum):
+        kind, _, offset, _, _, size = struct.unpack_from("<IIQQQQ", module, phoff + i * phentsize)
+        at = module.find(header, offset, offset + size)
+        if kind == 4 and at >= 0:  # PT_NOTE
+            return at + len(header)
+    fail("no build note in " + MODULE)
+
+
+def refused_but_working(name, content, reason):
+    """A screenshot is detected and copied although the module is refused in one line."""
+    folder = tempfile.mkdtemp(prefix="orvane-modules-")
+    path = os.path.join(folder, "orvane-ui.so")
+    with open(path, "wb") as f:
+        f.write(content)
+    app = Orvane(["--background"], ORVANE_UI_MODULE=path)
+    try:
+        if not app.wait_for_line("FSEventStream started: YES"):
+            fail("%s: the folders are not watched\n%s" % (name, app.log()))
+        subprocess.run(["xclip", "-selection", "clipboard", "-i", "/dev/null"], check=True)
+        shot = os.path.join(app.desktop, "Screenshot 1.png")
+        subprocess.run(["convert", "-size", "64x48", "xc:teal", shot + ".tmp.png"], check=True)
+        os.rename(shot + ".tmp.png", shot)
+        if not app.wait_for_line("Screenshot detected: Screenshot 1.png"):
+            fail("%s: the screenshot was not detected\n%s" % (name, app.log()))
+        if not app.wait_for_line(REFUSED):
+            fail("%s: no line says why the card is missing\n%s" % (name, app.log()))
+
+        def copied():
+            png = subprocess.run(["xclip", "-selection", "clipboard", "-t", "image/png", "-o"],
+                                 capture_output=True, timeout=10).stdout
+            return png[12:24] == b"IHDR" + struct.pack(">II", 64, 48)
+        if not wait_for(copied, 10):
+            fail("%s: the screenshot was not copied" % name)
+        refused = app.logged(REFUSED)
+        if len(refused) != 1 or not refused[0].startswith(REFUSED + path + ": " + reason):
+            fail("%s: expected one line saying %r, got %s" % (name, reason, refused))
+        app.process.send_signal(signal.SIGTERM)
+        status, cores = app.ended()
+        if status != 0 or cores:
+            fail("%s: exit status %s, cores %s" % (name, status, cores))
+    finally:
+        app.clean()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def main():
+    with open(MODULE, "rb") as f:
+        module = f.read()
+    other = bytearray(module)
+    other[note_at(module)] ^= 0xff
+    refused_but_working("a module of another build", bytes(other),
+                        "it was built for another build of Orvane")
+    refused_but_working("a module cut short", module[:len(module) // 2],
+                        "the file is cut short (")
+    for end in ("X server killed", "SIGTERM"):
+        for round_number in range(1, ROUNDS + 1):
+            while_loading(round_number, end)
+    print("PASS")
+
+
+main()
