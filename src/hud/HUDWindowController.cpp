@@ -320,13 +320,20 @@ void HUDWindowController::reveal(FloatingHUDView *card, QQuickWindow *window,
     m_platform.card().showFloatingWindow(*window);
     card->appear();
     m_hudWindow = window;
+    const bool first = cardWindowCount() == 0;
     m_windows.append({window, card, {}});
+    if (first) {
+        emit cardsShowingChanged(true);
+    }
     fade(m_windows.last(), 1.0, false);
     // What a card leaves behind goes back to the system once the last window is gone: the
     // scene graph's buffers and the decoded pictures are too large for the allocator to
     // return on its own, and each card would raise the line a little.
     connect(window, &QObject::destroyed, this, [this] {
         QTimer::singleShot(0, this, [this] {
+            if (cardWindowCount() == 0) {
+                emit cardsShowingChanged(false);
+            }
             if (cardWindowCount() == 0 && !m_incubator) {
                 m_engine.collectGarbage();
                 files::releaseFreedMemory();

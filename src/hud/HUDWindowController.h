@@ -65,6 +65,9 @@ public:
 signals:
     // A card has been put on screen.
     void hudShown();
+    // The first card window came, or the last one went: the tray keeps its tooltip off the
+    // card meanwhile.
+    void cardsShowingChanged(bool showing);
 
 private:
     class CardIncubator;

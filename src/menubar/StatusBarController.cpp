@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <chrono>
@@ -193,7 +194,7 @@ void StatusBarController::createStatusItem()
             QTimer::singleShot(1500, this, [this] { matchPanelUnderIcon(); });
         }
     }
-    m_statusItem->setToolTip(m_texts.trayToolTip);
+    m_statusItem->setToolTip(m_cardShowing ? QString() : m_texts.trayToolTip);
     m_statusItem->setContextMenu(m_trayMenu.get());
     // A left click opens the menu too, as on the macOS menu bar. An XEmbed tray opens the
     // context menu on a right click by itself; a StatusNotifierItem host shows its own copy,
@@ -235,6 +236,17 @@ void StatusBarController::popUpMenu()
     }
     populateMenu();
     m_popupMenu->popup(QCursor::pos());
+}
+
+void StatusBarController::setCardShowing(bool showing)
+{
+    m_cardShowing = showing;
+    if (m_statusItem) {
+        m_statusItem->setToolTip(showing ? QString() : m_texts.trayToolTip);
+    }
+    if (showing) {
+        QToolTip::hideText();
+    }
 }
 
 void StatusBarController::populateMenu()

@@ -43,7 +43,7 @@ struct Setup {
     test::TestHome home;
     test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
     AppState state{platform, platform.openSettings()};
-    UserInterfaceContext context{platform, state, {}};
+    UserInterfaceContext context{platform, state, {}, {}};
 };
 
 } // namespace

@@ -262,7 +262,9 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"ORVANE_UI_MODULE"_s, home.file(u"gone/orvane-ui.so"_s));
         QVERIFY(QDir().mkpath(home.file(u"Desktop"_s)));
-        Orvane app({u"--background"_s, u"--simulate-capture"_s}, env);
+        // A plain start asks for the preferences at once (a login start would first give a
+        // late panel its time).
+        Orvane app({u"--simulate-capture"_s}, env);
         const QString failed = u"[Orvane] The card and preferences could not be loaded: "_s;
         QVERIFY2(app.waitFor(u"[Orvane] FSEventStream started: YES"_s), qPrintable(app.log));
         QVERIFY(app.waitFor(failed));
