@@ -80,12 +80,19 @@ def measure(background, root):
                 info = run("xwininfo", "-id", window, env=env)
                 values = dict(line.strip().partition(":")[::2] for line in info.splitlines())
                 if values.get("Width", "").strip() == "300":
-                    return (int(values["Absolute upper-left X"]),
+                    return (window, int(values["Absolute upper-left X"]),
                             int(values["Absolute upper-left Y"]))
             return None
-        at = wait_for(card, 20)
-        if not at:
+        found = wait_for(card, 20)
+        if not found:
             sys.exit("FAIL: no card over the " + background + " background")
+        window, at = found[0], found[1:]
+
+        def faded_in():
+            # The compositor draws the window at the opacity Qt sets during the fade-in.
+            opacity = run("xprop", "-id", window, "_NET_WM_WINDOW_OPACITY", env=env)
+            return "not found" in opacity or opacity.strip().endswith("4294967295")
+        wait_for(faded_in, 10)
         shot = os.path.join(root, background + "-screen.png")
         last = []
 
