@@ -68,10 +68,7 @@ public:
         return m_named ? QString::fromUtf16(symbolicIconName) : QString();
     }
     QString key() const override { return QStringLiteral("orvane-tinted"); }
-    QIconEngine *clone() const override
-    {
-        return new TintedIconEngine(m_source, m_color, m_named);
-    }
+    QIconEngine *clone() const override { return new TintedIconEngine(m_source, m_color, m_named); }
 
 private:
     QIcon m_source;
