@@ -33,8 +33,8 @@ int main(int argc, char *argv[])
         }
         const commandline::Answer reply =
             commandline::answer(arguments, QStringLiteral(ORVANE_VERSION));
+        std::fputs(reply.text.toLocal8Bit().constData(), reply.onError ? stderr : stdout);
         if (reply.exit) {
-            std::fputs(reply.text.toLocal8Bit().constData(), reply.onError ? stderr : stdout);
             return reply.exitCode;
         }
     }
@@ -91,10 +91,10 @@ int main(int argc, char *argv[])
     // every detected screenshot goes to showHUD; "--simulate-capture" shows the sample card
     // once launched, as the preferences' preview button does.
     LazyUserInterface ui(userInterfaceLoader(userInterfaceModulePath()),
-                         {*platform, state, [&platform] {
+                         {*platform, state, [&platform, &state] {
                               // The preferences ask their own confirmation, then run the same
                               // uninstall as the tray.
-                              StatusBarController::performCleanUninstall(*platform,
+                              StatusBarController::performCleanUninstall(*platform, state,
                                                                          &QCoreApplication::quit);
                           }});
     // Without its module Orvane still watches and copies; asked for its windows, it says why
@@ -121,7 +121,8 @@ int main(int argc, char *argv[])
     };
     ScreenshotWatcher watcher(state, platform->detection(), platform->card());
     watcher.setPresenter(
-        [&ui](const QString &path, const QImage &image) { ui.showHUD(path, image); });
+        [&ui](const QString &path, const QImage &image, const QSize &points,
+              const QByteArray &encoded) { ui.showHUD(path, image, points, encoded); });
     // A card is probably coming: load during the inspection's delay, not after it.
     watcher.setAnticipation([&ui] { ui.load(); });
 

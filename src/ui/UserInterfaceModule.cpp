@@ -43,9 +43,10 @@ public:
         m_preferences.setActions(std::move(actions));
     }
 
-    void showHUD(const QString &filePath, const QImage &image) override
+    void showHUD(const QString &filePath, const QImage &image, const QSize &points,
+                 const QByteArray &encoded) override
     {
-        m_hud.showHUD(filePath, image);
+        m_hud.showHUD(filePath, image, points, encoded);
     }
     void simulateCapture() override { testHUD(m_hud); }
     void showPreferences() override { m_preferences.showPreferences(); }

@@ -265,6 +265,7 @@ private slots:
         f.controller->setDialogs(MenuDialogs::standard(
             MenuTexts::forPlatform(PlatformKind::Linux), [&f] { return f.platform.removalNote; },
             asker));
+        f.state->storeLaunchAtLoginChoice(true); // noted at the first launch
         f.choose(item);
         f.choose(item); // one question of a kind at a time
         QCOMPARE(asked.size() + folders.size(), 1);
@@ -287,6 +288,9 @@ private slots:
         const QStringList calls = f.platform.takeCalls();
         QVERIFY2(confirmed ? calls.contains(u"removeProgram"_s) : calls.isEmpty(),
                  qPrintable(calls.join(u' ')));
+        // Left behind, the note would make a later install's first launch take the missing
+        // login entry for one switched off.
+        QCOMPARE(f.stored(keys::launchAtLogin), confirmed ? QString() : u"true"_s);
     }
 };
 

@@ -3,6 +3,8 @@
 #include "platform/Platform.h"
 #include "platform/ProcessContext.h"
 
+#include <future>
+
 namespace orvane {
 
 // Linux desktops: freedesktop services in place of the macOS ones.
@@ -46,7 +48,7 @@ public:
 // The XDG autostart entry (LinuxPlatform.cpp) and the program's own file (LinuxUninstall.cpp).
 class LinuxLoginServices : public LoginServices {
 public:
-    explicit LinuxLoginServices(ProcessContext context) : m_context(std::move(context)) {}
+    explicit LinuxLoginServices(ProcessContext context); // LinuxUninstall.cpp
 
     Result installLoginAgent() override;
     void removeLoginAgent() override;
@@ -71,9 +73,13 @@ private:
         bool toTrash = false;
         QString note;
     };
-    ProgramRemoval programRemoval() const;
+    // `wait`: for dpkg's answer, else taken as none while it is not in yet.
+    ProgramRemoval programRemoval(bool wait) const;
 
     ProcessContext m_context;
+    // The Debian package that installed the program, asked of dpkg in the background from the
+    // start: the uninstall question is shown without waiting for a process.
+    std::shared_future<QString> m_packageOwner;
 };
 
 // No Dock and no window styles: the window shows in the task bar while open.

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace orvane::settingsfile {
+
+// A settings file is a few hundred bytes; one this large was not written by Orvane, and reading
+// it whole (and rewriting it at every change) would freeze the program.
+inline constexpr qint64 sizeLimit = 1024 * 1024;
+
+struct Problem {
+    QString reason;
+    // Whether the settings parser may still read it: true for text that is merely not UTF-8.
+    bool mayParse = false;
+};
+
+// Why the settings file at `path` must be left as it is, or none when Orvane may read and
+// rewrite it (a missing file included). Looks at the file without parsing it, reading at most
+// `sizeLimit` bytes: not a regular file, too large, unreadable, or (for a text store) not
+// UTF-8, which a rewrite would turn into replacement characters.
+std::optional<Problem> problem(const QString &path, bool textStore);
+
+} // namespace orvane::settingsfile
