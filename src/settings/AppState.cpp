@@ -1,8 +1,8 @@
 #include "AppState.h"
-#include "SettingsFile.h"
 
 #include "platform/Log.h"
 #include "platform/Platform.h"
+#include "platform/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -72,9 +72,16 @@ AppState::AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject
     m_folderWorker.setMaxThreadCount(1);
 
     const bool textStore = keepsOnlyText(*m_store);
-    // Looked at before the settings parser sees it: a huge file or a FIFO is never read.
-    const std::optional<settingsfile::Problem> problem =
-        settingsfile::problem(m_store->fileName(), textStore);
+    // A file too large to parse, or no file at all, was not even opened (see openIni); one
+    // that was is looked at before a value is read from it.
+    std::optional<settingsfile::Problem> problem;
+    if (!m_store->property(settingsfile::checkedProperty).toBool()) {
+        problem = settingsfile::problem(m_store->fileName(), textStore);
+    } else if (const QVariant reason = m_store->property(settingsfile::refusedReasonProperty);
+               reason.isValid()) {
+        problem = settingsfile::Problem{
+            reason.toString(), !m_store->property(settingsfile::refusedFileProperty).isValid()};
+    }
     m_storeUnparsed = problem && !problem->mayParse;
     const auto stored = [this](const char *key) {
         return m_storeUnparsed ? QVariant() : m_store->value(QLatin1String(key));
@@ -119,7 +126,7 @@ AppState::AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject
     if (m_storeUnreadable) {
         logLine(QStringLiteral("The settings in %1 could not be read (%2); changes are not saved, "
                                "so that the file stays as it is.")
-                    .arg(m_store->fileName(), why));
+                    .arg(storeFileName(), why));
     }
 }
 
@@ -239,7 +246,7 @@ QString AppState::settingsNotice() const
                                            "Orvane cannot read its settings file, %1, and leaves "
                                            "it as it is: changes made now last only until Orvane "
                                            "quits.")
-            .arg(m_store->fileName());
+            .arg(storeFileName());
     }
     if (m_storeFailed) {
         return QCoreApplication::translate("AppState",
@@ -261,8 +268,9 @@ void AppState::persist(const char *key, const QVariant &value)
         // A settings object keeps its first error for good: a fresh one tells this write's.
         // The file is looked at first, as at start: what took its place may not be Orvane's.
         m_store = m_platform.openSettings();
-        if (const std::optional<settingsfile::Problem> problem =
-                settingsfile::problem(m_store->fileName(), keepsOnlyText(*m_store))) {
+        if (m_store->property(settingsfile::checkedProperty).toBool()
+                ? m_store->property(settingsfile::refusedReasonProperty).isValid()
+                : settingsfile::problem(m_store->fileName(), keepsOnlyText(*m_store)).has_value()) {
             return;
         }
         m_storeFailed = false;
@@ -426,6 +434,12 @@ void AppState::playFeedbackSound(const QString &name)
             }
         },
         Qt::QueuedConnection);
+}
+
+QString AppState::storeFileName() const
+{
+    const QVariant refused = m_store->property(settingsfile::refusedFileProperty);
+    return refused.isValid() ? refused.toString() : m_store->fileName();
 }
 
 bool AppState::waitForBackgroundWork(int timeoutMs)

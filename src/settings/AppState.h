@@ -126,6 +126,8 @@ private:
     void reactToIsPaused(bool value);
     void reactToLaunchAtLogin(bool value);
     void persist(const char *key, const QVariant &value);
+    // The settings file, also where the store stands in for one it did not open.
+    QString storeFileName() const;
 
     Platform &m_platform;
     std::unique_ptr<QSettings> m_store;

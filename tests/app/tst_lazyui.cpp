@@ -20,7 +20,8 @@ namespace {
 
 // The module's side, recording what reached it.
 struct FakeUserInterface final : UserInterface {
-    void showHUD(const QString &filePath, const QImage &) override
+    void showHUD(const QString &filePath, const QImage &, const QSize &,
+                 const QByteArray &) override
     {
         calls << u"card "_s + filePath;
     }
@@ -80,12 +81,12 @@ private slots:
             },
             setup.context);
         QSignalSpy settled(&ui, &LazyUserInterface::settled);
-        ui.showHUD(u"/shots/a.png"_s, {});
+        ui.showHUD(u"/shots/a.png"_s, {}, {}, {});
         ui.simulateCapture();
         ui.whenLoaded([](UserInterface &loaded) { loaded.ask(titled(u"1"_s), {}); });
         ui.showPreferences();
         ui.whenLoaded([](UserInterface &loaded) { loaded.ask(titled(u"2"_s), {}); });
-        std::thread([&ui] { ui.showHUD(u"/shots/b.png"_s, {}); }).join();
+        std::thread([&ui] { ui.showHUD(u"/shots/b.png"_s, {}, {}, {}); }).join();
         ui.showPreferences();
         QVERIFY(!ui.loaded());
         gate.release();
@@ -93,7 +94,7 @@ private slots:
         QCOMPARE(ui.loaded(), made);
         QVERIFY(loadedOn.load() != QThread::currentThread());
         ui.simulateCapture();
-        ui.showHUD(u"/shots/c.png"_s, {});
+        ui.showHUD(u"/shots/c.png"_s, {}, {}, {});
         ui.whenLoaded([](UserInterface &loaded) { loaded.ask(titled(u"3"_s), {}); });
         QCOMPARE(made->calls,
                  QStringList({u"card /shots/b.png"_s, u"preferences"_s, u"ask 1"_s, u"ask 2"_s,
@@ -131,7 +132,7 @@ private slots:
         QSignalSpy settled(&ui, &LazyUserInterface::settled);
         QSignalSpy unavailable(&ui, &LazyUserInterface::preferencesUnavailable);
         QStringList failures;
-        ui.showHUD(u"/shots/a.png"_s, {});
+        ui.showHUD(u"/shots/a.png"_s, {}, {}, {});
         ui.showPreferences();
         ui.whenLoaded([](UserInterface &) { QFAIL("asked without a module"); },
                       [&failures](const QString &error) { failures << error; });
@@ -140,7 +141,7 @@ private slots:
         QCOMPARE(failures, QStringList{unavailable.at(0).at(0).toString()});
         QVERIFY2(unavailable.at(0).at(0).toString().contains(reason),
                  qPrintable(unavailable.at(0).at(0).toString()));
-        ui.showHUD(u"/shots/b.png"_s, {});
+        ui.showHUD(u"/shots/b.png"_s, {}, {}, {});
         ui.simulateCapture();
         ui.showPreferences();
         QCOMPARE(unavailable.size(), 2);

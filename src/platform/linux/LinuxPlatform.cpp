@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "platform/LoginAgentText.h"
+#include "platform/SettingsFile.h"
 #include "platform/linux/EventSounds.h"
 
 #include <QDir>
@@ -20,10 +21,9 @@ std::unique_ptr<QSettings> LinuxPlatform::openSettings() const
 {
     // ~/.config/orvane/orvane.conf, an INI file (named as an INI store, since that is how
     // the settings know their values come back as text).
-    return std::make_unique<QSettings>(
+    return settingsfile::openIni(
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-            QStringLiteral("/orvane/orvane.conf"),
-        QSettings::IniFormat);
+        QStringLiteral("/orvane/orvane.conf"));
 }
 
 QString LinuxLoginServices::autostartEntryPath()

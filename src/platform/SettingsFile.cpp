@@ -1,4 +1,4 @@
-#include "SettingsFile.h"
+#include "platform/SettingsFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,6 +37,23 @@ std::optional<Problem> problem(const QString &path, bool textStore)
         return Problem{QStringLiteral("it is not UTF-8 text"), true};
     }
     return std::nullopt;
+}
+
+std::unique_ptr<QSettings> openIni(const QString &path)
+{
+    const std::optional<Problem> refused = problem(path, true);
+    std::unique_ptr<QSettings> settings;
+    if (!refused || refused->mayParse) {
+        settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    } else {
+        settings = std::make_unique<QSettings>(QString(), QSettings::IniFormat);
+        settings->setProperty(refusedFileProperty, path);
+    }
+    settings->setProperty(checkedProperty, true);
+    if (refused) {
+        settings->setProperty(refusedReasonProperty, refused->reason);
+    }
+    return settings;
 }
 
 } // namespace orvane::settingsfile
