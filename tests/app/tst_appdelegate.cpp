@@ -330,8 +330,9 @@ private slots:
         home.set("XDG_CACHE_HOME", home.file(u"cache"_s));
         home.set("XDG_RUNTIME_DIR", std::nullopt);
         const QString user = QString::number(::geteuid());
-        for (const QString open :
-             {home.file(u"tmp/orvane-"_s) + user, home.file(u"cache/orvane-runtime-"_s) + user}) {
+        const QStringList refused{home.file(u"tmp/orvane-"_s).append(user),
+                                  home.file(u"cache/orvane-runtime-"_s).append(user)};
+        for (const QString &open : refused) {
             QVERIFY(::mkdir(QFile::encodeName(open).constData(), 0700) == 0);
             QVERIFY(::chmod(QFile::encodeName(open).constData(), 0777) == 0);
         }

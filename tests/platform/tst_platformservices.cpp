@@ -12,6 +12,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/linux/GioLibrary.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/SessionBusWatch.h"
 #include "platform/macos/MacPlatform.h"
 
 #include <QClipboard>
@@ -183,6 +184,23 @@ class PlatformServicesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // A session bus that goes away is said once in the log; Orvane goes on.
+    void sessionBusLost()
+    {
+        QProcess daemon;
+        daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        QVERIFY(daemon.waitForReadyRead(10000));
+        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+        QDBusConnection bus = QDBusConnection::connectToBus(address, u"lost"_s);
+        QVERIFY(bus.isConnected());
+        test::LogCapture log;
+        SessionBusWatch watch(bus);
+        daemon.kill();
+        daemon.waitForFinished();
+        QTRY_COMPARE_WITH_TIMEOUT(log.lines().filter(u"Lost the session bus"_s).size(), 1, 10000);
+        QDBusConnection::disconnectFromBus(u"lost"_s);
+    }
+
     // The signal handler leaves errno as the code it interrupted had it, even when its own
     // write fails (its pipe full of signals not yet handled).
     void signalHandlerKeepsErrno()

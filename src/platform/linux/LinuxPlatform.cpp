@@ -3,6 +3,9 @@
 #include "platform/LoginAgentText.h"
 #include "platform/SettingsFile.h"
 #include "platform/linux/EventSounds.h"
+#include "platform/linux/SessionBusWatch.h"
+
+#include <QCoreApplication>
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +18,14 @@ namespace orvane {
 
 LinuxPlatform::LinuxPlatform(ProcessContext context)
     : LinuxLoginServices(std::move(context)), Platform({*this, *this, *this, *this, *this, *this})
-{}
+{
+    // Only a bus the session named: without one, asking for it could start a bus of its own.
+    if (QCoreApplication::instance() && !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        m_busWatch = std::make_unique<SessionBusWatch>(QDBusConnection::sessionBus());
+    }
+}
+
+LinuxPlatform::~LinuxPlatform() = default;
 
 std::unique_ptr<QSettings> LinuxPlatform::openSettings() const
 {

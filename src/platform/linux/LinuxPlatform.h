@@ -7,6 +7,8 @@
 
 namespace orvane {
 
+class SessionBusWatch;
+
 // Linux desktops: freedesktop services in place of the macOS ones.
 
 // The folders of the capture tools' settings and defaults (LinuxScreenshotFolders.cpp), inotify
@@ -111,12 +113,16 @@ class LinuxPlatform : public LinuxDetectionServices,
                       public Platform {
 public:
     explicit LinuxPlatform(ProcessContext context);
+    ~LinuxPlatform() override;
 
     PlatformKind kind() const override { return PlatformKind::Linux; }
     std::unique_ptr<QSettings> openSettings() const override;
     bool needsSingleInstanceGuard() const override { return true; }
     // A second start reaches the first through the single-instance socket instead.
     void setReopenHandler(std::function<void()>) override {}
+
+private:
+    std::unique_ptr<SessionBusWatch> m_busWatch;
 };
 
 } // namespace orvane
