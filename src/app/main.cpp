@@ -35,8 +35,8 @@ int main(int argc, char *argv[])
         }
         const commandline::Answer reply =
             commandline::answer(arguments, QStringLiteral(ORVANE_VERSION));
+        std::fputs(reply.text.toLocal8Bit().constData(), reply.onError ? stderr : stdout);
         if (reply.exit) {
-            std::fputs(reply.text.toLocal8Bit().constData(), reply.onError ? stderr : stdout);
             return reply.exitCode;
         }
     }
@@ -112,8 +112,8 @@ int main(int argc, char *argv[])
     std::unique_ptr<StatusBarController> statusBar;
     UserInterfaceContext uiContext{*platform, state, {}, {}};
     // The preferences ask their own confirmation, then run the same uninstall as the tray.
-    uiContext.uninstall = [&platform] {
-        StatusBarController::performCleanUninstall(*platform, &QCoreApplication::quit);
+    uiContext.uninstall = [&platform, &state] {
+        StatusBarController::performCleanUninstall(*platform, state, &QCoreApplication::quit);
     };
     uiContext.cardsShowing = [&statusBar](bool showing) {
         if (statusBar) {
@@ -139,7 +139,8 @@ int main(int argc, char *argv[])
         });
     ScreenshotWatcher watcher(state, platform->detection(), platform->card());
     watcher.setPresenter(
-        [&ui](const QString &path, const QImage &image) { ui.showHUD(path, image); });
+        [&ui](const QString &path, const QImage &image, const QSize &points,
+              const QByteArray &encoded) { ui.showHUD(path, image, points, encoded); });
     // A card is probably coming: load during the inspection's delay, not after it.
     watcher.setAnticipation([&ui] { ui.load(); });
 

@@ -414,7 +414,7 @@ void StatusBarController::restoreAndQuit()
         }
         self->m_confirmingUninstall = false;
         if (confirmed) {
-            performCleanUninstall(self->m_platform, self->m_callbacks.quit);
+            performCleanUninstall(self->m_platform, self->m_state, self->m_callbacks.quit);
         }
     });
 }
@@ -428,12 +428,16 @@ void StatusBarController::quitApp()
     }
 }
 
-void StatusBarController::performCleanUninstall(Platform &platform,
+void StatusBarController::performCleanUninstall(Platform &platform, AppState &state,
                                                 const std::function<void()> &terminate)
 {
     // In this order, each step whatever became of the one before.
     platform.login().unloadLoginAgent();
     platform.login().removeLoginAgent();
+    // With the entry gone, a remembered choice would read as "switched off in the desktop's
+    // startup settings" at the next install's first launch, which would then never start at
+    // login.
+    state.forgetLaunchAtLoginChoice();
     platform.detection().resetScreenshotThumbnail();
     if (const Result unregistered = platform.login().unregisterLoginItem(); !unregistered.ok()) {
         logLine(QStringLiteral("Uninstall: ") + unregistered.reason());

@@ -81,7 +81,8 @@ public:
 
     // Undoes what Orvane changed in the system, hands the program over to the Trash and quits
     // through `terminate`. Needs no controller: the preferences window starts it too.
-    static void performCleanUninstall(Platform &platform, const std::function<void()> &terminate);
+    static void performCleanUninstall(Platform &platform, AppState &state,
+                                      const std::function<void()> &terminate);
 
 private:
     void setupStatusBar();

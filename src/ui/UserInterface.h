@@ -26,8 +26,10 @@ class UserInterface {
 public:
     virtual ~UserInterface() = default;
 
-    // A card for the screenshot. Callable from any thread.
-    virtual void showHUD(const QString &filePath, const QImage &image) = 0;
+    // A card for the screenshot, of `points` (none: its pixels), which keeps `encoded` (the
+    // file's bytes as decoded) to copy. Callable from any thread.
+    virtual void showHUD(const QString &filePath, const QImage &image, const QSize &points,
+                         const QByteArray &encoded) = 0;
     // The sample card ("Simulate Screenshot HUD").
     virtual void simulateCapture() = 0;
     // The preferences window, opened or brought forward.

@@ -42,9 +42,10 @@ public:
         }
     }
 
-    void showHUD(const QString &filePath, const QImage &image) override
+    void showHUD(const QString &filePath, const QImage &image, const QSize &points,
+                 const QByteArray &encoded) override
     {
-        m_hud.showHUD(filePath, image);
+        m_hud.showHUD(filePath, image, points, encoded);
     }
     void simulateCapture() override { testHUD(m_hud); }
     void showPreferences() override { m_preferences.showPreferences(); }

@@ -281,6 +281,25 @@ private slots:
         QCOMPARE(app.count(failed), 1);
     }
 
+    // A DISPLAY where no X server answers is one line and exit code 1, before Qt would abort
+    // (with a core) on it.
+    void unreachableDisplay()
+    {
+        TestHome home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"DISPLAY"_s, u":7319"_s);
+        env.remove(u"WAYLAND_DISPLAY"_s);
+        env.remove(u"QT_QPA_PLATFORM"_s);
+        Orvane refused({u"--background"_s}, env);
+        QVERIFY(refused.process.waitForFinished(10000));
+        QCOMPARE(refused.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(refused.process.exitCode(), 1);
+        const QString said = QString::fromUtf8(refused.process.readAllStandardError());
+        QVERIFY2(said.startsWith(u"orvane: cannot connect to the display :7319"_s) &&
+                     said.count(u'\n') == 1,
+                 qPrintable(said));
+    }
+
     // A misspelt ORVANE_PLATFORM is refused in one line before anything starts, not run as
     // Linux. The macOS behaviour, against recording stand-ins for its tools: an interrupt too
     // restores the thumbnail preference.

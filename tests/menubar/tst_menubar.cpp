@@ -546,6 +546,7 @@ private slots:
         Fixture f;
         f.controller->setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux),
                                                        [] { return QString(); }));
+        f.state->storeLaunchAtLoginChoice(true); // noted at the first launch
         ClickCounter card;
         card.resize(100, 100);
         card.show();
@@ -609,6 +610,9 @@ private slots:
             QTRY_VERIFY((alert = shownBox()));
             alert->reject();
         }
+        // Left behind, the note would make a later install's first launch take the missing
+        // login entry for one switched off.
+        QCOMPARE(f.stored(keys::launchAtLogin), uninstalls ? QString() : u"true"_s);
     }
 };
 
