@@ -138,8 +138,39 @@
         <translation>Deinstallieren &amp; in den Papierkorb</translation>
     </message>
     <message>
+        <source>Uninstall</source>
+        <translation>Deinstallieren</translation>
+    </message>
+    <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>LinuxLoginServices</name>
+    <message>
+        <source>%1 was not found; nothing was removed.</source>
+        <translation>%1 wurde nicht gefunden; nichts wurde entfernt.</translation>
+    </message>
+    <message>
+        <source>%1 was installed with the package &quot;%2&quot; and stays: remove it with the package manager, for example &quot;sudo apt remove %2&quot;.</source>
+        <translation>%1 wurde mit dem Paket „%2“ installiert und bleibt: Entfernen Sie es mit der Paketverwaltung, zum Beispiel mit „sudo apt remove %2“.</translation>
+    </message>
+    <message>
+        <source>%1 is not installed in your home folder and stays: remove it the way it was installed.</source>
+        <translation>%1 ist nicht in Ihrem persönlichen Ordner installiert und bleibt: Entfernen Sie es so, wie es installiert wurde.</translation>
+    </message>
+    <message>
+        <source>%1 is a build in a CMake build folder and stays.</source>
+        <translation>%1 ist ein Build in einem CMake-Build-Ordner und bleibt.</translation>
+    </message>
+    <message>
+        <source>%1 stays for now: the package manager has not yet said whether it installed it.</source>
+        <translation>%1 bleibt vorerst: Die Paketverwaltung hat noch nicht gesagt, ob sie es installiert hat.</translation>
+    </message>
+    <message>
+        <source>%1 will be moved to the Trash.</source>
+        <translation>%1 wird in den Papierkorb verschoben.</translation>
     </message>
 </context>
 <context>

@@ -159,9 +159,10 @@ int main(int argc, char *argv[])
         statusBar = std::make_unique<StatusBarController>(state, *platform, std::move(callbacks),
                                                           std::move(launch));
         // The tray's questions are the desktop's own dialogs, shown by the executable itself.
-        statusBar->setDialogs(
-            MenuDialogs::standard(MenuTexts::forPlatform(platform->kind()),
-                                  [&platform] { return platform->login().programRemovalNote(); }));
+        statusBar->setDialogs(MenuDialogs::standard(
+            MenuTexts::forPlatform(platform->kind()),
+            [&platform] { return platform->login().programRemovalNote(); },
+            [&platform] { return platform->login().programGoesToTrash(); }));
     };
     // The watcher (steps.startWatcher, steps.stopWatcher), restarted by the settings' requests
     // in between:

@@ -136,9 +136,12 @@ std::unique_ptr<QMessageBox> uninstallAlert(QMessageBox::Icon icon,
     alert->setTextFormat(Qt::PlainText);
     // Destructive: the desktop places it apart from Cancel, and neither Return nor Escape
     // chooses it.
-    QPushButton *uninstall = alert->addButton(u'&' + literalAmpersands(translated(QT_TRANSLATE_NOOP(
-                                                         "Dialogs", "Uninstall & Move to Trash"))),
-                                              QMessageBox::DestructiveRole);
+    const QString title =
+        texts.programGoesToTrash
+            ? translated(QT_TRANSLATE_NOOP("Dialogs", "Uninstall & Move to Trash"))
+            : translated(QT_TRANSLATE_NOOP("Dialogs", "Uninstall"));
+    QPushButton *uninstall =
+        alert->addButton(u'&' + literalAmpersands(title), QMessageBox::DestructiveRole);
     QPushButton *cancel = alert->addButton(QMessageBox::Cancel);
     cancel->setText(literalAmpersands(translated(QT_TRANSLATE_NOOP("Dialogs", "Cancel"))));
     uninstall->setObjectName(QStringLiteral("uninstall"));

@@ -26,6 +26,8 @@ struct UninstallAlertTexts {
     QString title;
     QString message;
     QString informative;
+    // Only then does the button say that the program goes to the Trash.
+    bool programGoesToTrash = true;
 };
 
 // "Uninstall & Move to Trash" (destructive; Alt+U) and "Cancel", which Return and Escape

@@ -33,8 +33,8 @@ std::unique_ptr<QMessageBox> aboutBox(const MenuTexts &texts)
     return box;
 }
 
-std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts,
-                                                   const QString &programNote)
+std::unique_ptr<QMessageBox>
+uninstallConfirmation(const MenuTexts &texts, const QString &programNote, bool programGoesToTrash)
 {
     return dialogs::uninstallAlert(
         QMessageBox::Warning,
@@ -42,12 +42,14 @@ std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts,
          .message = texts.uninstallTitle,
          .informative = programNote.isEmpty()
                             ? texts.uninstallText
-                            : texts.uninstallText + QStringLiteral("\n\n") + programNote});
+                            : texts.uninstallText + QStringLiteral("\n\n") + programNote,
+         .programGoesToTrash = programGoesToTrash});
 }
 
 } // namespace menudialogs
 
-MenuDialogs MenuDialogs::standard(const MenuTexts &texts, std::function<QString()> programNote)
+MenuDialogs MenuDialogs::standard(const MenuTexts &texts, std::function<QString()> programNote,
+                                  std::function<bool()> goesToTrash)
 {
     MenuDialogs asks;
     asks.chooseFolder = [texts](const QString &startFolder,
@@ -62,10 +64,10 @@ MenuDialogs MenuDialogs::standard(const MenuTexts &texts, std::function<QString(
         dialogs::open(menudialogs::aboutBox(texts), nullptr,
                       [done = std::move(done)](int) { done(); });
     };
-    asks.confirmUninstall = [texts,
-                             programNote = std::move(programNote)](std::function<void(bool)> done) {
-        std::unique_ptr<QMessageBox> box =
-            menudialogs::uninstallConfirmation(texts, programNote ? programNote() : QString());
+    asks.confirmUninstall = [texts, programNote = std::move(programNote),
+                             goesToTrash = std::move(goesToTrash)](std::function<void(bool)> done) {
+        std::unique_ptr<QMessageBox> box = menudialogs::uninstallConfirmation(
+            texts, programNote ? programNote() : QString(), !goesToTrash || goesToTrash());
         const QMessageBox *asked = box.get();
         dialogs::open(std::move(box), nullptr, [asked, done = std::move(done)](int) {
             done(dialogs::uninstallConfirmed(*asked));

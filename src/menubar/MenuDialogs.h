@@ -22,7 +22,8 @@ std::unique_ptr<QFileDialog> folderDialog(const MenuTexts &texts, const QString 
 std::unique_ptr<QMessageBox> aboutBox(const MenuTexts &texts);
 // `programNote` (may be empty) says what becomes of the program itself.
 std::unique_ptr<QMessageBox> uninstallConfirmation(const MenuTexts &texts,
-                                                   const QString &programNote = {});
+                                                   const QString &programNote = {},
+                                                   bool programGoesToTrash = true);
 
 } // namespace menudialogs
 
@@ -39,7 +40,9 @@ struct MenuDialogs {
 
     // The menu's questions in the desktop's own dialogs, over no window; the uninstall's asks
     // `programNote` (may be empty) when it opens.
-    static MenuDialogs standard(const MenuTexts &texts, std::function<QString()> programNote);
+    // `goesToTrash` (may be empty: it does) says whether the program itself goes to the Trash.
+    static MenuDialogs standard(const MenuTexts &texts, std::function<QString()> programNote,
+                                std::function<bool()> goesToTrash = {});
 };
 
 } // namespace orvane

@@ -156,6 +156,9 @@ public:
     // them instead (a packaged copy: with the package manager). Empty where the confirmation's
     // own text says it all.
     virtual QString programRemovalNote() = 0;
+    // Whether removeProgram() would put the program's own files in the Trash, decided as the
+    // note is: the confirmation's button says it moves Orvane to the Trash only then.
+    virtual bool programGoesToTrash() { return true; }
     // Why this copy of the program must not be started at login, when it must not: a build
     // in a developer's build folder would otherwise start at every login long after it was
     // tried once. Nothing for an installed copy.

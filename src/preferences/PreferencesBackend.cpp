@@ -75,6 +75,7 @@ void PreferencesBackend::promptUninstall()
     if (const QString note = m_platform.login().programRemovalNote(); !note.isEmpty()) {
         texts.uninstallAlertInformative += QStringLiteral("\n\n") + note;
     }
+    texts.programGoesToTrash = m_platform.login().programGoesToTrash();
     // The user's "yes" is carried out even if the window went away meanwhile.
     m_dialogs.confirmUninstall(m_dialogParent, texts,
                                [self, uninstall = m_actions.uninstall](bool confirmed) {

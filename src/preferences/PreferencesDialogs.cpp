@@ -27,7 +27,8 @@ std::unique_ptr<QMessageBox> makeUninstallAlert(const PreferencesTexts &texts)
     return dialogs::uninstallAlert(QMessageBox::Critical,
                                    {.title = QStringLiteral("Orvane"),
                                     .message = texts.uninstallAlertMessage,
-                                    .informative = texts.uninstallAlertInformative});
+                                    .informative = texts.uninstallAlertInformative,
+                                    .programGoesToTrash = texts.programGoesToTrash});
 }
 
 PreferencesDialogs PreferencesDialogs::standard()

@@ -16,6 +16,8 @@ struct PreferencesTexts {
     QString shortcutsHeading;
     QString shortcutsLines;
     QString uninstallNote;
+    // Whether the uninstall puts the program itself in the Trash (the alert's button says so).
+    bool programGoesToTrash = true;
     QString uninstallAlertMessage;
     QString uninstallAlertInformative;
 

@@ -466,6 +466,9 @@ private slots:
             QCOMPARE(alert->escapeButton(), cancel);
             QVERIFY(!dialogs::uninstallConfirmed(*alert)); // unanswered
         }
+        // A program that stays (a packaged copy): no button says it goes to the Trash.
+        const auto staying = menudialogs::uninstallConfirmation(texts, note, false);
+        QCOMPARE(staying->findChild<QPushButton *>(u"uninstall"_s)->text(), u"&Uninstall"_s);
 
         const QString missing = home.file(u"Pictures/Screenshots \"$(rm)\"/deeper"_s);
         QVERIFY(QDir().mkpath(home.file(u"Pictures"_s)));

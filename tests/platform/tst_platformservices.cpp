@@ -10,6 +10,7 @@
 #include "platform/PlatformFactory.h"
 #include "platform/ScreenshotFolders.h"
 #include "platform/TerminationSignals.h"
+#include "platform/Translations.h"
 #include "platform/WorkArea.h"
 #include "platform/linux/GioLibrary.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -564,6 +565,8 @@ private slots:
                 (note = platform.programRemovalNote())
                     .contains(told.isEmpty() ? u"will be moved to the Trash"_s : told),
                 qPrintable(note), 10000);
+            // The confirmation's button says "Move to Trash" only when it does.
+            QCOMPARE(platform.programGoesToTrash(), told.isEmpty());
             const Result removed = platform.removeProgram();
             QCOMPARE(removed.ok() ? QString() : removed.reason(),
                      told.isEmpty() ? QString() : note);
@@ -573,6 +576,22 @@ private slots:
             QCOMPARE(QFile::exists(trashed), told.isEmpty());
             QVERIFY(QFile::exists(otherAppImage));
             QFile::remove(trashed);
+        }
+        // The confirmation speaks the user's language; the log keeps English.
+        const Translations german({u"de"_s});
+        LinuxPlatform packaged(std::get<1>(cases[1]));
+        QVERIFY2(packaged.programRemovalNote().contains(u"bleibt"_s),
+                 qPrintable(packaged.programRemovalNote()));
+        QVERIFY(packaged.removeProgram().reason().contains(elsewhere));
+        // dpkg still thinking: nothing waits for it, and nothing goes to the Trash on a guess.
+        QVERIFY(write(system.filePath(u"bin/dpkg-query"_s), "#!/bin/sh\nsleep 2\nexit 1\n"));
+        QVERIFY(write(std::get<0>(cases[0]))); // put back: it went to the Trash above
+        {
+            LinuxPlatform asking(std::get<1>(cases[0]));
+            const Result removed = asking.removeProgram();
+            QVERIFY2(!removed.ok() && removed.reason().contains(u"not yet said"_s),
+                     qPrintable(removed.reason()));
+            QVERIFY(QFile::exists(std::get<0>(cases[0])) && !asking.programGoesToTrash());
         }
         QDir(home->path() + u"-other"_s).removeRecursively();
         qputenv("PATH", path);
@@ -781,8 +800,9 @@ private slots:
         // Nor is the program uninstalled: it stays, and the answer says so.
         const QString program = home->file(u".local/bin/orvane"_s);
         QVERIFY(write(program));
-        const Result removed =
-            LinuxPlatform(ProcessContext::make(program, {program}, {}, {})).removeProgram();
+        LinuxPlatform owner(ProcessContext::make(program, {program}, {}, {}));
+        QTRY_VERIFY(owner.programGoesToTrash()); // dpkg has answered: no package's file
+        const Result removed = owner.removeProgram();
         QVERIFY2(!removed.ok() && removed.reason().contains(u"nothing was removed"_s),
                  qPrintable(removed.reason()));
         QCOMPARE(readAll(program), QByteArray("png"));

@@ -107,7 +107,7 @@ def scenario(busy):
         xdotool("keydown", "space")
         held = time.monotonic()
         # Its press asks at once; the question then gets the key's repeats, then its release.
-        alert_button = wait_for(lambda: find("push button", "Uninstall & Move to Trash"), 10)
+        alert_button = wait_for(lambda: find("push button", "Uninstall & Move to Trash"), 30)
         time.sleep(max(0.0, 2.0 - (time.monotonic() - held)))
         xdotool("keyup", "space")
         for process in load:

@@ -64,6 +64,7 @@ public:
     Result unregisterLoginItem() override;
     Result removeProgram() override;
     QString programRemovalNote() override;
+    bool programGoesToTrash() override;
     std::optional<QString> loginEntryRefusal() override;
 
     // ~/.config/autostart/com.tarnwell.orvane.desktop (XDG_CONFIG_HOME honoured).
@@ -76,10 +77,11 @@ private:
     struct ProgramRemoval {
         QString program;
         bool toTrash = false;
-        QString note;
+        QString note;      // for the log
+        QString shownNote; // for the confirmation, translated
     };
     // `wait`: for dpkg's answer, else taken as none while it is not in yet.
-    ProgramRemoval programRemoval(bool wait) const;
+    ProgramRemoval programRemoval() const;
 
     ProcessContext m_context;
     // The Debian package that installed the program, asked of dpkg in the background from the

@@ -1,6 +1,7 @@
 #include "platform/linux/GioTrash.h"
 #include "platform/linux/LinuxPlatform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -63,41 +64,63 @@ LinuxLoginServices::LinuxLoginServices(ProcessContext context) : m_context(std::
     }
 }
 
-LinuxLoginServices::ProgramRemoval LinuxLoginServices::programRemoval(bool wait) const
+LinuxLoginServices::ProgramRemoval LinuxLoginServices::programRemoval() const
 {
     // An AppImage is one file the user put somewhere; a binary under the home folder was
     // installed by the user too. Anything else belongs to a package manager or an
     // administrator, and stays.
     ProgramRemoval removal;
     removal.program = QFileInfo(m_context.executableFile).canonicalFilePath();
+    // The log keeps English; the confirmation speaks the user's language.
+    // Both filled in one go: a path holding "%2" must not be taken for the second place.
+    const auto say = [&removal](const char *text, const QString &first, const QString &second) {
+        const QString english = QString::fromUtf8(text);
+        const QString shown = QCoreApplication::translate("LinuxLoginServices", text);
+        removal.note = second.isNull() ? english.arg(first) : english.arg(first, second);
+        removal.shownNote = second.isNull() ? shown.arg(first) : shown.arg(first, second);
+    };
     if (removal.program.isEmpty()) {
-        removal.note =
-            QStringLiteral("%1 was not found; nothing was removed.").arg(m_context.executableFile);
+        say(QT_TRANSLATE_NOOP("LinuxLoginServices", "%1 was not found; nothing was removed."),
+            m_context.executableFile, {});
         return removal;
     }
     const QString home = QDir(QDir::homePath()).canonicalPath();
     const bool isAppImage = !m_context.appImage.isEmpty() &&
                             QFileInfo(m_context.appImage).canonicalFilePath() == removal.program;
+    // dpkg's answer, asked in the background at start; never waited for.
     QString package;
-    if (!isAppImage && m_packageOwner.valid() &&
-        (wait || m_packageOwner.wait_for(std::chrono::seconds(0)) == std::future_status::ready)) {
-        package = m_packageOwner.get();
+    bool asking = false;
+    if (!isAppImage && m_packageOwner.valid()) {
+        if (m_packageOwner.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+            package = m_packageOwner.get();
+        } else {
+            asking = true;
+        }
     }
     if (!package.isEmpty()) {
-        removal.note = QStringLiteral("%1 was installed with the package \"%2\" and stays: remove "
-                                      "it with the package manager, for example \"sudo apt "
-                                      "remove %2\".")
-                           .arg(removal.program, package);
+        say(QT_TRANSLATE_NOOP("LinuxLoginServices",
+                              "%1 was installed with the package \"%2\" and stays: remove it with "
+                              "the package manager, for example \"sudo apt remove %2\"."),
+            removal.program, package);
     } else if (!isAppImage && !isInside(removal.program, home)) {
-        removal.note = QStringLiteral("%1 is not installed in your home folder and stays: remove "
-                                      "it the way it was installed.")
-                           .arg(removal.program);
+        say(QT_TRANSLATE_NOOP("LinuxLoginServices",
+                              "%1 is not installed in your home folder and stays: remove it the "
+                              "way it was installed."),
+            removal.program, {});
     } else if (!isAppImage && isInBuildTree(removal.program, home)) {
-        removal.note =
-            QStringLiteral("%1 is a build in a CMake build folder and stays.").arg(removal.program);
+        say(QT_TRANSLATE_NOOP("LinuxLoginServices",
+                              "%1 is a build in a CMake build folder and stays."),
+            removal.program, {});
+    } else if (asking) {
+        // Not trashed on a guess: it may be a package's file.
+        say(QT_TRANSLATE_NOOP("LinuxLoginServices",
+                              "%1 stays for now: the package manager has not yet said whether "
+                              "it installed it."),
+            removal.program, {});
     } else {
         removal.toTrash = true;
-        removal.note = QStringLiteral("%1 will be moved to the Trash.").arg(removal.program);
+        say(QT_TRANSLATE_NOOP("LinuxLoginServices", "%1 will be moved to the Trash."),
+            removal.program, {});
     }
     return removal;
 }
@@ -113,16 +136,19 @@ std::optional<QString> LinuxLoginServices::loginEntryRefusal()
         .arg(program);
 }
 
+bool LinuxLoginServices::programGoesToTrash()
+{
+    return programRemoval().toTrash;
+}
+
 QString LinuxLoginServices::programRemovalNote()
 {
-    return programRemoval(false).note;
+    return programRemoval().shownNote;
 }
 
 Result LinuxLoginServices::removeProgram()
 {
-    // Long in by the time anyone confirms an uninstall; waited for all the same, since what
-    // goes to the Trash depends on it.
-    const ProgramRemoval removal = programRemoval(true);
+    const ProgramRemoval removal = programRemoval();
     if (!removal.toTrash) {
         return Result::failed(removal.note);
     }
