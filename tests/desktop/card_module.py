@@ -39,14 +39,17 @@ class Orvane(Program):
         super().__init__([ORVANE] + arguments, cwd=self.home, env=environment, preexec_fn=lambda:
                          resource.setrlimit(resource.RLIMIT_CORE, (resource.RLIM_INFINITY,) * 2))
 
-    def ended(self, timeout=20):
-        """Exit status (negative: the signal), and whether a core was left."""
+    def expect_end(self, expected, what):
+        """Fails unless it ends with that status (negative: a signal) and leaves no core."""
         try:
-            status = self.process.wait(timeout)
+            status = self.process.wait(20)
         except subprocess.TimeoutExpired:
             self.process.kill()
             status = "still running"
-        return status, [name for name in os.listdir(self.home) if name.startswith("core")]
+        cores = [name for name in os.listdir(self.home) if name.startswith("core")]
+        if status != expected or cores:
+            fail("%s: exit status %s, cores %s (expected %d, none)\n%s"
+                 % (what, status, cores, expected, self.log()))
 
     def log(self):
         """Its own lines, without the dynamic loader's ("  1234:\t...")."""
@@ -73,10 +76,7 @@ def while_loading(round_number, end):
         else:
             app.process.send_signal(signal.SIGTERM)
             expected = 0
-        status, cores = app.ended()
-        if status != expected or cores:
-            fail("%s while loading, round %d: exit status %s, cores %s (expected %d, none)\n%s"
-                 % (end, round_number, status, cores, expected, app.log()))
+        app.expect_end(expected, "%s while loading, round %d" % (end, round_number))
         lost = app.logged(LOST)
         if len(lost) != (1 if xvfb else 0):
             fail("%s, round %d: %d lines saying the display was lost\n%s"
@@ -128,9 +128,7 @@ def refused_but_working(name, content, reason):
         if len(refused) != 1 or not refused[0].startswith(REFUSED + path + ": " + reason):
             fail("%s: expected one line saying %r, got %s" % (name, reason, refused))
         app.process.send_signal(signal.SIGTERM)
-        status, cores = app.ended()
-        if status != 0 or cores:
-            fail("%s: exit status %s, cores %s" % (name, status, cores))
+        app.expect_end(0, name)
     finally:
         app.clean()
         shutil.rmtree(folder, ignore_errors=True)

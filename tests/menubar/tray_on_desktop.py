@@ -152,11 +152,13 @@ class NotifierHost:
             raise TimeoutError(method + " was not answered")
         return self.bus.call_finish(replies[0]).unpack()
 
+    def item(self, prop):
+        return self.call("/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get", "(ss)",
+                         ("org.kde.StatusNotifierItem", prop))[0]
+
     def menu_lines(self, node=None, indent=""):
         if node is None:
-            menu = self.call("/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
-                             "(ss)", ("org.kde.StatusNotifierItem", "Menu"))[0]
-            node = self.call(menu, "com.canonical.dbusmenu", "GetLayout", "(iias)",
+            node = self.call(self.item("Menu"), "com.canonical.dbusmenu", "GetLayout", "(iias)",
                              (0, -1, []))[1]
         result = []
         for child in node[2]:
@@ -229,10 +231,9 @@ def status_notifier(root):
               (menu := host.menu_lines()) == EXPECTED_MENU, menu)
         # Run from the build tree, no icon theme here has the icon: the host gets its pixels,
         # not a name it would find nothing for.
-        name, pixmaps = (host.call("/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
-                                   "(ss)", ("org.kde.StatusNotifierItem", prop))[0]
-                         for prop in ("IconName", "IconPixmap"))
-        check("the icon goes as pixels, with no name", name == "" and pixmaps, name)
+        name = host.item("IconName")
+        check("the icon goes as pixels, with no name", name == "" and host.item("IconPixmap"),
+              name)
         # The item asks for no menu of its own (ItemIsMenu false): a host that activates it
         # (a left click) gets the menu at the pointer.
         host.call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", "(ii)",
