@@ -34,10 +34,11 @@ def stop(*processes):
 
 
 def own_display(size=(1280, 800)):
-    """An Xvfb on the first free display: (process, ":N")."""
+    """An Xvfb on the first free display: (process, ":N"). It never resets: a window manager
+    still connecting while the last other client leaves would lose its connection."""
     read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
-                             "%dx%dx24" % size, "-nolisten", "tcp"], pass_fds=(write,),
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % size,
+                             "-nolisten", "tcp", "-noreset"], pass_fds=(write,),
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write)
     number = b""
