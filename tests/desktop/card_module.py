@@ -12,10 +12,9 @@ import struct
 import subprocess
 import sys
 import tempfile
-import threading
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from testhome import isolated_env, wait_for  # noqa: E402
+from desktop import Program, home_env, own_display, run, settings, wait_for  # noqa: E402
 
 ORVANE, MODULE = sys.argv[1], sys.argv[2]
 ROUNDS = 10
@@ -29,59 +28,28 @@ def fail(message):
     sys.exit("FAIL: " + message)
 
 
-def own_x():
-    """A virtual X server of this round's own, to kill; and its display name."""
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "800x600x24",
-                             "-nolisten", "tcp"], pass_fds=(write,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write)
-    number = b""
-    while not number.endswith(b"\n"):
-        chunk = os.read(read, 16)
-        if not chunk:
-            fail("Xvfb did not start")
-        number += chunk
-    os.close(read)
-    return xvfb, ":" + number.decode().strip()
-
-
-class Orvane:
+class Orvane(Program):
     """The real program in a fresh home, cores allowed (written to its working folder)."""
 
     def __init__(self, arguments, **env):
         self.home = tempfile.mkdtemp(prefix="orvane-module-")
         self.desktop = os.path.join(self.home, "Desktop")
-        os.makedirs(self.desktop)
-        config = os.path.join(self.home, ".config", "orvane")
-        os.makedirs(config)
-        with open(os.path.join(config, "orvane.conf"), "w") as f:
-            f.write("[General]\norvane_autoCopyOnCapture=true\n")
-        self.lines = []
-        self.process = subprocess.Popen(
-            [ORVANE] + arguments, cwd=self.home, env=isolated_env(self.home, **env),
-            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True, errors="replace",
-            preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_CORE, (resource.RLIM_INFINITY,
-                                                                         resource.RLIM_INFINITY)))
-        threading.Thread(target=lambda: self.lines.extend(self.process.stderr),
-                         daemon=True).start()
+        environment = home_env(self.home, **env)
+        settings(environment, "orvane_autoCopyOnCapture=true\n")
+        super().__init__([ORVANE] + arguments, cwd=self.home, env=environment, preexec_fn=lambda:
+                         resource.setrlimit(resource.RLIMIT_CORE, (resource.RLIM_INFINITY,) * 2))
 
-    def logged(self, text):
-        return [line.rstrip("\n") for line in list(self.lines) if text in line]
-
-    def wait_for_line(self, text, timeout=20):
-        return wait_for(lambda: self.logged(text) or self.process.poll() is not None,
-                        timeout) and self.logged(text)
-
-    def ended(self, timeout=20):
-        """Exit status (negative: the signal), and whether a core was left."""
+    def expect_end(self, expected, what):
+        """Fails unless it ends with that status (negative: a signal) and leaves no core."""
         try:
-            status = self.process.wait(timeout)
+            status = self.process.wait(20)
         except subprocess.TimeoutExpired:
             self.process.kill()
             status = "still running"
         cores = [name for name in os.listdir(self.home) if name.startswith("core")]
-        return status, cores
+        if status != expected or cores:
+            fail("%s: exit status %s, cores %s (expected %d, none)\n%s"
+                 % (what, status, cores, expected, self.log()))
 
     def log(self):
         """Its own lines, without the dynamic loader's ("  1234:\t...")."""
@@ -89,15 +57,14 @@ class Orvane:
                        if not re.match(r"\s*\d+:\t", line))[-3000:]
 
     def clean(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+        self.end()
         shutil.rmtree(self.home, ignore_errors=True)
 
 
 def while_loading(round_number, end):
     """Starts Orvane so that it loads the card at once; `end` it once the loading has begun."""
-    xvfb, display = own_x() if end == "X server killed" else (None, os.environ["DISPLAY"])
+    killed = end == "X server killed"
+    xvfb, display = own_display((800, 600)) if killed else (None, os.environ["DISPLAY"])
     app = Orvane(["--background", "--simulate-capture"], DISPLAY=display, QT_QPA_PLATFORM="xcb",
                  LD_DEBUG="files")
     try:
@@ -109,10 +76,7 @@ def while_loading(round_number, end):
         else:
             app.process.send_signal(signal.SIGTERM)
             expected = 0
-        status, cores = app.ended()
-        if status != expected or cores:
-            fail("%s while loading, round %d: exit status %s, cores %s (expected %d, none)\n%s"
-                 % (end, round_number, status, cores, expected, app.log()))
+        app.expect_end(expected, "%s while loading, round %d" % (end, round_number))
         lost = app.logged(LOST)
         if len(lost) != (1 if xvfb else 0):
             fail("%s, round %d: %d lines saying the display was lost\n%s"
@@ -141,8 +105,7 @@ def note_at(module):
 def refused_but_working(name, content, reason):
     """A screenshot is detected and copied although the module is refused in one line."""
     folder = tempfile.mkdtemp(prefix="orvane-modules-")
-    path = os.path.join(folder, "orvane-ui.so")
-    with open(path, "wb") as f:
+    with open(path := os.path.join(folder, "orvane-ui.so"), "wb") as f:
         f.write(content)
     app = Orvane(["--background"], ORVANE_UI_MODULE=path)
     try:
@@ -157,19 +120,15 @@ def refused_but_working(name, content, reason):
         if not app.wait_for_line(REFUSED):
             fail("%s: no line says why the card is missing\n%s" % (name, app.log()))
 
-        def copied():
-            png = subprocess.run(["xclip", "-selection", "clipboard", "-t", "image/png", "-o"],
-                                 capture_output=True, timeout=10).stdout
-            return png[12:24] == b"IHDR" + struct.pack(">II", 64, 48)
-        if not wait_for(copied, 10):
+        if not wait_for(lambda: run("xclip", "-selection", "clipboard", "-t", "image/png", "-o",
+                                    text=False)[12:24] == b"IHDR" + struct.pack(">II", 64, 48),
+                        10):
             fail("%s: the screenshot was not copied" % name)
         refused = app.logged(REFUSED)
         if len(refused) != 1 or not refused[0].startswith(REFUSED + path + ": " + reason):
             fail("%s: expected one line saying %r, got %s" % (name, reason, refused))
         app.process.send_signal(signal.SIGTERM)
-        status, cores = app.ended()
-        if status != 0 or cores:
-            fail("%s: exit status %s, cores %s" % (name, status, cores))
+        app.expect_end(0, name)
     finally:
         app.clean()
         shutil.rmtree(folder, ignore_errors=True)

@@ -3,14 +3,13 @@
 own session bus says dark, and the real program's preferences window is dark; the portal then
 says light, and the open window turns light. Run under scripts/with-display --own."""
 import os
-import subprocess
 import sys
 import tempfile
 
 from gi.repository import Gio, GLib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from testhome import isolated_env, wait_for  # noqa: E402
+from desktop import Checks, home_env, pump, run, start, stop  # noqa: E402
 
 ORVANE = os.path.abspath(sys.argv[1])
 PORTAL_XML = """<node><interface name="org.freedesktop.portal.Settings">
@@ -47,58 +46,34 @@ class Portal:
                                                     GLib.Variant("u", scheme))))
         self.bus.flush_sync(None)
 
-    def pump(self, predicate, timeout):
-        context = GLib.MainContext.default()
-        return wait_for(lambda: [context.iteration(False) for _ in range(20)] and predicate(),
-                        timeout)
-
 
 def brightness(window):
     """The window's mean grey, 0 (black) to 1 (white), as the X server shows it."""
-    out = subprocess.run(["import", "-window", window, "-colorspace", "Gray", "-format",
-                          "%[fx:mean]", "info:"], capture_output=True, text=True, timeout=20)
     try:
-        return float(out.stdout.strip())
+        return float(run("import", "-window", window, "-colorspace", "Gray", "-format",
+                         "%[fx:mean]", "info:").strip())
     except ValueError:
         return None
 
 
-def preferences():
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
-                            "^Orvane Preferences$"], capture_output=True, text=True).stdout.split()
-    return found[0] if found else None
-
-
 def main():
-    portal = Portal(DARK)
-    failures = []
-
-    def check(what, ok, detail=""):
-        print(("ok   " if ok else "FAIL ") + what + ("" if ok else "  " + str(detail)), flush=True)
-        if not ok:
-            failures.append(what)
-
+    portal, check = Portal(DARK), Checks()
     with tempfile.TemporaryDirectory(prefix="orvane-scheme-") as home:
-        os.makedirs(os.path.join(home, "Desktop"))
-        orvane = subprocess.Popen([ORVANE], env=isolated_env(home, QT_QPA_PLATFORM="xcb"),
-                                  stdout=subprocess.DEVNULL)
+        orvane = start(ORVANE, env=home_env(home, QT_QPA_PLATFORM="xcb"))
         try:
-            window = portal.pump(preferences, 30)
-            check("the preferences open", bool(window))
-            if window:
-                level = portal.pump(lambda: (b := brightness(window)) is not None and b < 0.35
-                                    and b, 15)
-                check("dark while the portal says dark", bool(level), brightness(window))
-                portal.change(LIGHT)
-                level = portal.pump(lambda: (b := brightness(window)) is not None and b > 0.65
-                                    and b, 15)
-                check("light once it says light", bool(level), brightness(window))
+            window = pump(lambda: run("xdotool", "search", "--onlyvisible", "--name",
+                                             "^Orvane Preferences$").split(), 30)
+            if check("the preferences open", bool(window)):
+                for scheme, what, shade in ((DARK, "dark while the portal says dark", 0.35),
+                                            (LIGHT, "light once it says light", 0.65)):
+                    if scheme != portal.scheme:
+                        portal.change(scheme)
+                    level = pump(lambda: (b := brightness(window[0])) is not None and
+                                        (b < shade if scheme == DARK else b > shade), 15)
+                    check(what, bool(level), brightness(window[0]))
         finally:
-            orvane.terminate()
-            orvane.wait(10)
-    if failures:
-        sys.exit("FAIL: " + ", ".join(failures))
-    print("all passed")
+            stop(orvane)
+    check.finish()
 
 
 if __name__ == "__main__":

@@ -7,18 +7,16 @@ where they are seen, its e-mail goes to the mail program. The card's body drags 
 import os
 import shutil
 import struct
-import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 import pyatspi
-from gi.repository import GLib
 from pyatspi import DESKTOP_COORDS
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from testhome import isolated_env, wait_for  # noqa: E402
+from desktop import (Program, cards, find, isolated_env, press, run, settings,  # noqa: E402
+                     wait_for, write)
 
 ORVANE = sys.argv[1]
 MAIL = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\036' \"$a\" >> \"$0.log\"; done\n"
@@ -28,89 +26,40 @@ def fail(message):
     sys.exit("FAIL: " + message)
 
 
-def run(*command, text=True):
-    return subprocess.run(command, capture_output=True, text=text, timeout=10).stdout
-
-
-def card_windows():
-    found = run("xdotool", "search", "--onlyvisible", "--name", "^Orvane$").split()
-    return [w for w in found if geometry(w)[2:] == (300, 385)]
-
-
-def geometry(window):
-    info = run("xwininfo", "-id", window)
-    values = dict(line.strip().partition(":")[::2] for line in info.splitlines())
-    keys = ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")
-    return tuple(int(values.get(key, "0").strip() or 0) for key in keys)
-
-
-def find(role, name):
-    """The one node of Orvane's with that role and name: none while two cards have one."""
-    def walk(node):
-        if node is None or node.name == name and node.getRoleName() == role:
-            return [node] if node else []
-        return [n for i in range(node.childCount) for n in walk(node.getChildAtIndex(i))]
-
-    found = [n for app in pyatspi.Registry.getDesktop(0)
-             if app is not None and app.name.lower().startswith("orvane") for n in walk(app)]
-    return found[0] if len(found) == 1 else None
-
-
-def press(node):
-    """Presses the node; false when there is none, or it went away under the call."""
-    try:
-        action = node.queryAction()
-        for i in range(action.nActions):
-            if action.getName(i).lower() == "press":
-                return action.doAction(i) or True
-    except (AttributeError, NotImplementedError, RuntimeError, GLib.GError):
-        pass
-    return False
-
-
-def write(path, text, mode=0o644):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "w") as f:
-        f.write(text)
-    os.chmod(path, mode)
-    return path
-
-
 def main():
     home = tempfile.mkdtemp(prefix="orvane-card-")
     env = isolated_env(home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     mail = write(os.path.join(home, "bin", "xdg-email"), MAIL, 0o755)
     env["PATH"] = os.path.dirname(mail) + os.pathsep + env["PATH"]
     # The longest countdown on offer: the card outlasts the steps below on a busy machine.
-    write(os.path.join(home, ".config/orvane/orvane.conf"),
-          "[General]\norvane_autoDismissSeconds=12\n")
+    settings(env, "orvane_autoDismissSeconds=12\n")
     os.environ.update(env)
     os.makedirs(desktop := os.path.join(home, "Desktop"))
     sample = os.path.join(home, "sample.png")
-    subprocess.run(["convert", "-size", "640x400", "gradient:steelblue-navy", sample], check=True)
+    run("convert", "-size", "640x400", "gradient:steelblue-navy", sample)
     pyatspi.Registry.getDesktop(0)  # starts the accessibility bus before Orvane looks for it
-    orvane = subprocess.Popen([ORVANE, "--background"], stderr=subprocess.PIPE, text=True)
-    logged = []
-    threading.Thread(target=lambda: logged.extend(orvane.stderr), daemon=True).start()
+    orvane = Program([ORVANE, "--background"])
     try:
-        if not wait_for(lambda: any("FSEventStream started: YES" in line for line in logged), 10):
-            fail("the screenshot folders are not watched (exit status %s)" % orvane.poll())
+        if not orvane.wait_for_line("FSEventStream started: YES", 10):
+            fail("the screenshot folders are not watched (exit status %s)"
+                 % orvane.process.poll())
         shot = os.path.join(desktop, "Screenshot \"1\" $HOME.png")
         shutil.copy(sample, shot)
-        windows = wait_for(card_windows, 10)
+        windows = wait_for(cards, 10)
         if len(windows) != 1:
             fail("expected one card, found %d" % len(windows))
+        (window, card), = windows
         x, y, w, h = map(int, run("xprop", "-root", "_NET_WORKAREA").split("=")[1].split(",")[:4])
-        if geometry(windows[0]) != (x + w - 320, y + h - 405, 300, 385):
-            fail("card at %s in the work area %s" % (geometry(windows[0]), (x, y, w, h)))
+        if card != (x + w - 320, y + h - 405, 300, 385):
+            fail("card at %s in the work area %s" % (card, (x, y, w, h)))
         state = ("_NET_WM_STATE_ABOVE", "accepts input or input focus: False",
                  "_NET_WM_WINDOW_TYPE_UTILITY", "_NET_WM_WINDOW_OPACITY(CARDINAL) = 4294967295")
-        if not wait_for(lambda: all(s in run("xprop", "-id", windows[0]) for s in state), 5):
-            fail("not an opaque, unfocusable tool window above: " + run("xprop", "-id", windows[0]))
+        if not wait_for(lambda: all(s in run("xprop", "-id", window) for s in state), 5):
+            fail("not an opaque, unfocusable tool window above: " + run("xprop", "-id", window))
         if not wait_for(lambda: press(find("push button", "Copy Only")), 10):
             fail("no Copy Only button found by name")
         pressed = time.monotonic()
-        if not wait_for(lambda: not card_windows(), 10):
+        if not wait_for(lambda: not cards(), 10):
             fail("card still there after Copy Only")
         # Not before its confirmation was shown; how much later depends on the machine's load.
         gone = time.monotonic() - pressed
@@ -124,10 +73,10 @@ def main():
 
         latest = os.path.join(desktop, "Screenshot 2.png")
         shutil.copy(sample, latest)
-        windows = wait_for(card_windows, 10)
+        windows = wait_for(cards, 10)
         if len(windows) != 1:
             fail("no card for Screenshot 2.png")
-        x, y, w, h = geometry(windows[0])
+        x, y, w, h = windows[0][1]
         # Each item is found by name in the menu above the Share button, inside the card. (This
         # Qt reports the card's controls in the window's coordinates on the desktop too.)
         if not wait_for(lambda: press(find("push button", "Share")), 5):
@@ -151,7 +100,7 @@ def main():
         if not wait_for(lambda: os.path.exists(mail + ".log") and
                         open(mail + ".log").read() == "--attach\036%s\036" % latest, 5):
             fail("pressing Email… did not start the mail program")
-        if len(card_windows()) != 1:
+        if len(cards()) != 1:
             fail("sharing ended the card")
 
         # The card's body moves the card, dragged at a hand's pace.
@@ -159,12 +108,12 @@ def main():
                  ("sleep", "0.05", "mousemove", str(x + 60 - 200 * i // 12), str(y + 205 - 25 * i))]
         run("xdotool", "mousemove", str(x + 60), str(y + 205), "mousedown", "1", *steps,
             "mouseup", "1")
-        moved = wait_for(lambda: [g for g in map(geometry, card_windows()) if g[:2] != (x, y)], 5)
+        moved = wait_for(lambda: [g for _, g in cards() if g[:2] != (x, y)], 5)
         if not moved or abs(moved[0][0] - (x - 200)) > 3 or abs(moved[0][1] - (y - 300)) > 3:
             fail("card at %s after dragging its body from %s by (-200, -300)" % (moved, (x, y)))
     finally:
-        orvane.terminate()
-        orvane.wait(5)
+        orvane.process.terminate()
+        orvane.process.wait(5)
         shutil.rmtree(home, ignore_errors=True)
     print("PASS")
 

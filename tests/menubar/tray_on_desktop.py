@@ -3,10 +3,11 @@
 Orvane and restarting: an XEmbed tray (trayer), whose icon is clicked and whose menu is used
 from the keyboard and through AT-SPI, and a StatusNotifierItem host, which reads the menu over
 D-Bus. Run under scripts/with-display --own; exits 77 (skipped) when a tool is missing."""
-import os, re, shutil, subprocess, sys, tempfile, threading, time  # noqa: E401
+import os, re, shutil, sys, tempfile, time  # noqa: E401
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from testhome import isolated_env, wait_for  # noqa: E402
+from desktop import (Checks, Program, home_env, press, pump, run, start, stop,  # noqa: E402
+                     wait_for)
 
 PROGRAM = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else None
 EXPECTED_MENU = [
@@ -25,40 +26,18 @@ WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
 <property name="ProtocolVersion" type="i" access="read"/></interface></node>"""
 TRAY_CAME = "[Orvane] A system tray is available now; Orvane's icon is in it."
 NO_TRAY = "[Orvane] No system tray is available"
-failures = []
+check = Checks()
 
 
-def check(what, actual, expected=True):
-    print(("ok   " if actual == expected else "FAIL ") + what, flush=True)
-    if actual != expected:
-        failures.append(what)
-        print("  expected: %r\n  actual:   %r" % (expected, actual))
-
-
-class Orvane:
+def start_orvane(root, name, **env):
     """The program in a fresh home, its log read as it comes."""
-
-    def __init__(self, root, name, **env):
-        os.makedirs(os.path.join(root, name, "Desktop"))
-        self.lines = []
-        self.process = subprocess.Popen(
-            [PROGRAM, "--background"], stderr=subprocess.PIPE, text=True,
-            env=isolated_env(os.path.join(root, name), QT_QPA_PLATFORM="xcb", **env))
-        threading.Thread(target=lambda: self.lines.extend(self.process.stderr),
-                         daemon=True).start()
-
-    def logged(self, text):
-        return any(line.startswith(text) for line in self.lines)
-
-    def end(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+    return Program([PROGRAM, "--background"],
+                   env=home_env(os.path.join(root, name), QT_QPA_PLATFORM="xcb", **env))
 
 
 def windows():
     """Orvane's windows: id, width, height, x, y, and whether it sits inside the tray."""
-    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    tree = run("xwininfo", "-root", "-tree")
     found, inside_tray = [], False
     for line in tree.splitlines():
         inside_tray = inside_tray or '"trayer"' in line
@@ -71,8 +50,7 @@ def windows():
 def icon_centre():
     """Once the tray has embedded the icon and laid itself out: a panel that grows as icons
     come in moves them, first placing one partly off the screen's edge."""
-    width = int(subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True,
-                               text=True).stdout.split()[0])
+    width = int(run("xdotool", "getdisplaygeometry").split()[0])
 
     def where():
         return next(((x + w // 2, y + h // 2) for _, w, h, x, y, in_tray in windows()
@@ -83,21 +61,15 @@ def icon_centre():
     return first if first and first == where() else None
 
 
-def shown_windows():
-    """Orvane's large windows on the screen (its menu, its preferences)."""
-    return {wid for wid, w, h, *_ in windows() if w > 150 and h > 150 and "IsViewable" in
-            subprocess.run(["xwininfo", "-id", wid], capture_output=True, text=True).stdout}
-
-
 def menu_open():
-    return bool(shown_windows())
+    """Whether a large window of Orvane's shows (its menu, its preferences)."""
+    return any(w > 150 and h > 150 and "IsViewable" in run("xwininfo", "-id", wid)
+               for wid, w, h, *_ in windows())
 
 
 def start_tray():
-    tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype",
-                             "request"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    wait_for(lambda: subprocess.run(["xdotool", "search", "--class", "^trayer$"],
-                                    capture_output=True).stdout.strip(), 20)
+    tray = start("trayer", "--edge", "top", "--align", "right", "--widthtype", "request")
+    wait_for(lambda: run("xdotool", "search", "--class", "^trayer$").strip(), 20)
     return tray
 
 
@@ -107,9 +79,9 @@ def click_icon(button):
         position = wait_for(icon_centre, 15)
         if not position:
             return False
-        subprocess.run(["xdotool", "mousemove", "200", "600", "click", "1"])
+        run("xdotool", "mousemove", "200", "600", "click", "1")
         wait_for(lambda: not menu_open(), 3)
-        subprocess.run(["xdotool", "mousemove", *map(str, position), "click", str(button)])
+        run("xdotool", "mousemove", *map(str, position), "click", str(button))
         if wait_for(menu_open, 6):
             return True
         print("  a click at %r opened no menu; Orvane's windows: %r" % (position, windows()))
@@ -117,22 +89,19 @@ def click_icon(button):
 
 
 def keys(*names):
-    subprocess.run(["xdotool", "key", "--delay", "80", *names])
+    run("xdotool", "key", "--delay", "80", *names)
 
 
 def accessible_menu():
     """The open menu as a screen reader meets it: the item that takes the focus when the menu
     is entered from the keyboard, and the menu around it ((name, checked) -> item)."""
     import pyatspi
-    from gi.repository import GLib
     focused = []
     listener = focused.append
     pyatspi.Registry.registerEventListener(listener, "object:state-changed:focused")
     try:
         keys("Down")
-        context = GLib.MainContext.default()
-        wait_for(lambda: [context.iteration(False) for _ in range(20)] and
-                 [e for e in focused if e.detail1 == 1], 10)
+        pump(lambda: [e for e in focused if e.detail1 == 1], 10)
     finally:
         pyatspi.Registry.deregisterEventListener(listener, "object:state-changed:focused")
     entered = [e.source for e in focused if e.detail1 == 1]
@@ -142,14 +111,6 @@ def accessible_menu():
     items = [menu.getChildAtIndex(i) for i in range(menu.childCount)]
     return menu.name, {(n.name, n.getState().contains(pyatspi.STATE_CHECKED)): n
                        for n in items if n.getRoleName() != "separator"}
-
-
-def press(node):
-    action = node.queryAction()
-    for i in range(action.nActions):
-        if action.getName(i).lower() in ("press", "click", "activate", "toggle"):
-            return action.doAction(i) or True
-    return False
 
 
 class NotifierHost:
@@ -181,26 +142,23 @@ class NotifierHost:
     def _get(self, conn, sender, path, iface, prop):
         return self.GLib.Variant("b", True) if prop.startswith("Is") else self.GLib.Variant("i", 0)
 
-    def pump(self, predicate, timeout):  # wait_for, while GLib delivers the D-Bus messages
-        context = self.GLib.MainContext.default()
-        return wait_for(lambda: [context.iteration(False) for _ in range(20)] and predicate(),
-                        timeout)
-
     def call(self, path, interface, method, signature, args):
         # Answered while waiting: Orvane asks the watcher things on its main thread, and
         # would wait for a watcher blocked in a call to it until both timed out.
         replies = []
         self.bus.call(self.items[-1], path, interface, method, self.GLib.Variant(signature, args),
                       None, 0, 25000, None, lambda bus, result: replies.append(result))
-        if not self.pump(lambda: replies, 30):
+        if not pump(lambda: replies, 30):
             raise TimeoutError(method + " was not answered")
         return self.bus.call_finish(replies[0]).unpack()
 
+    def item(self, prop):
+        return self.call("/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get", "(ss)",
+                         ("org.kde.StatusNotifierItem", prop))[0]
+
     def menu_lines(self, node=None, indent=""):
         if node is None:
-            menu = self.call("/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
-                             "(ss)", ("org.kde.StatusNotifierItem", "Menu"))[0]
-            node = self.call(menu, "com.canonical.dbusmenu", "GetLayout", "(iias)",
+            node = self.call(self.item("Menu"), "com.canonical.dbusmenu", "GetLayout", "(iias)",
                              (0, -1, []))[1]
         result = []
         for child in node[2]:
@@ -217,7 +175,7 @@ class NotifierHost:
 def xembed(root):
     import pyatspi
     pyatspi.Registry.getDesktop(0)  # starts the accessibility bus before Orvane looks for it
-    orvane = Orvane(root, "xembed", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    orvane = start_orvane(root, "xembed", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     tray = None
     try:
         # At login the panel may come up after Orvane.
@@ -225,8 +183,8 @@ def xembed(root):
         tray = start_tray()
         check("the icon docks into a tray that comes up after Orvane", click_icon(3))
         check("which is logged", bool(wait_for(lambda: orvane.logged(TRAY_CAME), 5)))
-        check("a login start whose tray came in time opens no window", orvane.logged(NO_TRAY),
-              False)
+        check("a login start whose tray came in time opens no window",
+              not orvane.logged(NO_TRAY))
         # From the top, upwards: Quit, Uninstall, About, Pause Monitoring.
         keys("Up", "Up", "Up", "Up", "Return")
         check("Pause Monitoring, chosen from the keyboard, pauses",
@@ -238,30 +196,28 @@ def xembed(root):
 
         check("the menu opens for a screen reader", click_icon(3))
         name, items = accessible_menu()
-        check("which reads its name", name, "Orvane")
+        check("which reads its name", name == "Orvane", name)
         check("and its items by name, with their \"&\" and check marks",
               {("Preferences & Settings...", False), ("Play Sound Effects", True),
-               ("Resume Monitoring", False), ("Quit Orvane", False)} <= set(items), True)
+               ("Resume Monitoring", False), ("Quit Orvane", False)} <= set(items), list(items))
         resume = items.get(("Resume Monitoring", False))
         check("one pressed through AT-SPI acts", bool(resume) and press(resume) and
               bool(wait_for(lambda: orvane.logged("[Orvane] isPaused changed to: 0"), 5)))
         wait_for(lambda: not menu_open(), 5)
 
-        tray.terminate()
-        tray.wait()
+        stop(tray)
         tray = start_tray()
         check("the icon docks again once the tray restarts", click_icon(1))
         keys("Up", "Return")
-        check("Quit Orvane from that menu ends the process cleanly", orvane.process.wait(10), 0)
+        check("Quit Orvane from that menu ends the process cleanly",
+              orvane.process.wait(10) == 0)
     finally:
         orvane.end()
-        if tray:
-            tray.terminate()
-            tray.wait()
+        stop(tray)
 
 
 def status_notifier(root):
-    orvane = Orvane(root, "sni")
+    orvane = start_orvane(root, "sni")
     host = None
     try:
         # The panel's watcher comes up a while after Orvane, as at login.
@@ -269,29 +225,30 @@ def status_notifier(root):
         time.sleep(5)
         host = NotifierHost()
         check("the item registers with a watcher that comes after Orvane",
-              bool(host.pump(lambda: host.items, 15)))
-        check("which is logged", bool(host.pump(lambda: orvane.logged(TRAY_CAME), 5)))
-        check("its menu, read over D-Bus before any opening", host.menu_lines(), EXPECTED_MENU)
+              bool(pump(lambda: host.items, 15)))
+        check("which is logged", bool(pump(lambda: orvane.logged(TRAY_CAME), 5)))
+        check("its menu, read over D-Bus before any opening",
+              (menu := host.menu_lines()) == EXPECTED_MENU, menu)
         # Run from the build tree, no icon theme here has the icon: the host gets its pixels,
         # not a name it would find nothing for.
-        name, pixmaps = (host.call("/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
-                                   "(ss)", ("org.kde.StatusNotifierItem", prop))[0]
-                         for prop in ("IconName", "IconPixmap"))
-        check("the icon goes as pixels, with no name", (name, bool(pixmaps)), ("", True))
+        name = host.item("IconName")
+        check("the icon goes as pixels, with no name", name == "" and host.item("IconPixmap"),
+              name)
         # The item asks for no menu of its own (ItemIsMenu false): a host that activates it
         # (a left click) gets the menu at the pointer.
         host.call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", "(ii)",
                   (400, 10))
-        check("a left click pops up the menu", bool(host.pump(menu_open, 10)))
+        check("a left click pops up the menu", bool(pump(menu_open, 10)))
         keys("Escape")
-        host.pump(lambda: not menu_open(), 5)
+        pump(lambda: not menu_open(), 5)
 
         host.close()
         host = NotifierHost()
         check("the item registers again with a watcher that restarts",
-              bool(host.pump(lambda: host.items, 15)))
-        check("and its menu is readable there", host.menu_lines(), EXPECTED_MENU)
-        check("no window opened meanwhile", orvane.logged(NO_TRAY), False)
+              bool(pump(lambda: host.items, 15)))
+        check("and its menu is readable there",
+              (menu := host.menu_lines()) == EXPECTED_MENU, menu)
+        check("no window opened meanwhile", not orvane.logged(NO_TRAY))
     finally:
         orvane.end()
         if host:
@@ -305,8 +262,7 @@ def main():
         status_notifier(root)
     finally:
         shutil.rmtree(root, ignore_errors=True)
-    print("failed: " + ", ".join(failures) if failures else "all checks passed")
-    return 1 if failures else 0
+    check.finish()
 
 
 if __name__ == "__main__":
@@ -314,4 +270,4 @@ if __name__ == "__main__":
     if missing or not PROGRAM:
         print("skipped: missing " + ", ".join(missing or ["the program's path"]))
         sys.exit(77)
-    sys.exit(main())
+    main()

@@ -32,6 +32,16 @@ protected:
     }
 };
 
+QMessageBox *shownBox()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible()) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
 // Counts the repeated key presses the alert's window is sent by the X server.
 class RepeatCounter : public QObject {
 public:
@@ -46,17 +56,6 @@ protected:
             ++repeats;
         }
         return false;
-    }
-
-public:
-    static QMessageBox *shownBox()
-    {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible()) {
-                return box;
-            }
-        }
-        return nullptr;
     }
 };
 
@@ -120,7 +119,7 @@ private slots:
 
         QVERIFY(run(u"xdotool"_s, {u"keydown"_s, u"Return"_s}));
         QMessageBox *alert = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT((alert = RepeatCounter::shownBox()), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT((alert = shownBox()), 10000);
         QVERIFY(QTest::qWaitForWindowActive(alert, 10000));
         // Held for two seconds, as a user leaning on the key would.
         QTest::qWait(2000);
@@ -129,7 +128,7 @@ private slots:
         load.clear();
         QCOMPARE(platform.takeCalls(), QStringList());
         QCOMPARE(requests, QStringList());
-        QCOMPARE(RepeatCounter::shownBox(), alert);
+        QCOMPARE(shownBox(), alert);
         // The key did repeat, into the alert.
         QVERIFY2(counter.repeats > 5,
                  qPrintable(u"only %1 repeats reached the alert"_s.arg(counter.repeats)));

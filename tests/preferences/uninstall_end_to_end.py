@@ -10,15 +10,13 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 import pyatspi
 from gi.repository import GLib
-from pyatspi import DESKTOP_COORDS
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from testhome import isolated_env, wait_for  # noqa: E402
+from desktop import Program, centre, find, isolated_env, run, wait_for  # noqa: E402
 
 PROGRAM = sys.argv[1]
 MODULE = sys.argv[2]
@@ -30,26 +28,6 @@ def fail(message):
 
 def xdotool(*args):
     subprocess.run(["xdotool", *args], check=True, timeout=10)
-
-
-def find(role, name):
-    """The one node of Orvane's with that role and name, or None."""
-    def walk(node):
-        if node is None:
-            return []
-        try:
-            if node.name == name and node.getRoleName() == role:
-                return [node]
-            return [n for i in range(node.childCount) for n in walk(node.getChildAtIndex(i))]
-        except (GLib.GError, RuntimeError):
-            return []
-
-    try:
-        found = [n for app in pyatspi.Registry.getDesktop(0)
-                 if app is not None and app.name.lower().startswith("orvane") for n in walk(app)]
-    except (GLib.GError, RuntimeError):
-        return None
-    return found[0] if len(found) == 1 else None
 
 
 def focused(node):
@@ -76,9 +54,7 @@ def scenario(busy):
     program = install(home)
     autostart = os.path.join(home, ".config", "autostart", "com.tarnwell.orvane.desktop")
     pyatspi.Registry.getDesktop(0)  # starts the accessibility bus before Orvane looks for it
-    orvane = subprocess.Popen([program], stderr=subprocess.PIPE, text=True)
-    logged = []
-    threading.Thread(target=lambda: logged.extend(orvane.stderr), daemon=True).start()
+    orvane = Program([program]).process
     load = []
     try:
         button = wait_for(lambda: find("push button", "Uninstall & Restore Defaults..."), 20)
@@ -86,8 +62,7 @@ def scenario(busy):
             fail("no uninstall button in the preferences (exit status %s)" % orvane.poll())
         if not wait_for(lambda: os.path.exists(autostart), 10):
             fail("no login entry written at launch")
-        window = subprocess.run(["xdotool", "search", "--name", "^Orvane Preferences$"],
-                                capture_output=True, text=True).stdout.split()
+        window = run("xdotool", "search", "--name", "^Orvane Preferences$").split()
         if not window:
             fail("no preferences window on the display")
         xdotool("windowactivate", "--sync", window[0])
@@ -125,8 +100,7 @@ def scenario(busy):
         cancel = find("push button", "Cancel")
         if not cancel or not focused(cancel):
             fail("Cancel is not where the keyboard starts")
-        e = alert_button.queryComponent().getExtents(DESKTOP_COORDS)
-        xdotool("mousemove", str(e.x + e.width // 2), str(e.y + e.height // 2), "click", "1")
+        xdotool("mousemove", *map(str, centre(alert_button)), "click", "1")
         if orvane.wait(15) != 0:
             fail("Orvane ended with status %s after the uninstall" % orvane.returncode)
         trashed = os.path.join(home, ".local", "share", "Trash", "files", "orvane")
