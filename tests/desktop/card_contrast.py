@@ -39,16 +39,19 @@ def pixels(path, x, y):
 def measure(background, root):
     """The grounds (RGB) at each spot, with the card over `background`."""
     picture = os.path.join(root, background + ".png")
-    subprocess.run(["convert", "-size", "%dx%d" % SCREEN, "xc:white",
+    # A window, not the root's background, which a compositor paints over with its own.
+    subprocess.run(["convert", "-size", "1200x760", "xc:white",
                     *(STRIPES if background == "busy" else []), picture], check=True)
     xvfb, display = own_display(SCREEN)
     env = home_env(os.path.join(root, background), DISPLAY=display, QT_QPA_PLATFORM="xcb")
     machine = dict(os.environ, DISPLAY=display)
-    # The picture as a window below everything, as a desktop's wallpaper window is.
-    helpers = [xvfb, start("display", "-window", "root", picture, env=machine),
-               start("openbox", env=machine)]
+    helpers = [xvfb, start("openbox", env=machine)]
     try:
         wait_for_wm(machine)
+        # The picture as a window under where the card comes, as the user's work is.
+        helpers.append(start("display", "-immutable", "-geometry", "+0+0", picture, env=machine))
+        wait_for(lambda: run("xdotool", "search", "--onlyvisible", "--class", "display",
+                             env=machine).strip(), 15)
         helpers.append(start("xcompmgr", env=machine))
         helpers.append(start(ORVANE, "--background", "--simulate-capture", env=env))
         found = wait_for(lambda: cards(env), 20)
