@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>AppState</name>
+    <message>
+        <source>Orvane cannot read its settings file, %1, and leaves it as it is: changes made now last only until Orvane quits.</source>
+        <translation>Orvane kann seine Einstellungsdatei %1 nicht lesen und lässt sie unverändert: Änderungen gelten nur, bis Orvane beendet wird.</translation>
+    </message>
+    <message>
+        <source>Orvane could not save its settings to %1: changes made now last only until Orvane quits.</source>
+        <translation>Orvane konnte seine Einstellungen nicht in %1 speichern: Änderungen gelten nur, bis Orvane beendet wird.</translation>
+    </message>
+</context>
+<context>
     <name>CardTexts</name>
     <message>
         <source>Close</source>

@@ -5,7 +5,6 @@
 #include "platform/Platform.h"
 #include "settings/AppState.h"
 
-#include <QSettings>
 #include <QTimer>
 
 namespace orvane {
@@ -86,8 +85,9 @@ bool AppDelegate::launchAtLoginWanted()
 {
     // Only while the user wants it: a login agent written at every launch would make
     // "Launch at Login" impossible to switch off, here or in the desktop's startup settings.
-    const std::unique_ptr<QSettings> store = m_platform.openSettings();
-    const std::optional<bool> choice = AppState::storedLaunchAtLoginChoice(*store);
+    // Asked of the settings already loaded: the file is read once, and a file Orvane leaves as
+    // it is stays so.
+    const std::optional<bool> choice = m_state.storedLaunchAtLoginChoice();
     if (choice == false) {
         return false;
     }
@@ -98,14 +98,14 @@ bool AppDelegate::launchAtLoginWanted()
     // The desktop hides an entry it switched off, and its startup settings delete one the user
     // removes there; an entry that was never written is a first launch's to write.
     if (entry == LoginEntry::SwitchedOff || (entry == LoginEntry::Absent && choice)) {
-        AppState::storeLaunchAtLoginChoice(*store, false);
+        m_state.storeLaunchAtLoginChoice(false);
         logLine(QStringLiteral(
             "Launch at login stays off: it was switched off in the desktop's startup settings."));
         return false;
     }
     if (!choice) {
         // Remembered, so that a later removal of the entry is told apart from a first launch.
-        AppState::storeLaunchAtLoginChoice(*store, true);
+        m_state.storeLaunchAtLoginChoice(true);
     }
     return true;
 }

@@ -1,7 +1,5 @@
 #include "CommandLine.h"
 
-#include <QCommandLineParser>
-
 namespace orvane::commandline {
 
 namespace {
@@ -41,46 +39,66 @@ QString helpText()
 
 Answer answer(const QStringList &arguments, const QString &version)
 {
-    QCommandLineParser parser;
-    // "-background" is one word, as the login entry writes it.
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const Documented &option : documented) {
-        parser.addOption(QCommandLineOption(option.names));
-    }
-    // Taken by Qt itself, and passed by the system or a developer's tools.
-    for (const char *name :
-         {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-          "qwindowicon", "qwindowtitle", "style", "stylesheet", "session", "display", "geometry",
-          "name", "title", "qmljsdebugger", "NSDocumentRevisionsDebugMode"}) {
-        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
-    for (const char *name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
-        QCommandLineOption option(QString::fromLatin1(name));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
-    QStringList checked;
-    for (const QString &argument : arguments) {
-        // A process serial number, added by older macOS to apps opened from Finder.
-        if (!argument.startsWith(QStringLiteral("-psn_"))) {
-            checked << argument;
+    // Orvane's own words, "-background" (one dash) as the login entry writes it.
+    const QStringList help{QStringLiteral("--help"), QStringLiteral("-help"), QStringLiteral("-h")};
+    const QStringList versions{QStringLiteral("--version"), QStringLiteral("-version"),
+                               QStringLiteral("-v")};
+    const QStringList flags{QStringLiteral("--background"), QStringLiteral("-background"),
+                            QStringLiteral("--simulate-capture"),
+                            QStringLiteral("-simulate-capture")};
+    // Taken by Qt itself, each with the value that follows it, or alone.
+    const QStringList qtWithValue =
+        QStringLiteral("platform platformpluginpath platformtheme plugin qwindowgeometry "
+                       "qwindowicon qwindowtitle style stylesheet session display geometry name "
+                       "title qmljsdebugger")
+            .split(u' ');
+    const QStringList qtAlone =
+        QStringLiteral("reverse widgetcount nograb dograb sync").split(u' ');
+
+    QStringList unknown;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (help.contains(argument)) {
+            return {true, 0, helpText(), false};
         }
+        if (versions.contains(argument)) {
+            return {true, 0, QStringLiteral("Orvane ") + version + u'\n', false};
+        }
+        if (flags.contains(argument)) {
+            continue;
+        }
+        QString name = argument;
+        while (name.startsWith(u'-')) {
+            name.remove(0, 1);
+        }
+        if (argument.startsWith(u'-') && qtWithValue.contains(name)) {
+            ++i;
+            continue;
+        }
+        if (argument.startsWith(u'-') && qtAlone.contains(name)) {
+            continue;
+        }
+        // The system's own, with their values: a process serial number from older macOS, the
+        // user defaults that Xcode and `open --args` pass (-AppleLanguages "(de)",
+        // -NSDocumentRevisionsDebugMode YES).
+        if (argument.startsWith(QStringLiteral("-psn_"))) {
+            continue;
+        }
+        if (argument.startsWith(QStringLiteral("-Apple")) ||
+            argument.startsWith(QStringLiteral("-NS"))) {
+            ++i;
+            continue;
+        }
+        unknown << argument;
     }
-    if (!parser.parse(checked)) {
-        return {true, 2,
-                QStringLiteral("orvane: ") + parser.errorText() +
-                    QStringLiteral(" (orvane --help lists the options)\n"),
-                true};
+    if (unknown.isEmpty()) {
+        return {};
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        return {true, 0, helpText(), false};
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        return {true, 0, QStringLiteral("Orvane ") + version + u'\n', false};
-    }
-    return {};
+    // Ignored, so that a start with an argument meant for someone else still starts; said once.
+    return {false, 0,
+            QStringLiteral("orvane: ignoring %1 (orvane --help lists the options)\n")
+                .arg(unknown.join(u' ')),
+            true};
 }
 
 } // namespace orvane::commandline

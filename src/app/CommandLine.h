@@ -9,13 +9,13 @@ namespace orvane::commandline {
 struct Answer {
     bool exit = false;
     int exitCode = 0;
-    QString text;         // what to print, with its line end
+    QString text;         // what to print, with its line end (a warning when not exiting)
     bool onError = false; // standard error rather than standard output
 };
 
-// `arguments` as the program got them, its own name first. --help and --version answer;
-// an option Orvane does not know is refused in one line (exit code 2); Qt's own options and
-// the ones the system adds on launch pass.
+// `arguments` as the program got them, its own name first. --help and --version answer,
+// wherever they stand; an argument Orvane does not know is ignored, with one line naming it;
+// Qt's own options and the ones the system adds on launch pass silently.
 Answer answer(const QStringList &arguments, const QString &version);
 
 } // namespace orvane::commandline

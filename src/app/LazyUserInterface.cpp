@@ -31,9 +31,12 @@ UserInterface *LazyUserInterface::loaded() const
     return m_ui.get();
 }
 
-void LazyUserInterface::showHUD(const QString &filePath, const QImage &image)
+void LazyUserInterface::showHUD(const QString &filePath, const QImage &image, const QSize &points,
+                                const QByteArray &encoded)
 {
-    card([filePath, image](UserInterface &ui) { ui.showHUD(filePath, image); });
+    card([filePath, image, points, encoded](UserInterface &ui) {
+        ui.showHUD(filePath, image, points, encoded);
+    });
 }
 
 void LazyUserInterface::simulateCapture()

@@ -49,7 +49,8 @@ public:
     ~LazyUserInterface() override;
 
     // Callable from any thread.
-    void showHUD(const QString &filePath, const QImage &image);
+    void showHUD(const QString &filePath, const QImage &image, const QSize &points,
+                 const QByteArray &encoded);
     void simulateCapture();
     void showPreferences();
     // Starts loading, with nothing asked yet: a card is probably on its way.

@@ -153,6 +153,7 @@ bool writeAll(int fd, const QByteArray &data)
 struct SingleInstance::Client {
     int fd = -1;
     QSocketNotifier *notifier = nullptr;
+    QTimer *idle = nullptr;
     // What came after the last line end.
     QByteArray pending;
 };
@@ -177,9 +178,11 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::folder()
 {
-    if (m_folder.isEmpty()) {
+    // Looked for once: a refusal is said once, not at every call.
+    if (!m_folderLookedFor && m_folder.isEmpty()) {
         m_folder = privateRuntimeFolder();
     }
+    m_folderLookedFor = true;
     return m_folder;
 }
 
@@ -292,12 +295,19 @@ void SingleInstance::acceptClients()
             }
             return;
         }
+        if (m_clients.size() >= size_t(maxClients)) {
+            drop(m_clients.front().get()); // the one that has waited longest
+        }
         auto client = std::make_unique<Client>();
         client->fd = fd;
         client->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        client->idle = new QTimer(this);
+        client->idle->setSingleShot(true);
         Client *const added = client.get();
         connect(client->notifier, &QSocketNotifier::activated, this,
                 [this, added] { readFrom(added); });
+        connect(client->idle, &QTimer::timeout, this, [this, added] { drop(added); });
+        client->idle->start(m_idleTimeoutMs);
         m_clients.push_back(std::move(client));
     }
 }
@@ -314,6 +324,7 @@ void SingleInstance::readFrom(Client *client)
         drop(client); // done, or gone
         return;
     }
+    client->idle->start(m_idleTimeoutMs);
     // Bounded: a client that never ends its line must not fill our memory.
     client->pending.append(chunk, got);
     int requests = 0;
@@ -344,6 +355,8 @@ void SingleInstance::drop(Client *client)
     // Not deleted under its own signal.
     client->notifier->setEnabled(false);
     client->notifier->deleteLater();
+    client->idle->stop();
+    client->idle->deleteLater();
     ::close(client->fd);
     std::erase_if(m_clients,
                   [client](const std::unique_ptr<Client> &c) { return c.get() == client; });

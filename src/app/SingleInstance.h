@@ -31,6 +31,13 @@ public:
 
     // The longest request line taken; a client that sends more without a line end is dropped.
     static constexpr qint64 maxRequestBytes = 256;
+    // Clients served at once: a later one takes the place of the one that has waited longest,
+    // so that connections held open never run the process out of descriptors (and with them
+    // its folder watches and decodes) nor shut out a real request.
+    static constexpr int maxClients = 16;
+    // A client that sends nothing for this long is let go.
+    static constexpr int defaultIdleTimeoutMs = 5000;
+    void setIdleTimeout(int milliseconds) { m_idleTimeoutMs = milliseconds; }
 
 signals:
     void reopenRequested();
@@ -44,6 +51,8 @@ private:
     void drop(Client *client);
 
     QString m_folder;
+    bool m_folderLookedFor = false;
+    int m_idleTimeoutMs = defaultIdleTimeoutMs;
     std::unique_ptr<QLockFile> m_lock;
     // A plain local socket rather than QLocalServer: QtNetwork and the libraries it brings
     // along would cost more memory than everything else this class does.

@@ -35,8 +35,8 @@ int main(int argc, char *argv[])
         }
         const commandline::Answer reply =
             commandline::answer(arguments, QStringLiteral(ORVANE_VERSION));
+        std::fputs(reply.text.toLocal8Bit().constData(), reply.onError ? stderr : stdout);
         if (reply.exit) {
-            std::fputs(reply.text.toLocal8Bit().constData(), reply.onError ? stderr : stdout);
             return reply.exitCode;
         }
     }
@@ -108,13 +108,19 @@ int main(int argc, char *argv[])
     // The card and the preferences, with Qt Quick, are loaded with the first card or window:
     // every detected screenshot goes to showHUD; "--simulate-capture" shows the sample card
     // once launched, as the preferences' preview button does.
-    LazyUserInterface ui(userInterfaceLoader(userInterfaceModulePath()),
-                         {*platform, state, [&platform] {
-                              // The preferences ask their own confirmation, then run the same
-                              // uninstall as the tray.
-                              StatusBarController::performCleanUninstall(*platform,
-                                                                         &QCoreApplication::quit);
-                          }});
+    // The tray, made once launching has finished (steps.createStatusBar).
+    std::unique_ptr<StatusBarController> statusBar;
+    UserInterfaceContext uiContext{*platform, state, {}, {}};
+    // The preferences ask their own confirmation, then run the same uninstall as the tray.
+    uiContext.uninstall = [&platform, &state] {
+        StatusBarController::performCleanUninstall(*platform, state, &QCoreApplication::quit);
+    };
+    uiContext.cardsShowing = [&statusBar](bool showing) {
+        if (statusBar) {
+            statusBar->setCardShowing(showing);
+        }
+    };
+    LazyUserInterface ui(userInterfaceLoader(userInterfaceModulePath()), uiContext);
     // Without its module Orvane still watches and copies; asked for its preferences, it says
     // why they are missing, as a notification: it has no window of its own to say it in.
     QObject::connect(
@@ -133,13 +139,13 @@ int main(int argc, char *argv[])
         });
     ScreenshotWatcher watcher(state, platform->detection(), platform->card());
     watcher.setPresenter(
-        [&ui](const QString &path, const QImage &image) { ui.showHUD(path, image); });
+        [&ui](const QString &path, const QImage &image, const QSize &points,
+              const QByteArray &encoded) { ui.showHUD(path, image, points, encoded); });
     // A card is probably coming: load during the inspection's delay, not after it.
     watcher.setAnticipation([&ui] { ui.load(); });
 
     AppDelegate::Steps steps;
     // The tray (steps.createStatusBar):
-    std::unique_ptr<StatusBarController> statusBar;
     steps.createStatusBar = [&] {
         StatusBarController::Callbacks callbacks;
         callbacks.showPreferences = [&ui] { ui.showPreferences(); };

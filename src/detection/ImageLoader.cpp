@@ -2,10 +2,12 @@
 #include "ImageDensity.h"
 
 #include "platform/Files.h"
+#include "platform/Log.h"
 #include "platform/Platform.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 
 #include <mutex>
@@ -180,7 +182,8 @@ bool complete(QIODevice &device, const QByteArray &head)
 // How much of the file's start the density is looked for in: where every format puts it.
 constexpr qint64 headBytes = 1024 * 1024;
 
-QImage decodeFrom(QIODevice &device, DetectionServices &detection, QSize *pointSize)
+// `refused` receives the size of a picture refused for it.
+QImage decodeFrom(QIODevice &device, DetectionServices &detection, QSize *pointSize, QSize *refused)
 {
     static std::once_flag limit;
     // Qt's own limit (256 MB) would refuse a large screenshot; ours is by size, checked below.
@@ -197,7 +200,7 @@ QImage decodeFrom(QIODevice &device, DetectionServices &detection, QSize *pointS
         QByteArray slim = withoutBulkyChunks(device);
         QBuffer buffer(&slim);
         buffer.open(QIODevice::ReadOnly);
-        return decodeFrom(buffer, detection, pointSize);
+        return decodeFrom(buffer, detection, pointSize, refused);
     }
     device.seek(0);
     if (isHeif(head)) {
@@ -208,11 +211,15 @@ QImage decodeFrom(QIODevice &device, DetectionServices &detection, QSize *pointS
         reader.setAutoTransform(true);
         // The header's claim is checked before anything is allocated for it.
         if (reader.size().isValid() && !sizeAllowed(reader.size())) {
+            *refused = reader.size();
             return {};
         }
         image = reader.read();
     }
     if (!sizeAllowed(image.size())) {
+        if (!image.isNull()) {
+            *refused = image.size();
+        }
         return {};
     }
     if (pointSize) {
@@ -223,14 +230,44 @@ QImage decodeFrom(QIODevice &device, DetectionServices &detection, QSize *pointS
 
 } // namespace
 
-QImage load(const QString &path, DetectionServices &detection, QSize *pointSize)
+QImage load(const QString &path, DetectionServices &detection, QSize *pointSize,
+            QByteArray *encoded)
 {
-    // Read from the file as the decoder goes, never whole into memory first.
-    const std::unique_ptr<QFile> file = files::openRegularFile(path, maxFileBytes);
+    files::ReadError error = files::ReadError::None;
+    const std::unique_ptr<QFile> file = files::openRegularFile(path, maxFileBytes, &error);
     if (!file) {
+        if (error == files::ReadError::TooLarge) {
+            // The name goes in as it is: substituted, a "%1" in it would be taken for a number.
+            logLine(QStringLiteral("Passed over ") + QFileInfo(path).fileName() +
+                    QStringLiteral(": larger than a screenshot can be (%1 bytes; at most %2).")
+                        .arg(QFileInfo(path).size())
+                        .arg(maxFileBytes));
+        }
         return {};
     }
-    return decodeFrom(*file, detection, pointSize);
+    QSize refused;
+    QImage image;
+    if (!encoded) {
+        // Read from the file as the decoder goes, never whole into memory first.
+        image = decodeFrom(*file, detection, pointSize, &refused);
+    } else {
+        QByteArray bytes = file->read(maxFileBytes);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        image = decodeFrom(buffer, detection, pointSize, &refused);
+        buffer.close();
+        *encoded = image.isNull() ? QByteArray() : std::move(bytes);
+    }
+    if (refused.isValid()) {
+        logLine(QStringLiteral("Passed over ") + QFileInfo(path).fileName() +
+                QStringLiteral(": %1x%2 pixels, more than a screenshot can be (at most %3 a "
+                               "side, %4 in all).")
+                    .arg(refused.width())
+                    .arg(refused.height())
+                    .arg(maxSide)
+                    .arg(maxPixels));
+    }
+    return image;
 }
 
 } // namespace orvane::imageloader

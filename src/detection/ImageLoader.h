@@ -20,8 +20,11 @@ inline constexpr qint64 maxFileBytes = qint64(256) * 1024 * 1024;
 
 // Null when the file is not a regular file, cannot be read, is not a complete image, or claims
 // a size no screen has. Blocking; meant for a worker thread. `pointSize`, when given, receives
-// the size the system reports for the image (see pointSize() in ImageDensity.h).
-QImage load(const QString &path, DetectionServices &detection, QSize *pointSize = nullptr);
+// the size the system reports for the image (see pointSize() in ImageDensity.h). `encoded`,
+// when given, receives the file's bytes the image was decoded from: the file is then read
+// once, whole, so that what is kept is exactly what was decoded.
+QImage load(const QString &path, DetectionServices &detection, QSize *pointSize = nullptr,
+            QByteArray *encoded = nullptr);
 
 } // namespace imageloader
 } // namespace orvane

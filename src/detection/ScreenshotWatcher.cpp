@@ -31,6 +31,7 @@ struct ScreenshotWatcher::Prepared {
     bool decoded = false;
     QImage image;
     QSize points;
+    QByteArray encoded;
 };
 
 ScreenshotWatcher::ScreenshotWatcher(AppState &state, DetectionServices &detection,
@@ -173,7 +174,8 @@ void ScreenshotWatcher::prepare(const QString &path)
         if (prepared->cancelled) {
             return;
         }
-        prepared->image = imageloader::load(path, *detection, &prepared->points);
+        prepared->image =
+            imageloader::load(path, *detection, &prepared->points, &prepared->encoded);
         prepared->decoded = true;
     });
     if (m_anticipate) {
@@ -228,20 +230,24 @@ void ScreenshotWatcher::inspectCandidateFile(const QString &path)
     m_decoder.start([self, detection, path, prepared = m_prepared.take(path)] {
         QSize points;
         QImage image;
+        QByteArray encoded;
         if (prepared && prepared->decoded && files::version(path) == prepared->version) {
             image = std::exchange(prepared->image, {});
             points = prepared->points;
+            encoded = std::exchange(prepared->encoded, {});
         } else {
             if (prepared) {
-                prepared->image = {}; // of an older version: gone before the new decode
+                // Of an older version: gone before the new decode.
+                prepared->image = {};
+                prepared->encoded = {};
             }
-            image = imageloader::load(path, *detection, &points);
+            image = imageloader::load(path, *detection, &points, &encoded);
         }
         QMetaObject::invokeMethod(
             self.data(),
-            [self, path, image, points] {
+            [self, path, image, points, encoded] {
                 if (self) {
-                    self->finishInspection(path, image, points);
+                    self->finishInspection(path, image, points, encoded);
                 }
             },
             Qt::QueuedConnection);
@@ -249,7 +255,7 @@ void ScreenshotWatcher::inspectCandidateFile(const QString &path)
 }
 
 void ScreenshotWatcher::finishInspection(const QString &path, const QImage &image,
-                                         const QSize &points)
+                                         const QSize &points, const QByteArray &encoded)
 {
     m_loading.remove(path);
     if (--m_decodesQueued == 0) {
@@ -281,7 +287,7 @@ void ScreenshotWatcher::finishInspection(const QString &path, const QImage &imag
         m_state.playFeedbackSound(QStringLiteral("Tink"));
     }
     if (m_presenter) {
-        m_presenter(path, image);
+        m_presenter(path, image, points, encoded);
     }
 }
 

@@ -228,15 +228,16 @@ bool FloatingHUDView::fileStillThere(const char *key, const QString &action)
     return false;
 }
 
-void FloatingHUDView::copyFromFile(std::function<void(FloatingHUDView *card)> copied)
+void FloatingHUDView::copyPicture(std::function<void(FloatingHUDView *card)> copied)
 {
     if (m_copying) {
         return; // a second press while the file is being read
     }
     m_copying = true;
     Platform *platform = m_services.platform;
-    const QString path = m_filePath;
-    auto read = [platform, path] { return readFullImage(path, platform->detection()); };
+    auto read = [platform, encoded = m_picture.encoded, image = m_picture.image] {
+        return encoded.isEmpty() ? image : decodeFullImage(encoded, platform->detection());
+    };
     auto done = [platform, card = QPointer<FloatingHUDView>(this), name = fileName(),
                  copied = std::move(copied)](const QImage &image) {
         if (!image.isNull()) {

@@ -35,12 +35,15 @@ struct CardServices {
     BackgroundRead inBackground;
 };
 
-// What a card shows of its screenshot. A card never holds the whole picture: the copy
-// actions read it again from the file.
+// What a card shows of its screenshot, and what its copy actions copy: the file's bytes as
+// they were decoded (a fraction of the picture's memory), so that a file renamed, moved,
+// deleted or edited since still copies what the card shows.
 struct CardPicture {
     QImage thumbnail; // the part shown, with no more pixels than the screen shows of it
     QSizeF shownSize; // the proportions the thumbnail takes on the card
     QSizeF imageSize; // the whole screenshot, in points
+    QByteArray encoded;
+    QImage image; // kept only where there are no bytes (a picture drawn, not read)
 };
 
 // The card shown for one screenshot: its countdown, its confirmation and its actions. Its
@@ -148,10 +151,10 @@ private:
     // The answer of an action handed to another program: the card ends when it took the file,
     // else reports the failure with `key` and `logText`.
     std::function<void(bool)> dismissOrReport(const char *key, QString logText);
-    // Puts the whole picture, read again from the file, on the clipboard, then runs `copied`
-    // with the card (null once the card has gone: the copy is done all the same). A file that
-    // cannot be read is reported on the card instead.
-    void copyFromFile(std::function<void(FloatingHUDView *card)> copied);
+    // Puts the whole picture the card was made from on the clipboard, then runs `copied` with
+    // the card (null once the card has gone: the copy is done all the same). A picture that
+    // cannot be decoded is reported on the card instead.
+    void copyPicture(std::function<void(FloatingHUDView *card)> copied);
     // Whether the file is still there to act on; when not, the card says so with `key`.
     bool fileStillThere(const char *key, const QString &action);
 

@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 
@@ -14,6 +15,21 @@ namespace {
 constexpr qint64 maxPixels = qint64(2) * 7680 * 4320;
 constexpr qint64 maxFileBytes = qint64(256) * 1024 * 1024;
 
+QImage decode(QIODevice &file, DetectionServices &detection)
+{
+    // HEIC and HEIF start with an ISO "ftyp" box; the platform decodes them.
+    if (file.peek(8).mid(4, 4) == "ftyp") {
+        return detection.decodeHeic(file.readAll(), maxPixels);
+    }
+    QImageReader reader(&file);
+    reader.setAutoTransform(true); // as the card's thumbnail was made
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > maxPixels) {
+        return {};
+    }
+    return reader.read();
+}
+
 } // namespace
 
 QImage readFullImage(const QString &path, DetectionServices &detection)
@@ -23,18 +39,16 @@ QImage readFullImage(const QString &path, DetectionServices &detection)
     if (!file) {
         return {};
     }
-    // HEIC and HEIF start with an ISO "ftyp" box; the platform decodes them.
-    if (file->peek(8).mid(4, 4) == "ftyp") {
-        return detection.decodeHeic(file->readAll(), maxPixels);
-    }
     // Decoded from the file as it is read, not from a copy of it in memory.
-    QImageReader reader(file.get());
-    reader.setAutoTransform(true); // as the card's thumbnail was made
-    const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > maxPixels) {
-        return {};
-    }
-    return reader.read();
+    return decode(*file, detection);
+}
+
+QImage decodeFullImage(const QByteArray &encoded, DetectionServices &detection)
+{
+    QBuffer buffer;
+    buffer.setData(encoded);
+    buffer.open(QIODevice::ReadOnly);
+    return decode(buffer, detection);
 }
 
 } // namespace orvane

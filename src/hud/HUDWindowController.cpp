@@ -95,7 +95,8 @@ HUDWindowController::~HUDWindowController()
     }
 }
 
-void HUDWindowController::showHUD(const QString &filePath, const QImage &image)
+void HUDWindowController::showHUD(const QString &filePath, const QImage &image, const QSize &points,
+                                  const QByteArray &encoded)
 {
     const quint64 request = ++m_latestRequest;
     // The component loads while the thumbnail is made.
@@ -104,7 +105,7 @@ void HUDWindowController::showHUD(const QString &filePath, const QImage &image)
     const qreal pixelRatio = m_pixelRatio;
     // Never on the main thread, so callers never wait for a picture to be scaled or a window
     // to be built. The worker finishes before the controller goes.
-    m_worker.start([this, request, pixelRatio, filePath, image] {
+    m_worker.start([this, request, pixelRatio, filePath, image, points, encoded] {
         // The font database is read in (fontconfig's files parsed, the fonts listed) here, while
         // the card's QML still loads, rather than on the main thread in its first frame.
         static std::once_flag fonts;
@@ -112,9 +113,12 @@ void HUDWindowController::showHUD(const QString &filePath, const QImage &image)
         if (request != m_latestRequest) {
             return; // a newer screenshot came first: this one gets no card
         }
+        // The size badge says what the detection's line says: points, not pixels (a Retina
+        // capture at 144 dpi is half its pixels).
         const CardPicture picture{thumbnail::make(image, pixelRatio),
                                   thumbnail::plan(image.size()).display,
-                                  image.deviceIndependentSize()};
+                                  points.isValid() ? QSizeF(points) : image.deviceIndependentSize(),
+                                  encoded, encoded.isEmpty() ? image : QImage()};
         QMetaObject::invokeMethod(
             this, [this, request, filePath, picture] { present(request, filePath, picture); },
             Qt::QueuedConnection);
@@ -320,13 +324,20 @@ void HUDWindowController::reveal(FloatingHUDView *card, QQuickWindow *window,
     m_platform.card().showFloatingWindow(*window);
     card->appear();
     m_hudWindow = window;
+    const bool first = cardWindowCount() == 0;
     m_windows.append({window, card, {}});
+    if (first) {
+        emit cardsShowingChanged(true);
+    }
     fade(m_windows.last(), 1.0, false);
     // What a card leaves behind goes back to the system once the last window is gone: the
     // scene graph's buffers and the decoded pictures are too large for the allocator to
     // return on its own, and each card would raise the line a little.
     connect(window, &QObject::destroyed, this, [this] {
         QTimer::singleShot(0, this, [this] {
+            if (cardWindowCount() == 0) {
+                emit cardsShowingChanged(false);
+            }
             if (cardWindowCount() == 0 && !m_incubator) {
                 m_engine.collectGarbage();
                 files::releaseFreedMemory();

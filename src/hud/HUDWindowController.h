@@ -46,7 +46,10 @@ public:
     // Shows a card for the screenshot. Callable from any thread: returns at once; the thumbnail
     // is made on the hud's own worker and the window on the main thread. Only the newest
     // screenshot gets a card: one superseded before its card is built gets none.
-    void showHUD(const QString &filePath, const QImage &image);
+    // `points`: the screenshot's size in points (none: its pixels). `encoded`: the file's bytes
+    // it was decoded from, which the card keeps to copy (none: the card keeps `image`).
+    void showHUD(const QString &filePath, const QImage &image, const QSize &points = {},
+                 const QByteArray &encoded = {});
     // Fades the current card out. Main thread; nothing happens when no card is showing.
     void dismissHUD();
 
@@ -65,6 +68,9 @@ public:
 signals:
     // A card has been put on screen.
     void hudShown();
+    // The first card window came, or the last one went: the tray keeps its tooltip off the
+    // card meanwhile.
+    void cardsShowingChanged(bool showing);
 
 private:
     class CardIncubator;

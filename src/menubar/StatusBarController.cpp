@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <chrono>
@@ -193,7 +194,7 @@ void StatusBarController::createStatusItem()
             QTimer::singleShot(1500, this, [this] { matchPanelUnderIcon(); });
         }
     }
-    m_statusItem->setToolTip(m_texts.trayToolTip);
+    m_statusItem->setToolTip(m_cardShowing ? QString() : m_texts.trayToolTip);
     m_statusItem->setContextMenu(m_trayMenu.get());
     // A left click opens the menu too, as on the macOS menu bar. An XEmbed tray opens the
     // context menu on a right click by itself; a StatusNotifierItem host shows its own copy,
@@ -235,6 +236,17 @@ void StatusBarController::popUpMenu()
     }
     populateMenu();
     m_popupMenu->popup(QCursor::pos());
+}
+
+void StatusBarController::setCardShowing(bool showing)
+{
+    m_cardShowing = showing;
+    if (m_statusItem) {
+        m_statusItem->setToolTip(showing ? QString() : m_texts.trayToolTip);
+    }
+    if (showing) {
+        QToolTip::hideText();
+    }
 }
 
 void StatusBarController::populateMenu()
@@ -402,7 +414,7 @@ void StatusBarController::restoreAndQuit()
         }
         self->m_confirmingUninstall = false;
         if (confirmed) {
-            performCleanUninstall(self->m_platform, self->m_callbacks.quit);
+            performCleanUninstall(self->m_platform, self->m_state, self->m_callbacks.quit);
         }
     });
 }
@@ -416,12 +428,16 @@ void StatusBarController::quitApp()
     }
 }
 
-void StatusBarController::performCleanUninstall(Platform &platform,
+void StatusBarController::performCleanUninstall(Platform &platform, AppState &state,
                                                 const std::function<void()> &terminate)
 {
     // In this order, each step whatever became of the one before.
     platform.login().unloadLoginAgent();
     platform.login().removeLoginAgent();
+    // With the entry gone, a remembered choice would read as "switched off in the desktop's
+    // startup settings" at the next install's first launch, which would then never start at
+    // login.
+    state.forgetLaunchAtLoginChoice();
     platform.detection().resetScreenshotThumbnail();
     if (const Result unregistered = platform.login().unregisterLoginItem(); !unregistered.ok()) {
         logLine(QStringLiteral("Uninstall: ") + unregistered.reason());

@@ -56,6 +56,9 @@ public:
     // The icon; none until a tray is there.
     QSystemTrayIcon *statusItem() const { return m_statusItem; }
     void setDialogs(MenuDialogs dialogs) { m_dialogs = std::move(dialogs); }
+    // While a card shows, the icon has no tooltip: one shown over the card would hide its
+    // buttons (the tray sits in the same corner).
+    void setCardShowing(bool showing);
 
     // Builds the menu afresh from the settings and hands it to the tray.
     void populateMenu();
@@ -78,7 +81,8 @@ public:
 
     // Undoes what Orvane changed in the system, hands the program over to the Trash and quits
     // through `terminate`. Needs no controller: the preferences window starts it too.
-    static void performCleanUninstall(Platform &platform, const std::function<void()> &terminate);
+    static void performCleanUninstall(Platform &platform, AppState &state,
+                                      const std::function<void()> &terminate);
 
 private:
     void setupStatusBar();
@@ -103,6 +107,7 @@ private:
     QSystemTrayIcon *m_statusItem = nullptr;
     // Qt's D-Bus tray: where the host shows the menu itself.
     bool m_hostShowsMenu = false;
+    bool m_cardShowing = false;
     bool m_noTrayAtLaunch = false;
     bool m_preferencesStoodIn = false;
     bool m_rebuildQueued = false;

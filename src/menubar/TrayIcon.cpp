@@ -16,7 +16,9 @@ const QString bundledFolder = QStringLiteral(":/orvane/icons");
 // Draws the themed symbolic icon in one colour, and keeps its theme name.
 class TintedIconEngine : public QIconEngine {
 public:
-    TintedIconEngine(QIcon source, QColor color) : m_source(std::move(source)), m_color(color) {}
+    TintedIconEngine(QIcon source, QColor color, bool named)
+        : m_source(std::move(source)), m_color(color), m_named(named)
+    {}
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
     {
@@ -59,13 +61,19 @@ public:
         return {QSize(16, 16), QSize(22, 22), QSize(24, 24),
                 QSize(32, 32), QSize(48, 48), QSize(64, 64)};
     }
-    QString iconName() override { return QString::fromUtf16(symbolicIconName); }
+    // A StatusNotifierItem host draws the icon by this name when it has one, else the pixels:
+    // a name no installed theme holds (a run from the build tree) would draw nothing legible.
+    QString iconName() override
+    {
+        return m_named ? QString::fromUtf16(symbolicIconName) : QString();
+    }
     QString key() const override { return QStringLiteral("orvane-tinted"); }
-    QIconEngine *clone() const override { return new TintedIconEngine(m_source, m_color); }
+    QIconEngine *clone() const override { return new TintedIconEngine(m_source, m_color, m_named); }
 
 private:
     QIcon m_source;
     QColor m_color;
+    bool m_named = false;
 };
 
 } // namespace
@@ -133,12 +141,14 @@ QIcon symbolicIcon(const QColor &color)
     // Installed, the theme has it; run from the build tree, the copy built into the program
     // is found after the theme's own folders.
     const QString name = QString::fromUtf16(symbolicIconName);
+    // Asked before the program's own copy joins the search: only a theme's copy counts.
+    static const bool installed = QIcon::hasThemeIcon(name);
     if (!QIcon::fallbackSearchPaths().contains(bundledFolder)) {
         QIcon::setFallbackSearchPaths(QIcon::fallbackSearchPaths() << bundledFolder);
     }
     const QIcon source =
         QIcon::fromTheme(name, QIcon(bundledFolder + u'/' + name + QStringLiteral(".svg")));
-    return QIcon(new TintedIconEngine(source, color));
+    return QIcon(new TintedIconEngine(source, color, installed));
 }
 
 } // namespace orvane::tray

@@ -45,6 +45,10 @@ std::unique_ptr<QFile> openRegularFile(const QString &path, qint64 maxBytes,
 // A file name's bytes for a log line: printable ASCII as it is, every other byte as \xHH.
 QByteArray escapedName(const QByteArray &name);
 
+// Logs that the file `name` in `folder` was skipped, its name not being valid text: once per
+// file, however many events name it (a new file brings several). Any thread.
+void logSkippedName(const QString &folder, const QByteArray &name);
+
 // The paths of the entries of `folder`. An entry whose name text cannot hold exactly is left
 // out, with a log line, since its path would name another file or none.
 QStringList listFolder(const QString &folder);

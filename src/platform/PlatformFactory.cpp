@@ -3,6 +3,7 @@
 #include "macos/MacNative.h"
 #include "macos/MacPlatform.h"
 #ifdef ORVANE_HAVE_LINUX_PLATFORM
+#include "linux/DisplayCheck.h"
 #include "linux/LinuxPlatform.h"
 #include "linux/LinuxTrayHosts.h"
 #endif
@@ -41,8 +42,16 @@ std::optional<QString> missingDisplay()
     const QString qpa = qEnvironmentVariable("QT_QPA_PLATFORM");
     const bool x11 = qpa.isEmpty() || qpa.startsWith(QStringLiteral("xcb"));
     const bool wayland = qpa.isEmpty() || qpa.startsWith(QStringLiteral("wayland"));
-    if ((x11 && !qEnvironmentVariableIsEmpty("DISPLAY")) ||
-        (wayland && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) || (!x11 && !wayland)) {
+    const bool hasX11 = x11 && !qEnvironmentVariableIsEmpty("DISPLAY");
+#ifdef ORVANE_HAVE_LINUX_PLATFORM
+    // With a DISPLAY, X11 is what Qt (or main, beside Wayland) picks: a DISPLAY that nothing
+    // answers must be told here, where it is one line and exit code 1, not a core dump.
+    if (hasX11) {
+        return linuxdisplay::unreachableX11Display();
+    }
+#endif
+    if (hasX11 || (wayland && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) ||
+        (!x11 && !wayland)) {
         return std::nullopt;
     }
     return QStringLiteral("no display to show its windows on (DISPLAY is not set); start it "

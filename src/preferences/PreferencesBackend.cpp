@@ -8,6 +8,7 @@
 #include "settings/DisplayPath.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 
 namespace orvane {
@@ -89,6 +90,11 @@ void PreferencesBackend::promptUninstall()
 void PreferencesBackend::openScreenshotFolder()
 {
     const QString folder = m_state.resolvedScreenshotDirectory();
+    // A fresh account's screenshot folder is made by the desktop at its first capture: made
+    // now instead, so that the button shows where screenshots will go rather than fail.
+    if (!QFileInfo::exists(folder) && !QDir().mkpath(folder)) {
+        logLine(QStringLiteral("Could not create the folder ") + folder);
+    }
     if (const Result opened = m_platform.windows().openFolder(folder); !opened.ok()) {
         logLine(QStringLiteral("Could not open the folder ") + folder + QStringLiteral(": ") +
                 opened.reason());

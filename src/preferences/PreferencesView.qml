@@ -112,6 +112,27 @@ Rectangle {
                 width: scroll.availableWidth - 40
                 spacing: 16
 
+                // Changes that will not last: said where they are made, not only in the log.
+                Card {
+                    objectName: "settingsNotice"
+                    Layout.fillWidth: true
+                    visible: AppState.settingsNotice !== ""
+                    tint: view.orange
+                    fillOpacity: 0.12
+                    strokeOpacity: 0.5
+
+                    Text {
+                        Layout.fillWidth: true
+                        text: AppState.settingsNotice
+                        textFormat: Text.PlainText
+                        wrapMode: Text.Wrap
+                        font.pixelSize: 11
+                        color: view.primary
+                        Accessible.role: Accessible.AlertMessage
+                        Accessible.name: text
+                    }
+                }
+
                 // Monitoring.
                 Card {
                     Layout.fillWidth: true

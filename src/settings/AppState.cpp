@@ -2,7 +2,9 @@
 
 #include "platform/Log.h"
 #include "platform/Platform.h"
+#include "platform/SettingsFile.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QSettings>
@@ -70,33 +72,61 @@ AppState::AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject
     m_folderWorker.setMaxThreadCount(1);
 
     const bool textStore = keepsOnlyText(*m_store);
-    m_autoCopyOnCapture =
-        storedBool(m_store->value(QLatin1String(keys::autoCopyOnCapture)), textStore)
-            .value_or(defaults::autoCopyOnCapture);
-    m_playSound = storedBool(m_store->value(QLatin1String(keys::playSound)), textStore)
-                      .value_or(defaults::playSound);
+    // A file too large to parse, or no file at all, was not even opened (see openIni); one
+    // that was is looked at before a value is read from it.
+    std::optional<settingsfile::Problem> problem;
+    if (!m_store->property(settingsfile::checkedProperty).toBool()) {
+        problem = settingsfile::problem(m_store->fileName(), textStore);
+    } else if (const QVariant reason = m_store->property(settingsfile::refusedReasonProperty);
+               reason.isValid()) {
+        problem = settingsfile::Problem{
+            reason.toString(), !m_store->property(settingsfile::refusedFileProperty).isValid()};
+    }
+    m_storeUnparsed = problem && !problem->mayParse;
+    const auto stored = [this](const char *key) {
+        return m_storeUnparsed ? QVariant() : m_store->value(QLatin1String(key));
+    };
+    m_autoCopyOnCapture = storedBool(stored(keys::autoCopyOnCapture), textStore)
+                              .value_or(defaults::autoCopyOnCapture);
+    m_playSound = storedBool(stored(keys::playSound), textStore).value_or(defaults::playSound);
     // Any whole number is taken as stored: the menu and the preferences offer a few times, but
     // a time written by hand is the user's choice.
-    m_autoDismissSeconds =
-        storedInteger(m_store->value(QLatin1String(keys::autoDismissSeconds)), textStore)
-            .value_or(defaults::autoDismissSeconds);
+    m_autoDismissSeconds = storedInteger(stored(keys::autoDismissSeconds), textStore)
+                               .value_or(defaults::autoDismissSeconds);
 
-    const QVariant folder = m_store->value(QLatin1String(keys::customFolderPath));
+    const QVariant folder = stored(keys::customFolderPath);
     if (folder.typeId() == QMetaType::QString && !folder.toString().isEmpty()) {
         m_customFolderPath = folder.toString();
     } else {
-        // Adopted in memory only: nothing is written until the user changes the folder.
-        m_customFolderPath = adoptSystemLocation();
+        // Adopted in memory only: nothing is written until the user changes the folder. A
+        // folder the user reset away from stays away.
+        m_adoptedSystemLocation = adoptSystemLocation();
+        const QVariant declined = stored(keys::declinedSystemLocation);
+        if (m_adoptedSystemLocation && declined.typeId() == QMetaType::QString &&
+            declined.toString() == *m_adoptedSystemLocation) {
+            m_adoptedSystemLocation.reset();
+        }
+        m_customFolderPath = m_adoptedSystemLocation;
     }
+    m_launchAtLoginChoice = storedBool(stored(keys::launchAtLogin), textStore);
 
     m_isLaunchAtLoginEnabled = m_platform.login().isLoginItemEnabled();
 
-    // Writing would replace the whole file with the part that could be read.
-    m_storeUnreadable = m_store->status() == QSettings::FormatError;
+    // Writing would replace the whole file with the part that could be read: its comments,
+    // its bytes that are not text and whatever the parser passed over would be lost.
+    QString why;
+    if (problem) {
+        why = problem->reason;
+    } else if (m_store->status() == QSettings::FormatError) {
+        why = QStringLiteral("it is not a settings file Orvane can parse");
+    } else if (m_store->status() == QSettings::AccessError) {
+        why = QStringLiteral("it cannot be read");
+    }
+    m_storeUnreadable = !why.isEmpty();
     if (m_storeUnreadable) {
-        logLine(QStringLiteral("The settings in %1 could not be read; defaults are used and "
-                               "changes are not saved, so that the file stays as it is.")
-                    .arg(m_store->fileName()));
+        logLine(QStringLiteral("The settings in %1 could not be read (%2); changes are not saved, "
+                               "so that the file stays as it is.")
+                    .arg(storeFileName(), why));
     }
 }
 
@@ -192,10 +222,39 @@ std::optional<bool> AppState::storedLaunchAtLoginChoice(const QSettings &store)
     return storedBool(store.value(QLatin1String(keys::launchAtLogin)), keepsOnlyText(store));
 }
 
-void AppState::storeLaunchAtLoginChoice(QSettings &store, bool value)
+std::optional<bool> AppState::storedLaunchAtLoginChoice() const
 {
-    store.setValue(QLatin1String(keys::launchAtLogin), value);
-    store.sync();
+    return m_launchAtLoginChoice;
+}
+
+void AppState::storeLaunchAtLoginChoice(bool value)
+{
+    m_launchAtLoginChoice = value;
+    persist(keys::launchAtLogin, value);
+}
+
+void AppState::forgetLaunchAtLoginChoice()
+{
+    m_launchAtLoginChoice.reset();
+    persist(keys::launchAtLogin, QVariant());
+}
+
+QString AppState::settingsNotice() const
+{
+    if (m_storeUnreadable) {
+        return QCoreApplication::translate("AppState",
+                                           "Orvane cannot read its settings file, %1, and leaves "
+                                           "it as it is: changes made now last only until Orvane "
+                                           "quits.")
+            .arg(storeFileName());
+    }
+    if (m_storeFailed) {
+        return QCoreApplication::translate("AppState",
+                                           "Orvane could not save its settings to %1: changes "
+                                           "made now last only until Orvane quits.")
+            .arg(m_store->fileName());
+    }
+    return {};
 }
 
 void AppState::persist(const char *key, const QVariant &value)
@@ -207,7 +266,13 @@ void AppState::persist(const char *key, const QVariant &value)
     }
     if (m_storeFailed) {
         // A settings object keeps its first error for good: a fresh one tells this write's.
+        // The file is looked at first, as at start: what took its place may not be Orvane's.
         m_store = m_platform.openSettings();
+        if (m_store->property(settingsfile::checkedProperty).toBool()
+                ? m_store->property(settingsfile::refusedReasonProperty).isValid()
+                : settingsfile::problem(m_store->fileName(), keepsOnlyText(*m_store)).has_value()) {
+            return;
+        }
         m_storeFailed = false;
     }
     for (auto it = m_unsaved.cbegin(); it != m_unsaved.cend(); ++it) {
@@ -220,11 +285,13 @@ void AppState::persist(const char *key, const QVariant &value)
     m_store->sync();
     if (m_store->status() == QSettings::NoError) {
         m_unsaved.clear();
+        emit settingsNoticeChanged();
         return;
     }
     logLine(QStringLiteral("Could not save %1 to %2; the change lasts until Orvane quits.")
                 .arg(QLatin1String(key), m_store->fileName()));
     m_storeFailed = true;
+    emit settingsNoticeChanged();
 }
 
 void AppState::setAutoCopyOnCapture(bool value)
@@ -295,6 +362,10 @@ void AppState::reactToCustomFolderPath(const std::optional<QString> &value)
 {
     // None removes the key.
     persist(keys::customFolderPath, value ? QVariant(*value) : QVariant());
+    if ((!value || value->isEmpty()) && m_adoptedSystemLocation) {
+        // Reset away from the folder taken on at launch: it must not come back at the next.
+        persist(keys::declinedSystemLocation, *m_adoptedSystemLocation);
+    }
     // Observers hear of it once the new folder is stored (see setCustomFolderPath).
     m_cachedScreenshotDir.reset();
 
@@ -332,7 +403,7 @@ void AppState::reactToIsPaused(bool value)
 
 void AppState::reactToLaunchAtLogin(bool value)
 {
-    persist(keys::launchAtLogin, value);
+    storeLaunchAtLoginChoice(value);
     const Result toggled =
         value ? m_platform.login().registerLoginItem() : m_platform.login().unregisterLoginItem();
     if (!toggled.ok()) {
@@ -363,6 +434,12 @@ void AppState::playFeedbackSound(const QString &name)
             }
         },
         Qt::QueuedConnection);
+}
+
+QString AppState::storeFileName() const
+{
+    const QVariant refused = m_store->property(settingsfile::refusedFileProperty);
+    return refused.isValid() ? refused.toString() : m_store->fileName();
 }
 
 bool AppState::waitForBackgroundWork(int timeoutMs)

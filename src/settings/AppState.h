@@ -40,6 +40,8 @@ class AppState : public QObject {
     Q_PROPERTY(qint64 defaultAutoDismissSeconds READ defaultAutoDismissSeconds CONSTANT)
     Q_PROPERTY(QString resolvedScreenshotDirectory READ resolvedScreenshotDirectory NOTIFY
                    resolvedScreenshotDirectoryChanged)
+    // Empty while changes are saved; else why they are not, naming the settings file.
+    Q_PROPERTY(QString settingsNotice READ settingsNotice NOTIFY settingsNoticeChanged)
 
 public:
     // Loads the settings from `store` (which it keeps) and asks `platform` for the rest.
@@ -51,10 +53,15 @@ public:
     static void setQmlInstance(AppState *state);
     static AppState *qmlInstance();
 
-    // The user's launch-at-login choice as stored, before any AppState exists; none while
-    // there is none (a first launch), which counts as on.
+    // The user's launch-at-login choice as stored; none while there is none (a first launch),
+    // which counts as on. Kept like every other change (and not written where the file is
+    // left as it is); forgotten by the uninstall, so that a later install starts afresh.
     static std::optional<bool> storedLaunchAtLoginChoice(const QSettings &store);
-    static void storeLaunchAtLoginChoice(QSettings &store, bool value);
+    std::optional<bool> storedLaunchAtLoginChoice() const;
+    void storeLaunchAtLoginChoice(bool value);
+    void forgetLaunchAtLoginChoice();
+
+    QString settingsNotice() const;
 
     // Reads the login item's state again, after the launch registered it behind the settings'
     // back; announced like a change when it differs.
@@ -104,6 +111,7 @@ signals:
     void isPausedChanged();
     void isLaunchAtLoginEnabledChanged();
     void resolvedScreenshotDirectoryChanged();
+    void settingsNoticeChanged();
     // Monitoring must start afresh: resumed, or the screenshot folder changed.
     void watcherRestartRequested();
 
@@ -118,11 +126,18 @@ private:
     void reactToIsPaused(bool value);
     void reactToLaunchAtLogin(bool value);
     void persist(const char *key, const QVariant &value);
+    // The settings file, also where the store stands in for one it did not open.
+    QString storeFileName() const;
 
     Platform &m_platform;
     std::unique_ptr<QSettings> m_store;
+    // The file is left as it is: never written, and unparsed when not even that is safe.
     bool m_storeUnreadable = false;
+    bool m_storeUnparsed = false;
     bool m_storeFailed = false;
+    std::optional<bool> m_launchAtLoginChoice;
+    // The system's folder taken on at launch as the custom folder, if any.
+    std::optional<QString> m_adoptedSystemLocation;
     // Key -> value not yet saved (an invalid value: to be removed).
     QHash<QString, QVariant> m_unsaved;
 

@@ -15,6 +15,9 @@ inline constexpr auto playSound = "orvane_playSound";
 inline constexpr auto autoDismissSeconds = "orvane_autoDismissSeconds";
 inline constexpr auto customFolderPath = "orvane_customFolderPath";
 inline constexpr auto launchAtLogin = "orvane_launchAtLogin";
+// The system's screenshot folder that "Reset" turned down: not taken on again at launch. On
+// Linux nothing is written to the capture tools, so their folder would come back otherwise.
+inline constexpr auto declinedSystemLocation = "orvane_declinedSystemLocation";
 } // namespace keys
 
 namespace defaults {

@@ -17,6 +17,8 @@ struct UserInterfaceContext {
     AppState &state;
     // The clean uninstall, which ends the program (the preferences' button).
     std::function<void()> uninstall;
+    // A card came on screen (true), or the last one went (false).
+    std::function<void(bool showing)> cardsShowing;
 };
 
 // The card and the preferences, as the executable sees them; made on the main thread.
@@ -24,8 +26,10 @@ class UserInterface {
 public:
     virtual ~UserInterface() = default;
 
-    // A card for the screenshot. Callable from any thread.
-    virtual void showHUD(const QString &filePath, const QImage &image) = 0;
+    // A card for the screenshot, of `points` (none: its pixels), which keeps `encoded` (the
+    // file's bytes as decoded) to copy. Callable from any thread.
+    virtual void showHUD(const QString &filePath, const QImage &image, const QSize &points,
+                         const QByteArray &encoded) = 0;
     // The sample card ("Simulate Screenshot HUD").
     virtual void simulateCapture() = 0;
     // The preferences window, opened or brought forward.
@@ -35,10 +39,10 @@ public:
 // Makes the module's UserInterface. The version in the name keeps an executable from using a
 // module built against another form of this header.
 using CreateUserInterface = UserInterface *(*)(const UserInterfaceContext &context);
-inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_4";
+inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_5";
 
 } // namespace orvane
 
 // The module's one exported symbol (see module.map).
 extern "C" Q_DECL_EXPORT orvane::UserInterface *
-orvane_create_user_interface_4(const orvane::UserInterfaceContext &context);
+orvane_create_user_interface_5(const orvane::UserInterfaceContext &context);

@@ -36,11 +36,16 @@ public:
         actions.simulateCapture = [this] { simulateCapture(); };
         actions.uninstall = context.uninstall;
         m_preferences.setActions(std::move(actions));
+        if (context.cardsShowing) {
+            QObject::connect(&m_hud, &HUDWindowController::cardsShowingChanged, &m_hud,
+                             context.cardsShowing);
+        }
     }
 
-    void showHUD(const QString &filePath, const QImage &image) override
+    void showHUD(const QString &filePath, const QImage &image, const QSize &points,
+                 const QByteArray &encoded) override
     {
-        m_hud.showHUD(filePath, image);
+        m_hud.showHUD(filePath, image, points, encoded);
     }
     void simulateCapture() override { testHUD(m_hud); }
     void showPreferences() override { m_preferences.showPreferences(); }
@@ -57,7 +62,7 @@ private:
 } // namespace orvane
 
 extern "C" orvane::UserInterface *
-orvane_create_user_interface_4(const orvane::UserInterfaceContext &context)
+orvane_create_user_interface_5(const orvane::UserInterfaceContext &context)
 {
     // Before the first Qt Quick window: small windows need no GPU, and the software scene
     // graph keeps their memory low.

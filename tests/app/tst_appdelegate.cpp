@@ -36,11 +36,19 @@ private slots:
             << u"--background -background --simulate-capture -platform offscreen --reverse "
                u"-psn_0_12345"_s.split(u' ')
             << -1 << QString();
+        QTest::newRow("macOS's own, with their values")
+            << u"-AppleLanguages (de) -NSDocumentRevisionsDebugMode YES"_s.split(u' ') << -1
+            << QString();
         QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << u"Orvane 1.2\n"_s;
         QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << u"  --background\n"_s;
-        QTest::newRow("unknown option")
-            << QStringList{u"--bogus"_s, u"--background"_s} << 2
-            << u"orvane: Unknown option 'bogus'. (orvane --help lists the options)\n"_s;
+        QTest::newRow("--help after an unknown one")
+            << QStringList{u"--bogus"_s, u"--help"_s} << 0 << u"  --background\n"_s;
+        // Ignored, in one line: a start with something meant for someone else still starts.
+        QTest::newRow("unknown ones, a flag in another case or with a value")
+            << QStringList{u"--bogus"_s, u"--Background"_s, u"--background=1"_s, u"--background"_s}
+            << -1
+            << u"orvane: ignoring --bogus --Background --background=1 (orvane --help lists the "
+               u"options)\n"_s;
     }
     void commandLine()
     {
@@ -50,7 +58,7 @@ private slots:
         const auto answer =
             commandline::answer(QStringList{u"/usr/bin/orvane"_s} + arguments, u"1.2"_s);
         QCOMPARE(answer.exit ? answer.exitCode : -1, code);
-        QCOMPARE(answer.onError, code == 2);
+        QCOMPARE(answer.onError, code == -1 && !says.isEmpty());
         // The help is checked by one of its lines; every other answer in full.
         QVERIFY2(answer.text == says || (code == 0 && answer.text.contains(says)),
                  qPrintable(answer.text));
@@ -165,6 +173,27 @@ private slots:
                  2);
     }
 
+    // A first launch notes that "Launch at Login" is on, through the settings already loaded:
+    // a file they leave as it is stays byte for byte, and the entry is still written.
+    void firstLaunchLeavesAnUnreadableFile()
+    {
+        test::TestHome home;
+        test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
+        const QByteArray bytes = "# mine\n[General]\norvane_playSound=false\n[Broken\n\xfc\n";
+        QFile file(platform.settingsFile);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        platform.loginEntry = LoginEntry::Absent;
+        AppState state(platform, platform.openSettings());
+        AppDelegate delegate(platform, state, {u"orvane"_s, u"--background"_s}, {});
+        delegate.applicationDidFinishLaunching();
+        QVERIFY(platform.takeCalls().contains(u"installLoginAgent"_s));
+        QCOMPARE(state.storedLaunchAtLoginChoice(), std::optional(true));
+        delegate.applicationWillTerminate();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+    }
+
     // The override picks the platform in any letter case (its refusal: tst_launch).
     void platformChoiceIgnoresCase()
     {
@@ -259,6 +288,72 @@ private slots:
         QSignalSpy reopened(&first, &SingleInstance::reopenRequested);
         QVERIFY(second.sendReopen(10000));
         QVERIFY(reopened.wait(10000));
+    }
+
+    // Connections held open are capped and let go when idle: the process keeps its
+    // descriptors (for its watches and decodes), and a real request still gets through.
+    void socketFloodIsBounded()
+    {
+        test::TestHome home;
+        const QString runtime = home.file(u"runtime"_s);
+        SingleInstance instance(runtime);
+        instance.setIdleTimeout(300);
+        QVERIFY(instance.claim());
+        QSignalSpy reopened(&instance, &SingleInstance::reopenRequested);
+        const auto descriptors = [] {
+            return QDir(u"/proc/self/fd"_s)
+                .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                .size();
+        };
+        const qsizetype before = descriptors();
+        constexpr int flooding = 100;
+        std::vector<std::unique_ptr<QLocalSocket>> flood;
+        for (int i = 0; i < flooding; ++i) {
+            flood.push_back(std::make_unique<QLocalSocket>());
+            flood.back()->connectToServer(instance.socketPath());
+            QVERIFY(flood.back()->waitForConnected(10000));
+        }
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::processEvents(); // every one accepted
+        }
+        QVERIFY2(descriptors() - before <= flooding + SingleInstance::maxClients + 4,
+                 qPrintable(QString::number(descriptors() - before)));
+        QVERIFY(SingleInstance(runtime).sendReopen(10000));
+        QVERIFY(reopened.wait(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(std::ranges::all_of(flood,
+                                                     [](const auto &socket) {
+                                                         return socket->state() ==
+                                                                QLocalSocket::UnconnectedState;
+                                                     }),
+                                 10000);
+    }
+
+    // Both places for the lock refused (the temporary one open to others, the cache one too):
+    // Orvane runs unguarded, rather than not at all, and says so once however often asked.
+    void noPrivateFolderAtAll()
+    {
+        test::TestHome home;
+        test::LogCapture log;
+        QVERIFY(QDir().mkpath(home.file(u"tmp"_s)) && QDir().mkpath(home.file(u"cache"_s)));
+        home.set("TMPDIR", home.file(u"tmp"_s));
+        home.set("XDG_CACHE_HOME", home.file(u"cache"_s));
+        home.set("XDG_RUNTIME_DIR", std::nullopt);
+        const QString user = QString::number(::geteuid());
+        const QStringList refused{home.file(u"tmp/orvane-"_s).append(user),
+                                  home.file(u"cache/orvane-runtime-"_s).append(user)};
+        for (const QString &open : refused) {
+            QVERIFY(::mkdir(QFile::encodeName(open).constData(), 0700) == 0);
+            QVERIFY(::chmod(QFile::encodeName(open).constData(), 0777) == 0);
+        }
+        SingleInstance instance;
+        QVERIFY(instance.claim());
+        QCOMPARE(instance.folder(), QString());
+        QCOMPARE(instance.folder(), QString());
+        QVERIFY(!instance.sendReopen(100));
+        QCOMPARE(log.lines().size(), 1);
+        QVERIFY2(log.lines().first().endsWith(u"instead."_s) &&
+                     log.lines().first().contains(u"using none ("_s),
+                 qPrintable(log.lines().first()));
     }
 
     // With no instance, nothing answers. A socket left behind by a crashed run is taken over;

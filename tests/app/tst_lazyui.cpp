@@ -21,7 +21,8 @@ namespace {
 
 // The module's side, recording what reached it.
 struct FakeUserInterface final : UserInterface {
-    void showHUD(const QString &filePath, const QImage &) override
+    void showHUD(const QString &filePath, const QImage &, const QSize &,
+                 const QByteArray &) override
     {
         calls << u"card "_s + filePath;
     }
@@ -43,7 +44,7 @@ struct Setup {
     test::TestHome home;
     test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
     AppState state{platform, platform.openSettings()};
-    UserInterfaceContext context{platform, state, {}};
+    UserInterfaceContext context{platform, state, {}, {}};
 };
 
 } // namespace
@@ -77,12 +78,12 @@ private slots:
         };
         LazyUserInterface ui(loader, setup.context);
         QSignalSpy settled(&ui, &LazyUserInterface::settled);
-        ui.showHUD(u"/shots/a.png"_s, {});
+        ui.showHUD(u"/shots/a.png"_s, {}, {}, {});
         ui.simulateCapture();
         ui.whenLoaded(asking(u"1"_s));
         ui.showPreferences();
         ui.whenLoaded(asking(u"2"_s));
-        std::thread([&ui] { ui.showHUD(u"/shots/b.png"_s, {}); }).join();
+        std::thread([&ui] { ui.showHUD(u"/shots/b.png"_s, {}, {}, {}); }).join();
         ui.showPreferences();
         QVERIFY(!ui.loaded());
         gate.release();
@@ -91,7 +92,7 @@ private slots:
         QVERIFY(preparedOn.load() != QThread::currentThread());
         QCOMPARE(loadedOn, QThread::currentThread());
         ui.simulateCapture();
-        ui.showHUD(u"/shots/c.png"_s, {});
+        ui.showHUD(u"/shots/c.png"_s, {}, {}, {});
         ui.whenLoaded(asking(u"3"_s));
         QCOMPARE(made->calls,
                  QStringList({u"card /shots/b.png"_s, u"preferences"_s, u"ask 1"_s, u"ask 2"_s,
@@ -148,7 +149,7 @@ private slots:
         QSignalSpy settled(&ui, &LazyUserInterface::settled);
         QSignalSpy unavailable(&ui, &LazyUserInterface::preferencesUnavailable);
         QStringList failures;
-        ui.showHUD(u"/shots/a.png"_s, {});
+        ui.showHUD(u"/shots/a.png"_s, {}, {}, {});
         ui.showPreferences();
         ui.whenLoaded([](UserInterface &) { QFAIL("asked without a module"); },
                       [&failures](const QString &error) { failures << error; });
@@ -157,7 +158,7 @@ private slots:
         QCOMPARE(failures, QStringList{unavailable.at(0).at(0).toString()});
         QVERIFY2(unavailable.at(0).at(0).toString().contains(reason),
                  qPrintable(unavailable.at(0).at(0).toString()));
-        ui.showHUD(u"/shots/b.png"_s, {});
+        ui.showHUD(u"/shots/b.png"_s, {}, {}, {});
         ui.simulateCapture();
         ui.showPreferences();
         QCOMPARE(unavailable.size(), 2);

@@ -262,7 +262,9 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"ORVANE_UI_MODULE"_s, home.file(u"gone/orvane-ui.so"_s));
         QVERIFY(QDir().mkpath(home.file(u"Desktop"_s)));
-        Orvane app({u"--background"_s, u"--simulate-capture"_s}, env);
+        // A plain start asks for the preferences at once (a login start would first give a
+        // late panel its time).
+        Orvane app({u"--simulate-capture"_s}, env);
         const QString failed = u"[Orvane] The card and preferences could not be loaded: "_s;
         QVERIFY2(app.waitFor(u"[Orvane] FSEventStream started: YES"_s), qPrintable(app.log));
         QVERIFY(app.waitFor(failed));
@@ -277,6 +279,25 @@ private slots:
         bus.unregisterService(service);
         QVERIFY(app.end());
         QCOMPARE(app.count(failed), 1);
+    }
+
+    // A DISPLAY where no X server answers is one line and exit code 1, before Qt would abort
+    // (with a core) on it.
+    void unreachableDisplay()
+    {
+        TestHome home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"DISPLAY"_s, u":7319"_s);
+        env.remove(u"WAYLAND_DISPLAY"_s);
+        env.remove(u"QT_QPA_PLATFORM"_s);
+        Orvane refused({u"--background"_s}, env);
+        QVERIFY(refused.process.waitForFinished(10000));
+        QCOMPARE(refused.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(refused.process.exitCode(), 1);
+        const QString said = QString::fromUtf8(refused.process.readAllStandardError());
+        QVERIFY2(said.startsWith(u"orvane: cannot connect to the display :7319"_s) &&
+                     said.count(u'\n') == 1,
+                 qPrintable(said));
     }
 
     // A misspelt ORVANE_PLATFORM is refused in one line before anything starts, not run as

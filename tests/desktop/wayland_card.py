@@ -7,6 +7,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from testhome import isolated_env, wait_for  # noqa: E402
@@ -31,6 +32,10 @@ def main():
                                    "--height=800", "--socket=wayland-orvane", "--idle-time=0",
                                    "--no-config"], env=dict(env, DISPLAY=":" + number),
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # A short countdown, so that the card fades out too before the program ends.
+        os.makedirs(os.path.join(env["XDG_CONFIG_HOME"], "orvane"))
+        with open(os.path.join(env["XDG_CONFIG_HOME"], "orvane", "orvane.conf"), "w") as f:
+            f.write("[General]\norvane_autoDismissSeconds=1\n")
         log = os.path.join(home, "orvane.log")
         orvane = None
         try:
@@ -45,6 +50,8 @@ def main():
                 with open(log) as f:
                     return f.read()
             shown = wait_for(lambda: "HUD displayed" in text(), 30)
+            # The card's own second and its fade-out; nothing outside sees a Wayland window go.
+            time.sleep(2)
             orvane.terminate()
             code = orvane.wait(10)
             lines = text().splitlines()

@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QImageWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,6 +75,12 @@ QImage teal(int width, int height, int dotsPerMeter = 2835)
     return image;
 }
 
+quint32 be32At(const QByteArray &bytes, qsizetype at)
+{
+    return (quint32(uchar(bytes.at(at))) << 24) | (quint32(uchar(bytes.at(at + 1))) << 16) |
+           (quint32(uchar(bytes.at(at + 2))) << 8) | quint32(uchar(bytes.at(at + 3)));
+}
+
 QByteArray encoded(const QImage &image, const char *format)
 {
     QByteArray bytes;
@@ -93,6 +100,8 @@ struct Rig {
     QList<int> delays;
     QStringList shown; // the cards' file names, and "clipboard" for each copy
     QList<QImage> images;
+    QList<QSize> points;
+    QList<QByteArray> kept;
     QList<std::function<void()>> held; // inspections, until the test settles
     QString desktop = home.file(u"Desktop"_s);
 
@@ -104,9 +113,12 @@ struct Rig {
             delays << ms;
             held << std::move(work);
         });
-        watcher.setPresenter([this](const QString &path, const QImage &image) {
+        watcher.setPresenter([this](const QString &path, const QImage &image, const QSize &size,
+                                    const QByteArray &bytes) {
             shown << QFileInfo(path).fileName();
             images << image;
+            points << size;
+            kept << bytes;
         });
         watcher.setClipboard([this](const QImage &image) {
             shown << u"clipboard"_s;
@@ -254,6 +266,25 @@ private slots:
                  logged.isEmpty()
                      ? QStringList{}
                      : QStringList{u"[Orvane] ✅ Screenshot detected: %1 (64x48)"_s.arg(logged)});
+    }
+
+    // The card gets the size in points, as the line gives it, and the bytes the picture was
+    // decoded from, to copy whatever becomes of the file.
+    void presentedInPointsWithItsBytes()
+    {
+        Rig rig;
+        test::LogCapture log;
+        const QString path = rig.file(u"retina.png"_s);
+        QVERIFY(teal(288, 180, 5669).save(path)); // 144 dpi
+        setModified(path, rig.now - 1);
+        rig.report({path});
+        QCOMPARE(rig.shown, QStringList{u"retina.png"_s});
+        QCOMPARE(log.lines(),
+                 QStringList{u"[Orvane] ✅ Screenshot detected: retina.png (144x90)"_s});
+        QCOMPARE(rig.points, QList<QSize>{QSize(144, 90)});
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(rig.kept, QList<QByteArray>{file.readAll()});
     }
 
     // A reported folder stands for its new images. A name whose bytes text cannot hold is
@@ -428,6 +459,26 @@ private slots:
         const QByteArray text =
             chunk("tEXt", QByteArray("Comment\0", 8) + QByteArray(3 << 20, 'a'));
         row("PNG with a 3 MB text chunk", png.left(33) + text + png.mid(33), {64, 48});
+        // Some encoders write the picture as one IDAT chunk: large, but the picture itself.
+        QByteArray stored;
+        {
+            QBuffer buffer(&stored);
+            buffer.open(QIODevice::WriteOnly);
+            QImageWriter writer(&buffer, "PNG");
+            writer.setQuality(100); // no compression: 700 x 600 x 3 bytes and more
+            QVERIFY(writer.write(teal(700, 600).convertToFormat(QImage::Format_RGB888)));
+        }
+        QByteArray pixels;
+        for (qsizetype at = 33; at + 8 <= stored.size();) {
+            const qsizetype length = qsizetype(be32At(stored, at));
+            if (stored.mid(at + 4, 4) == "IDAT") {
+                pixels += stored.mid(at + 8, length);
+            }
+            at += 12 + length;
+        }
+        QVERIFY(pixels.size() > 1200 * 1024);
+        row("PNG of one 1.2 MB IDAT chunk",
+            stored.left(33) + chunk("IDAT", pixels) + chunk("IEND", {}), {700, 600});
         row("PNG cut short", png.left(png.size() - 20), {0, 0});
         row("70000 x 10 PNG, too wide", encoded(teal(70000, 10), "PNG"), {0, 0});
         QByteArray claiming = chunk("IHDR", be32(16384) + be32(16384) + png.mid(24, 5));
@@ -436,7 +487,7 @@ private slots:
         const qsizetype sof = huge.indexOf("\xff\xc0");
         QVERIFY(sof > 0);
         huge.replace(sof + 5, 4, QByteArray("\xfd\xe8\xfd\xe8", 4)); // 65000 x 65000
-        row("65000 x 65000 JPEG", huge, {0, 0});
+        row("65000 x 65000 JPEG, too large", huge, {0, 0});
 
         const QByteArray jpeg = encoded(teal(64, 48), "JPEG");
         row("JPEG with a little padding", jpeg + QByteArray(16, '\0'), {64, 48});
@@ -451,9 +502,16 @@ private slots:
         test::TestHome home;
         writeBytes(home.file(u"shot"_s), data);
         QSize reported;
+        QByteArray kept;
+        test::LogCapture log;
         const QImage loaded =
-            imageloader::load(home.file(u"shot"_s), m_platform->detection(), &reported);
+            imageloader::load(home.file(u"shot"_s), m_platform->detection(), &reported, &kept);
         QTEST(loaded.size(), "size");
+        // One line for a picture refused for its size, with the size; none for a broken one.
+        const bool tooLarge = QByteArray(QTest::currentDataTag()).contains("too ");
+        QCOMPARE(log.lines().filter(u"[Orvane] Passed over shot: "_s).size(), tooLarge ? 1 : 0);
+        // The card keeps what was decoded, byte for byte, to copy it later.
+        QCOMPARE(kept, loaded.isNull() ? QByteArray() : data);
         if (!loaded.isNull()) {
             QTEST(reported, "points");
             const QColor centre = loaded.pixelColor(loaded.width() / 2, loaded.height() / 2);

@@ -57,13 +57,17 @@ struct Fixture {
           controller(platform, state, engine, {time.ticks(), time.later(), fadeMilliseconds})
     {}
 
-    // Saves the screenshot's file, shows its card and waits until it is on screen.
-    FloatingHUDView *show(const QString &path, const QImage &image = picture())
+    // Saves the screenshot's file, shows its card (with the file's bytes, as the detection
+    // hands them over) and waits until it is on screen.
+    FloatingHUDView *show(const QString &path, const QImage &image = picture(),
+                          const QSize &points = {})
     {
         const QString file = QDir::isAbsolutePath(path) ? path : home.file(path);
         image.save(file, "PNG");
+        QFile saved(file);
+        const QByteArray encoded = saved.open(QIODevice::ReadOnly) ? saved.readAll() : QByteArray();
         QSignalSpy shown(&controller, &HUDWindowController::hudShown);
-        controller.showHUD(file, image);
+        controller.showHUD(file, image, points, encoded);
         return shown.wait() ? controller.currentCard() : nullptr;
     }
     void settle()
@@ -393,11 +397,21 @@ private slots:
         QTEST(qRound(frames.first()->height()), "frameHeight");
     }
 
-    // Each action's platform calls and sounds, with an awkward name; a copy is read from the file,
-    // not the card's picture. A confirmation stays 0.8 s; sharing keeps the card, counting; the
-    // rest end it at once. An action that failed says so on the card and in one log line, with no
-    // sound of success, and the card stays past its countdown, until its own later end. A file
-    // the Trash refuses is left where it was.
+    // The size badge is in points, as the detection's line: a 2880 x 1800 capture at 144 dpi
+    // reads 1440 x 900.
+    void badgeInPoints()
+    {
+        Fixture f;
+        FloatingHUDView *card = f.show(u"retina.png"_s, picture(2880, 1800), QSize(1440, 900));
+        QVERIFY(card);
+        QCOMPARE(card->sizeText(), u"1440 × 900"_s);
+    }
+
+    // Each action's platform calls and sounds, with an awkward name; a copy is of the card's own
+    // picture, whatever became of the file since (rewritten, renamed, garbled). A confirmation
+    // stays 0.8 s; sharing keeps the card, counting; the rest end it at once. An action that failed
+    // says so on the card and in one log line, with no sound of success, and the card stays past
+    // its countdown, until its own later end. A file the Trash refuses is left where it was.
     void actions_data()
     {
         QTest::addColumn<QString>("action"); // the buttons' names, the share menu's after "/"
@@ -408,12 +422,10 @@ private slots:
         QTest::addColumn<QString>("log"); // empty: no failure
         QTest::addColumn<QStringList>("calls");
         const QString path = u"%1/Shot \"1\" $HOME `id`.png"_s, name = path.mid(3);
-        const QString copy = u"copyImageToClipboard:1200x750"_s, trash = u"moveToTrash:"_s + path;
+        const QString copy = u"copyImageToClipboard:640x400"_s, trash = u"moveToTrash:"_s + path;
         const QString markup = u"openForMarkup:"_s + path,
                       reveal = u"revealInFileManager:"_s + path;
-        const QString tink = u"playSystemSound:Tink"_s,
-                      unreadable = u"Not Copied — File Unreadable"_s;
-        const QString notRead = u"Could not copy, the file cannot be read: "_s + name;
+        const QString tink = u"playSystemSound:Tink"_s;
         const QString notTrashed = u"Could not move to the Trash: "_s + name;
         const QString picker = u"showSharePicker:"_s + path,
                       apps = u"applicationsForFile:"_s + path, email = u"emailFile:"_s + path;
@@ -433,8 +445,12 @@ private slots:
         row("Share, Email", u"Share/Email…"_s, {}, {}, {}, {picker, apps, email});
         row("Share, Open With", u"Share/Open With Viewer"_s, {}, {}, {},
             {picker, apps, u"openFileWith:viewer.desktop:"_s + path});
-        row("Copy & Save, file gone", u"Copy & Save"_s, u"gone"_s, unreadable, notRead, {});
-        row("Copy Only, no longer an image", u"Copy Only"_s, u"garbled"_s, unreadable, notRead, {});
+        row("Copy & Save, file renamed", u"Copy & Save"_s, u"gone"_s, u"Copied & Saved!"_s, {},
+            {copy, tink});
+        row("Copy Only, no longer an image", u"Copy Only"_s, u"garbled"_s, u"Copied & Discarded!"_s,
+            {}, {copy, trash, tink});
+        row("Copy Only, file renamed", u"Copy Only"_s, u"gone"_s, u"Copied — File Not Trashed"_s,
+            notTrashed, {copy, trash, tink});
         row("Copy Only, Trash refused", u"Copy Only"_s, u"trash"_s, u"Copied — File Not Trashed"_s,
             notTrashed, {copy, trash, tink});
         row("Delete, Trash refused", u"Move to Trash"_s, u"trash"_s, u"Not Trashed — File Kept"_s,
@@ -732,7 +748,9 @@ private slots:
             const QString victim = f.home.file(u"victim.txt"_s);
             QFile(victim).open(QIODevice::WriteOnly);
             QVERIFY(!writable || QFile::link(victim, path));
-            testHUD(path, std::bind_front(&HUDWindowController::showHUD, &f.controller));
+            testHUD(path, [&f](const QString &file, const QImage &image) {
+                f.controller.showHUD(file, image);
+            });
             QCOMPARE(QFileInfo(victim).size(), 0);
             QVERIFY(!QFileInfo(path).isSymLink());
             QTRY_VERIFY(f.controller.currentCard());

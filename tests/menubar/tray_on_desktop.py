@@ -272,6 +272,12 @@ def status_notifier(root):
               bool(host.pump(lambda: host.items, 15)))
         check("which is logged", bool(host.pump(lambda: orvane.logged(TRAY_CAME), 5)))
         check("its menu, read over D-Bus before any opening", host.menu_lines(), EXPECTED_MENU)
+        # Run from the build tree, no icon theme here has the icon: the host gets its pixels,
+        # not a name it would find nothing for.
+        name, pixmaps = (host.call("/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
+                                   "(ss)", ("org.kde.StatusNotifierItem", prop))[0]
+                         for prop in ("IconName", "IconPixmap"))
+        check("the icon goes as pixels, with no name", (name, bool(pixmaps)), ("", True))
         # The item asks for no menu of its own (ItemIsMenu false): a host that activates it
         # (a left click) gets the menu at the pointer.
         host.call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", "(ii)",

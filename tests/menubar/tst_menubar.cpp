@@ -326,6 +326,14 @@ private slots:
         QTRY_VERIFY(describe(f.menu()).contains(u"Pause Monitoring\tCtrl+P"_s));
         QTRY_VERIFY(describe(*f.controller->trayMenu()).contains(u"Pause Monitoring\tCtrl+P"_s));
         QVERIFY(f.requests.isEmpty());
+        // The icon sits in the card's corner: while a card shows, its tooltip would cover the
+        // card's buttons; it comes back once the card has gone, also for an icon made meanwhile.
+        const QString tip = f.controller->statusItem()->toolTip();
+        QVERIFY(!tip.isEmpty());
+        f.controller->setCardShowing(true);
+        QCOMPARE(f.controller->statusItem()->toolTip(), QString());
+        f.controller->setCardShowing(false);
+        QCOMPARE(f.controller->statusItem()->toolTip(), tip);
     }
 
     // Without a tray the preferences stand in, so that Orvane can be controlled: at once for a
@@ -538,6 +546,7 @@ private slots:
         Fixture f;
         f.controller->setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux),
                                                        [] { return QString(); }));
+        f.state->storeLaunchAtLoginChoice(true); // noted at the first launch
         ClickCounter card;
         card.resize(100, 100);
         card.show();
@@ -601,6 +610,9 @@ private slots:
             QTRY_VERIFY((alert = shownBox()));
             alert->reject();
         }
+        // Left behind, the note would make a later install's first launch take the missing
+        // login entry for one switched off.
+        QCOMPARE(f.stored(keys::launchAtLogin), uninstalls ? QString() : u"true"_s);
     }
 };
 

@@ -97,7 +97,7 @@ private slots:
         QStringList requests;
         StatusBarController::Callbacks callbacks;
         callbacks.quit = [&requests] { requests << u"quit"_s; };
-        StatusBarController controller(state, platform, std::move(callbacks));
+        StatusBarController controller(state, platform, std::move(callbacks), {});
         controller.setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux),
                                                     [] { return QString(); }));
         platform.takeCalls();

@@ -9,9 +9,11 @@
 #include "platform/NullPlatform.h"
 #include "platform/PlatformFactory.h"
 #include "platform/ScreenshotFolders.h"
+#include "platform/TerminationSignals.h"
 #include "platform/WorkArea.h"
 #include "platform/linux/GioLibrary.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/SessionBusWatch.h"
 #include "platform/macos/MacPlatform.h"
 
 #include <QClipboard>
@@ -26,6 +28,8 @@
 #include <QXmlStreamReader>
 
 #include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <numeric>
 #include <unistd.h>
@@ -181,6 +185,37 @@ class PlatformServicesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // A session bus that goes away is said once in the log; Orvane goes on.
+    void sessionBusLost()
+    {
+        QProcess daemon;
+        daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        QVERIFY(daemon.waitForReadyRead(10000));
+        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+        QDBusConnection bus = QDBusConnection::connectToBus(address, u"lost"_s);
+        QVERIFY(bus.isConnected());
+        test::LogCapture log;
+        SessionBusWatch watch(bus);
+        daemon.kill();
+        daemon.waitForFinished();
+        QTRY_COMPARE_WITH_TIMEOUT(log.lines().filter(u"Lost the session bus"_s).size(), 1, 10000);
+        QDBusConnection::disconnectFromBus(u"lost"_s);
+    }
+
+    // The signal handler leaves errno as the code it interrupted had it, even when its own
+    // write fails (its pipe full of signals not yet handled).
+    void signalHandlerKeepsErrno()
+    {
+        TerminationSignals termination;
+        bool kept = true;
+        for (int i = 0; i < 100000 && kept; ++i) {
+            errno = EDOM;
+            ::raise(SIGHUP);
+            kept = errno == EDOM;
+        }
+        QVERIFY(kept);
+    }
+
     void initTestCase() { installRecordingViewer(); }
     void init() { QFile::remove(home->file(u"bin/record-opened.log"_s)); }
 
@@ -510,6 +545,8 @@ private slots:
         const QList<Case> cases{
             plain(home->file(u".local/bin/orvane"_s)),
             plain(system.filePath(u"usr/bin/orvane"_s), elsewhere),
+            // Beside the home, under a name that only starts like it: another user's.
+            plain(home->path() + u"-other/bin/orvane"_s, elsewhere),
             plain(system.filePath(u"packaged/usr/bin/orvane"_s), u"\"sudo apt remove orvane\""_s),
             plain(home->file(u"src/orvane/build/default/src/app/orvane"_s), u"is a build"_s),
             {appImage, ProcessContext::make(mount + u"/usr/bin/orvane"_s, {}, appImage, mount), {}},
@@ -521,9 +558,12 @@ private slots:
         for (const auto &[program, context, told] : cases) {
             QVERIFY(write(program));
             LinuxPlatform platform(context);
-            const QString note = platform.programRemovalNote();
-            QVERIFY2(note.contains(told.isEmpty() ? u"will be moved to the Trash"_s : told),
-                     qPrintable(note));
+            // dpkg is asked in the background: its answer shows once it is in.
+            QString note;
+            QTRY_VERIFY2_WITH_TIMEOUT(
+                (note = platform.programRemovalNote())
+                    .contains(told.isEmpty() ? u"will be moved to the Trash"_s : told),
+                qPrintable(note), 10000);
             const Result removed = platform.removeProgram();
             QCOMPARE(removed.ok() ? QString() : removed.reason(),
                      told.isEmpty() ? QString() : note);
@@ -534,6 +574,33 @@ private slots:
             QVERIFY(QFile::exists(otherAppImage));
             QFile::remove(trashed);
         }
+        QDir(home->path() + u"-other"_s).removeRecursively();
+        qputenv("PATH", path);
+    }
+
+    // The uninstall question never waits for dpkg: it is asked ahead, in the background, and
+    // the question shows what is known meanwhile.
+    void uninstallQuestionWaitsForNoProcess()
+    {
+        QTemporaryDir system;
+        // Answers only once the test opens its gate; counts how often it was asked.
+        QVERIFY(write(system.filePath(u"bin/dpkg-query"_s),
+                      "#!/bin/sh\ncd '" + QFile::encodeName(system.path()) +
+                          "'\ntouch asked.$$\nwhile [ ! -e gate ]; do sleep 0.05; done\n"
+                          "echo \"orvane: $2\"\n"));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", system.filePath(u"bin"_s).toUtf8() + ':' + path);
+        const QString program = system.filePath(u"usr/bin/orvane"_s);
+        QVERIFY(write(program));
+        {
+            LinuxPlatform platform(ProcessContext::make(program, {program}, {}, {}));
+            QVERIFY(!platform.programRemovalNote().contains(u"sudo apt remove"_s));
+            QVERIFY(write(system.filePath(u"gate"_s)));
+            QTRY_VERIFY_WITH_TIMEOUT(platform.programRemovalNote().contains(u"sudo apt remove"_s),
+                                     10000);
+        }
+        // Asked once, ahead; never again (and never given up on) by the question itself.
+        QCOMPARE(QDir(system.path()).entryList({u"asked.*"_s}, QDir::Files).size(), 1);
         qputenv("PATH", path);
     }
 
@@ -546,7 +613,8 @@ private slots:
         QVERIFY(w.open({folder, w.file(u"missing"_s)}));
         // Written in pieces: one file, few batches. A name that is not text is never reported.
         const QByteArray notText = QFile::encodeName(folder) + "/\xff\xfe.png";
-        QVERIFY(::close(::open(notText.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
+        const int odd = ::open(notText.constData(), O_CREAT | O_WRONLY, 0600); // three events
+        QVERIFY(odd >= 0 && ::write(odd, "x", 1) == 1 && ::close(odd) == 0);
         QFile file(folder + u"/a.png"_s);
         QVERIFY(file.open(QIODevice::WriteOnly));
         for (int i = 0; i < 20; ++i) {
@@ -559,8 +627,10 @@ private slots:
         QVERIFY2(w.batches.size() <= 3, qPrintable(QString::number(w.batches.size())));
         const QStringList all = w.reported();
         QCOMPARE(QSet<QString>(all.begin(), all.end()), QSet<QString>{folder + u"/a.png"_s});
-        QVERIFY(w.log.lines().contains(
-            u"[Orvane] Skipped a file whose name is not valid text: \\xff\\xfe.png"_s));
+        // One line for the file, not one per event.
+        QCOMPARE(w.log.lines().count(
+                     u"[Orvane] Skipped a file whose name is not valid text: \\xff\\xfe.png"_s),
+                 1);
         ::unlink(notText.constData()); // Qt could not name it to remove it
         // Written hidden, then renamed: the ignored name opens no spell for the rename to wait.
         w.stream->setIgnoredNames([](const QString &name) { return name.startsWith(u'.'); });

@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -199,6 +201,33 @@ private slots:
         QCOMPARE(state().customFolderPath(), std::nullopt);
         QVERIFY(!reset->isVisible());
         QCOMPARE(text(u"displayPath"_s), u"~/Desktop"_s);
+
+        // A fresh account's folder, not made before its first capture: made when asked to show.
+        const QString fresh = m_home.file(u"Pictures/Screenshots"_s);
+        m_platform.toolFolders = {fresh};
+        state().setCustomFolderPath(std::nullopt);
+        state().waitForBackgroundWork();
+        QTRY_COMPARE(text(u"displayPath"_s), u"~/Pictures/Screenshots"_s);
+        m_platform.takeCalls();
+        press(u"openFolderButton"_s);
+        QVERIFY(QFileInfo(fresh).isDir());
+        QVERIFY(m_platform.takeCalls().contains(u"openFolder:"_s + fresh));
+        m_platform.toolFolders.clear();
+        state().setCustomFolderPath(std::nullopt);
+        state().waitForBackgroundWork();
+
+        // Changes that will not be kept are said in the window, naming the file.
+        QQuickItem *notice = item(u"settingsNotice"_s);
+        QVERIFY(notice && !notice->isVisible());
+        QFile::remove(m_platform.settingsFile);
+        QVERIFY(QDir().mkpath(m_platform.settingsFile)); // a folder where the file belongs
+        state().setPlaySound(false);
+        QTRY_VERIFY(notice->isVisible());
+        QVERIFY(notice->childItems().size() > 0);
+        QVERIFY(state().settingsNotice().contains(m_platform.settingsFile));
+        QVERIFY(QDir().rmdir(m_platform.settingsFile));
+        state().setPlaySound(true);
+        QTRY_VERIFY(!notice->isVisible());
     }
 
     // The alert asks first, over the window and modal to it; it says what becomes of a packaged

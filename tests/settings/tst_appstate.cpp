@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -152,8 +153,10 @@ private slots:
         QCOMPARE(log.lines(), QStringList{u"[Orvane] Could not save orvane_playSound to "_s +
                                           f.platform.settingsFile +
                                           u"; the change lasts until Orvane quits."_s});
+        QVERIFY(state->settingsNotice().contains(f.platform.settingsFile));
         QVERIFY(QDir().rmdir(f.platform.settingsFile));
         state->setAutoDismissSeconds(4);
+        QCOMPARE(state->settingsNotice(), QString());
         QCOMPARE(f.stored(keys::playSound).toString(), u"false"_s);
         QCOMPARE(f.stored(keys::autoDismissSeconds).toLongLong(), 4);
 
@@ -161,7 +164,7 @@ private slots:
         f.writeFile(unreadable);
         state = f.make();
         QCOMPARE(log.lines().last(), u"[Orvane] The settings in "_s + f.platform.settingsFile +
-                                         u" could not be read; defaults are used and changes "
+                                         u" could not be read (it is not UTF-8 text); changes "
                                          u"are not saved, so that the file stays as it is."_s);
         state->setPlaySound(false);
         state->setAutoDismissSeconds(12);
@@ -169,6 +172,83 @@ private slots:
         QFile file(f.platform.settingsFile);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), unreadable);
+    }
+
+    // "Reset" lasts where the system's folder is not Orvane's to rewrite (Linux's capture
+    // tools): the folder taken on at launch is not taken on at the next; another one is.
+    void resetLasts()
+    {
+        Fixture f;
+        const QString shots = f.home.file(u"Shots"_s), other = f.home.file(u"Other"_s);
+        QVERIFY(QDir().mkpath(shots) && QDir().mkpath(other));
+        f.platform.systemLocation = shots;
+        auto state = f.make();
+        QCOMPARE(state->customFolderPath(), std::optional(shots));
+        state->setCustomFolderPath(std::nullopt);
+        state->waitForBackgroundWork();
+        state = f.make();
+        QCOMPARE(state->customFolderPath(), std::nullopt);
+        QCOMPARE(state->resolvedScreenshotDirectory(), shots);
+        f.platform.systemLocation = other;
+        state = f.make();
+        QCOMPARE(state->customFolderPath(), std::optional(other));
+    }
+
+    // A file Orvane did not write, or cannot read as it is, is never written: not by a change,
+    // not by the launch's note; the preferences say so, naming it. A file too large or not a
+    // regular file is not even parsed (its values would be the program's defaults).
+    void filesLeftAsTheyAre_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // "FIFO": a named pipe in its place
+        QTest::addColumn<bool>("soundStored"); // the file's "playSound=false" was read
+        QByteArray garbage(8192, '\0');
+        for (int i = 0; i < garbage.size(); ++i) {
+            garbage[i] = char((i * 7919 + 13) % 251);
+        }
+        QTest::newRow("binary garbage") << garbage << false;
+        QTest::newRow("hand-edited: broken section, Latin-1 comment")
+            << QByteArray("; caf\xe9 settings\n[General]\norvane_playSound=false\n[Broken\n")
+            << true;
+        QTest::newRow("valid except one byte that is not UTF-8")
+            << QByteArray("[General]\norvane_playSound=false\n; na\xefve\n") << true;
+        QByteArray huge("[General]\norvane_playSound=false\n");
+        huge += QByteArray(1024 * 1024, ';') + '\n';
+        QTest::newRow("over 1 MB, valid") << huge << false;
+        QTest::newRow("a FIFO") << QByteArray("FIFO") << false;
+    }
+    void filesLeftAsTheyAre()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, soundStored);
+        Fixture f;
+        if (bytes == "FIFO") {
+            QVERIFY(QProcess::execute(u"mkfifo"_s, {f.platform.settingsFile}) == 0);
+        } else {
+            f.writeFile(bytes);
+        }
+        test::LogCapture log;
+        auto state = f.make();
+        QCOMPARE(state->playSound(), !soundStored);
+        QVERIFY2(log.lines().value(0).startsWith(u"[Orvane] The settings in "_s +
+                                                 f.platform.settingsFile +
+                                                 u" could not be read ("_s),
+                 qPrintable(log.lines().join(u'\n')));
+        QVERIFY(state->settingsNotice().contains(f.platform.settingsFile));
+        state->setPlaySound(true);
+        state->setAutoDismissSeconds(12);
+        state->setIsLaunchAtLoginEnabled(false);
+        state->storeLaunchAtLoginChoice(true);
+        state->forgetLaunchAtLoginChoice();
+        QCOMPARE(state->autoDismissSeconds(), 12);
+        QCOMPARE(state->storedLaunchAtLoginChoice(), std::nullopt);
+        state.reset();
+        if (bytes != "FIFO") {
+            QFile file(f.platform.settingsFile);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), bytes);
+        } else {
+            QVERIFY(!QFileInfo(f.platform.settingsFile).isFile());
+        }
     }
 
     // The store changes at once; the system location is rewritten in the background, one

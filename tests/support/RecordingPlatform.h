@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/NullPlatform.h"
+#include "platform/SettingsFile.h"
 
 #include <QMutex>
 #include <QSet>
@@ -29,7 +30,7 @@ public:
     PlatformKind kind() const override { return PlatformKind::Linux; }
     std::unique_ptr<QSettings> openSettings() const override
     {
-        return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
+        return settingsfile::openIni(settingsFile);
     }
     bool needsSingleInstanceGuard() const override { return true; }
     void setReopenHandler(std::function<void()>) override {}

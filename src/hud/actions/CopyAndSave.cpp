@@ -24,7 +24,7 @@ const CardAction copyAndSaveAction{
 
 void FloatingHUDView::handleCopyAndSave()
 {
-    copyFromFile([](FloatingHUDView *card) {
+    copyPicture([](FloatingHUDView *card) {
         if (!card) {
             return;
         }

@@ -27,7 +27,7 @@ const CardAction copyOnlyAction{
 void FloatingHUDView::handleCopyOnly()
 {
     // The file goes only once its picture is on the clipboard, even if the card has gone by then.
-    copyFromFile([platform = m_services.platform, path = m_filePath](FloatingHUDView *card) {
+    copyPicture([platform = m_services.platform, path = m_filePath](FloatingHUDView *card) {
         // The banner does not wait for the Trash; a refusal corrects it afterwards.
         auto refused = [name = QFileInfo(path).fileName()](FloatingHUDView *current, bool trashed) {
             if (!trashed) {

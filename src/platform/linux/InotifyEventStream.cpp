@@ -170,8 +170,7 @@ void InotifyEventStream::readEvents()
                 const QString decoded = QFile::decodeName(name);
                 if (QFile::encodeName(decoded) != name) {
                     // A name that text cannot hold exactly would lead to another file.
-                    logLine(QStringLiteral("Skipped a file whose name is not valid text: ") +
-                            QString::fromLatin1(files::escapedName(name)));
+                    files::logSkippedName(path, name);
                     continue;
                 }
                 if (!(event->mask & IN_ISDIR) && m_ignored && m_ignored(decoded)) {

@@ -1,7 +1,11 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "platform/LoginAgentText.h"
+#include "platform/SettingsFile.h"
 #include "platform/linux/EventSounds.h"
+#include "platform/linux/SessionBusWatch.h"
+
+#include <QCoreApplication>
 
 #include <QDir>
 #include <QFile>
@@ -14,16 +18,22 @@ namespace orvane {
 
 LinuxPlatform::LinuxPlatform(ProcessContext context)
     : LinuxLoginServices(std::move(context)), Platform({*this, *this, *this, *this, *this, *this})
-{}
+{
+    // Only a bus the session named: without one, asking for it could start a bus of its own.
+    if (QCoreApplication::instance() && !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        m_busWatch = std::make_unique<SessionBusWatch>(QDBusConnection::sessionBus());
+    }
+}
+
+LinuxPlatform::~LinuxPlatform() = default;
 
 std::unique_ptr<QSettings> LinuxPlatform::openSettings() const
 {
     // ~/.config/orvane/orvane.conf, an INI file (named as an INI store, since that is how
     // the settings know their values come back as text).
-    return std::make_unique<QSettings>(
+    return settingsfile::openIni(
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-            QStringLiteral("/orvane/orvane.conf"),
-        QSettings::IniFormat);
+        QStringLiteral("/orvane/orvane.conf"));
 }
 
 QString LinuxLoginServices::autostartEntryPath()

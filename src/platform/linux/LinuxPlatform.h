@@ -3,7 +3,11 @@
 #include "platform/Platform.h"
 #include "platform/ProcessContext.h"
 
+#include <future>
+
 namespace orvane {
+
+class SessionBusWatch;
 
 // Linux desktops: freedesktop services in place of the macOS ones.
 
@@ -48,7 +52,7 @@ public:
 // The XDG autostart entry (LinuxPlatform.cpp) and the program's own file (LinuxUninstall.cpp).
 class LinuxLoginServices : public LoginServices {
 public:
-    explicit LinuxLoginServices(ProcessContext context) : m_context(std::move(context)) {}
+    explicit LinuxLoginServices(ProcessContext context); // LinuxUninstall.cpp
 
     Result installLoginAgent() override;
     void removeLoginAgent() override;
@@ -74,9 +78,13 @@ private:
         bool toTrash = false;
         QString note;
     };
-    ProgramRemoval programRemoval() const;
+    // `wait`: for dpkg's answer, else taken as none while it is not in yet.
+    ProgramRemoval programRemoval(bool wait) const;
 
     ProcessContext m_context;
+    // The Debian package that installed the program, asked of dpkg in the background from the
+    // start: the uninstall question is shown without waiting for a process.
+    std::shared_future<QString> m_packageOwner;
 };
 
 // No Dock and no window styles: the window shows in the task bar while open.
@@ -118,12 +126,16 @@ class LinuxPlatform : public LinuxDetectionServices,
                       public Platform {
 public:
     explicit LinuxPlatform(ProcessContext context);
+    ~LinuxPlatform() override;
 
     PlatformKind kind() const override { return PlatformKind::Linux; }
     std::unique_ptr<QSettings> openSettings() const override;
     bool needsSingleInstanceGuard() const override { return true; }
     // A second start reaches the first through the single-instance socket instead.
     void setReopenHandler(std::function<void()>) override {}
+
+private:
+    std::unique_ptr<SessionBusWatch> m_busWatch;
 };
 
 } // namespace orvane

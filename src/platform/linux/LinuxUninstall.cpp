@@ -55,7 +55,15 @@ bool isInBuildTree(const QString &program, const QString &home)
 
 } // namespace
 
-LinuxLoginServices::ProgramRemoval LinuxLoginServices::programRemoval() const
+LinuxLoginServices::LinuxLoginServices(ProcessContext context) : m_context(std::move(context))
+{
+    const QString program = QFileInfo(m_context.executableFile).canonicalFilePath();
+    if (!program.isEmpty()) {
+        m_packageOwner = std::async(std::launch::async, [program] { return dpkgOwner(program); });
+    }
+}
+
+LinuxLoginServices::ProgramRemoval LinuxLoginServices::programRemoval(bool wait) const
 {
     // An AppImage is one file the user put somewhere; a binary under the home folder was
     // installed by the user too. Anything else belongs to a package manager or an
@@ -70,8 +78,12 @@ LinuxLoginServices::ProgramRemoval LinuxLoginServices::programRemoval() const
     const QString home = QDir(QDir::homePath()).canonicalPath();
     const bool isAppImage = !m_context.appImage.isEmpty() &&
                             QFileInfo(m_context.appImage).canonicalFilePath() == removal.program;
-    if (const QString package = isAppImage ? QString() : dpkgOwner(removal.program);
-        !package.isEmpty()) {
+    QString package;
+    if (!isAppImage && m_packageOwner.valid() &&
+        (wait || m_packageOwner.wait_for(std::chrono::seconds(0)) == std::future_status::ready)) {
+        package = m_packageOwner.get();
+    }
+    if (!package.isEmpty()) {
         removal.note = QStringLiteral("%1 was installed with the package \"%2\" and stays: remove "
                                       "it with the package manager, for example \"sudo apt "
                                       "remove %2\".")
@@ -103,12 +115,14 @@ std::optional<QString> LinuxLoginServices::loginEntryRefusal()
 
 QString LinuxLoginServices::programRemovalNote()
 {
-    return programRemoval().note;
+    return programRemoval(false).note;
 }
 
 Result LinuxLoginServices::removeProgram()
 {
-    const ProgramRemoval removal = programRemoval();
+    // Long in by the time anyone confirms an uninstall; waited for all the same, since what
+    // goes to the Trash depends on it.
+    const ProgramRemoval removal = programRemoval(true);
     if (!removal.toTrash) {
         return Result::failed(removal.note);
     }

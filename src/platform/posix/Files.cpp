@@ -2,11 +2,13 @@
 #include "platform/Log.h"
 
 #include <QFile>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef __GLIBC__
@@ -21,6 +23,26 @@ QString errnoText(int number)
     return QString::fromLocal8Bit(std::strerror(number));
 }
 } // namespace
+
+void logSkippedName(const QString &folder, const QByteArray &name)
+{
+    static std::mutex guard;
+    static QSet<QByteArray> told;
+    const QByteArray key = QFile::encodeName(folder) + '/' + name;
+    {
+        const std::lock_guard lock(guard);
+        if (told.contains(key)) {
+            return;
+        }
+        // Bounded: a folder filling with such names must not fill the memory too.
+        if (told.size() >= 1024) {
+            told.clear();
+        }
+        told.insert(key);
+    }
+    logLine(QStringLiteral("Skipped a file whose name is not valid text: ") +
+            QString::fromLatin1(escapedName(name)));
+}
 
 QByteArray escapedName(const QByteArray &name)
 {
@@ -125,8 +147,7 @@ QStringList listFolder(const QString &folder)
         }
         const QString decoded = QFile::decodeName(name);
         if (QFile::encodeName(decoded) != name) {
-            logLine(QStringLiteral("Skipped a file whose name is not valid text: ") +
-                    QString::fromLatin1(escapedName(name)));
+            logSkippedName(folder, name);
             continue;
         }
         paths << folder + u'/' + decoded;

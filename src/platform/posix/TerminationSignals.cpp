@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -16,9 +17,12 @@ constexpr int handled[] = {SIGTERM, SIGINT, SIGHUP};
 
 void onSignal(int number)
 {
+    // The interrupted code may be about to read errno: a failed write here must not change it.
+    const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(number);
     // Only async-signal-safe work here: the main loop picks the byte up.
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
+    errno = savedErrno;
 }
 
 } // namespace
