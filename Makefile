@@ -53,9 +53,10 @@ format: setup-test
 format-check: setup-test
 	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.mm' | xargs clang-format --dry-run --Werror
 
-# The macOS-only sources, compiled here for syntax and types (not a macOS build).
-macos-check: setup-test configure
-	@cmake --build --preset $(PRESET) --target macos_check
+# The macOS build configured here (build/macos-check) and every file of it compiled for syntax
+# and types, then faults planted to see it fail (not a macOS build: nothing is linked).
+macos-check: setup-test
+	@JOBS=$(JOBS) cmake/macos-check/run
 
 # Every QML file through qmllint, with the build folder's modules on its import path.
 qmllint: configure

@@ -17,8 +17,16 @@ public:
     }
     ~LogCapture() { qInstallMessageHandler(s_previous); }
 
-    QStringList lines() const { return QMutexLocker(&s_mutex), s_lines; }
-    QStringList otherMessages() const { return QMutexLocker(&s_mutex), s_others; }
+    QStringList lines() const
+    {
+        const QMutexLocker lock(&s_mutex);
+        return s_lines;
+    }
+    QStringList otherMessages() const
+    {
+        const QMutexLocker lock(&s_mutex);
+        return s_others;
+    }
 
 private:
     static void handler(QtMsgType type, const QMessageLogContext &context, const QString &message)

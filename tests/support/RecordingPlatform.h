@@ -114,7 +114,11 @@ public:
     {
         return note(QLatin1String(f) + u':' + arg, a);
     }
-    QStringList takeCalls() { return QMutexLocker(&mutex), std::exchange(calls, {}); }
+    QStringList takeCalls()
+    {
+        const QMutexLocker lock(&mutex);
+        return std::exchange(calls, {});
+    }
 
     QString settingsFile, removalNote;
     std::optional<QString> loginRefusal;

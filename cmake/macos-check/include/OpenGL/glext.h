@@ -1,0 +1,4 @@
+// See OpenGL/gl.h.
+#pragma once
+
+#include <GL/glext.h>
