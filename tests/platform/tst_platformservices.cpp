@@ -584,6 +584,8 @@ private slots:
                  qPrintable(packaged.programRemovalNote()));
         QVERIFY(packaged.removeProgram().reason().contains(elsewhere));
         // dpkg still thinking: nothing waits for it, and nothing goes to the Trash on a guess.
+        // Unlinked first: the last stand-in may still be running, and a running file is busy.
+        QVERIFY(QFile::remove(system.filePath(u"bin/dpkg-query"_s)));
         QVERIFY(write(system.filePath(u"bin/dpkg-query"_s), "#!/bin/sh\nsleep 2\nexit 1\n"));
         QVERIFY(write(std::get<0>(cases[0]))); // put back: it went to the Trash above
         {

@@ -105,6 +105,13 @@ void openWithDefault(const QString &path, std::function<void(bool)> finished)
     process->start(QStringLiteral("xdg-open"), {path});
 }
 
+// Qt's own connection to the X server; none on Wayland or without a display.
+xcb_connection_t *x11Connection()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
 xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 {
     xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
@@ -152,11 +159,10 @@ QList<xcb_window_t> children(xcb_connection_t *connection, xcb_window_t window)
 // merges its own states into the property rather than replacing it. Nothing to do elsewhere.
 void showOnAllWorkspaces(QWindow &window)
 {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection()) {
+    xcb_connection_t *connection = x11Connection();
+    if (!connection) {
         return;
     }
-    xcb_connection_t *connection = x11->connection();
     const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
     const xcb_atom_t sticky = internAtom(connection, "_NET_WM_STATE_STICKY");
     if (state == XCB_ATOM_NONE || sticky == XCB_ATOM_NONE) {
@@ -173,11 +179,10 @@ void showOnAllWorkspaces(QWindow &window)
 // connection, it reaches the window manager after the map request it follows.
 void askForAllWorkspaces(QWindow &window)
 {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection()) {
+    xcb_connection_t *connection = x11Connection();
+    if (!connection) {
         return;
     }
-    xcb_connection_t *connection = x11->connection();
     const xcb_atom_t desktop = internAtom(connection, "_NET_WM_DESKTOP");
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     if (desktop == XCB_ATOM_NONE || !screen) {
@@ -216,11 +221,10 @@ void LinuxCardPlatformServices::showFloatingWindow(QWindow &window)
 
 bool LinuxCardPlatformServices::blurBehind(QWindow &window)
 {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection()) {
+    xcb_connection_t *connection = x11Connection();
+    if (!connection) {
         return false;
     }
-    xcb_connection_t *connection = x11->connection();
     const xcb_screen_t *root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const xcb_atom_t blur = internAtom(connection, "_KDE_NET_WM_BLUR_BEHIND_REGION");
     if (!root || blur == XCB_ATOM_NONE) {
@@ -246,11 +250,10 @@ bool LinuxCardPlatformServices::blurBehind(QWindow &window)
 QRect LinuxCardPlatformServices::workArea(QScreen &screen)
 {
     const QRect available = screen.availableGeometry();
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection()) {
+    xcb_connection_t *connection = x11Connection();
+    if (!connection) {
         return available;
     }
-    xcb_connection_t *connection = x11->connection();
     const xcb_screen_t *root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const xcb_atom_t workArea = internAtom(connection, "_NET_WORKAREA");
     const xcb_atom_t strutPartial = internAtom(connection, "_NET_WM_STRUT_PARTIAL");
