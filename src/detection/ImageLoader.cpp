@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
 #include <mutex>
 
 namespace orvane::imageloader {
@@ -251,7 +252,10 @@ QImage load(const QString &path, DetectionServices &detection, QSize *pointSize,
         // Read from the file as the decoder goes, never whole into memory first.
         image = decodeFrom(*file, detection, pointSize, &refused);
     } else {
-        QByteArray bytes = file->read(maxFileBytes);
+        // Asked for at most the file's size: Qt 6.4 sets aside all it is asked for, and the card
+        // keeps these bytes (256 MiB of address space for each card otherwise).
+        QByteArray bytes = file->read(std::min(file->size(), maxFileBytes));
+        bytes.squeeze();
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
         image = decodeFrom(buffer, detection, pointSize, &refused);

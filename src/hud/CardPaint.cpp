@@ -50,12 +50,18 @@ void PaintedPicture::itemChange(ItemChange change, const ItemChangeData &value)
     QQuickItem::itemChange(change, value);
 }
 
-QLinearGradient auroraGradient(const QPointF &start, const QPointF &end)
+QLinearGradient auroraGradient(const QPointF &start, const QPointF &end, bool underText)
 {
     QLinearGradient gradient(start, end);
-    gradient.setColorAt(0.0, QColor::fromRgbF(0.06F, 0.76F, 0.54F));
-    gradient.setColorAt(0.5, QColor::fromRgbF(0.05F, 0.60F, 0.56F));
-    gradient.setColorAt(1.0, QColor::fromRgbF(0.04F, 0.54F, 0.68F));
+    if (underText) {
+        gradient.setColorAt(0.0, QColor::fromRgbF(0.04F, 0.46F, 0.32F));
+        gradient.setColorAt(0.5, QColor::fromRgbF(0.04F, 0.45F, 0.42F));
+        gradient.setColorAt(1.0, QColor::fromRgbF(0.03F, 0.43F, 0.55F));
+    } else {
+        gradient.setColorAt(0.0, QColor::fromRgbF(0.06F, 0.76F, 0.54F));
+        gradient.setColorAt(0.5, QColor::fromRgbF(0.05F, 0.60F, 0.56F));
+        gradient.setColorAt(1.0, QColor::fromRgbF(0.04F, 0.54F, 0.68F));
+    }
     return gradient;
 }
 
@@ -72,7 +78,7 @@ void AuroraItem::paint(QPainter *painter)
         return;
     }
     const QPointF end = m_horizontal ? QPointF(area.right(), area.top()) : area.bottomRight();
-    const QLinearGradient gradient = auroraGradient(area.topLeft(), end);
+    const QLinearGradient gradient = auroraGradient(area.topLeft(), end, m_underText);
     painter->setRenderHint(QPainter::Antialiasing);
     if (!m_symbol.isEmpty()) {
         const qreal scale = window() ? window()->effectiveDevicePixelRatio() : 1.0;

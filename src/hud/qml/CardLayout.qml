@@ -256,6 +256,7 @@ Item {
                 anchors.rightMargin: 14
                 implicitHeight: bannerRow.implicitHeight + 28
                 radius: 14
+                underText: true
                 visible: opacity > 0
                 opacity: root.confirming ? 1 : 0
                 scale: root.confirming ? 1 : 0.6

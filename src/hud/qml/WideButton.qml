@@ -21,6 +21,7 @@ PlainButton {
     AuroraItem {
         anchors.fill: parent
         radius: 12
+        underText: true
         visible: control.prominent
     }
     Rectangle {
