@@ -276,9 +276,9 @@ private slots:
             return;
         }
         QCOMPARE(rig.shown, QStringList{name});
-        QCOMPARE(log.lines(), QStringList{u"[Orvane] ✅ Screenshot detected: %1 (%2x%3)"_s.arg(
-                                  logged, QString::number(points.width()),
-                                  QString::number(points.height()))});
+        QCOMPARE(log.lines(),
+                 QStringList{u"[Orvane] ✅ Screenshot detected: %1 (%2x%3)"_s.arg(
+                     logged, QString::number(points.width()), QString::number(points.height()))});
         QCOMPARE(rig.points, QList<QSize>{points});
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));

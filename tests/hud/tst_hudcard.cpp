@@ -346,14 +346,14 @@ private slots:
         };
         row("full-page capture", false, u"Screenshot.png"_s, {1000, 17000}, 1.0, {0, 0, 1000, 515},
             140);
-        row("phone screen, whole; another thread, size in points", true, u"r.heic"_s,
-            {1170, 2532}, 3.0, {0, 0, 1170, 2532}, 140);
+        row("phone screen, whole; another thread, size in points", true, u"r.heic"_s, {1170, 2532},
+            3.0, {0, 0, 1170, 2532}, 140);
         QTest::newRow("wide panorama; mixed case, two dots")
             << false << u"shot.final.JpEg"_s << u"JPEG"_s << QSize(17000, 1000) << 1.0
             << QRect(0, 0, 5667, 1000) << 48 << int(QImage::Format_RGB32) << QSize();
         row("banner, whole", false, u"b.png"_s, {1920, 400}, 1.0, {0, 0, 1920, 400}, 57);
-        row("two-colour palette, scaled down", false, u"p.png"_s, {800, 500}, 1.0,
-            {0, 0, 800, 500}, 140, QImage::Format_Mono);
+        row("two-colour palette, scaled down", false, u"p.png"_s, {800, 500}, 1.0, {0, 0, 800, 500},
+            140, QImage::Format_Mono);
         row("sixteen bits a channel, scaled down", false, u"d.png"_s, {1920, 1080}, 1.0,
             {0, 0, 1920, 1080}, 140, QImage::Format_RGBX64);
         // A 2880 x 1800 capture at 144 dpi reads 1440 x 900, as the detection's line.

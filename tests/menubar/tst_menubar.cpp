@@ -11,7 +11,6 @@
 #include "menubar/TrayMenu.h"
 #include "settings/AppState.h"
 
-
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
