@@ -210,8 +210,8 @@ private slots:
         QVERIFY(app.waitFor(u"[Orvane] Window closed; switched to accessory mode."_s));
         QVERIFY(waitFor([] { return preferencesWindow().isEmpty(); }));
 
-        // Screenshot folders made after the launch, or removed and made again, are watched
-        // without a restart.
+        // A screenshot folder made after the launch is watched without a restart (removed and
+        // made again, or made deeper: tst_platformservices, on the same system watch).
         const QString desktop = home.file(u"Desktop"_s);
         QVERIFY(QDir().mkpath(desktop));
         QVERIFY(app.waitFor(u"[Orvane] Now watching "_s + desktop + u'.'));
@@ -230,19 +230,8 @@ private slots:
         QVERIFY(QFile::rename(desktop + u"/.shot2.png"_s, desktop + u"/Shot 2.png"_s));
         QVERIFY(app.waitFor(detected + u"Shot 2.png (100x60)"_s));
 
-        QVERIFY(QDir(desktop).removeRecursively());
-        QVERIFY(app.waitFor(u"[Orvane] Lost the watch on "_s + desktop));
-        QVERIFY(QDir().mkpath(desktop));
-        QVERIFY(app.waitFor(u"[Orvane] Watching "_s + desktop + u" again."_s));
-        QVERIFY(capture(app, desktop + u"/second.png"_s));
-        // GNOME and Plasma 6 make this one at their first capture.
-        const QString screenshots = home.file(u"Pictures/Screenshots"_s);
-        QVERIFY(QDir().mkpath(screenshots));
-        QVERIFY(app.waitFor(u"[Orvane] Now watching "_s + screenshots + u'.'));
-        QVERIFY(capture(app, screenshots + u"/third.png"_s));
-
         QVERIFY(app.end());
-        QCOMPARE(app.count(detected), 4); // exactly one line per screenshot
+        QCOMPARE(app.count(detected), 2); // exactly one line per screenshot
         QCOMPARE(app.count(reopened), 1);
         QVERIFY(app.log.startsWith(launched));
     }

@@ -126,10 +126,11 @@ struct Rig {
         });
     }
     QString file(const QString &name) const { return desktop + u'/' + name; }
-    QString fresh(const QString &name, double age = 1.0, QSize size = {64, 48})
+    QString fresh(const QString &name, double age = 1.0, QSize size = {64, 48},
+                  int dotsPerMeter = 2835)
     {
         // In a lambda: QVERIFY returns nothing.
-        const QImage image = teal(size.width(), size.height());
+        const QImage image = teal(size.width(), size.height(), dotsPerMeter);
         [&] { QVERIFY(image.save(file(name), name.endsWith(u".jpg"_s) ? "JPEG" : "PNG")); }();
         setModified(file(name), now - age);
         return file(name);
@@ -235,14 +236,17 @@ private slots:
         QVERIFY(!rig.watcher.isMonitoring());
     }
 
-    // A name is logged as it is, on its one line: never read as a placeholder, never split.
+    // A name is logged as it is, on its one line: never read as a placeholder, never split. The
+    // card gets the size in points, as the line gives it, and the bytes the picture was decoded
+    // from, to copy whatever becomes of the file.
     void rules_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<double>("age");
         QTest::addColumn<QString>("logged"); // empty: no card
+        QTest::addColumn<QSize>("points");   // of a 64 x 48 picture
         const auto row = [](const char *tag, const QString &name, double age, bool shown) {
-            QTest::newRow(tag) << name << age << (shown ? name : QString());
+            QTest::newRow(tag) << name << age << (shown ? name : QString()) << QSize(64, 48);
         };
         row("exactly 10 s old", u"edge.png"_s, 10.0, true);
         row("just over 10 s", u"old.png"_s, 10.01, false);
@@ -250,38 +254,32 @@ private slots:
         row("hidden temporary file", u".tmp-shot.png"_s, 1.0, false);
         row("editor backup", u"~shot.png"_s, 1.0, false);
         row("placeholders", u"100%2 %1.png"_s, 1.0, true);
-        QTest::newRow("newline") << u"two\nlines.png"_s << 1.0 << u"two\\nlines.png"_s;
-        QTest::newRow("terminal escape") << u"\x1b[2Jx.png"_s << 1.0 << u"\\x1b[2Jx.png"_s;
+        QTest::newRow("newline") << u"two\nlines.png"_s << 1.0 << u"two\\nlines.png"_s
+                                 << QSize(64, 48);
+        QTest::newRow("terminal escape")
+            << u"\x1b[2Jx.png"_s << 1.0 << u"\\x1b[2Jx.png"_s << QSize(64, 48);
+        QTest::newRow("144 dpi") << u"retina.png"_s << 1.0 << u"retina.png"_s << QSize(32, 24);
     }
     void rules()
     {
         QFETCH(QString, name);
         QFETCH(double, age);
         QFETCH(QString, logged);
+        QFETCH(QSize, points);
         Rig rig;
         test::LogCapture log;
-        rig.report({rig.fresh(name, age)});
-        QCOMPARE(rig.shown, logged.isEmpty() ? QStringList{} : QStringList{name});
-        QCOMPARE(log.lines(),
-                 logged.isEmpty()
-                     ? QStringList{}
-                     : QStringList{u"[Orvane] ✅ Screenshot detected: %1 (64x48)"_s.arg(logged)});
-    }
-
-    // The card gets the size in points, as the line gives it, and the bytes the picture was
-    // decoded from, to copy whatever becomes of the file.
-    void presentedInPointsWithItsBytes()
-    {
-        Rig rig;
-        test::LogCapture log;
-        const QString path = rig.file(u"retina.png"_s);
-        QVERIFY(teal(288, 180, 5669).save(path)); // 144 dpi
-        setModified(path, rig.now - 1);
+        const QString path = rig.fresh(name, age, {64, 48}, points.width() == 64 ? 2835 : 5669);
         rig.report({path});
-        QCOMPARE(rig.shown, QStringList{u"retina.png"_s});
+        if (logged.isEmpty()) {
+            QCOMPARE(rig.shown, QStringList());
+            QCOMPARE(log.lines(), QStringList());
+            return;
+        }
+        QCOMPARE(rig.shown, QStringList{name});
         QCOMPARE(log.lines(),
-                 QStringList{u"[Orvane] ✅ Screenshot detected: retina.png (144x90)"_s});
-        QCOMPARE(rig.points, QList<QSize>{QSize(144, 90)});
+                 QStringList{u"[Orvane] ✅ Screenshot detected: %1 (%2x%3)"_s.arg(
+                     logged, QString::number(points.width()), QString::number(points.height()))});
+        QCOMPARE(rig.points, QList<QSize>{points});
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(rig.kept, QList<QByteArray>{file.readAll()});

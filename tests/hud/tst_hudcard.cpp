@@ -337,23 +337,28 @@ private slots:
         QTest::addColumn<int>("frameHeight");
         // As decoded: one bit a pixel with a palette, sixteen bits a channel
         QTest::addColumn<int>("format");
-        QTest::newRow("full-page capture")
-            << false << u"Screenshot.png"_s << u"PNG"_s << QSize(1000, 17000) << 1.0
-            << QRect(0, 0, 1000, 515) << 140 << int(QImage::Format_RGB32);
-        QTest::newRow("phone screen, whole; another thread, size in points")
-            << true << u"r.heic"_s << u"HEIC"_s << QSize(1170, 2532) << 3.0
-            << QRect(0, 0, 1170, 2532) << 140 << int(QImage::Format_RGB32);
+        QTest::addColumn<QSize>("points"); // as the detection hands it over
+        const auto row = [](const char *tag, bool fromWorker, const QString &name, QSize size,
+                            qreal ratio, QRect shown, int frameHeight,
+                            QImage::Format format = QImage::Format_RGB32, QSize points = {}) {
+            QTest::newRow(tag) << fromWorker << name << name.section(u'.', -1).toUpper() << size
+                               << ratio << shown << frameHeight << int(format) << points;
+        };
+        row("full-page capture", false, u"Screenshot.png"_s, {1000, 17000}, 1.0, {0, 0, 1000, 515},
+            140);
+        row("phone screen, whole; another thread, size in points", true, u"r.heic"_s, {1170, 2532},
+            3.0, {0, 0, 1170, 2532}, 140);
         QTest::newRow("wide panorama; mixed case, two dots")
             << false << u"shot.final.JpEg"_s << u"JPEG"_s << QSize(17000, 1000) << 1.0
-            << QRect(0, 0, 5667, 1000) << 48 << int(QImage::Format_RGB32);
-        QTest::newRow("banner, whole") << false << u"b.png"_s << u"PNG"_s << QSize(1920, 400) << 1.0
-                                       << QRect(0, 0, 1920, 400) << 57 << int(QImage::Format_RGB32);
-        QTest::newRow("two-colour palette, scaled down")
-            << false << u"p.png"_s << u"PNG"_s << QSize(800, 500) << 1.0 << QRect(0, 0, 800, 500)
-            << 140 << int(QImage::Format_Mono);
-        QTest::newRow("sixteen bits a channel, scaled down")
-            << false << u"d.png"_s << u"PNG"_s << QSize(1920, 1080) << 1.0
-            << QRect(0, 0, 1920, 1080) << 140 << int(QImage::Format_RGBX64);
+            << QRect(0, 0, 5667, 1000) << 48 << int(QImage::Format_RGB32) << QSize();
+        row("banner, whole", false, u"b.png"_s, {1920, 400}, 1.0, {0, 0, 1920, 400}, 57);
+        row("two-colour palette, scaled down", false, u"p.png"_s, {800, 500}, 1.0, {0, 0, 800, 500},
+            140, QImage::Format_Mono);
+        row("sixteen bits a channel, scaled down", false, u"d.png"_s, {1920, 1080}, 1.0,
+            {0, 0, 1920, 1080}, 140, QImage::Format_RGBX64);
+        // A 2880 x 1800 capture at 144 dpi reads 1440 x 900, as the detection's line.
+        row("size in points from the detection", false, u"retina.png"_s, {2880, 1800}, 1.0,
+            {0, 0, 2880, 1800}, 140, QImage::Format_RGB32, {1440, 900});
     }
     void showCard()
     {
@@ -362,6 +367,7 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(qreal, ratio);
         QFETCH(QRect, shown);
+        QFETCH(QSize, points);
         // Red where the card should look, blue elsewhere.
         QImage image(size, QImage::Format_RGB32);
         image.fill(Qt::blue);
@@ -374,7 +380,7 @@ private slots:
         }
         image.setDevicePixelRatio(ratio);
         Fixture f;
-        const auto show = [&] { f.controller.showHUD(f.home.file(name), image); };
+        const auto show = [&] { f.controller.showHUD(f.home.file(name), image, points); };
         fromWorker ? std::thread(show).join() : show();
         QVERIFY(!f.controller.currentCard()); // nothing until the main loop runs
         QTRY_VERIFY(f.controller.currentCard());
@@ -382,8 +388,8 @@ private slots:
         QVERIFY(f.controller.hudWindow()->isVisible());
         QCOMPARE(card->fileName(), name);
         QTEST(card->fileType(), "type");
-        QCOMPARE(card->sizeText(),
-                 u"%1 × %2"_s.arg(int(size.width() / ratio)).arg(int(size.height() / ratio)));
+        const QSize badge = points.isValid() ? points : (QSizeF(size) / ratio).toSize();
+        QCOMPARE(card->sizeText(), u"%1 × %2"_s.arg(badge.width()).arg(badge.height()));
         // Kept and painted at four bytes a pixel, whatever the file's depth.
         QCOMPARE(card->thumbnail().depth(), 32);
         QImage thumbnail = card->thumbnail().convertToFormat(QImage::Format_RGB32);
@@ -395,16 +401,6 @@ private slots:
         const auto frames = items(f.controller.hudWindow()->contentItem(), "orvane::ThumbnailItem");
         QCOMPARE(frames.size(), 1);
         QTEST(qRound(frames.first()->height()), "frameHeight");
-    }
-
-    // The size badge is in points, as the detection's line: a 2880 x 1800 capture at 144 dpi
-    // reads 1440 x 900.
-    void badgeInPoints()
-    {
-        Fixture f;
-        FloatingHUDView *card = f.show(u"retina.png"_s, picture(2880, 1800), QSize(1440, 900));
-        QVERIFY(card);
-        QCOMPARE(card->sizeText(), u"1440 × 900"_s);
     }
 
     // Each action's platform calls and sounds, with an awkward name; a copy is of the card's own
@@ -840,21 +836,12 @@ private slots:
             QTRY_COMPARE(banner->scale(), 1.0);
             const QImage shot = window->grabWindow();
             const qreal ratio = shot.width() / qreal(window->width());
-            // The ground at the banner's left end, clear of its symbol and text.
+            // The ground at the banner's left end, clear of its symbol and text, averaged.
             const QRectF area = banner->mapRectToScene(banner->boundingRect());
-            qreal red = 0, green = 0, blue = 0;
-            int count = 0;
-            for (qreal x = area.left() + 6; x < area.left() + 16; ++x) {
-                for (qreal y = area.center().y() - 4; y < area.center().y() + 4; ++y) {
-                    const QColor c = shot.pixelColor(int(x * ratio), int(y * ratio));
-                    red += c.redF();
-                    green += c.greenF();
-                    blue += c.blueF();
-                    ++count;
-                }
-            }
-            grounds << QColor::fromRgbF(float(red / count), float(green / count),
-                                        float(blue / count));
+            const QRectF ground(area.left() + 6, area.center().y() - 4, 10, 8);
+            grounds << shot.copy(QRectF(ground.topLeft() * ratio, ground.size() * ratio).toRect())
+                           .scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                           .pixelColor(0, 0);
             icons << card->feedbackIcon();
         }
         const auto distance = [](const QColor &a, const QColor &b) {
