@@ -28,9 +28,9 @@ void FloatingHUDView::handleDelete()
         return; // a second press while the Trash is busy with the file
     }
     m_trashing = true;
-    m_services.platform->card().moveToTrash(
-        m_filePath, answerOnMainThread([state = m_services.state, onDismiss = m_onDismiss,
-                                        path = m_filePath](FloatingHUDView *card, bool trashed) {
+    moveToTrash(m_services, this, m_filePath,
+                [state = m_services.state, onDismiss = m_onDismiss,
+                 path = m_filePath](FloatingHUDView *card, bool trashed) {
             if (trashed) {
                 state->playFeedbackSound(QStringLiteral("Basso"));
                 onDismiss();
@@ -40,7 +40,7 @@ void FloatingHUDView::handleDelete()
             reportFailure(card, gone ? "notTrashedMissing" : "notTrashedKept",
                           QStringLiteral("Could not move to the Trash: ") +
                               QFileInfo(path).fileName());
-        }));
+                });
 }
 
 } // namespace orvane
