@@ -434,7 +434,7 @@ private slots:
             QTest::newRow(tag) << action << situation << banner << log << calls;
         };
         row("Copy & Save", u"Copy & Save"_s, {}, u"Copied & Saved!"_s, {}, {copy, tink});
-        row("Copy Only", u"Copy Only"_s, {}, u"Copied & Discarded!"_s, {}, {copy, trash, tink, undo});
+        row("Copy Only", u"Copy Only"_s, {}, u"Copied & Discarded!"_s, {}, {copy, trash, undo, tink});
         row("Copy Only, no Undo", u"Copy Only"_s, u"noundo"_s, u"Copied & Discarded!"_s, {},
             {copy, trash, tink});
         row("Markup", u"Markup"_s, {}, {}, {}, {markup});
@@ -451,7 +451,7 @@ private slots:
         row("Copy & Save, file renamed", u"Copy & Save"_s, u"gone"_s, u"Copied & Saved!"_s, {},
             {copy, tink});
         row("Copy Only, no longer an image", u"Copy Only"_s, u"garbled"_s, u"Copied & Discarded!"_s,
-            {}, {copy, trash, tink, undo});
+            {}, {copy, trash, undo, tink});
         row("Copy Only, file renamed", u"Copy Only"_s, u"gone"_s, u"Copied — File Not Trashed"_s,
             notTrashed, {copy, trash, tink});
         row("Copy Only, Trash refused", u"Copy Only"_s, u"trash"_s, u"Copied — File Not Trashed"_s,
