@@ -126,7 +126,8 @@ def main():
                   sorted(os.listdir(os.path.join(trash, "info"))) ==
                   ["a.png.trashinfo", "b.png.trashinfo", "d.png.trashinfo",
                    "off.png.trashinfo"], os.listdir(os.path.join(trash, "info")))
-            check("Undo: one log line", orvane.logged("Restored from the Trash") ==
+            check("Undo: one log line", orvane.wait_for_line("Restored from the Trash", 10) and
+                  orvane.logged("Restored from the Trash") ==
                   ["[Orvane] Restored from the Trash: " + back], orvane.lines)
 
             taken = os.path.join(desktop, "d.png")
