@@ -15,11 +15,6 @@ namespace orvane {
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("TrashUndo", text);
-}
-
 QString fileName(const QString &path)
 {
     return QFileInfo(path).fileName();
@@ -49,7 +44,9 @@ Restoration restoreFromTrash(const TrashedFile &trashed)
     }
     const QString folder = QFileInfo(trashed.originalPath).path();
     if (!QDir().mkpath(folder)) {
-        return {Restoration::Outcome::Failed, {}, tr("its folder %1 cannot be made again").arg(folder)};
+        return {Restoration::Outcome::Failed,
+                {},
+                QStringLiteral("its folder %1 cannot be made again").arg(folder)};
     }
     // Bounded, for a folder where every such name is taken.
     for (int number = 1; number <= 1000; ++number) {
@@ -66,9 +63,10 @@ Restoration restoreFromTrash(const TrashedFile &trashed)
             logLine(QStringLiteral("Could not remove the Trash's record %1").arg(trashed.infoPath));
         }
         return {number == 1 ? Restoration::Outcome::Restored : Restoration::Outcome::RestoredAs,
-                target, {}};
+                target,
+                {}};
     }
-    return {Restoration::Outcome::Failed, {}, tr("every name beside it is taken")};
+    return {Restoration::Outcome::Failed, {}, QStringLiteral("every name beside it is taken")};
 }
 
 TrashUndo::TrashUndo(ActionNotifications &notifications, QObject *parent)
@@ -82,8 +80,10 @@ void TrashUndo::offer(const TrashedFile &trashed)
                     .arg(trashed.originalPath));
         return;
     }
-    Notice notice{tr("Moved to the Trash"), fileName(trashed.originalPath), QStringLiteral("undo"),
-                  tr("Undo"), [this, trashed] { undo(trashed); }};
+    Notice notice{QCoreApplication::translate("TrashUndo", "Moved to the Trash"),
+                  fileName(trashed.originalPath), QStringLiteral("undo"),
+                  QCoreApplication::translate("TrashUndo", "Undo"),
+                  [this, trashed] { undo(trashed); }};
     m_notifications.notify(std::move(notice), [this](const QString &why) { tellUnavailable(why); });
 }
 
@@ -109,21 +109,23 @@ void TrashUndo::restored(const TrashedFile &trashed, const Restoration &restorat
     case Restoration::Outcome::RestoredAs:
         logLine(QStringLiteral("Restored from the Trash as %1, since %2 was taken")
                     .arg(restoration.path, trashed.originalPath));
-        notice.title = tr("Restored under a new name");
-        notice.body = tr("%1 was taken, so the screenshot is back as %2.")
+        notice.title = QCoreApplication::translate("TrashUndo", "Restored under a new name");
+        notice.body = QCoreApplication::translate("TrashUndo",
+                                                  "%1 was taken, so the screenshot is back as %2.")
                           .arg(name, fileName(restoration.path));
         break;
     case Restoration::Outcome::Gone:
         logLine(QStringLiteral("Could not restore %1: it is no longer in the Trash")
                     .arg(trashed.originalPath));
-        notice.title = tr("Could not restore %1").arg(name);
-        notice.body = tr("It is no longer in the Trash.");
+        notice.title = QCoreApplication::translate("TrashUndo", "Could not restore %1").arg(name);
+        notice.body = QCoreApplication::translate("TrashUndo", "It is no longer in the Trash.");
         break;
     case Restoration::Outcome::Failed:
         logLine(QStringLiteral("Could not restore %1 from the Trash: %2")
                     .arg(trashed.originalPath, restoration.reason));
-        notice.title = tr("Could not restore %1").arg(name);
-        notice.body = tr("It is still in the Trash (%1).").arg(restoration.reason);
+        notice.title = QCoreApplication::translate("TrashUndo", "Could not restore %1").arg(name);
+        notice.body = QCoreApplication::translate("TrashUndo", "It is still in the Trash (%1).")
+                          .arg(restoration.reason);
         break;
     }
     m_notifications.notify(std::move(notice), [](const QString &) {});

@@ -33,8 +33,8 @@ class AppState : public QObject {
     Q_PROPERTY(QVariant customFolderPath READ customFolderPathVariant WRITE
                    setCustomFolderPathVariant NOTIFY customFolderPathChanged)
     // A notification with "Undo" after the card moved a screenshot to the Trash.
-    Q_PROPERTY(bool offerUndoAfterTrash READ offerUndoAfterTrash WRITE setOfferUndoAfterTrash
-                   NOTIFY offerUndoAfterTrashChanged)
+    Q_PROPERTY(bool offerUndoAfterTrash READ offerUndoAfterTrash WRITE setOfferUndoAfterTrash NOTIFY
+                   offerUndoAfterTrashChanged)
     Q_PROPERTY(bool isPaused READ isPaused WRITE setIsPaused NOTIFY isPausedChanged)
     Q_PROPERTY(bool isLaunchAtLoginEnabled READ isLaunchAtLoginEnabled WRITE
                    setIsLaunchAtLoginEnabled NOTIFY isLaunchAtLoginEnabledChanged)

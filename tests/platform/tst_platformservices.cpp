@@ -10,8 +10,8 @@
 #include "platform/PlatformFactory.h"
 #include "platform/ScreenshotFolders.h"
 #include "platform/TerminationSignals.h"
-#include "platform/TrashUndo.h"
 #include "platform/Translations.h"
+#include "platform/TrashUndo.h"
 #include "platform/WorkArea.h"
 #include "platform/linux/GioLibrary.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -303,7 +303,7 @@ private slots:
     // gone without anything else changing.
     void undoTrash_data()
     {
-        QTest::addColumn<QString>("meanwhile"); // what happens between the trash and the Undo
+        QTest::addColumn<QString>("meanwhile");  // what happens between the trash and the Undo
         QTest::addColumn<QString>("restoredAs"); // empty: nothing restored
         QTest::newRow("name with a newline and %20") << u""_s << u"Shot %20\n.png"_s;
         QTest::newRow("the same name trashed again") << u"again"_s << u"Shot %20\n.png"_s;

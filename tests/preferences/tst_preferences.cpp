@@ -420,8 +420,9 @@ private slots:
         QCOMPARE(names,
                  QStringList({u"Enable Orvane Screenshot HUD"_s, u"Launch at Login"_s,
                               u"Auto-Copy on Capture (Zero-Click)"_s, u"Play Sound Effects"_s,
-                              u"Offer Undo after trashing"_s, u"4s"_s, u"7s (Default)"_s, u"12s"_s, u"Change..."_s, u"Reset"_s,
-                              u"Open in File Manager"_s, u"Simulate Screenshot HUD (Preview)"_s,
+                              u"Offer Undo after trashing"_s, u"4s"_s, u"7s (Default)"_s, u"12s"_s,
+                              u"Change..."_s, u"Reset"_s, u"Open in File Manager"_s,
+                              u"Simulate Screenshot HUD (Preview)"_s,
                               u"Uninstall & Restore Defaults..."_s}));
         QCOMPARE(accessibleName(item(u"timerPicker"_s)), u"Auto-Dismiss Timer"_s);
     }

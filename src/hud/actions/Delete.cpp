@@ -31,15 +31,15 @@ void FloatingHUDView::handleDelete()
     moveToTrash(m_services, this, m_filePath,
                 [state = m_services.state, onDismiss = m_onDismiss,
                  path = m_filePath](FloatingHUDView *card, bool trashed) {
-            if (trashed) {
-                state->playFeedbackSound(QStringLiteral("Basso"));
-                onDismiss();
-                return;
-            }
-            const bool gone = !QFileInfo::exists(path);
-            reportFailure(card, gone ? "notTrashedMissing" : "notTrashedKept",
-                          QStringLiteral("Could not move to the Trash: ") +
-                              QFileInfo(path).fileName());
+                    if (trashed) {
+                        state->playFeedbackSound(QStringLiteral("Basso"));
+                        onDismiss();
+                        return;
+                    }
+                    const bool gone = !QFileInfo::exists(path);
+                    reportFailure(card, gone ? "notTrashedMissing" : "notTrashedKept",
+                                  QStringLiteral("Could not move to the Trash: ") +
+                                      QFileInfo(path).fileName());
                 });
 }
 

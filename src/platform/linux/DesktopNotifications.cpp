@@ -38,19 +38,21 @@ void DesktopNotifications::notify(Notice notice,
                     SLOT(notificationClosed(uint, uint)));
     }
     // Asked each time: the service may have been replaced by one that offers more, or less.
-    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call(QStringLiteral("GetCapabilities")), 5000), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, notice = std::move(notice), unavailable = std::move(unavailable)](
-                QDBusPendingCallWatcher *finished) {
-                finished->deleteLater();
-                const QDBusPendingReply<QStringList> reply = *finished;
-                if (reply.isError()) {
-                    unavailable(QStringLiteral("no notification service (%1)")
-                                    .arg(reply.error().message()));
-                    return;
-                }
-                send(notice, reply.value(), unavailable);
-            });
+    auto *watcher = new QDBusPendingCallWatcher(
+        bus.asyncCall(call(QStringLiteral("GetCapabilities")), 5000), this);
+    connect(
+        watcher, &QDBusPendingCallWatcher::finished, this,
+        [this, notice = std::move(notice),
+         unavailable = std::move(unavailable)](QDBusPendingCallWatcher *finished) {
+            finished->deleteLater();
+            const QDBusPendingReply<QStringList> reply = *finished;
+            if (reply.isError()) {
+                unavailable(
+                    QStringLiteral("no notification service (%1)").arg(reply.error().message()));
+                return;
+            }
+            send(notice, reply.value(), unavailable);
+        });
 }
 
 void DesktopNotifications::send(Notice notice, const QStringList &capabilities,
@@ -78,8 +80,8 @@ void DesktopNotifications::send(Notice notice, const QStringList &capabilities,
                 finished->deleteLater();
                 const QDBusPendingReply<uint> reply = *finished;
                 if (reply.isError()) {
-                    logLine(notice.title + u' ' + notice.body + QStringLiteral(" (no notification: ") +
-                            reply.error().message() + u')');
+                    logLine(notice.title + u' ' + notice.body +
+                            QStringLiteral(" (no notification: ") + reply.error().message() + u')');
                     return;
                 }
                 if (withAction) {

@@ -21,7 +21,7 @@ struct Identity {
 
 std::optional<Identity> identity(const QString &path)
 {
-    struct stat status{};
+    struct stat status {};
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
         return std::nullopt;
     }
@@ -31,9 +31,8 @@ std::optional<Identity> identity(const QString &path)
 // The Trashes the file may have gone to: the user's own, and those at the top of its volume.
 QStringList trashFolders(const QString &path, dev_t device)
 {
-    QStringList folders{
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-        QStringLiteral("/Trash")};
+    QStringList folders{QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                        QStringLiteral("/Trash")};
     QDir top = QFileInfo(path).absoluteDir();
     for (QDir up = top; up.cdUp();) {
         const std::optional<Identity> above = identity(up.path());

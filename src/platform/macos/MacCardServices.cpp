@@ -69,9 +69,8 @@ class MacNotifications : public ActionNotifications {
 public:
     void notify(Notice notice, std::function<void(const QString &why)> unavailable) override
     {
-        macnative::showNotification(notice.title, notice.body, notice.actionKey,
-                                    notice.actionLabel, std::move(notice.act),
-                                    std::move(unavailable));
+        macnative::showNotification(notice.title, notice.body, notice.actionKey, notice.actionLabel,
+                                    std::move(notice.act), std::move(unavailable));
     }
 };
 

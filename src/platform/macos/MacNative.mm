@@ -100,21 +100,26 @@ static void onMainThread(std::function<void()> work)
       unavailable:(std::function<void(const QString &)>)unavailable
 {
     UNUserNotificationCenter *center = UNUserNotificationCenter.currentNotificationCenter;
-    UNMutableNotificationContent *content = [[[UNMutableNotificationContent alloc] init] autorelease];
+    UNMutableNotificationContent *content =
+        [[[UNMutableNotificationContent alloc] init] autorelease];
     content.title = title;
     content.body = body;
     if (label.length > 0) {
         // One category per action; the set is the system's whole list each time.
         NSString *category = [@"orvane." stringByAppendingString:key];
         content.categoryIdentifier = category;
-        [_categories addObject:[UNNotificationCategory
-                                   categoryWithIdentifier:category
-                                                  actions:@[ [UNNotificationAction
-                                                              actionWithIdentifier:key
-                                                                             title:label
-                                                                           options:UNNotificationActionOptionNone] ]
-                                        intentIdentifiers:@[]
-                                                  options:UNNotificationCategoryOptionNone]];
+        [_categories
+            addObject:
+                [UNNotificationCategory
+                    categoryWithIdentifier:category
+                                   actions:@[
+                                       [UNNotificationAction
+                                           actionWithIdentifier:key
+                                                          title:label
+                                                        options:UNNotificationActionOptionNone]
+                                   ]
+                         intentIdentifiers:@[]
+                                   options:UNNotificationCategoryOptionNone]];
         [center setNotificationCategories:_categories];
     }
     NSString *identifier = [NSString stringWithFormat:@"orvane.%llu", ++_serial];
@@ -125,33 +130,36 @@ static void onMainThread(std::function<void()> work)
     UNNotificationRequest *request = [UNNotificationRequest requestWithIdentifier:identifier
                                                                           content:content
                                                                           trigger:nil];
-    [center requestAuthorizationWithOptions:UNAuthorizationOptionAlert
-                          completionHandler:^(BOOL granted, NSError *refusal) {
-                              if (!granted) {
-                                  const QString why =
-                                      refusal ? QString::fromUtf8(refusal.localizedDescription.UTF8String)
-                                              : QStringLiteral("notifications are off for Orvane");
-                                  onMainThread([unavailable, why] { unavailable(why); });
-                                  return;
-                              }
-                              [center addNotificationRequest:request
-                                       withCompletionHandler:^(NSError *error) {
-                                           if (error) {
-                                               const QString why = QString::fromUtf8(
-                                                   error.localizedDescription.UTF8String);
-                                               onMainThread([unavailable, why] { unavailable(why); });
-                                           }
-                                       }];
-                          }];
+    [center
+        requestAuthorizationWithOptions:UNAuthorizationOptionAlert
+                      completionHandler:^(BOOL granted, NSError *refusal) {
+                        if (!granted) {
+                            const QString why =
+                                refusal ? QString::fromUtf8(refusal.localizedDescription.UTF8String)
+                                        : QStringLiteral("notifications are off for Orvane");
+                            onMainThread([unavailable, why] { unavailable(why); });
+                            return;
+                        }
+                        [center addNotificationRequest:request
+                                 withCompletionHandler:^(NSError *error) {
+                                   if (error) {
+                                       const QString why =
+                                           QString::fromUtf8(error.localizedDescription.UTF8String);
+                                       onMainThread([unavailable, why] { unavailable(why); });
+                                   }
+                                 }];
+                      }];
 }
 // Shown as a banner while Orvane is the active application too (its preferences open).
 - (void)userNotificationCenter:(UNUserNotificationCenter *)center
        willPresentNotification:(UNNotification *)notification
-         withCompletionHandler:(void (^)(UNNotificationPresentationOptions options))completionHandler
+         withCompletionHandler:
+             (void (^)(UNNotificationPresentationOptions options))completionHandler
 {
     Q_UNUSED(center);
     Q_UNUSED(notification);
-    completionHandler(UNNotificationPresentationOptionBanner | UNNotificationPresentationOptionList);
+    completionHandler(UNNotificationPresentationOptionBanner |
+                      UNNotificationPresentationOptionList);
 }
 - (void)userNotificationCenter:(UNUserNotificationCenter *)center
     didReceiveNotificationResponse:(UNNotificationResponse *)response

@@ -193,8 +193,8 @@ Move moveWithoutReplacing(const QString &from, const QString &to)
     const QByteArray source = QFile::encodeName(from), target = QFile::encodeName(to);
     const auto failed = [](int number) { return Move{MoveOutcome::Failed, errnoText(number)}; };
 #ifdef __linux__
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                    RENAME_NOREPLACE) == 0) {
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0) {
         return {MoveOutcome::Moved, {}};
     }
     if (errno == EEXIST) {

@@ -78,7 +78,8 @@ typedef NS_OPTIONS(NSUInteger, UNNotificationCategoryOptions) {
 @optional
 - (void)userNotificationCenter:(UNUserNotificationCenter *)center
        willPresentNotification:(UNNotification *)notification
-         withCompletionHandler:(void (^)(UNNotificationPresentationOptions options))completionHandler;
+         withCompletionHandler:
+             (void (^)(UNNotificationPresentationOptions options))completionHandler;
 - (void)userNotificationCenter:(UNUserNotificationCenter *)center
     didReceiveNotificationResponse:(UNNotificationResponse *)response
              withCompletionHandler:(void (^)(void))completionHandler;
