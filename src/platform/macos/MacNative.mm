@@ -126,6 +126,8 @@ static void onMainThread(std::function<void()> work)
     if (label.length > 0) {
         _actions.insert(QString::fromUtf8(identifier.UTF8String),
                         PendingAction{QString::fromUtf8(key.UTF8String), std::move(act)});
+        // The system says nothing when a notification goes unanswered: the last 64 are kept.
+        _actions.remove(QStringLiteral("orvane.%1").arg(_serial - 64));
     }
     UNNotificationRequest *request = [UNNotificationRequest requestWithIdentifier:identifier
                                                                           content:content
