@@ -442,6 +442,14 @@
         <source>%1s</source>
         <translation>%1 s</translation>
     </message>
+    <message>
+        <source>Offer Undo after trashing</source>
+        <translation>Rückgängig nach dem Verschieben in den Papierkorb anbieten</translation>
+    </message>
+    <message>
+        <source>A notification to put back a screenshot moved to the Trash</source>
+        <translation>Eine Benachrichtigung, um ein in den Papierkorb verschobenes Bildschirmfoto zurückzulegen</translation>
+    </message>
 </context>
 <context>
     <name>SimulatedCapture</name>
@@ -452,6 +460,37 @@
     <message>
         <source>Live preview of Orvane Floating HUD</source>
         <translation>Live-Vorschau der schwebenden Orvane-Karte</translation>
+    </message>
+</context>
+<context>
+    <name>TrashUndo</name>
+    <message>
+        <source>Moved to the Trash</source>
+        <translation>In den Papierkorb verschoben</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <source>Restored under a new name</source>
+        <translation>Unter neuem Namen wiederhergestellt</translation>
+    </message>
+    <message>
+        <source>%1 was taken, so the screenshot is back as %2.</source>
+        <translation>%1 war schon vergeben, daher ist das Bildschirmfoto als %2 zurück.</translation>
+    </message>
+    <message>
+        <source>Could not restore %1</source>
+        <translation>%1 konnte nicht wiederhergestellt werden</translation>
+    </message>
+    <message>
+        <source>It is no longer in the Trash.</source>
+        <translation>Es ist nicht mehr im Papierkorb.</translation>
+    </message>
+    <message>
+        <source>It is still in the Trash (%1).</source>
+        <translation>Es ist noch im Papierkorb (%1).</translation>
     </message>
 </context>
 <context>

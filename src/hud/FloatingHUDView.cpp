@@ -206,6 +206,25 @@ FloatingHUDView::answerOnMainThread(std::function<void(FloatingHUDView *, bool)>
     };
 }
 
+void FloatingHUDView::moveToTrash(const CardServices &services, QPointer<FloatingHUDView> card,
+                                  const QString &path,
+                                  std::function<void(FloatingHUDView *, bool)> then)
+{
+    services.platform->card().moveToTrash(
+        path, [platform = services.platform, state = services.state, card,
+               then = std::move(then)](const std::optional<TrashedFile> &trashed) {
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [platform, state, card, then, trashed] {
+                    if (trashed && state->offerUndoAfterTrash()) {
+                        platform->card().offerUndo(*trashed);
+                    }
+                    then(card.data(), trashed.has_value());
+                },
+                Qt::QueuedConnection);
+        });
+}
+
 std::function<void(bool)> FloatingHUDView::dismissOrReport(const char *key, QString logText)
 {
     return answerOnMainThread([onDismiss = m_onDismiss, key,

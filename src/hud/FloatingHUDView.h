@@ -148,6 +148,11 @@ private:
     // Wraps `then` for an answer that may come on any thread: it runs on the main thread,
     // with the card, or null once the card has gone.
     std::function<void(bool)> answerOnMainThread(std::function<void(FloatingHUDView *, bool)> then);
+    // Moves `path` to the Trash. Its answer comes on the main thread: Undo is offered for a
+    // file it took, when the user wants that, whether or not the card is still there; then
+    // `then` runs with the card (null once gone) and whether the file went.
+    static void moveToTrash(const CardServices &services, QPointer<FloatingHUDView> card,
+                            const QString &path, std::function<void(FloatingHUDView *, bool)> then);
     // The answer of an action handed to another program: the card ends when it took the file,
     // else reports the failure with `key` and `logText`.
     std::function<void(bool)> dismissOrReport(const char *key, QString logText);

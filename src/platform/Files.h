@@ -58,6 +58,16 @@ QStringList listFolder(const QString &folder);
 // why not, or none when it is private.
 std::optional<QString> ensurePrivateFolder(const QString &path);
 
+enum class MoveOutcome { Moved, TargetExists, Failed };
+struct Move {
+    MoveOutcome outcome;
+    QString error; // why not, when Failed
+};
+
+// Renames `from` to `to` on the same volume, refusing, never replacing, an item that is already
+// at `to` (a dangling link included), even one that appears while it runs.
+Move moveWithoutReplacing(const QString &from, const QString &to);
+
 // The user this process runs as, for names of per-user folders.
 uint currentUserId();
 

@@ -76,6 +76,13 @@ public:
     virtual QImage decodeHeic(const QByteArray &data, qint64 maxPixels) = 0;
 };
 
+// Where the Trash keeps a file it took: what it takes to put the file back.
+struct TrashedFile {
+    QString originalPath;
+    QString trashedPath; // the file inside the Trash; empty when the system did not say
+    QString infoPath;    // the freedesktop Trash's record of it (.trashinfo); empty where none
+};
+
 // The card: its window, the clipboard and what its actions do with the file.
 class CardPlatformServices {
 public:
@@ -101,8 +108,15 @@ public:
     // Puts a reference to the file on the clipboard, to paste it as a file elsewhere.
     virtual void copyFileToClipboard(const QString &path) = 0;
     // Moves the file into the user's Trash, from where it can be put back. Returns at once;
-    // `finished` (may be empty) runs later, on another thread, with whether it worked.
-    virtual void moveToTrash(const QString &path, std::function<void(bool)> finished) = 0;
+    // `finished` (may be empty) runs later, on another thread, with where the file went, or
+    // nothing when it stayed.
+    using TrashFinished = std::function<void(const std::optional<TrashedFile> &trashed)>;
+    virtual void moveToTrash(const QString &path, TrashFinished finished) = 0;
+    // After the card trashed a file: a notification says so and offers "Undo", which puts the
+    // file back where it was (under a new name if that one was taken meanwhile; a failure is
+    // notified too). Returns at once. Where the system shows no notifications with actions,
+    // nothing is shown, and the log says so once.
+    virtual void offerUndo(const TrashedFile &trashed) { Q_UNUSED(trashed); }
     // Opens the file in the application for annotating images (Preview, the image viewer).
     // `finished` (may be empty) runs later, on any thread, with whether an application took it.
     virtual void openForMarkup(const QString &path, std::function<void(bool)> finished) = 0;

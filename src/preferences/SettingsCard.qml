@@ -4,7 +4,7 @@ import QtQuick.Layouts
 import Orvane.Settings
 import Orvane.Preferences
 
-// The three switches and the auto-dismiss timer.
+// The switches and the auto-dismiss timer.
 Card {
     required property Item page
 
@@ -56,6 +56,23 @@ Card {
         secondaryColor: page.secondary
         accent: page.accent
         onUserToggled: value => AppState.playSound = value
+    }
+    Rectangle {
+        Layout.fillWidth: true
+        implicitHeight: 1
+        color: page.tone(page.primary, 0.1)
+    }
+    ToggleRow {
+        Layout.fillWidth: true
+        icon: "arrow.uturn.backward"
+        title: qsTr("Offer Undo after trashing")
+        subtitle: qsTr("A notification to put back a screenshot moved to the Trash")
+        isOn: AppState.offerUndoAfterTrash
+        iconColor: page.blue
+        textColor: page.primary
+        secondaryColor: page.secondary
+        accent: page.accent
+        onUserToggled: value => AppState.offerUndoAfterTrash = value
     }
     Rectangle {
         Layout.fillWidth: true

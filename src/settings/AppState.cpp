@@ -89,6 +89,8 @@ AppState::AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject
     m_autoCopyOnCapture = storedBool(stored(keys::autoCopyOnCapture), textStore)
                               .value_or(defaults::autoCopyOnCapture);
     m_playSound = storedBool(stored(keys::playSound), textStore).value_or(defaults::playSound);
+    m_offerUndoAfterTrash = storedBool(stored(keys::offerUndoAfterTrash), textStore)
+                                .value_or(defaults::offerUndoAfterTrash);
     // Any whole number is taken as stored: the menu and the preferences offer a few times, but
     // a time written by hand is the user's choice.
     m_autoDismissSeconds = storedInteger(stored(keys::autoDismissSeconds), textStore)
@@ -308,6 +310,14 @@ void AppState::setPlaySound(bool value)
     persist(keys::playSound, value);
     m_playSound = value;
     emit playSoundChanged();
+}
+
+void AppState::setOfferUndoAfterTrash(bool value)
+{
+    emit objectWillChange();
+    persist(keys::offerUndoAfterTrash, value);
+    m_offerUndoAfterTrash = value;
+    emit offerUndoAfterTrashChanged();
 }
 
 void AppState::setAutoDismissSeconds(qint64 value)

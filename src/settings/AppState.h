@@ -32,6 +32,9 @@ class AppState : public QObject {
     // null while no custom folder is set; an empty string is a set (if useless) folder.
     Q_PROPERTY(QVariant customFolderPath READ customFolderPathVariant WRITE
                    setCustomFolderPathVariant NOTIFY customFolderPathChanged)
+    // A notification with "Undo" after the card moved a screenshot to the Trash.
+    Q_PROPERTY(bool offerUndoAfterTrash READ offerUndoAfterTrash WRITE setOfferUndoAfterTrash NOTIFY
+                   offerUndoAfterTrashChanged)
     Q_PROPERTY(bool isPaused READ isPaused WRITE setIsPaused NOTIFY isPausedChanged)
     Q_PROPERTY(bool isLaunchAtLoginEnabled READ isLaunchAtLoginEnabled WRITE
                    setIsLaunchAtLoginEnabled NOTIFY isLaunchAtLoginEnabledChanged)
@@ -71,6 +74,7 @@ public:
     bool playSound() const { return m_playSound; }
     qint64 autoDismissSeconds() const { return m_autoDismissSeconds; }
     const std::optional<QString> &customFolderPath() const { return m_customFolderPath; }
+    bool offerUndoAfterTrash() const { return m_offerUndoAfterTrash; }
     bool isPaused() const { return m_isPaused; }
     bool isLaunchAtLoginEnabled() const { return m_isLaunchAtLoginEnabled; }
     QVariantList autoDismissChoicesList() const;
@@ -80,6 +84,7 @@ public:
     void setPlaySound(bool value);
     void setAutoDismissSeconds(qint64 value);
     void setCustomFolderPath(const std::optional<QString> &value);
+    void setOfferUndoAfterTrash(bool value);
     void setIsPaused(bool value);
     void setIsLaunchAtLoginEnabled(bool value);
 
@@ -108,6 +113,7 @@ signals:
     void playSoundChanged();
     void autoDismissSecondsChanged();
     void customFolderPathChanged();
+    void offerUndoAfterTrashChanged();
     void isPausedChanged();
     void isLaunchAtLoginEnabledChanged();
     void resolvedScreenshotDirectoryChanged();
@@ -145,6 +151,7 @@ private:
     bool m_playSound = defaults::playSound;
     qint64 m_autoDismissSeconds = defaults::autoDismissSeconds;
     std::optional<QString> m_customFolderPath;
+    bool m_offerUndoAfterTrash = defaults::offerUndoAfterTrash;
     bool m_isPaused = false;
     bool m_isLaunchAtLoginEnabled = false;
     std::optional<QString> m_cachedScreenshotDir;

@@ -15,6 +15,7 @@ inline constexpr auto playSound = "orvane_playSound";
 inline constexpr auto autoDismissSeconds = "orvane_autoDismissSeconds";
 inline constexpr auto customFolderPath = "orvane_customFolderPath";
 inline constexpr auto launchAtLogin = "orvane_launchAtLogin";
+inline constexpr auto offerUndoAfterTrash = "orvane_offerUndoAfterTrash";
 // The system's screenshot folder that "Reset" turned down: not taken on again at launch. On
 // Linux nothing is written to the capture tools, so their folder would come back otherwise.
 inline constexpr auto declinedSystemLocation = "orvane_declinedSystemLocation";
@@ -24,6 +25,7 @@ namespace defaults {
 inline constexpr bool autoCopyOnCapture = false;
 inline constexpr bool playSound = true;
 inline constexpr qint64 autoDismissSeconds = 7;
+inline constexpr bool offerUndoAfterTrash = true;
 // No custom folder: the system's screenshot location, or the desktop tools'.
 } // namespace defaults
 

@@ -421,7 +421,8 @@ private slots:
         const QString copy = u"copyImageToClipboard:640x400"_s, trash = u"moveToTrash:"_s + path;
         const QString markup = u"openForMarkup:"_s + path,
                       reveal = u"revealInFileManager:"_s + path;
-        const QString tink = u"playSystemSound:Tink"_s;
+        const QString tink = u"playSystemSound:Tink"_s,
+                      undo = u"offerUndo:"_s + path + u"~trashed"_s;
         const QString notTrashed = u"Could not move to the Trash: "_s + name;
         const QString picker = u"showSharePicker:"_s + path,
                       apps = u"applicationsForFile:"_s + path, email = u"emailFile:"_s + path;
@@ -430,11 +431,16 @@ private slots:
             QTest::newRow(tag) << action << situation << banner << log << calls;
         };
         row("Copy & Save", u"Copy & Save"_s, {}, u"Copied & Saved!"_s, {}, {copy, tink});
-        row("Copy Only", u"Copy Only"_s, {}, u"Copied & Discarded!"_s, {}, {copy, trash, tink});
+        row("Copy Only", u"Copy Only"_s, {}, u"Copied & Discarded!"_s, {},
+            {copy, trash, undo, tink});
+        row("Copy Only, no Undo", u"Copy Only"_s, u"noundo"_s, u"Copied & Discarded!"_s, {},
+            {copy, trash, tink});
         row("Markup", u"Markup"_s, {}, {}, {}, {markup});
         row("Finder", u"Files"_s, {}, {}, {}, {reveal});
-        row("Delete", u"Move to Trash"_s, {}, {}, {}, {trash, u"playSystemSound:Basso"_s});
-        row("Delete, sounds off", u"Move to Trash"_s, u"quiet"_s, {}, {}, {trash});
+        row("Delete", u"Move to Trash"_s, {}, {}, {}, {trash, undo, u"playSystemSound:Basso"_s});
+        row("Delete, sounds off", u"Move to Trash"_s, u"quiet"_s, {}, {}, {trash, undo});
+        row("Delete, no Undo", u"Move to Trash"_s, u"noundo"_s, {}, {},
+            {trash, u"playSystemSound:Basso"_s});
         row("Share, system picker", u"Share"_s, u"picker"_s, {}, {}, {picker});
         row("Share, Copy File", u"Share/Copy File"_s, {}, {}, {},
             {picker, apps, u"copyFileToClipboard:"_s + path});
@@ -444,7 +450,7 @@ private slots:
         row("Copy & Save, file renamed", u"Copy & Save"_s, u"gone"_s, u"Copied & Saved!"_s, {},
             {copy, tink});
         row("Copy Only, no longer an image", u"Copy Only"_s, u"garbled"_s, u"Copied & Discarded!"_s,
-            {}, {copy, trash, tink});
+            {}, {copy, trash, undo, tink});
         row("Copy Only, file renamed", u"Copy Only"_s, u"gone"_s, u"Copied — File Not Trashed"_s,
             notTrashed, {copy, trash, tink});
         row("Copy Only, Trash refused", u"Copy Only"_s, u"trash"_s, u"Copied — File Not Trashed"_s,
@@ -478,6 +484,7 @@ private slots:
         Fixture f;
         f.state.setAutoDismissSeconds(4);
         f.state.setPlaySound(situation != u"quiet"_s);
+        f.state.setOfferUndoAfterTrash(situation != u"noundo"_s);
         f.platform.trashSucceeds = situation != u"trash"_s && situation != u"gone"_s;
         f.platform.opensSucceed = situation != u"open"_s;
         f.platform.hasSharePicker = situation == u"picker"_s;

@@ -11,6 +11,7 @@
 #include "platform/ScreenshotFolders.h"
 #include "platform/TerminationSignals.h"
 #include "platform/Translations.h"
+#include "platform/TrashUndo.h"
 #include "platform/WorkArea.h"
 #include "platform/linux/GioLibrary.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -279,7 +280,7 @@ private slots:
         // GIO cannot make its folders where a file stands in their way.
         QVERIFY(!trashIsAFile || (QDir(trash).removeRecursively() && write(trash, "no folder")));
         std::atomic<int> result{-1};
-        platform.moveToTrash(path, [&result](bool ok) { result = ok ? 1 : 0; });
+        platform.moveToTrash(path, [&result](const auto &t) { result = t ? 1 : 0; });
         QTRY_VERIFY(result != -1);
         QVERIFY(!trashIsAFile || QFile::remove(trash));
         QCOMPARE(result.load(), trashed ? 1 : 0);
@@ -295,6 +296,88 @@ private slots:
             info.match(QString::fromUtf8(readAll(trash + u"/info/"_s + name + u".trashinfo"_s)))
                 .captured(1);
         QCOMPARE(QUrl::fromPercentEncoding(back.toUtf8()), path);
+    }
+
+    // Undo puts the very file that was trashed back, with its bytes and time, and its record
+    // goes; it never takes the place of another item, and one the Trash no longer holds stays
+    // gone without anything else changing.
+    void undoTrash_data()
+    {
+        QTest::addColumn<QString>("meanwhile");  // what happens between the trash and the Undo
+        QTest::addColumn<QString>("restoredAs"); // empty: nothing restored
+        QTest::newRow("name with a newline and %20") << u""_s << u"Shot %20\n.png"_s;
+        QTest::newRow("the same name trashed again") << u"again"_s << u"Shot %20\n.png"_s;
+        QTest::newRow("name and its (2) taken") << u"taken"_s << u"Shot %20\n (3).png"_s;
+        QTest::newRow("name taken by a dangling link") << u"link"_s << u"Shot %20\n (2).png"_s;
+        QTest::newRow("its folder removed") << u"folder"_s << u"Shot %20\n.png"_s;
+        QTest::newRow("the Trash emptied") << u"emptied"_s << u""_s;
+    }
+    void undoTrash()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, restoredAs);
+        LinuxPlatform platform{ProcessContext{}};
+        const QString folder = home->file(u"Undo"_s);
+        const QString path = folder + u"/Shot %20\n.png"_s;
+        const QDateTime taken = QDateTime::fromSecsSinceEpoch(1'600'000'000);
+        const auto trash = [&](const QByteArray &content) -> std::optional<TrashedFile> {
+            QFile file(path);
+            if (!write(path, content) || !file.open(QIODevice::ReadWrite) ||
+                !file.setFileTime(taken, QFileDevice::FileModificationTime)) {
+                return std::nullopt;
+            }
+            file.close();
+            std::optional<TrashedFile> answer;
+            std::atomic<bool> answered{false};
+            platform.moveToTrash(path, [&](const std::optional<TrashedFile> &t) {
+                answer = t;
+                answered = true;
+            });
+            return QTest::qWaitFor([&] { return answered.load(); }, 10000) ? answer : std::nullopt;
+        };
+        const std::optional<TrashedFile> first = trash("first");
+        QVERIFY(first && QFile::exists(first->trashedPath) && QFile::exists(first->infoPath));
+        QCOMPARE(first->originalPath, path);
+        std::optional<TrashedFile> second;
+        if (meanwhile == u"again"_s) {
+            second = trash("second");
+            QVERIFY(second && second->trashedPath != first->trashedPath);
+        } else if (meanwhile == u"taken"_s) {
+            QVERIFY(write(path, "other") && write(folder + u"/Shot %20\n (2).png"_s, "other"));
+        } else if (meanwhile == u"link"_s) {
+            QVERIFY(QFile::link(home->file(u"nowhere"_s), path));
+        } else if (meanwhile == u"folder"_s) {
+            QVERIFY(QDir(folder).removeRecursively());
+        } else if (meanwhile == u"emptied"_s) {
+            QVERIFY(QFile::remove(first->trashedPath));
+        }
+        const QStringList before = QDir(folder).entryList(QDir::Files | QDir::System);
+        const Restoration restored = restoreFromTrash(*first);
+        if (restoredAs.isEmpty()) {
+            QCOMPARE(int(restored.outcome), int(Restoration::Outcome::Gone));
+            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::System), before);
+            QVERIFY(QFile::exists(first->infoPath));
+            QVERIFY(QFile::remove(first->infoPath));
+            return;
+        }
+        const QString target = folder + u'/' + restoredAs;
+        QCOMPARE(restored.path, target);
+        QCOMPARE(int(restored.outcome), int(target == path ? Restoration::Outcome::Restored
+                                                           : Restoration::Outcome::RestoredAs));
+        QCOMPARE(readAll(target), QByteArray("first"));
+        QCOMPARE(QFileInfo(target).lastModified(), taken);
+        QVERIFY(!QFile::exists(first->trashedPath) && !QFile::exists(first->infoPath));
+        // Whatever stood in its way is as it was; a second trashed copy stays in the Trash.
+        if (meanwhile == u"taken"_s) {
+            QCOMPARE(readAll(path) + readAll(folder + u"/Shot %20\n (2).png"_s), "otherother");
+        } else if (meanwhile == u"link"_s) {
+            QCOMPARE(QFileInfo(path).symLinkTarget(), home->file(u"nowhere"_s));
+        } else if (second) {
+            QCOMPARE(readAll(second->trashedPath), QByteArray("second"));
+            QVERIFY(QFile::exists(second->infoPath));
+            QVERIFY(QFile::remove(second->trashedPath) && QFile::remove(second->infoPath));
+        }
+        QVERIFY(QDir(folder).removeRecursively());
     }
 
     // The card hands the file on unaltered: to the clipboard, the default or chosen application,
@@ -393,7 +476,8 @@ private slots:
         }
         QVERIFY(!login.isLoginItemEnabled());
         int trashed = -1;
-        NullCardPlatformServices().moveToTrash(u"/tmp/a.png"_s, [&](bool ok) { trashed = ok; });
+        NullCardPlatformServices().moveToTrash(u"/tmp/a.png"_s,
+                                               [&](const auto &t) { trashed = bool(t); });
         QCOMPARE(trashed, 0);
     }
 
@@ -787,7 +871,7 @@ private slots:
         const QString path = home->file(u"Desktop/shot.png"_s);
         QVERIFY(write(path));
         std::atomic<int> result{-1};
-        platform.moveToTrash(path, [&result](bool ok) { result = ok ? 1 : 0; });
+        platform.moveToTrash(path, [&result](const auto &t) { result = t ? 1 : 0; });
         QTRY_VERIFY(result != -1);
         QCOMPARE(result.load(), 0);
         QCOMPARE(readAll(path), QByteArray("png"));

@@ -174,6 +174,11 @@ private slots:
         toggle(u"switch:Play Sound Effects"_s);
         QCOMPARE(stored(keys::playSound), u"false"_s);
         QVERIFY(!item(u"switch:Play Sound Effects"_s)->property("checked").toBool());
+        // Undo is offered unless the user says otherwise.
+        QVERIFY(item(u"switch:Offer Undo after trashing"_s)->property("checked").toBool());
+        toggle(u"switch:Offer Undo after trashing"_s);
+        QVERIFY(!state().offerUndoAfterTrash());
+        QCOMPARE(stored(keys::offerUndoAfterTrash), u"false"_s);
         const QString monitoring = u"switch:Enable Orvane Screenshot HUD"_s;
         toggle(monitoring);
         QVERIFY(state().isPaused());
@@ -415,8 +420,9 @@ private slots:
         QCOMPARE(names,
                  QStringList({u"Enable Orvane Screenshot HUD"_s, u"Launch at Login"_s,
                               u"Auto-Copy on Capture (Zero-Click)"_s, u"Play Sound Effects"_s,
-                              u"4s"_s, u"7s (Default)"_s, u"12s"_s, u"Change..."_s, u"Reset"_s,
-                              u"Open in File Manager"_s, u"Simulate Screenshot HUD (Preview)"_s,
+                              u"Offer Undo after trashing"_s, u"4s"_s, u"7s (Default)"_s, u"12s"_s,
+                              u"Change..."_s, u"Reset"_s, u"Open in File Manager"_s,
+                              u"Simulate Screenshot HUD (Preview)"_s,
                               u"Uninstall & Restore Defaults..."_s}));
         QCOMPARE(accessibleName(item(u"timerPicker"_s)), u"Auto-Dismiss Timer"_s);
     }

@@ -86,7 +86,12 @@ public:
         record(u"copyImageToClipboard:%1x%2"_s.arg(i.width()).arg(i.height()));
     }
     void copyFileToClipboard(Path p) override { record(u"copyFileToClipboard:"_s + p); }
-    void moveToTrash(Path p, Done done) override { done(note(__func__, p, trashSucceeds)); }
+    void moveToTrash(Path p, TrashFinished done) override
+    {
+        done(note(__func__, p, trashSucceeds) ? std::optional(TrashedFile{p, p + u"~trashed"_s, {}})
+                                              : std::nullopt);
+    }
+    void offerUndo(const TrashedFile &t) override { record(u"offerUndo:"_s + t.trashedPath); }
     void openForMarkup(Path p, Done done) override { done(note(__func__, p, opensSucceed)); }
     void revealInFileManager(Path p, Done done) override { done(note(__func__, p, opensSucceed)); }
     bool showSharePicker(Path p, QWindow &, const QRect &) override

@@ -4,7 +4,6 @@
 #include "platform/Platform.h"
 #include "settings/AppState.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace orvane {
@@ -27,23 +26,18 @@ const CardAction copyOnlyAction{
 void FloatingHUDView::handleCopyOnly()
 {
     // The file goes only once its picture is on the clipboard, even if the card has gone by then.
-    copyPicture([platform = m_services.platform, path = m_filePath](FloatingHUDView *card) {
+    copyPicture([services = m_services, path = m_filePath](FloatingHUDView *card) {
         // The banner does not wait for the Trash; a refusal corrects it afterwards.
-        auto refused = [name = QFileInfo(path).fileName()](FloatingHUDView *current, bool trashed) {
-            if (!trashed) {
-                reportFailure(current, "copiedNotTrashed",
-                              QStringLiteral("Could not move to the Trash: ") + name);
-            }
-        };
+        moveToTrash(services, card, path,
+                    [name = QFileInfo(path).fileName()](FloatingHUDView *current, bool trashed) {
+                        if (!trashed) {
+                            reportFailure(current, "copiedNotTrashed",
+                                          QStringLiteral("Could not move to the Trash: ") + name);
+                        }
+                    });
         if (!card) {
-            platform->card().moveToTrash(path, [refused](bool trashed) {
-                QMetaObject::invokeMethod(
-                    QCoreApplication::instance(), [refused, trashed] { refused(nullptr, trashed); },
-                    Qt::QueuedConnection);
-            });
             return;
         }
-        platform->card().moveToTrash(path, card->answerOnMainThread(refused));
         card->m_services.state->playFeedbackSound(QStringLiteral("Tink"));
         card->showFeedback(QStringLiteral("trash.circle.fill"), card->text("copiedAndDiscarded"));
         card->dismissLater();

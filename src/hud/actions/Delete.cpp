@@ -28,19 +28,19 @@ void FloatingHUDView::handleDelete()
         return; // a second press while the Trash is busy with the file
     }
     m_trashing = true;
-    m_services.platform->card().moveToTrash(
-        m_filePath, answerOnMainThread([state = m_services.state, onDismiss = m_onDismiss,
-                                        path = m_filePath](FloatingHUDView *card, bool trashed) {
-            if (trashed) {
-                state->playFeedbackSound(QStringLiteral("Basso"));
-                onDismiss();
-                return;
-            }
-            const bool gone = !QFileInfo::exists(path);
-            reportFailure(card, gone ? "notTrashedMissing" : "notTrashedKept",
-                          QStringLiteral("Could not move to the Trash: ") +
-                              QFileInfo(path).fileName());
-        }));
+    moveToTrash(m_services, this, m_filePath,
+                [state = m_services.state, onDismiss = m_onDismiss,
+                 path = m_filePath](FloatingHUDView *card, bool trashed) {
+                    if (trashed) {
+                        state->playFeedbackSound(QStringLiteral("Basso"));
+                        onDismiss();
+                        return;
+                    }
+                    const bool gone = !QFileInfo::exists(path);
+                    reportFailure(card, gone ? "notTrashedMissing" : "notTrashedKept",
+                                  QStringLiteral("Could not move to the Trash: ") +
+                                      QFileInfo(path).fileName());
+                });
 }
 
 } // namespace orvane

@@ -30,6 +30,7 @@ QString themeName(const QString &name)
         {QStringLiteral("power"), QStringLiteral("system-shutdown-symbolic")},
         {QStringLiteral("speaker.wave.2"), QStringLiteral("audio-volume-high-symbolic")},
         {QStringLiteral("keyboard"), QStringLiteral("input-keyboard-symbolic")},
+        {QStringLiteral("arrow.uturn.backward"), QStringLiteral("edit-undo-symbolic")},
         {QStringLiteral("camera.viewfinder"), QStringLiteral("camera-photo-symbolic")},
     };
     return names.value(name);

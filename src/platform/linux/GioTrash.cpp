@@ -1,10 +1,56 @@
 #include "platform/linux/GioLibrary.h"
 
+#include "platform/Files.h"
 #include "platform/linux/GioTrash.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <sys/stat.h>
 
 namespace orvane::gio {
+
+namespace {
+
+struct Identity {
+    dev_t device;
+    ino_t inode;
+};
+
+std::optional<Identity> identity(const QString &path)
+{
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
+        return std::nullopt;
+    }
+    return Identity{status.st_dev, status.st_ino};
+}
+
+// The Trashes the file may have gone to: the user's own, and those at the top of its volume.
+QStringList trashFolders(const QString &path, dev_t device)
+{
+    QStringList folders{QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                        QStringLiteral("/Trash")};
+    QDir top = QFileInfo(path).absoluteDir();
+    for (QDir up = top; up.cdUp();) {
+        const std::optional<Identity> above = identity(up.path());
+        if (!above || above->device != device) {
+            break;
+        }
+        top = up;
+        if (up.isRoot()) {
+            break;
+        }
+    }
+    const QString uid = QString::number(files::currentUserId());
+    folders << top.filePath(QStringLiteral(".Trash/") + uid)
+            << top.filePath(QStringLiteral(".Trash-") + uid);
+    return folders;
+}
+
+} // namespace
 
 std::optional<QString> trash(const QString &path)
 {
@@ -23,6 +69,33 @@ std::optional<QString> trash(const QString &path)
     const QString reason = error ? QString::fromUtf8(error->message) : QString();
     g_clear_error(&error);
     return reason;
+}
+
+std::optional<TrashedFile> trashAndLocate(const QString &path, QString *reason)
+{
+    const std::optional<Identity> before = identity(path);
+    if (std::optional<QString> refused = trash(path)) {
+        *reason = std::move(*refused);
+        return std::nullopt;
+    }
+    TrashedFile trashed{path, {}, {}};
+    if (!before) {
+        return trashed;
+    }
+    // Not by the name or the date in the records: the same name may be there many times over,
+    // trashed within the same second.
+    for (const QString &folder : trashFolders(path, before->device)) {
+        for (const QString &entryPath : files::listFolder(folder + QStringLiteral("/files"))) {
+            const std::optional<Identity> entry = identity(entryPath);
+            if (entry && entry->device == before->device && entry->inode == before->inode) {
+                trashed.trashedPath = entryPath;
+                trashed.infoPath = folder + QStringLiteral("/info/") +
+                                   QFileInfo(entryPath).fileName() + QStringLiteral(".trashinfo");
+                return trashed;
+            }
+        }
+    }
+    return trashed;
 }
 
 } // namespace orvane::gio

@@ -3,7 +3,10 @@
 
 #include "platform/linux/GioLibrary.h"
 
+#include "platform/Log.h"
+#include "platform/TrashUndo.h"
 #include "platform/WorkArea.h"
+#include "platform/linux/DesktopNotifications.h"
 #include "platform/linux/GioTrash.h"
 #include "platform/linux/LinuxPlatform.h"
 
@@ -312,15 +315,28 @@ void LinuxCardPlatformServices::copyFileToClipboard(const QString &path)
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
-void LinuxCardPlatformServices::moveToTrash(const QString &path, std::function<void(bool)> finished)
+LinuxCardPlatformServices::LinuxCardPlatformServices() = default;
+LinuxCardPlatformServices::~LinuxCardPlatformServices() = default;
+
+void LinuxCardPlatformServices::moveToTrash(const QString &path, TrashFinished finished)
 {
     // A Trash on another volume means copying the whole file: never on the main thread.
     QThreadPool::globalInstance()->start([path, finished = std::move(finished)] {
-        const bool trashed = !gio::trash(path);
+        QString reason;
+        const std::optional<TrashedFile> trashed = gio::trashAndLocate(path, &reason);
         if (finished) {
             finished(trashed);
         }
     });
+}
+
+void LinuxCardPlatformServices::offerUndo(const TrashedFile &trashed)
+{
+    if (!m_undo) {
+        m_notifications = std::make_unique<DesktopNotifications>();
+        m_undo = std::make_unique<TrashUndo>(*m_notifications);
+    }
+    m_undo->offer(trashed);
 }
 
 void LinuxCardPlatformServices::openForMarkup(const QString &path,

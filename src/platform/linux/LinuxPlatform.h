@@ -8,6 +8,8 @@
 namespace orvane {
 
 class SessionBusWatch;
+class DesktopNotifications;
+class TrashUndo;
 
 // Linux desktops: freedesktop services in place of the macOS ones.
 
@@ -29,15 +31,25 @@ public:
 // LinuxCardServices.cpp
 class LinuxCardPlatformServices : public CardPlatformServices {
 public:
+    LinuxCardPlatformServices();
+    ~LinuxCardPlatformServices() override;
+
     void prepareFloatingWindow(QWindow &window) override;
     void showFloatingWindow(QWindow &window) override;
     QRect workArea(QScreen &screen) override;
     bool blurBehind(QWindow &window) override;
     void copyImageToClipboard(const QImage &image) override;
     void copyFileToClipboard(const QString &path) override;
-    void moveToTrash(const QString &path, std::function<void(bool)> finished) override;
+    void moveToTrash(const QString &path, TrashFinished finished) override;
+    // Through the freedesktop notification service (DesktopNotifications.cpp).
+    void offerUndo(const TrashedFile &trashed) override;
     void openForMarkup(const QString &path, std::function<void(bool)> finished) override;
     void revealInFileManager(const QString &path, std::function<void(bool)> finished) override;
+
+private:
+    // Made at the first offer, on the main thread.
+    std::unique_ptr<DesktopNotifications> m_notifications;
+    std::unique_ptr<TrashUndo> m_undo;
 };
 
 // LinuxCardServices.cpp: no share picker; e-mail and the desktop's applications instead.

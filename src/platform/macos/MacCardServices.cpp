@@ -2,6 +2,7 @@
 // floating panel and the share picker through AppKit.
 #include "platform/MacCommandLines.h"
 #include "platform/ShellRunner.h"
+#include "platform/TrashUndo.h"
 #include "platform/macos/MacNative.h"
 #include "platform/macos/MacPlatform.h"
 
@@ -45,14 +46,46 @@ void MacCardPlatformServices::copyFileToClipboard(const QString &path)
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
-void MacCardPlatformServices::moveToTrash(const QString &path, std::function<void(bool)> finished)
+void MacCardPlatformServices::moveToTrash(const QString &path, TrashFinished finished)
 {
     QThreadPool::globalInstance()->start([path, finished = std::move(finished)] {
-        const bool trashed = QFile::moveToTrash(path);
+        // The item the move returned: where Undo finds the file. Finder keeps no record of
+        // its own to remove.
+        QString inTrash;
+        std::optional<TrashedFile> trashed;
+        if (QFile::moveToTrash(path, &inTrash)) {
+            trashed = TrashedFile{path, inTrash, {}};
+        }
         if (finished) {
             finished(trashed);
         }
     });
+}
+
+namespace {
+
+// User notifications (UNUserNotificationCenter) through MacNative.mm.
+class MacNotifications : public ActionNotifications {
+public:
+    void notify(Notice notice, std::function<void(const QString &why)> unavailable) override
+    {
+        macnative::showNotification(notice.title, notice.body, notice.actionKey, notice.actionLabel,
+                                    std::move(notice.act), std::move(unavailable));
+    }
+};
+
+} // namespace
+
+MacCardPlatformServices::MacCardPlatformServices() = default;
+MacCardPlatformServices::~MacCardPlatformServices() = default;
+
+void MacCardPlatformServices::offerUndo(const TrashedFile &trashed)
+{
+    if (!m_undo) {
+        m_notifications = std::make_unique<MacNotifications>();
+        m_undo = std::make_unique<TrashUndo>(*m_notifications);
+    }
+    m_undo->offer(trashed);
 }
 
 namespace {

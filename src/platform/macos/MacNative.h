@@ -39,5 +39,11 @@ bool showSharePicker(const QString &path, quintptr view, const QRect &anchor);
 void stylePreferencesWindow(quintptr nativeView);
 // activateIgnoringOtherApps:
 void activateApplication();
+// A user notification with at most one action (none when `actionLabel` is empty); `act` runs
+// on the main thread when the user picks it. Where the user or the system does not allow
+// Orvane's notifications, `unavailable` runs on the main thread with why, and nothing shows.
+void showNotification(const QString &title, const QString &body, const QString &actionKey,
+                      const QString &actionLabel, std::function<void()> act,
+                      std::function<void(const QString &why)> unavailable);
 
 } // namespace orvane::macnative

@@ -2,6 +2,10 @@
 
 #import <AppKit/AppKit.h>
 #import <ServiceManagement/ServiceManagement.h>
+#import <UserNotifications/UserNotifications.h>
+
+#include <QCoreApplication>
+#include <QHash>
 
 // Qt's application delegate hands the delegate calls it does not answer itself to a
 // "reflection delegate"; this one answers the reopen.
@@ -54,6 +58,125 @@
         [_picker autorelease]; // still inside its own call
         _picker = nil;
     }
+}
+@end
+
+namespace {
+struct PendingAction {
+    QString key;
+    std::function<void()> act;
+};
+} // namespace
+
+// User notifications with one action each: the actions of those shown, by request, until picked.
+@interface OrvaneNotifications : NSObject <UNUserNotificationCenterDelegate> {
+    QHash<QString, PendingAction> _actions;
+    NSMutableSet *_categories;
+    quint64 _serial;
+}
+@end
+
+// On the main thread, whatever queue the system called on.
+static void onMainThread(std::function<void()> work)
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
+}
+
+@implementation OrvaneNotifications
+- (instancetype)init
+{
+    self = [super init];
+    if (self) {
+        _categories = [[NSMutableSet alloc] init];
+        UNUserNotificationCenter.currentNotificationCenter.delegate = self;
+    }
+    return self;
+}
+- (void)showTitle:(NSString *)title
+             body:(NSString *)body
+        actionKey:(NSString *)key
+      actionLabel:(NSString *)label
+              act:(std::function<void()>)act
+      unavailable:(std::function<void(const QString &)>)unavailable
+{
+    UNUserNotificationCenter *center = UNUserNotificationCenter.currentNotificationCenter;
+    UNMutableNotificationContent *content =
+        [[[UNMutableNotificationContent alloc] init] autorelease];
+    content.title = title;
+    content.body = body;
+    if (label.length > 0) {
+        // One category per action; the set is the system's whole list each time.
+        NSString *category = [@"orvane." stringByAppendingString:key];
+        content.categoryIdentifier = category;
+        [_categories
+            addObject:
+                [UNNotificationCategory
+                    categoryWithIdentifier:category
+                                   actions:@[
+                                       [UNNotificationAction
+                                           actionWithIdentifier:key
+                                                          title:label
+                                                        options:UNNotificationActionOptionNone]
+                                   ]
+                         intentIdentifiers:@[]
+                                   options:UNNotificationCategoryOptionNone]];
+        [center setNotificationCategories:_categories];
+    }
+    NSString *identifier = [NSString stringWithFormat:@"orvane.%llu", ++_serial];
+    if (label.length > 0) {
+        _actions.insert(QString::fromUtf8(identifier.UTF8String),
+                        PendingAction{QString::fromUtf8(key.UTF8String), std::move(act)});
+        // The system says nothing when a notification goes unanswered: the last 64 are kept.
+        _actions.remove(QStringLiteral("orvane.%1").arg(_serial - 64));
+    }
+    UNNotificationRequest *request = [UNNotificationRequest requestWithIdentifier:identifier
+                                                                          content:content
+                                                                          trigger:nil];
+    [center
+        requestAuthorizationWithOptions:UNAuthorizationOptionAlert
+                      completionHandler:^(BOOL granted, NSError *refusal) {
+                        if (!granted) {
+                            const QString why =
+                                refusal ? QString::fromUtf8(refusal.localizedDescription.UTF8String)
+                                        : QStringLiteral("notifications are off for Orvane");
+                            onMainThread([unavailable, why] { unavailable(why); });
+                            return;
+                        }
+                        [center addNotificationRequest:request
+                                 withCompletionHandler:^(NSError *error) {
+                                   if (error) {
+                                       const QString why =
+                                           QString::fromUtf8(error.localizedDescription.UTF8String);
+                                       onMainThread([unavailable, why] { unavailable(why); });
+                                   }
+                                 }];
+                      }];
+}
+// Shown as a banner while Orvane is the active application too (its preferences open).
+- (void)userNotificationCenter:(UNUserNotificationCenter *)center
+       willPresentNotification:(UNNotification *)notification
+         withCompletionHandler:
+             (void (^)(UNNotificationPresentationOptions options))completionHandler
+{
+    Q_UNUSED(center);
+    Q_UNUSED(notification);
+    completionHandler(UNNotificationPresentationOptionBanner |
+                      UNNotificationPresentationOptionList);
+}
+- (void)userNotificationCenter:(UNUserNotificationCenter *)center
+    didReceiveNotificationResponse:(UNNotificationResponse *)response
+             withCompletionHandler:(void (^)(void))completionHandler
+{
+    Q_UNUSED(center);
+    UNNotificationRequest *request = response.notification.request;
+    const QString identifier = QString::fromUtf8(request.identifier.UTF8String);
+    // Once only, and only for the action itself (not a click on the notification's body).
+    const auto pending = _actions.constFind(identifier);
+    if (pending != _actions.cend() &&
+        pending->key == QString::fromUtf8(response.actionIdentifier.UTF8String)) {
+        onMainThread(_actions.take(identifier).act);
+    }
+    completionHandler();
 }
 @end
 
@@ -201,6 +324,24 @@ void stylePreferencesWindow(quintptr nativeView)
 void activateApplication()
 {
     [NSApp activateIgnoringOtherApps:YES];
+}
+
+void showNotification(const QString &title, const QString &body, const QString &actionKey,
+                      const QString &actionLabel, std::function<void()> act,
+                      std::function<void(const QString &why)> unavailable)
+{
+    // The notification center serves application bundles only; it raises for a bare program.
+    if (NSBundle.mainBundle.bundleIdentifier == nil) {
+        unavailable(QStringLiteral("Orvane does not run from its application bundle"));
+        return;
+    }
+    static OrvaneNotifications *notifications = [[OrvaneNotifications alloc] init];
+    [notifications showTitle:toNSString(title)
+                        body:toNSString(body)
+                   actionKey:toNSString(actionKey)
+                 actionLabel:toNSString(actionLabel)
+                         act:std::move(act)
+                 unavailable:std::move(unavailable)];
 }
 
 } // namespace orvane::macnative

@@ -51,4 +51,10 @@ void stylePreferencesWindow(quintptr) {}
 
 void activateApplication() {}
 
+void showNotification(const QString &, const QString &, const QString &, const QString &,
+                      std::function<void()>, std::function<void(const QString &why)> unavailable)
+{
+    unavailable(QStringLiteral("user notifications are not available on this system"));
+}
+
 } // namespace orvane::macnative

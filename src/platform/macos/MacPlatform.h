@@ -5,6 +5,9 @@
 
 namespace orvane {
 
+class ActionNotifications;
+class TrashUndo;
+
 // macOS: the system's own tools and services, through command lines and a little
 // Objective-C++.
 
@@ -29,13 +32,22 @@ public:
 // MacCardServices.cpp
 class MacCardPlatformServices : public CardPlatformServices {
 public:
+    MacCardPlatformServices();
+    ~MacCardPlatformServices() override;
+
     void prepareFloatingWindow(QWindow &window) override;
     void showFloatingWindow(QWindow &window) override;
     void copyImageToClipboard(const QImage &image) override;
     void copyFileToClipboard(const QString &path) override;
-    void moveToTrash(const QString &path, std::function<void(bool)> finished) override;
+    void moveToTrash(const QString &path, TrashFinished finished) override;
+    void offerUndo(const TrashedFile &trashed) override;
     void openForMarkup(const QString &path, std::function<void(bool)> finished) override;
     void revealInFileManager(const QString &path, std::function<void(bool)> finished) override;
+
+private:
+    // Made at the first offer, on the main thread.
+    std::unique_ptr<ActionNotifications> m_notifications;
+    std::unique_ptr<TrashUndo> m_undo;
 };
 
 // The system's share picker, which offers e-mail and the applications itself.

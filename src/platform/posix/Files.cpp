@@ -5,6 +5,7 @@
 #include <QSet>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -185,6 +186,38 @@ std::optional<QString> ensurePrivateFolder(const QString &path)
             .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
     }
     return std::nullopt;
+}
+
+Move moveWithoutReplacing(const QString &from, const QString &to)
+{
+    const QByteArray source = QFile::encodeName(from), target = QFile::encodeName(to);
+    const auto failed = [](int number) { return Move{MoveOutcome::Failed, errnoText(number)}; };
+#ifdef __linux__
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0) {
+        return {MoveOutcome::Moved, {}};
+    }
+    if (errno == EEXIST) {
+        return {MoveOutcome::TargetExists, {}};
+    }
+    // Only a file system that cannot refuse by itself goes on to the claim below.
+    if (errno != EINVAL && errno != ENOSYS) {
+        return failed(errno);
+    }
+#endif
+    // The name is claimed first, by a file of our own that nobody else can have made, and
+    // only that file is then replaced.
+    const int claim = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (claim < 0) {
+        return errno == EEXIST ? Move{MoveOutcome::TargetExists, {}} : failed(errno);
+    }
+    ::close(claim);
+    if (::rename(source.constData(), target.constData()) != 0) {
+        const int number = errno;
+        ::unlink(target.constData());
+        return failed(number);
+    }
+    return {MoveOutcome::Moved, {}};
 }
 
 uint currentUserId()
