@@ -33,7 +33,8 @@ public:
     {
         fail(finished);
     }
-    void openForMarkup(const QString &, std::function<void(bool)> finished) override
+    void openForMarkup(const QString &, const QString &,
+                       std::function<void(bool)> finished) override
     {
         fail(finished);
     }

@@ -35,6 +35,9 @@ class AppState : public QObject {
     Q_PROPERTY(bool isPaused READ isPaused WRITE setIsPaused NOTIFY isPausedChanged)
     Q_PROPERTY(bool isLaunchAtLoginEnabled READ isLaunchAtLoginEnabled WRITE
                    setIsLaunchAtLoginEnabled NOTIFY isLaunchAtLoginEnabledChanged)
+    // The desktop entry's id ("org.kde.kolourpaint.desktop") Markup uses; empty: Orvane's choice.
+    Q_PROPERTY(QString markupApplication READ markupApplication WRITE setMarkupApplication NOTIFY
+                   markupApplicationChanged)
     // The auto-dismiss times on offer, and the default among them, for the preferences.
     Q_PROPERTY(QVariantList autoDismissChoices READ autoDismissChoicesList CONSTANT)
     Q_PROPERTY(qint64 defaultAutoDismissSeconds READ defaultAutoDismissSeconds CONSTANT)
@@ -73,6 +76,7 @@ public:
     const std::optional<QString> &customFolderPath() const { return m_customFolderPath; }
     bool isPaused() const { return m_isPaused; }
     bool isLaunchAtLoginEnabled() const { return m_isLaunchAtLoginEnabled; }
+    const QString &markupApplication() const { return m_markupApplication; }
     QVariantList autoDismissChoicesList() const;
     qint64 defaultAutoDismissSeconds() const { return defaults::autoDismissSeconds; }
 
@@ -82,6 +86,8 @@ public:
     void setCustomFolderPath(const std::optional<QString> &value);
     void setIsPaused(bool value);
     void setIsLaunchAtLoginEnabled(bool value);
+    // Anything but a desktop entry's id counts as empty.
+    void setMarkupApplication(const QString &value);
 
     // The folder screenshots go to: the custom folder when it exists, else the system's
     // screenshot location when it exists, else the first folder the desktop's capture tools
@@ -110,6 +116,7 @@ signals:
     void customFolderPathChanged();
     void isPausedChanged();
     void isLaunchAtLoginEnabledChanged();
+    void markupApplicationChanged();
     void resolvedScreenshotDirectoryChanged();
     void settingsNoticeChanged();
     // Monitoring must start afresh: resumed, or the screenshot folder changed.
@@ -147,6 +154,7 @@ private:
     std::optional<QString> m_customFolderPath;
     bool m_isPaused = false;
     bool m_isLaunchAtLoginEnabled = false;
+    QString m_markupApplication;
     std::optional<QString> m_cachedScreenshotDir;
 
     // One worker, so that folder changes reach the system in the order they were made.

@@ -317,7 +317,7 @@ private slots:
         QCOMPARE(clipboard->mimeData()->data(u"x-special/gnome-copied-files"_s),
                  "copy\n" + url.toEncoded());
         std::atomic<int> opened{-1};
-        platform.openForMarkup(path, [&opened](bool ok) { opened = ok ? 1 : 0; });
+        platform.openForMarkup(path, {}, [&opened](bool ok) { opened = ok ? 1 : 0; });
         QTRY_COMPARE(openedByViewer(), QStringList{path});
         QTRY_COMPARE(opened.load(), 1);
         QStringList ids; // the default first, then the others, each once
@@ -363,7 +363,7 @@ private slots:
         std::atomic<int> answer = -1; // given on a worker thread
         auto finished = [&answer](bool ok) { answer = ok ? 1 : 0; };
         tools.setFailing({u"open"_s});
-        platform.openForMarkup(path, finished);
+        platform.openForMarkup(path, u"gimp.desktop"_s, finished); // Preview all the same
         QTRY_COMPARE_WITH_TIMEOUT(answer.load(), 0, 10000);
         tools.setFailing({});
         answer = -1;

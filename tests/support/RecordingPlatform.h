@@ -87,7 +87,12 @@ public:
     }
     void copyFileToClipboard(Path p) override { record(u"copyFileToClipboard:"_s + p); }
     void moveToTrash(Path p, Done done) override { done(note(__func__, p, trashSucceeds)); }
-    void openForMarkup(Path p, Done done) override { done(note(__func__, p, opensSucceed)); }
+    // The application chosen, when there is one, before the file.
+    void openForMarkup(Path p, Path a, Done done) override
+    {
+        done(note(__func__, a.isEmpty() ? p : a + u':' + p, opensSucceed));
+    }
+    MarkupApplications markupApplications() override { return markup; }
     void revealInFileManager(Path p, Done done) override { done(note(__func__, p, opensSucceed)); }
     bool showSharePicker(Path p, QWindow &, const QRect &) override
     {
@@ -131,6 +136,7 @@ public:
     // opensSucceed: whether an application took the file (markup, reveal, e-mail, Open With).
     bool trashSucceeds = true, opensSucceed = true, hasSharePicker = false;
     QList<FileApplication> fileApplications;
+    MarkupApplications markup;
     QMutex mutex;
     QStringList calls;
 };

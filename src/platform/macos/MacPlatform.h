@@ -34,7 +34,10 @@ public:
     void copyImageToClipboard(const QImage &image) override;
     void copyFileToClipboard(const QString &path) override;
     void moveToTrash(const QString &path, std::function<void(bool)> finished) override;
-    void openForMarkup(const QString &path, std::function<void(bool)> finished) override;
+    // Preview, whatever was chosen: macOS offers no choice.
+    void openForMarkup(const QString &path, const QString &applicationId,
+                       std::function<void(bool)> finished) override;
+    MarkupApplications markupApplications() override;
     void revealInFileManager(const QString &path, std::function<void(bool)> finished) override;
 };
 
