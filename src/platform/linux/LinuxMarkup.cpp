@@ -210,7 +210,7 @@ MarkupApplications LinuxCardPlatformServices::markupApplications()
         add(candidate.entry);
     }
     std::ranges::sort(result.choices, [](const FileApplication &a, const FileApplication &b) {
-        const int byName = a.name.localeAwareCompare(b.name);
+        const int byName = a.name.toCaseFolded().localeAwareCompare(b.name.toCaseFolded());
         return byName != 0 ? byName < 0 : a.id < b.id;
     });
     if (!found.empty()) {
