@@ -368,14 +368,14 @@ private slots:
         const QString png = u"MimeType=image/png;"_s;
         const QString ksnip = u"org.ksnip.ksnip.desktop|ksnip|@/ksnip|"_s;
         const QString pinta = u"pinta.desktop|Pinta|@/pinta %F|"_s + png;
-        const QString viewer = u"orvane-test-viewer.desktop"_s, editor = u"orvane-test-editor.desktop"_s;
+        const QString viewer = u"orvane-test-viewer.desktop"_s,
+                      editor = u"orvane-test-editor.desktop"_s;
         QTest::newRow("no annotator: the image viewer")
             << QStringList{} << QString() << QStringList{u"record-opened"_s, u"$"_s} << viewer
             << QStringList{editor, viewer};
         QTest::newRow("ksnip's entry passes no file: its edit option, before Pinta and GIMP")
-            << QStringList{u"gimp.desktop|GIMP|@/gimp-2.10 %U|"_s + png, pinta, ksnip}
-            << QString() << QStringList{u"ksnip"_s, u"--edit"_s, u"$"_s}
-            << u"org.ksnip.ksnip.desktop"_s
+            << QStringList{u"gimp.desktop|GIMP|@/gimp-2.10 %U|"_s + png, pinta, ksnip} << QString()
+            << QStringList{u"ksnip"_s, u"--edit"_s, u"$"_s} << u"org.ksnip.ksnip.desktop"_s
             << QStringList{editor, u"gimp.desktop"_s, u"org.ksnip.ksnip.desktop"_s,
                            u"pinta.desktop"_s, viewer};
         QTest::newRow("hidden satty, known by its program, through its entry")
@@ -387,9 +387,13 @@ private slots:
                            u"com.github.PintaProject.Pinta.desktop|Pinta|@/flatpak run "
                            u"--file-forwarding com.github.PintaProject.Pinta @@ %F @@|"_s +
                                png}
-            << QString()
-            << QStringList{u"flatpak"_s, u"run"_s, u"--file-forwarding"_s,
-                           u"com.github.PintaProject.Pinta"_s, u"@@"_s, u"$"_s, u"@@"_s}
+            << QString() << QStringList{u"flatpak"_s,
+                                        u"run"_s,
+                                        u"--file-forwarding"_s,
+                                        u"com.github.PintaProject.Pinta"_s,
+                                        u"@@"_s,
+                                        u"$"_s,
+                                        u"@@"_s}
             << u"com.github.PintaProject.Pinta.desktop"_s
             << QStringList{editor, u"com.github.PintaProject.Pinta.desktop"_s, viewer};
         QTest::newRow("the user's choice wins")
@@ -451,8 +455,7 @@ private slots:
         const QString program = opened.takeFirst();
         const QString record = bin + u'/' + program + u".log"_s;
         opened.replaceInStrings(u"$"_s, path);
-        QTRY_COMPARE(QString::fromUtf8(readAll(record)).split(u'\036', Qt::SkipEmptyParts),
-                     opened);
+        QTRY_COMPARE(QString::fromUtf8(readAll(record)).split(u'\036', Qt::SkipEmptyParts), opened);
         QCOMPARE(QDir(bin).entryList({u"*.log"_s}), QStringList{program + u".log"_s});
         QCOMPARE(log.lines().filter(u"Markup"_s).size(), choice == u"gone.desktop"_s ? 1 : 0);
     }

@@ -94,8 +94,9 @@ private slots:
         QTest::addColumn<QString>("loaded");
         QTest::newRow("an id") << QByteArray("org.kde.kolourpaint.desktop")
                                << u"org.kde.kolourpaint.desktop"_s;
-        for (const char *bad : {"../../usr/share/applications/gimp.desktop", "gimp", "-x.desktop",
-                                "\"$(id).desktop\"", "a.desktop, b.desktop", "@Variant(\\0\\0\\0\\x2)"}) {
+        for (const char *bad :
+             {"../../usr/share/applications/gimp.desktop", "gimp", "-x.desktop",
+              "\"$(id).desktop\"", "a.desktop, b.desktop", "@Variant(\\0\\0\\0\\x2)"}) {
             QTest::newRow(bad) << QByteArray(bad) << QString();
         }
         QTest::newRow("too long") << QByteArray(300, 'a') + ".desktop" << QString();

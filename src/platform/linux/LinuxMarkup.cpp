@@ -129,9 +129,9 @@ std::vector<Candidate> installedAnnotators(const gio::Functions &gio)
             continue;
         }
         if (AppRef editor = editorFor(gio, app, annotator)) {
-            found.emplace_back(annotator, Candidate{{text(gio.appInfoGetId(app)),
-                                                     text(gio.appInfoGetName(app))},
-                                                    std::move(editor)});
+            found.emplace_back(
+                annotator, Candidate{{text(gio.appInfoGetId(app)), text(gio.appInfoGetName(app))},
+                                     std::move(editor)});
         }
     }
     g_list_free_full(all, gio.objectUnref);
@@ -185,7 +185,8 @@ void LinuxCardPlatformServices::openForMarkup(const QString &path, const QString
 MarkupApplications LinuxCardPlatformServices::markupApplications()
 {
     MarkupApplications result;
-    result.automatic.name = QCoreApplication::translate("LinuxCardPlatformServices", "Image Viewer");
+    result.automatic.name =
+        QCoreApplication::translate("LinuxCardPlatformServices", "Image Viewer");
     const gio::Functions *gio = gio::functions();
     if (!gio) {
         return result;
