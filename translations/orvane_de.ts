@@ -48,7 +48,7 @@
     </message>
     <message>
         <source>Annotate &amp; Draw in the Image Viewer</source>
-        <translation>Im Bildbetrachter beschriften &amp; zeichnen</translation>
+        <translation type="vanished">Im Bildbetrachter beschriften &amp; zeichnen</translation>
     </message>
     <message>
         <source>Files</source>
@@ -126,6 +126,10 @@
         <source>Not Opened — Application Failed</source>
         <translation>Nicht geöffnet — Programmfehler</translation>
     </message>
+    <message>
+        <source>Annotate &amp; Draw in the Markup Application</source>
+        <translation>Im Programm zum Markieren beschriften &amp; zeichnen</translation>
+    </message>
 </context>
 <context>
     <name>Dialogs</name>
@@ -144,6 +148,13 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>LinuxCardPlatformServices</name>
+    <message>
+        <source>Image Viewer</source>
+        <translation>Bildbetrachter</translation>
     </message>
 </context>
 <context>
@@ -171,6 +182,17 @@
     <message>
         <source>%1 will be moved to the Trash.</source>
         <translation>%1 wird in den Papierkorb verschoben.</translation>
+    </message>
+</context>
+<context>
+    <name>MarkupCard</name>
+    <message>
+        <source>Markup Application</source>
+        <translation>Programm zum Markieren</translation>
+    </message>
+    <message>
+        <source>%1 is no longer installed: Markup uses %2 instead.</source>
+        <translation>%1 ist nicht mehr installiert: Markieren verwendet stattdessen %2.</translation>
     </message>
 </context>
 <context>
@@ -353,6 +375,10 @@
     <message>
         <source>Orvane Preferences</source>
         <translation>Orvane-Einstellungen</translation>
+    </message>
+    <message>
+        <source>The application Markup opens a screenshot in, to draw on it</source>
+        <translation>Das Programm, in dem Markieren ein Bildschirmfoto zum Zeichnen öffnet</translation>
     </message>
 </context>
 <context>
@@ -580,6 +606,10 @@
         <source>Not Shown — Finder Unavailable</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Markup opens screenshots in Preview</source>
+        <translation>Markieren öffnet Bildschirmfotos in Vorschau</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -589,11 +619,18 @@
     </message>
     <message>
         <source>Orvane&apos;s menu and windows could not be opened.</source>
-        <translation>Das Menü und die Fenster von Orvane konnten nicht geöffnet werden.</translation>
+        <translation type="vanished">Das Menü und die Fenster von Orvane konnten nicht geöffnet werden.</translation>
     </message>
     <message>
         <source>Part of Orvane could not be loaded (%1). Reinstalling Orvane should repair it.</source>
         <translation>Ein Teil von Orvane konnte nicht geladen werden (%1). Eine Neuinstallation von Orvane sollte das beheben.</translation>
+    </message>
+</context>
+<context>
+    <name>orvane::PreferencesBackend</name>
+    <message>
+        <source>Automatic (%1)</source>
+        <translation>Automatisch (%1)</translation>
     </message>
 </context>
 </TS>

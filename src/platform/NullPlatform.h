@@ -35,7 +35,8 @@ public:
             finished(std::nullopt);
         }
     }
-    void openForMarkup(const QString &, std::function<void(bool)> finished) override
+    void openForMarkup(const QString &, const QString &,
+                       std::function<void(bool)> finished) override
     {
         fail(finished);
     }

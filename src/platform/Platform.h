@@ -37,6 +37,13 @@ struct FileApplication {
     QString name;
 };
 
+// Where Markup can open a screenshot: the applications the user may choose among, and the one
+// used while the user has chosen none (or one no longer installed).
+struct MarkupApplications {
+    QList<FileApplication> choices; // by name; empty where the system decides alone (macOS)
+    FileApplication automatic;      // its id empty when the desktop's default is used unnamed
+};
+
 // What a tray tells of its looks. Either colour is invalid where the tray does not say.
 struct TrayLooks {
     QColor iconColor;  // the colour it asks its icons to be drawn in
@@ -117,9 +124,14 @@ public:
     // notified too). Returns at once. Where the system shows no notifications with actions,
     // nothing is shown, and the log says so once.
     virtual void offerUndo(const TrashedFile &trashed) { Q_UNUSED(trashed); }
-    // Opens the file in the application for annotating images (Preview, the image viewer).
-    // `finished` (may be empty) runs later, on any thread, with whether an application took it.
-    virtual void openForMarkup(const QString &path, std::function<void(bool)> finished) = 0;
+    // Opens the file in the application for annotating images: Preview on macOS; elsewhere
+    // `applicationId` (the user's choice) when it is installed, else an installed annotator,
+    // else the image viewer. `finished` (may be empty) runs later, on any thread, with whether
+    // an application took it.
+    virtual void openForMarkup(const QString &path, const QString &applicationId,
+                               std::function<void(bool)> finished) = 0;
+    // What openForMarkup can choose among, asked afresh: applications come and go.
+    virtual MarkupApplications markupApplications() { return {}; }
     // Shows the file selected in the file manager; a file that is gone opens its folder.
     // `finished` as for openForMarkup.
     virtual void revealInFileManager(const QString &path, std::function<void(bool)> finished) = 0;

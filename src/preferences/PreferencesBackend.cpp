@@ -18,7 +18,8 @@ PreferencesBackend::PreferencesBackend(Platform &platform, AppState &state,
                                        QObject *parent)
     : QObject(parent), m_platform(platform), m_state(state), m_actions(std::move(actions)),
       m_dialogs(std::move(dialogs)),
-      m_texts(preferencesTexts(platform.kind(), qEnvironmentVariable("XDG_CURRENT_DESKTOP")))
+      m_texts(preferencesTexts(platform.kind(), qEnvironmentVariable("XDG_CURRENT_DESKTOP"))),
+      m_markup(platform.card().markupApplications())
 {}
 
 QString PreferencesBackend::appIcon() const
@@ -29,6 +30,21 @@ QString PreferencesBackend::appIcon() const
 QString PreferencesBackend::monospaceFamily() const
 {
     return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+}
+
+QVariantList PreferencesBackend::markupApplications() const
+{
+    if (m_markup.choices.isEmpty()) {
+        return {};
+    }
+    const auto entry = [](const QString &id, const QString &name) {
+        return QVariantMap{{QStringLiteral("id"), id}, {QStringLiteral("name"), name}};
+    };
+    QVariantList list{entry(QString(), tr("Automatic (%1)").arg(m_markup.automatic.name))};
+    for (const FileApplication &app : m_markup.choices) {
+        list.append(entry(app.id, app.name));
+    }
+    return list;
 }
 
 QString PreferencesBackend::displayPath(const QString &folder) const

@@ -31,6 +31,12 @@ class PreferencesBackend : public QObject {
     Q_PROPERTY(QVariantMap texts READ texts CONSTANT)
     Q_PROPERTY(QString appIcon READ appIcon CONSTANT)
     Q_PROPERTY(QString monospaceFamily READ monospaceFamily CONSTANT)
+    // Markup's applications for its picker, as the window found them when it opened: [{id, name}],
+    // first the automatic choice (id empty), then the installed ones by name. Empty where the
+    // system offers no choice (macOS: Preview).
+    Q_PROPERTY(QVariantList markupApplications READ markupApplications CONSTANT)
+    // What the automatic choice opens now, by name.
+    Q_PROPERTY(QString automaticMarkupApplication READ automaticMarkupApplication CONSTANT)
 
 public:
     PreferencesBackend(Platform &platform, AppState &state, PreferencesActions actions,
@@ -40,6 +46,8 @@ public:
     // Empty when the application has no icon of its own: the view draws a symbol instead.
     QString appIcon() const;
     QString monospaceFamily() const;
+    QVariantList markupApplications() const;
+    QString automaticMarkupApplication() const { return m_markup.automatic.name; }
     // The window the folder chooser and the alert are modal to.
     void setDialogParent(QWindow *window) { m_dialogParent = window; }
 
@@ -55,6 +63,7 @@ private:
     PreferencesActions m_actions;
     PreferencesDialogs m_dialogs;
     PreferencesTexts m_texts;
+    MarkupApplications m_markup;
     QPointer<QWindow> m_dialogParent;
     bool m_asking = false;
 };

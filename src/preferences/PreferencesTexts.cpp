@@ -76,6 +76,8 @@ PreferencesTexts preferencesTexts(PlatformKind kind, const QString &desktop)
             .launchAtLoginSubtitle = translatedMac(
                 QT_TRANSLATE_NOOP("macOS", "Automatically start Orvane when your Mac turns on")),
             .openFolder = translatedMac(QT_TRANSLATE_NOOP("macOS", "Open in Finder")),
+            .markupSubtitle =
+                translatedMac(QT_TRANSLATE_NOOP("macOS", "Markup opens screenshots in Preview")),
             .shortcutsHeading =
                 translatedMac(QT_TRANSLATE_NOOP("macOS", "Standard macOS Shortcuts:")),
             .shortcutsLines = translatedMac(QT_TRANSLATE_NOOP(
@@ -101,6 +103,8 @@ PreferencesTexts preferencesTexts(PlatformKind kind, const QString &desktop)
         .launchAtLoginSubtitle = translated(
             QT_TRANSLATE_NOOP("PreferencesTexts", "Automatically start Orvane when you log in")),
         .openFolder = translated(QT_TRANSLATE_NOOP("PreferencesTexts", "Open in File Manager")),
+        .markupSubtitle = translated(QT_TRANSLATE_NOOP(
+            "PreferencesTexts", "The application Markup opens a screenshot in, to draw on it")),
         .shortcutsHeading = shortcuts.heading,
         .shortcutsLines = shortcuts.lines.join(u'\n'),
         // Orvane changes nothing in the desktop's screenshot tools, so there is nothing of
@@ -125,6 +129,7 @@ QVariantMap PreferencesTexts::toVariantMap() const
         {QStringLiteral("tagline"), tagline},
         {QStringLiteral("launchAtLoginSubtitle"), launchAtLoginSubtitle},
         {QStringLiteral("openFolder"), openFolder},
+        {QStringLiteral("markupSubtitle"), markupSubtitle},
         {QStringLiteral("shortcutsHeading"), shortcutsHeading},
         {QStringLiteral("shortcutsLines"), shortcutsLines},
         {QStringLiteral("uninstallNote"), uninstallNote},

@@ -13,6 +13,7 @@ struct PreferencesTexts {
     QString tagline;
     QString launchAtLoginSubtitle;
     QString openFolder;
+    QString markupSubtitle;
     QString shortcutsHeading;
     QString shortcutsLines;
     QString uninstallNote;

@@ -184,6 +184,11 @@ Rectangle {
                     page: view
                 }
 
+                // Where Markup opens screenshots.
+                MarkupCard {
+                    page: view
+                }
+
                 // Preview.
                 PreviewBlock {
                     page: view

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -64,6 +65,18 @@ std::optional<qint64> storedInteger(const QVariant &value, bool textStore)
     }
 }
 
+// A desktop entry's id as the desktop names it: what a hand-edited or damaged store holds
+// instead is not handed to the desktop.
+QString desktopEntryId(const QVariant &value)
+{
+    if (value.typeId() != QMetaType::QString) {
+        return {};
+    }
+    static const QRegularExpression id(QStringLiteral("^[A-Za-z0-9_][A-Za-z0-9._-]*\\.desktop$"));
+    const QString text = value.toString();
+    return text.size() <= 255 && id.match(text).hasMatch() ? text : QString();
+}
+
 } // namespace
 
 AppState::AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject *parent)
@@ -111,6 +124,7 @@ AppState::AppState(Platform &platform, std::unique_ptr<QSettings> store, QObject
         m_customFolderPath = m_adoptedSystemLocation;
     }
     m_launchAtLoginChoice = storedBool(stored(keys::launchAtLogin), textStore);
+    m_markupApplication = desktopEntryId(stored(keys::markupApplication));
 
     m_isLaunchAtLoginEnabled = m_platform.login().isLoginItemEnabled();
 
@@ -352,6 +366,16 @@ void AppState::setIsLaunchAtLoginEnabled(bool value)
     reactToLaunchAtLogin(value);
     m_isLaunchAtLoginEnabled = value;
     emit isLaunchAtLoginEnabledChanged();
+}
+
+void AppState::setMarkupApplication(const QString &value)
+{
+    emit objectWillChange();
+    const QString id = desktopEntryId(value);
+    // None removes the key.
+    persist(keys::markupApplication, id.isEmpty() ? QVariant() : QVariant(id));
+    m_markupApplication = id;
+    emit markupApplicationChanged();
 }
 
 QVariant AppState::customFolderPathVariant() const

@@ -38,6 +38,9 @@ class AppState : public QObject {
     Q_PROPERTY(bool isPaused READ isPaused WRITE setIsPaused NOTIFY isPausedChanged)
     Q_PROPERTY(bool isLaunchAtLoginEnabled READ isLaunchAtLoginEnabled WRITE
                    setIsLaunchAtLoginEnabled NOTIFY isLaunchAtLoginEnabledChanged)
+    // The desktop entry's id ("org.kde.kolourpaint.desktop") Markup uses; empty: Orvane's choice.
+    Q_PROPERTY(QString markupApplication READ markupApplication WRITE setMarkupApplication NOTIFY
+                   markupApplicationChanged)
     // The auto-dismiss times on offer, and the default among them, for the preferences.
     Q_PROPERTY(QVariantList autoDismissChoices READ autoDismissChoicesList CONSTANT)
     Q_PROPERTY(qint64 defaultAutoDismissSeconds READ defaultAutoDismissSeconds CONSTANT)
@@ -77,6 +80,7 @@ public:
     bool offerUndoAfterTrash() const { return m_offerUndoAfterTrash; }
     bool isPaused() const { return m_isPaused; }
     bool isLaunchAtLoginEnabled() const { return m_isLaunchAtLoginEnabled; }
+    const QString &markupApplication() const { return m_markupApplication; }
     QVariantList autoDismissChoicesList() const;
     qint64 defaultAutoDismissSeconds() const { return defaults::autoDismissSeconds; }
 
@@ -87,6 +91,8 @@ public:
     void setOfferUndoAfterTrash(bool value);
     void setIsPaused(bool value);
     void setIsLaunchAtLoginEnabled(bool value);
+    // Anything but a desktop entry's id counts as empty.
+    void setMarkupApplication(const QString &value);
 
     // The folder screenshots go to: the custom folder when it exists, else the system's
     // screenshot location when it exists, else the first folder the desktop's capture tools
@@ -116,6 +122,7 @@ signals:
     void offerUndoAfterTrashChanged();
     void isPausedChanged();
     void isLaunchAtLoginEnabledChanged();
+    void markupApplicationChanged();
     void resolvedScreenshotDirectoryChanged();
     void settingsNoticeChanged();
     // Monitoring must start afresh: resumed, or the screenshot folder changed.
@@ -154,6 +161,7 @@ private:
     bool m_offerUndoAfterTrash = defaults::offerUndoAfterTrash;
     bool m_isPaused = false;
     bool m_isLaunchAtLoginEnabled = false;
+    QString m_markupApplication;
     std::optional<QString> m_cachedScreenshotDir;
 
     // One worker, so that folder changes reach the system in the order they were made.

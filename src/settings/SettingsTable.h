@@ -19,6 +19,8 @@ inline constexpr auto offerUndoAfterTrash = "orvane_offerUndoAfterTrash";
 // The system's screenshot folder that "Reset" turned down: not taken on again at launch. On
 // Linux nothing is written to the capture tools, so their folder would come back otherwise.
 inline constexpr auto declinedSystemLocation = "orvane_declinedSystemLocation";
+// The desktop entry Markup opens screenshots in (Linux); none: chosen by Orvane.
+inline constexpr auto markupApplication = "orvane_markupApplication";
 } // namespace keys
 
 namespace defaults {

@@ -639,8 +639,10 @@ private slots:
         QTest::keyClick(window, Qt::Key_Tab);
         QCOMPARE(focused(), u"Markup"_s);
         f.platform.takeCalls();
+        f.state.setMarkupApplication(u"org.kde.kolourpaint.desktop"_s); // the user's choice
         QTest::keyClick(window, Qt::Key_Space);
-        QCOMPARE(f.cardCalls(), QStringList{u"openForMarkup:%1/a.png"_s});
+        QCOMPARE(f.cardCalls(),
+                 QStringList{u"openForMarkup:org.kde.kolourpaint.desktop:%1/a.png"_s});
     }
 
     // The pointer on the card, a button included, holds the countdown; leaving lets it run on.

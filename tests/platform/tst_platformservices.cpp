@@ -400,7 +400,7 @@ private slots:
         QCOMPARE(clipboard->mimeData()->data(u"x-special/gnome-copied-files"_s),
                  "copy\n" + url.toEncoded());
         std::atomic<int> opened{-1};
-        platform.openForMarkup(path, [&opened](bool ok) { opened = ok ? 1 : 0; });
+        platform.openForMarkup(path, {}, [&opened](bool ok) { opened = ok ? 1 : 0; });
         QTRY_COMPARE(openedByViewer(), QStringList{path});
         QTRY_COMPARE(opened.load(), 1);
         QStringList ids; // the default first, then the others, each once
@@ -436,6 +436,113 @@ private slots:
         QVERIFY(platform.playSystemSound(u"Pop"_s).ok());
     }
 
+    // Markup opens the best annotator installed, through its entry, else the image viewer; the
+    // user's choice first while it is installed. An entry that passes no file gets the program's
+    // edit option (ksnip would take a new screenshot), one that is more than the program (a
+    // Flatpak's) is not guessed at. Entries: "id|Name|Exec|more lines", "@" the programs' folder;
+    // each program records its arguments. The preferences list every choice by name.
+    void markup_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QStringList>("opened"); // the program, then its arguments; "$": the file
+        QTest::addColumn<QString>("automatic");
+        QTest::addColumn<QStringList>("choices");
+        const QString png = u"MimeType=image/png;"_s;
+        const QString ksnip = u"org.ksnip.ksnip.desktop|ksnip|@/ksnip|"_s;
+        const QString pinta = u"pinta.desktop|Pinta|@/pinta %F|"_s + png;
+        const QString viewer = u"orvane-test-viewer.desktop"_s,
+                      editor = u"orvane-test-editor.desktop"_s;
+        QTest::newRow("no annotator: the image viewer")
+            << QStringList{} << QString() << QStringList{u"record-opened"_s, u"$"_s} << viewer
+            << QStringList{editor, viewer};
+        QTest::newRow("ksnip's entry passes no file: its edit option, before Pinta and GIMP")
+            << QStringList{u"gimp.desktop|GIMP|@/gimp-2.10 %U|"_s + png, pinta, ksnip} << QString()
+            << QStringList{u"ksnip"_s, u"--edit"_s, u"$"_s} << u"org.ksnip.ksnip.desktop"_s
+            << QStringList{editor, u"gimp.desktop"_s, u"org.ksnip.ksnip.desktop"_s,
+                           u"pinta.desktop"_s, viewer};
+        QTest::newRow("hidden satty, known by its program, through its entry")
+            << QStringList{pinta, u"my-satty.desktop|Satty|@/satty -f %f|NoDisplay=true"_s}
+            << QString() << QStringList{u"satty"_s, u"-f"_s, u"$"_s} << u"my-satty.desktop"_s
+            << QStringList{editor, u"pinta.desktop"_s, viewer, u"my-satty.desktop"_s};
+        QTest::newRow("Flatpaks: ksnip's cannot edit, Pinta's passes the file")
+            << QStringList{u"org.ksnip.ksnip.desktop|ksnip|@/flatpak run org.ksnip.ksnip|"_s,
+                           u"com.github.PintaProject.Pinta.desktop|Pinta|@/flatpak run "
+                           u"--file-forwarding com.github.PintaProject.Pinta @@ %F @@|"_s +
+                               png}
+            << QString() << QStringList{u"flatpak"_s,
+                                        u"run"_s,
+                                        u"--file-forwarding"_s,
+                                        u"com.github.PintaProject.Pinta"_s,
+                                        u"@@"_s,
+                                        u"$"_s,
+                                        u"@@"_s}
+            << u"com.github.PintaProject.Pinta.desktop"_s
+            << QStringList{editor, u"com.github.PintaProject.Pinta.desktop"_s, viewer};
+        QTest::newRow("the user's choice wins")
+            << QStringList{ksnip, u"orvane-test-choice.desktop|Chosen|@/chosen %f|"_s + png}
+            << u"orvane-test-choice.desktop"_s << QStringList{u"chosen"_s, u"$"_s}
+            << u"org.ksnip.ksnip.desktop"_s
+            << QStringList{u"orvane-test-choice.desktop"_s, editor, u"org.ksnip.ksnip.desktop"_s,
+                           viewer};
+        QTest::newRow("a chosen annotator edits too")
+            << QStringList{ksnip, u"satty.desktop|Satty|@/satty|"_s} << u"satty.desktop"_s
+            << QStringList{u"satty"_s, u"-f"_s, u"$"_s} << u"org.ksnip.ksnip.desktop"_s
+            << QStringList{editor, u"org.ksnip.ksnip.desktop"_s, viewer, u"satty.desktop"_s};
+        QTest::newRow("a choice no longer installed: the automatic one")
+            << QStringList{ksnip} << u"gone.desktop"_s
+            << QStringList{u"ksnip"_s, u"--edit"_s, u"$"_s} << u"org.ksnip.ksnip.desktop"_s
+            << QStringList{editor, u"org.ksnip.ksnip.desktop"_s, viewer};
+    }
+    void markup()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(QString, choice);
+        QFETCH(QStringList, opened);
+        if (!inChild()) {
+            runInChild(u"markup:"_s + QString::fromUtf8(QTest::currentDataTag()), {});
+            return;
+        }
+        // Written before GIO first looks at the applications: it reads them once.
+        const QString bin = home->file(u"bin"_s);
+        QStringList forImages{u"orvane-test-editor.desktop"_s, u"orvane-test-viewer.desktop"_s};
+        for (const QString &entry : entries) {
+            const QStringList field = entry.split(u'|');
+            const QString exec = QString(field[2]).replace(u"@/"_s, bin + u'/');
+            if (field[3].contains(u"image/png"_s)) {
+                forImages << field[0];
+            }
+            QVERIFY(write(exec.section(u' ', 0, 0),
+                          "#!/bin/sh\nprintf '%s\\036' \"$@\" > \"$0.log\"\n"));
+            QVERIFY(write(home->file(u".local/share/applications/"_s + field[0]),
+                          (u"[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n%3\n"_s)
+                              .arg(field[1], exec, field[3])
+                              .toUtf8()));
+        }
+        QVERIFY(write(home->file(u".local/share/applications/mimeinfo.cache"_s),
+                      "[MIME Cache]\nimage/png=" + forImages.join(u';').toUtf8() + ";\n"));
+        const QString path = home->file(u"Shots $x `y`/-Shot \"1\" $(id) `id` 'a'.png"_s);
+        QVERIFY(write(path));
+        test::LogCapture log;
+        LinuxPlatform platform{ProcessContext{}};
+        const MarkupApplications applications = platform.markupApplications();
+        QTEST(applications.automatic.id, "automatic");
+        QStringList ids;
+        for (const FileApplication &app : applications.choices) {
+            ids << app.id;
+        }
+        QTEST(ids, "choices");
+        std::atomic<int> answer{-1};
+        platform.openForMarkup(path, choice, [&answer](bool ok) { answer = ok ? 1 : 0; });
+        QCOMPARE(answer.load(), 1);
+        const QString program = opened.takeFirst();
+        const QString record = bin + u'/' + program + u".log"_s;
+        opened.replaceInStrings(u"$"_s, path);
+        QTRY_COMPARE(QString::fromUtf8(readAll(record)).split(u'\036', Qt::SkipEmptyParts), opened);
+        QCOMPARE(QDir(bin).entryList({u"*.log"_s}), QStringList{program + u".log"_s});
+        QCOMPARE(log.lines().filter(u"Markup"_s).size(), choice == u"gone.desktop"_s ? 1 : 0);
+    }
+
     // On macOS the card's actions are `open` command lines, and open's answer is the card's.
     void macCommandLines()
     {
@@ -446,7 +553,7 @@ private slots:
         std::atomic<int> answer = -1; // given on a worker thread
         auto finished = [&answer](bool ok) { answer = ok ? 1 : 0; };
         tools.setFailing({u"open"_s});
-        platform.openForMarkup(path, finished);
+        platform.openForMarkup(path, u"gimp.desktop"_s, finished); // Preview all the same
         QTRY_COMPARE_WITH_TIMEOUT(answer.load(), 0, 10000);
         tools.setFailing({});
         answer = -1;

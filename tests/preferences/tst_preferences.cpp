@@ -133,6 +133,7 @@ private slots:
         m_folderAnswer.reset();
         m_uninstalled = 0;
         m_platform.removalNote.clear();
+        m_platform.markup = {};
         state().setIsPaused(false);
         state().setPlaySound(true);
         state().setAutoDismissSeconds(7);
@@ -233,6 +234,35 @@ private slots:
         QVERIFY(QDir().rmdir(m_platform.settingsFile));
         state().setPlaySound(true);
         QTRY_VERIFY(!notice->isVisible());
+    }
+
+    // Markup's picker offers the automatic choice, named, and the installed applications; a
+    // keyboard choice is stored and read back at the next launch. A choice whose application has
+    // gone shows the automatic one and says so. macOS has Preview alone: no picker.
+    void markupChoice()
+    {
+        m_platform.markup = {.choices = {{u"org.kde.kolourpaint.desktop"_s, u"KolourPaint"_s},
+                                         {u"viewer.desktop"_s, u"Image Viewer"_s}},
+                             .automatic = {u"org.ksnip.ksnip.desktop"_s, u"ksnip"_s}};
+        state().setMarkupApplication(u"gimp.desktop"_s);
+        QVERIFY(open());
+        QQuickItem *picker = item(u"markupPicker"_s);
+        QVERIFY(picker && picker->isVisible());
+        QCOMPARE(picker->property("displayText").toString(), u"Automatic (ksnip)"_s);
+        QVERIFY(item(u"markupNotice"_s)->isVisible());
+        QCOMPARE(text(u"markupNotice"_s),
+                 u"gimp.desktop is no longer installed: Markup uses ksnip instead."_s);
+        picker->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_controller->window(), Qt::Key_Down);
+        QCOMPARE(state().markupApplication(), u"org.kde.kolourpaint.desktop"_s);
+        QVERIFY(!item(u"markupNotice"_s)->isVisible());
+        QCOMPARE(AppState(m_platform, m_platform.openSettings()).markupApplication(),
+                 u"org.kde.kolourpaint.desktop"_s);
+        QTest::keyClick(m_controller->window(), Qt::Key_Up);
+        QCOMPARE(stored(keys::markupApplication), QString());
+        m_platform.markup = {}; // as on macOS
+        m_controller->window()->close();
+        QTRY_VERIFY(open() && !item(u"markupPicker"_s)->isVisible());
     }
 
     // The alert asks first, over the window and modal to it; it says what becomes of a packaged
@@ -402,6 +432,7 @@ private slots:
     void tabReachesEveryNamedControl()
     {
         state().setCustomFolderPath(m_home.path());
+        m_platform.markup.choices = {{u"viewer.desktop"_s, u"Image Viewer"_s}};
         QVERIFY(open());
         QQuickWindow *window = m_controller->window();
         const auto accessibleName = [](QObject *object) {
@@ -422,7 +453,7 @@ private slots:
                               u"Auto-Copy on Capture (Zero-Click)"_s, u"Play Sound Effects"_s,
                               u"Offer Undo after trashing"_s, u"4s"_s, u"7s (Default)"_s, u"12s"_s,
                               u"Change..."_s, u"Reset"_s, u"Open in File Manager"_s,
-                              u"Simulate Screenshot HUD (Preview)"_s,
+                              u"Markup Application"_s, u"Simulate Screenshot HUD (Preview)"_s,
                               u"Uninstall & Restore Defaults..."_s}));
         QCOMPARE(accessibleName(item(u"timerPicker"_s)), u"Auto-Dismiss Timer"_s);
     }

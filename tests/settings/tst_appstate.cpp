@@ -86,6 +86,35 @@ private slots:
         QVERIFY2(!c[0].isEmpty() || !QFile::exists(f.platform.settingsFile), "loading wrote");
     }
 
+    // Markup's application is kept across launches as a desktop entry's id; whatever else a
+    // store holds (hand-edited, damaged) counts as none and is never handed to the desktop.
+    void markupApplication_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("loaded");
+        QTest::newRow("an id") << QByteArray("org.kde.kolourpaint.desktop")
+                               << u"org.kde.kolourpaint.desktop"_s;
+        for (const char *bad :
+             {"../../usr/share/applications/gimp.desktop", "gimp", "-x.desktop",
+              "\"$(id).desktop\"", "a.desktop, b.desktop", "@Variant(\\0\\0\\0\\x2)"}) {
+            QTest::newRow(bad) << QByteArray(bad) << QString();
+        }
+        QTest::newRow("too long") << QByteArray(300, 'a') + ".desktop" << QString();
+    }
+    void markupApplication()
+    {
+        QFETCH(QByteArray, stored);
+        Fixture f;
+        f.writeFile("[General]\norvane_markupApplication=" + stored + '\n');
+        QTEST(f.make()->markupApplication(), "loaded");
+        f.make()->setMarkupApplication(u"pinta.desktop"_s);
+        auto state = f.make();
+        QCOMPARE(state->markupApplication(), u"pinta.desktop"_s);
+        state->setMarkupApplication(u"../pinta.desktop"_s);
+        QCOMPARE(state->markupApplication(), QString());
+        QVERIFY(!f.stored(keys::markupApplication).isValid());
+    }
+
     // Observers hear of an assignment before the value is stored and the property's own
     // signal once it is stored; equal values count too, and resuming always restarts. The login
     // switch keeps and stores the choice even when refused, so that the next launch leaves the

@@ -92,7 +92,12 @@ public:
                                               : std::nullopt);
     }
     void offerUndo(const TrashedFile &t) override { record(u"offerUndo:"_s + t.trashedPath); }
-    void openForMarkup(Path p, Done done) override { done(note(__func__, p, opensSucceed)); }
+    // The application chosen, when there is one, before the file.
+    void openForMarkup(Path p, Path a, Done done) override
+    {
+        done(note(__func__, a.isEmpty() ? p : a + u':' + p, opensSucceed));
+    }
+    MarkupApplications markupApplications() override { return markup; }
     void revealInFileManager(Path p, Done done) override { done(note(__func__, p, opensSucceed)); }
     bool showSharePicker(Path p, QWindow &, const QRect &) override
     {
@@ -136,6 +141,7 @@ public:
     // opensSucceed: whether an application took the file (markup, reveal, e-mail, Open With).
     bool trashSucceeds = true, opensSucceed = true, hasSharePicker = false;
     QList<FileApplication> fileApplications;
+    MarkupApplications markup;
     QMutex mutex;
     QStringList calls;
 };

@@ -2,6 +2,7 @@
 #include "hud/FloatingHUDView.h"
 #include "hud/actions/CardActions.h"
 #include "platform/Platform.h"
+#include "settings/AppState.h"
 
 namespace orvane {
 
@@ -10,7 +11,7 @@ const CardAction markupAction{
     .symbol = "pencil.tip.crop.circle",
     .title = {"Markup", QT_TRANSLATE_NOOP("CardTexts", "Markup")},
     .detail = {QT_TRANSLATE_NOOP("macOS", "Annotate & Draw in Preview"),
-               QT_TRANSLATE_NOOP("CardTexts", "Annotate & Draw in the Image Viewer")},
+               QT_TRANSLATE_NOOP("CardTexts", "Annotate & Draw in the Markup Application")},
     .run =
         [](FloatingHUDView &card, QWindow *, const QRectF &) {
             card.handleMarkup();
@@ -24,7 +25,7 @@ void FloatingHUDView::handleMarkup()
         return;
     }
     m_services.platform->card().openForMarkup(
-        m_filePath,
+        m_filePath, m_services.state->markupApplication(),
         dismissOrReport("notOpenedNoViewer",
                         QStringLiteral("Could not open for markup, no application took it: ") +
                             fileName()));

@@ -23,6 +23,12 @@ namespace orvane::gio {
     F(appInfoLaunchDefaultForUri, g_app_info_launch_default_for_uri)                               \
     F(appInfoGetDefaultForType, g_app_info_get_default_for_type)                                   \
     F(appInfoGetAllForType, g_app_info_get_all_for_type)                                           \
+    F(appInfoGetAll, g_app_info_get_all)                                                           \
+    F(appInfoGetExecutable, g_app_info_get_executable)                                             \
+    F(appInfoGetCommandline, g_app_info_get_commandline)                                           \
+    F(appInfoSupportsFiles, g_app_info_supports_files)                                             \
+    F(appInfoSupportsUris, g_app_info_supports_uris)                                               \
+    F(appInfoCreateFromCommandline, g_app_info_create_from_commandline)                            \
     F(appInfoGetId, g_app_info_get_id)                                                             \
     F(appInfoGetName, g_app_info_get_name)                                                         \
     F(appInfoShouldShow, g_app_info_should_show)                                                   \
@@ -35,6 +41,7 @@ namespace orvane::gio {
     F(schemaUnref, g_settings_schema_unref)                                                        \
     F(settingsNewFull, g_settings_new_full)                                                        \
     F(settingsGetValue, g_settings_get_value)                                                      \
+    F(objectRef, g_object_ref)                                                                     \
     F(objectUnref, g_object_unref)
 
 struct Functions {

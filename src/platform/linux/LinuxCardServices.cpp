@@ -8,6 +8,7 @@
 #include "platform/WorkArea.h"
 #include "platform/linux/DesktopNotifications.h"
 #include "platform/linux/GioTrash.h"
+#include "platform/linux/LaunchFile.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <xcb/xcb.h>
@@ -35,22 +36,13 @@
 
 namespace orvane {
 
-namespace {
+namespace launchfile {
 
 QByteArray nativePath(const QString &path)
 {
     return QFile::encodeName(path);
 }
 
-QByteArray contentTypeOf(const gio::Functions &gio, const QString &path)
-{
-    gchar *type = gio.contentTypeGuess(nativePath(path).constData(), nullptr, 0, nullptr);
-    const QByteArray result(type);
-    g_free(type);
-    return result;
-}
-
-// Launches `app` (or, when null, the desktop's default application for the file) on one file.
 bool launchOn(const gio::Functions &gio, const QString &path, GAppInfo *app)
 {
     GFile *file = gio.fileNewForPath(nativePath(path).constData());
@@ -69,8 +61,7 @@ bool launchOn(const gio::Functions &gio, const QString &path, GAppInfo *app)
     return launched;
 }
 
-// The desktop's default application for the file, else xdg-open; no shell in between, so
-// every path reaches the application as it is. `finished` runs on the main thread.
+// No shell in between, so every path reaches the application as it is.
 void openWithDefault(const QString &path, std::function<void(bool)> finished)
 {
     // Without GIO, xdg-open alone.
@@ -106,6 +97,22 @@ void openWithDefault(const QString &path, std::function<void(bool)> finished)
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->setStandardOutputFile(QProcess::nullDevice());
     process->start(QStringLiteral("xdg-open"), {path});
+}
+
+} // namespace launchfile
+
+namespace {
+
+using launchfile::launchOn;
+using launchfile::nativePath;
+using launchfile::openWithDefault;
+
+QByteArray contentTypeOf(const gio::Functions &gio, const QString &path)
+{
+    gchar *type = gio.contentTypeGuess(nativePath(path).constData(), nullptr, 0, nullptr);
+    const QByteArray result(type);
+    g_free(type);
+    return result;
 }
 
 // Qt's own connection to the X server; none on Wayland or without a display.
@@ -337,12 +344,6 @@ void LinuxCardPlatformServices::offerUndo(const TrashedFile &trashed)
         m_undo = std::make_unique<TrashUndo>(*m_notifications);
     }
     m_undo->offer(trashed);
-}
-
-void LinuxCardPlatformServices::openForMarkup(const QString &path,
-                                              std::function<void(bool)> finished)
-{
-    openWithDefault(path, std::move(finished));
 }
 
 void LinuxCardPlatformServices::revealInFileManager(const QString &path,

@@ -43,7 +43,10 @@ public:
     void moveToTrash(const QString &path, TrashFinished finished) override;
     // Through the freedesktop notification service (DesktopNotifications.cpp).
     void offerUndo(const TrashedFile &trashed) override;
-    void openForMarkup(const QString &path, std::function<void(bool)> finished) override;
+    // LinuxMarkup.cpp
+    void openForMarkup(const QString &path, const QString &applicationId,
+                       std::function<void(bool)> finished) override;
+    MarkupApplications markupApplications() override;
     void revealInFileManager(const QString &path, std::function<void(bool)> finished) override;
 
 private:

@@ -104,9 +104,16 @@ void runOpen(const QString &line, std::function<void(bool)> finished)
 
 } // namespace
 
-void MacCardPlatformServices::openForMarkup(const QString &path, std::function<void(bool)> finished)
+void MacCardPlatformServices::openForMarkup(const QString &path, const QString &,
+                                            std::function<void(bool)> finished)
 {
     runOpen(maccmd::openInPreview(path), std::move(finished));
+}
+
+MarkupApplications MacCardPlatformServices::markupApplications()
+{
+    return {.choices = {},
+            .automatic = {QStringLiteral("com.apple.Preview"), QStringLiteral("Preview")}};
 }
 
 void MacCardPlatformServices::revealInFileManager(const QString &path,

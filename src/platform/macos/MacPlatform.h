@@ -41,7 +41,10 @@ public:
     void copyFileToClipboard(const QString &path) override;
     void moveToTrash(const QString &path, TrashFinished finished) override;
     void offerUndo(const TrashedFile &trashed) override;
-    void openForMarkup(const QString &path, std::function<void(bool)> finished) override;
+    // Preview, whatever was chosen: macOS offers no choice.
+    void openForMarkup(const QString &path, const QString &applicationId,
+                       std::function<void(bool)> finished) override;
+    MarkupApplications markupApplications() override;
     void revealInFileManager(const QString &path, std::function<void(bool)> finished) override;
 
 private:
