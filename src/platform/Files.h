@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QFile;
 
@@ -67,6 +68,11 @@ struct Move {
 // Renames `from` to `to` on the same volume, refusing, never replacing, an item that is already
 // at `to` (a dangling link included), even one that appears while it runs.
 Move moveWithoutReplacing(const QString &from, const QString &to);
+
+// The file at `path` itself (device, inode), not what a link there points to; nothing when
+// there is none, with errno's words in `error` when the reason is not that it is missing.
+std::optional<std::pair<quint64, quint64>> fileIdentity(const QString &path,
+                                                        QString *error = nullptr);
 
 // The user this process runs as, for names of per-user folders.
 uint currentUserId();

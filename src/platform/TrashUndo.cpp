@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QThreadPool>
 
 namespace orvane {
@@ -38,9 +39,21 @@ QString numberedPath(const QString &path, int number)
 
 Restoration restoreFromTrash(const TrashedFile &trashed)
 {
-    const QFileInfo kept(trashed.trashedPath);
-    if (trashed.trashedPath.isEmpty() || (!kept.exists() && !kept.isSymLink())) {
+    if (trashed.trashedPath.isEmpty()) {
         return {Restoration::Outcome::Gone, {}, {}};
+    }
+    // Only a file that is not there is gone: one the system will not let us look at (macOS
+    // guards the Trash) is still there, and the user hears why.
+    QString unreadable;
+    const auto kept = files::fileIdentity(trashed.trashedPath, &unreadable);
+    if (!kept) {
+        if (!unreadable.isEmpty()) {
+            return {Restoration::Outcome::Failed, {}, unreadable};
+        }
+        return {Restoration::Outcome::Gone, {}, {}};
+    }
+    if (trashed.identity && *trashed.identity != *kept) {
+        return {Restoration::Outcome::Gone, {}, {}}; // emptied, and the name taken again since
     }
     const QString folder = QFileInfo(trashed.originalPath).path();
     if (!QDir().mkpath(folder)) {
@@ -90,10 +103,16 @@ void TrashUndo::offer(const TrashedFile &trashed)
 void TrashUndo::undo(const TrashedFile &trashed)
 {
     // A Trash on a slow or sleeping disk must not hold the main thread.
-    QThreadPool::globalInstance()->start([this, trashed] {
+    // Told back only while this object lives: the program may be quitting meanwhile.
+    QThreadPool::globalInstance()->start([self = QPointer<TrashUndo>(this), trashed] {
         const Restoration restoration = restoreFromTrash(trashed);
         QMetaObject::invokeMethod(
-            this, [this, trashed, restoration] { restored(trashed, restoration); },
+            QCoreApplication::instance(),
+            [self, trashed, restoration] {
+                if (self) {
+                    self->restored(trashed, restoration);
+                }
+            },
             Qt::QueuedConnection);
     });
 }

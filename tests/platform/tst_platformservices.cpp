@@ -311,6 +311,7 @@ private slots:
         QTest::newRow("name taken by a dangling link") << u"link"_s << u"Shot %20\n (2).png"_s;
         QTest::newRow("its folder removed") << u"folder"_s << u"Shot %20\n.png"_s;
         QTest::newRow("the Trash emptied") << u"emptied"_s << u""_s;
+        QTest::newRow("emptied, its name in the Trash taken again") << u"reused"_s << u""_s;
     }
     void undoTrash()
     {
@@ -350,6 +351,10 @@ private slots:
             QVERIFY(QDir(folder).removeRecursively());
         } else if (meanwhile == u"emptied"_s) {
             QVERIFY(QFile::remove(first->trashedPath));
+        } else if (meanwhile == u"reused"_s) {
+            QVERIFY(QFile::remove(first->trashedPath) && QFile::remove(first->infoPath));
+            second = trash("another file");
+            QVERIFY(second && second->trashedPath == first->trashedPath);
         }
         const QStringList before = QDir(folder).entryList(QDir::Files | QDir::System);
         const Restoration restored = restoreFromTrash(*first);
@@ -357,6 +362,10 @@ private slots:
             QCOMPARE(int(restored.outcome), int(Restoration::Outcome::Gone));
             QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::System), before);
             QVERIFY(QFile::exists(first->infoPath));
+            if (second) { // the other file stays in the Trash, untouched
+                QCOMPARE(readAll(second->trashedPath), QByteArray("another file"));
+                QVERIFY(QFile::remove(second->trashedPath));
+            }
             QVERIFY(QFile::remove(first->infoPath));
             return;
         }

@@ -33,7 +33,9 @@ QStringList trashFolders(const QString &path, dev_t device)
 {
     QStringList folders{QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                         QStringLiteral("/Trash")};
-    QDir top = QFileInfo(path).absoluteDir();
+    // From where the folder really is: GIO follows a link to another disk to that disk's Trash.
+    const QString folder = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    QDir top = folder.isEmpty() ? QFileInfo(path).absoluteDir() : QDir(folder);
     for (QDir up = top; up.cdUp();) {
         const std::optional<Identity> above = identity(up.path());
         if (!above || above->device != device) {
@@ -82,6 +84,7 @@ std::optional<TrashedFile> trashAndLocate(const QString &path, QString *reason)
     if (!before) {
         return trashed;
     }
+    trashed.identity = {quint64(before->device), quint64(before->inode)};
     // Not by the name or the date in the records: the same name may be there many times over,
     // trashed within the same second.
     for (const QString &folder : trashFolders(path, before->device)) {

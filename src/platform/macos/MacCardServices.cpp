@@ -1,5 +1,6 @@
 // The card's actions on macOS: Preview and Finder through `open`, the Trash through Qt, the
 // floating panel and the share picker through AppKit.
+#include "platform/Files.h"
 #include "platform/MacCommandLines.h"
 #include "platform/ShellRunner.h"
 #include "platform/TrashUndo.h"
@@ -54,7 +55,7 @@ void MacCardPlatformServices::moveToTrash(const QString &path, TrashFinished fin
         QString inTrash;
         std::optional<TrashedFile> trashed;
         if (QFile::moveToTrash(path, &inTrash)) {
-            trashed = TrashedFile{path, inTrash, {}};
+            trashed = TrashedFile{path, inTrash, {}, files::fileIdentity(inTrash)};
         }
         if (finished) {
             finished(trashed);

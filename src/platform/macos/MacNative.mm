@@ -74,6 +74,7 @@ struct PendingAction {
     NSMutableSet *_categories;
     quint64 _serial;
 }
+- (void)runAction:(const QString &)identifier chosen:(const QString &)chosen;
 @end
 
 // On the main thread, whatever queue the system called on.
@@ -108,6 +109,9 @@ static void onMainThread(std::function<void()> work)
         // One category per action; the set is the system's whole list each time.
         NSString *category = [@"orvane." stringByAppendingString:key];
         content.categoryIdentifier = category;
+        // Registered once per action: each registration replaces the list asynchronously, and
+        // a notification posted meanwhile may show without its button.
+        const NSUInteger known = _categories.count;
         [_categories
             addObject:
                 [UNNotificationCategory
@@ -120,7 +124,9 @@ static void onMainThread(std::function<void()> work)
                                    ]
                          intentIdentifiers:@[]
                                    options:UNNotificationCategoryOptionNone]];
-        [center setNotificationCategories:_categories];
+        if (_categories.count != known) {
+            [center setNotificationCategories:_categories];
+        }
     }
     NSString *identifier = [NSString stringWithFormat:@"orvane.%llu", ++_serial];
     if (label.length > 0) {
@@ -168,15 +174,20 @@ static void onMainThread(std::function<void()> work)
              withCompletionHandler:(void (^)(void))completionHandler
 {
     Q_UNUSED(center);
-    UNNotificationRequest *request = response.notification.request;
-    const QString identifier = QString::fromUtf8(request.identifier.UTF8String);
-    // Once only, and only for the action itself (not a click on the notification's body).
-    const auto pending = _actions.constFind(identifier);
-    if (pending != _actions.cend() &&
-        pending->key == QString::fromUtf8(response.actionIdentifier.UTF8String)) {
-        onMainThread(_actions.take(identifier).act);
-    }
+    const QString identifier =
+        QString::fromUtf8(response.notification.request.identifier.UTF8String);
+    const QString chosen = QString::fromUtf8(response.actionIdentifier.UTF8String);
     completionHandler();
+    // The system may call on any queue; the actions are the main thread's. Once only, and
+    // only for the action itself (not a click on the notification's body).
+    onMainThread([self, identifier, chosen] { [self runAction:identifier chosen:chosen]; });
+}
+- (void)runAction:(const QString &)identifier chosen:(const QString &)chosen
+{
+    const auto pending = _actions.constFind(identifier);
+    if (pending != _actions.cend() && pending->key == chosen) {
+        _actions.take(identifier).act();
+    }
 }
 @end
 

@@ -200,24 +200,58 @@ Move moveWithoutReplacing(const QString &from, const QString &to)
     if (errno == EEXIST) {
         return {MoveOutcome::TargetExists, {}};
     }
-    // Only a file system that cannot refuse by itself goes on to the claim below.
+    // Only a file system that cannot refuse by itself goes on to the ways below.
     if (errno != EINVAL && errno != ENOSYS) {
         return failed(errno);
     }
 #endif
-    // The name is claimed first, by a file of our own that nobody else can have made, and
-    // only that file is then replaced.
+    // A second name made for the file refuses a taken one as the rename above does; the old
+    // name then goes.
+    if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), 0) == 0) {
+        if (::unlink(source.constData()) != 0) {
+            logLine(QStringLiteral("%1 is back, but also still at %2: %3")
+                        .arg(to, from, errnoText(errno)));
+        }
+        return {MoveOutcome::Moved, {}};
+    }
+    if (errno == EEXIST) {
+        return {MoveOutcome::TargetExists, {}};
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOTSUP && errno != EMLINK) {
+        return failed(errno);
+    }
+    // A file system without second names (FAT): the name is claimed by a file of our own
+    // that nobody else can have made, and only that file is then replaced.
     const int claim = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (claim < 0) {
         return errno == EEXIST ? Move{MoveOutcome::TargetExists, {}} : failed(errno);
     }
+    struct stat claimed = {};
+    const bool known = ::fstat(claim, &claimed) == 0;
     ::close(claim);
     if (::rename(source.constData(), target.constData()) != 0) {
         const int number = errno;
-        ::unlink(target.constData());
+        // Only our own empty claim is taken away, never what may have replaced it.
+        struct stat now = {};
+        if (known && ::lstat(target.constData(), &now) == 0 && now.st_dev == claimed.st_dev &&
+            now.st_ino == claimed.st_ino) {
+            ::unlink(target.constData());
+        }
         return failed(number);
     }
     return {MoveOutcome::Moved, {}};
+}
+
+std::optional<std::pair<quint64, quint64>> fileIdentity(const QString &path, QString *error)
+{
+    struct stat status = {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
+        if (error && errno != ENOENT && errno != ENOTDIR) {
+            *error = errnoText(errno);
+        }
+        return std::nullopt;
+    }
+    return std::pair<quint64, quint64>(status.st_dev, status.st_ino);
 }
 
 uint currentUserId()
