@@ -1,8 +1,7 @@
 #!/usr/bin/python3
-"""The card module on the real program. While Qt Quick is being loaded (glibc's LD_DEBUG says
-when): the X server killed ends Orvane with one line and exit status 1, no signal, no core;
-SIGTERM ends it with status 0; ten times each. A module cut short and a module of another build
-are refused in one line each, and screenshots are still detected and copied."""
+"""The card module on the real program: the X server killed while Qt Quick loads is one line and
+exit status 1, no core; SIGTERM then is status 0. A module cut short or of another build is
+refused in one line, and screenshots are still detected and copied."""
 import os
 import re
 import resource
@@ -14,7 +13,8 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from desktop import Program, home_env, own_display, run, settings, wait_for  # noqa: E402
+from desktop import (Program, fail, home_env, own_display, pasted_size, screenshot,  # noqa
+                     settings, wait_for)
 
 ORVANE, MODULE = sys.argv[1], sys.argv[2]
 ROUNDS = 10
@@ -22,10 +22,6 @@ LOST = "[Orvane] The connection to the display was lost; Orvane quits."
 REFUSED = "[Orvane] The card and preferences could not be loaded: "
 # The dynamic loader's line as it maps Qt Quick for the module: the loading has begun.
 LOADING = "file=libQt6Quick.so.6 "
-
-
-def fail(message):
-    sys.exit("FAIL: " + message)
 
 
 class Orvane(Program):
@@ -109,20 +105,16 @@ def refused_but_working(name, content, reason):
         f.write(content)
     app = Orvane(["--background"], ORVANE_UI_MODULE=path)
     try:
-        if not app.wait_for_line("FSEventStream started: YES"):
+        if not app.watching():
             fail("%s: the folders are not watched\n%s" % (name, app.log()))
         subprocess.run(["xclip", "-selection", "clipboard", "-i", "/dev/null"], check=True)
-        shot = os.path.join(app.desktop, "Screenshot 1.png")
-        subprocess.run(["convert", "-size", "64x48", "xc:teal", shot + ".tmp.png"], check=True)
-        os.rename(shot + ".tmp.png", shot)
+        screenshot(os.path.join(app.desktop, "Screenshot 1.png"))
         if not app.wait_for_line("Screenshot detected: Screenshot 1.png"):
             fail("%s: the screenshot was not detected\n%s" % (name, app.log()))
         if not app.wait_for_line(REFUSED):
             fail("%s: no line says why the card is missing\n%s" % (name, app.log()))
 
-        if not wait_for(lambda: run("xclip", "-selection", "clipboard", "-t", "image/png", "-o",
-                                    text=False)[12:24] == b"IHDR" + struct.pack(">II", 64, 48),
-                        10):
+        if not wait_for(lambda: pasted_size() == (64, 48), 10):
             fail("%s: the screenshot was not copied" % name)
         refused = app.logged(REFUSED)
         if len(refused) != 1 or not refused[0].startswith(REFUSED + path + ": " + reason):

@@ -1,46 +1,34 @@
 #!/usr/bin/python3
-"""The card as a user meets it, where the QtTests cannot look: the real program in a fresh
-home, a screenshot saved on the desktop. The card sits in the work area's corner, a tool window
-above others, unfocusable. Through AT-SPI: Copy Only leaves the whole picture on the clipboard,
-ends the card after its confirmation, on the program's own clock; the share menu's items are
-where they are seen, its e-mail goes to the mail program. The card's body drags the card."""
+"""The real card where the QtTests cannot look: its place and window hints on X, Copy Only
+through AT-SPI (the whole picture on the clipboard, the card gone after its confirmation), the
+share menu's items where they are seen, its e-mail, and the card dragged by its body."""
 import os
 import shutil
-import struct
 import sys
 import tempfile
 import time
 
-import pyatspi
 from pyatspi import DESKTOP_COORDS
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from desktop import (Program, cards, find, isolated_env, press, run, settings,  # noqa: E402
-                     wait_for, write)
+from desktop import (Program, accessible_env, cards, fail, find, pasted_size, press,  # noqa
+                     run, screenshot, settings, wait_for, write)
 
 ORVANE = sys.argv[1]
 MAIL = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\036' \"$a\" >> \"$0.log\"; done\n"
 
 
-def fail(message):
-    sys.exit("FAIL: " + message)
-
-
 def main():
     home = tempfile.mkdtemp(prefix="orvane-card-")
-    env = isolated_env(home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     mail = write(os.path.join(home, "bin", "xdg-email"), MAIL, 0o755)
-    env["PATH"] = os.path.dirname(mail) + os.pathsep + env["PATH"]
+    env = accessible_env(home, PATH=os.path.dirname(mail) + os.pathsep + os.environ["PATH"])
     # The longest countdown on offer: the card outlasts the steps below on a busy machine.
     settings(env, "orvane_autoDismissSeconds=12\n")
-    os.environ.update(env)
-    os.makedirs(desktop := os.path.join(home, "Desktop"))
-    sample = os.path.join(home, "sample.png")
-    run("convert", "-size", "640x400", "gradient:steelblue-navy", sample)
-    pyatspi.Registry.getDesktop(0)  # starts the accessibility bus before Orvane looks for it
+    desktop = os.path.join(home, "Desktop")
+    sample = screenshot(os.path.join(home, "sample.png"), "640x400", "gradient:steelblue-navy")
     orvane = Program([ORVANE, "--background"])
     try:
-        if not orvane.wait_for_line("FSEventStream started: YES", 10):
+        if not orvane.watching(10):
             fail("the screenshot folders are not watched (exit status %s)"
                  % orvane.process.poll())
         shot = os.path.join(desktop, "Screenshot \"1\" $HOME.png")
@@ -66,8 +54,7 @@ def main():
         if gone < 0.7 or os.path.exists(shot):
             fail("card went %.2f s after Copy Only; file kept: %s" % (gone, os.path.exists(shot)))
         # The whole picture, read from the file: the card itself holds only a thumbnail.
-        png = run("xclip", "-selection", "clipboard", "-t", "image/png", "-o", text=False)
-        if png[12:24] != b"IHDR" + struct.pack(">II", 640, 400):
+        if pasted_size() != (640, 400):
             fail("the clipboard holds no 640 x 400 picture after Copy Only")
         print("Copy Only pressed by name: card gone after %.2f s" % gone)
 

@@ -1,11 +1,7 @@
 #!/usr/bin/python3
-"""Undo after a trash, on the real program in a fresh home (its own Trash), with a stand-in
-notification server on the test's own session bus. With the switch off, a trash asks the server
-nothing; a server without actions gets no notification and costs one log line, however many
-trashes follow. Copy Only and Move to Trash each send one notification with "Undo"; Undo puts the
-file back byte for byte with its time and removes its .trashinfo, with one log line; where the
-name was taken meanwhile it comes back under a new name, the other file untouched; where the
-Trash was emptied, a notification says it could not. Run under scripts/with-display --own."""
+"""Undo after a trash on the real program, its own Trash, and a stand-in notification server
+on the test's own bus (under scripts/with-display --own): the switch, a server without actions,
+Undo from the notification, a name taken meanwhile, the Trash emptied."""
 import os
 import shutil
 import sys
@@ -14,8 +10,8 @@ import tempfile
 from gi.repository import Gio, GLib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from desktop import (Checks, Program, cards, find, home_env, press, pump, run,  # noqa: E402
-                     settings)
+from desktop import (Checks, Program, accessible_env, cards, find, press, pump,  # noqa: E402
+                     screenshot, settings)
 
 ORVANE = os.path.abspath(sys.argv[1])
 SERVER_XML = """<node><interface name="org.freedesktop.Notifications">
@@ -66,15 +62,11 @@ class Server:
 def main():
     server, check = Server(), Checks()
     with tempfile.TemporaryDirectory(prefix="orvane-undo-") as home:
-        env = home_env(home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        env = accessible_env(home)
         settings(env, "orvane_autoDismissSeconds=12\norvane_offerUndoAfterTrash=false\n")
         desktop, trash = os.path.join(home, "Desktop"), os.path.join(home, ".local/share/Trash")
-        sample = os.path.join(home, "sample.png")
-        run("convert", "-size", "64x40", "gradient:steelblue-navy", sample)
+        sample = screenshot(os.path.join(home, "sample.png"), "64x40", "gradient:steelblue-navy")
         original = open(sample, "rb").read()
-        os.environ.update(env)
-        import pyatspi
-        pyatspi.Registry.getDesktop(0)  # starts the accessibility bus before Orvane looks for it
         orvane = Program([ORVANE], env=env)
 
         def act(name, button):
@@ -95,7 +87,7 @@ def main():
             return server.shown[number - 1] if len(server.shown) >= number else None
 
         try:
-            if not check("the program starts", orvane.wait_for_line("FSEventStream started", 20)):
+            if not check("the program starts", orvane.watching()):
                 return
             check("switch off: no question to the server",
                   act("off.png", "Move to Trash") and server.asked == 0, server.asked)

@@ -1,12 +1,8 @@
 #!/usr/bin/python3
-"""The installed program as a user's system gets it.
-tree: `cmake --install` into an empty prefix: the program's files land where the desktop looks
-for them and nowhere else, the freedesktop validators accept them, every file names the
-version the program itself reports, and the installed program finds its card's module.
-package: the Debian package from install to removal: lintian finds no error; apt installs it;
-/usr/bin/orvane starts for a fresh user, writes its autostart entry and shows its card for a new
-screenshot; `apt-get purge` leaves none of its files behind. It installs into /usr for real, so
-it runs only as root and only when asked (`make test-package`); else it skips."""
+"""The installed program. tree: `cmake --install` into an empty prefix lays the program's files
+where the desktop looks and nowhere else, valid, of the program's version, and the program finds
+its module. package: the Debian package installed, started (autostart entry, a card) and purged
+without leftovers; it installs into /usr, so it runs only as root from `make test-package`."""
 import glob
 import os
 import re
@@ -15,16 +11,11 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from testhome import isolated_env, wait_for  # noqa: E402
+from desktop import Program, cards, fail, isolated_env, screenshot, wait_for  # noqa: E402
 
 MODE, CMAKE, BUILD = sys.argv[1:4]
 APP = "com.tarnwell.orvane"
 APT_ENV = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
-
-
-def fail(message):
-    print("FAIL:", message)
-    sys.exit(1)
 
 
 def run(*command, **kwargs):
@@ -97,20 +88,15 @@ def tree(source, libdir):
 def shows_its_card(program):
     """The installed program finds its module where it was installed: the sample card shows."""
     home = tempfile.mkdtemp(prefix="orvane-installed-")
-    log = os.path.join(home, "orvane.log")
     env = isolated_env(home, QT_QPA_PLATFORM="offscreen")
     env.pop("ORVANE_UI_MODULE", None)
-    with open(log, "w") as out:
-        orvane = subprocess.Popen([program, "--background", "--simulate-capture"], env=env,
-                                  stdout=out, stderr=out)
+    orvane = Program([program, "--background", "--simulate-capture"], env=env)
     try:
-        said = wait_for(lambda: re.search(r"HUD displayed|could not be loaded", open(log).read()),
-                        20)
-        if not said or "HUD displayed" not in said.group(0):
-            fail("the installed program shows no card: " + open(log).read())
+        wait_for(lambda: orvane.logged("HUD displayed") or orvane.logged("not be loaded"), 20)
+        if not orvane.logged("HUD displayed"):
+            fail("the installed program shows no card: " + "".join(orvane.lines))
     finally:
-        orvane.kill()
-        orvane.wait()
+        orvane.end()
         subprocess.run(["rm", "-rf", home], check=False)
 
 
@@ -118,40 +104,28 @@ def installed():
     return "ok installed" in run("dpkg-query", "-W", "-f=${Status}", "orvane").stdout
 
 
-def card_windows():
-    found = run("xdotool", "search", "--onlyvisible", "--name", "^Orvane$").stdout.split()
-    return [w for w in found
-            if re.search(r"Width: 300\s+Height: 385\n", run("xwininfo", "-id", w).stdout)]
-
-
 def start_and_see_the_card():
     home = tempfile.mkdtemp(prefix="orvane-package-")
     desktop = os.path.join(home, "Desktop")
     os.makedirs(desktop)
-    log = os.path.join(home, "orvane.log")
-    with open(log, "w") as stderr:
-        orvane = subprocess.Popen(["/usr/bin/orvane", "--background"], env=isolated_env(home),
-                                  stderr=stderr)
+    orvane = Program(["/usr/bin/orvane", "--background"], env=isolated_env(home))
     try:
-        if not wait_for(lambda: "[Orvane] FSEventStream started: YES" in open(log).read(), 20):
+        if not orvane.watching():
             fail("the installed program did not start watching (exit status %s): %s"
-                 % (orvane.poll(), open(log).read()))
+                 % (orvane.process.poll(), "".join(orvane.lines)))
         entry = os.path.join(home, ".config/autostart/com.tarnwell.orvane.desktop")
         text = open(entry).read() if os.path.exists(entry) else ""
         if "\nExec=/usr/bin/orvane --background\n" not in text:
             fail("autostart entry does not start /usr/bin/orvane: %r" % text)
-        shot = os.path.join(desktop, "Screenshot from the package test.png")
-        subprocess.run(["convert", "-size", "640x400", "gradient:seagreen-navy",
-                        shot + ".tmp.png"], check=True)
-        os.rename(shot + ".tmp.png", shot)
-        if len(wait_for(card_windows, 10)) != 1:
+        shot = screenshot(os.path.join(desktop, "Screenshot from the package test.png"),
+                          "640x400", "gradient:seagreen-navy")
+        if len(wait_for(cards, 10)) != 1:
             fail("no card for %s" % shot)
         picture = os.path.join(BUILD, "package-card.png")
         run("import", "-window", "root", picture)
         print("card shown for the screenshot; the screen:", picture)
     finally:
-        orvane.kill()
-        orvane.wait()
+        orvane.end()
         subprocess.run(["rm", "-rf", home], check=False)
 
 

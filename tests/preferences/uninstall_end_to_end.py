@@ -1,10 +1,8 @@
 #!/usr/bin/python3
-"""The preferences' uninstall as a user meets it, on a real X server that repeats a held key:
-the real program, installed under a fresh home where it is the user's to move. Space held for
-two seconds on "Uninstall & Restore Defaults..." asks once and answers nothing: the question
-stays open, the program still runs, its file where it was; the same with both cores busy. A
-deliberate click on the question's destructive button then uninstalls: the program goes to
-the Trash, its login entry goes, and it quits."""
+"""The preferences' uninstall on a real X server that repeats a held key, the program installed
+in a fresh home: Space held on the button asks once and answers nothing, also with both cores
+busy; a click on the question's destructive button then trashes the program and its login
+entry, and it quits."""
 import os
 import shutil
 import subprocess
@@ -16,15 +14,12 @@ import pyatspi
 from gi.repository import GLib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from desktop import Program, centre, find, isolated_env, run, wait_for  # noqa: E402
+from desktop import (Program, accessible_env, centre, fail, find, run, wait_for,  # noqa: E402
+                     write)
 
 PROGRAM = sys.argv[1]
 MODULE = sys.argv[2]
 SYSTEM_PATH = os.environ["PATH"]
-
-
-def fail(message):
-    sys.exit("FAIL: " + message)
 
 
 def xdotool(*args):
@@ -52,23 +47,16 @@ def no_package_manager(home):
     """A dpkg-query that answers at once that no package owns the program: the real one, on a
     cold or busy machine, may not have answered by the time Space is pressed, and then the
     program rightly stays."""
-    bin_dir = os.path.join(home, "system", "bin")
-    os.makedirs(bin_dir)
-    stand_in = os.path.join(bin_dir, "dpkg-query")
-    with open(stand_in, "w") as f:
-        f.write("#!/bin/sh\necho \"dpkg-query: no path found matching pattern $2\" >&2\nexit 1\n")
-    os.chmod(stand_in, 0o755)
-    return bin_dir + os.pathsep + SYSTEM_PATH
+    stand_in = write(os.path.join(home, "system", "bin", "dpkg-query"), "#!/bin/sh\necho "
+                     "\"dpkg-query: no path found matching pattern $2\" >&2\nexit 1\n", 0o755)
+    return os.path.dirname(stand_in) + os.pathsep + SYSTEM_PATH
 
 
 def scenario(busy):
     home = tempfile.mkdtemp(prefix="orvane-uninstall-")
-    env = isolated_env(home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                       PATH=no_package_manager(home))
-    os.environ.update(env)
+    accessible_env(home, PATH=no_package_manager(home))
     program = install(home)
     autostart = os.path.join(home, ".config", "autostart", "com.tarnwell.orvane.desktop")
-    pyatspi.Registry.getDesktop(0)  # starts the accessibility bus before Orvane looks for it
     orvane = Program([program]).process
     load = []
     try:

@@ -2,6 +2,7 @@
 and ended, the card's window found on the screen, the program's log read as it comes, AT-SPI
 nodes found and pressed, and checks counted to one verdict."""
 import os
+import struct
 import subprocess
 import sys
 import threading
@@ -9,6 +10,10 @@ import threading
 from testhome import isolated_env, wait_for  # noqa: F401  (the tests take both from here)
 
 CARD_SIZE = (300, 385)
+
+
+def fail(message):
+    sys.exit("FAIL: " + message)
 
 
 def run(*command, env=None, text=True, timeout=20):
@@ -62,6 +67,29 @@ def home_env(home, **extra):
     return isolated_env(home, **extra)
 
 
+def accessible_env(home, **extra):
+    """home_env with Qt's accessibility on, made this process's own, and the accessibility bus
+    started before Orvane looks for it."""
+    env = home_env(home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **extra)
+    os.environ.update(env)
+    import pyatspi
+    pyatspi.Registry.getDesktop(0)
+    return env
+
+
+def screenshot(path, size="64x48", fill="xc:teal"):
+    """A PNG saved as capture tools do: written aside, then renamed into place."""
+    run("convert", "-size", size, fill, path + ".tmp.png")
+    os.rename(path + ".tmp.png", path)
+    return path
+
+
+def pasted_size(env=None):
+    """The (width, height) of the PNG on the clipboard; None if there is none."""
+    png = run("xclip", "-selection", "clipboard", "-t", "image/png", "-o", env=env, text=False)
+    return struct.unpack(">II", png[16:24]) if png[12:16] == b"IHDR" else None
+
+
 def write(path, text, mode=0o644):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "w") as f:
@@ -108,6 +136,10 @@ class Program:
     def wait_for_line(self, text, timeout=20):
         return wait_for(lambda: self.logged(text) or self.process.poll() is not None,
                         timeout) and self.logged(text)
+
+    def watching(self, timeout=20):
+        """Once the screenshot folders are watched."""
+        return self.wait_for_line("FSEventStream started: YES", timeout)
 
     def end(self):
         if self.process.poll() is None:
