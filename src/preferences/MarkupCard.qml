@@ -27,6 +27,18 @@ Card {
         textColor: card.page.primary
         secondaryColor: card.page.secondary
 
+        // Nothing to choose from: the row names what Markup opens all the same.
+        Text {
+            objectName: "markupFixed"
+            visible: card.applications.length === 0
+            text: card.page.backend.automaticMarkupApplication
+            textFormat: Text.PlainText
+            font.pixelSize: 11
+            color: card.page.secondary
+            Accessible.role: Accessible.StaticText
+            Accessible.name: qsTr("Markup Application") + ": " + text
+            Accessible.ignored: !visible
+        }
         ComboBox {
             id: picker
             objectName: "markupPicker"
@@ -34,14 +46,14 @@ Card {
             Accessible.name: qsTr("Markup Application")
             Accessible.ignored: !visible
             focusPolicy: Qt.StrongFocus
-            implicitWidth: 170
+            // Room for "Automatic (KolourPaint)" in German too; longer names are elided.
+            implicitWidth: 210
             font.pixelSize: 11
             model: card.applications.map(app => app.name)
             currentIndex: Math.max(0, card.chosenIndex)
             onActivated: index => AppState.markupApplication = card.applications[index].id
             contentItem: Text {
                 leftPadding: 8
-                rightPadding: picker.indicator.width + 4
                 text: picker.displayText
                 textFormat: Text.PlainText
                 font: picker.font

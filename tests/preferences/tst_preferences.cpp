@@ -237,7 +237,7 @@ private slots:
 
     // Markup's picker offers the automatic choice, named, and the installed applications; a
     // keyboard choice is stored and read back at the next launch. A choice whose application has
-    // gone shows the automatic one and says so. macOS has Preview alone: no picker.
+    // gone shows the automatic one and says so. macOS has Preview alone: named, no picker.
     void markupChoice()
     {
         m_platform.markup = {.choices = {{u"org.kde.kolourpaint.desktop"_s, u"KolourPaint"_s},
@@ -259,9 +259,11 @@ private slots:
                  u"org.kde.kolourpaint.desktop"_s);
         QTest::keyClick(m_controller->window(), Qt::Key_Up);
         QCOMPARE(stored(keys::markupApplication), QString());
-        m_platform.markup = {}; // as on macOS
+        m_platform.markup = {.choices = {}, .automatic = {{}, u"Preview"_s}}; // as on macOS
         m_controller->window()->close();
         QTRY_VERIFY(open() && !item(u"markupPicker"_s)->isVisible());
+        QVERIFY(item(u"markupFixed"_s)->isVisible());
+        QCOMPARE(text(u"markupFixed"_s), u"Preview"_s);
     }
 
     // The alert asks first, over the window and modal to it; it says what becomes of a packaged
