@@ -12,6 +12,20 @@ class QFile;
 
 // File access that must never block or be fooled: screenshots are read from folders anyone can
 // drop anything into (FIFOs, sockets, devices, links to them).
+namespace orvane {
+
+// A file as itself. An inode is handed on once its file is deleted (at once, on tmpfs): its
+// size and modification time with it tell the new file from the old.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileIdentity &) const = default;
+};
+
+} // namespace orvane
+
 namespace orvane::files {
 
 struct ModificationTime {
@@ -69,10 +83,9 @@ struct Move {
 // at `to` (a dangling link included), even one that appears while it runs.
 Move moveWithoutReplacing(const QString &from, const QString &to);
 
-// The file at `path` itself (device, inode), not what a link there points to; nothing when
-// there is none, with errno's words in `error` when the reason is not that it is missing.
-std::optional<std::pair<quint64, quint64>> fileIdentity(const QString &path,
-                                                        QString *error = nullptr);
+// The file at `path` itself, not what a link there points to; nothing when there is none,
+// with errno's words in `error` when the reason is not that it is missing.
+std::optional<FileIdentity> fileIdentity(const QString &path, QString *error = nullptr);
 
 // The user this process runs as, for names of per-user folders.
 uint currentUserId();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Files.h"
 #include "platform/FolderEventStream.h"
 #include "platform/Result.h"
 
@@ -89,9 +90,9 @@ struct TrashedFile {
     QString originalPath;
     QString trashedPath; // the file inside the Trash; empty when the system did not say
     QString infoPath;    // the freedesktop Trash's record of it (.trashinfo); empty where none
-    // The file itself (st_dev, st_ino), where known: after the Trash was emptied, another
-    // file trashed under the same name must not come back in its place.
-    std::optional<std::pair<quint64, quint64>> identity = {};
+    // The file itself, where known: after the Trash was emptied, another file trashed under
+    // the same name must not come back in its place.
+    std::optional<FileIdentity> identity = {};
 };
 
 // The card: its window, the clipboard and what its actions do with the file.

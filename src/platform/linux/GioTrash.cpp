@@ -76,6 +76,7 @@ std::optional<QString> trash(const QString &path)
 std::optional<TrashedFile> trashAndLocate(const QString &path, QString *reason)
 {
     const std::optional<Identity> before = identity(path);
+    const std::optional<FileIdentity> itself = files::fileIdentity(path);
     if (std::optional<QString> refused = trash(path)) {
         *reason = std::move(*refused);
         return std::nullopt;
@@ -84,7 +85,7 @@ std::optional<TrashedFile> trashAndLocate(const QString &path, QString *reason)
     if (!before) {
         return trashed;
     }
-    trashed.identity = {quint64(before->device), quint64(before->inode)};
+    trashed.identity = itself;
     // Not by the name or the date in the records: the same name may be there many times over,
     // trashed within the same second.
     for (const QString &folder : trashFolders(path, before->device)) {

@@ -242,7 +242,7 @@ Move moveWithoutReplacing(const QString &from, const QString &to)
     return {MoveOutcome::Moved, {}};
 }
 
-std::optional<std::pair<quint64, quint64>> fileIdentity(const QString &path, QString *error)
+std::optional<FileIdentity> fileIdentity(const QString &path, QString *error)
 {
     struct stat status = {};
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
@@ -251,7 +251,13 @@ std::optional<std::pair<quint64, quint64>> fileIdentity(const QString &path, QSt
         }
         return std::nullopt;
     }
-    return std::pair<quint64, quint64>(status.st_dev, status.st_ino);
+#ifdef __APPLE__
+    const auto &modified = status.st_mtimespec;
+#else
+    const auto &modified = status.st_mtim;
+#endif
+    return FileIdentity{quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size),
+                        qint64(modified.tv_sec) * 1000000000 + modified.tv_nsec};
 }
 
 uint currentUserId()
