@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Undo after a trash on the real program, its own Trash, and a stand-in notification server
 on the test's own bus (under scripts/with-display --own): the switch, a server without actions,
-Undo from the notification, a name taken meanwhile, the Trash emptied."""
+Undo from the notification, a name taken meanwhile, the Trash emptied, the server restarted."""
 import os
 import shutil
 import sys
@@ -35,10 +35,25 @@ class Server:
     def __init__(self):
         self.capabilities = ["body"]
         self.asked, self.shown = 0, []  # shown: (summary, body, actions)
-        self.bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+        self.start()
+
+    def start(self):
+        """On a connection of its own, so that a restart is a new owner, as a new server is."""
+        self.bus = Gio.DBusConnection.new_for_address_sync(
+            Gio.dbus_address_get_for_bus_sync(Gio.BusType.SESSION, None),
+            Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT |
+            Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
         node = Gio.DBusNodeInfo.new_for_xml(SERVER_XML)
         self.bus.register_object(PATH, node.interfaces[0], self._call, None, None)
-        Gio.bus_own_name_on_connection(self.bus, "org.freedesktop.Notifications", 0, None, None)
+        owned = []
+        self.name = Gio.bus_own_name_on_connection(self.bus, "org.freedesktop.Notifications", 0,
+                                                   lambda *_: owned.append(1), None)
+        pump(lambda: owned, 10)
+
+    def restart(self):
+        Gio.bus_unown_name(self.name)
+        self.bus.close_sync(None)
+        self.start()
 
     def _call(self, conn, sender, path, iface, method, params, invocation):
         if method == "GetCapabilities":
@@ -142,6 +157,14 @@ def main():
                   offered(5) and notice(5)[0] == "Could not restore e.png", server.shown)
             check("Trash emptied: nothing else changed", before == (
                 sorted(os.listdir(desktop)), sorted(os.listdir(os.path.join(trash, "info")))))
+
+            # The server started anew numbers from 1 again: its notification 6 is not ours.
+            check("Copy Only before the server restarts", act("f.png", "Copy Only") and offered(6))
+            server.restart()
+            server.invoke(6)
+            check("after the restart, another program's action undoes nothing",
+                  act("g.png", "Copy Only") and offered(7) and
+                  not os.path.exists(os.path.join(desktop, "f.png")))
         finally:
             orvane.end()
     check.finish()

@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 
 namespace orvane {
 
@@ -36,6 +37,12 @@ void DesktopNotifications::notify(Notice notice,
                     SLOT(actionInvoked(uint, QString)));
         bus.connect(service, path, service, QStringLiteral("NotificationClosed"), this,
                     SLOT(notificationClosed(uint, uint)));
+        // A service started anew counts its ids from the start again: ours would then name
+        // other programs' notifications.
+        auto *owner =
+            new QDBusServiceWatcher(service, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+        connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this,
+                [this] { m_shown.clear(); });
     }
     // Asked each time: the service may have been replaced by one that offers more, or less.
     auto *watcher = new QDBusPendingCallWatcher(
