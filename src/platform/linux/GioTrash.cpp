@@ -14,22 +14,8 @@ namespace orvane::gio {
 
 namespace {
 
-struct Identity {
-    dev_t device;
-    ino_t inode;
-};
-
-std::optional<Identity> identity(const QString &path)
-{
-    struct stat status {};
-    if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
-        return std::nullopt;
-    }
-    return Identity{status.st_dev, status.st_ino};
-}
-
 // The Trashes the file may have gone to: the user's own, and those at the top of its volume.
-QStringList trashFolders(const QString &path, dev_t device)
+QStringList trashFolders(const QString &path, quint64 device)
 {
     QStringList folders{QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                         QStringLiteral("/Trash")};
@@ -37,7 +23,7 @@ QStringList trashFolders(const QString &path, dev_t device)
     const QString folder = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
     QDir top = folder.isEmpty() ? QFileInfo(path).absoluteDir() : QDir(folder);
     for (QDir up = top; up.cdUp();) {
-        const std::optional<Identity> above = identity(up.path());
+        const std::optional<FileIdentity> above = files::fileIdentity(up.path());
         if (!above || above->device != device) {
             break;
         }
@@ -75,8 +61,7 @@ std::optional<QString> trash(const QString &path)
 
 std::optional<TrashedFile> trashAndLocate(const QString &path, QString *reason)
 {
-    const std::optional<Identity> before = identity(path);
-    const std::optional<FileIdentity> itself = files::fileIdentity(path);
+    const std::optional<FileIdentity> before = files::fileIdentity(path);
     if (std::optional<QString> refused = trash(path)) {
         *reason = std::move(*refused);
         return std::nullopt;
@@ -85,12 +70,12 @@ std::optional<TrashedFile> trashAndLocate(const QString &path, QString *reason)
     if (!before) {
         return trashed;
     }
-    trashed.identity = itself;
+    trashed.identity = before;
     // Not by the name or the date in the records: the same name may be there many times over,
     // trashed within the same second.
     for (const QString &folder : trashFolders(path, before->device)) {
         for (const QString &entryPath : files::listFolder(folder + QStringLiteral("/files"))) {
-            const std::optional<Identity> entry = identity(entryPath);
+            const std::optional<FileIdentity> entry = files::fileIdentity(entryPath);
             if (entry && entry->device == before->device && entry->inode == before->inode) {
                 trashed.trashedPath = entryPath;
                 trashed.infoPath = folder + QStringLiteral("/info/") +
