@@ -3,22 +3,40 @@
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
+#include <QResource>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace orvane::tray {
 
 namespace {
 
-const QString bundledFolder = QStringLiteral(":/orvane/icons");
+constexpr int maskSizes[] = {16, 22, 24, 32, 44, 48, 64, 96, 128};
 
-// Draws the themed symbolic icon in one colour, and keeps its theme name.
+// The mask for `pixels`: the smallest built into the program that is not smaller, else the
+// largest. Coverage bytes, row by row (see the CMakeLists), read in place: nothing is decoded
+// or kept.
+QImage maskFor(const QSize &pixels)
+{
+    const int wanted = std::max(pixels.width(), pixels.height());
+    const auto *fits = std::find_if(std::begin(maskSizes), std::end(maskSizes),
+                                    [wanted](int size) { return size >= wanted; });
+    const int size = fits == std::end(maskSizes) ? maskSizes[std::size(maskSizes) - 1] : *fits;
+    const QResource resource(QStringLiteral(":/orvane/tray/%1.alpha").arg(size));
+    if (resource.compressionAlgorithm() != QResource::NoCompression ||
+        resource.size() != qint64(size) * size) {
+        return {};
+    }
+    return QImage(resource.data(), size, size, size, QImage::Format_Alpha8);
+}
+
+// Draws the symbolic icon in one colour, and keeps its theme name.
 class TintedIconEngine : public QIconEngine {
 public:
-    TintedIconEngine(QIcon source, QColor color, bool named)
-        : m_source(std::move(source)), m_color(color), m_named(named)
-    {}
+    TintedIconEngine(QColor color, bool named) : m_color(color), m_named(named) {}
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
     {
@@ -32,8 +50,7 @@ public:
         return scaledPixmap(size, mode, state, 1.0);
     }
 
-    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state,
-                         qreal scale) override
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State, qreal scale) override
     {
         const QSize pixels = size * scale;
         if (pixels.isEmpty()) {
@@ -42,7 +59,11 @@ public:
         QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
-        m_source.paint(&painter, image.rect(), Qt::AlignCenter, QIcon::Normal, state);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        const int side = std::min(pixels.width(), pixels.height());
+        QRect square(0, 0, side, side);
+        square.moveCenter(image.rect().center());
+        painter.drawImage(square, maskFor(pixels));
         painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
         QColor color = m_color;
         if (mode == QIcon::Disabled) {
@@ -68,10 +89,9 @@ public:
         return m_named ? QString::fromUtf16(symbolicIconName) : QString();
     }
     QString key() const override { return QStringLiteral("orvane-tinted"); }
-    QIconEngine *clone() const override { return new TintedIconEngine(m_source, m_color, m_named); }
+    QIconEngine *clone() const override { return new TintedIconEngine(m_color, m_named); }
 
 private:
-    QIcon m_source;
     QColor m_color;
     bool m_named = false;
 };
@@ -138,17 +158,14 @@ QColor dominantColor(const QImage &area, const QColor &ignored)
 
 QIcon symbolicIcon(const QColor &color)
 {
-    // Installed, the theme has it; run from the build tree, the copy built into the program
-    // is found after the theme's own folders.
-    const QString name = QString::fromUtf16(symbolicIconName);
-    // Asked before the program's own copy joins the search: only a theme's copy counts.
-    static const bool installed = QIcon::hasThemeIcon(name);
-    if (!QIcon::fallbackSearchPaths().contains(bundledFolder)) {
-        QIcon::setFallbackSearchPaths(QIcon::fallbackSearchPaths() << bundledFolder);
-    }
-    const QIcon source =
-        QIcon::fromTheme(name, QIcon(bundledFolder + u'/' + name + QStringLiteral(".svg")));
-    return QIcon(new TintedIconEngine(source, color, installed));
+    // The name is given only where it is installed, for hosts that draw the icon themselves;
+    // looked up as a file, since asking the icon theme would keep its whole index in memory.
+    static const bool installed =
+        !QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                QStringLiteral("icons/hicolor/symbolic/apps/%1.svg")
+                                    .arg(QString::fromUtf16(symbolicIconName)))
+             .isEmpty();
+    return QIcon(new TintedIconEngine(color, installed));
 }
 
 } // namespace orvane::tray

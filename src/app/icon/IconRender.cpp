@@ -1,7 +1,10 @@
 // Renders the app icon to PNGs during the build:
 //   orvane_icon_render ICON.svg SIZE OUT.png [SIZE OUT.png]...
+// An OUT ending in .alpha gets the bare coverage, a byte a pixel, row by row: a mask the
+// program reads without an image decoder.
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -39,7 +42,20 @@ int main(int argc, char *argv[])
         QPainter painter(&image);
         svg.render(&painter, QRectF(0, 0, size, size));
         painter.end();
-        if (!QDir().mkpath(QFileInfo(out).path()) || !image.save(out, "PNG")) {
+        bool written = QDir().mkpath(QFileInfo(out).path());
+        if (written && out.endsWith(QStringLiteral(".alpha"))) {
+            const QImage alpha = image.convertToFormat(QImage::Format_Alpha8);
+            QFile file(out);
+            written = file.open(QIODevice::WriteOnly);
+            for (int y = 0; written && y < size; ++y) {
+                written = file.write(reinterpret_cast<const char *>(alpha.constScanLine(y)),
+                                     size) == size;
+            }
+            written = written && file.flush();
+        } else if (written) {
+            written = image.save(out, "PNG");
+        }
+        if (!written) {
             std::fprintf(stderr, "orvane_icon_render: cannot write %s\n", qPrintable(out));
             return 1;
         }

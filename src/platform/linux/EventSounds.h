@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <optional>
 
 namespace orvane::eventsounds {
@@ -11,6 +12,10 @@ std::optional<QString> eventFor(const QString &systemSoundName);
 
 // Plays a sound-theme event through libcanberra. Silence (not an error) where no sound server
 // or sound card exists.
+// The library is closed again once no sound has been asked for a while.
 void play(const QString &eventId);
+
+bool isOpen();
+void setKeepOpenFor(std::chrono::milliseconds time);
 
 } // namespace orvane::eventsounds
