@@ -232,7 +232,9 @@ for launch in range(launches):
     app = orvane()
     time.sleep(1.5)
     if launch == 0:  # before the probe, whose pings wake the program
-        time.sleep(1.5)
+        # At rest: once start-up is over, the start-up sound too (its library is let go
+        # 10 s after the last sound).
+        time.sleep(11.0)
         idle_mem, tray_mem = memory(app.pid), memory(tray_beside.pid)
         idle_cpu, idle_wakeups = activity(app.pid, 5.0)
     probe = Probe(app.pid)
