@@ -50,7 +50,7 @@ public:
 
     // Callable from any thread.
     void showHUD(const QString &filePath, const QImage &image, const QSize &points,
-                 const QByteArray &encoded);
+                 const files::HeldFilePtr &held);
     void simulateCapture();
     void showPreferences();
     // Starts loading, with nothing asked yet: a card is probably on its way.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Files.h"
+
 #include <QHash>
 #include <QImage>
 #include <QObject>
@@ -27,9 +29,9 @@ class ScreenshotWatcher : public QObject {
 public:
     // Wall-clock seconds since the epoch.
     using Clock = std::function<double()>;
-    // The picture, its size in points and the file's bytes it was decoded from.
+    // The picture, its size in points and the file it was decoded from, held open.
     using Presenter = std::function<void(const QString &path, const QImage &image,
-                                         const QSize &points, const QByteArray &encoded)>;
+                                         const QSize &points, const files::HeldFilePtr &held)>;
     // Where an auto-copied screenshot goes; the system clipboard unless a test says otherwise.
     using Clipboard = std::function<void(const QImage &image)>;
     // Runs `work` after `delayMs` on the main thread, unless `context` is gone by then.
@@ -72,7 +74,7 @@ private:
     void dropPrepared(const QString &path);
     void inspectCandidateFile(const QString &path);
     void finishInspection(const QString &path, const QImage &image, const QSize &points,
-                          const QByteArray &encoded);
+                          const files::HeldFilePtr &held);
 
     AppState &m_state;
     DetectionServices &m_detection;

@@ -3,7 +3,6 @@
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 
@@ -43,12 +42,10 @@ QImage readFullImage(const QString &path, DetectionServices &detection)
     return decode(*file, detection);
 }
 
-QImage decodeFullImage(const QByteArray &encoded, DetectionServices &detection)
+QImage readHeldImage(const files::HeldFile &held, DetectionServices &detection)
 {
-    QBuffer buffer;
-    buffer.setData(encoded);
-    buffer.open(QIODevice::ReadOnly);
-    return decode(buffer, detection);
+    const std::unique_ptr<QFile> file = held.reopen(maxFileBytes);
+    return file ? decode(*file, detection) : QImage();
 }
 
 } // namespace orvane
