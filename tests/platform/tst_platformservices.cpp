@@ -519,7 +519,7 @@ private slots:
     }
 
     // On macOS the card's actions are `open` command lines, and open's answer is the card's.
-    void macCommandLines()
+    void macOS()
     {
         test::FakeTools tools;
         MacPlatform platform{ProcessContext{}};
@@ -541,11 +541,7 @@ private slots:
         QCOMPARE(tools.calls(), QList<QStringList>({{u"open"_s, u"-a"_s, u"Preview"_s, path},
                                                     {u"open"_s, home->file(u"Desktop"_s)},
                                                     {u"open"_s, home->file(u"Desktop"_s)}}));
-    }
-
-    // The launch agent: the bundle's program, else the one started, in well-formed XML.
-    void macAgent()
-    {
+        // The launch agent: the bundle's program, else the one started, in well-formed XML.
         const QString agent = home->file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s);
         for (const auto &[bundle, argv0, executable] :
              {std::tuple{u"/Users/zoë/R&D <new>/Orvane.app"_s, u"/x/Orvane"_s,
