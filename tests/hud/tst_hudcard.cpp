@@ -169,7 +169,7 @@ private slots:
             f.time.fire(ticks - 1 - before);
             QVERIFY2(f.controller.currentCard() == card, qPrintable(QString::number(seconds)));
             f.time.fire();
-            QVERIFY(!f.controller.hudWindow());
+            QVERIFY(!f.window());
             QVERIFY(!f.time.sources.at(0)->running);
         }
     }
@@ -230,7 +230,7 @@ private slots:
         Fixture f;
         f.state.setAutoDismissSeconds(4);
         FloatingHUDView *first = f.show(u"a.png"_s);
-        QPointer<QQuickWindow> firstWindow = f.controller.hudWindow();
+        QPointer<QQuickWindow> firstWindow = f.window();
         f.time.fire(39);
         if (row == 0) {
             first->handleCopyAndSave();
@@ -253,7 +253,7 @@ private slots:
         // And the newer card still ends itself, once: countdown and action in the same moment.
         second->close();
         second->close();
-        QVERIFY(!f.controller.hudWindow());
+        QVERIFY(!f.window());
         f.controller.dismissHUD(); // nothing left to dismiss
     }
 
@@ -312,7 +312,7 @@ private slots:
         QList<QPointer<QQuickWindow>> windows;
         for (int i = 0; i < 5; ++i) {
             QVERIFY(f.show(u"shot %1.png"_s.arg(i)));
-            windows << f.controller.hudWindow();
+            windows << f.window();
             QVERIFY(f.controller.cardWindowCount() <= 2);
             QVERIFY(i < 2 || !windows.at(i - 2));
         }
@@ -380,7 +380,7 @@ private slots:
         QVERIFY(!f.controller.currentCard()); // nothing until the main loop runs
         QTRY_VERIFY(f.controller.currentCard());
         FloatingHUDView *card = f.controller.currentCard();
-        QVERIFY(f.controller.hudWindow()->isVisible());
+        QVERIFY(f.window()->isVisible());
         QCOMPARE(card->fileName(), name);
         QTEST(card->fileType(), "type");
         const QSize badge = points.isValid() ? points : (QSizeF(size) / ratio).toSize();
@@ -393,7 +393,7 @@ private slots:
         red.fill(Qt::red);
         thumbnail.setDevicePixelRatio(1);
         QCOMPARE(thumbnail, red);
-        const auto frames = items(f.controller.hudWindow()->contentItem(), "orvane::ThumbnailItem");
+        const auto frames = items(f.window()->contentItem(), "orvane::ThumbnailItem");
         QCOMPARE(frames.size(), 1);
         QTEST(qRound(frames.first()->height()), "frameHeight");
     }
@@ -501,7 +501,7 @@ private slots:
         f.time.fire(10);
         f.platform.takeCalls();
         for (const QString &button : action.split(u'/')) { // a menu opens as it may, later
-            QVERIFY(QTest::qWaitFor([&] { return pressButton(f.controller.hudWindow(), button); }));
+            QVERIFY(QTest::qWaitFor([&] { return pressButton(f.window(), button); }));
         }
         QTRY_COMPARE(card->actionFeedback(), banner); // copies wait for the file to be read
         // A failure looks like one: its own ground and symbol, never the success's.
@@ -660,7 +660,7 @@ private slots:
         Fixture f(200);
         f.state.setAutoDismissSeconds(4);
         QVERIFY(f.show(u"a.png"_s));
-        QQuickWindow *window = f.controller.hudWindow();
+        QQuickWindow *window = f.window();
         const qreal scale = qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s).toDouble();
         const auto inScene = [](QQuickItem *item) {
             return item ? item->mapRectToScene(item->boundingRect()) : QRectF();
@@ -747,7 +747,7 @@ private slots:
         Fixture f;
         f.state.setAutoDismissSeconds(4);
         FloatingHUDView *card = f.show(u"dragged.png"_s);
-        QTRY_VERIFY(card && f.controller.hudWindow()->isExposed());
+        QTRY_VERIFY(card && f.window()->isExposed());
         double leftDuringDrag = -1;
         QList<QUrl> urls;
         QImage dragged;
@@ -759,7 +759,7 @@ private slots:
             urls = data->urls();
             dragged = qvariant_cast<QImage>(data->imageData());
             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-            QCoreApplication::sendEvent(f.controller.hudWindow(), &escape);
+            QCoreApplication::sendEvent(f.window(), &escape);
         });
         card->startDrag();
         QCOMPARE(leftDuringDrag, 4.0);

@@ -62,15 +62,17 @@ QByteArray readAll(const QString &path)
 
 bool desktopEntry(const QString &id, const QString &name, const QString &exec, const QString &more)
 {
-    return write(home->file(u".local/share/applications/"_s + id),
-                 u"[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n%3\n"_s.arg(name, exec, more)
-                     .toUtf8());
+    return write(
+        home->file(u".local/share/applications/"_s + id),
+        u"[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n%3\n"_s.arg(name, exec, more)
+            .toUtf8());
 }
 
 // What the desktop's update-desktop-database leaves for GIO to find applications by type.
 bool mimeCache(const QByteArray &lines)
 {
-    return write(home->file(u".local/share/applications/mimeinfo.cache"_s), "[MIME Cache]\n" + lines);
+    return write(home->file(u".local/share/applications/mimeinfo.cache"_s),
+                 "[MIME Cache]\n" + lines);
 }
 
 // The default application for images and folders notes its arguments; an editor comes after.
@@ -448,10 +450,12 @@ private slots:
         QTest::addColumn<QString>("opened"); // the program, then its arguments; "$": the file
         QTest::addColumn<QString>("automatic");
         QTest::addColumn<QString>("choices"); // the ids without ".desktop"
-        const QString png = u"MimeType=image/png;"_s, ksnip = u"org.ksnip.ksnip.desktop|ksnip|@/ksnip|"_s;
+        const QString png = u"MimeType=image/png;"_s,
+                      ksnip = u"org.ksnip.ksnip.desktop|ksnip|@/ksnip|"_s;
         const QString pinta = u"pinta.desktop|Pinta|@/pinta %F|"_s + png;
         const auto row = [](const char *name, const QStringList &entries, const QString &choice,
-                            const QString &opened, const QString &automatic, const QString &choices) {
+                            const QString &opened, const QString &automatic,
+                            const QString &choices) {
             QTest::newRow(name) << entries << choice << opened << automatic << choices;
         };
         row("no annotator: the image viewer", {}, {}, u"record-opened $"_s, u"viewer.desktop"_s,
@@ -465,9 +469,11 @@ private slots:
         row("Flatpaks: ksnip's cannot edit, Pinta's passes the file",
             {u"org.ksnip.ksnip.desktop|ksnip|@/flatpak run org.ksnip.ksnip|"_s,
              u"com.github.PintaProject.Pinta.desktop|Pinta|@/flatpak run --file-forwarding "
-             u"com.github.PintaProject.Pinta @@ %F @@|"_s + png},
+             u"com.github.PintaProject.Pinta @@ %F @@|"_s +
+                 png},
             {}, u"flatpak run --file-forwarding com.github.PintaProject.Pinta @@ $ @@"_s,
-            u"com.github.PintaProject.Pinta.desktop"_s, u"editor com.github.PintaProject.Pinta viewer"_s);
+            u"com.github.PintaProject.Pinta.desktop"_s,
+            u"editor com.github.PintaProject.Pinta viewer"_s);
         row("the user's choice wins", {ksnip, u"choice.desktop|Chosen|@/chosen %f|"_s + png},
             u"choice.desktop"_s, u"chosen $"_s, u"org.ksnip.ksnip.desktop"_s,
             u"choice editor org.ksnip.ksnip viewer"_s);
@@ -615,7 +621,8 @@ private slots:
         plain("backslash", u"/opt/a\\b/orvane"_s)
             << u"\"/opt/a\\\\\\\\b/orvane\""_s << u"/opt/a\\\\b/orvane"_s;
         plain("percent", u"/opt/100%/orvane"_s) << u"/opt/100%%/orvane"_s << QString();
-        plain("a build", home->file(u"src/build/default/src/app/orvane"_s)) << QString() << QString();
+        plain("a build", home->file(u"src/build/default/src/app/orvane"_s))
+            << QString() << QString();
         QTest::newRow("its own AppImage")
             << u"/tmp/.mount_OrvaneX/usr/bin/orvane"_s << mine << u"/tmp/.mount_OrvaneX"_s
             << u"\"/home/ann/Apps/Orvane x86_64.AppImage\""_s << mine;
@@ -637,7 +644,8 @@ private slots:
         QFETCH(QString, tryExec);
         LinuxPlatform platform(ProcessContext::make(program, {u"orvane"_s}, appImage, appDir));
         if (exec.isEmpty()) {
-            QVERIFY(write(program, "program") && write(home->file(u"src/build/default/CMakeCache.txt"_s)));
+            QVERIFY(write(program, "program") &&
+                    write(home->file(u"src/build/default/CMakeCache.txt"_s)));
             QFile::remove(platform.autostartEntryPath()); // the row before's
             QVERIFY(platform.loginEntryRefusal().value_or(QString()).contains(u"build folder"_s));
             QVERIFY(!platform.installLoginAgent().ok() && !platform.registerLoginItem().ok());
