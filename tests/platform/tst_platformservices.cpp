@@ -60,25 +60,57 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool desktopEntry(const QString &id, const QString &name, const QString &exec, const QString &more)
+{
+    return write(
+        home->file(u".local/share/applications/"_s + id),
+        u"[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n%3\n"_s.arg(name, exec, more)
+            .toUtf8());
+}
+
+// What the desktop's update-desktop-database leaves for GIO to find applications by type.
+bool mimeCache(const QByteArray &lines)
+{
+    return write(home->file(u".local/share/applications/mimeinfo.cache"_s),
+                 "[MIME Cache]\n" + lines);
+}
+
 // The default application for images and folders notes its arguments; an editor comes after.
 void installRecordingViewer()
 {
     const QString script = home->file(u"bin/record-opened"_s);
     write(script, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\036' \"$a\" >> \"$0.log\"; done\n");
-    const QString applications = home->file(u".local/share/applications/"_s);
-    write(applications + u"orvane-test-viewer.desktop"_s,
-          "[Desktop Entry]\nType=Application\nName=Recording Viewer\nExec=" + script.toUtf8() +
-              " %f\nMimeType=image/png;inode/directory;\n");
-    write(applications + u"orvane-test-editor.desktop"_s,
-          "[Desktop Entry]\nType=Application\nName=Editor\nExec=/bin/true %f\n"
-          "MimeType=image/png;\n");
-    // What the desktop's update-desktop-database leaves for GIO to find applications by type.
-    write(applications + u"mimeinfo.cache"_s,
-          "[MIME Cache]\nimage/png=orvane-test-editor.desktop;orvane-test-viewer.desktop;\n"
-          "inode/directory=orvane-test-viewer.desktop;\n");
+    desktopEntry(u"viewer.desktop"_s, u"Recording Viewer"_s, script + u" %f"_s,
+                 u"MimeType=image/png;inode/directory;"_s);
+    desktopEntry(u"editor.desktop"_s, u"Editor"_s, u"/bin/true %f"_s, u"MimeType=image/png;"_s);
+    mimeCache("image/png=editor.desktop;viewer.desktop;\ninode/directory=viewer.desktop;\n");
     write(home->file(u".config/mimeapps.list"_s),
-          "[Default Applications]\nimage/png=orvane-test-viewer.desktop\n"
-          "inode/directory=orvane-test-viewer.desktop\n");
+          "[Default Applications]\nimage/png=viewer.desktop\ninode/directory=viewer.desktop\n");
+}
+
+// Trashed through GIO, whose answer comes from another thread.
+std::optional<TrashedFile> trash(LinuxPlatform &platform, const QString &path)
+{
+    std::optional<TrashedFile> answer;
+    std::atomic<bool> answered{false};
+    platform.moveToTrash(path, [&](const std::optional<TrashedFile> &t) {
+        answer = t;
+        answered = true;
+    });
+    if (!QTest::qWaitFor([&] { return answered.load(); }, 10000)) {
+        qFatal("the Trash never answered for %s", qPrintable(path));
+    }
+    return answer;
+}
+
+// The applications' ids, without ".desktop", in order.
+QString ids(const QList<FileApplication> &applications)
+{
+    QStringList ids;
+    for (const FileApplication &app : applications) {
+        ids << app.id.chopped(8);
+    }
+    return ids.join(u' ');
 }
 
 QStringList openedByViewer()
@@ -269,16 +301,14 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, trashIsAFile);
         LinuxPlatform platform{ProcessContext{}};
-        const QString trash = home->file(u".local/share/Trash"_s);
+        const QString folder = home->file(u".local/share/Trash"_s);
         const QString path = home->file(u"Desktop/"_s + name);
         QVERIFY(write(path));
         // GIO cannot make its folders where a file stands in their way.
-        QVERIFY(!trashIsAFile || (QDir(trash).removeRecursively() && write(trash, "no folder")));
-        std::atomic<int> result{-1};
-        platform.moveToTrash(path, [&result](const auto &t) { result = t ? 1 : 0; });
-        QTRY_VERIFY(result != -1);
-        QVERIFY(!trashIsAFile || QFile::remove(trash));
-        QCOMPARE(result.load(), 0);
+        QVERIFY(!trashIsAFile || (QDir(folder).removeRecursively() && write(folder, "no folder")));
+        const bool trashed = trash(platform, path).has_value();
+        QVERIFY(!trashIsAFile || QFile::remove(folder));
+        QVERIFY(!trashed);
         QCOMPARE(readAll(path), QByteArray("png"));
     }
 
@@ -305,27 +335,19 @@ private slots:
         const QString folder = home->file(u"Undo"_s);
         const QString path = folder + u"/Shot %20\n.png"_s;
         const QDateTime taken = QDateTime::fromSecsSinceEpoch(1'600'000'000);
-        const auto trash = [&](const QByteArray &content) -> std::optional<TrashedFile> {
+        const auto trashed = [&](const QByteArray &content) {
             QFile file(path);
-            if (!write(path, content) || !file.open(QIODevice::ReadWrite) ||
-                !file.setFileTime(taken, QFileDevice::FileModificationTime)) {
-                return std::nullopt;
-            }
+            const bool made = write(path, content) && file.open(QIODevice::ReadWrite) &&
+                              file.setFileTime(taken, QFileDevice::FileModificationTime);
             file.close();
-            std::optional<TrashedFile> answer;
-            std::atomic<bool> answered{false};
-            platform.moveToTrash(path, [&](const std::optional<TrashedFile> &t) {
-                answer = t;
-                answered = true;
-            });
-            return QTest::qWaitFor([&] { return answered.load(); }, 10000) ? answer : std::nullopt;
+            return made ? trash(platform, path) : std::nullopt;
         };
-        const std::optional<TrashedFile> first = trash("first");
+        const std::optional<TrashedFile> first = trashed("first");
         QVERIFY(first && QFile::exists(first->trashedPath) && QFile::exists(first->infoPath));
         QCOMPARE(first->originalPath, path);
         std::optional<TrashedFile> second;
         if (meanwhile == u"again"_s) {
-            second = trash("second");
+            second = trashed("second");
             QVERIFY(second && second->trashedPath != first->trashedPath);
         } else if (meanwhile == u"taken"_s) {
             QVERIFY(write(path, "other") && write(folder + u"/Shot %20\n (2).png"_s, "other"));
@@ -337,7 +359,7 @@ private slots:
             QVERIFY(QFile::remove(first->trashedPath));
         } else if (meanwhile == u"reused"_s) {
             QVERIFY(QFile::remove(first->trashedPath) && QFile::remove(first->infoPath));
-            second = trash("another file");
+            second = trashed("another file");
             QVERIFY(second && second->trashedPath == first->trashedPath);
         }
         const QStringList before = QDir(folder).entryList(QDir::Files | QDir::System);
@@ -387,14 +409,10 @@ private slots:
         QCOMPARE(clipboard->mimeData()->urls(), QList<QUrl>{url});
         QCOMPARE(clipboard->mimeData()->data(u"x-special/gnome-copied-files"_s),
                  "copy\n" + url.toEncoded());
-        QStringList ids; // the default first, then the others, each once
-        for (const FileApplication &app : platform.applicationsForFile(path)) {
-            ids << app.id;
-        }
-        QCOMPARE(ids,
-                 (QStringList{u"orvane-test-viewer.desktop"_s, u"orvane-test-editor.desktop"_s}));
+        // The default first, then the others, each once.
+        QCOMPARE(ids(platform.applicationsForFile(path)), u"viewer editor"_s);
         QVERIFY(!platform.openFileWith(path, u"no-such-app.desktop"_s).ok());
-        QVERIFY(platform.openFileWith(path, u"orvane-test-viewer.desktop"_s).ok());
+        QVERIFY(platform.openFileWith(path, u"viewer.desktop"_s).ok());
         QTRY_COMPARE(openedByViewer(), QStringList{path});
         init(); // a fresh record of what the viewer opened
         QDBusConnection bus = QDBusConnection::sessionBus();
@@ -429,106 +447,85 @@ private slots:
     {
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QString>("choice");
-        QTest::addColumn<QStringList>("opened"); // the program, then its arguments; "$": the file
+        QTest::addColumn<QString>("opened"); // the program, then its arguments; "$": the file
         QTest::addColumn<QString>("automatic");
-        QTest::addColumn<QStringList>("choices");
-        const QString png = u"MimeType=image/png;"_s;
-        const QString ksnip = u"org.ksnip.ksnip.desktop|ksnip|@/ksnip|"_s;
+        QTest::addColumn<QString>("choices"); // the ids without ".desktop"
+        const QString png = u"MimeType=image/png;"_s,
+                      ksnip = u"org.ksnip.ksnip.desktop|ksnip|@/ksnip|"_s;
         const QString pinta = u"pinta.desktop|Pinta|@/pinta %F|"_s + png;
-        const QString viewer = u"orvane-test-viewer.desktop"_s,
-                      editor = u"orvane-test-editor.desktop"_s;
-        QTest::newRow("no annotator: the image viewer")
-            << QStringList{} << QString() << QStringList{u"record-opened"_s, u"$"_s} << viewer
-            << QStringList{editor, viewer};
-        QTest::newRow("ksnip's entry passes no file: its edit option, before Pinta and GIMP")
-            << QStringList{u"gimp.desktop|GIMP|@/gimp-2.10 %U|"_s + png, pinta, ksnip} << QString()
-            << QStringList{u"ksnip"_s, u"--edit"_s, u"$"_s} << u"org.ksnip.ksnip.desktop"_s
-            << QStringList{editor, u"gimp.desktop"_s, u"org.ksnip.ksnip.desktop"_s,
-                           u"pinta.desktop"_s, viewer};
-        QTest::newRow("hidden satty, known by its program, through its entry")
-            << QStringList{pinta, u"my-satty.desktop|Satty|@/satty -f %f|NoDisplay=true"_s}
-            << QString() << QStringList{u"satty"_s, u"-f"_s, u"$"_s} << u"my-satty.desktop"_s
-            << QStringList{editor, u"pinta.desktop"_s, viewer, u"my-satty.desktop"_s};
-        QTest::newRow("Flatpaks: ksnip's cannot edit, Pinta's passes the file")
-            << QStringList{u"org.ksnip.ksnip.desktop|ksnip|@/flatpak run org.ksnip.ksnip|"_s,
-                           u"com.github.PintaProject.Pinta.desktop|Pinta|@/flatpak run "
-                           u"--file-forwarding com.github.PintaProject.Pinta @@ %F @@|"_s +
-                               png}
-            << QString() << QStringList{u"flatpak"_s,
-                                        u"run"_s,
-                                        u"--file-forwarding"_s,
-                                        u"com.github.PintaProject.Pinta"_s,
-                                        u"@@"_s,
-                                        u"$"_s,
-                                        u"@@"_s}
-            << u"com.github.PintaProject.Pinta.desktop"_s
-            << QStringList{editor, u"com.github.PintaProject.Pinta.desktop"_s, viewer};
-        QTest::newRow("the user's choice wins")
-            << QStringList{ksnip, u"orvane-test-choice.desktop|Chosen|@/chosen %f|"_s + png}
-            << u"orvane-test-choice.desktop"_s << QStringList{u"chosen"_s, u"$"_s}
-            << u"org.ksnip.ksnip.desktop"_s
-            << QStringList{u"orvane-test-choice.desktop"_s, editor, u"org.ksnip.ksnip.desktop"_s,
-                           viewer};
-        QTest::newRow("a chosen annotator edits too")
-            << QStringList{ksnip, u"satty.desktop|Satty|@/satty|"_s} << u"satty.desktop"_s
-            << QStringList{u"satty"_s, u"-f"_s, u"$"_s} << u"org.ksnip.ksnip.desktop"_s
-            << QStringList{editor, u"org.ksnip.ksnip.desktop"_s, viewer, u"satty.desktop"_s};
-        QTest::newRow("a choice no longer installed: the automatic one")
-            << QStringList{ksnip} << u"gone.desktop"_s
-            << QStringList{u"ksnip"_s, u"--edit"_s, u"$"_s} << u"org.ksnip.ksnip.desktop"_s
-            << QStringList{editor, u"org.ksnip.ksnip.desktop"_s, viewer};
+        const auto row = [](const char *name, const QStringList &entries, const QString &choice,
+                            const QString &opened, const QString &automatic,
+                            const QString &choices) {
+            QTest::newRow(name) << entries << choice << opened << automatic << choices;
+        };
+        row("no annotator: the image viewer", {}, {}, u"record-opened $"_s, u"viewer.desktop"_s,
+            u"editor viewer"_s);
+        row("ksnip's entry passes no file: its edit option, before Pinta and GIMP",
+            {u"gimp.desktop|GIMP|@/gimp-2.10 %U|"_s + png, pinta, ksnip}, {}, u"ksnip --edit $"_s,
+            u"org.ksnip.ksnip.desktop"_s, u"editor gimp org.ksnip.ksnip pinta viewer"_s);
+        row("hidden satty, known by its program, through its entry",
+            {pinta, u"my-satty.desktop|Satty|@/satty -f %f|NoDisplay=true"_s}, {}, u"satty -f $"_s,
+            u"my-satty.desktop"_s, u"editor pinta viewer my-satty"_s);
+        row("Flatpaks: ksnip's cannot edit, Pinta's passes the file",
+            {u"org.ksnip.ksnip.desktop|ksnip|@/flatpak run org.ksnip.ksnip|"_s,
+             u"com.github.PintaProject.Pinta.desktop|Pinta|@/flatpak run --file-forwarding "
+             u"com.github.PintaProject.Pinta @@ %F @@|"_s +
+                 png},
+            {}, u"flatpak run --file-forwarding com.github.PintaProject.Pinta @@ $ @@"_s,
+            u"com.github.PintaProject.Pinta.desktop"_s,
+            u"editor com.github.PintaProject.Pinta viewer"_s);
+        row("the user's choice wins", {ksnip, u"choice.desktop|Chosen|@/chosen %f|"_s + png},
+            u"choice.desktop"_s, u"chosen $"_s, u"org.ksnip.ksnip.desktop"_s,
+            u"choice editor org.ksnip.ksnip viewer"_s);
+        row("a chosen annotator edits too", {ksnip, u"satty.desktop|Satty|@/satty|"_s},
+            u"satty.desktop"_s, u"satty -f $"_s, u"org.ksnip.ksnip.desktop"_s,
+            u"editor org.ksnip.ksnip viewer satty"_s);
+        row("a choice no longer installed: the automatic one", {ksnip}, u"gone.desktop"_s,
+            u"ksnip --edit $"_s, u"org.ksnip.ksnip.desktop"_s, u"editor org.ksnip.ksnip viewer"_s);
     }
     void markup()
     {
         QFETCH(QStringList, entries);
         QFETCH(QString, choice);
-        QFETCH(QStringList, opened);
+        QFETCH(QString, opened);
         if (!inChild()) {
             runInChild(u"markup:"_s + QString::fromUtf8(QTest::currentDataTag()), {});
             return;
         }
         // Written before GIO first looks at the applications: it reads them once.
         const QString bin = home->file(u"bin"_s);
-        QStringList forImages{u"orvane-test-editor.desktop"_s, u"orvane-test-viewer.desktop"_s};
+        QByteArray forImages = "image/png=editor.desktop;viewer.desktop;";
         for (const QString &entry : entries) {
             const QStringList field = entry.split(u'|');
             const QString exec = QString(field[2]).replace(u"@/"_s, bin + u'/');
-            if (field[3].contains(u"image/png"_s)) {
-                forImages << field[0];
-            }
+            forImages += field[3].contains(u"image/png"_s) ? QByteArray(field[0].toUtf8() + ';')
+                                                           : QByteArray();
             QVERIFY(write(exec.section(u' ', 0, 0),
                           "#!/bin/sh\nprintf '%s\\036' \"$@\" > \"$0.log\"\n"));
-            QVERIFY(write(home->file(u".local/share/applications/"_s + field[0]),
-                          (u"[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n%3\n"_s)
-                              .arg(field[1], exec, field[3])
-                              .toUtf8()));
+            QVERIFY(desktopEntry(field[0], field[1], exec, field[3]));
         }
-        QVERIFY(write(home->file(u".local/share/applications/mimeinfo.cache"_s),
-                      "[MIME Cache]\nimage/png=" + forImages.join(u';').toUtf8() + ";\n"));
+        QVERIFY(mimeCache(forImages + '\n'));
         const QString path = home->file(u"Shots $x `y`/-Shot \"1\" $(id) `id` 'a'.png"_s);
         QVERIFY(write(path));
         test::LogCapture log;
         LinuxPlatform platform{ProcessContext{}};
         const MarkupApplications applications = platform.markupApplications();
         QTEST(applications.automatic.id, "automatic");
-        QStringList ids;
-        for (const FileApplication &app : applications.choices) {
-            ids << app.id;
-        }
-        QTEST(ids, "choices");
+        QTEST(ids(applications.choices), "choices");
         std::atomic<int> answer{-1};
         platform.openForMarkup(path, choice, [&answer](bool ok) { answer = ok ? 1 : 0; });
         QCOMPARE(answer.load(), 1);
-        const QString program = opened.takeFirst();
-        const QString record = bin + u'/' + program + u".log"_s;
-        opened.replaceInStrings(u"$"_s, path);
-        QTRY_COMPARE(QString::fromUtf8(readAll(record)).split(u'\036', Qt::SkipEmptyParts), opened);
-        QCOMPARE(QDir(bin).entryList({u"*.log"_s}), QStringList{program + u".log"_s});
+        QStringList arguments = opened.split(u' ');
+        const QString record = bin + u'/' + arguments.takeFirst() + u".log"_s;
+        arguments.replaceInStrings(u"$"_s, path);
+        QTRY_COMPARE(QString::fromUtf8(readAll(record)).split(u'\036', Qt::SkipEmptyParts),
+                     arguments);
+        QCOMPARE(QDir(bin).entryList({u"*.log"_s}), QStringList{QFileInfo(record).fileName()});
         QCOMPARE(log.lines().filter(u"Markup"_s).size(), choice == u"gone.desktop"_s ? 1 : 0);
     }
 
     // On macOS the card's actions are `open` command lines, and open's answer is the card's.
-    void macCommandLines()
+    void macOS()
     {
         test::FakeTools tools;
         MacPlatform platform{ProcessContext{}};
@@ -550,11 +547,7 @@ private slots:
         QCOMPARE(tools.calls(), QList<QStringList>({{u"open"_s, u"-a"_s, u"Preview"_s, path},
                                                     {u"open"_s, home->file(u"Desktop"_s)},
                                                     {u"open"_s, home->file(u"Desktop"_s)}}));
-    }
-
-    // The launch agent: the bundle's program, else the one started, in well-formed XML.
-    void macAgent()
-    {
+        // The launch agent: the bundle's program, else the one started, in well-formed XML.
         const QString agent = home->file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s);
         for (const auto &[bundle, argv0, executable] :
              {std::tuple{u"/Users/zoë/R&D <new>/Orvane.app"_s, u"/x/Orvane"_s,
@@ -606,37 +599,15 @@ private slots:
         QVERIFY(platform.unregisterLoginItem().ok()); // nothing to remove is no error
     }
 
-    // A build in a CMake build folder is never started at login, whichever way it is asked;
-    // the same program installed elsewhere is.
-    void linuxBuildTreeWritesNoEntry()
-    {
-        QTemporaryDir trees;
-        for (const QString &folder : {u"build/default/src/app"_s, u"prefix/bin"_s}) {
-            QVERIFY(QDir().mkpath(trees.filePath(folder)));
-            QVERIFY(write(trees.filePath(folder + u"/orvane"_s), "program"));
-        }
-        QVERIFY(write(trees.filePath(u"build/default/CMakeCache.txt"_s), ""));
-        const QString entry = LinuxPlatform::autostartEntryPath();
-        LinuxPlatform build(ProcessContext::make(trees.filePath(u"build/default/src/app/orvane"_s),
-                                                 {u"orvane"_s}, {}, {}));
-        QVERIFY(build.loginEntryRefusal().value_or(QString()).contains(u"build folder"_s));
-        QVERIFY(!build.installLoginAgent().ok() && !build.registerLoginItem().ok());
-        QVERIFY(!QFile::exists(entry));
-        LinuxPlatform installed(
-            ProcessContext::make(trees.filePath(u"prefix/bin/orvane"_s), {u"orvane"_s}, {}, {}));
-        QVERIFY(!installed.loginEntryRefusal());
-        QVERIFY(installed.installLoginAgent().ok() && QFile::exists(entry));
-        installed.removeLoginAgent();
-    }
-
     // The entry names the program so that a desktop parses back its exact path; AppImage's
-    // variables count only inside its mount point, not for a program run from its terminal.
+    // variables count only inside its mount point, not for a program run from its terminal. A
+    // build in a CMake build folder is never started at login, whichever way it is asked.
     void linuxAutostartExec_data()
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("appImage");
         QTest::addColumn<QString>("appDir");
-        QTest::addColumn<QString>("exec");
+        QTest::addColumn<QString>("exec");    // empty: no entry
         QTest::addColumn<QString>("tryExec"); // a plain string value; empty: the program
         const QString mine = u"/home/ann/Apps/Orvane x86_64.AppImage"_s;
         const auto plain = [](const char *name, const QString &program) -> QTestData & {
@@ -650,6 +621,8 @@ private slots:
         plain("backslash", u"/opt/a\\b/orvane"_s)
             << u"\"/opt/a\\\\\\\\b/orvane\""_s << u"/opt/a\\\\b/orvane"_s;
         plain("percent", u"/opt/100%/orvane"_s) << u"/opt/100%%/orvane"_s << QString();
+        plain("a build", home->file(u"src/build/default/src/app/orvane"_s))
+            << QString() << QString();
         QTest::newRow("its own AppImage")
             << u"/tmp/.mount_OrvaneX/usr/bin/orvane"_s << mine << u"/tmp/.mount_OrvaneX"_s
             << u"\"/home/ann/Apps/Orvane x86_64.AppImage\""_s << mine;
@@ -670,6 +643,16 @@ private slots:
         QFETCH(QString, exec);
         QFETCH(QString, tryExec);
         LinuxPlatform platform(ProcessContext::make(program, {u"orvane"_s}, appImage, appDir));
+        if (exec.isEmpty()) {
+            QVERIFY(write(program, "program") &&
+                    write(home->file(u"src/build/default/CMakeCache.txt"_s)));
+            QFile::remove(platform.autostartEntryPath()); // the row before's
+            QVERIFY(platform.loginEntryRefusal().value_or(QString()).contains(u"build folder"_s));
+            QVERIFY(!platform.installLoginAgent().ok() && !platform.registerLoginItem().ok());
+            QVERIFY(!QFile::exists(platform.autostartEntryPath()));
+            return;
+        }
+        QVERIFY(!platform.loginEntryRefusal());
         QVERIFY(platform.installLoginAgent().ok());
         const QStringList lines =
             QString::fromUtf8(readAll(platform.autostartEntryPath())).split(u'\n');
@@ -927,14 +910,11 @@ private slots:
         LinuxPlatform platform{ProcessContext{}};
         const QString path = home->file(u"Desktop/shot.png"_s);
         QVERIFY(write(path));
-        std::atomic<int> result{-1};
-        platform.moveToTrash(path, [&result](const auto &t) { result = t ? 1 : 0; });
-        QTRY_VERIFY(result != -1);
-        QCOMPARE(result.load(), 0);
+        QVERIFY(!trash(platform, path));
         QCOMPARE(readAll(path), QByteArray("png"));
         QVERIFY(QDir(home->file(u".local/share/Trash/files"_s)).isEmpty());
         QVERIFY(platform.applicationsForFile(path).isEmpty());
-        const Result opened = platform.openFileWith(path, u"orvane-test-viewer.desktop"_s);
+        const Result opened = platform.openFileWith(path, u"viewer.desktop"_s);
         QVERIFY(!opened.ok());
         QVERIFY2(opened.reason().contains(u"liborvane-missing.so.0"_s),
                  qPrintable(opened.reason()));
