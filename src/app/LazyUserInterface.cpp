@@ -32,10 +32,10 @@ UserInterface *LazyUserInterface::loaded() const
 }
 
 void LazyUserInterface::showHUD(const QString &filePath, const QImage &image, const QSize &points,
-                                const files::HeldFilePtr &held)
+                                const QByteArray &encoded)
 {
-    card([filePath, image, points, held](UserInterface &ui) {
-        ui.showHUD(filePath, image, points, held);
+    card([filePath, image, points, encoded](UserInterface &ui) {
+        ui.showHUD(filePath, image, points, encoded);
     });
 }
 

@@ -50,7 +50,7 @@ public:
 
     // Callable from any thread.
     void showHUD(const QString &filePath, const QImage &image, const QSize &points,
-                 const files::HeldFilePtr &held);
+                 const QByteArray &encoded);
     void simulateCapture();
     void showPreferences();
     // Starts loading, with nothing asked yet: a card is probably on its way.

@@ -140,7 +140,7 @@ int main(int argc, char *argv[])
     ScreenshotWatcher watcher(state, platform->detection(), platform->card());
     watcher.setPresenter(
         [&ui](const QString &path, const QImage &image, const QSize &points,
-              const files::HeldFilePtr &held) { ui.showHUD(path, image, points, held); });
+              const QByteArray &encoded) { ui.showHUD(path, image, points, encoded); });
     // A card is probably coming: load during the inspection's delay, not after it.
     watcher.setAnticipation([&ui] { ui.load(); });
 

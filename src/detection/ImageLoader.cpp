@@ -232,7 +232,7 @@ QImage decodeFrom(QIODevice &device, DetectionServices &detection, QSize *pointS
 } // namespace
 
 QImage load(const QString &path, DetectionServices &detection, QSize *pointSize,
-            files::HeldFilePtr *held)
+            QByteArray *encoded)
 {
     files::ReadError error = files::ReadError::None;
     const std::unique_ptr<QFile> file = files::openRegularFile(path, maxFileBytes, &error);
@@ -247,11 +247,20 @@ QImage load(const QString &path, DetectionServices &detection, QSize *pointSize,
         return {};
     }
     QSize refused;
-    // Read from the file as the decoder goes, never whole into memory first; what a card keeps
-    // to copy is the file held open, not its bytes (megabytes for a large screen's PNG).
-    const QImage image = decodeFrom(*file, detection, pointSize, &refused);
-    if (held) {
-        *held = image.isNull() ? nullptr : files::HeldFile::hold(*file);
+    QImage image;
+    if (!encoded) {
+        // Read from the file as the decoder goes, never whole into memory first.
+        image = decodeFrom(*file, detection, pointSize, &refused);
+    } else {
+        // Asked for at most the file's size: Qt 6.4 sets aside all it is asked for, and the card
+        // keeps these bytes (256 MiB of address space for each card otherwise).
+        QByteArray bytes = file->read(std::min(file->size(), maxFileBytes));
+        bytes.squeeze();
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        image = decodeFrom(buffer, detection, pointSize, &refused);
+        buffer.close();
+        *encoded = image.isNull() ? QByteArray() : std::move(bytes);
     }
     if (refused.isValid()) {
         logLine(QStringLiteral("Passed over ") + QFileInfo(path).fileName() +

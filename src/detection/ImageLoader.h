@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/Files.h"
-
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -21,11 +20,11 @@ inline constexpr qint64 maxFileBytes = qint64(256) * 1024 * 1024;
 
 // Null when the file is not a regular file, cannot be read, is not a complete image, or claims
 // a size no screen has. Blocking; meant for a worker thread. `pointSize`, when given, receives
-// the size the system reports for the image (see pointSize() in ImageDensity.h). `held`,
-// when given, receives the file the image was decoded from, held open (none when the image is
-// null): renamed over or moved since, it still reads as it was decoded.
+// the size the system reports for the image (see pointSize() in ImageDensity.h). `encoded`,
+// when given, receives the file's bytes the image was decoded from: the file is then read
+// once, whole, so that what is kept is exactly what was decoded.
 QImage load(const QString &path, DetectionServices &detection, QSize *pointSize = nullptr,
-            files::HeldFilePtr *held = nullptr);
+            QByteArray *encoded = nullptr);
 
 } // namespace imageloader
 } // namespace orvane

@@ -31,7 +31,7 @@ struct ScreenshotWatcher::Prepared {
     bool decoded = false;
     QImage image;
     QSize points;
-    files::HeldFilePtr held;
+    QByteArray encoded;
 };
 
 ScreenshotWatcher::ScreenshotWatcher(AppState &state, DetectionServices &detection,
@@ -175,7 +175,7 @@ void ScreenshotWatcher::prepare(const QString &path)
             return;
         }
         prepared->image =
-            imageloader::load(path, *detection, &prepared->points, &prepared->held);
+            imageloader::load(path, *detection, &prepared->points, &prepared->encoded);
         prepared->decoded = true;
     });
     if (m_anticipate) {
@@ -230,24 +230,24 @@ void ScreenshotWatcher::inspectCandidateFile(const QString &path)
     m_decoder.start([self, detection, path, prepared = m_prepared.take(path)] {
         QSize points;
         QImage image;
-        files::HeldFilePtr held;
+        QByteArray encoded;
         if (prepared && prepared->decoded && files::version(path) == prepared->version) {
             image = std::exchange(prepared->image, {});
             points = prepared->points;
-            held = std::exchange(prepared->held, {});
+            encoded = std::exchange(prepared->encoded, {});
         } else {
             if (prepared) {
                 // Of an older version: gone before the new decode.
                 prepared->image = {};
-                prepared->held = {};
+                prepared->encoded = {};
             }
-            image = imageloader::load(path, *detection, &points, &held);
+            image = imageloader::load(path, *detection, &points, &encoded);
         }
         QMetaObject::invokeMethod(
             self.data(),
-            [self, path, image, points, held] {
+            [self, path, image, points, encoded] {
                 if (self) {
-                    self->finishInspection(path, image, points, held);
+                    self->finishInspection(path, image, points, encoded);
                 }
             },
             Qt::QueuedConnection);
@@ -255,7 +255,7 @@ void ScreenshotWatcher::inspectCandidateFile(const QString &path)
 }
 
 void ScreenshotWatcher::finishInspection(const QString &path, const QImage &image,
-                                         const QSize &points, const files::HeldFilePtr &held)
+                                         const QSize &points, const QByteArray &encoded)
 {
     m_loading.remove(path);
     if (--m_decodesQueued == 0) {
@@ -287,7 +287,7 @@ void ScreenshotWatcher::finishInspection(const QString &path, const QImage &imag
         m_state.playFeedbackSound(QStringLiteral("Tink"));
     }
     if (m_presenter) {
-        m_presenter(path, image, points, held);
+        m_presenter(path, image, points, encoded);
     }
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/Files.h"
-
 #include <QHash>
 #include <QImage>
 #include <QObject>
@@ -29,9 +27,9 @@ class ScreenshotWatcher : public QObject {
 public:
     // Wall-clock seconds since the epoch.
     using Clock = std::function<double()>;
-    // The picture, its size in points and the file it was decoded from, held open.
+    // The picture, its size in points and the file's bytes it was decoded from.
     using Presenter = std::function<void(const QString &path, const QImage &image,
-                                         const QSize &points, const files::HeldFilePtr &held)>;
+                                         const QSize &points, const QByteArray &encoded)>;
     // Where an auto-copied screenshot goes; the system clipboard unless a test says otherwise.
     using Clipboard = std::function<void(const QImage &image)>;
     // Runs `work` after `delayMs` on the main thread, unless `context` is gone by then.
@@ -74,7 +72,7 @@ private:
     void dropPrepared(const QString &path);
     void inspectCandidateFile(const QString &path);
     void finishInspection(const QString &path, const QImage &image, const QSize &points,
-                          const files::HeldFilePtr &held);
+                          const QByteArray &encoded);
 
     AppState &m_state;
     DetectionServices &m_detection;

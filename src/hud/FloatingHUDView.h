@@ -2,7 +2,6 @@
 
 #include "hud/Countdown.h"
 #include "hud/TickSource.h"
-#include "platform/Files.h"
 
 #include <QImage>
 #include <QObject>
@@ -36,15 +35,15 @@ struct CardServices {
     BackgroundRead inBackground;
 };
 
-// What a card shows of its screenshot, and what its copy actions copy: the file it was decoded
-// from, held open, so that a file renamed over, moved or deleted since still copies what the
-// card shows.
+// What a card shows of its screenshot, and what its copy actions copy: the file's bytes as
+// they were decoded (a fraction of the picture's memory), so that a file renamed, moved,
+// deleted or edited since still copies what the card shows.
 struct CardPicture {
     QImage thumbnail; // the part shown, with no more pixels than the screen shows of it
     QSizeF shownSize; // the proportions the thumbnail takes on the card
     QSizeF imageSize; // the whole screenshot, in points
-    files::HeldFilePtr held;
-    QImage image; // kept only where no file is held (a picture drawn, not read)
+    QByteArray encoded;
+    QImage image; // kept only where there are no bytes (a picture drawn, not read)
 };
 
 // The card shown for one screenshot: its countdown, its confirmation and its actions. Its

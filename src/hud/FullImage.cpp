@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 
@@ -42,10 +43,12 @@ QImage readFullImage(const QString &path, DetectionServices &detection)
     return decode(*file, detection);
 }
 
-QImage readHeldImage(const files::HeldFile &held, DetectionServices &detection)
+QImage decodeFullImage(const QByteArray &encoded, DetectionServices &detection)
 {
-    const std::unique_ptr<QFile> file = held.reopen(maxFileBytes);
-    return file ? decode(*file, detection) : QImage();
+    QBuffer buffer;
+    buffer.setData(encoded);
+    buffer.open(QIODevice::ReadOnly);
+    return decode(buffer, detection);
 }
 
 } // namespace orvane

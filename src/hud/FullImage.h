@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/Files.h"
-
 #include <QImage>
 #include <QString>
 
@@ -13,7 +11,7 @@ class DetectionServices;
 // a thumbnail. Null when the file is gone, is no longer a regular file, or no longer holds an
 // image of a sane size. Blocking; meant for a worker thread.
 QImage readFullImage(const QString &path, DetectionServices &detection);
-// The same from the file the card holds open.
-QImage readHeldImage(const files::HeldFile &held, DetectionServices &detection);
+// The same from the file's bytes, as the card kept them.
+QImage decodeFullImage(const QByteArray &encoded, DetectionServices &detection);
 
 } // namespace orvane

@@ -96,7 +96,7 @@ HUDWindowController::~HUDWindowController()
 }
 
 void HUDWindowController::showHUD(const QString &filePath, const QImage &image, const QSize &points,
-                                  const files::HeldFilePtr &held)
+                                  const QByteArray &encoded)
 {
     const quint64 request = ++m_latestRequest;
     // The component loads while the thumbnail is made.
@@ -105,7 +105,7 @@ void HUDWindowController::showHUD(const QString &filePath, const QImage &image, 
     const qreal pixelRatio = m_pixelRatio;
     // Never on the main thread, so callers never wait for a picture to be scaled or a window
     // to be built. The worker finishes before the controller goes.
-    m_worker.start([this, request, pixelRatio, filePath, image, points, held] {
+    m_worker.start([this, request, pixelRatio, filePath, image, points, encoded] {
         // The font database is read in (fontconfig's files parsed, the fonts listed) here, while
         // the card's QML still loads, rather than on the main thread in its first frame.
         static std::once_flag fonts;
@@ -118,7 +118,7 @@ void HUDWindowController::showHUD(const QString &filePath, const QImage &image, 
         const CardPicture picture{thumbnail::make(image, pixelRatio),
                                   thumbnail::plan(image.size()).display,
                                   points.isValid() ? QSizeF(points) : image.deviceIndependentSize(),
-                                  held, held ? QImage() : image};
+                                  encoded, encoded.isEmpty() ? image : QImage()};
         QMetaObject::invokeMethod(
             this, [this, request, filePath, picture] { present(request, filePath, picture); },
             Qt::QueuedConnection);

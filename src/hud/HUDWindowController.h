@@ -1,7 +1,6 @@
 #pragma once
 
 #include "hud/TickSource.h"
-#include "platform/Files.h"
 
 #include <QImage>
 #include <QObject>
@@ -47,10 +46,10 @@ public:
     // Shows a card for the screenshot. Callable from any thread: returns at once; the thumbnail
     // is made on the hud's own worker and the window on the main thread. Only the newest
     // screenshot gets a card: one superseded before its card is built gets none.
-    // `points`: the screenshot's size in points (none: its pixels). `held`: the file it was
-    // decoded from, which the card keeps to copy (none: the card keeps `image`).
+    // `points`: the screenshot's size in points (none: its pixels). `encoded`: the file's bytes
+    // it was decoded from, which the card keeps to copy (none: the card keeps `image`).
     void showHUD(const QString &filePath, const QImage &image, const QSize &points = {},
-                 const files::HeldFilePtr &held = {});
+                 const QByteArray &encoded = {});
     // Fades the current card out. Main thread; nothing happens when no card is showing.
     void dismissHUD();
 

@@ -52,27 +52,6 @@ std::optional<Version> version(const QString &path);
 
 enum class ReadError { None, NotRegular, TooLarge, Unreadable };
 
-// A file held open: what was read stays readable through it, whatever is later renamed over
-// it, moved to the Trash or deleted at its path. (A rewrite in place shows through it.)
-class HeldFile {
-public:
-    // Holds the file `file` has open (its own descriptor is left to it); none when the process
-    // has no descriptor to spare.
-    static std::shared_ptr<const HeldFile> hold(const QFile &file);
-    ~HeldFile();
-    HeldFile(const HeldFile &) = delete;
-    HeldFile &operator=(const HeldFile &) = delete;
-
-    // The file from its start, for one reader at a time; none when it has grown past
-    // `maxBytes` since, or cannot be read.
-    std::unique_ptr<QFile> reopen(qint64 maxBytes) const;
-
-private:
-    explicit HeldFile(int descriptor) : m_descriptor(descriptor) {}
-    int m_descriptor = -1;
-};
-using HeldFilePtr = std::shared_ptr<const HeldFile>;
-
 // The regular file at `path` (links followed), open for reading; none when it is anything else
 // (never opened in a way that could block), unreadable, or larger than `maxBytes`.
 std::unique_ptr<QFile> openRegularFile(const QString &path, qint64 maxBytes,

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/Files.h"
-
 #include <QImage>
 #include <QString>
 
@@ -28,10 +26,10 @@ class UserInterface {
 public:
     virtual ~UserInterface() = default;
 
-    // A card for the screenshot, of `points` (none: its pixels), which keeps `held` (the file
-    // it was decoded from) to copy. Callable from any thread.
+    // A card for the screenshot, of `points` (none: its pixels), which keeps `encoded` (the
+    // file's bytes as decoded) to copy. Callable from any thread.
     virtual void showHUD(const QString &filePath, const QImage &image, const QSize &points,
-                         const files::HeldFilePtr &held) = 0;
+                         const QByteArray &encoded) = 0;
     // The sample card ("Simulate Screenshot HUD").
     virtual void simulateCapture() = 0;
     // The preferences window, opened or brought forward.
@@ -41,10 +39,10 @@ public:
 // Makes the module's UserInterface. The version in the name keeps an executable from using a
 // module built against another form of this header.
 using CreateUserInterface = UserInterface *(*)(const UserInterfaceContext &context);
-inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_6";
+inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_5";
 
 } // namespace orvane
 
 // The module's one exported symbol (see module.map).
 extern "C" Q_DECL_EXPORT orvane::UserInterface *
-orvane_create_user_interface_6(const orvane::UserInterfaceContext &context);
+orvane_create_user_interface_5(const orvane::UserInterfaceContext &context);

@@ -43,9 +43,9 @@ public:
     }
 
     void showHUD(const QString &filePath, const QImage &image, const QSize &points,
-                 const files::HeldFilePtr &held) override
+                 const QByteArray &encoded) override
     {
-        m_hud.showHUD(filePath, image, points, held);
+        m_hud.showHUD(filePath, image, points, encoded);
     }
     void simulateCapture() override { testHUD(m_hud); }
     void showPreferences() override { m_preferences.showPreferences(); }
@@ -62,7 +62,7 @@ private:
 } // namespace orvane
 
 extern "C" orvane::UserInterface *
-orvane_create_user_interface_6(const orvane::UserInterfaceContext &context)
+orvane_create_user_interface_5(const orvane::UserInterfaceContext &context)
 {
     // Before the first Qt Quick window: small windows need no GPU, and the software scene
     // graph keeps their memory low.

@@ -93,40 +93,6 @@ std::optional<Version> version(const QString &path)
                    quint64(info.st_dev)};
 }
 
-std::shared_ptr<const HeldFile> HeldFile::hold(const QFile &file)
-{
-    const int descriptor = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
-    if (descriptor < 0) {
-        return nullptr;
-    }
-    return std::shared_ptr<const HeldFile>(new HeldFile(descriptor));
-}
-
-HeldFile::~HeldFile()
-{
-    ::close(m_descriptor);
-}
-
-std::unique_ptr<QFile> HeldFile::reopen(qint64 maxBytes) const
-{
-    struct stat info = {};
-    if (::fstat(m_descriptor, &info) != 0 || info.st_size > maxBytes) {
-        return nullptr;
-    }
-    const int descriptor = ::fcntl(m_descriptor, F_DUPFD_CLOEXEC, 0);
-    if (descriptor < 0) {
-        return nullptr;
-    }
-    // A duplicate shares its position with every other: back to the start for this reader.
-    auto file = std::make_unique<QFile>();
-    if (::lseek(descriptor, 0, SEEK_SET) != 0 ||
-        !file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return nullptr;
-    }
-    return file;
-}
-
 std::unique_ptr<QFile> openRegularFile(const QString &path, qint64 maxBytes, ReadError *error)
 {
     const auto fail = [error](ReadError why) {
