@@ -12,6 +12,7 @@
 #include "platform/Translations.h"
 #include "platform/TrashUndo.h"
 #include "platform/WorkArea.h"
+#include "platform/linux/EventSounds.h"
 #include "platform/linux/GioLibrary.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/SessionBusWatch.h"
@@ -436,6 +437,19 @@ private slots:
         // The card's sound: a name the theme lacks falls through to the fallback, which plays.
         QVERIFY(!platform.playSystemSound(u"Sosumi"_s).ok());
         QVERIFY(platform.playSystemSound(u"Pop"_s).ok());
+        // The sound library is let go once the sounds are over, and opened again for the next.
+        const auto mapped = [] {
+            QFile maps(u"/proc/self/maps"_s);
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libcanberra");
+        };
+        QVERIFY(eventsounds::isOpen() && mapped());
+        eventsounds::setKeepOpenFor(std::chrono::milliseconds(0));
+        QVERIFY(platform.playSystemSound(u"Tink"_s).ok());
+        QTRY_VERIFY(!eventsounds::isOpen());
+        QVERIFY(!mapped());
+        QVERIFY(platform.playSystemSound(u"Basso"_s).ok());
+        QVERIFY(eventsounds::isOpen());
+        QTRY_VERIFY(!eventsounds::isOpen());
     }
 
     // Markup opens the best annotator installed, through its entry, else the image viewer; the
