@@ -1,19 +1,12 @@
-"""What the end-to-end tests share: X displays and window managers of their own, helpers started
-and ended, the card's window found on the screen, the program's log read as it comes, AT-SPI
-nodes found and pressed, and checks counted to one verdict."""
-import os
-import struct
-import subprocess
-import sys
-import threading
+"""What the end-to-end tests share: X displays and window managers of their own, the program in a
+fresh home with its log read as it comes, stand-in D-Bus services, the card's window found on the
+screen, AT-SPI nodes found and pressed, and checks counted to one verdict."""
+import os, struct, subprocess, sys, threading  # noqa: E401
 
+from gi.repository import Gio, GLib
 from testhome import isolated_env, wait_for  # noqa: F401  (the tests take both from here)
 
 CARD_SIZE = (300, 385)
-
-
-def fail(message):
-    sys.exit("FAIL: " + message)
 
 
 def run(*command, env=None, text=True, timeout=20):
@@ -28,14 +21,13 @@ def start(*command, env=None):
 
 
 def stop(*processes):
-    for process in processes:
-        if process and process.poll() is None:
-            process.terminate()
-            try:
-                process.wait(10)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+    for process in filter(None, processes):
+        process.terminate()
+        try:
+            process.wait(10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
 
 def own_display(size=(1280, 800)):
@@ -46,19 +38,34 @@ def own_display(size=(1280, 800)):
                              "-nolisten", "tcp", "-noreset"], pass_fds=(write,),
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write)
-    number = b""
-    while not number.endswith(b"\n"):
-        chunk = os.read(read, 16)
-        if not chunk:
-            sys.exit("FAIL: Xvfb did not start")
-        number += chunk
-    os.close(read)
-    return xvfb, ":" + number.decode().strip()
+    with os.fdopen(read) as pipe:
+        number = pipe.readline().strip()
+    if not number:
+        sys.exit("FAIL: Xvfb did not start")
+    return xvfb, ":" + number
 
 
-def wait_for_wm(env):
-    return wait_for(lambda: "window id" in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK",
-                                                env=env), 15)
+class Display:
+    """An X display of its own, managed by `wm` as installed (themes and all) once given; what
+    is started on it ends with it."""
+
+    def __init__(self, *wm, size=(1280, 800)):
+        self.xvfb, name = own_display(size)
+        self.env, self.started = dict(os.environ, DISPLAY=name), []
+        if wm:
+            self.start(*wm)
+            wait_for(lambda: "window id" in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK",
+                                                env=self.env), 15)
+
+    def start(self, *command, env=None):
+        self.started.append(start(*command, env=env or self.env))
+        return self.started[-1]
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        stop(*reversed(self.started), self.xvfb)
 
 
 def home_env(home, **extra):
@@ -75,6 +82,16 @@ def accessible_env(home, **extra):
     import pyatspi
     pyatspi.Registry.getDesktop(0)
     return env
+
+
+def orvane(home, *arguments, program=None, conf="", accessible=False, **extra):
+    """The program (the test's first argument) in a fresh home, with the settings `conf` and
+    the environment `extra` (a variable given None is left out)."""
+    env = (accessible_env if accessible else home_env)(home, **extra)
+    env = {name: value for name, value in env.items() if value is not None}
+    if conf:
+        write(os.path.join(env["XDG_CONFIG_HOME"], "orvane/orvane.conf"), "[General]\n" + conf)
+    return Program([program or os.path.abspath(sys.argv[1]), *arguments], env=env)
 
 
 def screenshot(path, size="64x48", fill="xc:teal"):
@@ -98,10 +115,6 @@ def write(path, text, mode=0o644):
     return path
 
 
-def settings(env, text):
-    write(os.path.join(env["XDG_CONFIG_HOME"], "orvane", "orvane.conf"), "[General]\n" + text)
-
-
 def geometry(window, env=None):
     """A window's (x, y, width, height) on the screen, and whether it is shown."""
     info = run("xwininfo", "-id", window, env=env)
@@ -119,10 +132,10 @@ def cards(env=None):
 
 
 class Program:
-    """A process whose standard error is read as it comes."""
+    """A process whose standard error is read as it comes; killed at the end of a `with`."""
 
     def __init__(self, command, env=None, **popen):
-        self.lines = []
+        self.lines, self.env = [], env
         self.process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.PIPE, text=True, errors="replace",
                                         **popen)
@@ -146,6 +159,12 @@ class Program:
             self.process.kill()
             self.process.wait()
 
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.end()
+
 
 class Checks:
     """Prints each check as it goes; exits with the failed ones named."""
@@ -159,16 +178,52 @@ class Checks:
             self.failed.append(what)
         return ok
 
+    def must(self, what, ok, detail=""):
+        """A check the rest depends on: its failure ends the test."""
+        return self(what, ok, detail) or self.finish()
+
     def finish(self):
         if self.failed:
             sys.exit("FAIL: " + ", ".join(self.failed))
         print("all passed")
 
 
+class Service:
+    """A stand-in desktop service: the interface of `xml` at `path` under `name`, on a bus
+    connection of its own, so that a reopened one is a new owner, as a restarted service is.
+    Its methods go to self.call(sender, method, args, invocation), its properties to get()."""
+
+    def __init__(self, name, path, xml):
+        self.name, self.path = name, path
+        self.interface = Gio.DBusNodeInfo.new_for_xml(xml).interfaces[0]
+        self.open()
+
+    def open(self):
+        self.bus = Gio.DBusConnection.new_for_address_sync(
+            Gio.dbus_address_get_for_bus_sync(Gio.BusType.SESSION, None),
+            Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT |
+            Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+        self.bus.register_object(self.path, self.interface,
+                                 lambda _, s, _p, _i, m, a, i: self.call(s, m, a, i),
+                                 lambda _, _s, _p, _i, prop: self.get(prop), None)
+        owned = []
+        self.owner = Gio.bus_own_name_on_connection(self.bus, self.name, 0,
+                                                    lambda *_: owned.append(1), None)
+        pump(lambda: owned, 10)
+
+    def close(self):
+        Gio.bus_unown_name(self.owner)
+        self.bus.close_sync(None)
+
+    def emit(self, signal, signature, args):
+        self.bus.emit_signal(None, self.path, self.interface.name, signal,
+                             GLib.Variant(signature, args))
+        self.bus.flush_sync(None)
+
+
 def find(role, name):
     """The one AT-SPI node of Orvane's with that role and name: none while there are two."""
     import pyatspi
-    from gi.repository import GLib
 
     def walk(node):
         if node is None:
@@ -189,7 +244,6 @@ def find(role, name):
 
 def press(node):
     """Presses the node; false when there is none, or it went away under the call."""
-    from gi.repository import GLib
     try:
         action = node.queryAction()
         for i in range(action.nActions):
@@ -208,7 +262,6 @@ def centre(node):
 
 def pump(predicate, timeout):
     """wait_for, while GLib delivers the D-Bus messages and AT-SPI events meanwhile."""
-    from gi.repository import GLib
     context = GLib.MainContext.default()
     return wait_for(lambda: [context.iteration(False) for _ in range(20)] and predicate(),
                     timeout)
