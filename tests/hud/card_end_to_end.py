@@ -1,10 +1,9 @@
 #!/usr/bin/python3
 """The real card where the QtTests cannot look: its place and window hints on X, Copy Only
 through AT-SPI (the whole picture on the clipboard, the card gone after its confirmation), the
-share menu's items where they are seen, its e-mail, the card dragged by its body; then Undo after
-a trash with a stand-in notification server on the test's own bus: the switch, a server without
-actions, Undo from the notification, a name taken meanwhile, the Trash emptied, the server
-restarted. Run under scripts/with-display --own."""
+share menu's items where they are seen, its e-mail, the body dragged; Undo after a trash through
+a stand-in notification server on the test's own bus (under scripts/with-display --own): without
+actions, from the notification, a name taken meanwhile, the Trash emptied, the server restarted."""
 import os, shutil, sys, tempfile, time  # noqa: E401
 
 from gi.repository import GLib
@@ -16,15 +15,13 @@ from desktop import (Checks, Service, cards, find, orvane, pasted_size, press, p
 
 MAIL = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\036' \"$a\" >> \"$0.log\"; done\n"
 SERVER_XML = """<node><interface name="org.freedesktop.Notifications">
-<method name="GetCapabilities"><arg type="as" direction="out"/></method>
-<method name="Notify"><arg type="s"/><arg type="u"/><arg type="s"/><arg type="s"/>
-<arg type="s"/><arg type="as"/><arg type="a{sv}"/><arg type="i"/>
-<arg type="u" direction="out"/></method>
-<method name="CloseNotification"><arg type="u"/></method>
-<method name="GetServerInformation"><arg type="s" direction="out"/><arg type="s" direction="out"/>
-<arg type="s" direction="out"/><arg type="s" direction="out"/></method>
-<signal name="ActionInvoked"><arg type="u"/><arg type="s"/></signal>
-<signal name="NotificationClosed"><arg type="u"/><arg type="u"/></signal>
+<method name="GetCapabilities"><arg type="as" direction="out"/></method><method name="Notify">
+<arg type="s"/><arg type="u"/><arg type="s"/><arg type="s"/><arg type="s"/><arg type="as"/>
+<arg type="a{sv}"/><arg type="i"/><arg type="u" direction="out"/></method>
+<method name="CloseNotification"><arg type="u"/></method><method name="GetServerInformation">
+<arg type="s" direction="out"/><arg type="s" direction="out"/><arg type="s" direction="out"/>
+<arg type="s" direction="out"/></method><signal name="ActionInvoked"><arg type="u"/><arg type="s"/>
+</signal><signal name="NotificationClosed"><arg type="u"/><arg type="u"/></signal>
 </interface></node>"""
 OLD = 1_600_000_000  # the screenshots' time once their card is up
 check = Checks()
@@ -142,17 +139,9 @@ def undo(program, home, sample, server):
         return (pump(lambda: press(find("push button", button)), 10) and
                 pump(lambda: not cards() and not os.path.exists(shot), 15))
 
-    check("switch off: no question to the server", server.asked == 0, server.asked)
-    switch = pump(lambda: find("check box", "Offer Undo after trashing") or
-                  find("toggle button", "Offer Undo after trashing"), 20)
-    conf = home + "/.config/orvane/orvane.conf"
-    check("the switch turns on", switch and press(switch) and pump(
-        lambda: "orvane_offerUndoAfterTrash=true" in open(conf).read(), 10))
-
-    check("no actions: Copy Only logs why there is no Undo",
-          act("a.png", "Copy Only") and program.wait_for_line("Undo after trashing", 15))
+    # Undo is offered unless switched off: the card's two Copy Only asked too.
     check("no actions: Move to Trash asks again",
-          act("b.png", "Move to Trash") and pump(lambda: server.asked == 2, 10))
+          act("b.png", "Move to Trash") and pump(lambda: server.asked == 3, 10), server.asked)
     server.capabilities = ["body", "actions"]
     check("Copy Only: one notification with Undo", act("c.png", "Copy Only") and
           server.offered(1)[1:] == ("c.png", ["undo", "Undo"]), server.shown)
@@ -198,8 +187,7 @@ with tempfile.TemporaryDirectory(prefix="orvane-card-") as home:
     sample = screenshot(home + "/sample.png", "640x400", "gradient:steelblue-navy")
     # The longest countdown on offer: the card outlasts the steps below on a busy machine.
     with orvane(home, "--background", accessible=True, PATH=os.path.dirname(mail) + os.pathsep +
-                os.environ["PATH"], conf="orvane_autoDismissSeconds=12\n"
-                "orvane_offerUndoAfterTrash=false\n") as program:
+                os.environ["PATH"], conf="orvane_autoDismissSeconds=12\n") as program:
         check.must("the screenshot folders are watched", program.watching(),
                    program.process.poll())
         the_card(program, home, sample, mail)

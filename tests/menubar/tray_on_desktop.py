@@ -2,8 +2,8 @@
 """The real Orvane in the two kinds of tray a QtTest cannot stand in for, each coming up after
 Orvane and restarting: an XEmbed tray (trayer), whose icon is clicked and whose menu is used
 from the keyboard and through AT-SPI, and a StatusNotifierItem host, which reads the menu over
-D-Bus. Run under scripts/with-display --own; exits 77 (skipped) when a tool is missing."""
-import os, re, shutil, sys, tempfile, time  # noqa: E401
+D-Bus. Run under scripts/with-display --own."""
+import os, re, sys, tempfile, time  # noqa: E401
 
 from gi.repository import GLib
 
@@ -24,7 +24,6 @@ WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
 <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
 <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
 <property name="ProtocolVersion" type="i" access="read"/></interface></node>"""
-TRAY_CAME = "[Orvane] A system tray is available now; Orvane's icon is in it."
 NO_TRAY = "[Orvane] No system tray is available"
 check = Checks()
 
@@ -154,17 +153,11 @@ def xembed(root):
         wait_for(lambda: program.lines, 20)
         tray = start_tray()
         check("the icon docks into a tray that comes up after Orvane", click_icon(3))
-        check("which is logged", bool(wait_for(lambda: program.logged(TRAY_CAME), 5)))
-        check("a login start whose tray came in time opens no window",
-              not program.logged(NO_TRAY))
         # From the top, upwards: Quit, Uninstall, About, Pause Monitoring.
         keys("Up", "Up", "Up", "Up", "Return")
         check("Pause Monitoring, chosen from the keyboard, pauses",
               bool(wait_for(lambda: program.logged("[Orvane] isPaused changed to: 1"), 5)))
         check("and closes the menu", bool(wait_for(lambda: not menu_open(), 5)))
-        check("a left click opens the menu too", click_icon(1))
-        keys("Escape")
-        check("Escape closes it", bool(wait_for(lambda: not menu_open(), 5)))
 
         check("the menu opens for a screen reader", click_icon(3))
         name, items = accessible_menu()
@@ -194,7 +187,6 @@ def status_notifier(root):
         host = NotifierHost()
         check("the item registers with a watcher that comes after Orvane",
               bool(pump(lambda: host.items, 15)))
-        check("which is logged", bool(pump(lambda: program.logged(TRAY_CAME), 5)))
         check("its menu, read over D-Bus before any opening",
               (menu := host.menu_lines()) == EXPECTED_MENU, menu)
         # Run from the build tree, no icon theme here has the icon: the host gets its pixels,
@@ -216,13 +208,10 @@ def status_notifier(root):
               bool(pump(lambda: host.items, 15)))
         check("and its menu is readable there",
               (menu := host.menu_lines()) == EXPECTED_MENU, menu)
+        # Past the wait a login start gives a late panel before it opens the preferences.
         check("no window opened meanwhile", not program.logged(NO_TRAY))
 
 
-missing = [t for t in ("trayer", "xdotool", "xwininfo") if not shutil.which(t)]
-if missing or len(sys.argv) < 2:
-    print("skipped: missing " + ", ".join(missing or ["the program's path"]))
-    sys.exit(77)
 with tempfile.TemporaryDirectory(prefix="orvane-tray-") as root:
     xembed(root)
     status_notifier(root)

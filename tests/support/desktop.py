@@ -30,28 +30,22 @@ def stop(*processes):
             process.wait()
 
 
-def own_display(size=(1280, 800)):
-    """An Xvfb on the first free display: (process, ":N"). It never resets: a window manager
-    still connecting while the last other client leaves would lose its connection."""
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % size,
-                             "-nolisten", "tcp", "-noreset"], pass_fds=(write,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write)
-    with os.fdopen(read) as pipe:
-        number = pipe.readline().strip()
-    if not number:
-        sys.exit("FAIL: Xvfb did not start")
-    return xvfb, ":" + number
-
-
 class Display:
-    """An X display of its own, managed by `wm` as installed (themes and all) once given; what
-    is started on it ends with it."""
+    """An Xvfb on the first free display, managed by `wm` as installed (themes and all) once
+    given; what is started on it ends with it. It never resets: a window manager still
+    connecting while the last other client leaves would lose its connection."""
 
     def __init__(self, *wm, size=(1280, 800)):
-        self.xvfb, name = own_display(size)
-        self.env, self.started = dict(os.environ, DISPLAY=name), []
+        read, write = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
+                                      "%dx%dx24" % size, "-nolisten", "tcp", "-noreset"],
+                                     pass_fds=(write,), stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            self.env, self.started = dict(os.environ, DISPLAY=":" + pipe.readline().strip()), []
+        if self.env["DISPLAY"] == ":":
+            sys.exit("FAIL: Xvfb did not start")
         if wm:
             self.start(*wm)
             wait_for(lambda: "window id" in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK",
@@ -74,21 +68,18 @@ def home_env(home, **extra):
     return isolated_env(home, **extra)
 
 
-def accessible_env(home, **extra):
-    """home_env with Qt's accessibility on, made this process's own, and the accessibility bus
-    started before Orvane looks for it."""
-    env = home_env(home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **extra)
-    os.environ.update(env)
-    import pyatspi
-    pyatspi.Registry.getDesktop(0)
-    return env
-
-
 def orvane(home, *arguments, program=None, conf="", accessible=False, **extra):
     """The program (the test's first argument) in a fresh home, with the settings `conf` and
-    the environment `extra` (a variable given None is left out)."""
-    env = (accessible_env if accessible else home_env)(home, **extra)
+    the environment `extra` (a variable given None is left out). Accessible: Qt's accessibility
+    on, the environment made this process's own too, and the accessibility bus started before
+    Orvane looks for it."""
+    env = home_env(home, **extra, **({"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"} if accessible
+                                     else {}))
     env = {name: value for name, value in env.items() if value is not None}
+    if accessible:
+        os.environ.update(env)
+        import pyatspi
+        pyatspi.Registry.getDesktop(0)
     if conf:
         write(os.path.join(env["XDG_CONFIG_HOME"], "orvane/orvane.conf"), "[General]\n" + conf)
     return Program([program or os.path.abspath(sys.argv[1]), *arguments], env=env)
@@ -222,22 +213,15 @@ class Service:
 
 
 def find(role, name):
-    """The one AT-SPI node of Orvane's with that role and name: none while there are two."""
+    """The one AT-SPI node of Orvane's with that role and name: none while there are two, or
+    while the tree changes under the walk."""
     import pyatspi
-
-    def walk(node):
-        if node is None:
-            return []
-        try:
-            if node.name == name and node.getRoleName() == role:
-                return [node]
-            return [n for i in range(node.childCount) for n in walk(node.getChildAtIndex(i))]
-        except (GLib.GError, RuntimeError):
-            return []
     try:
         found = [n for app in pyatspi.Registry.getDesktop(0)
-                 if app is not None and app.name.lower().startswith("orvane") for n in walk(app)]
-    except (GLib.GError, RuntimeError):
+                 if app is not None and app.name.lower().startswith("orvane")
+                 for n in pyatspi.findAllDescendants(
+                     app, lambda n: n.name == name and n.getRoleName() == role)]
+    except (GLib.GError, RuntimeError, TypeError, AttributeError):
         return None
     return found[0] if len(found) == 1 else None
 
