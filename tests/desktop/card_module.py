@@ -1,4 +1,3 @@
-#!/usr/bin/python3
 """The card module loading in the real program: the X server killed meanwhile is one line and
 exit status 1, no core; SIGTERM then is status 0. (A module refused before it loads:
 tst_lazyui's failureIsLoggedOnceAndReported, tst_launch's missingModuleIsReportedNotFatal.)"""

@@ -1,18 +1,19 @@
-#!/usr/bin/python3
-"""The sample card of the real program on desktops of the test's own. Under window managers that
-read a window's hints each their own way: xfwm4, openbox and GNOME's mutter with four workspaces
-(the card on the workspace in use, and still there after a switch while it shows), and i3 with
-its bar, which publishes no work area (the card clear of the bar and on the screen). Under a
-compositor that honours its transparency (xcompmgr), over a white screen and over a busy picture
-(black text on white, in stripes): the card's ground under its file name and its buttons' titles
-barely moves, and the texts keep a contrast of at least 4.5:1 over the lightest ground there.
-On Qt's Wayland plugin with no X display (a weston drawn into an X display, which gives it a
-seat): one line says what cannot be done there, the card opens, no warning floods the log."""
+"""The real program on desktops of the test's own. Under window managers that read a window's
+hints each their own way: xfwm4, openbox and mutter with four workspaces (the sample card on the
+one in use, and still there after a switch), i3 with its bar and no work area (the card clear of
+the bar, on the screen). Under a compositor (xcompmgr), over a white screen and a busy picture:
+the card's ground beside its texts barely moves, and they keep a contrast of 4.5:1 over it. On
+Qt's Wayland plugin with no X display (a weston drawn into an X display, which gives it a seat):
+one line says what cannot be done, the card opens, no warning floods the log. A stand-in desktop
+portal on the test's own bus (under scripts/with-display --own) says dark, then light: the
+preferences follow."""
 import os, shutil, subprocess, sys, tempfile, time  # noqa: E401
 
+from gi.repository import GLib
+
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from desktop import (Checks, Display, cards, geometry, home_env, orvane, run,  # noqa: E402
-                     wait_for, write)
+from desktop import (Checks, Display, Service, cards, geometry, home_env, orvane, pump,  # noqa
+                     run, wait_for, write)
 
 ORVANE = os.path.abspath(sys.argv[1])
 OPENBOX_CONFIG = ('<?xml version="1.0"?>\n<openbox_config xmlns="http://openbox.org/3.4/rc">'
@@ -26,6 +27,11 @@ SPOTS = {"file name": ((5, 203), 0.58), "Copy & Save": ((19, 244), 0.85),
 # Lines of black text on white, the worst a window behind can show through.
 STRIPES = ["-fill", "black", "-draw", " ".join("rectangle 0,%d 1280,%d" % (y, y + 1)
                                                for y in range(0, 800, 4))]
+PORTAL_XML = """<node><interface name="org.freedesktop.portal.Settings"><method name="Read">
+<arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="v" direction="out"/>
+</method><signal name="SettingChanged"><arg type="s"/><arg type="s"/><arg type="v"/></signal>
+</interface></node>"""
+SCHEME = ("org.freedesktop.appearance", "color-scheme")
 check = Checks()
 
 
@@ -147,6 +153,38 @@ def wayland(root):
     check("Wayland: at most a few lines in all", len(lines) <= 12, log)
 
 
+class Portal(Service):
+    scheme = 1  # dark
+
+    def call(self, sender, method, args, invocation):
+        if args.unpack() != SCHEME:
+            return invocation.return_dbus_error("org.freedesktop.portal.Error.NotFound", "no key")
+        # As the portal answers Read: the value inside one variant more.
+        invocation.return_value(GLib.Variant("(v)", (GLib.Variant("v", GLib.Variant(
+            "u", self.scheme)),)))
+
+
+def color_scheme(root):
+    """The preferences follow the portal's dark, then its light."""
+    portal = Portal("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
+                    PORTAL_XML)
+    with orvane(root + "/scheme", QT_QPA_PLATFORM="xcb"):
+        window = pump(lambda: run("xdotool", "search", "--onlyvisible", "--name",
+                                  "^Orvane Preferences$").split(), 30)
+        check.must("the preferences open", window)
+
+        def grey():  # the window's mean grey, 0 (black) to 1 (white), as the X server shows it
+            return float(run("import", "-window", window[0], "-colorspace", "Gray", "-format",
+                             "%[fx:mean]", "info:").strip() or "nan")
+        for scheme, what, dark in ((1, "dark while the portal says dark", True),
+                                   (2, "light once it says light", False)):
+            if scheme != portal.scheme:
+                portal.scheme = scheme
+                portal.emit("SettingChanged", "(ssv)", (*SCHEME, GLib.Variant("u", scheme)))
+            check("the preferences are " + what,
+                  pump(lambda: grey() < 0.35 if dark else grey() > 0.65, 15), grey())
+
+
 with tempfile.TemporaryDirectory(prefix="orvane-desktops-") as root:
     workspaces(root, "xfwm4", "--compositor=off")
     workspaces(root, "openbox", "--config-file", write(root + "/rc.xml", OPENBOX_CONFIG))
@@ -154,4 +192,6 @@ with tempfile.TemporaryDirectory(prefix="orvane-desktops-") as root:
     bar(root)
     contrast(root)
     wayland(root)
+    # Last: the portal would be what the others' programs read.
+    color_scheme(root)
 check.finish()

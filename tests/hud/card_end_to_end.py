@@ -7,11 +7,10 @@ actions, from the notification, a name taken meanwhile, the Trash emptied, the s
 import os, shutil, sys, tempfile, time  # noqa: E401
 
 from gi.repository import GLib
-from pyatspi import DESKTOP_COORDS
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from desktop import (Checks, Service, cards, find, orvane, pasted_size, press, pump,  # noqa
-                     run, screenshot, wait_for, write)
+from desktop import (Checks, Service, box, cards, find, orvane, pasted_size, press,  # noqa
+                     pump, run, screenshot, wait_for, write)
 
 MAIL = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\036' \"$a\" >> \"$0.log\"; done\n"
 SERVER_XML = """<node><interface name="org.freedesktop.Notifications">
@@ -55,11 +54,6 @@ class Server(Service):
         """The count-th notification (summary, body, actions), once it is the last one."""
         return (pump(lambda: len(self.shown) >= count, 15) and len(self.shown) == count and
                 self.shown[count - 1]) or ("", "", [])
-
-
-def box(node):
-    e = node.queryComponent().getExtents(DESKTOP_COORDS)
-    return e.x, e.y, e.width, e.height
 
 
 def the_card(program, home, sample, mail):

@@ -1,4 +1,3 @@
-#!/usr/bin/python3
 """The installed program. tree: `cmake --install` into an empty prefix lays the program's files
 where the desktop looks and nowhere else, valid, of the program's version, and the program finds
 its module. package: the Debian package installed, started (autostart entry, a card) and purged

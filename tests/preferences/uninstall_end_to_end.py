@@ -1,4 +1,3 @@
-#!/usr/bin/python3
 """The preferences' uninstall on a real X server that repeats a held key, the program installed
 in a fresh home: Space held on the button asks once and answers nothing, also with both cores
 busy; a click on the question's destructive button then trashes the program and its login
@@ -9,7 +8,7 @@ import pyatspi
 from gi.repository import GLib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from desktop import Checks, centre, find, orvane, run, stop, wait_for, write  # noqa: E402
+from desktop import Checks, box, find, orvane, run, stop, wait_for, write  # noqa: E402
 
 PROGRAM, MODULE = sys.argv[1:3]
 SYSTEM_PATH = os.environ["PATH"]
@@ -17,10 +16,6 @@ SYSTEM_PATH = os.environ["PATH"]
 # busy machine, may not have answered by the time Space is pressed, and then the program stays.
 DPKG_QUERY = "#!/bin/sh\necho \"dpkg-query: no path found matching pattern $2\" >&2\nexit 1\n"
 check = Checks()
-
-
-def xdotool(*args):
-    subprocess.run(["xdotool", *args], check=True, timeout=10)
 
 
 def focused(node):
@@ -49,7 +44,7 @@ def scenario(busy):
                        wait_for(lambda: os.path.exists(autostart), 10))
             window = run("xdotool", "search", "--name", "^Orvane Preferences$").split()
             check.must(what + "the preferences window on the display", window)
-            xdotool("windowactivate", "--sync", window[0])
+            run("xdotool", "windowactivate", "--sync", window[0])
             # Tab to the button, as a keyboard user does.
             try:
                 button.queryComponent().grabFocus()
@@ -58,16 +53,16 @@ def scenario(busy):
             for _ in range(60):
                 if wait_for(lambda: focused(button), 0.3):
                     break
-                xdotool("key", "Tab")
+                run("xdotool", "key", "Tab")
             check.must(what + "the uninstall button takes the focus", focused(button))
             load = [subprocess.Popen(["yes"], stdout=subprocess.DEVNULL) for _ in range(2 * busy)]
             try:
-                xdotool("keydown", "space")
+                run("xdotool", "keydown", "space")
                 held = time.monotonic()
                 # Its press asks at once; the question then gets the key's repeats, its release.
                 alert = wait_for(lambda: find("push button", "Uninstall & Move to Trash"), 30)
                 time.sleep(max(0.0, 2.0 - (time.monotonic() - held)))
-                xdotool("keyup", "space")
+                run("xdotool", "keyup", "space")
             finally:
                 stop(*load)
             check.must(what + "Space on the button asks", alert)
@@ -78,7 +73,8 @@ def scenario(busy):
                        find("push button", "Uninstall & Move to Trash"))
             cancel = find("push button", "Cancel")
             check.must(what + "Cancel is where the keyboard starts", cancel and focused(cancel))
-            xdotool("mousemove", *map(str, centre(alert)), "click", "1")
+            x, y, w, h = box(alert)
+            run("xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1")
             check(what + "a click on the question's button uninstalls, and Orvane quits",
                   app.process.wait(15) == 0, app.process.returncode)
             check(what + "the program is in the Trash", not os.path.exists(program) and

@@ -126,7 +126,7 @@ class Program:
     """A process whose standard error is read as it comes; killed at the end of a `with`."""
 
     def __init__(self, command, env=None, **popen):
-        self.lines, self.env = [], env
+        self.lines = []
         self.process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.PIPE, text=True, errors="replace",
                                         **popen)
@@ -238,10 +238,11 @@ def press(node):
     return False
 
 
-def centre(node):
+def box(node):
+    """The node's (x, y, width, height) on the screen."""
     import pyatspi
     e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    return e.x + e.width // 2, e.y + e.height // 2
+    return e.x, e.y, e.width, e.height
 
 
 def pump(predicate, timeout):
