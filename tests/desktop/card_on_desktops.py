@@ -1,19 +1,15 @@
-"""The real program on desktops of the test's own. Under window managers that read a window's
-hints each their own way: xfwm4, openbox and mutter with four workspaces (the sample card on the
-one in use, and still there after a switch), i3 with its bar and no work area (the card clear of
-the bar, on the screen). Under a compositor (xcompmgr), over a white screen and a busy picture:
-the card's ground beside its texts barely moves, and they keep a contrast of 4.5:1 over it. On
-Qt's Wayland plugin with no X display (a weston drawn into an X display, which gives it a seat):
-one line says what cannot be done, the card opens, no warning floods the log. A stand-in desktop
-portal on the test's own bus (under scripts/with-display --own) says dark, then light: the
-preferences follow."""
-import os, shutil, subprocess, sys, tempfile, time  # noqa: E401
+"""The real program on desktops of the test's own: the sample card on the workspace in use under
+xfwm4, openbox and mutter, clear of i3's bar (no work area), legible over a white screen and a
+busy picture under a compositor, and on Wayland without an X display; the X server killed or
+SIGTERM while the card's module loads, one line and no core; the preferences following a stand-in
+desktop portal's dark and light on the test's own bus (scripts/with-display --own)."""
+import os, re, resource, signal, subprocess, sys, tempfile, time  # noqa: E401
 
 from gi.repository import GLib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from desktop import (Checks, Display, Service, cards, geometry, home_env, orvane, pump,  # noqa
-                     run, wait_for, write)
+from desktop import (Checks, Display, Program, Service, cards, geometry, home_env,  # noqa
+                     orvane, pump, run, wait_for, write)
 
 ORVANE = os.path.abspath(sys.argv[1])
 OPENBOX_CONFIG = ('<?xml version="1.0"?>\n<openbox_config xmlns="http://openbox.org/3.4/rc">'
@@ -32,6 +28,9 @@ PORTAL_XML = """<node><interface name="org.freedesktop.portal.Settings"><method 
 </method><signal name="SettingChanged"><arg type="s"/><arg type="s"/><arg type="v"/></signal>
 </interface></node>"""
 SCHEME = ("org.freedesktop.appearance", "color-scheme")
+LOST = "[Orvane] The connection to the display was lost; Orvane quits."
+# The dynamic loader's line as it maps Qt Quick for the card's module: the loading has begun.
+LOADING = "file=libQt6Quick.so.6 "
 check = Checks()
 
 
@@ -128,7 +127,6 @@ def contrast(root):
 
 
 def wayland(root):
-    check.must("weston is installed (scripts/setup --test)", shutil.which("weston"))
     home = root + "/wayland"
     with Display() as display:
         display.start("weston", "--backend=x11-backend.so", "--width=1280", "--height=800",
@@ -151,6 +149,30 @@ def wayland(root):
           len([line for line in lines if "On Wayland without XWayland" in line]) == 1, log)
     check("Wayland: no opacity warnings", "opacity" not in log, log)
     check("Wayland: at most a few lines in all", len(lines) <= 12, log)
+
+
+def own_log(program):
+    """Its own lines, without the dynamic loader's ("  1234:\t...")."""
+    return "".join(l for l in program.lines if not re.match(r"\s*\d+:\t", l))[-3000:]
+
+
+def lost_while_loading(root, end, round_number):
+    """Orvane loading the card at once, the X server killed or SIGTERM sent once it has begun;
+    its cores, were there any, in its working folder."""
+    killed, home = end == "X server killed", "%s/module-%s-%d" % (root, end[0], round_number)
+    what = "%s while loading, round %d: " % (end, round_number)
+    with Display(size=(800, 600)) as x, Program(
+            [ORVANE, "--background", "--simulate-capture"], cwd=home, env=home_env(
+                home, DISPLAY=x.env["DISPLAY"], QT_QPA_PLATFORM="xcb", LD_DEBUG="files"),
+            preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_CORE,
+                                                  (resource.RLIM_INFINITY,) * 2)) as app:
+        check.must(what + "Qt Quick is loaded", app.wait_for_line(LOADING), own_log(app))
+        x.xvfb.kill() if killed else app.process.send_signal(signal.SIGTERM)
+        status, cores = app.process.wait(20), [n for n in os.listdir(home) if n.startswith("core")]
+        check.must(what + "exit status %d, no core" % killed, status == killed and not cores,
+                   (status, cores, own_log(app)))
+        check.must(what + "%d lines say the display was lost" % killed,
+                   len(app.logged(LOST)) == killed, own_log(app))
 
 
 class Portal(Service):
@@ -192,6 +214,9 @@ with tempfile.TemporaryDirectory(prefix="orvane-desktops-") as root:
     bar(root)
     contrast(root)
     wayland(root)
+    for end in ("X server killed", "SIGTERM"):
+        for round_number in range(1, 11):
+            lost_while_loading(root, end, round_number)
     # Last: the portal would be what the others' programs read.
     color_scheme(root)
 check.finish()

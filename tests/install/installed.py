@@ -118,8 +118,7 @@ def package(home):
             run("import", "-window", "root", os.path.join(BUILD, "package-card.png"))
     finally:
         if installed():
-            print("apt-get purge orvane:", run("apt-get", "purge", "-y", "-q", "orvane",
-                                               env=APT_ENV).returncode)
+            run("apt-get", "purge", "-y", "-q", "orvane", env=APT_ENV)
     check.must("removed by apt-get purge", not installed())
     # Folders it brought are gone too, unless another package shares them (/usr/share/...).
     left = [p for p in owned + [f for f in files if "orvane" in os.path.basename(f)]

@@ -8,18 +8,16 @@ import os, re, sys, tempfile, time  # noqa: E401
 from gi.repository import GLib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from desktop import Checks, Service, orvane, press, pump, run, start, stop, wait_for  # noqa
+from desktop import Checks, Program, Service, orvane, press, pump, run, stop, wait_for  # noqa
 
+# A build in its build folder is never started at login; the folder is the desktop's default.
 EXPECTED_MENU = [
     "Orvane v1.0 (off)", "● Active & Monitoring (off)", "---", "Preferences & Settings...", "---",
-    "Auto-Copy on Capture (Zero-Click)", "[x] Play Sound Effects",
-    "Launch at Login",  # a build in its build folder is never started at login
-    "---",
-    "Screenshot Folder", "> Current: ~/Pictures/Screenshots (off)",  # the desktop's default
-    "> ---", "> Choose Custom Folder...", "> Reset to Desktop Default", "HUD Auto-Dismiss Timer",
+    "Auto-Copy on Capture (Zero-Click)", "[x] Play Sound Effects", "Launch at Login", "---",
+    "Screenshot Folder", "> Current: ~/Pictures/Screenshots (off)", "> ---",
+    "> Choose Custom Folder...", "> Reset to Desktop Default", "HUD Auto-Dismiss Timer",
     "> 4 Seconds", "> [x] 7 Seconds (Default)", "> 12 Seconds", "---", "Pause Monitoring", "---",
-    "About Orvane...", "Uninstall Orvane & Restore Defaults...", "Quit Orvane",
-]
+    "About Orvane...", "Uninstall Orvane & Restore Defaults...", "Quit Orvane"]
 WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
 <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
 <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
@@ -60,9 +58,9 @@ def menu_open():
 
 
 def start_tray():
-    tray = start("trayer", "--edge", "top", "--align", "right", "--widthtype", "request")
+    tray = Program(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request"])
     wait_for(lambda: run("xdotool", "search", "--class", "^trayer$").strip(), 20)
-    return tray
+    return tray.process
 
 
 def click_icon(button):
@@ -80,17 +78,13 @@ def click_icon(button):
     return False
 
 
-def keys(*names):
-    run("xdotool", "key", "--delay", "80", *names)
-
-
 def accessible_menu():
     """The open menu as a screen reader meets it: the item that takes the focus when the menu
     is entered from the keyboard, and the menu around it ((name, checked) -> item)."""
     import pyatspi
     focused = []
     pyatspi.Registry.registerEventListener(focused.append, "object:state-changed:focused")
-    keys("Down")
+    run("xdotool", "key", "Down")
     pump(lambda: [e for e in focused if e.detail1 == 1], 10)
     pyatspi.Registry.deregisterEventListener(focused.append, "object:state-changed:focused")
     entered = [e.source for e in focused if e.detail1 == 1]
@@ -134,16 +128,15 @@ class NotifierHost(Service):
     def menu_lines(self, node=None, indent=""):
         node = node or self.ask(self.item("Menu"), "com.canonical.dbusmenu", "GetLayout",
                                 "(iias)", (0, -1, []))[1]
-        result = []
+        lines = []
         for child in node[2]:
-            props = child[1]
+            p = child[1]
             # dbusmenu marks the mnemonic with "_": Qt makes a title's "&&" "_&".
-            label = "---" if props.get("type") == "separator" else props.get("label", "")
-            result.append(indent + ("[x] " if props.get("toggle-state") == 1 else "") +
-                          label.replace("_&", "&") +
-                          (" (off)" if props.get("enabled") is False else ""))
-            result.extend(self.menu_lines(child, indent + "> "))
-        return result
+            label = "---" if p.get("type") == "separator" else p.get("label", "").replace("_&", "&")
+            lines.append(indent + "[x] " * (p.get("toggle-state") == 1) + label +
+                         " (off)" * (p.get("enabled") is False))
+            lines += self.menu_lines(child, indent + "> ")
+        return lines
 
 
 def xembed(root):
@@ -154,7 +147,7 @@ def xembed(root):
         tray = start_tray()
         check("the icon docks into a tray that comes up after Orvane", click_icon(3))
         # From the top, upwards: Quit, Uninstall, About, Pause Monitoring.
-        keys("Up", "Up", "Up", "Up", "Return")
+        run("xdotool", "key", "--delay", "80", "Up", "Up", "Up", "Up", "Return")
         check("Pause Monitoring, chosen from the keyboard, pauses",
               bool(wait_for(lambda: program.logged("[Orvane] isPaused changed to: 1"), 5)))
         check("and closes the menu", bool(wait_for(lambda: not menu_open(), 5)))
@@ -173,7 +166,7 @@ def xembed(root):
         stop(tray)
         tray = start_tray()
         check("the icon docks again once the tray restarts", click_icon(1))
-        keys("Up", "Return")
+        run("xdotool", "key", "--delay", "80", "Up", "Return")
         check("Quit Orvane from that menu ends the process cleanly",
               program.process.wait(10) == 0)
         stop(tray)
@@ -199,7 +192,7 @@ def status_notifier(root):
         host.ask("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", "(ii)",
                  (400, 10))
         check("a left click pops up the menu", bool(pump(menu_open, 10)))
-        keys("Escape")
+        run("xdotool", "key", "Escape")
         pump(lambda: not menu_open(), 5)
 
         host.close()

@@ -71,8 +71,6 @@ def scenario(busy):
                        os.path.exists(program), app.process.poll())
             check.must(what + "nor answers the question",
                        find("push button", "Uninstall & Move to Trash"))
-            cancel = find("push button", "Cancel")
-            check.must(what + "Cancel is where the keyboard starts", cancel and focused(cancel))
             x, y, w, h = box(alert)
             run("xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1")
             check(what + "a click on the question's button uninstalls, and Orvane quits",
@@ -82,9 +80,7 @@ def scenario(busy):
             check(what + "the login entry is gone", not os.path.exists(autostart))
 
 
-if subprocess.run(["xset", "r", "on"]).returncode != 0:
-    print("xset is missing (x11-xserver-utils)")
-    sys.exit(77)
+subprocess.run(["xset", "r", "on"], check=True)
 subprocess.run(["xset", "r", "rate", "660", "25"], check=True)
 scenario(busy=False)
 scenario(busy=True)

@@ -1,23 +1,21 @@
 """What the end-to-end tests share: X displays and window managers of their own, the program in a
 fresh home with its log read as it comes, stand-in D-Bus services, the card's window found on the
 screen, AT-SPI nodes found and pressed, and checks counted to one verdict."""
-import os, struct, subprocess, sys, threading  # noqa: E401
+import os, struct, subprocess, sys, threading, time  # noqa: E401
 
 from gi.repository import Gio, GLib
-from testhome import isolated_env, wait_for  # noqa: F401  (the tests take both from here)
 
-CARD_SIZE = (300, 385)
+def wait_for(predicate, timeout):
+    """The predicate's first true value within timeout seconds, else its last answer."""
+    deadline = time.monotonic() + timeout
+    while not (value := predicate()) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    return value
 
 
 def run(*command, env=None, text=True, timeout=20):
     return subprocess.run(command, capture_output=True, text=text, timeout=timeout,
                           env=env).stdout
-
-
-def start(*command, env=None):
-    """A helper process whose output nobody reads."""
-    return subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
 
 
 def stop(*processes):
@@ -52,8 +50,9 @@ class Display:
                                                 env=self.env), 15)
 
     def start(self, *command, env=None):
-        self.started.append(start(*command, env=env or self.env))
-        return self.started[-1]
+        """A helper whose output nobody reads."""
+        self.started.append(subprocess.Popen(command, env=env or self.env,
+                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
 
     def __enter__(self):
         return self
@@ -63,16 +62,25 @@ class Display:
 
 
 def home_env(home, **extra):
-    """A fresh home with a Desktop folder (where screenshots land) and its environment."""
+    """HOME, every XDG folder and a Desktop (where screenshots land) in `home`: nothing installed,
+    no other Orvane and no user's file changes a result. English unless `extra` says otherwise;
+    LC_* emptied, not left out, so that os.environ.update() of the result clears them."""
+    env = dict(os.environ, HOME=home, LANG="C.UTF-8", LANGUAGE="", LC_ALL="", LC_MESSAGES="")
+    env.update({name: "" for name in env if name.startswith("LC_")})
+    for name, sub in {"XDG_CONFIG_HOME": ".config", "XDG_DATA_HOME": ".local/share",
+                      "XDG_CACHE_HOME": ".cache", "XDG_DATA_DIRS": "system/share",
+                      "XDG_CONFIG_DIRS": "system/xdg", "XDG_RUNTIME_DIR": "runtime"}.items():
+        env[name] = os.path.join(home, sub)
+        os.makedirs(env[name], exist_ok=True)
+    os.chmod(env["XDG_RUNTIME_DIR"], 0o700)
     os.makedirs(os.path.join(home, "Desktop"), exist_ok=True)
-    return isolated_env(home, **extra)
+    return dict(env, **extra)
 
 
 def orvane(home, *arguments, program=None, conf="", accessible=False, **extra):
-    """The program (the test's first argument) in a fresh home, with the settings `conf` and
-    the environment `extra` (a variable given None is left out). Accessible: Qt's accessibility
-    on, the environment made this process's own too, and the accessibility bus started before
-    Orvane looks for it."""
+    """The program (the test's first argument) in a fresh home, with the settings `conf` and the
+    environment `extra` (None: left out). Accessible: Qt's accessibility on, the environment made
+    this process's own too, the accessibility bus started before Orvane looks for it."""
     env = home_env(home, **extra, **({"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"} if accessible
                                      else {}))
     env = {name: value for name, value in env.items() if value is not None}
@@ -119,7 +127,7 @@ def cards(env=None):
     """The cards shown: (window, rect) for each window of the card's name and size."""
     found = run("xdotool", "search", "--name", "^Orvane$", env=env).split()
     return [(w, rect) for w, (rect, shown) in ((w, geometry(w, env)) for w in found)
-            if shown and rect[2:] == CARD_SIZE]
+            if shown and rect[2:] == (300, 385)]
 
 
 class Program:
