@@ -35,7 +35,7 @@ check = Checks()
 
 
 def sample_card(display, home):
-    """The sample card's environment, once the program started on `display` shows it."""
+    """The program started on `display` to show its sample card; its environment."""
     env = home_env(home, DISPLAY=display.env["DISPLAY"], QT_QPA_PLATFORM="xcb")
     display.start(ORVANE, "--background", "--simulate-capture", env=env)
     return env
@@ -153,7 +153,7 @@ def wayland(root):
 
 def own_log(program):
     """Its own lines, without the dynamic loader's ("  1234:\t...")."""
-    return "".join(l for l in program.lines if not re.match(r"\s*\d+:\t", l))[-3000:]
+    return "".join(line for line in program.lines if not re.match(r"\s*\d+:\t", line))[-3000:]
 
 
 def lost_while_loading(root, end, round_number):
