@@ -1,5 +1,6 @@
 #include "LogCapture.h"
 #include "RecordingPlatform.h"
+#include "ShownWindows.h"
 #include "TestHome.h"
 
 #include "detection/ScreenshotWatcher.h"
@@ -12,16 +13,15 @@
 #include "settings/AppState.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSystemTrayIcon>
-#include <QTest>
 
 using namespace orvane;
+using namespace orvane::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -65,27 +65,17 @@ QAction *findAction(const QMenu &menu, const QString &title)
 }
 
 // A tray, there from the start or not; the test says when one comes.
-class TrayHosts : public TrayHostWatch {
-public:
-    explicit TrayHosts(bool present) : m_present(present) {}
-    void start() override
-    {
-        if (m_present) {
-            emit hostFound();
-        } else {
-            emit noHostYet();
-        }
-    }
-
-private:
-    bool m_present;
+struct TrayHosts : TrayHostWatch {
+    explicit TrayHosts(bool there) : present(there) {}
+    void start() override { present ? emit hostFound() : emit noHostYet(); }
+    bool present;
 };
 
 // A controller over a fresh home, recording what it asks of the other rooms and answering
 // its dialogs as told; it has no uninstall question.
 struct Fixture {
-    test::TestHome home;
-    test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
+    TestHome home;
+    RecordingPlatform platform{home.file(u"settings.ini"_s)};
     std::unique_ptr<AppState> state;
     std::unique_ptr<StatusBarController> controller;
     QStringList requests;
@@ -98,32 +88,26 @@ struct Fixture {
     {
         QDir().mkpath(home.file(u"Desktop"_s));
         state = std::make_unique<AppState>(platform, platform.openSettings());
-        StatusBarController::Launch launch;
-        launch.background = background;
-        launch.afterGracePeriod = [this](QObject *, std::function<void()> then) {
-            graceOver = std::move(then);
-        };
-        launch.watchTrayHosts = [this, trayAtStart] {
-            auto made = std::make_unique<TrayHosts>(trayAtStart);
-            hosts = made.get();
-            return made;
-        };
         controller = std::make_unique<StatusBarController>(
             *state, platform,
             StatusBarController::Callbacks{[this] { requests << u"showPreferences"_s; },
                                            [this] { requests << u"quit"_s; }},
-            std::move(launch));
-        MenuDialogs dialogs;
-        dialogs.chooseFolder = [this](const QString &start,
-                                      std::function<void(std::optional<QString>)> done) {
-            requests << u"chooseFolder:"_s + start;
-            done(folderAnswer);
-        };
-        dialogs.showAbout = [this](std::function<void()> done) {
-            requests << u"showAbout"_s;
-            aboutClosed = std::move(done);
-        };
-        controller->setDialogs(dialogs);
+            StatusBarController::Launch{
+                background, [this](QObject *, auto then) { graceOver = std::move(then); },
+                [this, trayAtStart] {
+                    return std::unique_ptr<TrayHostWatch>(hosts = new TrayHosts(trayAtStart));
+                }});
+        controller->setDialogs({.chooseFolder =
+                                    [this](const QString &start, auto done) {
+                                        requests << u"chooseFolder:"_s + start;
+                                        done(folderAnswer);
+                                    },
+                                .showAbout =
+                                    [this](auto done) {
+                                        requests << u"showAbout"_s;
+                                        aboutClosed = std::move(done);
+                                    },
+                                .confirmUninstall = {}});
         QCoreApplication::sendPostedEvents(); // the no-tray request queued at creation
         if (trayAtStart) {
             requests.clear();
@@ -149,31 +133,6 @@ struct Fixture {
         return platform.openSettings()->value(QLatin1String(key)).toString();
     }
 };
-
-// A window shown meanwhile, as a card is, counting the clicks it gets.
-class ClickCounter : public QWindow {
-public:
-    int clicks = 0;
-
-protected:
-    void mousePressEvent(QMouseEvent *) override { ++clicks; }
-};
-
-// The windows of a kind shown now, looked up afresh: an answered one is gone.
-template <typename Window> QList<Window *> shown()
-{
-    QList<Window *> found;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<Window *>(widget); window && window->isVisible()) {
-            found << window;
-        }
-    }
-    return found;
-}
-QMessageBox *shownBox()
-{
-    return shown<QMessageBox>().value(0);
-}
 
 } // namespace
 
@@ -308,7 +267,7 @@ private slots:
         QFETCH(bool, trayAtStart);
         QFETCH(bool, trayLater);
         QFETCH(QStringList, logged);
-        test::LogCapture log;
+        LogCapture log;
         Fixture f(trayAtStart, background);
         QCOMPARE(bool(f.graceOver), background);
         QCOMPARE(f.controller->statusItem() != nullptr, trayAtStart);
@@ -378,7 +337,7 @@ private slots:
     // Escape on it chooses nothing ("Select Folder": tst_preferences, the same chooser).
     void questions()
     {
-        test::TestHome home;
+        TestHome home;
         const MenuTexts texts = MenuTexts::forPlatform(PlatformKind::Linux);
         const QString note = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
         for (const auto &[programNote, trashed] : {std::pair{QString(), true}, {note, false}}) {
@@ -397,13 +356,13 @@ private slots:
         }
 
         Fixture f;
-        f.controller->setDialogs(MenuDialogs::standard(texts, [] { return QString(); }));
+        f.controller->setDialogs(MenuDialogs::standard(texts, {}));
         f.controller->chooseFolder();
         QFileDialog *chooser = nullptr;
-        QTRY_VERIFY((chooser = shown<QFileDialog>().value(0)));
+        QTRY_VERIFY((chooser = shown<QFileDialog>()));
         QVERIFY(QTest::qWaitForWindowExposed(chooser));
         QTest::keyClick(chooser->windowHandle(), Qt::Key_Escape);
-        QTRY_VERIFY(!shown<QFileDialog>().value(0));
+        QTRY_VERIFY(!shown<QFileDialog>());
         QCOMPARE(f.state->customFolderPath(), std::nullopt);
         QCOMPARE(f.stored(keys::customFolderPath), QString());
     }
@@ -432,22 +391,18 @@ private slots:
         QFETCH(QString, gesture);
         QFETCH(bool, uninstalls);
         Fixture f;
-        f.controller->setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux),
-                                                       [] { return QString(); }));
+        f.controller->setDialogs(
+            MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux), {}));
         f.state->storeLaunchAtLoginChoice(true); // noted at the first launch
-        ClickCounter card;
-        card.resize(100, 100);
-        card.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&card));
         f.controller->restoreAndQuit();
         f.controller->restoreAndQuit(); // one at a time
         QMessageBox *alert = nullptr;
-        QTRY_VERIFY((alert = shownBox()));
+        QTRY_VERIFY((alert = shown<QMessageBox>()));
         QVERIFY(QTest::qWaitForWindowActive(alert));
-        QCOMPARE(shown<QMessageBox>().size(), 1);
-        // A window shown meanwhile, as a card is, still takes its clicks.
-        QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(50, 50));
-        QCOMPARE(card.clicks, 1);
+        QCOMPARE(shownWidgets<QMessageBox>().size(), 1);
+        QVERIFY(aCardTakesClicks());
+        alert->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(alert));
         QWindow *window = alert->windowHandle();
         auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
         auto *cancel = alert->findChild<QPushButton *>(u"cancel"_s);
@@ -486,7 +441,7 @@ private slots:
         } else if (gesture == u"Alt+U"_s) {
             QTest::keyClick(window, Qt::Key_U, Qt::AltModifier);
         }
-        QTRY_VERIFY(!shownBox());
+        QTRY_VERIFY(!shown<QMessageBox>());
         QCoreApplication::processEvents();
         QCOMPARE(f.requests, uninstalls ? QStringList{u"quit"_s} : QStringList());
         const QStringList calls = f.platform.takeCalls();
@@ -495,7 +450,7 @@ private slots:
         // Asked again, it opens again.
         if (!uninstalls) {
             f.controller->restoreAndQuit();
-            QTRY_VERIFY((alert = shownBox()));
+            QTRY_VERIFY((alert = shown<QMessageBox>()));
             alert->reject();
         }
         // Left behind, the note would make a later install's first launch take the missing

@@ -1,4 +1,5 @@
 #include "RecordingPlatform.h"
+#include "ShownWindows.h"
 #include "TestHome.h"
 
 #include "menubar/MenuDialogs.h"
@@ -6,24 +7,20 @@
 #include "menubar/StatusBarController.h"
 #include "settings/AppState.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
-#include <QTest>
 
 using namespace orvane;
+using namespace orvane::test;
 using namespace Qt::StringLiterals;
 
 namespace {
 
 // Stands in for the tray menu: its item acts on a fresh Return, as a menu's does.
-class MenuStandIn : public QWidget {
-public:
+struct MenuStandIn : QWidget {
     std::function<void()> chosen;
-
-protected:
     void keyPressEvent(QKeyEvent *event) override
     {
         if (event->key() == Qt::Key_Return && !event->isAutoRepeat()) {
@@ -32,27 +29,13 @@ protected:
     }
 };
 
-QMessageBox *shownBox()
-{
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible()) {
-            return box;
-        }
-    }
-    return nullptr;
-}
-
 // Counts the repeated key presses the alert's window is sent by the X server.
-class RepeatCounter : public QObject {
-public:
+struct RepeatCounter : QObject {
     int repeats = 0;
-
-protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->isAutoRepeat() &&
-            qobject_cast<QWindow *>(watched) && shownBox() &&
-            watched == shownBox()->windowHandle()) {
+            shown<QMessageBox>() && watched == shown<QMessageBox>()->windowHandle()) {
             ++repeats;
         }
         return false;
@@ -90,15 +73,15 @@ private slots:
     void heldReturnNeverUninstalls()
     {
         QFETCH(bool, busy);
-        test::TestHome home;
-        test::RecordingPlatform platform(home.file(u"settings.ini"_s));
+        TestHome home;
+        RecordingPlatform platform(home.file(u"settings.ini"_s));
         AppState state(platform, platform.openSettings());
         QStringList requests;
-        StatusBarController::Callbacks callbacks;
-        callbacks.quit = [&requests] { requests << u"quit"_s; };
-        StatusBarController controller(state, platform, std::move(callbacks), {});
-        controller.setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux),
-                                                    [] { return QString(); }));
+        StatusBarController controller(
+            state, platform,
+            {.showPreferences = {}, .quit = [&requests] { requests << u"quit"_s; }}, {});
+        controller.setDialogs(
+            MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux), {}));
         platform.takeCalls();
 
         std::vector<std::unique_ptr<QProcess>> load;
@@ -119,7 +102,7 @@ private slots:
 
         QVERIFY(run(u"xdotool"_s, {u"keydown"_s, u"Return"_s}));
         QMessageBox *alert = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT((alert = shownBox()), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT((alert = shown<QMessageBox>()), 10000);
         QVERIFY(QTest::qWaitForWindowActive(alert, 10000));
         // Held for two seconds, as a user leaning on the key would.
         QTest::qWait(2000);
@@ -128,13 +111,13 @@ private slots:
         load.clear();
         QCOMPARE(platform.takeCalls(), QStringList());
         QCOMPARE(requests, QStringList());
-        QCOMPARE(shownBox(), alert);
+        QCOMPARE(shown<QMessageBox>(), alert);
         // The key did repeat, into the alert.
         QVERIFY2(counter.repeats > 5,
                  qPrintable(u"only %1 repeats reached the alert"_s.arg(counter.repeats)));
 
         // A deliberate click on the destructive button, with the pointer.
-        auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
+        const auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
         QVERIFY(uninstall);
         const QPoint at = uninstall->mapToGlobal(uninstall->rect().center());
         QVERIFY(run(u"xdotool"_s, {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()),

@@ -1,4 +1,5 @@
 #include "RecordingPlatform.h"
+#include "ShownWindows.h"
 #include "TestHome.h"
 
 #include "platform/Translations.h"
@@ -10,17 +11,12 @@
 #include "hud/symbols/QmlEngine.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQuickItem>
 #include <QQuickView>
-#include <QTest>
 #include <QThread>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -28,20 +24,8 @@ Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_PreferencesPlugin)
 
 using namespace orvane;
+using namespace orvane::test;
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// A window shown meanwhile, as a card is, counting the clicks it gets.
-class ClickCounter : public QWindow {
-public:
-    int clicks = 0;
-
-protected:
-    void mousePressEvent(QMouseEvent *) override { ++clicks; }
-};
-
-} // namespace
 
 // One window controller per test over one settings store; the folder chooser answers at once
 // as the test chose, the uninstall's alert is the real one.
@@ -49,11 +33,11 @@ class PreferencesTest : public QObject {
     Q_OBJECT
 
 public:
-    explicit PreferencesTest(test::TestHome &home) : m_home(home) {}
+    explicit PreferencesTest(TestHome &home) : m_home(home) {}
 
 private:
-    test::TestHome &m_home;
-    test::RecordingPlatform m_platform{m_home.file(u"settings.ini"_s)};
+    TestHome &m_home;
+    RecordingPlatform m_platform{m_home.file(u"settings.ini"_s)};
     std::unique_ptr<AppState> m_state; // loaded once, from an empty store
     QmlEngine m_engine;
     std::unique_ptr<SettingsWindowController> m_controller;
@@ -87,17 +71,6 @@ private:
         return nullptr;
     }
     QString text(const QString &name) { return item(name)->property("text").toString(); }
-    // The dialog of that kind shown now, looked up afresh: an answered one is gone.
-    template <typename Dialog> static Dialog *shown()
-    {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *dialog = qobject_cast<Dialog *>(widget); dialog && dialog->isVisible()) {
-                return dialog;
-            }
-        }
-        return nullptr;
-    }
-    static QMessageBox *shownAlert() { return shown<QMessageBox>(); }
     // Presses a control the way a keyboard user does.
     void press(const QString &name)
     {
@@ -266,22 +239,12 @@ private slots:
         QCOMPARE(text(u"markupFixed"_s), u"Preview"_s);
     }
 
-    // The alert asks first, over the window and modal to it; it says what becomes of a packaged
-    // copy and shows its ampersand as written. Its destructive button is never the default:
-    // Return, Escape and Cancel change nothing; only a click on it uninstalls. A Space held on
-    // the window's button asks once, on its release, and its repeats answer nothing.
-    void uninstallAsksFirst_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::newRow("Cancel") << u"Cancel"_s;
-        QTest::newRow("Escape") << u"Escape"_s;
-        QTest::newRow("Return") << u"Return"_s;
-        QTest::newRow("held Space, then Escape") << u"held Space"_s;
-        QTest::newRow("Uninstall") << u"Uninstall"_s;
-    }
+    // The alert asks first, over the window and modal to it alone (a card still takes clicks),
+    // with a packaged copy's note. Escape changes nothing, nor in the store, and asked again,
+    // a click on its destructive button uninstalls. Its other answers, held keys too, are the
+    // tray's alert's: tst_menubar.
     void uninstallAsksFirst()
     {
-        QFETCH(QString, answer);
         QVERIFY(open());
         QVERIFY(QTest::qWaitForWindowExposed(m_controller->window()));
         const auto settingsBytes = [this] {
@@ -292,63 +255,29 @@ private slots:
         m_platform.takeCalls(); // the window's own
         const QString note = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
         m_platform.removalNote = note;
-        press(u"uninstallButton"_s);
-        QMessageBox *alert = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT((alert = shownAlert()), 5000);
-        QVERIFY(QTest::qWaitForWindowExposed(alert));
-        QCOMPARE(alert->windowHandle()->transientParent(), m_controller->window());
-        QCOMPARE(alert->windowModality(), Qt::WindowModal);
-        QCOMPARE(alert->windowHandle()->modality(), Qt::WindowModal);
-        // Modal to the preferences only: a card shown meanwhile still takes its clicks.
-        ClickCounter card;
-        card.resize(100, 100);
-        card.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&card));
-        QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(50, 50));
-        QCOMPARE(card.clicks, 1);
-        QCOMPARE(alert->icon(), QMessageBox::Critical);
-        QVERIFY(alert->informativeText().endsWith(u"\n\n"_s + note));
-        QCOMPARE(alert->buttons().size(), 2);
-        auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
-        QCOMPARE(uninstall->text(), u"&Uninstall && Move to Trash"_s);
-        QCOMPARE(alert->buttonRole(uninstall), QMessageBox::DestructiveRole);
-        QCOMPARE(alert->defaultButton(), alert->escapeButton());
-        QCOMPARE(alert->defaultButton()->text(), u"Cancel"_s);
-        if (answer == u"held Space"_s) {
-            // The Space that asked, still held: the X server repeats it as releases and
-            // presses of one time, marked as repeats or not, then releases it.
-            QWindow *window = alert->windowHandle();
-            for (int i = 0; i < 50; ++i) {
-                const bool marked = i % 2;
-                for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
-                    QKeyEvent key(type, Qt::Key_Space, {}, u" "_s, marked);
-                    key.setTimestamp(1000 + 40 * i);
-                    QCoreApplication::sendEvent(window, &key);
-                }
+        for (const bool confirm : {false, true}) {
+            press(u"uninstallButton"_s);
+            QMessageBox *alert = nullptr;
+            QTRY_VERIFY_WITH_TIMEOUT((alert = shown<QMessageBox>()), 5000);
+            QVERIFY(QTest::qWaitForWindowExposed(alert));
+            QCOMPARE(alert->windowHandle()->transientParent(), m_controller->window());
+            QCOMPARE(alert->windowHandle()->modality(), Qt::WindowModal);
+            QVERIFY(alert->informativeText().endsWith(u"\n\n"_s + note));
+            if (confirm) {
+                QTest::mouseClick(alert->findChild<QPushButton *>(u"uninstall"_s), Qt::LeftButton);
+            } else {
+                QVERIFY(aCardTakesClicks());
+                QTest::keyClick(alert->windowHandle(), Qt::Key_Escape);
             }
-            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, {}, u" "_s, false);
-            release.setTimestamp(4000);
-            QCoreApplication::sendEvent(window, &release);
-            QCoreApplication::processEvents();
-            QVERIFY(alert->isVisible());
-            QCOMPARE(m_uninstalled, 0);
-        }
-        if (answer == u"Cancel"_s || answer == u"Uninstall"_s) {
-            QTest::mouseClick(answer == u"Cancel"_s ? alert->defaultButton() : uninstall,
-                              Qt::LeftButton);
-        } else {
-            QTest::keyClick(alert->windowHandle(),
-                            answer == u"Return"_s ? Qt::Key_Return : Qt::Key_Escape);
-        }
-        QTRY_VERIFY_WITH_TIMEOUT(!shownAlert(), 5000);
-        const bool confirm = answer == u"Uninstall"_s;
-        QTRY_COMPARE_WITH_TIMEOUT(m_uninstalled, confirm ? 1 : 0, 5000);
-        if (!confirm) {
-            QCoreApplication::processEvents();
-            QCOMPARE(m_uninstalled, 0);
-            QCOMPARE(m_platform.takeCalls(), QStringList());
-            QCOMPARE(settingsBytes(), settingsBefore);
-            QVERIFY(m_controller->window()->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(!shown<QMessageBox>(), 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(m_uninstalled, int(confirm), 5000);
+            if (!confirm) {
+                QCoreApplication::processEvents();
+                QCOMPARE(m_uninstalled, 0);
+                QCOMPARE(m_platform.takeCalls(), QStringList());
+                QCOMPARE(settingsBytes(), settingsBefore);
+                QVERIFY(m_controller->window()->isVisible());
+            }
         }
     }
 
