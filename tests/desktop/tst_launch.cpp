@@ -14,18 +14,15 @@
 #include <csignal>
 
 using namespace Qt::StringLiterals;
-using orvane::test::TestHome;
+using namespace orvane::test;
 
 namespace {
 
 // The real program, started as a user would start it, with its log read from standard error.
 struct Orvane {
-    explicit Orvane(const QStringList &arguments, const QProcessEnvironment &env = {},
+    explicit Orvane(const QStringList &arguments,
                     const QString &program = QStringLiteral(ORVANE_BINARY))
     {
-        if (!env.isEmpty()) {
-            process.setProcessEnvironment(env);
-        }
         process.start(program, arguments);
     }
     ~Orvane()
@@ -75,6 +72,17 @@ QString installedCopy(const QString &folder)
         QFile::copy(file.filePath(), folder + u'/' + file.fileName());
     }
     return folder + u'/' + built.fileName();
+}
+
+// What a start that must end at once with `code` said on standard error.
+QString refusal(int code)
+{
+    Orvane app({u"--background"_s});
+    if (!app.process.waitForFinished(10000) || app.process.exitStatus() != QProcess::NormalExit ||
+        app.process.exitCode() != code) {
+        return u"exit code %1, not %2"_s.arg(app.process.exitCode()).arg(code);
+    }
+    return QString::fromUtf8(app.process.readAllStandardError());
 }
 
 QString run(const QString &program, const QStringList &arguments)
@@ -166,7 +174,7 @@ private slots:
             written.setValue(u"orvane_playSound"_s, false);
         }
         const QString program = installedCopy(home.file(u"opt/bin"_s));
-        Orvane app({u"--background"_s}, {}, program);
+        Orvane app({u"--background"_s}, program);
         QVERIFY(app.waitFor(launched));
         QFile entry(home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s));
         QTRY_VERIFY(entry.exists()); // written just after the launch line
@@ -248,12 +256,11 @@ private slots:
         QVERIFY(bus.registerService(service));
         QVERIFY(bus.registerObject(u"/org/freedesktop/Notifications"_s, &notifications,
                                    QDBusConnection::ExportAllSlots));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"ORVANE_UI_MODULE"_s, home.file(u"gone/orvane-ui.so"_s));
         QVERIFY(QDir().mkpath(home.file(u"Desktop"_s)));
         // A plain start asks for the preferences at once (a login start would first give a
         // late panel its time).
-        Orvane app({u"--simulate-capture"_s}, env);
+        home.set("ORVANE_UI_MODULE", home.file(u"gone/orvane-ui.so"_s));
+        Orvane app({u"--simulate-capture"_s});
         const QString failed = u"[Orvane] The card and preferences could not be loaded: "_s;
         QVERIFY2(app.waitFor(u"[Orvane] FSEventStream started: YES"_s), qPrintable(app.log));
         QVERIFY(app.waitFor(failed));
@@ -275,15 +282,10 @@ private slots:
     void unreachableDisplay()
     {
         TestHome home;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"DISPLAY"_s, u":7319"_s);
-        env.remove(u"WAYLAND_DISPLAY"_s);
-        env.remove(u"QT_QPA_PLATFORM"_s);
-        Orvane refused({u"--background"_s}, env);
-        QVERIFY(refused.process.waitForFinished(10000));
-        QCOMPARE(refused.process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(refused.process.exitCode(), 1);
-        const QString said = QString::fromUtf8(refused.process.readAllStandardError());
+        home.set("DISPLAY", u":7319"_s);
+        home.set("WAYLAND_DISPLAY", std::nullopt);
+        home.set("QT_QPA_PLATFORM", std::nullopt);
+        const QString said = refusal(1);
         QVERIFY2(said.startsWith(u"orvane: cannot connect to the display :7319"_s) &&
                      said.count(u'\n') == 1,
                  qPrintable(said));
@@ -295,20 +297,15 @@ private slots:
     void platformOverride()
     {
         TestHome home;
-        orvane::test::FakeTools tools;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"ORVANE_PLATFORM"_s, u"macOS-13"_s);
-        Orvane refused({u"--background"_s}, env);
-        QVERIFY(refused.process.waitForFinished(10000));
-        QCOMPARE(refused.process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(refused.process.exitCode(), 2);
-        QCOMPARE(QString::fromUtf8(refused.process.readAllStandardError()),
+        FakeTools tools;
+        home.set("ORVANE_PLATFORM", u"macOS-13"_s);
+        QCOMPARE(refusal(2),
                  u"orvane: ORVANE_PLATFORM=\"macOS-13\" is not one of: linux, macos\n"_s);
         QVERIFY(!QFile::exists(home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s)));
         QVERIFY(tools.calls().isEmpty());
 
-        env.insert(u"ORVANE_PLATFORM"_s, u"macos"_s);
-        Orvane mac({u"-background"_s}, env);
+        home.set("ORVANE_PLATFORM", u"macos"_s);
+        Orvane mac({u"-background"_s});
         QVERIFY(mac.waitFor(launched));
         QTRY_VERIFY_WITH_TIMEOUT(
             QFile::exists(home.file(u"Library/LaunchAgents/com.tarnwell.orvane.plist"_s)), 10000);

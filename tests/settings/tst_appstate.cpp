@@ -168,8 +168,7 @@ private slots:
                  QStringList{u"[Orvane] Launch at login toggle error: Operation not permitted"_s});
     }
 
-    // A write the system refuses is reported and kept, in memory and for the next write. A
-    // settings file that cannot be read is left as it is, whatever the user changes.
+    // A write the system refuses is reported and kept, in memory and for the next write.
     void writesThatCannotLand()
     {
         Fixture f;
@@ -188,19 +187,6 @@ private slots:
         QCOMPARE(state->settingsNotice(), QString());
         QCOMPARE(f.stored(keys::playSound).toString(), u"false"_s);
         QCOMPARE(f.stored(keys::autoDismissSeconds).toLongLong(), 4);
-
-        const QByteArray unreadable = "[x\nfoo=\"unterminated\n\xff\xfe=\n";
-        f.writeFile(unreadable);
-        state = f.make();
-        QCOMPARE(log.lines().last(), u"[Orvane] The settings in "_s + f.platform.settingsFile +
-                                         u" could not be read (it is not UTF-8 text); changes "
-                                         u"are not saved, so that the file stays as it is."_s);
-        state->setPlaySound(false);
-        state->setAutoDismissSeconds(12);
-        QCOMPARE(state->autoDismissSeconds(), 12);
-        QFile file(f.platform.settingsFile);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), unreadable);
     }
 
     // "Reset" lasts where the system's folder is not Orvane's to rewrite (Linux's capture
