@@ -139,13 +139,6 @@ const QString launched = u"[Orvane] Application did finish launching."_s;
 const QString reopened = u"[Orvane] applicationShouldHandleReopen called -> opening Preferences."_s;
 const QString detected = u"[Orvane] ✅ Screenshot detected: "_s;
 
-// A real capture tool writing `file`, and the line that says the program saw it.
-bool capture(Orvane &app, const QString &file)
-{
-    return QProcess::execute(u"scrot"_s, {file}) == 0 &&
-           app.waitFor(detected + QFileInfo(file).fileName() + u" ("_s);
-}
-
 QImage pasted()
 {
     QProcess clip;
@@ -223,23 +216,16 @@ private slots:
         const QString desktop = home.file(u"Desktop"_s);
         QVERIFY(QDir().mkpath(desktop));
         QVERIFY(app.waitFor(u"[Orvane] Now watching "_s + desktop + u'.'));
-        QVERIFY(capture(app, desktop + u"/shot 1.png"_s));
-        // Auto-copy put exactly that picture on the clipboard (just after the log line).
+        // A real capture tool's screenshot; auto-copy puts exactly that picture on the
+        // clipboard (just after the log line).
+        QCOMPARE(QProcess::execute(u"scrot"_s, {desktop + u"/shot 1.png"_s}), 0);
+        QVERIFY(app.waitFor(detected + u"shot 1.png ("_s));
         const QImage shot(desktop + u"/shot 1.png"_s);
         QTRY_COMPARE_WITH_TIMEOUT(pasted().size(), shot.size(), 10000);
         QCOMPARE(pasted().pixelColor(10, 10), shot.pixelColor(10, 10));
-        // The macOS way: a hidden temporary file renamed into place. Its size is logged in
-        // points, as recorded at 144 dots an inch.
-        QImage image(200, 120, QImage::Format_RGB32);
-        image.fill(Qt::darkGreen);
-        image.setDotsPerMeterX(5669);
-        image.setDotsPerMeterY(5669);
-        QVERIFY(image.save(desktop + u"/.shot2.png"_s, "PNG"));
-        QVERIFY(QFile::rename(desktop + u"/.shot2.png"_s, desktop + u"/Shot 2.png"_s));
-        QVERIFY(app.waitFor(detected + u"Shot 2.png (100x60)"_s));
 
         QVERIFY(app.end());
-        QCOMPARE(app.count(detected), 2); // exactly one line per screenshot
+        QCOMPARE(app.count(detected), 1); // exactly one line per screenshot
         QCOMPARE(app.count(reopened), 1);
         QVERIFY(app.log.startsWith(launched));
     }

@@ -375,20 +375,24 @@ private slots:
     void uninstallAnswers_data()
     {
         QTest::addColumn<QString>("gesture");
+        QTest::addColumn<QKeyCombination>("key"); // with the focus on `gesture`'s button
         QTest::addColumn<bool>("uninstalls");
-        QTest::newRow("Return") << u"Return"_s << false;
-        QTest::newRow("Escape") << u"Escape"_s << false;
-        QTest::newRow("close") << u"close"_s << false;
-        QTest::newRow("click Cancel") << u"click cancel"_s << false;
-        QTest::newRow("held Return, then Escape") << u"held Return"_s << false;
-        QTest::newRow("held Space on Uninstall, then Escape") << u"held Space"_s << false;
-        QTest::newRow("click Uninstall") << u"click uninstall"_s << true;
-        QTest::newRow("Tab to Uninstall, Space") << u"focus Space"_s << true;
-        QTest::newRow("Alt+U") << u"Alt+U"_s << true;
+        const QKeyCombination none, space(Qt::Key_Space), enter(Qt::Key_Return);
+        QTest::newRow("Return") << u"key"_s << enter << false;
+        QTest::newRow("Escape") << u"key"_s << QKeyCombination(Qt::Key_Escape) << false;
+        QTest::newRow("close") << u"close"_s << none << false;
+        QTest::newRow("click Cancel") << u"click cancel"_s << none << false;
+        QTest::newRow("held Return, then Escape") << u"held"_s << enter << false;
+        QTest::newRow("held Space on Uninstall, then Escape")
+            << u"held uninstall"_s << space << false;
+        QTest::newRow("click Uninstall") << u"click uninstall"_s << none << true;
+        QTest::newRow("Tab to Uninstall, Space") << u"key uninstall"_s << space << true;
+        QTest::newRow("Alt+U") << u"key"_s << (Qt::AltModifier | Qt::Key_U) << true;
     }
     void uninstallAnswers()
     {
         QFETCH(QString, gesture);
+        QFETCH(QKeyCombination, key);
         QFETCH(bool, uninstalls);
         Fixture f;
         f.controller->setDialogs(
@@ -398,7 +402,6 @@ private slots:
         f.controller->restoreAndQuit(); // one at a time
         QMessageBox *alert = nullptr;
         QTRY_VERIFY((alert = shown<QMessageBox>()));
-        QVERIFY(QTest::qWaitForWindowActive(alert));
         QCOMPARE(shownWidgets<QMessageBox>().size(), 1);
         QVERIFY(aCardTakesClicks());
         alert->activateWindow();
@@ -407,39 +410,33 @@ private slots:
         auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
         auto *cancel = alert->findChild<QPushButton *>(u"cancel"_s);
         QCOMPARE(alert->focusWidget(), cancel);
-        // A key event as the X server sends it: at `time`, marked as a repeat or not.
-        const auto key = [window](QEvent::Type type, Qt::Key code, bool marked, quint64 time) {
-            QKeyEvent event(type, code, {}, code == Qt::Key_Space ? u" "_s : QString(), marked);
-            event.setTimestamp(time);
-            QCoreApplication::sendEvent(window, &event);
-        };
-        if (gesture == u"Return"_s || gesture == u"Escape"_s) {
-            QTest::keyClick(window, gesture == u"Return"_s ? Qt::Key_Return : Qt::Key_Escape);
+        if (gesture.endsWith(u"uninstall"_s)) {
+            uninstall->setFocus(Qt::TabFocusReason);
+        }
+        const Qt::Key code = key.key();
+        if (gesture.startsWith(u"key"_s)) {
+            QTest::keyClick(window, code, key.keyboardModifiers());
         } else if (gesture == u"close"_s) {
             alert->close();
         } else if (gesture.startsWith(u"click "_s)) {
             QTest::mouseClick(gesture.endsWith(u"cancel"_s) ? cancel : uninstall, Qt::LeftButton);
-        } else if (gesture.startsWith(u"held "_s)) {
-            const Qt::Key held = gesture.endsWith(u"Space"_s) ? Qt::Key_Space : Qt::Key_Return;
-            if (held == Qt::Key_Space) {
-                uninstall->setFocus(Qt::TabFocusReason);
-            }
-            // Held since before it opened: repeated as a release and a press of one time each,
-            // which Qt marks as repeats only when both have reached it in time.
+        } else {
+            // Held since before it opened, as the X server repeats it: a release and a press of
+            // one time each, which Qt marks as repeats only when both have reached it in time.
+            const auto send = [&](QEvent::Type type, bool marked, quint64 time) {
+                QKeyEvent event(type, code, {}, code == Qt::Key_Space ? u" "_s : QString(), marked);
+                event.setTimestamp(time);
+                QCoreApplication::sendEvent(window, &event);
+            };
             for (int i = 0; i < 50; ++i) {
-                key(QEvent::KeyRelease, held, i % 2, 1000 + 40 * i);
-                key(QEvent::KeyPress, held, i % 2, 1000 + 40 * i);
+                send(QEvent::KeyRelease, i % 2, 1000 + 40 * i);
+                send(QEvent::KeyPress, i % 2, 1000 + 40 * i);
             }
-            key(QEvent::KeyRelease, held, false, 4000);
+            send(QEvent::KeyRelease, false, 4000);
             QCoreApplication::processEvents();
             QVERIFY(alert->isVisible());
             QCOMPARE(f.platform.takeCalls(), QStringList());
             QTest::keyClick(window, Qt::Key_Escape);
-        } else if (gesture == u"focus Space"_s) {
-            uninstall->setFocus(Qt::TabFocusReason);
-            QTest::keyClick(window, Qt::Key_Space);
-        } else if (gesture == u"Alt+U"_s) {
-            QTest::keyClick(window, Qt::Key_U, Qt::AltModifier);
         }
         QTRY_VERIFY(!shown<QMessageBox>());
         QCoreApplication::processEvents();
