@@ -74,17 +74,6 @@ QString installedCopy(const QString &folder)
     return folder + u'/' + built.fileName();
 }
 
-// What a start that must end at once with `code` said on standard error.
-QString refusal(int code)
-{
-    Orvane app({u"--background"_s});
-    if (!app.process.waitForFinished(10000) || app.process.exitStatus() != QProcess::NormalExit ||
-        app.process.exitCode() != code) {
-        return u"exit code %1, not %2"_s.arg(app.process.exitCode()).arg(code);
-    }
-    return QString::fromUtf8(app.process.readAllStandardError());
-}
-
 QString run(const QString &program, const QStringList &arguments)
 {
     QProcess tool;
@@ -263,33 +252,48 @@ private slots:
         QCOMPARE(app.count(failed), 1);
     }
 
-    // A DISPLAY where no X server answers is one line and exit code 1, before Qt would abort
-    // (with a core) on it.
-    void unreachableDisplay()
+    // Refused in one line before anything starts: a DISPLAY where no X server answers (exit 1,
+    // before Qt would abort on it with a core), a misspelt ORVANE_PLATFORM (exit 2, not run as
+    // Linux, nor as macOS against the stand-ins for its tools).
+    void refusedStarts_data()
     {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("unreachable display") << QByteArray("DISPLAY") << u":7319"_s << 1
+                                             << u"orvane: cannot connect to the display :7319"_s;
+        QTest::newRow("misspelt platform")
+            << QByteArray("ORVANE_PLATFORM") << u"macOS-13"_s << 2
+            << u"orvane: ORVANE_PLATFORM=\"macOS-13\" is not one of: linux, macos\n"_s;
+    }
+    void refusedStarts()
+    {
+        QFETCH(QByteArray, variable);
+        QFETCH(QString, value);
+        QFETCH(int, code);
+        QFETCH(QString, says);
         TestHome home;
-        home.set("DISPLAY", u":7319"_s);
+        FakeTools tools;
         home.set("WAYLAND_DISPLAY", std::nullopt);
         home.set("QT_QPA_PLATFORM", std::nullopt);
-        const QString said = refusal(1);
-        QVERIFY2(said.startsWith(u"orvane: cannot connect to the display :7319"_s) &&
-                     said.count(u'\n') == 1,
-                 qPrintable(said));
+        home.set(variable.constData(), value);
+        Orvane app({u"--background"_s});
+        QVERIFY(app.process.waitForFinished(10000));
+        QCOMPARE(app.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.process.exitCode(), code);
+        const QString said = QString::fromUtf8(app.process.readAllStandardError());
+        QVERIFY2(said.startsWith(says) && said.count(u'\n') == 1, qPrintable(said));
+        QVERIFY(!QFile::exists(home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s)));
+        QVERIFY(tools.calls().isEmpty());
     }
 
-    // A misspelt ORVANE_PLATFORM is refused in one line before anything starts, not run as
-    // Linux. The macOS behaviour, against recording stand-ins for its tools: an interrupt too
-    // restores the thumbnail preference.
-    void platformOverride()
+    // The macOS behaviour, against the stand-ins for its tools: an interrupt too restores the
+    // thumbnail preference.
+    void macPlatformOnInterrupt()
     {
         TestHome home;
         FakeTools tools;
-        home.set("ORVANE_PLATFORM", u"macOS-13"_s);
-        QCOMPARE(refusal(2),
-                 u"orvane: ORVANE_PLATFORM=\"macOS-13\" is not one of: linux, macos\n"_s);
-        QVERIFY(!QFile::exists(home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s)));
-        QVERIFY(tools.calls().isEmpty());
-
         home.set("ORVANE_PLATFORM", u"macos"_s);
         Orvane mac({u"-background"_s});
         QVERIFY(mac.waitFor(launched));

@@ -450,16 +450,8 @@ private slots:
             chunk("tEXt", QByteArray("Comment\0", 8) + QByteArray(3 << 20, 'a'));
         row("PNG with a 3 MB text chunk", png.left(33) + text + png.mid(33), {64, 48});
         // Some encoders write the picture as one IDAT chunk: large, but the picture itself.
-        const QByteArray rows =
-            QByteArray(QByteArray(1, '\0') + QByteArray("\x10\xc2\x8a").repeated(700))
-                .repeated(600); // unfiltered teal, stored uncompressed
-        QByteArray pixels(qsizetype(compressBound(uLong(rows.size()))), '\0');
-        uLongf length = uLongf(pixels.size());
-        QCOMPARE(compress2(reinterpret_cast<Bytef *>(pixels.data()), &length,
-                           reinterpret_cast<const Bytef *>(rows.constData()), uLong(rows.size()),
-                           0),
-                 Z_OK);
-        pixels.truncate(qsizetype(length));
+        const QByteArray row700 = QByteArray(1, '\0') + QByteArray("\x10\xc2\x8a").repeated(700);
+        const QByteArray pixels = qCompress(row700.repeated(600), 0).mid(4); // zlib, stored
         QVERIFY(pixels.size() > 1200 * 1024);
         const QByteArray header = be32(700) + be32(600) + QByteArray("\x08\x02\0\0\0", 5);
         row("PNG of one 1.2 MB IDAT chunk",
