@@ -65,12 +65,10 @@ private slots:
                  qPrintable(answer.text));
     }
 
-    // The settings, loaded before, read the new login item back before anything shows them;
-    // the preferences open unless started in the background; the sound comes from the loop.
-    // What the desktop's startup settings did to the entry outranks the choice stored here: a
-    // hidden entry, or one deleted after Orvane wrote it, is left as it is and the switch turns
-    // off. With no entry and no choice yet, a first launch writes it. Every reopen shows the
-    // preferences; quitting cleans up once, though a signal during quit asks again.
+    // The login entry is read back before anything shows the settings; the preferences open
+    // unless in the background; the sound plays from the loop. The desktop's startup settings
+    // outrank the stored choice: an entry hidden or deleted there is left so, the switch off.
+    // A first launch writes it. Every reopen shows the preferences; quitting cleans up once.
     void launchReopenAndQuit_data()
     {
         QTest::addColumn<QString>("arguments");
@@ -171,8 +169,8 @@ private slots:
                  2);
     }
 
-    // A first launch notes that "Launch at Login" is on, through the settings already loaded:
-    // a file they leave as it is stays byte for byte, and the entry is still written.
+    // A first launch's note goes through the settings loaded: a file they leave as it is stays
+    // byte for byte, and the entry is still written.
     void firstLaunchLeavesAnUnreadableFile()
     {
         TestHome home;
@@ -203,8 +201,7 @@ private slots:
         QCOMPARE(createPlatform({})->kind(), PlatformKind::MacOS);
     }
 
-    // A folder change whose system commands are still running when the user quits ends
-    // before the quit's own commands, instead of being cut off or overtaken.
+    // A folder change still running at quit ends before the quit's commands, not cut off.
     void quitLetsAFolderChangeFinish()
     {
         TestHome home;
@@ -224,10 +221,9 @@ private slots:
                                            u"show-thumbnail"_s}));
     }
 
-    // Without a session runtime folder the lock and the socket go into a folder of the user's
-    // own in the temporary folder, never into one that someone else made or can enter; else
-    // into one in the cache folder. Both refused, Orvane runs unguarded rather than not at
-    // all, and says so once however often asked.
+    // Without a runtime folder the lock and socket go into a private folder of the user's own in
+    // the temporary folder, else the cache folder; both refused, Orvane runs unguarded and says
+    // so once.
     void singleInstanceFolderIsPrivate_data()
     {
         QTest::addColumn<QString>("planted"); // at the temporary folder's place
@@ -306,10 +302,9 @@ private slots:
         QVERIFY(reopened.wait(10000));
     }
 
-    // With no instance, nothing answers. A socket left behind by a crashed run is taken over.
-    // Connections held open are capped and let go when idle: the process keeps its
-    // descriptors (for its watches and decodes). A client that never ends its line is cut
-    // off. A real request still gets through each time.
+    // A crashed run's socket is taken over. Idle connections are capped and dropped (the
+    // descriptors are kept for watches and decodes), a line never ended is cut off, and a real
+    // request still gets through.
     void socketOutlastsBadPeers()
     {
         TestHome home;
@@ -364,8 +359,8 @@ private slots:
         QVERIFY(reopen());
         QCOMPARE(reopened.count(), 2);
 
-        // Too deep for a socket's address: cut short, it would name another file. The lock
-        // still keeps one copy; nothing listens, and that is logged.
+        // Too deep for a socket's address (cut short, it would name another file): the lock still
+        // keeps one copy; nothing listens, and that is logged.
         const QString deep = runtime + u'/' + QString(120, u'd');
         QVERIFY(QDir().mkpath(deep));
         LogCapture log;

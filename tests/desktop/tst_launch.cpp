@@ -61,8 +61,7 @@ struct Orvane {
     QString log;
 };
 
-// The program and its module copied out of the build folder, as an install lays them: only
-// such a copy is started at login.
+// The program and its module copied out of the build folder: only such a copy starts at login.
 QString installedCopy(const QString &folder)
 {
     QDir().mkpath(folder);
@@ -88,8 +87,7 @@ QString preferencesWindow()
                {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Orvane-Einstellungen$"_s});
 }
 
-// Whether a window's content is centred on the screen, as the X server sees it; the window
-// manager's title bar may push it down a little.
+// Whether a window is centred on the screen, allowing for the window manager's title bar.
 bool centred(const QString &window)
 {
     const auto centre = [](const QStringList &arguments) {
@@ -143,8 +141,7 @@ class LaunchTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // A login start on a fresh German account (its LANGUAGE alone), then a day's use to the end
-    // of the session.
+    // A login start on a fresh German account (LANGUAGE alone), a day's use, the session's end.
     void loginStartWindowScreenshotsAndTerminate()
     {
         TestHome home;
@@ -167,8 +164,7 @@ private slots:
                  QStringList({u"orvane_autoCopyOnCapture"_s, u"orvane_launchAtLogin"_s,
                               u"orvane_playSound"_s}));
 
-        // No tray here: the preferences open, so that Orvane can still be reached, as one
-        // centred, active, ordinary window of fixed size, listed in the task bar.
+        // No tray: the preferences open, centred, active, ordinary, of fixed size, in the task bar.
         QVERIFY(app.waitFor(u"[Orvane] No system tray is available; opening Preferences so that "
                             u"Orvane can still be controlled."_s));
         QVERIFY(waitFor([] { return !preferencesWindow().isEmpty(); }));
@@ -182,8 +178,8 @@ private slots:
         QVERIFY(!properties.contains(u"SKIP_TASKBAR"_s));
         QVERIFY(waitFor([&] { return run(u"xdotool"_s, {u"getactivewindow"_s}) == window; }));
 
-        // Moved away and minimised. A second start hands over to the first and leaves, which
-        // brings the same window back, centred; a background one, as at login, just leaves.
+        // Minimised: a second start brings the same window back, centred; one in the background
+        // just leaves.
         run(u"xdotool"_s, {u"windowmove"_s, u"--sync"_s, window, u"10"_s, u"10"_s});
         run(u"xdotool"_s, {u"windowminimize"_s, u"--sync"_s, window});
         QVERIFY(waitFor([] { return preferencesWindow().isEmpty(); }));
@@ -200,13 +196,11 @@ private slots:
         QVERIFY(app.waitFor(u"[Orvane] Window closed; switched to accessory mode."_s));
         QVERIFY(waitFor([] { return preferencesWindow().isEmpty(); }));
 
-        // A screenshot folder made after the launch is watched without a restart (removed and
-        // made again, or made deeper: tst_platformservices, on the same system watch).
+        // A screenshot folder made after the launch is watched without a restart.
         const QString desktop = home.file(u"Desktop"_s);
         QVERIFY(QDir().mkpath(desktop));
         QVERIFY(app.waitFor(u"[Orvane] Now watching "_s + desktop + u'.'));
-        // A real capture tool's screenshot; auto-copy puts exactly that picture on the
-        // clipboard (just after the log line).
+        // A real capture tool's screenshot, auto-copied (just after the log line).
         QCOMPARE(QProcess::execute(u"scrot"_s, {desktop + u"/shot 1.png"_s}), 0);
         QVERIFY(app.waitFor(detected + u"shot 1.png ("_s));
         const QImage shot(desktop + u"/shot 1.png"_s);
@@ -219,9 +213,8 @@ private slots:
         QVERIFY(app.log.startsWith(launched));
     }
 
-    // Without its card and preferences module Orvane still starts and watches; the preferences
-    // it opens for want of a tray say, in a notification, why they cannot open, and it still
-    // ends cleanly.
+    // Without its card and preferences module Orvane still watches, says in a notification why
+    // the preferences cannot open, and ends cleanly.
     void missingModuleIsReportedNotFatal()
     {
         TestHome home;
@@ -232,8 +225,7 @@ private slots:
         QVERIFY(bus.registerObject(u"/org/freedesktop/Notifications"_s, &notifications,
                                    QDBusConnection::ExportAllSlots));
         QVERIFY(QDir().mkpath(home.file(u"Desktop"_s)));
-        // A plain start asks for the preferences at once (a login start would first give a
-        // late panel its time).
+        // A plain start asks for the preferences at once.
         home.set("ORVANE_UI_MODULE", home.file(u"gone/orvane-ui.so"_s));
         Orvane app({u"--simulate-capture"_s});
         const QString failed = u"[Orvane] The card and preferences could not be loaded: "_s;
@@ -252,9 +244,8 @@ private slots:
         QCOMPARE(app.count(failed), 1);
     }
 
-    // Refused in one line before anything starts: a DISPLAY where no X server answers (exit 1,
-    // before Qt would abort on it with a core), a misspelt ORVANE_PLATFORM (exit 2, not run as
-    // Linux, nor as macOS against the stand-ins for its tools).
+    // Refused in one line before anything starts: a DISPLAY nothing answers (before Qt aborts
+    // with a core), a misspelt ORVANE_PLATFORM (not run as Linux nor as macOS).
     void refusedStarts_data()
     {
         QTest::addColumn<QByteArray>("variable");
@@ -288,8 +279,7 @@ private slots:
         QVERIFY(tools.calls().isEmpty());
     }
 
-    // The macOS behaviour, against the stand-ins for its tools: an interrupt too restores the
-    // thumbnail preference.
+    // As macOS, against stand-ins for its tools: an interrupt too restores the thumbnail setting.
     void macPlatformOnInterrupt()
     {
         TestHome home;

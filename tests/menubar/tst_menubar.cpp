@@ -26,9 +26,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The menu as the user reads it, one line per item: "[x]" for a checkmark, "(off)" for a
-// disabled item, the shortcut after a tab, "> " before the items of a submenu. Qt's titles
-// double a literal "&".
+// The menu as read: "[x]" checked, "(off)" disabled, the shortcut after a tab, "> " in a submenu.
 QStringList describe(const QMenu &menu, const QString &indent = {})
 {
     QStringList lines;
@@ -71,8 +69,7 @@ struct TrayHosts : TrayHostWatch {
     bool present;
 };
 
-// A controller over a fresh home, recording what it asks of the other rooms and answering
-// its dialogs as told; it has no uninstall question.
+// A controller over a fresh home, recording what it asks of other rooms; dialogs answer as told.
 struct Fixture {
     TestHome home;
     RecordingPlatform platform{home.file(u"settings.ini"_s)};
@@ -143,8 +140,7 @@ private slots:
     // The answered dialogs, let go once answered.
     void cleanup() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-    // Where trays show its pixels as they are, the icon is light on dark panels and dark on
-    // light ones (mid grey on either side of the middle, yellow, unknown), all in that colour.
+    // The icon is light on dark panels, dark on light ones (yellow, unknown), all in that colour.
     void trayIconStandsOut()
     {
         const QColor dark(0x2e, 0x34, 0x36), light(0xee, 0xee, 0xec);
@@ -162,10 +158,8 @@ private slots:
         QVERIFY(opaque > 22 * 22 / 5);
     }
 
-    // The whole menu as the user reads it: current without being opened (a tray host may read
-    // it over D-Bus), after each choice, which stores its setting and rebuilds the menu once,
-    // the same at every opening, and nothing piles up behind it; changes made elsewhere show
-    // too. A stored 5 marks no timer.
+    // The menu is current unopened (hosts read it over D-Bus), after each choice (stored) and
+    // every opening, with nothing piled up behind it; changes elsewhere show. 5 marks no timer.
     void menu()
     {
         Fixture f;
@@ -209,8 +203,7 @@ private slots:
         // The submenus of earlier builds are gone, not piled up behind the menu.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(f.controller->trayMenu()->findChildren<QMenu *>().size(), 2);
-        // A left click pops up the same menu at the pointer, whose choices act like the
-        // tray's; a right click where the tray opened its menu itself opens no second one.
+        // A left click pops up the same menu; a right click over the tray's own opens no second.
         QMenu &popup = *f.controller->popupMenu();
         emit f.controller->statusItem()->activated(QSystemTrayIcon::Trigger);
         QTRY_VERIFY(popup.isVisible());
@@ -232,8 +225,7 @@ private slots:
         f.state->setIsPaused(false); // in the preferences window: shown without a new opening
         QTRY_VERIFY(describe(*f.controller->trayMenu()).contains(u"Pause Monitoring\tCtrl+P"_s));
         QVERIFY(f.requests.isEmpty());
-        // The icon sits in the card's corner: while a card shows, its tooltip would cover the
-        // card's buttons; it comes back once the card has gone, also for an icon made meanwhile.
+        // No tooltip over a card's buttons (the icon sits in its corner) while a card shows.
         const QString tip = f.controller->statusItem()->toolTip();
         QVERIFY(!tip.isEmpty());
         f.controller->setCardShowing(true);
@@ -242,9 +234,8 @@ private slots:
         QCOMPARE(f.controller->statusItem()->toolTip(), tip);
     }
 
-    // Without a tray the preferences stand in, so that Orvane can be controlled: at once for a
-    // plain start, after a grace period for a login start, whose panel may come up later; an
-    // icon goes into a tray as soon as one comes. Each way is logged.
+    // Without a tray the preferences stand in: at once for a plain start, after a grace period
+    // for a login start (its panel may come later); a tray that comes gets the icon. Logged.
     void withoutTray_data()
     {
         QTest::addColumn<bool>("background");
@@ -289,9 +280,8 @@ private slots:
         QCOMPARE(f.controller->statusItem() != nullptr, trayAtStart || trayLater);
     }
 
-    // Items that ask another room for something, each question one at a time. The watcher
-    // restarts once the system has a new folder, and only then: not after a cancel, and after a
-    // reset even without a custom one.
+    // Items that ask another room, one question at a time. The watcher restarts once the system
+    // has a new folder: not after a cancel; after a reset even without a custom one.
     void requests()
     {
         Fixture f;
@@ -331,10 +321,9 @@ private slots:
         }
     }
 
-    // The menu's questions where they depend on the situation: the uninstall question adds a
-    // packaged copy's note and says "Move to Trash" only where the program goes there (its
-    // answers: uninstallAnswers). The folder chooser opens at the nearest folder that exists;
-    // Escape on it chooses nothing ("Select Folder": tst_preferences, the same chooser).
+    // The uninstall question adds a packaged copy's note and says "Move to Trash" only where the
+    // program goes there. The folder chooser opens at the nearest folder that exists; Escape
+    // chooses nothing ("Select Folder": tst_preferences, the same chooser).
     void questions()
     {
         TestHome home;
@@ -367,11 +356,9 @@ private slots:
         QCOMPARE(f.stored(keys::customFolderPath), QString());
     }
 
-    // The uninstall question, shown and answered as a user would: only a deliberate choice of
-    // its own button uninstalls (then every step runs and Orvane quits); Return, Escape, the
-    // close button and Cancel change nothing, and neither do keys held down since before it
-    // opened (their repeats, their release): it just stays open. Other windows still take
-    // clicks meanwhile.
+    // Only a deliberate choice of the uninstall question's own button uninstalls (and quits);
+    // Return, Escape, closing, Cancel and keys held since before it opened change nothing. Other
+    // windows still take clicks meanwhile.
     void uninstallAnswers_data()
     {
         QTest::addColumn<QString>("gesture");
@@ -450,8 +437,7 @@ private slots:
             QTRY_VERIFY((alert = shown<QMessageBox>()));
             alert->reject();
         }
-        // Left behind, the note would make a later install's first launch take the missing
-        // login entry for one switched off.
+        // Left behind, the note would make a later install take the missing entry for switched off.
         QCOMPARE(f.stored(keys::launchAtLogin), uninstalls ? QString() : u"true"_s);
     }
 };

@@ -27,8 +27,7 @@ using namespace orvane;
 using namespace orvane::test;
 using namespace Qt::StringLiterals;
 
-// One window controller per test over one settings store; the folder chooser answers at once
-// as the test chose, the uninstall's alert is the real one.
+// One window controller per test over one store; the folder chooser answers as the test chose.
 class PreferencesTest : public QObject {
     Q_OBJECT
 
@@ -133,9 +132,8 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // A hand-edited store's 5 marks no segment. Keys, a screen reader and the tray menu all
-    // change settings, which the window shows at once; toggling the marked segment keeps it.
-    // Reset is offered only while there is a custom folder.
+    // Keys, a screen reader and the tray menu change settings, shown at once (a stored 5 marks no
+    // segment; toggling the marked one keeps it). Reset only while there is a custom folder.
     void controlsChangeSettings()
     {
         state().setAutoDismissSeconds(5);
@@ -200,9 +198,8 @@ private slots:
         QTRY_VERIFY(!notice->isVisible());
     }
 
-    // Markup's picker offers the automatic choice, named, and the installed applications; a
-    // keyboard choice is stored and read back at the next launch. A choice whose application has
-    // gone shows the automatic one and says so. macOS has Preview alone: named, no picker.
+    // Markup's picker: the automatic choice, named, then the installed applications; a choice is
+    // kept, a vanished one's place taken by the automatic, said so. macOS: Preview, no picker.
     void markupChoice()
     {
         m_platform.markup = {.choices = {{u"org.kde.kolourpaint.desktop"_s, u"KolourPaint"_s},
@@ -231,10 +228,8 @@ private slots:
         QCOMPARE(text(u"markupFixed"_s), u"Preview"_s);
     }
 
-    // The alert asks first, over the window and modal to it alone (a card still takes clicks),
-    // with a packaged copy's note. Escape changes nothing, nor in the store, and asked again,
-    // a click on its destructive button uninstalls. Its other answers, held keys too, are the
-    // tray's alert's: tst_menubar.
+    // The alert asks over the window, modal to it alone, with a packaged copy's note: Escape
+    // changes nothing, a click on its button uninstalls (other answers: tst_menubar's, same alert).
     void uninstallAsksFirst()
     {
         QVERIFY(open());
@@ -273,8 +268,8 @@ private slots:
         }
     }
 
-    // "Change..." asks with the desktop's folder chooser, modal to the window, at the folder
-    // screenshots go to now; "Select Folder" takes the folder shown, even an empty one.
+    // "Change..." asks modal to the window, at the current folder; "Select Folder" takes the folder
+    // shown, even an empty one.
     void folderChooserOverTheWindow()
     {
         const QString empty = m_home.file(u"Empty Shots"_s);
@@ -300,8 +295,7 @@ private slots:
         QCOMPARE(state().customFolderPath(), std::optional(empty));
     }
 
-    // A held Space asks once, on its press: its repeats (a release and a press each) would each
-    // press the button again.
+    // A held Space asks once, on its press, not again at each repeat.
     void heldSpaceAsksOnce()
     {
         int asked = 0;
@@ -325,8 +319,7 @@ private slots:
         QCOMPARE(m_uninstalled, 0);
     }
 
-    // One window however often it is asked for, from any thread; Esc and Ctrl+W close it, and
-    // the next is a fresh one.
+    // One window however often asked, from any thread; Esc and Ctrl+W close it; the next is fresh.
     void oneWindowThenAFreshOneAfterClose()
     {
         QQuickItem *first = open();
@@ -380,9 +373,7 @@ private slots:
         QCOMPARE(accessibleName(item(u"timerPicker"_s)), u"Auto-Dismiss Timer"_s);
     }
 
-    // The user's first language that Orvane speaks wins, by language where the region has
-    // none of its own: the whole window reads German, its alert and its chooser too.
-    // English first stays English, whatever comes after it.
+    // The first language Orvane speaks wins (de-AT: German), its dialogs too; English first stays.
     void languages_data()
     {
         QTest::addColumn<QStringList>("languages");
