@@ -79,24 +79,26 @@ private slots:
         QTest::addColumn<bool>("written");
         QTest::addColumn<QVariant>("choiceAfter");
         const QVariant none, yes(true), no(false);
-        QTest::newRow("first launch")
-            << u""_s << true << true << none << LoginEntry::Absent << true << yes;
-        QTest::newRow("entry in use, sounds off")
-            << u""_s << true << false << yes << LoginEntry::Enabled << true << yes;
-        QTest::newRow("--background; hidden by the desktop")
-            << u"--background"_s << false << true << yes << LoginEntry::SwitchedOff << false << no;
-        QTest::newRow("-background, not first; hidden before any choice")
-            << u"--simulate-capture -background"_s << false << true << none
-            << LoginEntry::SwitchedOff << false << no;
-        QTest::newRow("a word 'background'; removed in the startup settings")
-            << u"background"_s << true << true << yes << LoginEntry::Absent << false << no;
-        QTest::newRow("switched off in Orvane")
-            << u""_s << true << true << no << LoginEntry::Absent << false << no;
-        QTest::newRow("login item registered at every launch (macOS)")
-            << u""_s << true << true << none << LoginEntry::Unmanaged << true << none;
+        const auto row = [](const char *tag, const QString &arguments, bool preferences, bool sound,
+                            const QVariant &choice, LoginEntry entry, bool written,
+                            const QVariant &after) {
+            QTest::newRow(tag) << arguments << preferences << sound << choice << entry << written
+                               << after;
+        };
+        row("first launch", u""_s, true, true, none, LoginEntry::Absent, true, yes);
+        row("entry in use, sounds off", u""_s, true, false, yes, LoginEntry::Enabled, true, yes);
+        row("--background; hidden by the desktop", u"--background"_s, false, true, yes,
+            LoginEntry::SwitchedOff, false, no);
+        row("-background, not first; hidden before any choice", u"--simulate-capture -background"_s,
+            false, true, none, LoginEntry::SwitchedOff, false, no);
+        row("a word 'background'; removed in the startup settings", u"background"_s, true, true,
+            yes, LoginEntry::Absent, false, no);
+        row("switched off in Orvane", u""_s, true, true, no, LoginEntry::Absent, false, no);
+        row("login item registered at every launch (macOS)", u""_s, true, true, none,
+            LoginEntry::Unmanaged, true, none);
         // No entry and no first-launch mark that a later installed copy would misread.
-        QTest::newRow("a build in a build folder")
-            << u"--refused"_s << true << true << none << LoginEntry::Absent << false << none;
+        row("a build in a build folder", u"--refused"_s, true, true, none, LoginEntry::Absent,
+            false, none);
     }
     void launchReopenAndQuit()
     {
