@@ -114,7 +114,6 @@ private slots:
         QVERIFY(real.open(QIODevice::ReadOnly));
         const QByteArray module = real.readAll();
         const QString cutShort = u"orvane-ui.so: the file is cut short ("_s;
-        QTest::newRow("cut to its half") << module.left(module.size() / 2) << cutShort;
         QTest::newRow("one byte short") << module.chopped(1) << cutShort;
         QTest::newRow("its ELF header only") << module.left(64) << cutShort;
         QByteArray farHeaders = module.left(64);
