@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 using namespace orvane;
+using namespace orvane::test;
 using namespace Qt::StringLiterals;
 
 class AppDelegateTest : public QObject {
@@ -64,12 +65,10 @@ private slots:
                  qPrintable(answer.text));
     }
 
-    // The settings, loaded before, read the new login item back before anything shows them;
-    // the preferences open unless started in the background; the sound comes from the loop.
-    // What the desktop's startup settings did to the entry outranks the choice stored here: a
-    // hidden entry, or one deleted after Orvane wrote it, is left as it is and the switch turns
-    // off. With no entry and no choice yet, a first launch writes it. Every reopen shows the
-    // preferences; quitting cleans up once, though a signal during quit asks again.
+    // The login entry is read back before anything shows the settings; the preferences open
+    // unless in the background; the sound plays from the loop. The desktop's startup settings
+    // outrank the stored choice: an entry hidden or deleted there is left so, the switch off.
+    // A first launch writes it. Every reopen shows the preferences; quitting cleans up once.
     void launchReopenAndQuit_data()
     {
         QTest::addColumn<QString>("arguments");
@@ -80,24 +79,26 @@ private slots:
         QTest::addColumn<bool>("written");
         QTest::addColumn<QVariant>("choiceAfter");
         const QVariant none, yes(true), no(false);
-        QTest::newRow("first launch")
-            << u""_s << true << true << none << LoginEntry::Absent << true << yes;
-        QTest::newRow("entry in use, sounds off")
-            << u""_s << true << false << yes << LoginEntry::Enabled << true << yes;
-        QTest::newRow("--background; hidden by the desktop")
-            << u"--background"_s << false << true << yes << LoginEntry::SwitchedOff << false << no;
-        QTest::newRow("-background, not first; hidden before any choice")
-            << u"--simulate-capture -background"_s << false << true << none
-            << LoginEntry::SwitchedOff << false << no;
-        QTest::newRow("a word 'background'; removed in the startup settings")
-            << u"background"_s << true << true << yes << LoginEntry::Absent << false << no;
-        QTest::newRow("switched off in Orvane")
-            << u""_s << true << true << no << LoginEntry::Absent << false << no;
-        QTest::newRow("login item registered at every launch (macOS)")
-            << u""_s << true << true << none << LoginEntry::Unmanaged << true << none;
+        const auto row = [](const char *tag, const QString &arguments, bool preferences, bool sound,
+                            const QVariant &choice, LoginEntry entry, bool written,
+                            const QVariant &after) {
+            QTest::newRow(tag) << arguments << preferences << sound << choice << entry << written
+                               << after;
+        };
+        row("first launch", u""_s, true, true, none, LoginEntry::Absent, true, yes);
+        row("entry in use, sounds off", u""_s, true, false, yes, LoginEntry::Enabled, true, yes);
+        row("--background; hidden by the desktop", u"--background"_s, false, true, yes,
+            LoginEntry::SwitchedOff, false, no);
+        row("-background, not first; hidden before any choice", u"--simulate-capture -background"_s,
+            false, true, none, LoginEntry::SwitchedOff, false, no);
+        row("a word 'background'; removed in the startup settings", u"background"_s, true, true,
+            yes, LoginEntry::Absent, false, no);
+        row("switched off in Orvane", u""_s, true, true, no, LoginEntry::Absent, false, no);
+        row("login item registered at every launch (macOS)", u""_s, true, true, none,
+            LoginEntry::Unmanaged, true, none);
         // No entry and no first-launch mark that a later installed copy would misread.
-        QTest::newRow("a build in a build folder")
-            << u"--refused"_s << true << true << none << LoginEntry::Absent << false << none;
+        row("a build in a build folder", u"--refused"_s, true, true, none, LoginEntry::Absent,
+            false, none);
     }
     void launchReopenAndQuit()
     {
@@ -107,8 +108,8 @@ private slots:
         QFETCH(QVariant, choice);
         QFETCH(bool, written);
         QFETCH(QVariant, choiceAfter);
-        test::TestHome home;
-        test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
+        TestHome home;
+        RecordingPlatform platform{home.file(u"settings.ini"_s)};
         QSettings stored(platform.settingsFile, QSettings::IniFormat);
         stored.setValue(QLatin1String(keys::playSound), sound);
         if (choice.isValid()) {
@@ -118,20 +119,17 @@ private slots:
         QFETCH(LoginEntry, entry);
         platform.loginEntry = entry;
         const bool refused = arguments == u"--refused"_s;
-        if (refused) {
-            platform.loginRefusal = u"a build"_s;
-        }
+        platform.loginRefusal = refused ? std::optional(u"a build"_s) : std::nullopt;
         AppState state(platform, platform.openSettings());
         platform.takeCalls();
-        test::LogCapture log;
-        AppDelegate::Steps steps;
-        steps.createStatusBar = [&] { platform.record(u"createStatusBar"_s); };
-        steps.startWatcher = [&] { platform.record(u"startWatcher"_s); };
-        steps.stopWatcher = [&] { platform.record(u"stopWatcher"_s); };
-        steps.showPreferences = [&] { platform.record(u"showPreferences"_s); };
+        LogCapture log;
+        const auto step = [&platform](const QString &name) {
+            return [&platform, name] { platform.record(name); };
+        };
         AppDelegate delegate(platform, state,
                              QString(u"orvane " + arguments).split(u' ', Qt::SkipEmptyParts),
-                             steps);
+                             {step(u"createStatusBar"_s), step(u"startWatcher"_s),
+                              step(u"stopWatcher"_s), step(u"showPreferences"_s)});
         delegate.applicationDidFinishLaunching();
 
         QStringList expected;
@@ -173,12 +171,12 @@ private slots:
                  2);
     }
 
-    // A first launch notes that "Launch at Login" is on, through the settings already loaded:
-    // a file they leave as it is stays byte for byte, and the entry is still written.
+    // A first launch's note goes through the settings loaded: a file they leave as it is stays
+    // byte for byte, and the entry is still written.
     void firstLaunchLeavesAnUnreadableFile()
     {
-        test::TestHome home;
-        test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
+        TestHome home;
+        RecordingPlatform platform{home.file(u"settings.ini"_s)};
         const QByteArray bytes = "# mine\n[General]\norvane_playSound=false\n[Broken\n\xfc\n";
         QFile file(platform.settingsFile);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
@@ -197,7 +195,7 @@ private slots:
     // The override picks the platform in any letter case (its refusal: tst_launch).
     void platformChoiceIgnoresCase()
     {
-        test::TestHome home;
+        TestHome home;
         for (const QString &value : {u""_s, u"LINUX"_s, u"macOS"_s}) {
             home.set("ORVANE_PLATFORM", value);
             QCOMPARE(unknownPlatformChoice(), std::nullopt);
@@ -205,12 +203,11 @@ private slots:
         QCOMPARE(createPlatform({})->kind(), PlatformKind::MacOS);
     }
 
-    // A folder change whose system commands are still running when the user quits ends
-    // before the quit's own commands, instead of being cut off or overtaken.
+    // A folder change still running at quit ends before the quit's commands, not cut off.
     void quitLetsAFolderChangeFinish()
     {
-        test::TestHome home;
-        test::FakeTools tools;
+        TestHome home;
+        FakeTools tools;
         tools.setSlow({u"defaults write"_s});
         MacPlatform mac({});
         AppState state(mac, mac.openSettings());
@@ -226,42 +223,52 @@ private slots:
                                            u"show-thumbnail"_s}));
     }
 
-    // Without a session runtime folder the lock and the socket go into a folder of the user's
-    // own in the temporary folder, never into one that someone else made or can enter.
+    // Without a runtime folder the lock and socket go into a private folder of the user's own in
+    // the temporary folder, else the cache folder; both refused, Orvane runs unguarded and says
+    // so once.
     void singleInstanceFolderIsPrivate_data()
     {
-        QTest::addColumn<QString>("planted");
-        QTest::addColumn<bool>("taken");
-        QTest::newRow("none there: created") << u""_s << true;
-        QTest::newRow("private one from an earlier run") << u"0700"_s << true;
-        QTest::newRow("open to the group") << u"0750"_s << false;
-        QTest::newRow("another user's") << u"other"_s << false;
-        QTest::newRow("a link to a private folder") << u"link"_s << false;
+        QTest::addColumn<QString>("planted"); // at the temporary folder's place
+        QTest::addColumn<QString>("taken");   // none: neither
+        QTest::newRow("none there: created") << u""_s << u"tmp"_s;
+        QTest::newRow("private one from an earlier run") << u"0700"_s << u"tmp"_s;
+        QTest::newRow("open to the group") << u"0750"_s << u".cache"_s;
+        QTest::newRow("another user's") << u"other"_s << u".cache"_s;
+        QTest::newRow("a link to a private folder") << u"link"_s << u".cache"_s;
+        QTest::newRow("open to all, the cache's too") << u"0777"_s << QString();
     }
     void singleInstanceFolderIsPrivate()
     {
         QFETCH(QString, planted);
-        QFETCH(bool, taken);
-        test::TestHome home;
-        test::LogCapture log;
+        QFETCH(QString, taken);
+        TestHome home;
+        LogCapture log;
         QVERIFY(QDir().mkpath(home.file(u"tmp"_s)));
         home.set("TMPDIR", home.file(u"tmp"_s));
         home.set("XDG_RUNTIME_DIR", std::nullopt);
-        const QString ours = home.file(u"tmp/orvane-"_s) + QString::number(::geteuid());
-        const QByteArray oursName = QFile::encodeName(ours);
+        const QString user = QString::number(::geteuid());
+        const QString ours = home.file(u"tmp/orvane-"_s + user);
+        const QString cache = home.file(u".cache/orvane-runtime-"_s + user);
+        QStringList made{ours};
         if (planted == u"link"_s) {
             QVERIFY(::mkdir(QFile::encodeName(home.file(u"elsewhere"_s)).constData(), 0700) == 0);
             QVERIFY(QFile::link(home.file(u"elsewhere"_s), ours));
-        } else if (!planted.isEmpty()) {
-            QVERIFY(::mkdir(oursName.constData(), 0700) == 0);
+            made.clear();
+        } else if (planted.isEmpty()) {
+            made.clear();
+        } else if (planted == u"0777"_s) {
+            made << cache;
+        }
+        for (const QString &folder : made) {
+            QVERIFY(::mkdir(QFile::encodeName(folder).constData(), 0700) == 0);
             const uint mode = planted.toUInt(nullptr, 8); // another user's: private
-            QVERIFY(::chmod(oursName.constData(), mode ? mode : 0700) == 0);
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode ? mode : 0700) == 0);
         }
         if (planted == u"other"_s) {
             if (::geteuid() != 0) {
                 QSKIP("only root can give a folder to another user");
             }
-            QVERIFY(::chown(oursName.constData(), 65534, 65534) == 0);
+            QVERIFY(::chown(QFile::encodeName(ours).constData(), 65534, 65534) == 0);
         }
 
         const mode_t savedMask = ::umask(0);
@@ -269,16 +276,23 @@ private slots:
         QVERIFY(first.claim());
         ::umask(savedMask);
         const QString folder = first.folder();
-        QCOMPARE(folder == ours, taken);
-        QVERIFY2(folder.startsWith(home.path() + u'/'), qPrintable(folder));
-        QCOMPARE(log.lines().size(), taken ? 0 : 1);
+        QCOMPARE(folder, taken.isEmpty() ? QString() : taken == u"tmp"_s ? ours : cache);
+        QCOMPARE(first.folder(), folder);
+        QCOMPARE(log.lines().size(), taken == u"tmp"_s ? 0 : 1);
+        if (taken.isEmpty()) {
+            QVERIFY(!first.sendReopen(100));
+            QVERIFY2(log.lines().first().endsWith(u"instead."_s) &&
+                         log.lines().first().contains(u"using none ("_s),
+                     qPrintable(log.lines().first()));
+            return;
+        }
         struct stat info = {};
         QVERIFY(::lstat(QFile::encodeName(folder).constData(), &info) == 0);
         QCOMPARE(info.st_mode & (S_IFMT | 0777), mode_t(S_IFDIR | 0700));
-        QCOMPARE(QFile::permissions(folder + u"/orvane.lock"_s),
-                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-        QCOMPARE(QFile::permissions(first.socketPath()),
-                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        const auto privateFile =
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+        QCOMPARE(QFile::permissions(folder + u"/orvane.lock"_s), privateFile);
+        QCOMPARE(QFile::permissions(first.socketPath()), privateFile);
         QVERIFY(QDir(home.file(u"elsewhere"_s)).isEmpty());
 
         // A second start finds the same folder, and the first.
@@ -290,16 +304,22 @@ private slots:
         QVERIFY(reopened.wait(10000));
     }
 
-    // Connections held open are capped and let go when idle: the process keeps its
-    // descriptors (for its watches and decodes), and a real request still gets through.
-    void socketFloodIsBounded()
+    // A crashed run's socket is taken over. Idle connections are capped and dropped (the
+    // descriptors are kept for watches and decodes), a line never ended is cut off, and a real
+    // request still gets through.
+    void socketOutlastsBadPeers()
     {
-        test::TestHome home;
+        TestHome home;
         const QString runtime = home.file(u"runtime"_s);
+        QVERIFY(!SingleInstance(runtime).sendReopen(200));
+        QVERIFY(QFile(runtime + u"/orvane.sock"_s).open(QIODevice::WriteOnly));
         SingleInstance instance(runtime);
         instance.setIdleTimeout(300);
         QVERIFY(instance.claim());
         QSignalSpy reopened(&instance, &SingleInstance::reopenRequested);
+        const auto reopen = [&] {
+            return SingleInstance(runtime).sendReopen(10000) && reopened.wait(10000);
+        };
         const auto descriptors = [] {
             return QDir(u"/proc/self/fd"_s)
                 .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
@@ -318,77 +338,34 @@ private slots:
         }
         QVERIFY2(descriptors() - before <= flooding + SingleInstance::maxClients + 4,
                  qPrintable(QString::number(descriptors() - before)));
-        QVERIFY(SingleInstance(runtime).sendReopen(10000));
-        QVERIFY(reopened.wait(10000));
+        QVERIFY(reopen());
         QTRY_VERIFY_WITH_TIMEOUT(std::ranges::all_of(flood,
                                                      [](const auto &socket) {
                                                          return socket->state() ==
                                                                 QLocalSocket::UnconnectedState;
                                                      }),
                                  10000);
-    }
-
-    // Both places for the lock refused (the temporary one open to others, the cache one too):
-    // Orvane runs unguarded, rather than not at all, and says so once however often asked.
-    void noPrivateFolderAtAll()
-    {
-        test::TestHome home;
-        test::LogCapture log;
-        QVERIFY(QDir().mkpath(home.file(u"tmp"_s)) && QDir().mkpath(home.file(u"cache"_s)));
-        home.set("TMPDIR", home.file(u"tmp"_s));
-        home.set("XDG_CACHE_HOME", home.file(u"cache"_s));
-        home.set("XDG_RUNTIME_DIR", std::nullopt);
-        const QString user = QString::number(::geteuid());
-        const QStringList refused{home.file(u"tmp/orvane-"_s).append(user),
-                                  home.file(u"cache/orvane-runtime-"_s).append(user)};
-        for (const QString &open : refused) {
-            QVERIFY(::mkdir(QFile::encodeName(open).constData(), 0700) == 0);
-            QVERIFY(::chmod(QFile::encodeName(open).constData(), 0777) == 0);
-        }
-        SingleInstance instance;
-        QVERIFY(instance.claim());
-        QCOMPARE(instance.folder(), QString());
-        QCOMPARE(instance.folder(), QString());
-        QVERIFY(!instance.sendReopen(100));
-        QCOMPARE(log.lines().size(), 1);
-        QVERIFY2(log.lines().first().endsWith(u"instead."_s) &&
-                     log.lines().first().contains(u"using none ("_s),
-                 qPrintable(log.lines().first()));
-    }
-
-    // With no instance, nothing answers. A socket left behind by a crashed run is taken over;
-    // a client that never ends its line is cut off, and the next request is still heard.
-    void socketOutlastsBadPeers()
-    {
-        test::TestHome home;
-        const QString runtime = home.file(u"runtime"_s);
-        QVERIFY(!SingleInstance(runtime).sendReopen(200));
-        QVERIFY(QFile(runtime + u"/orvane.sock"_s).open(QIODevice::WriteOnly));
-        SingleInstance instance(runtime);
-        QVERIFY(instance.claim());
-        QSignalSpy reopened(&instance, &SingleInstance::reopenRequested);
 
         // A line too long, ended or never, and what follows it never counts.
         const QByteArray tooLong(SingleInstance::maxRequestBytes, 'x');
         for (const QByteArray &junk :
              {QByteArray(1024 * 1024, 'x'), QByteArray(tooLong + "\nreopen\n")}) {
-            QLocalSocket flood;
-            flood.connectToServer(instance.socketPath());
-            QVERIFY(flood.waitForConnected(10000));
-            QSignalSpy dropped(&flood, &QLocalSocket::disconnected);
-            flood.write(junk);
+            QLocalSocket peer;
+            peer.connectToServer(instance.socketPath());
+            QVERIFY(peer.waitForConnected(10000));
+            QSignalSpy dropped(&peer, &QLocalSocket::disconnected);
+            peer.write(junk);
             QTRY_COMPARE_WITH_TIMEOUT(dropped.count(), 1, 10000);
         }
-        QCOMPARE(reopened.count(), 0);
-        QVERIFY(SingleInstance(runtime).sendReopen(10000));
-        QVERIFY(reopened.wait(10000));
         QCOMPARE(reopened.count(), 1);
+        QVERIFY(reopen());
+        QCOMPARE(reopened.count(), 2);
 
-        // Too deep for a socket's address: cut short, it would name another file. The lock
-        // still keeps one copy; nothing listens, and that is logged.
+        // Too deep for a socket's address (cut short, it would name another file): the lock still
+        // keeps one copy; nothing listens, and that is logged.
         const QString deep = runtime + u'/' + QString(120, u'd');
         QVERIFY(QDir().mkpath(deep));
-        test::LogCapture log;
+        LogCapture log;
         SingleInstance deepFirst(deep);
         QVERIFY(deepFirst.claim());
         QVERIFY(!SingleInstance(deep).claim());

@@ -1,5 +1,6 @@
 #include "LogCapture.h"
 #include "RecordingPlatform.h"
+#include "ShownWindows.h"
 #include "TestHome.h"
 
 #include "detection/ScreenshotWatcher.h"
@@ -12,23 +13,20 @@
 #include "settings/AppState.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSystemTrayIcon>
-#include <QTest>
 
 using namespace orvane;
+using namespace orvane::test;
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// The menu as the user reads it, one line per item: "[x]" for a checkmark, "(off)" for a
-// disabled item, the shortcut after a tab, "> " before the items of a submenu. Qt's titles
-// double a literal "&".
+// The menu as read: "[x]" checked, "(off)" disabled, the shortcut after a tab, "> " in a submenu.
 QStringList describe(const QMenu &menu, const QString &indent = {})
 {
     QStringList lines;
@@ -65,27 +63,16 @@ QAction *findAction(const QMenu &menu, const QString &title)
 }
 
 // A tray, there from the start or not; the test says when one comes.
-class TrayHosts : public TrayHostWatch {
-public:
-    explicit TrayHosts(bool present) : m_present(present) {}
-    void start() override
-    {
-        if (m_present) {
-            emit hostFound();
-        } else {
-            emit noHostYet();
-        }
-    }
-
-private:
-    bool m_present;
+struct TrayHosts : TrayHostWatch {
+    explicit TrayHosts(bool there) : present(there) {}
+    void start() override { present ? emit hostFound() : emit noHostYet(); }
+    bool present;
 };
 
-// A controller over a fresh home, recording what it asks of the other rooms and answering
-// its dialogs as told; it has no uninstall question.
+// A controller over a fresh home, recording what it asks of other rooms; dialogs answer as told.
 struct Fixture {
-    test::TestHome home;
-    test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
+    TestHome home;
+    RecordingPlatform platform{home.file(u"settings.ini"_s)};
     std::unique_ptr<AppState> state;
     std::unique_ptr<StatusBarController> controller;
     QStringList requests;
@@ -98,32 +85,26 @@ struct Fixture {
     {
         QDir().mkpath(home.file(u"Desktop"_s));
         state = std::make_unique<AppState>(platform, platform.openSettings());
-        StatusBarController::Launch launch;
-        launch.background = background;
-        launch.afterGracePeriod = [this](QObject *, std::function<void()> then) {
-            graceOver = std::move(then);
-        };
-        launch.watchTrayHosts = [this, trayAtStart] {
-            auto made = std::make_unique<TrayHosts>(trayAtStart);
-            hosts = made.get();
-            return made;
-        };
         controller = std::make_unique<StatusBarController>(
             *state, platform,
             StatusBarController::Callbacks{[this] { requests << u"showPreferences"_s; },
                                            [this] { requests << u"quit"_s; }},
-            std::move(launch));
-        MenuDialogs dialogs;
-        dialogs.chooseFolder = [this](const QString &start,
-                                      std::function<void(std::optional<QString>)> done) {
-            requests << u"chooseFolder:"_s + start;
-            done(folderAnswer);
-        };
-        dialogs.showAbout = [this](std::function<void()> done) {
-            requests << u"showAbout"_s;
-            aboutClosed = std::move(done);
-        };
-        controller->setDialogs(dialogs);
+            StatusBarController::Launch{
+                background, [this](QObject *, auto then) { graceOver = std::move(then); },
+                [this, trayAtStart] {
+                    return std::unique_ptr<TrayHostWatch>(hosts = new TrayHosts(trayAtStart));
+                }});
+        controller->setDialogs({.chooseFolder =
+                                    [this](const QString &start, auto done) {
+                                        requests << u"chooseFolder:"_s + start;
+                                        done(folderAnswer);
+                                    },
+                                .showAbout =
+                                    [this](auto done) {
+                                        requests << u"showAbout"_s;
+                                        aboutClosed = std::move(done);
+                                    },
+                                .confirmUninstall = {}});
         QCoreApplication::sendPostedEvents(); // the no-tray request queued at creation
         if (trayAtStart) {
             requests.clear();
@@ -150,31 +131,6 @@ struct Fixture {
     }
 };
 
-// A window shown meanwhile, as a card is, counting the clicks it gets.
-class ClickCounter : public QWindow {
-public:
-    int clicks = 0;
-
-protected:
-    void mousePressEvent(QMouseEvent *) override { ++clicks; }
-};
-
-// The windows of a kind shown now, looked up afresh: an answered one is gone.
-template <typename Window> QList<Window *> shown()
-{
-    QList<Window *> found;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<Window *>(widget); window && window->isVisible()) {
-            found << window;
-        }
-    }
-    return found;
-}
-QMessageBox *shownBox()
-{
-    return shown<QMessageBox>().value(0);
-}
-
 } // namespace
 
 class MenuBarTest : public QObject {
@@ -184,8 +140,7 @@ private slots:
     // The answered dialogs, let go once answered.
     void cleanup() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-    // Where trays show its pixels as they are, the icon is light on dark panels and dark on
-    // light ones (mid grey on either side of the middle, yellow, unknown), all in that colour.
+    // The icon is light on dark panels, dark on light ones (yellow, unknown), all in that colour.
     void trayIconStandsOut()
     {
         const QColor dark(0x2e, 0x34, 0x36), light(0xee, 0xee, 0xec);
@@ -203,10 +158,8 @@ private slots:
         QVERIFY(opaque > 22 * 22 / 5);
     }
 
-    // The whole menu as the user reads it: current without being opened (a tray host may read
-    // it over D-Bus), after each choice, which stores its setting and rebuilds the menu once,
-    // the same at every opening, and nothing piles up behind it; changes made elsewhere show
-    // too. A stored 5 marks no timer.
+    // The menu is current unopened (hosts read it over D-Bus), after each choice (stored) and
+    // every opening, with nothing piled up behind it; changes elsewhere show. 5 marks no timer.
     void menu()
     {
         Fixture f;
@@ -250,8 +203,7 @@ private slots:
         // The submenus of earlier builds are gone, not piled up behind the menu.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(f.controller->trayMenu()->findChildren<QMenu *>().size(), 2);
-        // A left click pops up the same menu at the pointer, whose choices act like the
-        // tray's; a right click where the tray opened its menu itself opens no second one.
+        // A left click pops up the same menu; a right click over the tray's own opens no second.
         QMenu &popup = *f.controller->popupMenu();
         emit f.controller->statusItem()->activated(QSystemTrayIcon::Trigger);
         QTRY_VERIFY(popup.isVisible());
@@ -273,8 +225,7 @@ private slots:
         f.state->setIsPaused(false); // in the preferences window: shown without a new opening
         QTRY_VERIFY(describe(*f.controller->trayMenu()).contains(u"Pause Monitoring\tCtrl+P"_s));
         QVERIFY(f.requests.isEmpty());
-        // The icon sits in the card's corner: while a card shows, its tooltip would cover the
-        // card's buttons; it comes back once the card has gone, also for an icon made meanwhile.
+        // No tooltip over a card's buttons (the icon sits in its corner) while a card shows.
         const QString tip = f.controller->statusItem()->toolTip();
         QVERIFY(!tip.isEmpty());
         f.controller->setCardShowing(true);
@@ -283,9 +234,8 @@ private slots:
         QCOMPARE(f.controller->statusItem()->toolTip(), tip);
     }
 
-    // Without a tray the preferences stand in, so that Orvane can be controlled: at once for a
-    // plain start, after a grace period for a login start, whose panel may come up later; an
-    // icon goes into a tray as soon as one comes. Each way is logged.
+    // Without a tray the preferences stand in: at once for a plain start, after a grace period
+    // for a login start (its panel may come later); a tray that comes gets the icon. Logged.
     void withoutTray_data()
     {
         QTest::addColumn<bool>("background");
@@ -308,7 +258,7 @@ private slots:
         QFETCH(bool, trayAtStart);
         QFETCH(bool, trayLater);
         QFETCH(QStringList, logged);
-        test::LogCapture log;
+        LogCapture log;
         Fixture f(trayAtStart, background);
         QCOMPARE(bool(f.graceOver), background);
         QCOMPARE(f.controller->statusItem() != nullptr, trayAtStart);
@@ -330,9 +280,8 @@ private slots:
         QCOMPARE(f.controller->statusItem() != nullptr, trayAtStart || trayLater);
     }
 
-    // Items that ask another room for something, each question one at a time. The watcher
-    // restarts once the system has a new folder, and only then: not after a cancel, and after a
-    // reset even without a custom one.
+    // Items that ask another room, one question at a time. The watcher restarts once the system
+    // has a new folder: not after a cancel; after a reset even without a custom one.
     void requests()
     {
         Fixture f;
@@ -372,13 +321,12 @@ private slots:
         }
     }
 
-    // The menu's questions where they depend on the situation: the uninstall question adds a
-    // packaged copy's note and says "Move to Trash" only where the program goes there (its
-    // answers: uninstallAnswers). The folder chooser opens at the nearest folder that exists;
-    // Escape on it chooses nothing ("Select Folder": tst_preferences, the same chooser).
+    // The uninstall question adds a packaged copy's note and says "Move to Trash" only where the
+    // program goes there. The folder chooser opens at the nearest folder that exists; Escape
+    // chooses nothing ("Select Folder": tst_preferences, the same chooser).
     void questions()
     {
-        test::TestHome home;
+        TestHome home;
         const MenuTexts texts = MenuTexts::forPlatform(PlatformKind::Linux);
         const QString note = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
         for (const auto &[programNote, trashed] : {std::pair{QString(), true}, {note, false}}) {
@@ -397,96 +345,87 @@ private slots:
         }
 
         Fixture f;
-        f.controller->setDialogs(MenuDialogs::standard(texts, [] { return QString(); }));
+        f.controller->setDialogs(MenuDialogs::standard(texts, {}));
         f.controller->chooseFolder();
         QFileDialog *chooser = nullptr;
-        QTRY_VERIFY((chooser = shown<QFileDialog>().value(0)));
+        QTRY_VERIFY((chooser = shown<QFileDialog>()));
         QVERIFY(QTest::qWaitForWindowExposed(chooser));
         QTest::keyClick(chooser->windowHandle(), Qt::Key_Escape);
-        QTRY_VERIFY(!shown<QFileDialog>().value(0));
+        QTRY_VERIFY(!shown<QFileDialog>());
         QCOMPARE(f.state->customFolderPath(), std::nullopt);
         QCOMPARE(f.stored(keys::customFolderPath), QString());
     }
 
-    // The uninstall question, shown and answered as a user would: only a deliberate choice of
-    // its own button uninstalls (then every step runs and Orvane quits); Return, Escape, the
-    // close button and Cancel change nothing, and neither do keys held down since before it
-    // opened (their repeats, their release): it just stays open. Other windows still take
-    // clicks meanwhile.
+    // Only a deliberate choice of the uninstall question's own button uninstalls (and quits);
+    // Return, Escape, closing, Cancel and keys held since before it opened change nothing. Other
+    // windows still take clicks meanwhile.
     void uninstallAnswers_data()
     {
         QTest::addColumn<QString>("gesture");
+        QTest::addColumn<QKeyCombination>("key"); // with the focus on `gesture`'s button
         QTest::addColumn<bool>("uninstalls");
-        QTest::newRow("Return") << u"Return"_s << false;
-        QTest::newRow("Escape") << u"Escape"_s << false;
-        QTest::newRow("close") << u"close"_s << false;
-        QTest::newRow("click Cancel") << u"click cancel"_s << false;
-        QTest::newRow("held Return, then Escape") << u"held Return"_s << false;
-        QTest::newRow("held Space on Uninstall, then Escape") << u"held Space"_s << false;
-        QTest::newRow("click Uninstall") << u"click uninstall"_s << true;
-        QTest::newRow("Tab to Uninstall, Space") << u"focus Space"_s << true;
-        QTest::newRow("Alt+U") << u"Alt+U"_s << true;
+        const QKeyCombination none, space(Qt::Key_Space), enter(Qt::Key_Return);
+        QTest::newRow("Return") << u"key"_s << enter << false;
+        QTest::newRow("Escape") << u"key"_s << QKeyCombination(Qt::Key_Escape) << false;
+        QTest::newRow("close") << u"close"_s << none << false;
+        QTest::newRow("click Cancel") << u"click cancel"_s << none << false;
+        QTest::newRow("held Return, then Escape") << u"held"_s << enter << false;
+        QTest::newRow("held Space on Uninstall, then Escape")
+            << u"held uninstall"_s << space << false;
+        QTest::newRow("click Uninstall") << u"click uninstall"_s << none << true;
+        QTest::newRow("Tab to Uninstall, Space") << u"key uninstall"_s << space << true;
+        QTest::newRow("Alt+U") << u"key"_s << (Qt::AltModifier | Qt::Key_U) << true;
     }
     void uninstallAnswers()
     {
         QFETCH(QString, gesture);
+        QFETCH(QKeyCombination, key);
         QFETCH(bool, uninstalls);
         Fixture f;
-        f.controller->setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux),
-                                                       [] { return QString(); }));
+        f.controller->setDialogs(
+            MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux), {}));
         f.state->storeLaunchAtLoginChoice(true); // noted at the first launch
-        ClickCounter card;
-        card.resize(100, 100);
-        card.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&card));
         f.controller->restoreAndQuit();
         f.controller->restoreAndQuit(); // one at a time
         QMessageBox *alert = nullptr;
-        QTRY_VERIFY((alert = shownBox()));
+        QTRY_VERIFY((alert = shown<QMessageBox>()));
+        QCOMPARE(shownWidgets<QMessageBox>().size(), 1);
+        QVERIFY(aCardTakesClicks());
+        alert->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(alert));
-        QCOMPARE(shown<QMessageBox>().size(), 1);
-        // A window shown meanwhile, as a card is, still takes its clicks.
-        QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(50, 50));
-        QCOMPARE(card.clicks, 1);
         QWindow *window = alert->windowHandle();
         auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
         auto *cancel = alert->findChild<QPushButton *>(u"cancel"_s);
         QCOMPARE(alert->focusWidget(), cancel);
-        // A key event as the X server sends it: at `time`, marked as a repeat or not.
-        const auto key = [window](QEvent::Type type, Qt::Key code, bool marked, quint64 time) {
-            QKeyEvent event(type, code, {}, code == Qt::Key_Space ? u" "_s : QString(), marked);
-            event.setTimestamp(time);
-            QCoreApplication::sendEvent(window, &event);
-        };
-        if (gesture == u"Return"_s || gesture == u"Escape"_s) {
-            QTest::keyClick(window, gesture == u"Return"_s ? Qt::Key_Return : Qt::Key_Escape);
+        if (gesture.endsWith(u"uninstall"_s)) {
+            uninstall->setFocus(Qt::TabFocusReason);
+        }
+        const Qt::Key code = key.key();
+        if (gesture.startsWith(u"key"_s)) {
+            QTest::keyClick(window, code, key.keyboardModifiers());
         } else if (gesture == u"close"_s) {
             alert->close();
         } else if (gesture.startsWith(u"click "_s)) {
             QTest::mouseClick(gesture.endsWith(u"cancel"_s) ? cancel : uninstall, Qt::LeftButton);
-        } else if (gesture.startsWith(u"held "_s)) {
-            const Qt::Key held = gesture.endsWith(u"Space"_s) ? Qt::Key_Space : Qt::Key_Return;
-            if (held == Qt::Key_Space) {
-                uninstall->setFocus(Qt::TabFocusReason);
-            }
-            // Held since before it opened: repeated as a release and a press of one time each,
-            // which Qt marks as repeats only when both have reached it in time.
+        } else {
+            // Held since before it opened, as the X server repeats it: a release and a press of
+            // one time each, which Qt marks as repeats only when both have reached it in time.
+            const auto send = [&](QEvent::Type type, bool marked, quint64 time) {
+                QKeyEvent event(type, code, {}, code == Qt::Key_Space ? u" "_s : QString(), marked);
+                event.setTimestamp(time);
+                QCoreApplication::sendEvent(window, &event);
+            };
             for (int i = 0; i < 50; ++i) {
-                key(QEvent::KeyRelease, held, i % 2, 1000 + 40 * i);
-                key(QEvent::KeyPress, held, i % 2, 1000 + 40 * i);
+                send(QEvent::KeyRelease, i % 2, 1000 + 40 * i);
+                send(QEvent::KeyPress, i % 2, 1000 + 40 * i);
             }
-            key(QEvent::KeyRelease, held, false, 4000);
+            send(QEvent::KeyRelease, false, 4000);
             QCoreApplication::processEvents();
             QVERIFY(alert->isVisible());
             QCOMPARE(f.platform.takeCalls(), QStringList());
             QTest::keyClick(window, Qt::Key_Escape);
-        } else if (gesture == u"focus Space"_s) {
-            uninstall->setFocus(Qt::TabFocusReason);
-            QTest::keyClick(window, Qt::Key_Space);
-        } else if (gesture == u"Alt+U"_s) {
-            QTest::keyClick(window, Qt::Key_U, Qt::AltModifier);
         }
-        QTRY_VERIFY(!shownBox());
+        QTRY_VERIFY(!shown<QMessageBox>());
         QCoreApplication::processEvents();
         QCOMPARE(f.requests, uninstalls ? QStringList{u"quit"_s} : QStringList());
         const QStringList calls = f.platform.takeCalls();
@@ -495,11 +434,10 @@ private slots:
         // Asked again, it opens again.
         if (!uninstalls) {
             f.controller->restoreAndQuit();
-            QTRY_VERIFY((alert = shownBox()));
+            QTRY_VERIFY((alert = shown<QMessageBox>()));
             alert->reject();
         }
-        // Left behind, the note would make a later install's first launch take the missing
-        // login entry for one switched off.
+        // Left behind, the note would make a later install take the missing entry for switched off.
         QCOMPARE(f.stored(keys::launchAtLogin), uninstalls ? QString() : u"true"_s);
     }
 };

@@ -85,9 +85,8 @@ private slots:
         }
     }
 
-    // The removal script deletes recursively: only a real bundle may reach it (outside one, the
-    // "bundle" is the program's folder), its path unaltered to Finder and the fallback. "~" holds
-    // the two bundles, a build, folders Apps/webapp and Apps/.app, a file, and a link to "~".
+    // The removal deletes recursively: only a real bundle may reach it, its path unaltered to
+    // Finder and the fallback. "~" has two bundles, a build, Apps/{webapp,.app}, a file, a link.
     void onlyABundleIsRemoved_data()
     {
         QTest::addColumn<QString>("path");

@@ -36,12 +36,11 @@ if grep -qx "$name" "$dir/failing" 2>/dev/null; then exit 1; fi
     {
         QFile file(m_dir.filePath(QStringLiteral("calls")));
         file.open(QIODevice::ReadOnly);
-        QList<QByteArray> records = file.readAll().split('\036');
-        records.removeLast(); // after the last separator
         QList<QStringList> result;
-        for (const QByteArray &record : records) {
-            result << QString::fromUtf8(record).split(QChar(0));
-            result.last().removeLast(); // after the last NUL
+        for (const QByteArray &record : file.readAll().split('\036')) {
+            if (!record.isEmpty()) { // the last one, after the last separator
+                result << QString::fromUtf8(record.chopped(1)).split(QChar(0));
+            }
         }
         return result;
     }

@@ -17,18 +17,15 @@ public:
     }
     ~LogCapture() { qInstallMessageHandler(s_previous); }
 
-    QStringList lines() const
-    {
-        const QMutexLocker lock(&s_mutex);
-        return s_lines;
-    }
-    QStringList otherMessages() const
-    {
-        const QMutexLocker lock(&s_mutex);
-        return s_others;
-    }
+    QStringList lines() const { return copy(s_lines); }
+    QStringList otherMessages() const { return copy(s_others); }
 
 private:
+    static QStringList copy(const QStringList &list)
+    {
+        const QMutexLocker lock(&s_mutex);
+        return list;
+    }
     static void handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
     {
         const bool ours = message.startsWith(QStringLiteral("[Orvane] "));
