@@ -148,14 +148,18 @@ private slots:
         QCOMPARE(tray::contrastingIconColor(QColor(0x909090u)), dark);
         QCOMPARE(tray::contrastingIconColor(QColor(0xfce94fu)), dark);
         QCOMPARE(tray::contrastingIconColor(QColor()), dark);
-        const QImage drawn = tray::symbolicIcon(light).pixmap(QSize(22, 22)).toImage();
-        int opaque = 0;
-        for (int i = 0; i < 22 * 22; ++i) {
-            const QColor pixel = drawn.pixelColor(i % 22, i / 22);
-            opaque += pixel.alpha() == 255 && pixel.rgb() == light.rgb() ? 1 : 0;
-            QVERIFY(pixel.alpha() < 255 || pixel.rgb() == light.rgb());
+        // Drawn whole at a size it has, one between two, and one above the largest.
+        for (const int side : {22, 30, 256}) {
+            const QImage drawn = tray::symbolicIcon(light).pixmap(QSize(side, side)).toImage();
+            int covered = 0; // in whole pixels
+            for (int i = 0; i < side * side; ++i) {
+                const QColor pixel = drawn.pixelColor(i % side, i / side);
+                covered += pixel.alpha();
+                QVERIFY(pixel.alpha() < 255 || pixel.rgb() == light.rgb());
+            }
+            QVERIFY2(covered / 255 > side * side / 5, qPrintable(QString::number(side)));
+            QCOMPARE(drawn.pixelColor(0, 0).alpha(), 0); // a margin, as drawn
         }
-        QVERIFY(opaque > 22 * 22 / 5);
     }
 
     // The menu is current unopened (hosts read it over D-Bus), after each choice (stored) and
