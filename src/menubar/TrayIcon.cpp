@@ -21,7 +21,7 @@ constexpr int maskSizes[] = {16, 22, 24, 32, 44, 48, 64, 96, 128};
 // or kept.
 QImage maskFor(const QSize &pixels)
 {
-    const int wanted = std::max(pixels.width(), pixels.height());
+    const int wanted = std::min(pixels.width(), pixels.height()); // drawn square
     const auto *fits = std::find_if(std::begin(maskSizes), std::end(maskSizes),
                                     [wanted](int size) { return size >= wanted; });
     const int size = fits == std::end(maskSizes) ? maskSizes[std::size(maskSizes) - 1] : *fits;

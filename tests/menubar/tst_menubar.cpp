@@ -150,7 +150,7 @@ private slots:
         QCOMPARE(tray::contrastingIconColor(QColor()), dark);
         // Drawn whole at a size it has, one between two, and one above the largest.
         for (const int side : {22, 30, 256}) {
-            const QImage drawn = tray::symbolicIcon(light).pixmap(QSize(side, side)).toImage();
+            const QImage drawn = tray::symbolicIcon(light).pixmap(QSize(side, side), 1.0).toImage();
             int covered = 0; // in whole pixels
             for (int i = 0; i < side * side; ++i) {
                 const QColor pixel = drawn.pixelColor(i % side, i / side);

@@ -450,6 +450,7 @@ private slots:
         QVERIFY(platform.playSystemSound(u"Basso"_s).ok());
         QVERIFY(eventsounds::isOpen());
         QTRY_VERIFY(!eventsounds::isOpen());
+        eventsounds::setKeepOpenFor(std::chrono::seconds(10));
     }
 
     // Markup opens the best annotator installed, through its entry, else the image viewer; the

@@ -51,7 +51,8 @@ int main(int argc, char *argv[])
                 written = file.write(reinterpret_cast<const char *>(alpha.constScanLine(y)),
                                      size) == size;
             }
-            written = written && file.flush();
+            file.close();
+            written = written && file.error() == QFileDevice::NoError;
         } else if (written) {
             written = image.save(out, "PNG");
         }

@@ -72,6 +72,8 @@ bool open()
             return true;
         }
         dlclose(canberra.handle);
+        logLine(QStringLiteral("No sounds: %1 could not start.").arg(QString::fromLatin1(library)));
+        missing = true;
         return false;
     }
     logLine(QStringLiteral("No sounds: %1 cannot be opened: %2")
