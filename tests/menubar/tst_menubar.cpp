@@ -148,6 +148,12 @@ private slots:
         QCOMPARE(tray::contrastingIconColor(QColor(0x909090u)), dark);
         QCOMPARE(tray::contrastingIconColor(QColor(0xfce94fu)), dark);
         QCOMPARE(tray::contrastingIconColor(QColor()), dark);
+        // Named for hosts that draw icons by name where it is installed (asked once, first).
+        const TestHome home;
+        QFile installed(home.file(u".local/share/icons/hicolor/symbolic/apps/"_s +
+                                  QString::fromUtf16(tray::symbolicIconName) + u".svg"_s));
+        QVERIFY(QDir().mkpath(QFileInfo(installed).path()) && installed.open(QIODevice::WriteOnly));
+        QCOMPARE(tray::symbolicIcon(light).name(), QString::fromUtf16(tray::symbolicIconName));
         // Drawn whole at a size it has, one between two, and one above the largest.
         for (const int side : {22, 30, 256}) {
             const QImage drawn = tray::symbolicIcon(light).pixmap(QSize(side, side), 1.0).toImage();
