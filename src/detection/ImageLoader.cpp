@@ -1,5 +1,6 @@
 #include "ImageLoader.h"
 #include "ImageDensity.h"
+#include "ImageFormat.h"
 
 #include "platform/Files.h"
 #include "platform/Log.h"
@@ -209,6 +210,7 @@ QImage decodeFrom(QIODevice &device, DetectionServices &detection, QSize *pointS
         image = detection.decodeHeic(device.read(maxFileBytes), maxPixels);
     } else {
         QImageReader reader(&device);
+        imageformat::nameFormat(reader, head);
         reader.setAutoTransform(true);
         // The header's claim is checked before anything is allocated for it.
         if (reader.size().isValid() && !sizeAllowed(reader.size())) {

@@ -255,7 +255,7 @@ void FloatingHUDView::copyPicture(std::function<void(FloatingHUDView *card)> cop
     m_copying = true;
     Platform *platform = m_services.platform;
     auto read = [platform, encoded = m_picture.encoded, image = m_picture.image] {
-        return encoded.isEmpty() ? image : decodeFullImage(encoded, platform->detection());
+        return encoded.isEmpty() ? image : decodeFullImage(encoded.read(), platform->detection());
     };
     auto done = [platform, card = QPointer<FloatingHUDView>(this), name = fileName(),
                  copied = std::move(copied)](const QImage &image) {

@@ -2,6 +2,7 @@
 
 #include "hud/Countdown.h"
 #include "hud/TickSource.h"
+#include "platform/Files.h"
 
 #include <QImage>
 #include <QObject>
@@ -36,13 +37,13 @@ struct CardServices {
 };
 
 // What a card shows of its screenshot, and what its copy actions copy: the file's bytes as
-// they were decoded (a fraction of the picture's memory), so that a file renamed, moved,
-// deleted or edited since still copies what the card shows.
+// they were decoded (a fraction of the picture's memory, kept on disk where they can be), so
+// that a file renamed, moved, deleted or edited since still copies what the card shows.
 struct CardPicture {
     QImage thumbnail; // the part shown, with no more pixels than the screen shows of it
     QSizeF shownSize; // the proportions the thumbnail takes on the card
     QSizeF imageSize; // the whole screenshot, in points
-    QByteArray encoded;
+    files::KeptBytes encoded;
     QImage image; // kept only where there are no bytes (a picture drawn, not read)
 };
 

@@ -1,5 +1,6 @@
 #include "hud/FullImage.h"
 
+#include "detection/ImageFormat.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
@@ -18,10 +19,12 @@ constexpr qint64 maxFileBytes = qint64(256) * 1024 * 1024;
 QImage decode(QIODevice &file, DetectionServices &detection)
 {
     // HEIC and HEIF start with an ISO "ftyp" box; the platform decodes them.
-    if (file.peek(8).mid(4, 4) == "ftyp") {
+    const QByteArray head = file.peek(16);
+    if (head.mid(4, 4) == "ftyp") {
         return detection.decodeHeic(file.readAll(), maxPixels);
     }
     QImageReader reader(&file);
+    imageformat::nameFormat(reader, head);
     reader.setAutoTransform(true); // as the card's thumbnail was made
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > maxPixels) {

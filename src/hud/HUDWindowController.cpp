@@ -9,6 +9,7 @@
 #include "settings/AppState.h"
 
 #include <QCursor>
+#include <QDir>
 #include <QEasingCurve>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -19,6 +20,7 @@
 #include <QQmlIncubator>
 #include <QQuickWindow>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <atomic>
@@ -82,6 +84,7 @@ HUDWindowController::HUDWindowController(Platform &platform, AppState &state, QQ
     // One thread: pictures are taken in the order they came, and a burst of them takes one
     // core at most.
     m_worker.setMaxThreadCount(1);
+    m_keptFolder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
 }
 
 HUDWindowController::~HUDWindowController()
@@ -105,7 +108,8 @@ void HUDWindowController::showHUD(const QString &filePath, const QImage &image, 
     const qreal pixelRatio = m_pixelRatio;
     // Never on the main thread, so callers never wait for a picture to be scaled or a window
     // to be built. The worker finishes before the controller goes.
-    m_worker.start([this, request, pixelRatio, filePath, image, points, encoded] {
+    m_worker.start([this, request, pixelRatio, filePath, image, points, encoded,
+                    keptFolder = m_keptFolder] {
         // The font database is read in (fontconfig's files parsed, the fonts listed) here, while
         // the card's QML still loads, rather than on the main thread in its first frame.
         static std::once_flag fonts;
@@ -115,13 +119,18 @@ void HUDWindowController::showHUD(const QString &filePath, const QImage &image, 
         }
         // The size badge says what the detection's line says: points, not pixels (a Retina
         // capture at 144 dpi is half its pixels).
+        const files::KeptBytes kept(encoded);
         const CardPicture picture{thumbnail::make(image, pixelRatio),
                                   thumbnail::plan(image.size()).display,
                                   points.isValid() ? QSizeF(points) : image.deviceIndependentSize(),
-                                  encoded, encoded.isEmpty() ? image : QImage()};
+                                  kept, encoded.isEmpty() ? image : QImage()};
         QMetaObject::invokeMethod(
             this, [this, request, filePath, picture] { present(request, filePath, picture); },
             Qt::QueuedConnection);
+        // While the card is built: its bytes to the disk's cache, out of the heap.
+        if (!kept.isEmpty() && QDir().mkpath(keptFolder)) {
+            kept.moveToFile(keptFolder);
+        }
     });
 }
 

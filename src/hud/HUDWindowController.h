@@ -114,6 +114,8 @@ private:
     std::atomic<quint64> m_latestRequest{0};
     // Of the screen that showed the last card; thumbnails are made for it.
     std::atomic<double> m_pixelRatio{1.0};
+    // Where the cards' copies of their files' bytes wait, each in a file without a name.
+    QString m_keptFolder;
     // Thumbnails and the copy actions' reads, one at a time in the order asked; declared last,
     // so it is finished first.
     QThreadPool m_worker;

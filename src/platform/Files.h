@@ -93,4 +93,26 @@ uint currentUserId();
 // Gives memory freed after a burst of work back to the system, where the allocator keeps it.
 void releaseFreedMemory();
 
+// Bytes kept for as long as something needs them, such as a screenshot's for its card's copies.
+// Moved into a file without a name they cost the page cache, which the system can write out and
+// drop, instead of the heap, which it must keep: a 5K screenshot's PNG is tens of megabytes.
+// The file goes with the last copy of this, or with the process. Copies share one store; any
+// thread.
+class KeptBytes {
+public:
+    KeptBytes() = default;
+    explicit KeptBytes(QByteArray bytes);
+
+    bool isEmpty() const;
+    // The bytes; empty when they are in a file that can no longer be read.
+    QByteArray read() const;
+    // Writes the bytes into a file without a name in `folder` and lets go of them in memory;
+    // where that fails they stay in memory. Whether they are in a file now.
+    bool moveToFile(const QString &folder) const;
+
+private:
+    struct Store;
+    std::shared_ptr<Store> m_store;
+};
+
 } // namespace orvane::files

@@ -64,6 +64,10 @@ def the_card(program, home, sample, mail):
              "_NET_WM_WINDOW_TYPE_UTILITY", "_NET_WM_WINDOW_OPACITY(CARDINAL) = 4294967295")
     check("an opaque, unfocusable tool window above", wait_for(lambda: all(
         s in run("xprop", "-id", window) for s in state), 5), run("xprop", "-id", window))
+    # A PNG goes to Qt's own decoder, named: guessing loads every image plugin, for good.
+    plugins = [l.split()[-1] for l in open("/proc/%d/maps" % program.process.pid)
+               if "/imageformats/" in l]
+    check("no image plugin loaded for a PNG's card", not plugins, plugins)
     check.must("Copy Only found by name and pressed",
                wait_for(lambda: press(find("push button", "Copy Only")), 10))
     pressed = time.monotonic()

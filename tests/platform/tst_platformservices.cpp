@@ -5,6 +5,7 @@
 #include "LogCapture.h"
 #include "TestHome.h"
 
+#include "platform/Files.h"
 #include "platform/GettextCatalogue.h"
 #include "platform/PlatformFactory.h"
 #include "platform/ScreenshotFolders.h"
@@ -20,6 +21,7 @@
 
 #include <QClipboard>
 #include <QDBusConnection>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QProcess>
@@ -250,6 +252,31 @@ private slots:
     }
 
     void initTestCase() { installRecordingViewer(); }
+
+    // A card's bytes moved out of memory read back as they were, leave no name in the folder
+    // and close with their last copy; where no file can be made they stay in memory.
+    void keptBytes()
+    {
+        const auto openFiles = [] { return QDir(u"/proc/self/fd"_s).count(); };
+        const qsizetype before = openFiles();
+        const QByteArray bytes = QByteArray(3 << 20, 'x') + "end";
+        QTemporaryDir folder;
+        {
+            const files::KeptBytes kept(bytes), copy = kept;
+            QVERIFY(kept.moveToFile(folder.path()));
+            QVERIFY(copy.moveToFile(folder.path())); // the one store, already in its file
+            QCOMPARE(copy.read(), bytes);
+            QCOMPARE(QDir(folder.path())
+                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                    QDir::NoDotAndDotDot),
+                     QStringList());
+            QCOMPARE(openFiles(), before + 1);
+            const files::KeptBytes nowhere(bytes);
+            QVERIFY(!nowhere.moveToFile(folder.filePath(u"missing"_s)));
+            QCOMPARE(nowhere.read(), bytes);
+        }
+        QCOMPARE(openFiles(), before);
+    }
     void init() { QFile::remove(home->file(u"bin/record-opened.log"_s)); }
 
     // Where the window manager publishes no work area, the card keeps clear of what bars and

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -162,6 +163,131 @@ void releaseFreedMemory()
 #ifdef __GLIBC__
     ::malloc_trim(0);
 #endif
+}
+
+struct KeptBytes::Store {
+    std::mutex guard;
+    QByteArray bytes;
+    qint64 size = 0;
+    int file = -1;
+    Store(const Store &) = delete;
+    Store &operator=(const Store &) = delete;
+    explicit Store(QByteArray kept) : bytes(std::move(kept)), size(bytes.size()) {}
+    ~Store()
+    {
+        if (file >= 0) {
+            ::close(file);
+        }
+    }
+};
+
+namespace {
+
+// A file nobody else can open: never named where the system allows that, named for an instant
+// where not.
+int namelessFile(const QByteArray &folder)
+{
+#ifdef O_TMPFILE
+    const int file = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (file >= 0) {
+        return file;
+    }
+    // Not every file system has them: the named way below.
+#endif
+    QByteArray name = folder + "/.kept-XXXXXX";
+    const int named = ::mkstemp(name.data()); // mode 0600
+    if (named < 0) {
+        return -1;
+    }
+    ::unlink(name.constData());
+    ::fcntl(named, F_SETFD, FD_CLOEXEC);
+    return named;
+}
+
+bool writeWhole(int file, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(file, data, size_t(size));
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool readWhole(int file, char *data, qint64 size)
+{
+    off_t at = 0;
+    while (at < size) {
+        const ssize_t got = ::pread(file, data + at, size_t(size - at), at);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        at += got;
+    }
+    return true;
+}
+
+} // namespace
+
+KeptBytes::KeptBytes(QByteArray bytes) : m_store(std::make_shared<Store>(std::move(bytes))) {}
+
+bool KeptBytes::isEmpty() const
+{
+    return !m_store || m_store->size == 0;
+}
+
+QByteArray KeptBytes::read() const
+{
+    if (!m_store) {
+        return {};
+    }
+    const std::lock_guard lock(m_store->guard);
+    if (m_store->file < 0) {
+        return m_store->bytes;
+    }
+    QByteArray bytes(m_store->size, Qt::Uninitialized);
+    if (!readWhole(m_store->file, bytes.data(), bytes.size())) {
+        logLine(QStringLiteral("Could not read back a kept copy of a picture: ") +
+                errnoText(errno));
+        return {};
+    }
+    return bytes;
+}
+
+bool KeptBytes::moveToFile(const QString &folder) const
+{
+    if (isEmpty()) {
+        return false;
+    }
+    QByteArray bytes;
+    {
+        const std::lock_guard lock(m_store->guard);
+        if (m_store->file >= 0) {
+            return true;
+        }
+        bytes = m_store->bytes; // shared, not copied: written without holding the lock
+    }
+    const int file = namelessFile(QFile::encodeName(folder));
+    if (file < 0) {
+        return false;
+    }
+    if (!writeWhole(file, bytes.constData(), bytes.size())) {
+        ::close(file);
+        return false;
+    }
+    const std::lock_guard lock(m_store->guard);
+    m_store->file = file;
+    m_store->bytes = QByteArray();
+    return true;
 }
 
 std::optional<QString> ensurePrivateFolder(const QString &path)
