@@ -1,4 +1,5 @@
 #include "ScreenshotWatcher.h"
+#include "ImageFormat.h"
 
 #include "DetectionRules.h"
 #include "ImageLoader.h"
@@ -38,7 +39,9 @@ ScreenshotWatcher::ScreenshotWatcher(AppState &state, DetectionServices &detecti
                                      CardPlatformServices &card, QObject *parent)
     : QObject(parent), m_state(state), m_detection(detection),
       m_clock([] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }),
-      m_clipboard([&card](const QImage &image) { card.copyImageToClipboard(image); }),
+      m_clipboard([&card](const QImage &image, const QByteArray &png) {
+          card.copyImageToClipboard(image, png);
+      }),
       m_scheduler([](int delayMs, QObject *context, std::function<void()> work) {
           QTimer::singleShot(delayMs, context, std::move(work));
       })
@@ -283,7 +286,8 @@ void ScreenshotWatcher::finishInspection(const QString &path, const QImage &imag
             QStringLiteral(" (%1x%2)").arg(points.width()).arg(points.height()));
 
     if (m_state.autoCopyOnCapture()) {
-        m_clipboard(image);
+        m_clipboard(image,
+                    imageformat::fromContent(encoded.left(16)) == "png" ? encoded : QByteArray());
         m_state.playFeedbackSound(QStringLiteral("Tink"));
     }
     if (m_presenter) {

@@ -31,7 +31,7 @@ public:
     using Presenter = std::function<void(const QString &path, const QImage &image,
                                          const QSize &points, const QByteArray &encoded)>;
     // Where an auto-copied screenshot goes; the system clipboard unless a test says otherwise.
-    using Clipboard = std::function<void(const QImage &image)>;
+    using Clipboard = std::function<void(const QImage &image, const QByteArray &png)>;
     // Runs `work` after `delayMs` on the main thread, unless `context` is gone by then.
     using Scheduler =
         std::function<void(int delayMs, QObject *context, std::function<void()> work)>;

@@ -1,5 +1,7 @@
 #include "hud/FloatingHUDView.h"
 
+#include "detection/ImageFormat.h"
+
 #include "hud/CardTexts.h"
 #include "hud/FullImage.h"
 #include "hud/actions/CardActions.h"
@@ -26,8 +28,10 @@ FloatingHUDView::FloatingHUDView(QString filePath, CardPicture picture, CardServ
         m_services.later = timerDelayedCall();
     }
     if (!m_services.inBackground) {
-        m_services.inBackground = [](std::function<QImage()> read,
-                                     std::function<void(const QImage &)> done) { done(read()); };
+        m_services.inBackground = [](std::function<CopiedPicture()> read,
+                                     std::function<void(const CopiedPicture &)> done) {
+            done(read());
+        };
     }
     // A new dismiss time changes only the bar's scale; the time left keeps counting.
     connect(m_services.state, &AppState::autoDismissSecondsChanged, this,
@@ -255,12 +259,18 @@ void FloatingHUDView::copyPicture(std::function<void(FloatingHUDView *card)> cop
     m_copying = true;
     Platform *platform = m_services.platform;
     auto read = [platform, encoded = m_picture.encoded, image = m_picture.image] {
-        return encoded.isEmpty() ? image : decodeFullImage(encoded.read(), platform->detection());
+        if (encoded.isEmpty()) {
+            return CopiedPicture{image, {}};
+        }
+        const QByteArray bytes = encoded.read();
+        const bool png = imageformat::fromContent(bytes.left(16)) == "png";
+        return CopiedPicture{decodeFullImage(bytes, platform->detection()),
+                             png ? bytes : QByteArray()};
     };
     auto done = [platform, card = QPointer<FloatingHUDView>(this), name = fileName(),
-                 copied = std::move(copied)](const QImage &image) {
-        if (!image.isNull()) {
-            platform->card().copyImageToClipboard(image);
+                 copied = std::move(copied)](const CopiedPicture &picture) {
+        if (!picture.image.isNull()) {
+            platform->card().copyImageToClipboard(picture.image, picture.png);
             copied(card.data());
             return;
         }

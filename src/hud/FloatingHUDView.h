@@ -22,9 +22,15 @@ namespace orvane {
 class AppState;
 class Platform;
 
+// What a copy action puts on the clipboard: the picture, and its file's bytes where it is a PNG.
+struct CopiedPicture {
+    QImage image;
+    QByteArray png;
+};
+
 // Runs `read` off the main thread, then `done` with its result on the main thread.
-using BackgroundRead =
-    std::function<void(std::function<QImage()> read, std::function<void(const QImage &)> done)>;
+using BackgroundRead = std::function<void(std::function<CopiedPicture()> read,
+                                          std::function<void(const CopiedPicture &)> done)>;
 
 // What a card needs from the rest of the program.
 struct CardServices {

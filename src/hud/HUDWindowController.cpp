@@ -242,12 +242,12 @@ void HUDWindowController::present(quint64 request, const QString &filePath,
     };
     // The copy actions read the file on the worker; the answer is dropped if the controller
     // has gone meanwhile.
-    BackgroundRead inBackground = [this](std::function<QImage()> read,
-                                         std::function<void(const QImage &)> done) {
+    BackgroundRead inBackground = [this](std::function<CopiedPicture()> read,
+                                         std::function<void(const CopiedPicture &)> done) {
         m_worker.start([this, read, done] {
-            const QImage image = read();
+            const CopiedPicture copied = read();
             QMetaObject::invokeMethod(
-                this, [done, image] { done(image); }, Qt::QueuedConnection);
+                this, [done, copied] { done(copied); }, Qt::QueuedConnection);
         });
     };
     QScreen *screen = currentActiveScreen();

@@ -27,7 +27,7 @@ public:
     // An ordinary Qt tool window: all a card can be without the system's help.
     void prepareFloatingWindow(QWindow &window) override;
     void showFloatingWindow(QWindow &window) override;
-    void copyImageToClipboard(const QImage &) override {}
+    void copyImageToClipboard(const QImage &, const QByteArray &) override {}
     void copyFileToClipboard(const QString &) override {}
     void moveToTrash(const QString &, TrashFinished finished) override
     {

@@ -116,7 +116,8 @@ public:
     // gives it where the window manager publishes a work area.
     virtual QRect workArea(QScreen &screen) { return screen.availableGeometry(); }
     // Replaces the clipboard's contents with the image alone (no file reference, no name).
-    virtual void copyImageToClipboard(const QImage &image) = 0;
+    // `png`: the picture's own bytes where it came as a PNG, to be handed on as they are.
+    virtual void copyImageToClipboard(const QImage &image, const QByteArray &png) = 0;
     // Puts a reference to the file on the clipboard, to paste it as a file elsewhere.
     virtual void copyFileToClipboard(const QString &path) = 0;
     // Moves the file into the user's Trash, from where it can be put back. Returns at once;

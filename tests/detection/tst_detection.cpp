@@ -92,7 +92,7 @@ struct Rig {
     ScreenshotWatcher watcher{state, platform, platform};
     double now = 1'800'000'000.0;
     QList<int> delays;
-    QStringList shown; // the cards' file names, and "clipboard" for each copy
+    QStringList shown; // the cards' file names, and "clipboard…" for each copy
     QList<QImage> images;
     QList<QSize> points;
     QList<QByteArray> kept;
@@ -114,8 +114,9 @@ struct Rig {
             points << size;
             kept << bytes;
         });
-        watcher.setClipboard([this](const QImage &image) {
-            shown << u"clipboard"_s;
+        watcher.setClipboard([this](const QImage &image, const QByteArray &png) {
+            const bool same = !png.isEmpty() && QImage::fromData(png, "PNG") == image;
+            shown << (same ? u"clipboard, its PNG"_s : u"clipboard"_s);
             images << image;
         });
     }
@@ -216,7 +217,7 @@ private slots:
         rig.watcher.handleNewFiles({c});
         rig.state.setIsPaused(true);
         rig.settle();
-        QCOMPARE(rig.shown.mid(3), QStringList({u"clipboard"_s, u"c.png"_s}));
+        QCOMPARE(rig.shown.mid(3), QStringList({u"clipboard, its PNG"_s, u"c.png"_s}));
         QCOMPARE(rig.images.at(3).size(), QSize(64, 48));
         QCOMPARE(rig.platform.takeCalls(), QStringList{u"playSystemSound:Tink"_s});
 

@@ -64,10 +64,6 @@ def the_card(program, home, sample, mail):
              "_NET_WM_WINDOW_TYPE_UTILITY", "_NET_WM_WINDOW_OPACITY(CARDINAL) = 4294967295")
     check("an opaque, unfocusable tool window above", wait_for(lambda: all(
         s in run("xprop", "-id", window) for s in state), 5), run("xprop", "-id", window))
-    # A PNG goes to Qt's own decoder, named: guessing loads every image plugin, for good.
-    plugins = [l.split()[-1] for l in open("/proc/%d/maps" % program.process.pid)
-               if "/imageformats/" in l]
-    check("no image plugin loaded for a PNG's card", not plugins, plugins)
     check.must("Copy Only found by name and pressed",
                wait_for(lambda: press(find("push button", "Copy Only")), 10))
     pressed = time.monotonic()
@@ -78,6 +74,11 @@ def the_card(program, home, sample, mail):
           gone >= 0.7 and not os.path.exists(shot))
     # The whole picture, read from the file: the card itself holds only a thumbnail.
     check("the clipboard holds the 640 x 400 picture", pasted_size() == (640, 400))
+    # A PNG is decoded by Qt's own decoder, named, and pasted as its file's bytes: guessing a
+    # format or encoding one loads every image plugin Qt has, for good.
+    plugins = [l.split()[-1] for l in open("/proc/%d/maps" % program.process.pid)
+               if "/imageformats/" in l]
+    check("no image plugin loaded for a PNG's card and its paste", not plugins, plugins)
 
     latest = home + "/Desktop/Screenshot 2.png"
     shutil.copy(sample, latest)

@@ -413,7 +413,8 @@ private slots:
         QTest::addColumn<QString>("log"); // empty: no failure
         QTest::addColumn<QStringList>("calls");
         const QString path = u"%1/Shot \"1\" $HOME `id`.png"_s, name = path.mid(3);
-        const QString copy = u"copyImageToClipboard:640x400"_s, trash = u"moveToTrash:"_s + path;
+        const QString copy = u"copyImageToClipboard:640x400+png"_s,
+                      trash = u"moveToTrash:"_s + path;
         const QString markup = u"openForMarkup:"_s + path,
                       reveal = u"revealInFileManager:"_s + path;
         const QString tink = u"playSystemSound:Tink"_s,

@@ -437,6 +437,11 @@ private slots:
         QCOMPARE(clipboard->mimeData()->urls(), QList<QUrl>{url});
         QCOMPARE(clipboard->mimeData()->data(u"x-special/gnome-copied-files"_s),
                  "copy\n" + url.toEncoded());
+        // A PNG's own bytes, and nothing Qt would make by encoding the picture again.
+        const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n") + "as the file has it";
+        platform.copyImageToClipboard(QImage(4, 3, QImage::Format_RGB32), png);
+        QCOMPARE(clipboard->mimeData()->formats(), QStringList{u"image/png"_s});
+        QCOMPARE(clipboard->mimeData()->data(u"image/png"_s), png);
         // The default first, then the others, each once.
         QCOMPARE(ids(platform.applicationsForFile(path)), u"viewer editor"_s);
         QVERIFY(!platform.openFileWith(path, u"no-such-app.desktop"_s).ok());

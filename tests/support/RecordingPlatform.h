@@ -81,9 +81,13 @@ public:
         stream = created.get();
         return created;
     }
-    void copyImageToClipboard(const QImage &i) override
+    void copyImageToClipboard(const QImage &i, const QByteArray &png) override
     {
-        record(u"copyImageToClipboard:%1x%2"_s.arg(i.width()).arg(i.height()));
+        // "+png": with the file's own bytes, which must be the picture's.
+        const bool same = !png.isEmpty() && QImage::fromData(png, "PNG").size() == i.size();
+        record(u"copyImageToClipboard:%1x%2%3"_s.arg(i.width())
+                   .arg(i.height())
+                   .arg(same ? u"+png"_s : QString()));
     }
     void copyFileToClipboard(Path p) override { record(u"copyFileToClipboard:"_s + p); }
     void moveToTrash(Path p, TrashFinished done) override

@@ -305,9 +305,18 @@ QRect LinuxCardPlatformServices::workArea(QScreen &screen)
         .intersected(available);
 }
 
-void LinuxCardPlatformServices::copyImageToClipboard(const QImage &image)
+void LinuxCardPlatformServices::copyImageToClipboard(const QImage &image, const QByteArray &png)
 {
-    QGuiApplication::clipboard()->setImage(image);
+    if (png.isEmpty()) {
+        QGuiApplication::clipboard()->setImage(image);
+        return;
+    }
+    // The file's own bytes. Given the picture, Qt would keep it decoded (8 MB for a 1080p
+    // screen) and encode it again at every paste, on the main thread (half a second for a
+    // detailed one), after loading every image plugin to choose an encoder.
+    auto *data = new QMimeData;
+    data->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 void LinuxCardPlatformServices::copyFileToClipboard(const QString &path)

@@ -38,7 +38,7 @@ public:
     void showFloatingWindow(QWindow &window) override;
     QRect workArea(QScreen &screen) override;
     bool blurBehind(QWindow &window) override;
-    void copyImageToClipboard(const QImage &image) override;
+    void copyImageToClipboard(const QImage &image, const QByteArray &png) override;
     void copyFileToClipboard(const QString &path) override;
     void moveToTrash(const QString &path, TrashFinished finished) override;
     // Through the freedesktop notification service (DesktopNotifications.cpp).

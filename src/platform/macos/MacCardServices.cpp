@@ -35,8 +35,9 @@ void MacCardPlatformServices::showFloatingWindow(QWindow &window)
     macnative::orderFrontRegardless(macNativeView(window));
 }
 
-void MacCardPlatformServices::copyImageToClipboard(const QImage &image)
+void MacCardPlatformServices::copyImageToClipboard(const QImage &image, const QByteArray &png)
 {
+    Q_UNUSED(png); // the pasteboard asks for the picture itself
     QGuiApplication::clipboard()->setImage(image);
 }
 

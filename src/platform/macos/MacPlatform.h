@@ -37,7 +37,7 @@ public:
 
     void prepareFloatingWindow(QWindow &window) override;
     void showFloatingWindow(QWindow &window) override;
-    void copyImageToClipboard(const QImage &image) override;
+    void copyImageToClipboard(const QImage &image, const QByteArray &png) override;
     void copyFileToClipboard(const QString &path) override;
     void moveToTrash(const QString &path, TrashFinished finished) override;
     void offerUndo(const TrashedFile &trashed) override;
