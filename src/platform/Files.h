@@ -93,10 +93,15 @@ uint currentUserId();
 // Gives memory freed after a burst of work back to the system, where the allocator keeps it.
 void releaseFreedMemory();
 
+// Has every large block (a picture, a file's bytes) mapped on its own, so that it goes back to
+// the system when freed. Once, before any thread starts.
+void mapLargeBlocksApart();
+
 // Bytes kept for as long as something needs them, such as a screenshot's for its card's copies.
 // Moved into a file without a name they cost the page cache, which the system can write out and
 // drop, instead of the heap, which it must keep: a 5K screenshot's PNG is tens of megabytes.
-// The file goes with the last copy of this, or with the process. Copies share one store; any
+// The file goes with the last copy of this, or with the process. Linux only; elsewhere, and on
+// a network's file system or a full disk, they stay in memory. Copies share one store; any
 // thread.
 class KeptBytes {
 public:

@@ -257,10 +257,16 @@ private slots:
     // and close with their last copy; where no file can be made they stay in memory.
     void keptBytes()
     {
-        const auto openFiles = [] { return QDir(u"/proc/self/fd"_s).count(); };
-        const qsizetype before = openFiles();
-        const QByteArray bytes = QByteArray(3 << 20, 'x') + "end";
         QTemporaryDir folder;
+        const auto openFiles = [&folder] { // of those this process holds, the ones in `folder`
+            const QDir open(u"/proc/self/fd"_s);
+            const QStringList fds = open.entryList();
+            return std::count_if(fds.cbegin(), fds.cend(), [&](const QString &fd) {
+                return QFile::symLinkTarget(open.filePath(fd)).startsWith(folder.path() + u'/');
+            });
+        };
+        const auto before = openFiles();
+        const QByteArray bytes = QByteArray(3 << 20, 'x') + "end";
         {
             const files::KeptBytes kept(bytes), copy = kept;
             QVERIFY(kept.moveToFile(folder.path()));

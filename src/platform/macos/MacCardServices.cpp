@@ -35,9 +35,8 @@ void MacCardPlatformServices::showFloatingWindow(QWindow &window)
     macnative::orderFrontRegardless(macNativeView(window));
 }
 
-void MacCardPlatformServices::copyImageToClipboard(const QImage &image, const QByteArray &png)
+void MacCardPlatformServices::copyImageToClipboard(const QImage &image, const QByteArray &)
 {
-    Q_UNUSED(png); // the pasteboard asks for the picture itself
     QGuiApplication::clipboard()->setImage(image);
 }
 
