@@ -93,10 +93,6 @@ uint currentUserId();
 // Gives memory freed after a burst of work back to the system, where the allocator keeps it.
 void releaseFreedMemory();
 
-// Has every large block (a picture, a file's bytes) mapped on its own, so that it goes back to
-// the system when freed. Once, before any thread starts.
-void mapLargeBlocksApart();
-
 // Bytes kept for as long as something needs them, such as a screenshot's for its card's copies.
 // Moved into a file without a name they cost the page cache, which the system can write out and
 // drop, instead of the heap, which it must keep: a 5K screenshot's PNG is tens of megabytes.

@@ -166,16 +166,6 @@ void releaseFreedMemory()
 #endif
 }
 
-void mapLargeBlocksApart()
-{
-#ifdef __GLIBC__
-    // glibc raises its threshold for that to the size of each such block freed; pictures of
-    // the same size then come from the threads' own heaps, whose free tops it never trims
-    // (28 MB kept after thirty 1080p cards).
-    ::mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
-#endif
-}
-
 struct KeptBytes::Store {
     std::mutex guard;
     QByteArray bytes;
