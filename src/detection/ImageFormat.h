@@ -28,6 +28,12 @@ inline QByteArray fromContent(const QByteArray &head)
     return {};
 }
 
+// `bytes` where they are a PNG's, to be handed on as they are; otherwise none.
+inline QByteArray pngBytes(const QByteArray &bytes)
+{
+    return fromContent(bytes) == "png" ? bytes : QByteArray();
+}
+
 // Tells `reader` the format its picture's first bytes name. A reader left to guess loads every
 // image plugin Qt has, with their libraries, to ask each one; they stay loaded for good.
 inline void nameFormat(QImageReader &reader, const QByteArray &head)

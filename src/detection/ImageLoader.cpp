@@ -20,12 +20,12 @@ namespace {
 
 bool isPng(const QByteArray &data)
 {
-    return data.startsWith("\x89PNG\r\n\x1a\n");
+    return imageformat::fromContent(data) == "png";
 }
 
 bool isJpeg(const QByteArray &data)
 {
-    return data.startsWith("\xff\xd8\xff");
+    return imageformat::fromContent(data) == "jpeg";
 }
 
 // ISO base media files (HEIC, HEIF) start with a "ftyp" box.

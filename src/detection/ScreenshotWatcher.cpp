@@ -286,8 +286,7 @@ void ScreenshotWatcher::finishInspection(const QString &path, const QImage &imag
             QStringLiteral(" (%1x%2)").arg(points.width()).arg(points.height()));
 
     if (m_state.autoCopyOnCapture()) {
-        m_clipboard(image,
-                    imageformat::fromContent(encoded.left(16)) == "png" ? encoded : QByteArray());
+        m_clipboard(image, imageformat::pngBytes(encoded));
         m_state.playFeedbackSound(QStringLiteral("Tink"));
     }
     if (m_presenter) {

@@ -263,9 +263,8 @@ void FloatingHUDView::copyPicture(std::function<void(FloatingHUDView *card)> cop
             return CopiedPicture{image, {}};
         }
         const QByteArray bytes = encoded.read();
-        const bool png = imageformat::fromContent(bytes.left(16)) == "png";
         return CopiedPicture{decodeFullImage(bytes, platform->detection()),
-                             png ? bytes : QByteArray()};
+                             imageformat::pngBytes(bytes)};
     };
     auto done = [platform, card = QPointer<FloatingHUDView>(this), name = fileName(),
                  copied = std::move(copied)](const CopiedPicture &picture) {
