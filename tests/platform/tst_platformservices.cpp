@@ -63,32 +63,34 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool desktopEntry(const QString &id, const QString &name, const QString &exec, const QString &more)
+// Desktop entries, "id|Name|Exec|more lines" ("@/": the programs' folder), after an editor and
+// the default application for images and folders; each program notes its arguments. Then what
+// update-desktop-database leaves for GIO to find applications by type. Written before GIO first
+// looks at the applications: it reads them once.
+bool installApplications(const QStringList &entries)
 {
-    return write(
-        home->file(u".local/share/applications/"_s + id),
-        u"[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n%3\n"_s.arg(name, exec, more)
-            .toUtf8());
-}
-
-// What the desktop's update-desktop-database leaves for GIO to find applications by type.
-bool mimeCache(const QByteArray &lines)
-{
-    return write(home->file(u".local/share/applications/mimeinfo.cache"_s),
-                 "[MIME Cache]\n" + lines);
-}
-
-// The default application for images and folders notes its arguments; an editor comes after.
-void installRecordingViewer()
-{
-    const QString script = home->file(u"bin/record-opened"_s);
-    write(script, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\036' \"$a\" >> \"$0.log\"; done\n");
-    desktopEntry(u"viewer.desktop"_s, u"Recording Viewer"_s, script + u" %f"_s,
-                 u"MimeType=image/png;inode/directory;"_s);
-    desktopEntry(u"editor.desktop"_s, u"Editor"_s, u"/bin/true %f"_s, u"MimeType=image/png;"_s);
-    mimeCache("image/png=editor.desktop;viewer.desktop;\ninode/directory=viewer.desktop;\n");
-    write(home->file(u".config/mimeapps.list"_s),
-          "[Default Applications]\nimage/png=viewer.desktop\ninode/directory=viewer.desktop\n");
+    QByteArray cache = "[MIME Cache]\ninode/directory=viewer.desktop;\nimage/png=";
+    for (const QString &entry :
+         QStringList{u"editor.desktop|Editor|@/editor %f|MimeType=image/png;"_s,
+                     u"viewer.desktop|Recording Viewer|@/record-opened %f|"
+                     "MimeType=image/png;inode/directory;"_s} +
+             entries) {
+        const QStringList field = entry.split(u'|');
+        const QString exec = QString(field[2]).replace(u"@/"_s, home->file(u"bin/"_s));
+        cache += field[3].contains(u"image/png"_s) ? field[0].toUtf8() + ';' : QByteArray();
+        if (!write(exec.section(u' ', 0, 0),
+                   "#!/bin/sh\nprintf '%s\\036' \"$@\" >> \"$0.log\"\n") ||
+            !write(home->file(u".local/share/applications/"_s + field[0]),
+                   u"[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n%3\n"_s
+                       .arg(field[1], exec, field[3])
+                       .toUtf8())) {
+            return false;
+        }
+    }
+    return write(home->file(u".local/share/applications/mimeinfo.cache"_s), cache + '\n') &&
+           write(home->file(u".config/mimeapps.list"_s),
+                 "[Default "
+                 "Applications]\nimage/png=viewer.desktop\ninode/directory=viewer.desktop\n");
 }
 
 // Trashed through GIO, whose answer comes from another thread.
@@ -116,9 +118,10 @@ QString ids(const QList<FileApplication> &applications)
     return ids.join(u' ');
 }
 
-QStringList openedByViewer()
+// What `program` in the programs' folder was started with, each time.
+QStringList opened(const QString &program = u"record-opened"_s)
 {
-    return QString::fromUtf8(readAll(home->file(u"bin/record-opened.log"_s)))
+    return QString::fromUtf8(readAll(home->file(u"bin/"_s + program + u".log"_s)))
         .split(u'\036', Qt::SkipEmptyParts);
 }
 
@@ -152,27 +155,6 @@ struct Watch {
     }
 };
 
-// Runs `test` ("function" or "function:row") of this program again in a process of its own
-// (GLib reads its schemas and settings once per process, and GIO once loaded stays), with
-// `environment` ("NAME=VALUE", or "NAME" to unset) applied over a home of its own.
-void runInChild(const QString &test, const QStringList &environment)
-{
-    QProcess child;
-    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-    variables.insert(u"ORVANE_TEST_CHILD"_s, environment.join(u'\n'));
-    child.setProcessEnvironment(variables);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {test});
-    QVERIFY(child.waitForFinished(60000));
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-             child.readAll().constData());
-}
-
-bool inChild()
-{
-    return qEnvironmentVariableIsSet("ORVANE_TEST_CHILD");
-}
-
 // gnome-screenshot's folder, as its settings' default; the same in every process.
 const QString gnomeScreenshotFolder = u"/srv/Gnome Shots"_s;
 
@@ -181,7 +163,7 @@ const QString gnomeScreenshotFolder = u"/srv/Gnome Shots"_s;
 QString schemaFolders()
 {
     static const QString folders = [] {
-        const QString root = home->file(u"schemas"_s);
+        const QString root = home->file(u"schemas"_s), data = u"/glib-2.0/schemas"_s;
         const auto compile = [&root](const QString &folder, const QByteArray &id) {
             const QString dir = root + u'/' + folder;
             QByteArray path = '/' + id + '/';
@@ -190,27 +172,51 @@ QString schemaFolders()
                                    "\"><key name=\"auto-save-directory\" type=\"s\"><default>'" +
                                    QUrl::fromLocalFile(gnomeScreenshotFolder).toEncoded() +
                                    "'</default></key></schema></schemalist>";
-            const bool written = write(dir + u"/test.gschema.xml"_s, xml);
-            return written && QProcess::execute(QStringLiteral(ORVANE_GLIB_COMPILE_SCHEMAS),
-                                                {u"--strict"_s, dir}) == 0;
+            return write(dir + u"/test.gschema.xml"_s, xml) &&
+                   QProcess::execute(QStringLiteral(ORVANE_GLIB_COMPILE_SCHEMAS),
+                                     {u"--strict"_s, dir}) == 0;
         };
-        const bool made = compile(u"gnome"_s, "org.gnome.gnome-screenshot") &&
-                          compile(u"lookalike"_s, "org.gnome.gnome-screenshot-tools") &&
-                          compile(u"other"_s, "com.tarnwell.orvane.test");
-        for (const auto &[from, to] : {std::pair{u"gnome"_s, u"data-gnome"_s},
-                                       {u"other"_s, u"data-other"_s},
-                                       {u"gnome"_s, u"home/.local/share"_s}}) {
-            QDir().mkpath(root + u'/' + to + u"/glib-2.0/schemas"_s);
-            QFile::copy(root + u'/' + from + u"/gschemas.compiled"_s,
-                        root + u'/' + to + u"/glib-2.0/schemas/gschemas.compiled"_s);
+        const QByteArray gnome = "org.gnome.gnome-screenshot", other = "com.tarnwell.orvane.test";
+        // Not a schema file, "seam": the id's only copy ends one byte into the scan's second
+        // 64 KiB read.
+        if (!compile(u"gnome"_s, gnome) || !compile(u"data-gnome"_s + data, gnome) ||
+            !compile(u"home/.local/share"_s + data, gnome) ||
+            !compile(u"lookalike"_s, gnome + "-tools") || !compile(u"other"_s, other) ||
+            !compile(u"data-other"_s + data, other) || !QDir().mkpath(root + u"/empty"_s) ||
+            !write(root + u"/seam/gschemas.compiled"_s, QByteArray(64 * 1024 - 25, 'x') + gnome)) {
+            qFatal("could not compile the test's schemas");
         }
-        QDir().mkpath(root + u"/empty"_s);
-        // Not a schema file: the id's only copy ends one byte into the scan's second 64 KiB read.
-        const bool seam = write(root + u"/seam/gschemas.compiled"_s,
-                                QByteArray(64 * 1024 - 25, 'x') + "org.gnome.gnome-screenshot");
-        return made && seam ? root : QString();
+        return root;
     }();
     return folders;
+}
+
+// In the first process, runs the current test (row) again in a process of its own and says
+// true: GLib reads its schemas and settings once per process, and GIO once loaded stays.
+// `environment` ("NAME=VALUE", or "NAME" to unset; "@" the schemas' folders) goes over a home
+// of its own.
+bool ranInChild(QStringList environment = {})
+{
+    if (qEnvironmentVariableIsSet("ORVANE_TEST_CHILD")) {
+        return false;
+    }
+    if (!environment.filter(u"@"_s).isEmpty()) {
+        environment.replaceInStrings(u"@"_s, schemaFolders());
+    }
+    QProcess child;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(u"ORVANE_TEST_CHILD"_s, environment.join(u'\n'));
+    child.setProcessEnvironment(variables);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    const char *row = QTest::currentDataTag();
+    child.start(QCoreApplication::applicationFilePath(),
+                {QLatin1String(QTest::currentTestFunction()) +
+                 (row ? u':' + QString::fromUtf8(row) : QString())});
+    if (!child.waitForFinished(60000) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0) {
+        QTest::qFail(child.readAll().constData(), __FILE__, __LINE__);
+    }
+    return true;
 }
 
 } // namespace
@@ -251,7 +257,7 @@ private slots:
         QVERIFY(kept);
     }
 
-    void initTestCase() { installRecordingViewer(); }
+    void initTestCase() { QVERIFY(installApplications({})); }
 
     // A card's bytes moved out of memory read back as they were, leave no name in the folder
     // and close with their last copy; where no file can be made they stay in memory.
@@ -272,10 +278,9 @@ private slots:
             QVERIFY(kept.moveToFile(folder.path()));
             QVERIFY(copy.moveToFile(folder.path())); // the one store, already in its file
             QCOMPARE(copy.read(), bytes);
-            QCOMPARE(QDir(folder.path())
-                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                    QDir::NoDotAndDotDot),
-                     QStringList());
+            QVERIFY(QDir(folder.path())
+                        .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                 QDir::NoDotAndDotDot));
             QCOMPARE(openFiles(), before + 1);
             const files::KeptBytes nowhere(bytes);
             QVERIFY(!nowhere.moveToFile(folder.filePath(u"missing"_s)));
@@ -283,67 +288,51 @@ private slots:
         }
         QCOMPARE(openFiles(), before);
     }
-    void init() { QFile::remove(home->file(u"bin/record-opened.log"_s)); }
+    // Each case starts with no Trash, no folder of the Undo cases, nothing the viewer opened.
+    void init()
+    {
+        QDir(home->file(u".local/share/Trash"_s)).removeRecursively();
+        QDir(home->file(u"Undo"_s)).removeRecursively();
+        QFile::remove(home->file(u"bin/record-opened.log"_s));
+    }
 
     // Where the window manager publishes no work area, the card keeps clear of what bars and
     // docks reserve, on their own monitor only; broken reservations never hide the card.
-    void workAreaFromStruts_data()
-    {
-        QTest::addColumn<QList<quint32>>("values");
-        QTest::addColumn<QRect>("monitor");
-        QTest::addColumn<QRect>("free");
-        const QRect left(0, 0, 1280, 800);
-        const QRect right(1280, 0, 1280, 800);
-        QTest::newRow("bar along the bottom")
-            << QList<quint32>{0, 0, 0, 20, 0, 0, 0, 0, 0, 0, 0, 2559} << left
-            << QRect(0, 0, 1280, 780);
-        QTest::newRow("top bar on the other monitor")
-            << QList<quint32>{0, 0, 24, 0, 0, 0, 0, 0, 1280, 2559, 0, 0} << left << left;
-        QTest::newRow("top bar on this monitor")
-            << QList<quint32>{0, 0, 24, 0, 0, 0, 0, 0, 1280, 2559, 0, 0} << right
-            << QRect(1280, 24, 1280, 776);
-        QTest::newRow("dock on the right edge")
-            << QList<quint32>{0, 48, 0, 0, 0, 0, 100, 700, 0, 0, 0, 0} << right
-            << QRect(1280, 0, 1232, 800);
-        QTest::newRow("older strut: the whole edge")
-            << QList<quint32>{30, 0, 0, 0} << left << QRect(30, 0, 1250, 800);
-        QTest::newRow("thicker than the screen")
-            << QList<quint32>{0, 0, 0, 9000, 0, 0, 0, 0, 0, 0, 0, 2559} << left << left;
-        QTest::newRow("neither form") << QList<quint32>{0, 0, 0, 20, 0} << left << left;
-    }
     void workAreaFromStruts()
     {
-        QFETCH(QList<quint32>, values);
-        QFETCH(QRect, monitor);
+        const QRect left(0, 0, 1280, 800), right(1280, 0, 1280, 800);
         const QSize root(2560, 800);
-        QTEST(workarea::freeArea(monitor, root, workarea::strutsFrom(values, root)), "free");
+        for (const auto &[values, monitor, free] :
+             std::initializer_list<std::tuple<QList<quint32>, QRect, QRect>>{
+                 {{0, 0, 0, 20, 0, 0, 0, 0, 0, 0, 0, 2559}, left, {0, 0, 1280, 780}}, // bottom bar
+                 {{0, 0, 24, 0, 0, 0, 0, 0, 1280, 2559, 0, 0}, left, left}, // top, other monitor
+                 {{0, 0, 24, 0, 0, 0, 0, 0, 1280, 2559, 0, 0}, right, {1280, 24, 1280, 776}},
+                 {{0, 48, 0, 0, 0, 0, 100, 700, 0, 0, 0, 0}, right, {1280, 0, 1232, 800}}, // dock
+                 {{30, 0, 0, 0}, left, {30, 0, 1250, 800}}, // an older strut: the whole edge
+                 {{0, 0, 0, 9000, 0, 0, 0, 0, 0, 0, 0, 2559}, left, left}, // thicker than it
+                 {{0, 0, 0, 20, 0}, left, left}}) {                        // neither form
+            QCOMPARE(workarea::freeArea(monitor, root, workarea::strutsFrom(values, root)), free);
+        }
     }
 
     // A file the Trash refuses is reported as not trashed and stays where it was, untouched:
     // never deleted instead. (undoTrash trashes an awkward name and puts it back.)
-    void trashRefused_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("trashIsAFile");
-        QTest::newRow("the Trash is a plain file") << awkwardName << true;
-        // The longest name a file may have leaves no room for the Trash's ".trashinfo".
-        QTest::newRow("name too long for the Trash's records")
-            << QString(251, u'a') + u".png"_s << false;
-    }
     void trashRefused()
     {
-        QFETCH(QString, name);
-        QFETCH(bool, trashIsAFile);
         LinuxPlatform platform{ProcessContext{}};
         const QString folder = home->file(u".local/share/Trash"_s);
-        const QString path = home->file(u"Desktop/"_s + name);
-        QVERIFY(write(path));
-        // GIO cannot make its folders where a file stands in their way.
-        QVERIFY(!trashIsAFile || (QDir(folder).removeRecursively() && write(folder, "no folder")));
-        const bool trashed = trash(platform, path).has_value();
-        QVERIFY(!trashIsAFile || QFile::remove(folder));
-        QVERIFY(!trashed);
-        QCOMPARE(readAll(path), QByteArray("png"));
+        // The Trash a plain file (GIO cannot make its folders where a file stands in their way);
+        // the longest name a file may have, which leaves no room for the Trash's ".trashinfo".
+        for (const auto &[name, trashIsAFile] :
+             {std::pair{awkwardName, true}, {QString(251, u'a') + u".png"_s, false}}) {
+            const QString path = home->file(u"Desktop/"_s + name);
+            QVERIFY(write(path));
+            QVERIFY(!trashIsAFile || write(folder, "no folder"));
+            const bool trashed = trash(platform, path).has_value();
+            QVERIFY(!trashIsAFile || QFile::remove(folder));
+            QVERIFY(!trashed);
+            QCOMPARE(readAll(path), QByteArray("png"));
+        }
     }
 
     // Undo puts the very file that was trashed back, with its bytes and time, and its record
@@ -402,11 +391,8 @@ private slots:
             QCOMPARE(int(restored.outcome), int(Restoration::Outcome::Gone));
             QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::System), before);
             QVERIFY(QFile::exists(first->infoPath));
-            if (second) { // the other file stays in the Trash, untouched
-                QCOMPARE(readAll(second->trashedPath), QByteArray("another file"));
-                QVERIFY(QFile::remove(second->trashedPath));
-            }
-            QVERIFY(QFile::remove(first->infoPath));
+            // The other file stays in the Trash, untouched.
+            QVERIFY(!second || readAll(second->trashedPath) == "another file");
             return;
         }
         const QString target = folder + u'/' + restoredAs;
@@ -424,9 +410,7 @@ private slots:
         } else if (second) {
             QCOMPARE(readAll(second->trashedPath), QByteArray("second"));
             QVERIFY(QFile::exists(second->infoPath));
-            QVERIFY(QFile::remove(second->trashedPath) && QFile::remove(second->infoPath));
         }
-        QVERIFY(QDir(folder).removeRecursively());
     }
 
     // The card hands the file on unaltered: to the clipboard, the chosen application, the file
@@ -452,7 +436,7 @@ private slots:
         QCOMPARE(ids(platform.applicationsForFile(path)), u"viewer editor"_s);
         QVERIFY(!platform.openFileWith(path, u"no-such-app.desktop"_s).ok());
         QVERIFY(platform.openFileWith(path, u"viewer.desktop"_s).ok());
-        QTRY_COMPARE(openedByViewer(), QStringList{path});
+        QTRY_COMPARE(opened(), QStringList{path});
         init(); // a fresh record of what the viewer opened
         QDBusConnection bus = QDBusConnection::sessionBus();
         FakeFileManager manager;
@@ -463,15 +447,15 @@ private slots:
             platform.revealInFileManager(path, {});
             QTRY_COMPARE(manager.shown, QStringList{QString::fromUtf8(url.toEncoded())});
             QTest::qWait(100);
-            QVERIFY(openedByViewer().isEmpty());
+            QVERIFY(opened().isEmpty());
             bus.unregisterService(u"org.freedesktop.FileManager1"_s);
             bus.unregisterObject(u"/org/freedesktop/FileManager1"_s);
         }
         platform.revealInFileManager(path, {});
-        QTRY_COMPARE(openedByViewer(), QStringList{folder});
+        QTRY_COMPARE(opened(), QStringList{folder});
         QVERIFY(QFile::remove(path));
         platform.revealInFileManager(path, {});
-        QTRY_COMPARE(openedByViewer(), (QStringList{folder, folder}));
+        QTRY_COMPARE(opened(), (QStringList{folder, folder}));
         // The card's sound: a name the theme lacks falls through to the fallback, which plays.
         QVERIFY(!platform.playSystemSound(u"Sosumi"_s).ok());
         QVERIFY(platform.playSystemSound(u"Pop"_s).ok());
@@ -494,13 +478,12 @@ private slots:
     // Markup opens the best annotator installed, through its entry, else the image viewer; the
     // user's choice first while it is installed. An entry that passes no file gets the program's
     // edit option (ksnip would take a new screenshot), one that is more than the program (a
-    // Flatpak's) is not guessed at. Entries: "id|Name|Exec|more lines", "@" the programs' folder;
-    // each program records its arguments. The preferences list every choice by name.
+    // Flatpak's) is not guessed at. The preferences list every choice by name.
     void markup_data()
     {
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QString>("choice");
-        QTest::addColumn<QString>("opened"); // the program, then its arguments; "$": the file
+        QTest::addColumn<QString>("started"); // the program, then its arguments; "$": the file
         QTest::addColumn<QString>("automatic");
         QTest::addColumn<QString>("choices"); // the ids without ".desktop"
         const QString png = u"MimeType=image/png;"_s,
@@ -540,24 +523,11 @@ private slots:
     {
         QFETCH(QStringList, entries);
         QFETCH(QString, choice);
-        QFETCH(QString, opened);
-        if (!inChild()) {
-            runInChild(u"markup:"_s + QString::fromUtf8(QTest::currentDataTag()), {});
+        QFETCH(QString, started);
+        if (ranInChild()) {
             return;
         }
-        // Written before GIO first looks at the applications: it reads them once.
-        const QString bin = home->file(u"bin"_s);
-        QByteArray forImages = "image/png=editor.desktop;viewer.desktop;";
-        for (const QString &entry : entries) {
-            const QStringList field = entry.split(u'|');
-            const QString exec = QString(field[2]).replace(u"@/"_s, bin + u'/');
-            forImages += field[3].contains(u"image/png"_s) ? QByteArray(field[0].toUtf8() + ';')
-                                                           : QByteArray();
-            QVERIFY(write(exec.section(u' ', 0, 0),
-                          "#!/bin/sh\nprintf '%s\\036' \"$@\" > \"$0.log\"\n"));
-            QVERIFY(desktopEntry(field[0], field[1], exec, field[3]));
-        }
-        QVERIFY(mimeCache(forImages + '\n'));
+        QVERIFY(installApplications(entries));
         const QString path = home->file(u"Shots $x `y`/-Shot \"1\" $(id) `id` 'a'.png"_s);
         QVERIFY(write(path));
         test::LogCapture log;
@@ -568,12 +538,12 @@ private slots:
         std::atomic<int> answer{-1};
         platform.openForMarkup(path, choice, [&answer](bool ok) { answer = ok ? 1 : 0; });
         QCOMPARE(answer.load(), 1);
-        QStringList arguments = opened.split(u' ');
-        const QString record = bin + u'/' + arguments.takeFirst() + u".log"_s;
+        QStringList arguments = started.split(u' ');
+        const QString program = arguments.takeFirst();
         arguments.replaceInStrings(u"$"_s, path);
-        QTRY_COMPARE(QString::fromUtf8(readAll(record)).split(u'\036', Qt::SkipEmptyParts),
-                     arguments);
-        QCOMPARE(QDir(bin).entryList({u"*.log"_s}), QStringList{QFileInfo(record).fileName()});
+        QTRY_COMPARE(opened(program), arguments);
+        QCOMPARE(QDir(home->file(u"bin"_s)).entryList({u"*.log"_s}),
+                 QStringList{program + u".log"_s});
         QCOMPARE(log.lines().filter(u"Markup"_s).size(), choice == u"gone.desktop"_s ? 1 : 0);
     }
 
@@ -624,38 +594,11 @@ private slots:
         }
     }
 
-    // Switched on and off in the desktop's startup settings; written afresh when asked.
-    void linuxAutostartEntry()
-    {
-        LinuxPlatform platform(
-            {u"orvane"_s, u"/opt/Orvane dir"_s, u"/opt/Orvane dir/orvane"_s, {}});
-        const QString entry = home->file(u".config/autostart/com.tarnwell.orvane.desktop"_s);
-        QCOMPARE(LinuxPlatform::autostartEntryPath(), entry);
-        QCOMPARE(platform.readLoginEntry(), LoginEntry::Absent);
-        QVERIFY(platform.registerLoginItem().ok() && platform.isLoginItemEnabled());
-        const QByteArray written = readAll(entry);
-        for (const auto &[text, state] :
-             {std::pair<QByteArray, LoginEntry>{written + "[Desktop Action x]\nHidden=true\n",
-                                                LoginEntry::Enabled},
-              {QByteArray(written).replace("enabled=true", "enabled=false"),
-               LoginEntry::SwitchedOff},
-              {written + "Hidden=true\n", LoginEntry::SwitchedOff}}) {
-            QVERIFY(write(entry, text));
-            QCOMPARE(platform.readLoginEntry(), state);
-        }
-        QVERIFY(!platform.isLoginItemEnabled());
-        QVERIFY(platform.installLoginAgent().ok() && platform.isLoginItemEnabled());
-        platform.removeLoginAgent();
-        QVERIFY(!QFile::exists(entry));
-        QVERIFY(platform.registerLoginItem().ok() && platform.unregisterLoginItem().ok());
-        QVERIFY(!QFile::exists(entry) && !platform.isLoginItemEnabled());
-        QVERIFY(platform.unregisterLoginItem().ok()); // nothing to remove is no error
-    }
-
     // The entry names the program so that a desktop parses back its exact path; AppImage's
     // variables count only inside its mount point, not for a program run from its terminal. A
-    // build in a CMake build folder is never started at login, whichever way it is asked.
-    void linuxAutostartExec_data()
+    // build in a CMake build folder is never started at login, whichever way it is asked. The
+    // entry is switched on and off in the desktop's startup settings; written afresh when asked.
+    void linuxAutostart_data()
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("appImage");
@@ -666,7 +609,6 @@ private slots:
         const auto plain = [](const char *name, const QString &program) -> QTestData & {
             return QTest::newRow(name) << program << QString() << QString();
         };
-        plain("installed", u"/usr/bin/orvane"_s) << u"/usr/bin/orvane"_s << QString();
         plain("blank", u"/home/ann/My Apps/orvane"_s)
             << u"\"/home/ann/My Apps/orvane\""_s << QString();
         plain("quote, dollar, backquote", u"/opt/a\"b$c`d/orvane"_s)
@@ -688,7 +630,7 @@ private slots:
         QTest::newRow("APPDIR is the root")
             << u"/usr/bin/orvane"_s << mine << u"/"_s << u"/usr/bin/orvane"_s << QString();
     }
-    void linuxAutostartExec()
+    void linuxAutostart()
     {
         QFETCH(QString, program);
         QFETCH(QString, appImage);
@@ -696,22 +638,40 @@ private slots:
         QFETCH(QString, exec);
         QFETCH(QString, tryExec);
         LinuxPlatform platform(ProcessContext::make(program, {u"orvane"_s}, appImage, appDir));
+        const QString entry = home->file(u".config/autostart/com.tarnwell.orvane.desktop"_s);
+        QFile::remove(entry); // the row before's
         if (exec.isEmpty()) {
             QVERIFY(write(program, "program") &&
                     write(home->file(u"src/build/default/CMakeCache.txt"_s)));
-            QFile::remove(platform.autostartEntryPath()); // the row before's
             QVERIFY(platform.loginEntryRefusal().value_or(QString()).contains(u"build folder"_s));
             QVERIFY(!platform.installLoginAgent().ok() && !platform.registerLoginItem().ok());
-            QVERIFY(!QFile::exists(platform.autostartEntryPath()));
+            QVERIFY(!QFile::exists(entry));
             return;
         }
         QVERIFY(!platform.loginEntryRefusal());
-        QVERIFY(platform.installLoginAgent().ok());
-        const QStringList lines =
-            QString::fromUtf8(readAll(platform.autostartEntryPath())).split(u'\n');
+        QCOMPARE(platform.readLoginEntry(), LoginEntry::Absent);
+        QVERIFY(platform.installLoginAgent().ok() && platform.isLoginItemEnabled());
+        const QByteArray written = readAll(entry);
+        const QStringList lines = QString::fromUtf8(written).split(u'\n');
         QVERIFY2(lines.contains(u"Exec="_s + exec + u" --background"_s),
                  qPrintable(lines.join(u'\n')));
         QVERIFY(lines.contains(u"TryExec="_s + (tryExec.isEmpty() ? program : tryExec)));
+        for (const auto &[text, state] :
+             {std::pair<QByteArray, LoginEntry>{written + "[Desktop Action x]\nHidden=true\n",
+                                                LoginEntry::Enabled},
+              {QByteArray(written).replace("enabled=true", "enabled=false"),
+               LoginEntry::SwitchedOff},
+              {written + "Hidden=true\n", LoginEntry::SwitchedOff}}) {
+            QVERIFY(write(entry, text));
+            QCOMPARE(platform.readLoginEntry(), state);
+        }
+        QVERIFY(!platform.isLoginItemEnabled());
+        QVERIFY(platform.registerLoginItem().ok() && platform.isLoginItemEnabled());
+        platform.removeLoginAgent();
+        QVERIFY(!QFile::exists(entry));
+        QVERIFY(platform.registerLoginItem().ok() && platform.unregisterLoginItem().ok());
+        QVERIFY(!QFile::exists(entry) && !platform.isLoginItemEnabled());
+        QVERIFY(platform.unregisterLoginItem().ok()); // nothing to remove is no error
     }
 
     // Only an AppImage it runs from, or a copy in the home that is no build, goes to the Trash.
@@ -901,50 +861,39 @@ private slots:
     // schema it lacks (which would end the program) never happens. "@" is the schemas' folder.
     void gnomeScreenshotSchema_data()
     {
-        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QString>("environment"); // over no GSETTINGS_SCHEMA_DIR, "@/empty"
         QTest::addColumn<bool>("configured");
         QTest::addColumn<bool>("gioLoaded");
-        const auto row = [](const char *name, const QString &schemaDir, const QString &dataHome,
-                            const QString &dataDirs, bool configured, bool gioLoaded) {
-            QTest::newRow(name) << QStringList{schemaDir, dataHome, dataDirs} << configured
-                                << gioLoaded;
-        };
-        const QString noSchemaDir = u"GSETTINGS_SCHEMA_DIR"_s;
-        row("no compiled schemas anywhere", noSchemaDir, u"XDG_DATA_HOME=@/empty"_s,
-            u"XDG_DATA_DIRS=@/empty:@/missing"_s, false, false);
-        row("only another program's, everywhere", u"GSETTINGS_SCHEMA_DIR=@/other"_s,
-            u"XDG_DATA_HOME=@/data-other"_s, u"XDG_DATA_DIRS=@/data-other"_s, false, false);
-        row("in GSETTINGS_SCHEMA_DIR's second folder", u"GSETTINGS_SCHEMA_DIR=@/other:@/gnome"_s,
-            u"XDG_DATA_HOME=@/empty"_s, u"XDG_DATA_DIRS=@/empty"_s, true, true);
-        row("in XDG_DATA_HOME", noSchemaDir, u"XDG_DATA_HOME=@/data-gnome"_s,
-            u"XDG_DATA_DIRS=@/data-other"_s, true, true);
-        row("in XDG_DATA_DIRS' second folder", noSchemaDir, u"XDG_DATA_HOME=@/empty"_s,
-            u"XDG_DATA_DIRS=@/data-other:@/data-gnome"_s, true, true);
-        row("in the home's .local/share, XDG_DATA_HOME unset", u"HOME=@/home"_s, u"XDG_DATA_HOME"_s,
-            u"XDG_DATA_DIRS=@/empty"_s, true, true);
-        row("a look-alike id: GIO asked, no such schema", u"GSETTINGS_SCHEMA_DIR=@/lookalike"_s,
-            u"XDG_DATA_HOME=@/empty"_s, u"XDG_DATA_DIRS=@/empty"_s, false, true);
-        row("the id across two reads of the file: GIO asked", u"GSETTINGS_SCHEMA_DIR=@/seam"_s,
-            u"XDG_DATA_HOME=@/empty"_s, u"XDG_DATA_DIRS=@/empty"_s, false, true);
+        QTest::newRow("no compiled schemas anywhere")
+            << u"XDG_DATA_DIRS=@/empty:@/missing"_s << false << false;
+        QTest::newRow("only another program's, everywhere")
+            << u"GSETTINGS_SCHEMA_DIR=@/other XDG_DATA_HOME=@/data-other XDG_DATA_DIRS=@/data-other"_s
+            << false << false;
+        QTest::newRow("in GSETTINGS_SCHEMA_DIR's second folder")
+            << u"GSETTINGS_SCHEMA_DIR=@/other:@/gnome"_s << true << true;
+        QTest::newRow("in XDG_DATA_HOME")
+            << u"XDG_DATA_HOME=@/data-gnome XDG_DATA_DIRS=@/data-other"_s << true << true;
+        QTest::newRow("in XDG_DATA_DIRS' second folder")
+            << u"XDG_DATA_DIRS=@/data-other:@/data-gnome"_s << true << true;
+        QTest::newRow("in the home's .local/share, XDG_DATA_HOME unset")
+            << u"HOME=@/home XDG_DATA_HOME"_s << true << true;
+        QTest::newRow("a look-alike id: GIO asked, no such schema")
+            << u"GSETTINGS_SCHEMA_DIR=@/lookalike"_s << false << true;
+        QTest::newRow("the id across two reads of the file: GIO asked")
+            << u"GSETTINGS_SCHEMA_DIR=@/seam"_s << false << true;
     }
     void gnomeScreenshotSchema()
     {
-        QFETCH(QStringList, environment);
+        QFETCH(QString, environment);
         QFETCH(bool, configured);
-        QFETCH(bool, gioLoaded);
-        if (!inChild()) {
-            const QString root = schemaFolders();
-            QVERIFY(!root.isEmpty());
-            if (!environment.join(u' ').contains(u"GSETTINGS_SCHEMA_DIR"_s)) {
-                environment << u"GSETTINGS_SCHEMA_DIR"_s;
-            }
-            runInChild(u"gnomeScreenshotSchema:"_s + QString::fromUtf8(QTest::currentDataTag()),
-                       environment.replaceInStrings(u"@"_s, root));
+        if (ranInChild(QStringList{u"GSETTINGS_SCHEMA_DIR"_s, u"XDG_DATA_HOME=@/empty"_s,
+                                   u"XDG_DATA_DIRS=@/empty"_s} +
+                       environment.split(u' '))) {
             return;
         }
         QCOMPARE(LinuxPlatform({}).readSystemScreenshotLocation(),
                  configured ? std::optional(gnomeScreenshotFolder) : std::nullopt);
-        QCOMPARE(gio::isLoaded(), gioLoaded);
+        QTEST(gio::isLoaded(), "gioLoaded");
     }
 
     // Without GIO nothing claims success: the file stays where it was (never deleted instead),
@@ -952,11 +901,8 @@ private slots:
     // not uninstalled; said once.
     void withoutGio()
     {
-        if (!inChild()) {
-            const QString root = schemaFolders();
-            QVERIFY(!root.isEmpty());
-            runInChild(u"withoutGio"_s, {u"ORVANE_GIO_LIBRARY=liborvane-missing.so.0"_s,
-                                         u"GSETTINGS_SCHEMA_DIR="_s + root + u"/gnome"_s});
+        if (ranInChild({u"ORVANE_GIO_LIBRARY=liborvane-missing.so.0"_s,
+                        u"GSETTINGS_SCHEMA_DIR=@/gnome"_s})) {
             return;
         }
         test::LogCapture log;
@@ -967,12 +913,11 @@ private slots:
         QCOMPARE(readAll(path), QByteArray("png"));
         QVERIFY(QDir(home->file(u".local/share/Trash/files"_s)).isEmpty());
         QVERIFY(platform.applicationsForFile(path).isEmpty());
-        const Result opened = platform.openFileWith(path, u"viewer.desktop"_s);
-        QVERIFY(!opened.ok());
-        QVERIFY2(opened.reason().contains(u"liborvane-missing.so.0"_s),
-                 qPrintable(opened.reason()));
+        const Result started = platform.openFileWith(path, u"viewer.desktop"_s);
+        QVERIFY2(!started.ok() && started.reason().contains(u"liborvane-missing.so.0"_s),
+                 qPrintable(started.reason()));
         QCOMPARE(platform.readSystemScreenshotLocation(), std::nullopt);
-        QVERIFY(openedByViewer().isEmpty());
+        QVERIFY(opened().isEmpty());
         // Nor is the program uninstalled: it stays, and the answer says so.
         const QString program = home->file(u".local/bin/orvane"_s);
         QVERIFY(write(program));
@@ -1041,15 +986,13 @@ private slots:
         QFETCH(QString, chosen);
         const QString ann = u"/home/ann"_s;
         const QString pictures = u"/home/ann/Bilder"_s;
-        const auto expand = [&ann](QString path) { return path.replace(u"~"_s, ann); };
-        for (QString &folder : configured) {
-            folder = expand(folder);
-        }
+        configured.replaceInStrings(u"~"_s, ann);
         const auto file = [&files](int i) { return files.section(u'|', i, i); };
         const screenshotfolders::Folders folders = screenshotfolders::resolve(
             {ann, pictures, u"Bildschirmfotos"_s, file(0), file(1), file(2), file(3), file(4)});
         QCOMPARE(folders.configured, configured);
-        QCOMPARE(folders.chosen(), chosen == u"-"_s ? std::nullopt : std::optional(expand(chosen)));
+        QCOMPARE(folders.chosen(),
+                 chosen == u"-"_s ? std::nullopt : std::optional(chosen.replace(u"~"_s, ann)));
         const QStringList defaults = {pictures + u"/Bildschirmfotos"_s,
                                       pictures + u"/Screenshots"_s, pictures};
         QCOMPARE(folders.defaults, defaults);
