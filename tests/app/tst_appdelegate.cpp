@@ -23,100 +23,103 @@ using namespace orvane;
 using namespace orvane::test;
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// A launch: its arguments, whether the preferences open and the sound plays, the choice stored
+// before and after it (none: unset), the desktop's entry and whether Orvane writes one; the
+// settings file's own bytes, when it is one the settings leave as it is.
+struct Launch {
+    const char *tag;
+    QString arguments;
+    bool preferences, sound;
+    std::optional<bool> choice;
+    LoginEntry entry;
+    bool written;
+    std::optional<bool> after;
+    QByteArray bytes = {};
+};
+const std::optional<bool> none;
+const Launch launches[] = {
+    {"first launch", u""_s, true, true, none, LoginEntry::Absent, true, true},
+    {"entry in use, sounds off", u""_s, true, false, true, LoginEntry::Enabled, true, true},
+    {"--background; hidden by the desktop", u"--background"_s, false, true, true,
+     LoginEntry::SwitchedOff, false, false},
+    {"-background, not first; hidden before any choice", u"--simulate-capture -background"_s, false,
+     true, none, LoginEntry::SwitchedOff, false, false},
+    {"a word 'background'; removed in the startup settings", u"background"_s, true, true, true,
+     LoginEntry::Absent, false, false},
+    {"switched off in Orvane", u""_s, true, true, false, LoginEntry::Absent, false, false},
+    {"login item registered at every launch (macOS)", u""_s, true, true, none,
+     LoginEntry::Unmanaged, true, none},
+    // No entry and no first-launch mark that a later installed copy would misread.
+    {"a build in a build folder", u"--refused"_s, true, true, none, LoginEntry::Absent, false,
+     none},
+    {"first launch, a file the settings leave as it is", u"--background"_s, false, false, none,
+     LoginEntry::Absent, true, true, "# mine\n[General]\norvane_playSound=false\n[Broken\n\xfc\n"},
+};
+
+} // namespace
+
 class AppDelegateTest : public QObject {
     Q_OBJECT
 
 private slots:
     // What a start answers by itself, before anything runs.
-    void commandLine_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("code"); // -1: goes on to run
-        QTest::addColumn<QString>("says");
-        QTest::newRow("Orvane's, Qt's and the system's options")
-            << u"--background -background --simulate-capture -platform offscreen --reverse "
-               u"-psn_0_12345"_s.split(u' ')
-            << -1 << QString();
-        QTest::newRow("macOS's own, with their values")
-            << u"-AppleLanguages (de) -NSDocumentRevisionsDebugMode YES"_s.split(u' ') << -1
-            << QString();
-        QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << u"Orvane 1.2\n"_s;
-        QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << u"  --background\n"_s;
-        QTest::newRow("--help after an unknown one")
-            << QStringList{u"--bogus"_s, u"--help"_s} << 0 << u"  --background\n"_s;
-        // Ignored, in one line: a start with something meant for someone else still starts.
-        QTest::newRow("unknown ones, a flag in another case or with a value")
-            << QStringList{u"--bogus"_s, u"--Background"_s, u"--background=1"_s, u"--background"_s}
-            << -1
-            << u"orvane: ignoring --bogus --Background --background=1 (orvane --help lists the "
-               u"options)\n"_s;
-    }
     void commandLine()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, code);
-        QFETCH(QString, says);
-        const auto answer =
-            commandline::answer(QStringList{u"/usr/bin/orvane"_s} + arguments, u"1.2"_s);
-        QCOMPARE(answer.exit ? answer.exitCode : -1, code);
-        QCOMPARE(answer.onError, code == -1 && !says.isEmpty());
-        // The help is checked by one of its lines; every other answer in full.
-        QVERIFY2(answer.text == says || (code == 0 && answer.text.contains(says)),
-                 qPrintable(answer.text));
+        // arguments, exit code (-1: goes on to run), what it says
+        const std::tuple<QString, int, QString> starts[] = {
+            // Orvane's, Qt's, the system's and macOS's own, with their values.
+            {u"--background -background --simulate-capture -platform offscreen --reverse "
+             u"-psn_0_12345 -AppleLanguages (de) -NSDocumentRevisionsDebugMode YES"_s,
+             -1, QString()},
+            {u"--version"_s, 0, u"Orvane 1.2\n"_s},
+            {u"--bogus --help"_s, 0, u"  --background\n"_s},
+            // Ignored, in one line: a start with something meant for someone else still starts.
+            {u"--bogus --Background --background=1 --background"_s, -1,
+             u"orvane: ignoring --bogus --Background --background=1 (orvane --help lists the "
+             u"options)\n"_s}};
+        for (const auto &[arguments, code, says] : starts) {
+            const auto answer = commandline::answer(
+                QString(u"/usr/bin/orvane "_s + arguments).split(u' '), u"1.2"_s);
+            QCOMPARE(answer.exit ? answer.exitCode : -1, code);
+            QCOMPARE(answer.onError, code == -1 && !says.isEmpty());
+            // The help is checked by one of its lines; every other answer in full.
+            QVERIFY2(answer.text == says || (code == 0 && answer.text.contains(says)),
+                     qPrintable(arguments + u": "_s + answer.text));
+        }
     }
 
     // The login entry is read back before anything shows the settings; the preferences open
     // unless in the background; the sound plays from the loop. The desktop's startup settings
     // outrank the stored choice: an entry hidden or deleted there is left so, the switch off.
-    // A first launch writes it. Every reopen shows the preferences; quitting cleans up once.
+    // A first launch writes it, through the settings loaded: a file they leave as it is stays
+    // byte for byte. Every reopen shows the preferences; quitting cleans up once.
     void launchReopenAndQuit_data()
     {
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<bool>("preferences");
-        QTest::addColumn<bool>("sound");
-        QTest::addColumn<QVariant>("choice"); // as stored before the launch; invalid for none
-        QTest::addColumn<LoginEntry>("entry");
-        QTest::addColumn<bool>("written");
-        QTest::addColumn<QVariant>("choiceAfter");
-        const QVariant none, yes(true), no(false);
-        const auto row = [](const char *tag, const QString &arguments, bool preferences, bool sound,
-                            const QVariant &choice, LoginEntry entry, bool written,
-                            const QVariant &after) {
-            QTest::newRow(tag) << arguments << preferences << sound << choice << entry << written
-                               << after;
-        };
-        row("first launch", u""_s, true, true, none, LoginEntry::Absent, true, yes);
-        row("entry in use, sounds off", u""_s, true, false, yes, LoginEntry::Enabled, true, yes);
-        row("--background; hidden by the desktop", u"--background"_s, false, true, yes,
-            LoginEntry::SwitchedOff, false, no);
-        row("-background, not first; hidden before any choice", u"--simulate-capture -background"_s,
-            false, true, none, LoginEntry::SwitchedOff, false, no);
-        row("a word 'background'; removed in the startup settings", u"background"_s, true, true,
-            yes, LoginEntry::Absent, false, no);
-        row("switched off in Orvane", u""_s, true, true, no, LoginEntry::Absent, false, no);
-        row("login item registered at every launch (macOS)", u""_s, true, true, none,
-            LoginEntry::Unmanaged, true, none);
-        // No entry and no first-launch mark that a later installed copy would misread.
-        row("a build in a build folder", u"--refused"_s, true, true, none, LoginEntry::Absent,
-            false, none);
+        QTest::addColumn<int>("row");
+        for (int row = 0; row < int(std::size(launches)); ++row) {
+            QTest::newRow(launches[row].tag) << row;
+        }
     }
     void launchReopenAndQuit()
     {
-        QFETCH(QString, arguments);
-        QFETCH(bool, preferences);
-        QFETCH(bool, sound);
-        QFETCH(QVariant, choice);
-        QFETCH(bool, written);
-        QFETCH(QVariant, choiceAfter);
+        QFETCH(int, row);
+        const auto &[tag, arguments, preferences, sound, choice, entry, written, after, bytes] =
+            launches[row];
         TestHome home;
         RecordingPlatform platform{home.file(u"settings.ini"_s)};
-        QSettings stored(platform.settingsFile, QSettings::IniFormat);
-        stored.setValue(QLatin1String(keys::playSound), sound);
-        if (choice.isValid()) {
-            stored.setValue(QLatin1String(keys::launchAtLogin), choice);
+        QFile file(platform.settingsFile);
+        if (bytes.isEmpty()) {
+            QSettings stored(platform.settingsFile, QSettings::IniFormat);
+            stored.setValue(QLatin1String(keys::playSound), sound);
+            if (choice) {
+                stored.setValue(QLatin1String(keys::launchAtLogin), *choice);
+            }
+        } else {
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+            file.close();
         }
-        stored.sync();
-        QFETCH(LoginEntry, entry);
         platform.loginEntry = entry;
         const bool refused = arguments == u"--refused"_s;
         platform.loginRefusal = refused ? std::optional(u"a build"_s) : std::nullopt;
@@ -133,7 +136,7 @@ private slots:
         delegate.applicationDidFinishLaunching();
 
         QStringList expected;
-        if (choice != QVariant(false) && !refused) {
+        if (choice != false && !refused) {
             expected << u"readLoginEntry"_s;
         }
         if (written) {
@@ -145,12 +148,11 @@ private slots:
         }
         QCOMPARE(platform.takeCalls(), expected);
         QCOMPARE(state.isLaunchAtLoginEnabled(), written);
-        QCOMPARE(AppState::storedLaunchAtLoginChoice(*platform.openSettings()),
-                 choiceAfter.isValid() ? std::optional(choiceAfter.toBool()) : std::nullopt);
+        QCOMPARE(state.storedLaunchAtLoginChoice(), after);
         QStringList lines{u"[Orvane] Application did finish launching."_s};
         if (refused) {
             lines << u"[Orvane] No login entry is written: a build"_s;
-        } else if (choice != QVariant(false) && !written) {
+        } else if (choice != false && !written) {
             lines << u"[Orvane] Launch at login stays off: it was switched off in the desktop's "
                      u"startup settings."_s;
         }
@@ -169,27 +171,12 @@ private slots:
         QCOMPARE(log.lines().count(
                      u"[Orvane] applicationShouldHandleReopen called -> opening Preferences."_s),
                  2);
-    }
-
-    // A first launch's note goes through the settings loaded: a file they leave as it is stays
-    // byte for byte, and the entry is still written.
-    void firstLaunchLeavesAnUnreadableFile()
-    {
-        TestHome home;
-        RecordingPlatform platform{home.file(u"settings.ini"_s)};
-        const QByteArray bytes = "# mine\n[General]\norvane_playSound=false\n[Broken\n\xfc\n";
-        QFile file(platform.settingsFile);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
-        platform.loginEntry = LoginEntry::Absent;
-        AppState state(platform, platform.openSettings());
-        AppDelegate delegate(platform, state, {u"orvane"_s, u"--background"_s}, {});
-        delegate.applicationDidFinishLaunching();
-        QVERIFY(platform.takeCalls().contains(u"installLoginAgent"_s));
-        QCOMPARE(state.storedLaunchAtLoginChoice(), std::optional(true));
-        delegate.applicationWillTerminate();
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), bytes);
+        if (bytes.isEmpty()) {
+            QCOMPARE(AppState::storedLaunchAtLoginChoice(*platform.openSettings()), after);
+        } else {
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), bytes);
+        }
     }
 
     // The override picks the platform in any letter case (its refusal: tst_launch).
@@ -249,15 +236,12 @@ private slots:
         const QString user = QString::number(::geteuid());
         const QString ours = home.file(u"tmp/orvane-"_s + user);
         const QString cache = home.file(u".cache/orvane-runtime-"_s + user);
-        QStringList made{ours};
+        const QStringList made = planted.isEmpty() || planted == u"link"_s ? QStringList()
+                                 : planted == u"0777"_s ? QStringList{ours, cache}
+                                                        : QStringList{ours};
         if (planted == u"link"_s) {
             QVERIFY(::mkdir(QFile::encodeName(home.file(u"elsewhere"_s)).constData(), 0700) == 0);
             QVERIFY(QFile::link(home.file(u"elsewhere"_s), ours));
-            made.clear();
-        } else if (planted.isEmpty()) {
-            made.clear();
-        } else if (planted == u"0777"_s) {
-            made << cache;
         }
         for (const QString &folder : made) {
             QVERIFY(::mkdir(QFile::encodeName(folder).constData(), 0700) == 0);
@@ -339,12 +323,9 @@ private slots:
         QVERIFY2(descriptors() - before <= flooding + SingleInstance::maxClients + 4,
                  qPrintable(QString::number(descriptors() - before)));
         QVERIFY(reopen());
-        QTRY_VERIFY_WITH_TIMEOUT(std::ranges::all_of(flood,
-                                                     [](const auto &socket) {
-                                                         return socket->state() ==
-                                                                QLocalSocket::UnconnectedState;
-                                                     }),
-                                 10000);
+        for (const auto &socket : flood) {
+            QTRY_COMPARE_WITH_TIMEOUT(socket->state(), QLocalSocket::UnconnectedState, 10000);
+        }
 
         // A line too long, ended or never, and what follows it never counts.
         const QByteArray tooLong(SingleInstance::maxRequestBytes, 'x');
