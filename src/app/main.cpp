@@ -8,6 +8,7 @@
 #include "detection/ScreenshotWatcher.h"
 #include "menubar/MenuTexts.h"
 #include "menubar/StatusBarController.h"
+#include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/PlatformFactory.h"
@@ -27,6 +28,7 @@ using namespace orvane;
 
 int main(int argc, char *argv[])
 {
+    files::keepFreedMemoryUntilReleased();
     // Answered before any window system is touched, so they work anywhere.
     {
         QStringList arguments;

@@ -262,10 +262,11 @@ void ScreenshotWatcher::finishInspection(const QString &path, const QImage &imag
 {
     m_loading.remove(path);
     if (--m_decodesQueued == 0) {
-        // After a burst, the memory its decodes freed goes back to the system once the cards
-        // it made have taken what they keep.
-        QTimer::singleShot(1000, this, [this] {
-            if (m_decodesQueued == 0) {
+        // Once pictures have stopped coming for a while, the memory their decodes freed goes
+        // back to the system. Not sooner: memory given back costs a page fault per page to
+        // take again, tens of milliseconds for the next 1080p picture.
+        QTimer::singleShot(5000, this, [this, burst = ++m_decodeBursts] {
+            if (m_decodesQueued == 0 && burst == m_decodeBursts) {
                 files::releaseFreedMemory();
             }
         });

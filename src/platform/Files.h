@@ -90,6 +90,10 @@ std::optional<FileIdentity> fileIdentity(const QString &path, QString *error = n
 // The user this process runs as, for names of per-user folders.
 uint currentUserId();
 
+// Sets the allocator up to keep what a burst of work frees until releaseFreedMemory(), and
+// then to give all of it back. Called first thing, before any thread starts.
+void keepFreedMemoryUntilReleased();
+
 // Gives memory freed after a burst of work back to the system, where the allocator keeps it.
 void releaseFreedMemory();
 
