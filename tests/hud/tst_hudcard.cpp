@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSvgRenderer>
 #include <QRegularExpression>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -781,6 +782,24 @@ private slots:
             }
             QVERIFY2(known ? inked > 40 && inked < 48 * 48 * 3 / 4 : touched == 0,
                      qPrintable(name));
+            if (!known) {
+                continue;
+            }
+            // The recording drawn at another size than it was made at is the drawing itself.
+            QImage source(QSize(24, 24), QImage::Format_ARGB32_Premultiplied);
+            source.fill(Qt::transparent);
+            QPainter painter(&source);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QSvgRenderer(QStringLiteral(SYMBOL_SOURCES "/") + name + u".svg"_s)
+                .render(&painter, QRectF(source.rect()));
+            painter.end();
+            const QImage replayed = symbols::render(name, QSize(24, 24), tint);
+            int worst = 0;
+            for (int i = 0; i < 24 * 24; ++i) {
+                worst = std::max(worst, std::abs(qAlpha(source.pixel(i % 24, i / 24)) -
+                                                 qAlpha(replayed.pixel(i % 24, i / 24))));
+            }
+            QVERIFY2(worst <= 8, qPrintable(name + u' ' + QString::number(worst)));
         }
         // A painted item draws again in its new colour and at its new size, and never keeps the
         // old picture stretched.

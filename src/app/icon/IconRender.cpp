@@ -1,7 +1,9 @@
 // Renders the app icon to PNGs during the build:
 //   orvane_icon_render ICON.svg SIZE OUT.png [SIZE OUT.png]...
 // An OUT ending in .alpha gets the bare coverage, a byte a pixel, row by row: a mask the
-// program reads without an image decoder.
+// program reads without an image decoder. One ending in .picture gets the drawing itself, in a
+// SIZE x SIZE box, as QPicture's recording: the program replays it at any size without the SVG
+// code.
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +11,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPicture>
 #include <QSvgRenderer>
 
 #include <cstdio>
@@ -36,6 +39,17 @@ int main(int argc, char *argv[])
         if (!ok || size <= 0) {
             std::fprintf(stderr, "orvane_icon_render: bad size %s\n", qPrintable(args.at(i)));
             return 2;
+        }
+        if (out.endsWith(QStringLiteral(".picture"))) {
+            QPicture picture;
+            QPainter recorder(&picture);
+            svg.render(&recorder, QRectF(0, 0, size, size));
+            recorder.end();
+            if (!QDir().mkpath(QFileInfo(out).path()) || !picture.save(out)) {
+                std::fprintf(stderr, "orvane_icon_render: cannot write %s\n", qPrintable(out));
+                return 1;
+            }
+            continue;
         }
         QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);

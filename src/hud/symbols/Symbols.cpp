@@ -4,15 +4,35 @@
 #include <QFile>
 #include <QHash>
 #include <QPainter>
-#include <QSvgRenderer>
+#include <QPicture>
+#include <QPixmap>
 
 namespace orvane::symbols {
 
 namespace {
 
+// Drawings recorded in a box of this many pixels (see the CMakeLists).
+constexpr qreal recordedSize = 64;
+
 QString ownFile(const QString &name)
 {
-    return QStringLiteral(":/orvane/symbols/icons/") + name + QStringLiteral(".svg");
+    return QStringLiteral(":/orvane/symbols/") + name + QStringLiteral(".picture");
+}
+
+// Orvane's own drawing, replayed onto `painter` across `area`; false if it has none.
+bool drawOwn(const QString &name, QPainter &painter, const QRectF &area)
+{
+    QFile file(ownFile(name));
+    QPicture picture;
+    if (!file.open(QIODevice::ReadOnly) || !picture.load(&file)) {
+        return false;
+    }
+    painter.save();
+    painter.translate(area.topLeft());
+    painter.scale(area.width() / recordedSize, area.height() / recordedSize);
+    picture.play(&painter);
+    painter.restore();
+    return true;
 }
 
 // Only monochrome ("symbolic") theme icons: they can be tinted like ours.
@@ -44,10 +64,14 @@ QIcon icon(const QString &name)
     if (!themed.isEmpty() && QIcon::hasThemeIcon(themed)) {
         return QIcon::fromTheme(themed);
     }
-    if (QFile::exists(ownFile(name))) {
-        return QIcon(ownFile(name));
+    if (!QFile::exists(ownFile(name))) {
+        return {};
     }
-    return {};
+    QIcon drawn;
+    for (const int size : {16, 32, 64}) {
+        drawn.addPixmap(QPixmap::fromImage(render(name, QSize(size, size), Qt::black)));
+    }
+    return drawn;
 }
 
 QImage render(const QString &name, const QSize &size, const QColor &color)
@@ -59,12 +83,8 @@ QImage render(const QString &name, const QSize &size, const QColor &color)
     const QString themed = themeName(name);
     if (!themed.isEmpty() && QIcon::hasThemeIcon(themed)) {
         QIcon::fromTheme(themed).paint(&painter, image.rect());
-    } else {
-        QSvgRenderer svg(ownFile(name));
-        if (!svg.isValid()) {
-            return image; // an unknown name draws nothing rather than something wrong
-        }
-        svg.render(&painter, QRectF(image.rect()));
+    } else if (!drawOwn(name, painter, QRectF(image.rect()))) {
+        return image; // an unknown name draws nothing rather than something wrong
     }
     // One colour over whatever was drawn, keeping its shape and its edges' softness.
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
@@ -76,8 +96,8 @@ QStringList names()
 {
     QStringList result;
     for (const QString &file :
-         QDir(QStringLiteral(":/orvane/symbols/icons")).entryList({QStringLiteral("*.svg")})) {
-        result << file.chopped(4);
+         QDir(QStringLiteral(":/orvane/symbols")).entryList({QStringLiteral("*.picture")})) {
+        result << file.chopped(8);
     }
     return result;
 }
