@@ -121,7 +121,15 @@ void LazyUserInterface::finishLoading()
 {
     m_loading->wait();
     delete std::exchange(m_loading, nullptr);
+    continueLoading();
+}
 
+void LazyUserInterface::continueLoading()
+{
+    if (m_prepared.isEmpty() && m_loader.loadNext && m_loader.loadNext()) {
+        QMetaObject::invokeMethod(this, &LazyUserInterface::continueLoading, Qt::QueuedConnection);
+        return;
+    }
     std::unique_ptr<UserInterface> ui;
     QString error = m_prepared;
     const UserInterfaceFactory factory = error.isEmpty() ? m_loader.load() : UserInterfaceFactory{};

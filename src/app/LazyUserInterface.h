@@ -25,6 +25,10 @@ struct UserInterfaceLoader {
     // On a worker: finds the module and checks it without running any of its code, and reads
     // it from the disk; the reason it cannot be used, or nothing.
     std::function<QString()> prepare;
+    // On the main thread, once prepared, called until it returns false: loads one of the
+    // libraries the module needs, so that the main thread answers between them rather than
+    // waiting for all of Qt Quick at once. Optional.
+    std::function<bool()> loadNext;
     // On the main thread, once prepared: loads the module's code. Qt Quick's start-up code
     // runs here and changes Qt's global lists, which no other thread may do.
     std::function<UserInterfaceFactory()> load;
@@ -81,6 +85,7 @@ private:
                   const std::function<void()> &keep);
     void startLoading();
     void finishLoading();
+    void continueLoading();
 
     UserInterfaceLoader m_loader;
     UserInterfaceContext m_context;

@@ -8,6 +8,7 @@
 #include <dlfcn.h>
 #include <elf.h>
 #include <fcntl.h>
+#include <functional>
 #include <limits>
 #include <link.h>
 #include <sys/stat.h>
@@ -279,41 +280,49 @@ ModuleFile::~ModuleFile()
     }
 }
 
-void ModuleFile::readAhead() const
+QList<QByteArray> ModuleFile::readAhead() const
 {
     if (m_fd < 0) {
-        return;
+        return {};
     }
     ::readahead(m_fd, 0, m_size);
     // The libraries it needs, and theirs, from Qt's folder: Qt Quick and what it brings are
     // most of what the first card waits for on a cold start.
     Dl_info qt{};
     if (!dladdr(reinterpret_cast<const void *>(&qVersion), &qt) || !qt.dli_fname) {
-        return;
+        return {};
     }
     QByteArray folder(qt.dli_fname);
     folder.truncate(folder.lastIndexOf('/') + 1);
-    QList<QByteArray> waiting = m_needed;
-    QSet<QByteArray> seen(waiting.cbegin(), waiting.cend());
-    while (!waiting.isEmpty()) {
-        const QByteArray name = waiting.takeFirst();
+    QList<QByteArray> ordered;
+    QSet<QByteArray> seen;
+    // Depth first, each library listed once all it needs are.
+    const std::function<void(const QByteArray &)> visit = [&](const QByteArray &name) {
+        if (seen.contains(name)) {
+            return;
+        }
+        seen.insert(name);
         const QByteArray file = folder + name;
         const int fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
-            continue;
+            return;
         }
         Elf library;
+        QList<QByteArray> next;
         if (library.read(fd).isEmpty()) {
             ::readahead(fd, 0, library.size);
-            for (const QByteArray &next : library.needed(fd)) {
-                if (!seen.contains(next)) {
-                    seen.insert(next);
-                    waiting << next;
-                }
-            }
+            next = library.needed(fd);
         }
         ::close(fd);
+        for (const QByteArray &needed : std::as_const(next)) {
+            visit(needed);
+        }
+        ordered << file;
+    };
+    for (const QByteArray &name : m_needed) {
+        visit(name);
     }
+    return ordered;
 }
 
 } // namespace orvane

@@ -13,7 +13,7 @@ UserInterfaceLoader userInterfaceLoader(const QString &)
     // Qt Quick came with the executable: nothing to read or check first.
     return {[] { return QString(); },
             [] {
-                return UserInterfaceFactory{&orvane_create_user_interface_5, {}};
+                return UserInterfaceFactory{&orvane_create_user_interface_6, {}};
             }};
 }
 

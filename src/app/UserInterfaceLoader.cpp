@@ -36,17 +36,30 @@ UserInterfaceLoader userInterfaceLoader(const QString &path)
     // The file checked off the main thread stays open until loaded, so that what is loaded is
     // what was checked, even when an upgrade puts another file at `path` meanwhile.
     auto checked = std::make_shared<std::optional<ModuleFile>>();
+    auto libraries = std::make_shared<QList<QByteArray>>();
     UserInterfaceLoader loader;
-    loader.prepare = [path, checked]() -> QString {
+    loader.prepare = [path, checked, libraries]() -> QString {
         ModuleFile file = ModuleFile::open(path, programBuildId());
         if (!file.error().isEmpty()) {
             return path + QStringLiteral(": ") + file.error();
         }
         // The first card is on its way: its code comes from the disk now, not while the main
         // thread waits in dlopen.
-        file.readAhead();
+        *libraries = file.readAhead();
         *checked = std::move(file);
         return {};
+    };
+    // Qt's own libraries, each with the same flags the module's dlopen would load it with, and
+    // kept as it would keep them. One that fails is left to the module's dlopen to report.
+    loader.loadNext = [libraries] {
+        while (!libraries->isEmpty()) {
+            const QByteArray file = libraries->takeFirst();
+            if (!dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD)) {
+                dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL);
+                return true;
+            }
+        }
+        return false;
     };
     loader.load = [path, checked]() -> UserInterfaceFactory {
         if (!*checked) {

@@ -143,8 +143,10 @@ int main(int argc, char *argv[])
     watcher.setPresenter(
         [&ui](const QString &path, const QImage &image, const QSize &points,
               const QByteArray &encoded) { ui.showHUD(path, image, points, encoded); });
-    // A card is probably coming: load during the inspection's delay, not after it.
-    watcher.setAnticipation([&ui] { ui.load(); });
+    // A card is probably coming: load, and make ready what every card needs, during the
+    // inspection's delay, not after it.
+    watcher.setAnticipation(
+        [&ui] { ui.whenLoaded([](UserInterface &ready) { ready.prepareCard(); }); });
 
     AppDelegate::Steps steps;
     // The tray (steps.createStatusBar):

@@ -217,7 +217,16 @@ QImage decodeFrom(QIODevice &device, DetectionServices &detection, QSize *pointS
             *refused = reader.size();
             return {};
         }
-        image = reader.read();
+        // The picture's memory is made ready before the decoder fills it (see files::prefault);
+        // the reader fills an image of the size and format it would have made.
+        const QImage::Format format = reader.imageFormat();
+        if (reader.size().isValid() && format != QImage::Format_Invalid) {
+            image = QImage(reader.size(), format);
+            files::prefault(image.bits(), image.sizeInBytes());
+        }
+        if (!reader.read(&image)) {
+            image = QImage();
+        }
     }
     if (!sizeAllowed(image.size())) {
         if (!image.isNull()) {
@@ -256,7 +265,9 @@ QImage load(const QString &path, DetectionServices &detection, QSize *pointSize,
     } else {
         // Asked for at most the file's size: Qt 6.4 sets aside all it is asked for, and the card
         // keeps these bytes (256 MiB of address space for each card otherwise).
-        QByteArray bytes = file->read(std::min(file->size(), maxFileBytes));
+        QByteArray bytes(std::min(file->size(), maxFileBytes), Qt::Uninitialized);
+        files::prefault(bytes.data(), bytes.size());
+        bytes.truncate(std::max<qint64>(file->read(bytes.data(), bytes.size()), 0));
         bytes.squeeze();
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);

@@ -40,6 +40,14 @@ QEasingCurve bezier(qreal x1, qreal y1, qreal x2, qreal y2)
     return curve;
 }
 
+// The font database is read in (fontconfig's files parsed, the fonts listed) on the worker,
+// while the card's QML loads, rather than on the main thread in the card's first frame.
+void readFontsOnce()
+{
+    static std::once_flag fonts;
+    std::call_once(fonts, [] { QFontDatabase::families(); });
+}
+
 } // namespace
 
 class HUDWindowController::CardIncubator : public QQmlIncubator {
@@ -102,18 +110,14 @@ void HUDWindowController::showHUD(const QString &filePath, const QImage &image, 
                                   const QByteArray &encoded)
 {
     const quint64 request = ++m_latestRequest;
-    // The component loads while the thumbnail is made.
-    QMetaObject::invokeMethod(
-        this, [this] { ensureComponent(); }, Qt::QueuedConnection);
+    // The component loads while the thumbnail is made, unless it was prepared before.
+    QMetaObject::invokeMethod(this, &HUDWindowController::prepare, Qt::QueuedConnection);
     const qreal pixelRatio = m_pixelRatio;
     // Never on the main thread, so callers never wait for a picture to be scaled or a window
     // to be built. The worker finishes before the controller goes.
     m_worker.start([this, request, pixelRatio, filePath, image, points, encoded,
                     keptFolder = m_keptFolder] {
-        // The font database is read in (fontconfig's files parsed, the fonts listed) here, while
-        // the card's QML still loads, rather than on the main thread in its first frame.
-        static std::once_flag fonts;
-        std::call_once(fonts, [] { QFontDatabase::families(); });
+        readFontsOnce();
         if (request != m_latestRequest) {
             return; // a newer screenshot came first: this one gets no card
         }
@@ -174,6 +178,15 @@ int HUDWindowController::cardWindowCount() const
         count += shown.window ? 1 : 0;
     }
     return count;
+}
+
+void HUDWindowController::prepare()
+{
+    if (m_component) {
+        return;
+    }
+    ensureComponent();
+    m_worker.start(readFontsOnce);
 }
 
 bool HUDWindowController::ensureComponent()

@@ -50,6 +50,8 @@ public:
     // it was decoded from, which the card keeps to copy (none: the card keeps `image`).
     void showHUD(const QString &filePath, const QImage &image, const QSize &points = {},
                  const QByteArray &encoded = {});
+    // Loads what every card needs (its QML, the fonts) ahead of one. Main thread.
+    void prepare();
     // Fades the current card out. Main thread; nothing happens when no card is showing.
     void dismissHUD();
 

@@ -97,6 +97,11 @@ void keepFreedMemoryUntilReleased();
 // Gives memory freed after a burst of work back to the system, where the allocator keeps it.
 void releaseFreedMemory();
 
+// Has the system back the `size` bytes at `data` with memory now, in one call, rather than one
+// page fault at a time as they are first written: on a virtual machine a fault can cost more
+// than writing the page. Nothing where the system cannot.
+void prefault(void *data, qint64 size);
+
 // Bytes kept for as long as something needs them, such as a screenshot's for its card's copies.
 // Moved into a file without a name they cost the page cache, which the system can write out and
 // drop, instead of the heap, which it must keep: a 5K screenshot's PNG is tens of megabytes.

@@ -30,6 +30,9 @@ public:
     // file's bytes as decoded) to copy. Callable from any thread.
     virtual void showHUD(const QString &filePath, const QImage &image, const QSize &points,
                          const QByteArray &encoded) = 0;
+    // A card is probably coming: what every card needs is made ready now, not after the
+    // picture is decoded.
+    virtual void prepareCard() = 0;
     // The sample card ("Simulate Screenshot HUD").
     virtual void simulateCapture() = 0;
     // The preferences window, opened or brought forward.
@@ -39,10 +42,10 @@ public:
 // Makes the module's UserInterface. The version in the name keeps an executable from using a
 // module built against another form of this header.
 using CreateUserInterface = UserInterface *(*)(const UserInterfaceContext &context);
-inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_5";
+inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_6";
 
 } // namespace orvane
 
 // The module's one exported symbol (see module.map).
 extern "C" Q_DECL_EXPORT orvane::UserInterface *
-orvane_create_user_interface_5(const orvane::UserInterfaceContext &context);
+orvane_create_user_interface_6(const orvane::UserInterfaceContext &context);

@@ -47,6 +47,7 @@ public:
     {
         m_hud.showHUD(filePath, image, points, encoded);
     }
+    void prepareCard() override { m_hud.prepare(); }
     void simulateCapture() override { testHUD(m_hud); }
     void showPreferences() override { m_preferences.showPreferences(); }
 
@@ -62,7 +63,7 @@ private:
 } // namespace orvane
 
 extern "C" orvane::UserInterface *
-orvane_create_user_interface_5(const orvane::UserInterfaceContext &context)
+orvane_create_user_interface_6(const orvane::UserInterfaceContext &context)
 {
     // Before the first Qt Quick window: small windows need no GPU, and the software scene
     // graph keeps their memory low.

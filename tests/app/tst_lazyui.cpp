@@ -26,6 +26,7 @@ struct FakeUserInterface final : UserInterface {
     {
         calls << u"card "_s + filePath;
     }
+    void prepareCard() override { calls << u"prepare"_s; }
     void simulateCapture() override { calls << u"sample"_s; }
     void showPreferences() override { calls << u"preferences"_s; }
     QStringList calls;
@@ -70,9 +71,18 @@ private slots:
             gate.tryAcquire(1, 10000); // not forever, should it run on this thread
             return QString();
         };
+        // Qt's libraries one at a time, with the main thread's events answered in between.
+        QStringList order;
+        loader.loadNext = [&] {
+            order << u"library"_s;
+            QMetaObject::invokeMethod(
+                qApp, [&order] { order << u"event"_s; }, Qt::QueuedConnection);
+            return order.count(u"library"_s) < 3;
+        };
         loader.load = [&] {
             ++loads;
             loadedOn = QThread::currentThread();
+            order << u"module"_s;
             return UserInterfaceFactory{makeFake, {}};
         };
         LazyUserInterface ui(loader, setup.context);
@@ -97,6 +107,8 @@ private slots:
                  QStringList({u"card /shots/b.png"_s, u"preferences"_s, u"ask 1"_s, u"ask 2"_s,
                               u"sample"_s, u"card /shots/c.png"_s, u"ask 3"_s}));
         QCOMPARE(loads.load(), 1);
+        QCOMPARE(order.mid(0, 6), QStringList({u"library"_s, u"event"_s, u"library"_s, u"event"_s,
+                                               u"library"_s, u"module"_s}));
     }
 
     // A module that cannot be had: one log line with the reason; cards are dropped and every

@@ -459,6 +459,10 @@ private slots:
             png.left(8) + chunk("IHDR", header) + chunk("IDAT", pixels) + chunk("IEND", {}),
             {700, 600});
         row("PNG cut short", png.left(png.size() - 20), {0, 0});
+        row("PNG whose pixels are not zlib",
+            png.left(8) + chunk("IHDR", header) + chunk("IDAT", QByteArray(5000, 'U')) +
+                chunk("IEND", {}),
+            {0, 0});
         row("70000 x 10 PNG, too wide", encoded(teal(70000, 10), "PNG"), {0, 0});
         QByteArray claiming = chunk("IHDR", be32(16384) + be32(16384) + png.mid(24, 5));
         row("16384 x 16384 PNG, too many pixels", png.left(8) + claiming + png.mid(33), {0, 0});

@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -176,6 +177,22 @@ void releaseFreedMemory()
 {
 #ifdef __GLIBC__
     ::malloc_trim(0);
+#endif
+}
+
+void prefault(void *data, qint64 size)
+{
+#ifdef MADV_POPULATE_WRITE
+    const auto page = quintptr(::sysconf(_SC_PAGESIZE));
+    const auto first = (quintptr(data) + page - 1) & ~(page - 1);
+    const auto end = (quintptr(data) + quintptr(size)) & ~(page - 1);
+    if (size > 0 && end > first) {
+        // An older kernel refuses the advice: the pages then come as they are written.
+        ::madvise(reinterpret_cast<void *>(first), end - first, MADV_POPULATE_WRITE);
+    }
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(size);
 #endif
 }
 
