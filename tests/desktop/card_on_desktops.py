@@ -29,8 +29,9 @@ PORTAL_XML = """<node><interface name="org.freedesktop.portal.Settings"><method 
 </interface></node>"""
 SCHEME = ("org.freedesktop.appearance", "color-scheme")
 LOST = "[Orvane] The connection to the display was lost; Orvane quits."
-# The dynamic loader's line as it maps Qt Quick for the card's module: the loading has begun.
-LOADING = "file=libQt6Quick.so.6 "
+# The dynamic loader's line as it maps Qt Quick for the card's module, by its path or as a
+# library the module needs: the loading has begun.
+LOADING = "libQt6Quick.so.6 [0];"
 check = Checks()
 
 
