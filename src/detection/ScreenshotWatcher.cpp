@@ -173,6 +173,7 @@ void ScreenshotWatcher::prepare(const QString &path)
     prepared->version = *version;
     m_prepared.insert(path, prepared);
     DetectionServices *detection = &m_detection;
+    ++m_decodeActivity;
     m_decoder.start([prepared, detection, path] {
         if (prepared->cancelled) {
             return;
@@ -262,11 +263,11 @@ void ScreenshotWatcher::finishInspection(const QString &path, const QImage &imag
 {
     m_loading.remove(path);
     if (--m_decodesQueued == 0) {
-        // Once pictures have stopped coming for a while, the memory their decodes freed goes
-        // back to the system. Not sooner: memory given back costs a page fault per page to
-        // take again, tens of milliseconds for the next 1080p picture.
-        QTimer::singleShot(5000, this, [this, burst = ++m_decodeBursts] {
-            if (m_decodesQueued == 0 && burst == m_decodeBursts) {
+        // Once pictures have stopped coming, the memory their decodes freed goes back to the
+        // system, while their card shows. Not in the middle of a quick series of them: taking
+        // it back costs the next picture tens of milliseconds (a fault for each page).
+        QTimer::singleShot(750, this, [this, activity = ++m_decodeActivity] {
+            if (m_decodesQueued == 0 && m_prepared.isEmpty() && activity == m_decodeActivity) {
                 files::releaseFreedMemory();
             }
         });

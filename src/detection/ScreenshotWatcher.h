@@ -87,7 +87,7 @@ private:
     QHash<QString, std::shared_ptr<Prepared>> m_prepared;
     QThreadPool m_decoder;
     int m_decodesQueued = 0;
-    quint64 m_decodeBursts = 0;
+    quint64 m_decodeActivity = 0; // decodes started or finished
 
     Presenter m_presenter;
     std::function<void()> m_anticipate;

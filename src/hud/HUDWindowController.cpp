@@ -115,8 +115,8 @@ void HUDWindowController::showHUD(const QString &filePath, const QImage &image, 
     const qreal pixelRatio = m_pixelRatio;
     // Never on the main thread, so callers never wait for a picture to be scaled or a window
     // to be built. The worker finishes before the controller goes.
-    m_worker.start([this, request, pixelRatio, filePath, image, points, encoded,
-                    keptFolder = m_keptFolder] {
+    m_worker.start([this, request, pixelRatio, filePath, image = image, points, encoded = encoded,
+                    keptFolder = m_keptFolder]() mutable {
         readFontsOnce();
         if (request != m_latestRequest) {
             return; // a newer screenshot came first: this one gets no card
@@ -135,6 +135,10 @@ void HUDWindowController::showHUD(const QString &filePath, const QImage &image, 
         if (!kept.isEmpty() && QDir().mkpath(keptFolder)) {
             kept.moveToFile(keptFolder);
         }
+        // Freed now, not when the pool gets round to deleting this task: the memory goes back
+        // to the system while the card shows (ScreenshotWatcher).
+        image = QImage();
+        encoded = QByteArray();
     });
 }
 
