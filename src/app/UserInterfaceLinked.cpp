@@ -10,11 +10,11 @@ QString userInterfaceModulePath()
 
 UserInterfaceLoader userInterfaceLoader(const QString &)
 {
-    // Qt Quick came with the executable: nothing to read or check first.
-    return {[] { return QString(); },
-            [] {
-                return UserInterfaceFactory{&orvane_create_user_interface_6, {}};
-            }};
+    // Qt Quick came with the executable: nothing to read, check or load first.
+    UserInterfaceLoader loader;
+    loader.prepare = [] { return QString(); };
+    loader.load = [] { return UserInterfaceFactory{&orvane_create_user_interface_6, {}}; };
+    return loader;
 }
 
 } // namespace orvane
