@@ -317,7 +317,9 @@ QList<QByteArray> ModuleFile::readAhead() const
         for (const QByteArray &needed : std::as_const(next)) {
             visit(needed);
         }
-        ordered << file;
+        if (name.startsWith("libQt6")) {
+            ordered << name;
+        }
     };
     for (const QByteArray &name : m_needed) {
         visit(name);

@@ -22,7 +22,7 @@ public:
     // The open file (dlopen it through /proc/self/fd), owned by this object.
     int descriptor() const { return m_fd; }
     // Reads the file, and the libraries it needs that sit beside Qt's, into the page cache.
-    // Returns those libraries' paths, each after the ones it needs.
+    // Returns the names of the Qt libraries among them, each after the ones it needs.
     QList<QByteArray> readAhead() const;
 
 private:

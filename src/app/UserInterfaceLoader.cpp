@@ -49,13 +49,14 @@ UserInterfaceLoader userInterfaceLoader(const QString &path)
         *checked = std::move(file);
         return {};
     };
-    // Qt's own libraries, each with the same flags the module's dlopen would load it with, and
-    // kept as it would keep them. One that fails is left to the module's dlopen to report.
+    // The Qt libraries the module needs and the program has not loaded yet, by name, as the
+    // module's dlopen would find them, with its flags, and kept as it keeps them. One that fails
+    // is left to the module's dlopen to report.
     loader.loadNext = [libraries] {
         while (!libraries->isEmpty()) {
-            const QByteArray file = libraries->takeFirst();
-            if (!dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD)) {
-                dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL);
+            const QByteArray name = libraries->takeFirst();
+            if (!dlopen(name.constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD)) {
+                dlopen(name.constData(), RTLD_NOW | RTLD_LOCAL);
                 return true;
             }
         }

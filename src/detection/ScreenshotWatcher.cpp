@@ -173,7 +173,7 @@ void ScreenshotWatcher::prepare(const QString &path)
     prepared->version = *version;
     m_prepared.insert(path, prepared);
     DetectionServices *detection = &m_detection;
-    ++m_decodeActivity;
+    releaseMemoryOnceQuiet();
     m_decoder.start([prepared, detection, path] {
         if (prepared->cancelled) {
             return;
@@ -191,7 +191,20 @@ void ScreenshotWatcher::dropPrepared(const QString &path)
 {
     if (const std::shared_ptr<Prepared> prepared = m_prepared.take(path)) {
         prepared->cancelled = true;
+        releaseMemoryOnceQuiet();
     }
+}
+
+void ScreenshotWatcher::releaseMemoryOnceQuiet()
+{
+    // Once pictures have stopped coming, the memory their decodes freed goes back to the
+    // system, while their card shows. Not in the middle of a quick series of them: taking it
+    // back costs the next picture tens of milliseconds (a fault for each page).
+    QTimer::singleShot(750, this, [this, activity = ++m_decodeActivity] {
+        if (m_decodesQueued == 0 && activity == m_decodeActivity) {
+            files::releaseFreedMemory();
+        }
+    });
 }
 
 void ScreenshotWatcher::inspectCandidateFile(const QString &path)
@@ -263,14 +276,7 @@ void ScreenshotWatcher::finishInspection(const QString &path, const QImage &imag
 {
     m_loading.remove(path);
     if (--m_decodesQueued == 0) {
-        // Once pictures have stopped coming, the memory their decodes freed goes back to the
-        // system, while their card shows. Not in the middle of a quick series of them: taking
-        // it back costs the next picture tens of milliseconds (a fault for each page).
-        QTimer::singleShot(750, this, [this, activity = ++m_decodeActivity] {
-            if (m_decodesQueued == 0 && m_prepared.isEmpty() && activity == m_decodeActivity) {
-                files::releaseFreedMemory();
-            }
-        });
+        releaseMemoryOnceQuiet();
     }
     const bool reportedAgain = m_reportedWhileLoading.remove(path);
     if (image.isNull()) {

@@ -70,6 +70,7 @@ private:
 
     void prepare(const QString &path);
     void dropPrepared(const QString &path);
+    void releaseMemoryOnceQuiet();
     void inspectCandidateFile(const QString &path);
     void finishInspection(const QString &path, const QImage &image, const QSize &points,
                           const QByteArray &encoded);
@@ -87,7 +88,7 @@ private:
     QHash<QString, std::shared_ptr<Prepared>> m_prepared;
     QThreadPool m_decoder;
     int m_decodesQueued = 0;
-    quint64 m_decodeActivity = 0; // decodes started or finished
+    quint64 m_decodeActivity = 0; // decodes prepared, dropped or finished
 
     Presenter m_presenter;
     std::function<void()> m_anticipate;

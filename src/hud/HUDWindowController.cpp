@@ -135,8 +135,8 @@ void HUDWindowController::showHUD(const QString &filePath, const QImage &image, 
         if (!kept.isEmpty() && QDir().mkpath(keptFolder)) {
             kept.moveToFile(keptFolder);
         }
-        // Freed now, not when the pool gets round to deleting this task: the memory goes back
-        // to the system while the card shows (ScreenshotWatcher).
+        // Let go before the card is even built: nothing of this task holds the picture or the
+        // bytes while the decodes' memory is given back (ScreenshotWatcher).
         image = QImage();
         encoded = QByteArray();
     });

@@ -68,7 +68,7 @@ QIcon icon(const QString &name)
         return {};
     }
     QIcon drawn;
-    for (const int size : {16, 32, 64}) {
+    for (const int size : {16, 32, 64, 128}) {
         drawn.addPixmap(QPixmap::fromImage(render(name, QSize(size, size), Qt::black)));
     }
     return drawn;

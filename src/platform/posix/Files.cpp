@@ -168,7 +168,8 @@ void keepFreedMemoryUntilReleased()
     // not mapped afresh and faulted in page by page for each picture, and nothing is given
     // back in the middle of a burst, only by releaseFreedMemory().
     ::mallopt(M_ARENA_MAX, 1);
-    ::mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    // glibc's largest: 32 MiB, 16 MiB on 32-bit systems.
+    ::mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024 * int(sizeof(long)));
     ::mallopt(M_TRIM_THRESHOLD, 1024 * 1024 * 1024);
 #endif
 }
@@ -179,6 +180,10 @@ void releaseFreedMemory()
     ::malloc_trim(0);
 #endif
 }
+
+#if defined(__linux__) && !defined(MADV_POPULATE_WRITE)
+#define MADV_POPULATE_WRITE 23 // Linux 5.14; headers older than that lack the name
+#endif
 
 void prefault(void *data, qint64 size)
 {
