@@ -79,6 +79,13 @@ def the_card(program, home, sample, mail):
     plugins = [l.split()[-1] for l in open("/proc/%d/maps" % program.process.pid)
                if "/imageformats/" in l]
     check("no image plugin loaded for a PNG's card and its paste", not plugins, plugins)
+    # Qt's libraries are loaded ahead of the card's module one at a time: none, nor the
+    # dynamic linker, may come in twice (a second copy runs its start-up code again).
+    starts = [l.split()[-1] for l in open("/proc/%d/maps" % program.process.pid)
+              if ".so" in l and l.split()[2] == "00000000"]
+    twice = {os.path.basename(f) for f in starts
+             if [os.path.basename(g) for g in starts].count(os.path.basename(f)) > 1}
+    check("no library loaded twice", not twice, twice)
 
     latest = home + "/Desktop/Screenshot 2.png"
     shutil.copy(sample, latest)

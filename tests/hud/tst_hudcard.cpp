@@ -22,10 +22,10 @@
 #include <QPainter>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QSvgRenderer>
 #include <QRegularExpression>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QSvgRenderer>
 #include <QTest>
 #include <QThreadPool>
 #include <QTimer>
