@@ -31,14 +31,12 @@ QStringList describe(const QMenu &menu, const QString &indent = {})
 {
     QStringList lines;
     for (const QAction *action : menu.actions()) {
-        QString title = action->text();
-        title.replace(u"&&"_s, u"\x01"_s);
-        if (title.contains(u'&')) {
-            title += u" (mnemonic)"_s; // a lone "&" would mark a key, not show
-        }
-        title.replace(u"\x01"_s, u"&"_s);
+        // A lone "&" would mark a key, not show.
+        const QString text = action->text();
+        const bool mnemonic = QString(text).remove(u"&&"_s).contains(u'&');
         lines << indent + (action->isChecked() ? u"[x] "_s : QString()) +
-                     (action->isSeparator() ? u"---"_s : title) +
+                     (action->isSeparator() ? u"---"_s : QString(text).replace(u"&&"_s, u"&"_s)) +
+                     (mnemonic ? u" (mnemonic)"_s : QString()) +
                      (action->isEnabled() || action->isSeparator() ? QString() : u" (off)"_s) +
                      (action->shortcut().isEmpty() ? QString()
                                                    : u"\t"_s + action->shortcut().toString());
@@ -148,12 +146,6 @@ private slots:
         QCOMPARE(tray::contrastingIconColor(QColor(0x909090u)), dark);
         QCOMPARE(tray::contrastingIconColor(QColor(0xfce94fu)), dark);
         QCOMPARE(tray::contrastingIconColor(QColor()), dark);
-        // Named for hosts that draw icons by name where it is installed (asked once, first).
-        const TestHome home;
-        QFile installed(home.file(u".local/share/icons/hicolor/symbolic/apps/"_s +
-                                  QString::fromUtf16(tray::symbolicIconName) + u".svg"_s));
-        QVERIFY(QDir().mkpath(QFileInfo(installed).path()) && installed.open(QIODevice::WriteOnly));
-        QCOMPARE(tray::symbolicIcon(light).name(), QString::fromUtf16(tray::symbolicIconName));
         // Drawn whole at a size it has, one between two, and one above the largest.
         for (const int side : {22, 30, 256}) {
             const QImage drawn = tray::symbolicIcon(light).pixmap(QSize(side, side), 1.0).toImage();
@@ -186,11 +178,7 @@ private slots:
             u"Quit Orvane\tCtrl+Q"_s};
         // The item chosen, the lines it changes, and the setting it stores (none: not stored).
         const std::tuple<QString, QList<std::pair<int, QString>>, const char *, QString> steps[] = {
-            {u"Auto-Copy on Capture (Zero-Click)"_s,
-                {{5, u"[x] Auto-Copy on Capture (Zero-Click)"_s}}, keys::autoCopyOnCapture,
-                u"true"_s},
             {u"Play Sound Effects"_s, {{6, u"Play Sound Effects"_s}}, keys::playSound, u"false"_s},
-            {u"Launch at Login"_s, {{7, u"[x] Launch at Login"_s}}, keys::launchAtLogin, u"true"_s},
             {u"12 Seconds"_s, {{17, u"> [x] 12 Seconds"_s}}, keys::autoDismissSeconds, u"12"_s},
             {u"4 Seconds"_s, {{15, u"> [x] 4 Seconds"_s}, {17, u"> 12 Seconds"_s}},
                 keys::autoDismissSeconds, u"4"_s},
@@ -235,13 +223,6 @@ private slots:
         f.state->setIsPaused(false); // in the preferences window: shown without a new opening
         QTRY_VERIFY(describe(*f.controller->trayMenu()).contains(u"Pause Monitoring\tCtrl+P"_s));
         QVERIFY(f.requests.isEmpty());
-        // No tooltip over a card's buttons (the icon sits in its corner) while a card shows.
-        const QString tip = f.controller->statusItem()->toolTip();
-        QVERIFY(!tip.isEmpty());
-        f.controller->setCardShowing(true);
-        QCOMPARE(f.controller->statusItem()->toolTip(), QString());
-        f.controller->setCardShowing(false);
-        QCOMPARE(f.controller->statusItem()->toolTip(), tip);
     }
 
     // Without a tray the preferences stand in: at once for a plain start, after a grace period

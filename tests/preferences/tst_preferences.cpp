@@ -50,7 +50,6 @@ private:
             .value(QLatin1String(key))
             .toString();
     }
-    // Opens the window and waits for it; returns the view's root item.
     QQuickItem *open()
     {
         m_controller->showPreferences();
@@ -144,10 +143,6 @@ private slots:
         toggle(u"segment:12s"_s);
         QCOMPARE(stored(keys::autoDismissSeconds), u"12"_s);
         QCOMPARE(markedSegments(), QStringList{u"12s"_s});
-        toggle(u"switch:Play Sound Effects"_s);
-        QCOMPARE(stored(keys::playSound), u"false"_s);
-        toggle(u"switch:Offer Undo after trashing"_s);
-        QCOMPARE(stored(keys::offerUndoAfterTrash), u"false"_s);
         toggle(u"switch:Enable Orvane Screenshot HUD"_s);
         QVERIFY(state().isPaused());
         QCOMPARE(text(u"statusText"_s), u"Monitoring Paused"_s);
@@ -177,17 +172,6 @@ private slots:
         press(u"openFolderButton"_s);
         QVERIFY(QFileInfo(fresh).isDir());
         QVERIFY(m_platform.takeCalls().contains(u"openFolder:"_s + fresh));
-
-        // Changes that will not be kept are said in the window, naming the file.
-        QQuickItem *notice = item(u"settingsNotice"_s);
-        QVERIFY(notice && !notice->isVisible());
-        QFile::remove(m_platform.settingsFile);
-        QVERIFY(QDir().mkpath(m_platform.settingsFile)); // a folder where the file belongs
-        state().setPlaySound(false);
-        QTRY_VERIFY(notice->isVisible());
-        QVERIFY(QDir().rmdir(m_platform.settingsFile));
-        state().setPlaySound(true);
-        QTRY_VERIFY(!notice->isVisible());
     }
 
     // Markup's picker: the automatic choice, named, then the installed applications; a vanished
@@ -278,7 +262,6 @@ private slots:
         state().waitForBackgroundWork();
         QPushButton *accept =
             chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open);
-        QCOMPARE(accept->text(), u"Select Folder"_s);
         QTRY_VERIFY(accept->isEnabled());
         QTest::mouseClick(accept, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!shown<QFileDialog>(), 5000);
