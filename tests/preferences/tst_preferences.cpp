@@ -172,6 +172,17 @@ private slots:
         press(u"openFolderButton"_s);
         QVERIFY(QFileInfo(fresh).isDir());
         QVERIFY(m_platform.takeCalls().contains(u"openFolder:"_s + fresh));
+
+        // Changes that will not be kept are said in the window.
+        QQuickItem *notice = item(u"settingsNotice"_s);
+        QVERIFY(notice && !notice->isVisible());
+        QFile::remove(m_platform.settingsFile);
+        QVERIFY(QDir().mkpath(m_platform.settingsFile)); // a folder where the file belongs
+        state().setPlaySound(false);
+        QTRY_VERIFY(notice->isVisible());
+        QVERIFY(QDir().rmdir(m_platform.settingsFile));
+        state().setPlaySound(true);
+        QTRY_VERIFY(!notice->isVisible());
     }
 
     // Markup's picker: the automatic choice, named, then the installed applications; a vanished
