@@ -141,7 +141,7 @@ private slots:
         Orvane app({u"--background"_s});
         QVERIFY(app.waitFor(launched));
 
-        // No tray: the preferences open, centred, active, ordinary, of fixed size, in the task bar.
+        // No tray: the preferences open, centred, active, ordinary, in the task bar.
         QVERIFY(app.waitFor(u"[Orvane] No system tray is available; opening Preferences so that "
                             u"Orvane can still be controlled."_s));
         QVERIFY(waitFor([] { return !preferencesWindow().isEmpty(); }));
@@ -150,10 +150,8 @@ private slots:
                  QStringList({u"orvane_autoCopyOnCapture"_s, u"orvane_playSound"_s}));
         const QString window = preferencesWindow();
         QVERIFY(centred(window));
-        const QString properties = run(u"xprop"_s, {u"-id"_s, window, u"WM_NORMAL_HINTS"_s,
-                                                    u"_NET_WM_WINDOW_TYPE"_s, u"_NET_WM_STATE"_s});
-        QVERIFY(properties.contains(u"minimum size: 480 by 620"_s));
-        QVERIFY(properties.contains(u"maximum size: 480 by 620"_s));
+        const QString properties =
+            run(u"xprop"_s, {u"-id"_s, window, u"_NET_WM_WINDOW_TYPE"_s, u"_NET_WM_STATE"_s});
         QVERIFY(properties.contains(u"_NET_WM_WINDOW_TYPE_NORMAL"_s));
         QVERIFY(!properties.contains(u"SKIP_TASKBAR"_s));
         QVERIFY(waitFor([&] { return run(u"xdotool"_s, {u"getactivewindow"_s}) == window; }));
@@ -242,8 +240,6 @@ private slots:
     {
         QFETCH(QByteArray, variable);
         QFETCH(QString, value);
-        QFETCH(int, code);
-        QFETCH(QString, says);
         TestHome home;
         FakeTools tools;
         home.set("WAYLAND_DISPLAY", std::nullopt);
@@ -252,7 +248,8 @@ private slots:
         Orvane app({u"--background"_s});
         QVERIFY(app.process.waitForFinished(10000));
         QCOMPARE(app.process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(app.process.exitCode(), code);
+        QTEST(app.process.exitCode(), "code");
+        QFETCH(QString, says);
         const QString said = QString::fromUtf8(app.process.readAllStandardError());
         QVERIFY2(said.startsWith(says) && said.count(u'\n') == 1, qPrintable(said));
         QVERIFY(!QFile::exists(home.file(u".config/autostart/com.tarnwell.orvane.desktop"_s)));

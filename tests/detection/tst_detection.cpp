@@ -124,7 +124,6 @@ struct Rig {
     QString fresh(const QString &name, double age = 1.0, QSize size = {64, 48},
                   int dotsPerMeter = 2835)
     {
-        // In a lambda: QVERIFY returns nothing.
         const QImage image = teal(size.width(), size.height(), dotsPerMeter);
         [&] { QVERIFY(image.save(file(name), name.endsWith(u".jpg"_s) ? "JPEG" : "PNG")); }();
         setModified(file(name), now - age);
@@ -312,10 +311,8 @@ private slots:
             rig.now = QFileInfo(rig.file(name)).lastModified().toMSecsSinceEpoch() / 1000.0 + 1;
             rig.report({rig.file(name)});
         }
-        const QString path = rig.fresh(u"slow.jpg"_s, 0.0, {200, 100});
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray whole = file.readAll();
+        const QString path = rig.file(u"slow.jpg"_s);
+        const QByteArray whole = encoded(teal(200, 100), "JPEG");
         writeBytes(path, whole.left(whole.size() / 2));
         setModified(path, rig.now);
         rig.report({path});
@@ -422,8 +419,6 @@ private slots:
             QTest::newRow(tag) << data << size << (points.isValid() ? points : size);
         };
         const QImage retina = teal(2880, 1800, 5669); // 144 dpi, as written
-        const QByteArray png144 = encoded(retina, "PNG");
-        row("PNG at 144 dpi", png144, retina.size(), {1440, 900});
         row("JPEG at 144 dpi", encoded(retina, "JPEG"), retina.size(), {1440, 900});
         row("TIFF at 144 dpi", encoded(retina, "TIFF"), retina.size(), {1440, 900});
 

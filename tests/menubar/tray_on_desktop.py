@@ -1,14 +1,15 @@
 #!/usr/bin/python3
 """The real Orvane in the two kinds of tray a QtTest cannot stand in for, each coming up after
-Orvane and restarting: an XEmbed tray (trayer), whose icon is clicked and whose menu is used
-from the keyboard and through AT-SPI, and a StatusNotifierItem host, which reads the menu over
-D-Bus. Run under scripts/with-display --own."""
+Orvane and restarting: an XEmbed tray (trayer), whose menu is used from the keyboard and through
+AT-SPI, and a StatusNotifierItem host, which reads the menu over D-Bus. Run under
+scripts/with-display --own."""
 import os, re, sys, tempfile, time  # noqa: E401
 
 from gi.repository import GLib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from desktop import Checks, Program, Service, orvane, press, pump, run, stop, wait_for  # noqa
+from desktop import (Checks, Program, Service, geometry, orvane, press, pump, run,  # noqa
+                     stop, wait_for)
 
 # A build in its build folder is never started at login; the folder is the desktop's default.
 EXPECTED_MENU = [
@@ -22,7 +23,6 @@ WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
 <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
 <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
 <property name="ProtocolVersion" type="i" access="read"/></interface></node>"""
-NO_TRAY = "[Orvane] No system tray is available"
 check = Checks()
 
 
@@ -44,8 +44,8 @@ def icon_centre():
 
     def where():
         return next(((x + w // 2, y + h // 2) for _, w, h, x, y, in_tray in windows()
-                     if in_tray and 1 < w <= 64 and h <= 64 and 0 <= x and x + w <= width and
-                     y >= 0), None)
+                     if in_tray and 1 < w <= 64 and h <= 64 and 0 <= x <= width - w and y >= 0),
+                    None)
     first = where()
     time.sleep(0.2)
     return first if first and first == where() else None
@@ -53,8 +53,7 @@ def icon_centre():
 
 def menu_open():
     """Whether a large window of Orvane's shows (its menu, its preferences)."""
-    return any(w > 150 and h > 150 and "IsViewable" in run("xwininfo", "-id", wid)
-               for wid, w, h, *_ in windows())
+    return any(w > 150 and h > 150 and geometry(wid)[1] for wid, w, h, *_ in windows())
 
 
 def start_tray():
@@ -66,8 +65,7 @@ def start_tray():
 def click_icon(button):
     # A program that has just docked may not take its first click: close and click again.
     for _ in range(4):
-        position = wait_for(icon_centre, 15)
-        if not position:
+        if not (position := wait_for(icon_centre, 15)):
             return False
         run("xdotool", "mousemove", "200", "600", "click", "1")
         wait_for(lambda: not menu_open(), 3)
@@ -79,15 +77,14 @@ def click_icon(button):
 
 
 def accessible_menu():
-    """The open menu as a screen reader meets it: the item that takes the focus when the menu
-    is entered from the keyboard, and the menu around it ((name, checked) -> item)."""
+    """The menu as a screen reader meets it once entered from the keyboard: its name and its
+    items, (name, checked) -> item."""
     import pyatspi
     focused = []
     pyatspi.Registry.registerEventListener(focused.append, "object:state-changed:focused")
     run("xdotool", "key", "Down")
-    pump(lambda: [e for e in focused if e.detail1 == 1], 10)
+    entered = pump(lambda: [e.source for e in focused if e.detail1 == 1], 10)
     pyatspi.Registry.deregisterEventListener(focused.append, "object:state-changed:focused")
-    entered = [e.source for e in focused if e.detail1 == 1]
     if not entered:
         return None, {}
     menu = entered[-1].parent
@@ -97,8 +94,8 @@ def accessible_menu():
 
 
 class NotifierHost(Service):
-    """A StatusNotifierWatcher with its host: takes the items' registrations and reads their
-    menus over D-Bus, as a panel does. A new one is a restart."""
+    """A StatusNotifierWatcher with its host, reading the items' menus over D-Bus as a panel
+    does. A new one is a restart."""
 
     def __init__(self):
         self.items = []
@@ -138,18 +135,21 @@ class NotifierHost(Service):
             lines += self.menu_lines(child, indent + "> ")
         return lines
 
+    def registered(self, when):
+        check("the item registers with a watcher that " + when, bool(pump(lambda: self.items, 15)))
+        check("and its menu reads over D-Bus", (menu := self.menu_lines()) == EXPECTED_MENU, menu)
+
 
 def xembed(root):
     with orvane(root + "/xembed", "--background", accessible=True,
                 QT_QPA_PLATFORM="xcb") as program:
-        # At login the panel may come up after Orvane.
-        wait_for(lambda: program.lines, 20)
+        wait_for(lambda: program.lines, 20)  # at login the panel may come up after Orvane
         tray = start_tray()
         check("the icon docks into a tray that comes up after Orvane", click_icon(3))
-        # From the top, upwards: Quit, Uninstall, About, Pause Monitoring.
+        # From the bottom, upwards: Quit, Uninstall, About, Pause Monitoring.
         run("xdotool", "key", "--delay", "80", "Up", "Up", "Up", "Up", "Return")
         check("Pause Monitoring, chosen from the keyboard, pauses",
-              bool(wait_for(lambda: program.logged("[Orvane] isPaused changed to: 1"), 5)))
+              program.wait_for_line("[Orvane] isPaused changed to: 1", 5))
         check("and closes the menu", bool(wait_for(lambda: not menu_open(), 5)))
 
         check("the menu opens for a screen reader", click_icon(3))
@@ -160,7 +160,7 @@ def xembed(root):
                ("Resume Monitoring", False), ("Quit Orvane", False)} <= set(items), list(items))
         resume = items.get(("Resume Monitoring", False))
         check("one pressed through AT-SPI acts", bool(resume) and press(resume) and
-              bool(wait_for(lambda: program.logged("[Orvane] isPaused changed to: 0"), 5)))
+              program.wait_for_line("[Orvane] isPaused changed to: 0", 5))
         wait_for(lambda: not menu_open(), 5)
 
         stop(tray)
@@ -178,17 +178,13 @@ def status_notifier(root):
         wait_for(lambda: program.lines, 20)
         time.sleep(5)
         host = NotifierHost()
-        check("the item registers with a watcher that comes after Orvane",
-              bool(pump(lambda: host.items, 15)))
-        check("its menu, read over D-Bus before any opening",
-              (menu := host.menu_lines()) == EXPECTED_MENU, menu)
+        host.registered("comes after Orvane")
         # Run from the build tree, no icon theme here has the icon: the host gets its pixels,
         # not a name it would find nothing for.
         name = host.item("IconName")
         check("the icon goes as pixels, with no name", name == "" and host.item("IconPixmap"),
               name)
-        # The item asks for no menu of its own (ItemIsMenu false): a host that activates it
-        # (a left click) gets the menu at the pointer.
+        # ItemIsMenu is false: a host that activates the item (a left click) gets the menu.
         host.ask("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", "(ii)",
                  (400, 10))
         check("a left click pops up the menu", bool(pump(menu_open, 10)))
@@ -196,13 +192,9 @@ def status_notifier(root):
         pump(lambda: not menu_open(), 5)
 
         host.close()
-        host = NotifierHost()
-        check("the item registers again with a watcher that restarts",
-              bool(pump(lambda: host.items, 15)))
-        check("and its menu is readable there",
-              (menu := host.menu_lines()) == EXPECTED_MENU, menu)
+        NotifierHost().registered("restarts")
         # Past the wait a login start gives a late panel before it opens the preferences.
-        check("no window opened meanwhile", not program.logged(NO_TRAY))
+        check("no window opened meanwhile", not program.logged("[Orvane] No system tray is"))
 
 
 with tempfile.TemporaryDirectory(prefix="orvane-tray-") as root:

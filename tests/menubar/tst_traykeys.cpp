@@ -121,8 +121,7 @@ private slots:
         QMessageBox *alert = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((alert = shownBox()), 10000);
         QVERIFY(QTest::qWaitForWindowActive(alert, 10000));
-        // Held for two seconds, as a user leaning on the key would.
-        QTest::qWait(2000);
+        QTest::qWait(2000); // held, as a user leaning on the key would
         QVERIFY(run(u"xdotool"_s, {u"keyup"_s, u"Return"_s}));
         QTest::qWait(300);
         load.clear();
