@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 
+#include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 
@@ -11,6 +12,7 @@
 #include <QQmlEngine>
 #include <QQuickView>
 #include <QScreen>
+#include <QTimer>
 
 namespace orvane {
 
@@ -119,8 +121,17 @@ void SettingsWindowController::windowWillClose()
     if (!m_window) {
         return;
     }
-    // Still inside the window's own close handling: it goes once that is over.
-    m_window.release()->deleteLater();
+    // Still inside the window's own close handling: it goes once that is over. Then what it
+    // held goes back to the system: the allocator keeps freed memory until told.
+    QQuickView *closing = m_window.release();
+    connect(closing, &QObject::destroyed, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            m_engine.collectGarbage();
+            m_engine.trimComponentCache();
+            files::releaseFreedMemory();
+        });
+    });
+    closing->deleteLater();
     m_platform.windows().setActivationPolicyAccessory();
     logLine(QStringLiteral("Window closed; switched to accessory mode."));
 }
