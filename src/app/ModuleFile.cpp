@@ -1,5 +1,7 @@
 #include "ModuleFile.h"
 
+#include "platform/Files.h"
+
 #include <QFile>
 #include <QSet>
 
@@ -31,24 +33,6 @@ quint64 reach(quint64 a, quint64 b)
 {
     return a > std::numeric_limits<quint64>::max() - b ? std::numeric_limits<quint64>::max()
                                                        : a + b;
-}
-
-bool readAt(int fd, void *into, quint64 size, quint64 at)
-{
-    auto *bytes = static_cast<char *>(into);
-    while (size > 0) {
-        const ssize_t got = ::pread(fd, bytes, size, off_t(at));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            return false;
-        }
-        bytes += got;
-        size -= quint64(got);
-        at += quint64(got);
-    }
-    return true;
 }
 
 // The description of the note `name` of `type` among `notes`, aligned as their segment says.
@@ -95,7 +79,8 @@ struct Elf {
             return QStringLiteral("it is not a file");
         }
         size = quint64(status.st_size);
-        if (size < SELFMAG || !readAt(fd, &header, std::min<quint64>(size, sizeof header), 0) ||
+        if (size < SELFMAG ||
+            !files::readAt(fd, &header, std::min<quint64>(size, sizeof header), 0) ||
             std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) {
             return QStringLiteral("it is not a library (no ELF header)");
         }
@@ -117,7 +102,8 @@ struct Elf {
         }
         if (end <= size) {
             segments.resize(header.e_phnum);
-            if (!readAt(fd, segments.data(), segments.size() * sizeof(Segment), header.e_phoff)) {
+            if (!files::readAt(fd, segments.data(), segments.size() * sizeof(Segment),
+                               header.e_phoff)) {
                 return QStringLiteral("it cannot be read");
             }
             for (const Segment &segment : segments) {
@@ -140,7 +126,7 @@ struct Elf {
                 continue;
             }
             QByteArray notes(qsizetype(segment.p_filesz), Qt::Uninitialized);
-            if (!readAt(fd, notes.data(), segment.p_filesz, segment.p_offset)) {
+            if (!files::readAt(fd, notes.data(), segment.p_filesz, segment.p_offset)) {
                 continue;
             }
             const QByteArray found =
@@ -159,8 +145,8 @@ struct Elf {
         for (const Segment &segment : segments) {
             if (segment.p_type == PT_DYNAMIC && segment.p_filesz <= largestNotes) {
                 entries.resize(segment.p_filesz / sizeof(ElfW(Dyn)));
-                if (!readAt(fd, entries.data(), entries.size() * sizeof(ElfW(Dyn)),
-                            segment.p_offset)) {
+                if (!files::readAt(fd, entries.data(), entries.size() * sizeof(ElfW(Dyn)),
+                                   segment.p_offset)) {
                     return {};
                 }
             }
@@ -178,7 +164,7 @@ struct Elf {
             return {};
         }
         QByteArray strings(qsizetype(stringsSize), Qt::Uninitialized);
-        if (!readAt(fd, strings.data(), stringsSize, stringsAt)) {
+        if (!files::readAt(fd, strings.data(), stringsSize, stringsAt)) {
             return {};
         }
         QList<QByteArray> names;

@@ -97,6 +97,10 @@ void keepFreedMemoryUntilReleased();
 // Gives memory freed after a burst of work back to the system, where the allocator keeps it.
 void releaseFreedMemory();
 
+// Reads `size` bytes from `at` in the open `file`, through interruptions; false, with errno set
+// (EIO where the file is shorter), when not all of them can be read.
+bool readAt(int file, void *into, quint64 size, quint64 at);
+
 // Has the system back the `size` bytes at `data` with memory now, in one call, rather than one
 // page fault at a time as they are first written: on a virtual machine a fault can cost more
 // than writing the page. Nothing where the system cannot.

@@ -201,6 +201,25 @@ void prefault(void *data, qint64 size)
 #endif
 }
 
+bool readAt(int file, void *into, quint64 size, quint64 at)
+{
+    auto *bytes = static_cast<char *>(into);
+    while (size > 0) {
+        const ssize_t got = ::pread(file, bytes, size, off_t(at));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            errno = got == 0 ? EIO : errno; // shorter than asked: not the last call's error
+            return false;
+        }
+        bytes += got;
+        size -= quint64(got);
+        at += quint64(got);
+    }
+    return true;
+}
+
 struct KeptBytes::Store {
     std::mutex guard;
     QByteArray bytes;
@@ -256,23 +275,6 @@ bool writeWhole(int file, const char *data, qint64 size)
     return true;
 }
 
-bool readWhole(int file, char *data, qint64 size)
-{
-    off_t at = 0;
-    while (at < size) {
-        const ssize_t got = ::pread(file, data + at, size_t(size - at), at);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            errno = got == 0 ? EIO : errno; // shorter than written: not the last call's error
-            return false;
-        }
-        at += got;
-    }
-    return true;
-}
-
 } // namespace
 
 KeptBytes::KeptBytes(QByteArray bytes) : m_store(std::make_shared<Store>(std::move(bytes))) {}
@@ -292,7 +294,7 @@ QByteArray KeptBytes::read() const
         return m_store->bytes;
     }
     QByteArray bytes(m_store->size, Qt::Uninitialized);
-    if (!readWhole(m_store->file, bytes.data(), bytes.size())) {
+    if (!readAt(m_store->file, bytes.data(), quint64(bytes.size()), 0)) {
         logLine(QStringLiteral("Could not read back a kept copy of a picture: ") +
                 errnoText(errno));
         return {};
