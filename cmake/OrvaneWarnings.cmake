@@ -9,6 +9,17 @@ endif()
 target_compile_definitions(orvane_build_flags INTERFACE
     QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_USE_QSTRINGBUILDER)
+# Optimised for size: Orvane's own code is glue around Qt's (which does the heavy work), and a
+# running Orvane keeps nearly all of its pages resident, so every kilobyte is memory it holds.
+# Unused functions are dropped at link time.
+if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+    target_compile_options(orvane_build_flags INTERFACE -Os -ffunction-sections -fdata-sections)
+    if(APPLE)
+        target_link_options(orvane_build_flags INTERFACE LINKER:-dead_strip)
+    else()
+        target_link_options(orvane_build_flags INTERFACE LINKER:--gc-sections)
+    endif()
+endif()
 if(ORVANE_SANITIZE)
     target_compile_options(orvane_build_flags INTERFACE
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
