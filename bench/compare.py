@@ -278,7 +278,15 @@ tray.stop()
 bare = Program([os.path.join(tools, "bench_bare_tray_card"), samples["card"]], "ready")
 time.sleep(2.0)
 bare_cpu, bare_wakeups = activity(bare.pid, 3.0)
-bare.stop()
+# What six lines of text add to the bare card, side by side as above: a card with words has
+# at least this over the picture alone.
+labelled = Program([os.path.join(tools, "bench_bare_tray_card"), "--labels", samples["card"]],
+                   "ready")
+tray = Program([os.path.join(tools, "bench_bare_tray")], "ready")
+time.sleep(2.0)
+labelled_mem, unlabelled_mem = memory(labelled.pid), memory(bare.pid)
+for program in (bare, labelled, tray):
+    program.stop()
 
 # --- Latencies, one session each; then Orvane's memory over many cards ---------------------
 latency = {}
@@ -358,6 +366,9 @@ for kind, goals in (("rss", (None, None)), ("pss", ("<= 1.2x", "<= 1.3x")),
     record(f"card_{kind}", f"memory with the first card showing, {kind.upper()} (vs a bare tray "
            "with a QMenu and a QQuickView of a 300x385 picture)", card_mem[kind], "MiB",
            bare_mem[kind], goals[1])
+for kind in ("pss", "uss"):
+    record(f"labels_{kind}", f"the bare card with six lines of text, {kind.upper()} (vs without)",
+           labelled_mem[kind], "MiB", unlabelled_mem[kind])
 record("rss_10", "resident memory 1 s after the 10th card", rss_10, "MiB")
 record(f"rss_{cards}", f"resident memory 1 s after the {cards}th card (vs after 10)",
        rss_n, "MiB", rss_10, "within 10 MiB")
