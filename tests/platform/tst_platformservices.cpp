@@ -279,6 +279,7 @@ private slots:
         }
         QCOMPARE(openFiles(), before);
     }
+
     void initTestCase() { QVERIFY(installApplications({})); }
     // Each case starts with no Trash, no folder of the Undo cases, nothing the viewer opened.
     void init()
