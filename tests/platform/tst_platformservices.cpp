@@ -44,9 +44,10 @@ namespace {
 
 // GLib reads the XDG folders once per process, so the whole run shares one home.
 test::TestHome *home = nullptr;
-
 // A file name a shell would take apart if it ever saw it unquoted.
 const QString awkwardName = u"Shot \"1\" $HOME `id` 'a'.png"_s;
+// gnome-screenshot's folder, as its settings' default; the same in every process.
+const QString gnomeScreenshotFolder = u"/srv/Gnome Shots"_s;
 
 // Executable, for the scripts among them.
 bool write(const QString &path, const QByteArray &content = "png")
@@ -63,10 +64,9 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Desktop entries, "id|Name|Exec|more lines" ("@/": the programs' folder), after an editor and
-// the default application for images and folders; each program notes its arguments. Then what
-// update-desktop-database leaves for GIO to find applications by type. Written before GIO first
-// looks at the applications: it reads them once.
+// Desktop entries "id|Name|Exec|more lines" ("@/": the programs' folder; each program notes its
+// arguments) after an editor and the default viewer, and GIO's cache of them by type; written
+// before GIO first reads them, as it does once.
 bool installApplications(const QStringList &entries)
 {
     QByteArray cache = "[MIME Cache]\ninode/directory=viewer.desktop;\nimage/png=";
@@ -98,10 +98,7 @@ std::optional<TrashedFile> trash(LinuxPlatform &platform, const QString &path)
 {
     std::optional<TrashedFile> answer;
     std::atomic<bool> answered{false};
-    platform.moveToTrash(path, [&](const std::optional<TrashedFile> &t) {
-        answer = t;
-        answered = true;
-    });
+    platform.moveToTrash(path, [&](const auto &t) { answer = t, answered = true; });
     if (!QTest::qWaitFor([&] { return answered.load(); }, 10000)) {
         qFatal("the Trash never answered for %s", qPrintable(path));
     }
@@ -155,9 +152,6 @@ struct Watch {
     }
 };
 
-// gnome-screenshot's folder, as its settings' default; the same in every process.
-const QString gnomeScreenshotFolder = u"/srv/Gnome Shots"_s;
-
 // Compiled schemas in the places GSettings looks, for the runs in a process of their own; made
 // once. gnome-screenshot's, a look-alike whose id only begins with it, and another program's.
 QString schemaFolders()
@@ -191,10 +185,9 @@ QString schemaFolders()
     return folders;
 }
 
-// In the first process, runs the current test (row) again in a process of its own and says
-// true: GLib reads its schemas and settings once per process, and GIO once loaded stays.
-// `environment` ("NAME=VALUE", or "NAME" to unset; "@" the schemas' folders) goes over a home
-// of its own.
+// In the first process, runs the current test (row) again in a process of its own, with
+// `environment` ("NAME=VALUE", or "NAME" to unset; "@": the schemas' folders) over a home of its
+// own, and says true: GLib reads schemas and settings once per process, and GIO once loaded stays.
 bool ranInChild(QStringList environment = {})
 {
     if (qEnvironmentVariableIsSet("ORVANE_TEST_CHILD")) {
@@ -257,18 +250,16 @@ private slots:
         QVERIFY(kept);
     }
 
-    void initTestCase() { QVERIFY(installApplications({})); }
-
     // A card's bytes moved out of memory read back as they were, leave no name in the folder
     // and close with their last copy; where no file can be made they stay in memory.
     void keptBytes()
     {
         QTemporaryDir folder;
         const auto openFiles = [&folder] { // of those this process holds, the ones in `folder`
-            const QDir open(u"/proc/self/fd"_s);
-            const QStringList fds = open.entryList();
+            const QStringList fds = QDir(u"/proc/self/fd"_s).entryList();
             return std::count_if(fds.cbegin(), fds.cend(), [&](const QString &fd) {
-                return QFile::symLinkTarget(open.filePath(fd)).startsWith(folder.path() + u'/');
+                return QFile::symLinkTarget(u"/proc/self/fd/"_s + fd)
+                    .startsWith(folder.path() + u'/');
             });
         };
         const auto before = openFiles();
@@ -288,6 +279,8 @@ private slots:
         }
         QCOMPARE(openFiles(), before);
     }
+
+    void initTestCase() { QVERIFY(installApplications({})); }
     // Each case starts with no Trash, no folder of the Undo cases, nothing the viewer opened.
     void init()
     {
@@ -315,14 +308,12 @@ private slots:
         }
     }
 
-    // A file the Trash refuses is reported as not trashed and stays where it was, untouched:
-    // never deleted instead. (undoTrash trashes an awkward name and puts it back.)
+    // A file the Trash refuses (the Trash a plain file; a name too long for its ".trashinfo")
+    // is reported as not trashed and stays where it was, untouched: never deleted instead.
     void trashRefused()
     {
         LinuxPlatform platform{ProcessContext{}};
         const QString folder = home->file(u".local/share/Trash"_s);
-        // The Trash a plain file (GIO cannot make its folders where a file stands in their way);
-        // the longest name a file may have, which leaves no room for the Trash's ".trashinfo".
         for (const auto &[name, trashIsAFile] :
              {std::pair{awkwardName, true}, {QString(251, u'a') + u".png"_s, false}}) {
             const QString path = home->file(u"Desktop/"_s + name);
@@ -368,31 +359,29 @@ private slots:
         const std::optional<TrashedFile> first = trashed("first");
         QVERIFY(first && QFile::exists(first->trashedPath) && QFile::exists(first->infoPath));
         QCOMPARE(first->originalPath, path);
-        std::optional<TrashedFile> second;
-        if (meanwhile == u"again"_s) {
-            second = trashed("second");
-            QVERIFY(second && second->trashedPath != first->trashedPath);
+        const bool reused = meanwhile == u"reused"_s;
+        QVERIFY(!(reused || meanwhile == u"emptied"_s) || QFile::remove(first->trashedPath));
+        std::optional<TrashedFile> second; // another file, trashed under the same name
+        if (reused || meanwhile == u"again"_s) {
+            QVERIFY(!reused || QFile::remove(first->infoPath));
+            second = trashed(meanwhile.toUtf8());
+            QVERIFY(second && (second->trashedPath == first->trashedPath) == reused);
         } else if (meanwhile == u"taken"_s) {
             QVERIFY(write(path, "other") && write(folder + u"/Shot %20\n (2).png"_s, "other"));
         } else if (meanwhile == u"link"_s) {
             QVERIFY(QFile::link(home->file(u"nowhere"_s), path));
         } else if (meanwhile == u"folder"_s) {
             QVERIFY(QDir(folder).removeRecursively());
-        } else if (meanwhile == u"emptied"_s) {
-            QVERIFY(QFile::remove(first->trashedPath));
-        } else if (meanwhile == u"reused"_s) {
-            QVERIFY(QFile::remove(first->trashedPath) && QFile::remove(first->infoPath));
-            second = trashed("another file");
-            QVERIFY(second && second->trashedPath == first->trashedPath);
         }
         const QStringList before = QDir(folder).entryList(QDir::Files | QDir::System);
         const Restoration restored = restoreFromTrash(*first);
+        // The other file stays in the Trash, untouched.
+        QVERIFY(!second || (readAll(second->trashedPath) == meanwhile.toUtf8() &&
+                            QFile::exists(second->infoPath)));
         if (restoredAs.isEmpty()) {
             QCOMPARE(int(restored.outcome), int(Restoration::Outcome::Gone));
             QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::System), before);
             QVERIFY(QFile::exists(first->infoPath));
-            // The other file stays in the Trash, untouched.
-            QVERIFY(!second || readAll(second->trashedPath) == "another file");
             return;
         }
         const QString target = folder + u'/' + restoredAs;
@@ -402,14 +391,11 @@ private slots:
         QCOMPARE(readAll(target), QByteArray("first"));
         QCOMPARE(QFileInfo(target).lastModified(), taken);
         QVERIFY(!QFile::exists(first->trashedPath) && !QFile::exists(first->infoPath));
-        // Whatever stood in its way is as it was; a second trashed copy stays in the Trash.
+        // Whatever stood in its way is as it was.
         if (meanwhile == u"taken"_s) {
             QCOMPARE(readAll(path) + readAll(folder + u"/Shot %20\n (2).png"_s), "otherother");
         } else if (meanwhile == u"link"_s) {
             QCOMPARE(QFileInfo(path).symLinkTarget(), home->file(u"nowhere"_s));
-        } else if (second) {
-            QCOMPARE(readAll(second->trashedPath), QByteArray("second"));
-            QVERIFY(QFile::exists(second->infoPath));
         }
     }
 
@@ -460,25 +446,20 @@ private slots:
         QVERIFY(!platform.playSystemSound(u"Sosumi"_s).ok());
         QVERIFY(platform.playSystemSound(u"Pop"_s).ok());
         // The sound library is let go once the sounds are over, and opened again for the next.
-        const auto mapped = [] {
-            QFile maps(u"/proc/self/maps"_s);
-            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libcanberra");
-        };
+        const auto mapped = [] { return readAll(u"/proc/self/maps"_s).contains("libcanberra"); };
         QVERIFY(eventsounds::isOpen() && mapped());
         eventsounds::setKeepOpenFor(std::chrono::milliseconds(0));
         QVERIFY(platform.playSystemSound(u"Tink"_s).ok());
         QTRY_VERIFY(!eventsounds::isOpen());
         QVERIFY(!mapped());
-        QVERIFY(platform.playSystemSound(u"Basso"_s).ok());
-        QVERIFY(eventsounds::isOpen());
+        QVERIFY(platform.playSystemSound(u"Basso"_s).ok() && eventsounds::isOpen());
         QTRY_VERIFY(!eventsounds::isOpen());
         eventsounds::setKeepOpenFor(std::chrono::seconds(10));
     }
 
-    // Markup opens the best annotator installed, through its entry, else the image viewer; the
-    // user's choice first while it is installed. An entry that passes no file gets the program's
-    // edit option (ksnip would take a new screenshot), one that is more than the program (a
-    // Flatpak's) is not guessed at. The preferences list every choice by name.
+    // Markup opens the user's choice while installed, else the best annotator, through its entry,
+    // else the image viewer. An entry passing no file gets the program's edit option (ksnip would
+    // take a new screenshot); a Flatpak's is not guessed at. The preferences list every choice.
     void markup_data()
     {
         QTest::addColumn<QStringList>("entries");
@@ -595,9 +576,8 @@ private slots:
     }
 
     // The entry names the program so that a desktop parses back its exact path; AppImage's
-    // variables count only inside its mount point, not for a program run from its terminal. A
-    // build in a CMake build folder is never started at login, whichever way it is asked. The
-    // entry is switched on and off in the desktop's startup settings; written afresh when asked.
+    // variables count only inside its mount point. A build in a CMake build folder is never
+    // started at login. The desktop's startup settings switch the entry on and off.
     void linuxAutostart_data()
     {
         QTest::addColumn<QString>("program");
@@ -728,8 +708,7 @@ private slots:
             QVERIFY(QFile::exists(otherAppImage));
             QFile::remove(trashed);
         }
-        // The confirmation speaks the user's language; the log keeps English. (Ended before the
-        // stand-in below: its dpkg must not be the one this one asks.)
+        // The question in the user's language, the log in English; ended before dpkg is replaced.
         {
             const Translations german({u"de"_s});
             LinuxPlatform packaged(std::get<1>(cases[1]));
@@ -737,9 +716,8 @@ private slots:
                      qPrintable(packaged.programRemovalNote()));
             QVERIFY(packaged.removeProgram().reason().contains(elsewhere));
         }
-        // dpkg still thinking: the question shows what is known meanwhile, nothing waits for it,
-        // and nothing goes to the Trash on a guess. It is asked once, ahead, never again.
-        // Unlinked first: the last stand-in may still be running, and a running file is busy.
+        // dpkg still thinking: the question shows what is known, nothing waits, nothing goes to
+        // the Trash on a guess; asked once. Unlinked first: a running stand-in's file is busy.
         QVERIFY(QFile::remove(system.filePath(u"bin/dpkg-query"_s)));
         QVERIFY(write(system.filePath(u"bin/dpkg-query"_s),
                       "#!/bin/sh\ncd '" + QFile::encodeName(system.path()) +
@@ -773,13 +751,8 @@ private slots:
         const QByteArray notText = QFile::encodeName(folder) + "/\xff\xfe.png";
         const int odd = ::open(notText.constData(), O_CREAT | O_WRONLY, 0600); // three events
         QVERIFY(odd >= 0 && ::write(odd, "x", 1) == 1 && ::close(odd) == 0);
-        QFile file(folder + u"/a.png"_s);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        for (int i = 0; i < 20; ++i) {
-            file.write(QByteArray(4096, 'x'));
-            file.flush();
-        }
-        file.close();
+        QVERIFY(QProcess::execute(u"dd"_s, {u"if=/dev/zero"_s, u"of="_s + folder + u"/a.png"_s,
+                                            u"bs=4096"_s, u"count=20"_s, u"status=none"_s}) == 0);
         QTRY_VERIFY(w.reported().contains(folder + u"/a.png"_s));
         QTest::qWait(3 * FolderEventStream::latencyMs);
         QVERIFY2(w.batches.size() <= 3, qPrintable(QString::number(w.batches.size())));
@@ -1030,9 +1003,7 @@ private slots:
             const auto translation = gettext::translate(cut, "Screenshots");
             QVERIFY(!translation || *translation == u"Bildschirmfotos"_s);
         }
-        QByteArray wrongMagic = catalogue;
-        wrongMagic[0] = 0;
-        QCOMPARE(gettext::translate(wrongMagic, "Screenshots"), std::nullopt);
+        QCOMPARE(gettext::translate('x' + catalogue.mid(1), "Screenshots"), std::nullopt);
     }
 
     // German user folders with GNOME's catalogue, then folders set in gnome-screenshot, Spectacle.

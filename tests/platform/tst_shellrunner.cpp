@@ -128,10 +128,9 @@ private slots:
                                   10000);
         const QString escaped =
             QString(path).replace(u"\\"_s, u"\\\\"_s).replace(u"\""_s, u"\\\""_s);
-        QCOMPARE(tools.calls(), QList<QStringList>({{u"osascript"_s, u"-e"_s,
-                                                     u"tell application \"Finder\" to delete "
-                                                     "POSIX file \""_s +
-                                                         escaped + u"\""_s}}));
+        const QString script = u"tell application \"Finder\" to delete POSIX file \"%1\""_s;
+        QCOMPARE(tools.calls(),
+                 QList<QStringList>({{u"osascript"_s, u"-e"_s, script.arg(escaped)}}));
         QVERIFY(QFile::exists(home.file(u"Apps/webapp"_s)));
     }
 };
