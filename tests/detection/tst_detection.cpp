@@ -229,21 +229,24 @@ private slots:
         QVERIFY(!rig.watcher.isMonitoring());
     }
 
-    // A name is logged as it is, on its one line: never read as a placeholder, never split. The
-    // card gets the size in points, as the line gives it, and the bytes the picture was decoded
-    // from, to copy whatever becomes of the file.
-    void rules_data()
+    // One file reported. Its decode starts with the batch and shows nothing early; the look
+    // 0.1 s later takes that picture only if the file is still the one decoded. A name is logged
+    // as it is, on its one line: never read as a placeholder, never split. The card gets the size
+    // in points, as the line gives it, and the bytes the picture was decoded from, to copy
+    // whatever becomes of the file.
+    void oneFile_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<double>("age");
         QTest::addColumn<QString>("logged"); // empty: no card
         QTest::addColumn<QSize>("points");   // of a 64 x 48 picture
+        QTest::addColumn<QString>("change"); // made between the decode and the look
         const auto row = [](const char *tag, const QString &name, double age, const QString &logged,
-                            QSize points = {64, 48}) {
-            QTest::newRow(tag) << name << age << logged << points;
+                            QSize points = {64, 48}, const QString &change = {}) {
+            QTest::newRow(tag) << name << age << logged << points << change;
         };
         row("exactly 10 s old", u"edge.png"_s, 10.0, u"edge.png"_s);
-        row("just over 10 s", u"old.png"_s, 10.01, {});
+        row("just over 10 s: never decoded", u"old.png"_s, 10.01, {});
         row("dated in the future", u"future.png"_s, -30.0, u"future.png"_s);
         row("hidden temporary file", u".tmp-shot.png"_s, 1.0, {});
         row("editor backup", u"~shot.png"_s, 1.0, {});
@@ -251,23 +254,55 @@ private slots:
         row("newline", u"two\nlines.png"_s, 1.0, u"two\\nlines.png"_s);
         row("terminal escape", u"\x1b[2Jx.png"_s, 1.0, u"\\x1b[2Jx.png"_s);
         row("144 dpi", u"retina.png"_s, 1.0, u"retina.png"_s, {32, 24});
+        row("rewritten in place", u"a.png"_s, 1.0, u"a.png"_s, {64, 48}, u"rewrite"_s);
+        row("replaced by a rename", u"a.png"_s, 1.0, u"a.png"_s, {64, 48}, u"rename"_s);
+        row("vanished", u"a.png"_s, 1.0, {}, {64, 48}, u"remove"_s);
     }
-    void rules()
+    void oneFile()
     {
         QFETCH(QString, name);
         QFETCH(double, age);
         QFETCH(QString, logged);
         QFETCH(QSize, points);
+        QFETCH(QString, change);
         Rig rig;
         LogCapture log;
         const QString path = rig.fresh(name, age, {64, 48}, points.width() == 64 ? 2835 : 5669);
-        rig.report({path});
+        rig.watcher.handleNewFiles({path});
+        QCOMPARE(rig.watcher.preparedCount(), int(!logged.isEmpty() || !change.isEmpty()));
+        rig.watcher.waitForDecodes();
+        QCoreApplication::processEvents();
+        QVERIFY(rig.shown.isEmpty() && log.lines().isEmpty());
+
+        const qint64 modified = QFileInfo(path).lastModified().toMSecsSinceEpoch();
+        QImage red = teal(64, 48);
+        red.fill(Qt::red);
+        if (change == u"rewrite"_s) {
+            const QByteArray bytes = encoded(red, "PNG");
+            // Same length, same modification time: only the contents differ.
+            const qint64 size = QFileInfo(path).size();
+            QVERIFY(bytes.size() <= size);
+            writeBytes(path, bytes + QByteArray(size - bytes.size(), '\0'));
+            setModified(path, double(modified) / 1000.0);
+        } else if (change == u"rename"_s) {
+            const QString other = rig.file(u".other.png"_s);
+            QVERIFY(red.save(other, "PNG"));
+            setModified(other, double(modified) / 1000.0);
+            QVERIFY(::rename(QFile::encodeName(other).constData(),
+                             QFile::encodeName(path).constData()) == 0);
+        } else if (change == u"remove"_s) {
+            QVERIFY(QFile::remove(path));
+        }
+        rig.settle();
+        QCOMPARE(rig.watcher.preparedCount(), 0);
         if (logged.isEmpty()) {
             QCOMPARE(rig.shown, QStringList());
             QCOMPARE(log.lines(), QStringList());
             return;
         }
         QCOMPARE(rig.shown, QStringList{name});
+        QCOMPARE(rig.images.first().pixelColor(10, 10),
+                 change.isEmpty() ? tealColour : QColor(Qt::red));
         QCOMPARE(log.lines(),
                  QStringList{u"[Orvane] ✅ Screenshot detected: %1 (%2x%3)"_s.arg(
                      logged, QString::number(points.width()), QString::number(points.height()))});
@@ -322,58 +357,6 @@ private slots:
         rig.now += 0.3;
         rig.report({path});
         QCOMPARE(rig.shown, QStringList{u"slow.jpg"_s});
-    }
-
-    // The decode starts with the batch; the inspection a tenth of a second later takes its
-    // picture only if the file is still the one decoded, and shows nothing early.
-    void decodeStartsWithTheBatch_data()
-    {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<int>("prepared");
-        QTest::addColumn<QColor>("shownColour"); // invalid: no card
-        QTest::newRow("unchanged") << u"none"_s << 1 << tealColour;
-        QTest::newRow("rewritten in place") << u"rewrite"_s << 1 << QColor(Qt::red);
-        QTest::newRow("replaced by a rename") << u"rename"_s << 1 << QColor(Qt::red);
-        QTest::newRow("vanished") << u"remove"_s << 1 << QColor();
-        QTest::newRow("too old: never decoded") << u"old"_s << 0 << QColor();
-    }
-    void decodeStartsWithTheBatch()
-    {
-        QFETCH(QString, change);
-        QFETCH(int, prepared);
-        QFETCH(QColor, shownColour);
-        Rig rig;
-        LogCapture log;
-        const QString shot = rig.fresh(u"a.png"_s, change == u"old"_s ? 11.0 : 1.0);
-        rig.watcher.handleNewFiles({shot});
-        QCOMPARE(rig.watcher.preparedCount(), prepared);
-        rig.watcher.waitForDecodes();
-        QCoreApplication::processEvents();
-        QVERIFY(rig.shown.isEmpty() && log.lines().isEmpty());
-
-        const qint64 modified = QFileInfo(shot).lastModified().toMSecsSinceEpoch();
-        QImage red = teal(64, 48);
-        red.fill(Qt::red);
-        if (change == u"rewrite"_s) {
-            const QByteArray bytes = encoded(red, "PNG");
-            // Same length, same modification time: only the contents differ.
-            const qint64 size = QFileInfo(shot).size();
-            QVERIFY(bytes.size() <= size);
-            writeBytes(shot, bytes + QByteArray(size - bytes.size(), '\0'));
-            setModified(shot, double(modified) / 1000.0);
-        } else if (change == u"rename"_s) {
-            const QString other = rig.file(u".other.png"_s);
-            QVERIFY(red.save(other, "PNG"));
-            setModified(other, double(modified) / 1000.0);
-            QVERIFY(::rename(QFile::encodeName(other).constData(),
-                             QFile::encodeName(shot).constData()) == 0);
-        } else if (change == u"remove"_s) {
-            QVERIFY(QFile::remove(shot));
-        }
-        rig.settle();
-        QCOMPARE(rig.watcher.preparedCount(), 0);
-        QCOMPARE(rig.shown, shownColour.isValid() ? QStringList{u"a.png"_s} : QStringList());
-        QVERIFY(!shownColour.isValid() || rig.images.first().pixelColor(10, 10) == shownColour);
     }
 
     // A burst is decoded one file at a time, in the order it came: one picture in memory, and

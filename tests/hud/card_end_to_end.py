@@ -13,15 +13,12 @@ from desktop import (Checks, Service, box, cards, find, orvane, pasted_size, pre
                      pump, run, screenshot, wait_for, write)
 
 MAIL = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\036' \"$a\" >> \"$0.log\"; done\n"
+# What Orvane calls; its signals need no introspection to be sent.
 SERVER_XML = """<node><interface name="org.freedesktop.Notifications">
 <method name="GetCapabilities"><arg type="as" direction="out"/></method><method name="Notify">
 <arg type="s"/><arg type="u"/><arg type="s"/><arg type="s"/><arg type="s"/><arg type="as"/>
 <arg type="a{sv}"/><arg type="i"/><arg type="u" direction="out"/></method>
-<method name="CloseNotification"><arg type="u"/></method><method name="GetServerInformation">
-<arg type="s" direction="out"/><arg type="s" direction="out"/><arg type="s" direction="out"/>
-<arg type="s" direction="out"/></method><signal name="ActionInvoked"><arg type="u"/><arg type="s"/>
-</signal><signal name="NotificationClosed"><arg type="u"/><arg type="u"/></signal>
-</interface></node>"""
+<method name="CloseNotification"><arg type="u"/></method></interface></node>"""
 OLD = 1_600_000_000  # the screenshots' time once their card is up
 check = Checks()
 
@@ -30,8 +27,7 @@ class Server(Service):
     """Answers as a notification server does; keeps every call."""
 
     def __init__(self):
-        # shown: (summary, body, actions) of each notification
-        self.capabilities, self.asked, self.shown = ["body"], 0, []
+        self.capabilities, self.asked, self.shown = ["body"], 0, []  # (summary, body, actions)
         super().__init__("org.freedesktop.Notifications", "/org/freedesktop/Notifications",
                          SERVER_XML)
 
@@ -41,9 +37,7 @@ class Server(Service):
             self.shown.append(tuple(args.unpack()[3:6]))
         invocation.return_value({
             "GetCapabilities": GLib.Variant("(as)", (self.capabilities,)),
-            "Notify": GLib.Variant("(u)", (len(self.shown),)),
-            "GetServerInformation": GLib.Variant("(ssss)", ("stand-in", "test", "1", "1.2"))
-        }.get(method))
+            "Notify": GLib.Variant("(u)", (len(self.shown),))}.get(method))
 
     def offered(self, count):
         """The count-th notification (summary, body, actions), once it is the last one."""
@@ -76,15 +70,13 @@ def the_card(program, home, sample, mail):
     check("the clipboard holds the 640 x 400 picture", pasted_size() == (640, 400))
     # A PNG is decoded by Qt's own decoder, named, and pasted as its file's bytes: guessing a
     # format or encoding one loads every image plugin Qt has, for good.
-    plugins = [l.split()[-1] for l in open("/proc/%d/maps" % program.process.pid)
-               if "/imageformats/" in l]
+    maps = [line.split() for line in open("/proc/%d/maps" % program.process.pid)]
+    plugins = [m[-1] for m in maps if "/imageformats/" in m[-1]]
     check("no image plugin loaded for a PNG's card and its paste", not plugins, plugins)
     # Qt's libraries are loaded ahead of the card's module one at a time: none, nor the
     # dynamic linker, may come in twice (a second copy runs its start-up code again).
-    starts = [l.split()[-1] for l in open("/proc/%d/maps" % program.process.pid)
-              if ".so" in l and l.split()[2] == "00000000"]
-    twice = {os.path.basename(f) for f in starts
-             if [os.path.basename(g) for g in starts].count(os.path.basename(f)) > 1}
+    starts = [os.path.basename(m[-1]) for m in maps if ".so" in m[-1] and m[2] == "00000000"]
+    twice = {name for name in starts if starts.count(name) > 1}
     check("no library loaded twice", not twice, twice)
 
     latest = home + "/Desktop/Screenshot 2.png"
@@ -110,7 +102,6 @@ def the_card(program, home, sample, mail):
     check("Email… starts the mail program with the file", wait_for(
         lambda: os.path.exists(mail + ".log") and
         open(mail + ".log").read() == "--attach\036%s\036" % latest, 5))
-    check("sharing keeps the card", len(cards()) == 1)
 
     # The card's body moves the card, dragged at a hand's pace.
     steps = [a for i in range(1, 13) for a in
