@@ -78,6 +78,9 @@ def the_card(program, home, sample, mail):
     starts = [os.path.basename(m[-1]) for m in maps if ".so" in m[-1] and m[2] == "00000000"]
     twice = {name for name in starts if starts.count(name) > 1}
     check("no library loaded twice", not twice, twice)
+    # The card is laid out by hand: Qt Quick Layouts would be loaded and kept for it alone.
+    layouts = {name for name in starts if "QuickLayouts" in name}
+    check("Qt Quick Layouts not loaded for a card", not layouts, layouts)
 
     latest = home + "/Desktop/Screenshot 2.png"
     shutil.copy(sample, latest)

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Orvane.Hud
 
 // The card: header, thumbnail with its badges, file name, the actions (or the confirmation
@@ -50,12 +49,24 @@ Item {
         }
     }
 
-    ColumnLayout {
+    // Plain positioners and anchors, not Qt Quick Layouts: the card is a fixed column, and the
+    // layouts' library would be loaded and held for it alone.
+    Column {
         id: column
 
+        // Its parts start and end on whole device pixels, where text and edges stay sharp.
+        readonly property real pixelRatio: root.card.pixelRatio
+
+        function snapped(size) {
+            return Math.ceil(size * pixelRatio - 0.01) / pixelRatio;
+        }
+
         width: CardSize.Width
-        anchors.centerIn: parent
+        x: Math.floor((parent.width - width) / 2 * pixelRatio) / pixelRatio
+        y: Math.floor((parent.height - height) / 2 * pixelRatio) / pixelRatio
         spacing: 12
+        topPadding: 12
+        bottomPadding: 10
 
         // Hovering anywhere on the card, its buttons included, pauses the countdown.
         HoverHandler {
@@ -63,36 +74,38 @@ Item {
         }
 
         // Header
-        RowLayout {
-            Layout.fillWidth: true
-            Layout.leftMargin: 14
-            Layout.rightMargin: 14
-            Layout.topMargin: 12
+        Item {
+            x: 14
+            width: parent.width - 28
+            height: Math.max(title.height, closeButton.height)
 
-            RowLayout {
+            Row {
+                id: title
+                anchors.verticalCenter: parent.verticalCenter
                 spacing: 6
 
                 AuroraItem {
+                    anchors.verticalCenter: parent.verticalCenter
                     symbol: "camera.viewfinder"
-                    implicitWidth: 14
-                    implicitHeight: 14
+                    width: 14
+                    height: 14
                 }
                 Text {
+                    anchors.verticalCenter: parent.verticalCenter
                     text: root.card.texts.header
                     font.pixelSize: 12
                     font.bold: true
                     color: Qt.rgba(1, 1, 1, 0.92 * 0.85)
                 }
             }
-            Item {
-                Layout.fillWidth: true
-            }
             PlainButton {
                 id: closeButton
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
                 // Whole points at every quarter scale: a circle of a fractional pixel size is
                 // cut flat on two sides by the software renderer.
-                implicitWidth: 20
-                implicitHeight: 20
+                width: 20
+                height: 20
                 text: root.card.texts.close
                 onClicked: root.card.close()
 
@@ -113,10 +126,9 @@ Item {
 
         // Thumbnail, with the file's type and size over its bottom edge
         Item {
-            Layout.fillWidth: true
-            Layout.leftMargin: 14
-            Layout.rightMargin: 14
-            implicitHeight: thumbnail.height
+            x: 14
+            width: parent.width - 28
+            height: column.snapped(thumbnail.height)
 
             // The thumbnail is already the part to show (the top of a tall capture, the start
             // of a wide one); the frame takes its proportions, at most 140 high.
@@ -149,21 +161,24 @@ Item {
                     }
                 }
             }
-            RowLayout {
+            Item {
                 anchors.left: parent.left
                 anchors.right: parent.right
                 anchors.bottom: thumbnail.bottom
                 anchors.margins: 6
+                height: Math.max(typeBadge.height, sizeBadge.height)
 
                 Badge {
+                    id: typeBadge
+                    anchors.verticalCenter: parent.verticalCenter
                     text: root.card.fileType
                     font.bold: true
                     color: root.primary
                 }
-                Item {
-                    Layout.fillWidth: true
-                }
                 Badge {
+                    id: sizeBadge
+                    anchors.right: parent.right
+                    anchors.verticalCenter: parent.verticalCenter
                     text: root.card.sizeText
                     font.family: root.card.monospaceFamily
                     font.weight: Font.DemiBold
@@ -174,9 +189,9 @@ Item {
 
         // File name, shortened in the middle so its start and extension stay visible
         Text {
-            Layout.fillWidth: true
-            Layout.leftMargin: 14
-            Layout.rightMargin: 14
+            x: 14
+            width: parent.width - 28
+            height: column.snapped(implicitHeight)
             text: root.card.fileName
             font.family: root.card.monospaceFamily
             font.pixelSize: 10
@@ -188,10 +203,10 @@ Item {
 
         // The actions, or the confirmation that replaced them
         Item {
-            Layout.fillWidth: true
-            implicitHeight: root.confirming ? banner.implicitHeight : buttons.implicitHeight
+            width: parent.width
+            height: column.snapped(root.confirming ? banner.height : buttons.height)
 
-            ColumnLayout {
+            Column {
                 id: buttons
                 anchors.left: parent.left
                 anchors.right: parent.right
@@ -200,50 +215,100 @@ Item {
                 spacing: 7
                 visible: !root.confirming
 
-                Repeater {
-                    model: root.card.actions.filter(action => action.wide)
-
-                    WideButton {
-                        id: wideButton
-
-                        required property var modelData
-
-                        text: modelData.title
-                        subtitle: modelData.detail
-                        iconName: modelData.symbol
-                        trailingName: modelData.trailingSymbol
-                        prominent: modelData.prominent
-                        primary: root.primary
-                        secondary: root.secondary
-                        onClicked: root.run(modelData.id, wideButton)
-                    }
+                // The buttons are made once, when the card is (its actions do not change while
+                // it shows), rather than by a Repeater: the card would load Qt's models library
+                // for it alone.
+                Component.onCompleted: {
+                    for (const action of root.card.actions.filter(action => action.wide))
+                        wideButton.createObject(wideButtons, {modelData: action});
+                    smallButtons.actions.forEach((action, index) => smallButton.createObject(
+                                                     smallButtons, {modelData: action, index: index}));
                 }
-                RowLayout {
-                    spacing: 6
-                    Layout.fillWidth: true
 
-                    Repeater {
-                        model: root.card.actions.filter(action => !action.wide)
+                Column {
+                    id: wideButtons
+                    width: parent.width
+                    spacing: 7
+                }
+                Row {
+                    id: smallButtons
 
-                        // Those with words share the row evenly; a symbol alone keeps its size.
-                        SmallButton {
-                            id: smallButton
-
-                            required property var modelData
-
-                            Layout.fillWidth: text.length > 0
-                            Layout.preferredWidth: text.length > 0 ? 1 : -1
-                            text: modelData.title
-                            iconName: modelData.symbol
-                            tooltip: modelData.detail
-                            foreground: modelData.destructive ? Qt.rgba(1, 0.23, 0.19, 0.85)
-                                                              : root.primary
-                            fill: modelData.destructive ? Qt.rgba(1, 0.23, 0.19, 0.12)
-                                                        : Qt.rgba(1, 1, 1, 0.08)
-                            onClicked: root.run(modelData.id, smallButton)
-                            onHoveredChanged: tip.follow(smallButton)
+                    readonly property var actions: root.card.actions.filter(action => !action.wide)
+                    // Those with words share the row evenly; a symbol alone keeps its size.
+                    readonly property real symbolWidth: {
+                        let widest = 0;
+                        for (let i = 0; i < children.length; ++i) {
+                            const child = children[i];
+                            if (child.tooltip !== undefined && child.text.length === 0)
+                                widest = Math.max(widest, child.implicitWidth);
                         }
+                        return widest;
                     }
+                    readonly property real sharedWidth: {
+                        const alone = actions.filter(action => action.title.length === 0).length;
+                        const left = width - spacing * (actions.length - 1) - alone * symbolWidth;
+                        return Math.max(0, left / Math.max(1, actions.length - alone));
+                    }
+
+                    // Where the button at `index` would start, before rounding.
+                    function start(index) {
+                        let x = 0;
+                        for (let i = 0; i < index; ++i)
+                            x += (actions[i].title.length > 0 ? sharedWidth : symbolWidth) + spacing;
+                        return x;
+                    }
+                    // Edges on whole device pixels, the remainders passed on rather than lost,
+                    // so that the row still ends where the card's edge is.
+                    function snapped(x) {
+                        return Math.round(x * column.pixelRatio) / column.pixelRatio;
+                    }
+
+                    width: parent.width
+                    spacing: 6
+                }
+            }
+
+            Component {
+                id: wideButton
+
+                WideButton {
+                    id: wide
+
+                    required property var modelData
+
+                    width: buttons.width
+                    text: modelData.title
+                    subtitle: modelData.detail
+                    iconName: modelData.symbol
+                    trailingName: modelData.trailingSymbol
+                    prominent: modelData.prominent
+                    primary: root.primary
+                    secondary: root.secondary
+                    onClicked: root.run(modelData.id, wide)
+                }
+            }
+            Component {
+                id: smallButton
+
+                SmallButton {
+                    id: small
+
+                    required property var modelData
+                    required property int index
+
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: text.length === 0 ? implicitWidth
+                        : smallButtons.snapped(smallButtons.start(index) + smallButtons.sharedWidth)
+                          - smallButtons.snapped(smallButtons.start(index))
+                    text: modelData.title
+                    iconName: modelData.symbol
+                    tooltip: modelData.detail
+                    foreground: modelData.destructive ? Qt.rgba(1, 0.23, 0.19, 0.85)
+                                                      : root.primary
+                    fill: modelData.destructive ? Qt.rgba(1, 0.23, 0.19, 0.12)
+                                                : Qt.rgba(1, 1, 1, 0.08)
+                    onClicked: root.run(modelData.id, small)
+                    onHoveredChanged: tip.follow(small)
                 }
             }
 
@@ -254,7 +319,7 @@ Item {
                 anchors.right: parent.right
                 anchors.leftMargin: 14
                 anchors.rightMargin: 14
-                implicitHeight: bannerRow.implicitHeight + 28
+                height: bannerRow.height + 28
                 radius: 14
                 underText: true
                 visible: opacity > 0
@@ -289,16 +354,18 @@ Item {
                     border.color: Qt.rgba(1, 0.80, 0.40, 0.9)
                 }
 
-                RowLayout {
+                Row {
                     id: bannerRow
                     anchors.centerIn: parent
                     spacing: 8
 
                     Symbol {
+                        anchors.verticalCenter: parent.verticalCenter
                         name: root.card.feedbackIcon
                         size: 17
                     }
                     Text {
+                        anchors.verticalCenter: parent.verticalCenter
                         text: root.card.actionFeedback
                         font.pixelSize: 13
                         font.bold: true
@@ -311,11 +378,9 @@ Item {
         // The countdown: the only display of the time left
         Item {
             objectName: "progressTrack"
-            Layout.fillWidth: true
-            Layout.leftMargin: 14
-            Layout.rightMargin: 14
-            Layout.bottomMargin: 10
-            implicitHeight: 3.5
+            x: 14
+            width: parent.width - 28
+            height: column.snapped(3.5)
 
             Rectangle {
                 anchors.fill: parent

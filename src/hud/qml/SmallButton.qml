@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 
 // A small button of the bottom row: symbol and text (or the symbol alone) with a tooltip.
 PlainButton {
@@ -23,17 +22,19 @@ PlainButton {
         color: control.fill
     }
 
-    RowLayout {
+    Row {
         id: row
         anchors.centerIn: parent
         spacing: 4
 
         Symbol {
+            anchors.verticalCenter: parent.verticalCenter
             name: control.iconName
             size: 13
             tint: control.foreground
         }
         Text {
+            anchors.verticalCenter: parent.verticalCenter
             visible: control.text.length > 0
             text: control.text
             font.pixelSize: 10

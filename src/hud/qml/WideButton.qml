@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Orvane.Hud
 
 // One of the two wide copy buttons: icon tile, title over subtitle, a symbol at the end.
@@ -13,7 +12,6 @@ PlainButton {
     property color primary: "white"
     property color secondary: "white"
 
-    Layout.fillWidth: true
     implicitWidth: content.implicitWidth + 24
     implicitHeight: content.implicitHeight + 18
     description: subtitle
@@ -31,18 +29,21 @@ PlainButton {
         visible: !control.prominent
     }
 
-    RowLayout {
+    Item {
         id: content
         anchors.fill: parent
         anchors.leftMargin: 12
         anchors.rightMargin: 12
         anchors.topMargin: 9
         anchors.bottomMargin: 9
-        spacing: 10
+        implicitWidth: tile.width + Math.max(heading.implicitWidth, detail.implicitWidth) + trailing.width + 20
+        implicitHeight: Math.max(tile.height, words.implicitHeight, trailing.height)
 
         Rectangle {
-            implicitWidth: 28
-            implicitHeight: 28
+            id: tile
+            anchors.verticalCenter: parent.verticalCenter
+            width: 28
+            height: 28
             radius: 14
             color: Qt.rgba(1, 1, 1, control.prominent ? 0.22 : 0.12)
 
@@ -54,29 +55,39 @@ PlainButton {
             }
         }
 
-        ColumnLayout {
+        Column {
+            id: words
+            anchors.left: tile.right
+            anchors.right: trailing.left
+            anchors.leftMargin: 10
+            anchors.rightMargin: 10
+            anchors.verticalCenter: parent.verticalCenter
             spacing: 1
-            Layout.fillWidth: true
 
             Text {
+                id: heading
+                width: parent.width
                 text: control.text
                 font.pixelSize: 13
                 font.bold: true
                 color: control.prominent ? "white" : control.primary
-                Layout.fillWidth: true
                 elide: Text.ElideRight
             }
             Text {
+                id: detail
+                width: parent.width
                 text: control.subtitle
                 font.pixelSize: 10
                 font.weight: Font.Medium
                 color: control.prominent ? Qt.rgba(1, 1, 1, 0.85) : control.secondary
-                Layout.fillWidth: true
                 elide: Text.ElideRight
             }
         }
 
         Symbol {
+            id: trailing
+            anchors.right: parent.right
+            anchors.verticalCenter: parent.verticalCenter
             name: control.trailingName
             size: 11
             tint: control.prominent ? Qt.rgba(1, 1, 1, 0.9)
