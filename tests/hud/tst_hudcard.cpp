@@ -697,10 +697,18 @@ private slots:
         QCOMPARE(pixel(ground.left() + 1, ground.bottom() - 1), qRgb(0, 0, 0));
         QVERIFY(qGray(pixel(ground.center().x(), ground.bottom() - 3)) > 15);
 
-        QStringList names, outside;
+        QStringList names, outside, blurred;
+        QList<QRectF> placed;
         int checked = 0;
         for (QQuickItem *button : withRole(window)) {
             names << accessibleName(button);
+            // Edges on whole device pixels, where they stay sharp.
+            placed << inScene(button);
+            for (const qreal edge : {placed.last().left() * scale, placed.last().right() * scale}) {
+                if (names.size() > 3 && qAbs(edge - qRound(edge)) > 0.01) {
+                    blurred << names.last();
+                }
+            }
             const QRectF inside = inScene(button).adjusted(2, 2, -2, -2);
             for (QQuickItem *part : items(button)) {
                 if (part->inherits("orvane::SymbolItem") || part->inherits("QQuickText")) {
@@ -714,6 +722,10 @@ private slots:
         QCOMPARE(names, (QStringList{u"Close"_s, u"Copy & Save"_s, u"Copy Only"_s, u"Share"_s,
                                      u"Markup"_s, u"Files"_s, u"Move to Trash"_s}));
         QVERIFY2(outside.isEmpty(), qPrintable(outside.join(u", "_s)));
+        QVERIFY2(blurred.isEmpty(), qPrintable(blurred.join(u", "_s)));
+        QCOMPARE(placed.last().right(),
+                 placed.at(1).right()); // the bottom row ends with the card's
+
         QVERIFY(checked >= 14); // close, two wide buttons, four small ones
 
         QQuickItem *fill = window->findChild<QQuickItem *>(u"progressFill"_s);

@@ -54,7 +54,8 @@ Item {
     Column {
         id: column
 
-        // Its parts start and end on whole device pixels, where text and edges stay sharp.
+        // Heights rounded up to whole device pixels, as the layouts rounded them to whole
+        // points, so that each part starts on one and its text and edges stay sharp.
         readonly property real pixelRatio: root.card.pixelRatio
 
         function snapped(size) {
@@ -81,6 +82,7 @@ Item {
 
             Row {
                 id: title
+                anchors.left: parent.left
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 6
 
@@ -170,6 +172,7 @@ Item {
 
                 Badge {
                     id: typeBadge
+                    anchors.left: parent.left
                     anchors.verticalCenter: parent.verticalCenter
                     text: root.card.fileType
                     font.bold: true
@@ -216,8 +219,8 @@ Item {
                 visible: !root.confirming
 
                 // The buttons are made once, when the card is (its actions do not change while
-                // it shows), rather than by a Repeater: the card would load Qt's models library
-                // for it alone.
+                // it shows), rather than by a Repeater, whose code in Qt's models library the
+                // card would run for them alone.
                 Component.onCompleted: {
                     for (const action of root.card.actions.filter(action => action.wide))
                         wideButton.createObject(wideButtons, {modelData: action});
@@ -230,41 +233,43 @@ Item {
                     width: parent.width
                     spacing: 7
                 }
-                Row {
+                // Placed by hand: those with words share the row evenly, a symbol alone keeps
+                // its size, and every edge falls on a whole device pixel with the remainders
+                // passed on, so that the row ends exactly where the buttons above it do.
+                Item {
                     id: smallButtons
 
                     readonly property var actions: root.card.actions.filter(action => !action.wide)
-                    // Those with words share the row evenly; a symbol alone keeps its size.
-                    readonly property real symbolWidth: {
-                        let widest = 0;
-                        for (let i = 0; i < children.length; ++i) {
-                            const child = children[i];
-                            if (child.tooltip !== undefined && child.text.length === 0)
-                                widest = Math.max(widest, child.implicitWidth);
-                        }
-                        return widest;
-                    }
+                    readonly property real spacing: 6
+                    readonly property real symbolWidth: widest("implicitWidth", true)
                     readonly property real sharedWidth: {
                         const alone = actions.filter(action => action.title.length === 0).length;
                         const left = width - spacing * (actions.length - 1) - alone * symbolWidth;
                         return Math.max(0, left / Math.max(1, actions.length - alone));
                     }
 
-                    // Where the button at `index` would start, before rounding.
+                    // The largest `size` among the buttons (those with a symbol alone only).
+                    function widest(size, alone) {
+                        let widest = 0;
+                        for (let i = 0; i < children.length; ++i) {
+                            if (!alone || children[i].text.length === 0)
+                                widest = Math.max(widest, children[i][size]);
+                        }
+                        return widest;
+                    }
+                    // Where the button at `index` starts, before rounding.
                     function start(index) {
                         let x = 0;
                         for (let i = 0; i < index; ++i)
                             x += (actions[i].title.length > 0 ? sharedWidth : symbolWidth) + spacing;
                         return x;
                     }
-                    // Edges on whole device pixels, the remainders passed on rather than lost,
-                    // so that the row still ends where the card's edge is.
                     function snapped(x) {
                         return Math.round(x * column.pixelRatio) / column.pixelRatio;
                     }
 
                     width: parent.width
-                    spacing: 6
+                    height: widest("implicitHeight", false)
                 }
             }
 
@@ -296,10 +301,14 @@ Item {
                     required property var modelData
                     required property int index
 
-                    anchors.verticalCenter: parent.verticalCenter
-                    width: text.length === 0 ? implicitWidth
-                        : smallButtons.snapped(smallButtons.start(index) + smallButtons.sharedWidth)
-                          - smallButtons.snapped(smallButtons.start(index))
+                    readonly property real from: smallButtons.start(index)
+
+                    x: smallButtons.snapped(from)
+                    y: smallButtons.snapped((smallButtons.height - height) / 2)
+                    width: smallButtons.snapped(from + (text.length > 0 ? smallButtons.sharedWidth
+                                                                        : smallButtons.symbolWidth))
+                           - x
+                    height: implicitHeight
                     text: modelData.title
                     iconName: modelData.symbol
                     tooltip: modelData.detail

@@ -41,6 +41,7 @@ PlainButton {
 
         Rectangle {
             id: tile
+            anchors.left: parent.left
             anchors.verticalCenter: parent.verticalCenter
             width: 28
             height: 28
