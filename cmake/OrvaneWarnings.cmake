@@ -12,13 +12,13 @@ target_compile_definitions(orvane_build_flags INTERFACE
 # Optimised for size: Orvane's own code is glue around Qt's (which does the heavy work), and a
 # running Orvane keeps nearly all of its pages resident, so every kilobyte is memory it holds.
 # Unused functions are dropped at link time.
-if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
-    target_compile_options(orvane_build_flags INTERFACE -Os -ffunction-sections -fdata-sections)
-    if(APPLE)
-        target_link_options(orvane_build_flags INTERFACE LINKER:-dead_strip)
-    else()
-        target_link_options(orvane_build_flags INTERFACE LINKER:--gc-sections)
-    endif()
+set(optimised "$<NOT:$<CONFIG:Debug>>")
+target_compile_options(orvane_build_flags INTERFACE
+    "$<${optimised}:-Os;-ffunction-sections;-fdata-sections>")
+if(APPLE)
+    target_link_options(orvane_build_flags INTERFACE "$<${optimised}:-Wl,-dead_strip>")
+else()
+    target_link_options(orvane_build_flags INTERFACE "$<${optimised}:-Wl,--gc-sections>")
 endif()
 if(ORVANE_SANITIZE)
     target_compile_options(orvane_build_flags INTERFACE
