@@ -218,20 +218,30 @@ Item {
                 spacing: 7
                 visible: !root.confirming
 
-                // The buttons are made once, when the card is (its actions do not change while
-                // it shows), rather than by a Repeater, whose code in Qt's models library the
-                // card would run for them alone.
-                Component.onCompleted: {
-                    for (const action of root.card.actions.filter(action => action.wide))
-                        wideButton.createObject(wideButtons, {modelData: action});
-                    smallButtons.actions.forEach((action, index) => smallButton.createObject(
-                                                     smallButtons, {modelData: action, index: index}));
-                }
-
+                // The card's six actions (CardActions.cpp), each in its place, rather than made
+                // by Repeaters: quicker to make, and without running Qt's models library.
                 Column {
                     id: wideButtons
+
+                    readonly property var actions: root.card.actions.filter(action => action.wide)
+
                     width: parent.width
                     spacing: 7
+
+                    WideButton {
+                        id: copyAndKeep
+                        action: wideButtons.actions[0]
+                        primary: root.primary
+                        secondary: root.secondary
+                        onClicked: root.run(action.id, copyAndKeep)
+                    }
+                    WideButton {
+                        id: copyAndTrash
+                        action: wideButtons.actions[1]
+                        primary: root.primary
+                        secondary: root.secondary
+                        onClicked: root.run(action.id, copyAndTrash)
+                    }
                 }
                 // Placed by hand: those with words share the row evenly, a symbol alone keeps
                 // its size, and every edge falls on a whole device pixel with the remainders
@@ -257,12 +267,21 @@ Item {
                         }
                         return widest;
                     }
-                    // Where the button at `index` starts, before rounding.
-                    function start(index) {
+                    // Where the button at `index` starts and ends.
+                    function startOf(index) {
+                        return snapped(unrounded(index));
+                    }
+                    function endOf(index) {
+                        return snapped(unrounded(index) + widthOf(index));
+                    }
+                    function unrounded(index) {
                         let x = 0;
                         for (let i = 0; i < index; ++i)
-                            x += (actions[i].title.length > 0 ? sharedWidth : symbolWidth) + spacing;
+                            x += widthOf(i) + spacing;
                         return x;
+                    }
+                    function widthOf(index) {
+                        return actions[index].title.length > 0 ? sharedWidth : symbolWidth;
                     }
                     function snapped(x) {
                         return Math.round(x * column.pixelRatio) / column.pixelRatio;
@@ -270,54 +289,39 @@ Item {
 
                     width: parent.width
                     height: widest("implicitHeight", false)
-                }
-            }
 
-            Component {
-                id: wideButton
-
-                WideButton {
-                    id: wide
-
-                    required property var modelData
-
-                    width: buttons.width
-                    text: modelData.title
-                    subtitle: modelData.detail
-                    iconName: modelData.symbol
-                    trailingName: modelData.trailingSymbol
-                    prominent: modelData.prominent
-                    primary: root.primary
-                    secondary: root.secondary
-                    onClicked: root.run(modelData.id, wide)
-                }
-            }
-            Component {
-                id: smallButton
-
-                SmallButton {
-                    id: small
-
-                    required property var modelData
-                    required property int index
-
-                    readonly property real from: smallButtons.start(index)
-
-                    x: smallButtons.snapped(from)
-                    y: smallButtons.snapped((smallButtons.height - height) / 2)
-                    width: smallButtons.snapped(from + (text.length > 0 ? smallButtons.sharedWidth
-                                                                        : smallButtons.symbolWidth))
-                           - x
-                    height: implicitHeight
-                    text: modelData.title
-                    iconName: modelData.symbol
-                    tooltip: modelData.detail
-                    foreground: modelData.destructive ? Qt.rgba(1, 0.23, 0.19, 0.85)
-                                                      : root.primary
-                    fill: modelData.destructive ? Qt.rgba(1, 0.23, 0.19, 0.12)
-                                                : Qt.rgba(1, 1, 1, 0.08)
-                    onClicked: root.run(modelData.id, small)
-                    onHoveredChanged: tip.follow(small)
+                    SmallButton {
+                        id: share
+                        action: smallButtons.actions[0]
+                        index: 0
+                        primary: root.primary
+                        onClicked: root.run(action.id, share)
+                        onHoveredChanged: tip.follow(share)
+                    }
+                    SmallButton {
+                        id: markup
+                        action: smallButtons.actions[1]
+                        index: 1
+                        primary: root.primary
+                        onClicked: root.run(action.id, markup)
+                        onHoveredChanged: tip.follow(markup)
+                    }
+                    SmallButton {
+                        id: reveal
+                        action: smallButtons.actions[2]
+                        index: 2
+                        primary: root.primary
+                        onClicked: root.run(action.id, reveal)
+                        onHoveredChanged: tip.follow(reveal)
+                    }
+                    SmallButton {
+                        id: trash
+                        action: smallButtons.actions[3]
+                        index: 3
+                        primary: root.primary
+                        onClicked: root.run(action.id, trash)
+                        onHoveredChanged: tip.follow(trash)
+                    }
                 }
             }
 

@@ -5,16 +5,19 @@ import Orvane.Hud
 PlainButton {
     id: control
 
-    property string subtitle
-    property string iconName
-    property string trailingName
-    property bool prominent: false
+    required property var action
+    readonly property string subtitle: action.detail
+    readonly property string iconName: action.symbol
+    readonly property string trailingName: action.trailingSymbol
+    readonly property bool prominent: action.prominent
     property color primary: "white"
     property color secondary: "white"
 
     implicitWidth: content.implicitWidth + 24
     implicitHeight: content.implicitHeight + 18
     description: subtitle
+    width: parent.width
+    text: action.title
 
     AuroraItem {
         anchors.fill: parent
