@@ -13,7 +13,9 @@ Measured from outside the program:
     the burst through /proc/PID/clear_refs);
   - the main thread's stalls: a byte is written every 20 ms to a connection on the program's
     single-instance socket, and the time until the program has read it (the socket's unread
-    bytes, TIOCOUTQ, back to 0) is how long its event loop was away;
+    bytes, TIOCOUTQ, back to 0) is how long its event loop was away. For the worst one, the
+    main thread's own time on a CPU and waiting for one (/proc/PID/task/PID/schedstat) say
+    whether it was busy, crowded out, or blocked (what is left: asleep, or this script late);
   - card windows: every 0.1 s, the program's 300 x 385 windows named "Orvane" on the X display,
     those mapped (xdotool --onlyvisible) and those that exist at all (xwininfo -tree).
 
@@ -30,6 +32,16 @@ screenshots = int(os.environ.get("BURST_SCREENSHOTS", "500"))
 photos = int(os.environ.get("BURST_PHOTOS", "100"))
 quiet_seconds = 4.0   # no new detection or card for this long: the burst is over
 longest_burst = 300.0
+
+
+def scheduled(pid):
+    """The main thread's nanoseconds on a CPU and waiting in the run queue, so far."""
+    try:
+        with open(f"/proc/{pid}/task/{pid}/schedstat") as f:
+            ran, waited = f.read().split()[:2]
+            return int(ran), int(waited)
+    except (OSError, ValueError):
+        return 0, 0
 
 
 def status(pid, key):
@@ -120,7 +132,7 @@ class Sampler:
         self.running = True
         self.peak_rss = 0
         self.stalls = []
-        self.stalled_at = []
+        self.stalled_at = []    # (seconds, when sent, ms on a CPU, ms waiting for one)
         self.most_mapped = 0
         self.most_existing = 0
         self.busy_since = None          # a probe not yet read, sent then
@@ -153,13 +165,16 @@ class Sampler:
         while self.running:
             start = time.monotonic()
             self.busy_since = start
+            ran, waited = scheduled(self.program.pid)
             self.probe.send(b"\n")
             while self._unread() > 0 and time.monotonic() - start < 60:
                 time.sleep(0.0005)
             now = time.monotonic()
             self.busy_since = None
             self.stalls.append(now - start)
-            self.stalled_at.append((now - start, start))
+            ran_after, waited_after = scheduled(self.program.pid)
+            self.stalled_at.append((now - start, start, (ran_after - ran) / 1e6,
+                                    (waited_after - waited) / 1e6))
             if now - start > 0.1:
                 self.last_busy = now
             time.sleep(0.02)
@@ -233,6 +248,7 @@ def run(label, drop):
         peak = max(sampler.peak_rss, status(program.pid, "VmHWM"))
         stalls = sorted(sampler.stalls)
         p99 = stalls[min(len(stalls) - 1, int(0.99 * len(stalls)))] if stalls else 0.0
+        worst = sorted(sampler.stalled_at, reverse=True)
     finally:
         program.stop()
         shutil.rmtree(home, ignore_errors=True)
@@ -248,12 +264,15 @@ def run(label, drop):
     print(f"  10 s after the last card          : {mib(after)} ({(after - before) / 1024:+.0f} MiB)")
     print(f"  worst main-thread stall           : {stalls[-1] * 1000 if stalls else 0:.0f} ms"
           f" (p99 {p99 * 1000:.0f} ms, {len(stalls)} probes)")
+    if worst:
+        print(f"    of which the main thread ran / waited for a CPU: {worst[0][2]:.0f} /"
+              f" {worst[0][3]:.0f} ms")
     print(f"  most card windows at once        : {sampler.most_mapped} mapped,"
           f" {sampler.most_existing} existing")
     if os.environ.get("BURST_VERBOSE"):
-        worst = sorted(sampler.stalled_at, reverse=True)[:8]
         print("  worst stalls                      : " +
-              ", ".join(f"{d * 1000:.0f} ms at {t - start:+.1f} s" for d, t in worst))
+              ", ".join(f"{d * 1000:.0f} ms at {t - start:+.1f} s (ran {r:.0f}, waited {w:.0f})"
+                        for d, t, r, w in worst[:8]))
     sys.stdout.flush()
 
 
