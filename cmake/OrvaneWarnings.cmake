@@ -13,6 +13,10 @@ target_compile_definitions(orvane_build_flags INTERFACE
 # running Orvane keeps nearly all of its pages resident, so every kilobyte is memory it holds.
 # Unused functions are dropped at link time.
 set(optimised "$<NOT:$<CONFIG:Debug>>")
+# Nothing of ours throws or catches, so no unwinding clean-up is kept for exceptions (as KDE's
+# compiler settings do); a throw from Qt or the standard library ends the program either way.
+target_compile_options(orvane_build_flags INTERFACE
+    $<$<CXX_COMPILER_ID:GNU,Clang,AppleClang>:-fno-exceptions>)
 target_compile_options(orvane_build_flags INTERFACE
     "$<${optimised}:-Os;-ffunction-sections;-fdata-sections>")
 if(APPLE)
