@@ -257,7 +257,7 @@ def login_start(root):
 
 
 def with_tools(home, **extra):
-    """home_env with stand-ins for macOS's tools first on PATH; they note each call in home/calls."""
+    """home_env with stand-ins for macOS's tools first on PATH, noting each call in home/calls."""
     for tool in ("defaults", "killall", "launchctl", "open", "osascript"):
         write("%s/bin/%s" % (home, tool), FAKE_TOOL, 0o755)
     return home_env(home, PATH=home + "/bin:" + os.environ["PATH"], **extra)
