@@ -130,17 +130,6 @@ struct Fixture {
     }
 };
 
-// Stands in for the tray menu: its item acts on a fresh Return, as a menu's does.
-struct MenuStandIn : QWidget {
-    std::function<void()> chosen;
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        if (event->key() == Qt::Key_Return && !event->isAutoRepeat()) {
-            chosen();
-        }
-    }
-};
-
 // Counts the repeated key presses the shown question's window is sent.
 struct RepeatCounter : QObject {
     int repeats = 0;
@@ -463,7 +452,7 @@ private slots:
     }
 
     // On a real X server (tst_traykeys), whose keyboard repeats a held key: Return held on the
-    // menu's item (the key that asked) never answers the question, even with both cores busy. A
+    // tray menu's item (the key that asked) never answers the question, even with both cores busy. A
     // click on its destructive button does uninstall.
     void heldReturnNeverUninstalls_data()
     {
@@ -491,12 +480,10 @@ private slots:
             yes.start(u"yes"_s, {});
             QVERIFY(yes.waitForStarted());
         }
-        MenuStandIn menu;
-        menu.chosen = [&f] { f.controller->restoreAndQuit(); };
-        menu.resize(200, 100);
-        menu.show();
-        menu.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&menu, 10000));
+        QMenu &menu = *f.controller->trayMenu();
+        menu.popup(QPoint(100, 100));
+        QVERIFY(QTest::qWaitForWindowExposed(&menu, 10000));
+        menu.setActiveAction(findAction(menu, u"Uninstall Orvane & Restore Defaults..."_s));
         RepeatCounter counter;
         qApp->installEventFilter(&counter);
 
