@@ -184,8 +184,8 @@ def lost_while_loading(root, end, round_number):
                    len(app.logged(LOST)) == killed, own_log(app))
 
 
-def preferences():
-    return run("xdotool", "search", "--onlyvisible", "--name", "^Orvane-Einstellungen$").split()
+def preferences(title="^Orvane-Einstellungen$"):
+    return run("xdotool", "search", "--onlyvisible", "--name", title).split()
 
 
 def centred(window):
@@ -318,8 +318,7 @@ def color_scheme(root):
     portal = Portal("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
                     PORTAL_XML)
     with orvane(root + "/scheme", QT_QPA_PLATFORM="xcb"):
-        window = pump(lambda: run("xdotool", "search", "--onlyvisible", "--name",
-                                  "^Orvane Preferences$").split(), 30)
+        window = pump(lambda: preferences("^Orvane Preferences$"), 30)
         check.must("the preferences open", window)
 
         def grey():  # the window's mean grey, 0 (black) to 1 (white), as the X server shows it
