@@ -452,8 +452,8 @@ private slots:
     }
 
     // On a real X server (tst_traykeys), whose keyboard repeats a held key: Return held on the
-    // tray menu's item (the key that asked) never answers the question, even with both cores busy. A
-    // click on its destructive button does uninstall.
+    // tray menu's item (the key that asked) never answers the question, even with both cores
+    // busy. A click on its destructive button does uninstall.
     void heldReturnNeverUninstalls_data()
     {
         QTest::addColumn<bool>("busy");
@@ -502,6 +502,7 @@ private slots:
         QVERIFY2(counter.repeats > 5, qPrintable(u"only %1 repeats"_s.arg(counter.repeats)));
 
         auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
+        QVERIFY(uninstall);
         const QPoint at = uninstall->mapToGlobal(uninstall->rect().center());
         QVERIFY(run(u"xdotool"_s, {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()),
                                    u"click"_s, u"1"_s}));
