@@ -1,8 +1,9 @@
 """The real program on desktops of the test's own: the sample card on the workspace in use under
 xfwm4, openbox and mutter, clear of i3's bar (no work area), legible over a white screen and a
 busy picture under a compositor, and on Wayland without an X display; the X server killed or
-SIGTERM while the card's module loads, one line and no core; the preferences following a stand-in
-desktop portal's dark and light on the test's own bus (scripts/with-display --own)."""
+SIGTERM while the card's module loads, one line and no core; a login start without a tray, the
+starts refused, and the program as macOS against stand-ins for its tools; the preferences following
+a stand-in desktop portal's dark and light on the test's own bus (scripts/with-display --own)."""
 import os, re, resource, signal, subprocess, sys, tempfile, time  # noqa: E401
 
 from gi.repository import GLib
@@ -32,6 +33,13 @@ LOST = "[Orvane] The connection to the display was lost; Orvane quits."
 # The dynamic loader's line as it maps Qt Quick for the card's module, by its path or as a
 # library the module needs: the loading has begun.
 LOADING = "libQt6Quick.so.6 [0];"
+LAUNCHED = "[Orvane] Application did finish launching."
+REOPENED = "[Orvane] applicationShouldHandleReopen called -> opening Preferences."
+DETECTED = "[Orvane] ✅ Screenshot detected: "
+# Each call as its name and arguments, each ended by a NUL, then a record separator.
+FAKE_TOOL = """#!/bin/sh
+{ printf '%s\\0' "$(basename "$0")" "$@"; printf '\\036'; } >> "$(dirname "$0")/../calls"
+"""
 check = Checks()
 
 
@@ -176,6 +184,124 @@ def lost_while_loading(root, end, round_number):
                    len(app.logged(LOST)) == killed, own_log(app))
 
 
+def preferences(title="^Orvane-Einstellungen$"):
+    return run("xdotool", "search", "--onlyvisible", "--name", title).split()
+
+
+def centred(window):
+    """On the screen's centre, allowing for the window manager's title bar."""
+    (x, y, w, h), _ = geometry(window)
+    width, height = map(int, run("xdotool", "getdisplaygeometry").split())
+    return abs(x + w // 2 - width // 2) <= 2 and abs(y + h // 2 - height // 2) <= 40
+
+
+def active(window):
+    return wait_for(lambda: run("xdotool", "getactivewindow").strip() == window, 10)
+
+
+def described(png):
+    """A PNG's size and one pixel; empty if it is none."""
+    return subprocess.run(["convert", "-", "-format", "%wx%h %[pixel:p{10,10}]", "info:"],
+                          input=png, capture_output=True, timeout=20).stdout
+
+
+def login_start(root):
+    """A login start on a fresh German account (LANGUAGE alone) without a tray, a day's use, the
+    session's end, on the display the test was given."""
+    home, settings = root + "/login", ("[General]\norvane_autoCopyOnCapture=true\n"
+                                       "orvane_playSound=false\n")
+    env = home_env(home, LANGUAGE="de", QT_QPA_PLATFORM="xcb")
+    os.rmdir(home + "/Desktop")  # made after the launch
+    conf = write(env["XDG_CONFIG_HOME"] + "/orvane/orvane.conf", settings)
+    with Program([ORVANE, "--background"], env=env) as app:
+        check.must("login start: launched", app.wait_for_line(LAUNCHED), app.lines)
+        check.must("no tray: the preferences open", app.wait_for_line(
+            "[Orvane] No system tray is available; opening Preferences so that Orvane can still "
+            "be controlled.") and wait_for(preferences, 10), app.lines)
+        window = preferences()[0]
+        check("no setting written at start-up", open(conf).read() == settings, open(conf).read())
+        props = run("xprop", "-id", window, "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE")
+        check("the preferences centred, ordinary, in the task bar, active", centred(window) and
+              "_NET_WM_WINDOW_TYPE_NORMAL" in props and "SKIP_TASKBAR" not in props and
+              active(window), props)
+        run("xdotool", "windowmove", "--sync", window, "10", "10")
+        run("xdotool", "windowminimize", "--sync", window)
+        check.must("minimised", wait_for(lambda: not preferences(), 10))
+        # A second start brings the same window back, centred; one in the background just leaves.
+        for arguments in ([], ["--background"]):
+            again = subprocess.run([ORVANE, *arguments], env=env, capture_output=True, timeout=10)
+            check("a second start %s leaves at once" % arguments, again.returncode == 0)
+        check("and the preferences are back, centred and active", app.wait_for_line(REOPENED) and
+              wait_for(lambda: preferences() == [window] and centred(window), 10) and
+              active(window))
+        run("xdotool", "key", "--clearmodifiers", "alt+F4")
+        check("closed by the window manager, the program stays", app.wait_for_line(
+            "[Orvane] Window closed; switched to accessory mode.") and
+            wait_for(lambda: not preferences(), 10))
+        os.mkdir(desktop := home + "/Desktop")
+        check.must("a Desktop made after the launch is watched",
+                   app.wait_for_line("[Orvane] Now watching %s." % desktop), app.lines)
+        shot = desktop + "/shot 1.png"
+        check.must("a real capture tool's screenshot", subprocess.run(
+            ["scrot", shot], env=env, timeout=20).returncode == 0 and app.wait_for_line(
+            DETECTED + "shot 1.png ("), app.lines)
+        want = described(open(shot, "rb").read())
+        check("auto-copied", want and wait_for(lambda: described(run(
+            "xclip", "-selection", "clipboard", "-t", "image/png", "-o", text=False)) == want, 10))
+        app.process.terminate()
+        check("SIGTERM: an orderly end", app.process.wait(10) == 0)
+        app.reader.join(5)
+    check("one line per screenshot and per reopening, the launch's first",
+          len(app.logged(DETECTED)) == 1 and len(app.logged(REOPENED)) == 1 and
+          app.lines[0].startswith(LAUNCHED), app.lines)
+
+
+def with_tools(home, **extra):
+    """home_env with stand-ins for macOS's tools first on PATH, noting each call in home/calls."""
+    for tool in ("defaults", "killall", "launchctl", "open", "osascript"):
+        write("%s/bin/%s" % (home, tool), FAKE_TOOL, 0o755)
+    return home_env(home, PATH=home + "/bin:" + os.environ["PATH"], **extra)
+
+
+def calls(home):
+    if not os.path.exists(home + "/calls"):
+        return []
+    return [call.split("\0")[:-1] for call in open(home + "/calls").read().split("\036") if call]
+
+
+def refused_starts(root):
+    """Refused in one line before anything starts: a DISPLAY nothing answers (before Qt aborts
+    with a core), a misspelt ORVANE_PLATFORM (run neither as Linux nor as macOS)."""
+    for name, value, code, says in (
+            ("DISPLAY", ":7319", 1, "orvane: cannot connect to the display :7319"),
+            ("ORVANE_PLATFORM", "macOS-13", 2,
+             'orvane: ORVANE_PLATFORM="macOS-13" is not one of: linux, macos\n')):
+        home = root + "/refused-" + name
+        done = subprocess.run([ORVANE, "--background"], capture_output=True, text=True, timeout=10,
+                              env=with_tools(home, WAYLAND_DISPLAY=None, QT_QPA_PLATFORM=None,
+                                             **{name: value}))
+        check("%s=%s: exit %d, one line, nothing done" % (name, value, code),
+              done.returncode == code and done.stderr.startswith(says) and
+              done.stderr.count("\n") == 1 and not calls(home) and not os.path.exists(
+                  home + "/.config/autostart/com.tarnwell.orvane.desktop"), done.stderr)
+
+
+def mac_interrupt(root):
+    """As macOS, against stand-ins for its tools: an interrupt too restores the thumbnail
+    setting."""
+    home = root + "/mac"
+    with Program([ORVANE, "-background"], env=with_tools(home, ORVANE_PLATFORM="macos",
+                                                          QT_QPA_PLATFORM="xcb")) as mac:
+        check.must("as macOS: launched", mac.wait_for_line(LAUNCHED), mac.lines)
+        check("as macOS: its login agent written", wait_for(lambda: os.path.exists(
+            home + "/Library/LaunchAgents/com.tarnwell.orvane.plist"), 10))
+        mac.process.send_signal(signal.SIGINT)
+        check("as macOS: an interrupt ends it cleanly", mac.process.wait(10) == 0)
+    check("and restores the thumbnail setting", calls(home)[-2:] == [
+        ["defaults", "delete", "com.apple.screencapture", "show-thumbnail"],
+        ["killall", "SystemUIServer"]], calls(home))
+
+
 class Portal(Service):
     scheme = 1  # dark
 
@@ -192,8 +318,7 @@ def color_scheme(root):
     portal = Portal("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
                     PORTAL_XML)
     with orvane(root + "/scheme", QT_QPA_PLATFORM="xcb"):
-        window = pump(lambda: run("xdotool", "search", "--onlyvisible", "--name",
-                                  "^Orvane Preferences$").split(), 30)
+        window = pump(lambda: preferences("^Orvane Preferences$"), 30)
         check.must("the preferences open", window)
 
         def grey():  # the window's mean grey, 0 (black) to 1 (white), as the X server shows it
@@ -218,6 +343,9 @@ with tempfile.TemporaryDirectory(prefix="orvane-desktops-") as root:
     for end in ("X server killed", "SIGTERM"):
         for round_number in range(1, 11):
             lost_while_loading(root, end, round_number)
+    login_start(root)
+    refused_starts(root)
+    mac_interrupt(root)
     # Last: the portal would be what the others' programs read.
     color_scheme(root)
 check.finish()

@@ -3,7 +3,8 @@
 through AT-SPI (the whole picture on the clipboard, the card gone after its confirmation), the
 share menu's items where they are seen, its e-mail, the body dragged; Undo after a trash through
 a stand-in notification server on the test's own bus (under scripts/with-display --own): without
-actions, from the notification, a name taken meanwhile, the Trash emptied, the server restarted."""
+actions, from the notification, a name taken meanwhile, the Trash emptied, the server restarted;
+without the card's module, a notification says why."""
 import os, shutil, sys, tempfile, time  # noqa: E401
 
 from gi.repository import GLib
@@ -175,6 +176,23 @@ def undo(program, home, sample, server):
           not os.path.exists(desktop + "/f.png"))
 
 
+def missing_module(home, server):
+    """Without its card and preferences module Orvane still watches, says in a notification why
+    the preferences (asked for by a plain start) cannot open, and ends cleanly."""
+    failed, gone = "[Orvane] The card and preferences could not be loaded: ", home + "/gone/ui.so"
+    before = len(server.shown)
+    with orvane(home, "--simulate-capture", ORVANE_UI_MODULE=gone) as program:
+        check.must("no module: still watching", program.watching(), program.lines)
+        summary, body, _ = (pump(lambda: server.shown[before:], 15) or [("", "", [])])[0]
+        check("no module: a notification says why the preferences cannot open",
+              summary == "The preferences could not be opened." and gone in body and
+              body.startswith("Part of Orvane could not be loaded ("), (summary, body))
+        program.process.terminate()
+        check("no module: an orderly end, one line naming the module",
+              program.process.wait(10) == 0 and len(program.logged(failed)) == 1 and
+              gone in program.logged(failed)[0], program.lines)
+
+
 server = Server()
 with tempfile.TemporaryDirectory(prefix="orvane-card-") as home:
     mail = write(home + "/bin/xdg-email", MAIL, 0o755)
@@ -186,4 +204,5 @@ with tempfile.TemporaryDirectory(prefix="orvane-card-") as home:
                    program.process.poll())
         the_card(program, home, sample, mail)
         undo(program, home, sample, server)
+    missing_module(home + "/no-module", server)
 check.finish()

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 
@@ -128,6 +129,24 @@ struct Fixture {
         return platform.openSettings()->value(QLatin1String(key)).toString();
     }
 };
+
+// Counts the repeated key presses the shown question's window is sent.
+struct RepeatCounter : QObject {
+    int repeats = 0;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const auto *box = shown<QMessageBox>();
+        repeats += event->type() == QEvent::KeyPress &&
+                   static_cast<QKeyEvent *>(event)->isAutoRepeat() && box &&
+                   watched == box->windowHandle();
+        return false;
+    }
+};
+
+bool run(const QString &program, const QStringList &arguments)
+{
+    return QProcess::execute(program, arguments) == 0;
+}
 
 } // namespace
 
@@ -431,7 +450,72 @@ private slots:
         // Left behind, the note would make a later install take the missing entry for switched off.
         QCOMPARE(f.stored(keys::launchAtLogin), uninstalls ? QString() : u"true"_s);
     }
+
+    // On a real X server (tst_traykeys), whose keyboard repeats a held key: Return held on the
+    // tray menu's item (the key that asked) never answers the question, even with both cores
+    // busy. A click on its destructive button does uninstall.
+    void heldReturnNeverUninstalls_data()
+    {
+        QTest::addColumn<bool>("busy");
+        QTest::newRow("quiet") << false;
+        QTest::newRow("both cores busy") << true;
+    }
+    void heldReturnNeverUninstalls()
+    {
+        if (QGuiApplication::platformName() != u"xcb"_s) {
+            QSKIP("needs an X display");
+        }
+        if (!run(u"xset"_s, {u"r"_s, u"on"_s}) ||
+            !run(u"xset"_s, {u"r"_s, u"rate"_s, u"660"_s, u"25"_s})) {
+            QSKIP("xset is missing (x11-xserver-utils)");
+        }
+        QFETCH(bool, busy);
+        Fixture f;
+        f.controller->setDialogs(
+            MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux), {}));
+        std::vector<std::unique_ptr<QProcess>> load;
+        for (int i = 0; busy && i < 2; ++i) {
+            auto &yes = *load.emplace_back(std::make_unique<QProcess>());
+            yes.setStandardOutputFile(QProcess::nullDevice());
+            yes.start(u"yes"_s, {});
+            QVERIFY(yes.waitForStarted());
+        }
+        QMenu &menu = *f.controller->trayMenu();
+        menu.popup(QPoint(100, 100));
+        QVERIFY(QTest::qWaitForWindowExposed(&menu, 10000));
+        menu.setActiveAction(findAction(menu, u"Uninstall Orvane & Restore Defaults..."_s));
+        RepeatCounter counter;
+        qApp->installEventFilter(&counter);
+
+        QVERIFY(run(u"xdotool"_s, {u"keydown"_s, u"Return"_s}));
+        QMessageBox *alert = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((alert = shown<QMessageBox>()), 10000);
+        QVERIFY(QTest::qWaitForWindowActive(alert, 10000));
+        QTest::qWait(2000); // held, as a user leaning on the key would
+        QVERIFY(run(u"xdotool"_s, {u"keyup"_s, u"Return"_s}));
+        QTest::qWait(300);
+        load.clear();
+        qApp->removeEventFilter(&counter);
+        QCOMPARE(f.platform.takeCalls(), QStringList());
+        QCOMPARE(f.requests, QStringList());
+        QVERIFY2(shown<QMessageBox>() == alert, "the question was answered");
+        QVERIFY2(counter.repeats > 5, qPrintable(u"only %1 repeats"_s.arg(counter.repeats)));
+
+        auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
+        QVERIFY(uninstall);
+        const QPoint at = uninstall->mapToGlobal(uninstall->rect().center());
+        QVERIFY(run(u"xdotool"_s, {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()),
+                                   u"click"_s, u"1"_s}));
+        QTRY_COMPARE_WITH_TIMEOUT(f.requests, QStringList{u"quit"_s}, 10000);
+        QVERIFY(f.platform.takeCalls().contains(u"removeProgram"_s));
+    }
 };
 
-QTEST_MAIN(MenuBarTest)
+int main(int argc, char *argv[])
+{
+    TestHome home; // before the application, which reads the desktop's settings
+    QApplication app(argc, argv);
+    MenuBarTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_menubar.moc"

@@ -64,7 +64,8 @@ class Display:
 def home_env(home, **extra):
     """HOME, every XDG folder and a Desktop (where screenshots land) in `home`: nothing installed,
     no other Orvane and no user's file changes a result. English unless `extra` says otherwise;
-    LC_* emptied, not left out, so that os.environ.update() of the result clears them."""
+    LC_* emptied, not left out, so that os.environ.update() of the result clears them; a None in
+    `extra` leaves that variable out."""
     env = dict(os.environ, HOME=home, LANG="C.UTF-8", LANGUAGE="", LC_ALL="", LC_MESSAGES="")
     env.update({name: "" for name in env if name.startswith("LC_")})
     for name, sub in {"XDG_CONFIG_HOME": ".config", "XDG_DATA_HOME": ".local/share",
@@ -74,7 +75,7 @@ def home_env(home, **extra):
         os.makedirs(env[name], exist_ok=True)
     os.chmod(env["XDG_RUNTIME_DIR"], 0o700)
     os.makedirs(os.path.join(home, "Desktop"), exist_ok=True)
-    return dict(env, **extra)
+    return {name: value for name, value in dict(env, **extra).items() if value is not None}
 
 
 def orvane(home, *arguments, program=None, conf="", accessible=False, **extra):
@@ -83,7 +84,6 @@ def orvane(home, *arguments, program=None, conf="", accessible=False, **extra):
     this process's own too, the accessibility bus started before Orvane looks for it."""
     env = home_env(home, **extra, **({"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"} if accessible
                                      else {}))
-    env = {name: value for name, value in env.items() if value is not None}
     if accessible:
         os.environ.update(env)
         import pyatspi
