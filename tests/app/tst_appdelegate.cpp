@@ -179,7 +179,7 @@ private slots:
         }
     }
 
-    // The override picks the platform in any letter case (its refusal: tst_launch).
+    // The override picks the platform in any letter case (its refusal: card_on_desktops.py).
     void platformChoiceIgnoresCase()
     {
         TestHome home;
