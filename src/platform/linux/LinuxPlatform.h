@@ -3,11 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/ProcessContext.h"
 
-#include <QHash>
-#include <QString>
-
 #include <future>
-#include <memory>
 
 namespace orvane {
 
@@ -128,13 +124,7 @@ public:
     void watchColorScheme(std::function<void(std::optional<bool> dark)> changed) override;
 
 private:
-    struct Notice {
-        uint id = 0;      // the server's, once it has answered
-        QString onItsWay; // the text asked for and not yet answered
-    };
     std::unique_ptr<ColorSchemeWatcher> m_colorScheme;
-    // By title: a notice told again replaces the one shown, and is not sent twice at once.
-    std::shared_ptr<QHash<QString, Notice>> m_notices = std::make_shared<QHash<QString, Notice>>();
 };
 
 // libcanberra events of the freedesktop sound theme.

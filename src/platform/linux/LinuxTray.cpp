@@ -9,7 +9,6 @@
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -115,25 +114,14 @@ Result LinuxWindowServices::showNotification(const QString &title, const QString
         QStringLiteral("org.freedesktop.Notifications"),
         QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    // Asked for twice (the preferences at launch, then for want of a tray), one notice.
-    Notice &notice = (*m_notices)[title];
-    if (notice.onItsWay == text) {
-        return Result::done();
-    }
-    notice.onItsWay = text;
-    call << QStringLiteral("Orvane") << notice.id << QStringLiteral("com.tarnwell.orvane") << title
-         << text << QStringList() << QVariantMap() << -1;
+    call << QStringLiteral("Orvane") << 0u << QStringLiteral("com.tarnwell.orvane") << title << text
+         << QStringList() << QVariantMap() << -1;
     // Answered later: a missing or hung service must not hold the main thread. What it could
     // not show goes to the log.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [title, text, notices = m_notices](QDBusPendingCallWatcher *finished) {
+                     [title, text](QDBusPendingCallWatcher *finished) {
                          finished->deleteLater();
-                         Notice &answered = (*notices)[title];
-                         answered.onItsWay.clear();
-                         if (const QDBusPendingReply<uint> reply = *finished; reply.isValid()) {
-                             answered.id = reply.value();
-                         }
                          if (finished->isError()) {
                              logLine(title + u' ' + text + QStringLiteral(" (no notification: ") +
                                      finished->error().message() + u')');
