@@ -199,10 +199,10 @@ def active(window):
     return wait_for(lambda: run("xdotool", "getactivewindow").strip() == window, 10)
 
 
-def described(png):
+def described(png, env):
     """A PNG's size and one pixel; empty if it is none."""
     return subprocess.run(["convert", "-", "-format", "%wx%h %[pixel:p{10,10}]", "info:"],
-                          input=png, capture_output=True, timeout=20).stdout
+                          input=png, capture_output=True, timeout=20, env=env).stdout
 
 
 def login_start(root):
@@ -245,9 +245,10 @@ def login_start(root):
         check.must("a real capture tool's screenshot", subprocess.run(
             ["scrot", shot], env=env, timeout=20).returncode == 0 and app.wait_for_line(
             DETECTED + "shot 1.png ("), app.lines)
-        want = described(open(shot, "rb").read())
-        check("auto-copied", want and wait_for(lambda: described(run(
-            "xclip", "-selection", "clipboard", "-t", "image/png", "-o", text=False)) == want, 10))
+        want = described(open(shot, "rb").read(), env)
+        pasted = lambda: run("xclip", "-selection", "clipboard", "-t", "image/png", "-o",  # noqa
+                             text=False)
+        check("auto-copied", want and wait_for(lambda: described(pasted(), env) == want, 10))
         app.process.terminate()
         check("SIGTERM: an orderly end", app.process.wait(10) == 0)
         app.reader.join(5)

@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSystemTrayIcon>
 
 using namespace orvane;
@@ -130,15 +131,17 @@ struct Fixture {
     }
 };
 
-// Counts the repeated key presses the shown question's window is sent.
+// Counts the repeated key presses the shown question's window is sent; sees a Shift let go.
 struct RepeatCounter : QObject {
     int repeats = 0;
+    bool shifted = false;
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         const auto *box = shown<QMessageBox>();
-        repeats += event->type() == QEvent::KeyPress &&
-                   static_cast<QKeyEvent *>(event)->isAutoRepeat() && box &&
+        const auto *key = static_cast<QKeyEvent *>(event);
+        repeats += event->type() == QEvent::KeyPress && key->isAutoRepeat() && box &&
                    watched == box->windowHandle();
+        shifted |= event->type() == QEvent::KeyRelease && key->key() == Qt::Key_Shift;
         return false;
     }
 };
@@ -488,12 +491,17 @@ private slots:
         qApp->installEventFilter(&counter);
 
         QVERIFY(run(u"xdotool"_s, {u"keydown"_s, u"Return"_s}));
+        // Never left held on the display the other tests share, whatever fails here.
+        auto letGo = qScopeGuard([] { run(u"xdotool"_s, {u"keyup"_s, u"Return"_s}); });
         QMessageBox *alert = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((alert = shown<QMessageBox>()), 10000);
         QVERIFY(QTest::qWaitForWindowActive(alert, 10000));
         QTest::qWait(2000); // held, as a user leaning on the key would
-        QVERIFY(run(u"xdotool"_s, {u"keyup"_s, u"Return"_s}));
-        QTest::qWait(300);
+        letGo.dismiss();
+        // Then a Shift: the X server sends events in order, so once it is in, every repeat is.
+        QVERIFY(run(u"xdotool"_s, {u"keyup"_s, u"Return"_s, u"key"_s, u"Shift_L"_s}));
+        // (Not seen if the question was answered and closed: the checks below say so.)
+        (void)QTest::qWaitFor([&counter] { return counter.shifted; }, 10000);
         load.clear();
         qApp->removeEventFilter(&counter);
         QCOMPARE(f.platform.takeCalls(), QStringList());
