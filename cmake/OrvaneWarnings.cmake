@@ -9,14 +9,14 @@ endif()
 target_compile_definitions(orvane_build_flags INTERFACE
     QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_USE_QSTRINGBUILDER)
-# Optimised for size: Orvane's own code is glue around Qt's (which does the heavy work), and a
-# running Orvane keeps nearly all of its pages resident, so every kilobyte is memory it holds.
-# Unused functions are dropped at link time.
-set(optimised "$<NOT:$<CONFIG:Debug>>")
 # Nothing of ours throws or catches, so no unwinding clean-up is kept for exceptions (as KDE's
 # compiler settings do); a throw from Qt or the standard library ends the program either way.
 target_compile_options(orvane_build_flags INTERFACE
     $<$<CXX_COMPILER_ID:GNU,Clang,AppleClang>:-fno-exceptions>)
+# Optimised for size: Orvane's own code is glue around Qt's (which does the heavy work), and a
+# running Orvane keeps nearly all of its pages resident, so every kilobyte is memory it holds.
+# Unused functions are dropped at link time.
+set(optimised "$<NOT:$<CONFIG:Debug>>")
 target_compile_options(orvane_build_flags INTERFACE
     "$<${optimised}:-Os;-ffunction-sections;-fdata-sections>")
 if(APPLE)
