@@ -137,6 +137,9 @@ struct RepeatCounter : QObject {
     bool shifted = false;
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) {
+            return false;
+        }
         const auto *box = shown<QMessageBox>();
         const auto *key = static_cast<QKeyEvent *>(event);
         repeats += event->type() == QEvent::KeyPress && key->isAutoRepeat() && box &&
