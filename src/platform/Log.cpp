@@ -1,6 +1,6 @@
 #include "Log.h"
 
-#include <QDebug>
+#include <QtGlobal>
 
 namespace orvane {
 
@@ -30,7 +30,8 @@ QString escapedForLog(const QString &text)
 
 void logLine(const QString &text)
 {
-    qInfo().noquote() << (QStringLiteral("[Orvane] ") + escapedForLog(text));
+    // printf-style: the line goes to Qt's message handler as it is, without a QDebug stream.
+    qInfo("[Orvane] %s", qUtf8Printable(escapedForLog(text)));
 }
 
 } // namespace orvane
