@@ -314,6 +314,29 @@ class Portal(Service):
             "u", self.scheme)),)))
 
 
+def grey(window):
+    """The window's mean grey, 0 (black) to 1 (white), as the X server shows it."""
+    return float(run("import", "-window", window, "-colorspace", "Gray", "-format", "%[fx:mean]",
+                     "info:").strip() or "nan")
+
+
+def gnome_setting(root):
+    """With no portal, GNOME's own dark is asked for on GNOME only (a stand-in gsettings)."""
+    for desktop, dark in (("ubuntu:GNOME", True), ("XFCE", False)):
+        home = root + "/gsettings-" + desktop.replace(":", "-")  # a PATH entry
+        write(home + "/bin/gsettings", FAKE_TOOL + "echo \"'prefer-dark'\"\n", 0o755)
+        with orvane(home, QT_QPA_PLATFORM="xcb", XDG_CURRENT_DESKTOP=desktop,
+                    PATH=home + "/bin:" + os.environ["PATH"]):
+            window = pump(lambda: preferences("^Orvane Preferences$"), 30)
+            check.must(desktop + ": the preferences open", window)
+            check(desktop + ": the preferences are " + ("dark" if dark else "light"),
+                  pump(lambda: grey(window[0]) < 0.35 if dark else grey(window[0]) > 0.65, 15),
+                  grey(window[0]))
+            asked = [["gsettings", "get", "org.gnome.desktop.interface", "color-scheme"]]
+            check(desktop + ": GNOME's setting " + ("asked" if dark else "not asked"),
+                  calls(home) == (asked if dark else []), calls(home))
+
+
 def color_scheme(root):
     """The preferences follow the portal's dark, then its light."""
     portal = Portal("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
@@ -321,17 +344,14 @@ def color_scheme(root):
     with orvane(root + "/scheme", QT_QPA_PLATFORM="xcb"):
         window = pump(lambda: preferences("^Orvane Preferences$"), 30)
         check.must("the preferences open", window)
-
-        def grey():  # the window's mean grey, 0 (black) to 1 (white), as the X server shows it
-            return float(run("import", "-window", window[0], "-colorspace", "Gray", "-format",
-                             "%[fx:mean]", "info:").strip() or "nan")
         for scheme, what, dark in ((1, "dark while the portal says dark", True),
                                    (2, "light once it says light", False)):
             if scheme != portal.scheme:
                 portal.scheme = scheme
                 portal.emit("SettingChanged", "(ssv)", (*SCHEME, GLib.Variant("u", scheme)))
             check("the preferences are " + what,
-                  pump(lambda: grey() < 0.35 if dark else grey() > 0.65, 15), grey())
+                  pump(lambda: grey(window[0]) < 0.35 if dark else grey(window[0]) > 0.65, 15),
+                  grey(window[0]))
 
 
 with tempfile.TemporaryDirectory(prefix="orvane-desktops-") as root:
@@ -347,6 +367,7 @@ with tempfile.TemporaryDirectory(prefix="orvane-desktops-") as root:
     login_start(root)
     refused_starts(root)
     mac_interrupt(root)
+    gnome_setting(root)
     # Last: the portal would be what the others' programs read.
     color_scheme(root)
 check.finish()

@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include <algorithm>
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -34,10 +36,24 @@ std::optional<bool> fromPortal(QVariant value)
     return scheme == 1;
 }
 
+// GNOME's own setting speaks for GNOME and the desktops built on it; elsewhere (Xfce, KDE, a
+// bare window manager) it is a leftover of some other session, and asking it would start a
+// process at every launch for an answer that does not apply.
+bool gnomeSettingApplies()
+{
+    const QStringList desktops =
+        qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts);
+    return std::any_of(desktops.cbegin(), desktops.cend(), [](const QString &desktop) {
+        return desktop.compare(QLatin1String("GNOME"), Qt::CaseInsensitive) == 0 ||
+               desktop.compare(QLatin1String("Unity"), Qt::CaseInsensitive) == 0 ||
+               desktop.compare(QLatin1String("Budgie"), Qt::CaseInsensitive) == 0;
+    });
+}
+
 } // namespace
 
-// Asks the desktop portal once and follows its changes; where no portal answers, asks GNOME's
-// own setting once. Never waits on the main thread.
+// Asks the desktop portal once and follows its changes; where no portal answers, on GNOME,
+// asks GNOME's own setting once. Never waits on the main thread.
 class ColorSchemeWatcher : public QObject {
     Q_OBJECT
 public:
@@ -81,6 +97,9 @@ private slots:
 private:
     void askGnome()
     {
+        if (!gnomeSettingApplies()) {
+            return;
+        }
         const QString gsettings = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
         if (gsettings.isEmpty()) {
             return;
