@@ -91,8 +91,14 @@ StatusBarController::StatusBarController(AppState &state, Platform &platform, Ca
     // A StatusNotifierItem host reads the menu over D-Bus and may not announce each opening:
     // the menu is kept filled and follows every settings change, wherever it was made.
     populateMenu();
-    connect(m_trayMenu.get(), &QMenu::aboutToShow, this, [this] { populateMenu(); });
-    connect(m_popupMenu.get(), &QMenu::aboutToShow, this, [this] { populateMenu(); });
+    // The menu offers the uninstall: what it would do is found out as the menu opens, in time
+    // for its question.
+    const auto opening = [this] {
+        m_platform.login().prepareProgramRemoval();
+        populateMenu();
+    };
+    connect(m_trayMenu.get(), &QMenu::aboutToShow, this, opening);
+    connect(m_popupMenu.get(), &QMenu::aboutToShow, this, opening);
     connect(&m_state, &AppState::objectWillChange, this, [this] {
         if (m_rebuildQueued) {
             return;

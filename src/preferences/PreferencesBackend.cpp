@@ -20,7 +20,10 @@ PreferencesBackend::PreferencesBackend(Platform &platform, AppState &state,
       m_dialogs(std::move(dialogs)),
       m_texts(preferencesTexts(platform.kind(), qEnvironmentVariable("XDG_CURRENT_DESKTOP"))),
       m_markup(platform.card().markupApplications())
-{}
+{
+    // The window offers the uninstall: what it would do is found out while it opens.
+    platform.login().prepareProgramRemoval();
+}
 
 QString PreferencesBackend::appIcon() const
 {

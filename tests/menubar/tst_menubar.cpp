@@ -76,6 +76,7 @@ struct Fixture {
     std::unique_ptr<AppState> state;
     std::unique_ptr<StatusBarController> controller;
     QStringList requests;
+    QStringList created; // the calls made while the tray was made
     std::optional<QString> folderAnswer;
     std::function<void()> aboutClosed;
     std::function<void()> graceOver;
@@ -109,7 +110,7 @@ struct Fixture {
         if (trayAtStart) {
             requests.clear();
         }
-        platform.takeCalls();
+        created = platform.takeCalls();
     }
     QStringList open()
     {
@@ -211,6 +212,10 @@ private slots:
                 {19, u"Resume Monitoring\tCtrl+P"_s}}, nullptr, {}}};
         // clang-format on
         QTRY_COMPARE(describe(*f.controller->trayMenu()), expected);
+        // What the uninstall would do is found out as the menu opens, not at launch.
+        QVERIFY(!f.created.contains(u"prepareProgramRemoval"_s));
+        emit f.controller->trayMenu()->aboutToShow();
+        QVERIFY(f.platform.takeCalls().contains(u"prepareProgramRemoval"_s));
         for (const auto &[item, lines, key, value] : steps) {
             f.open();
             f.trigger(item);
@@ -489,6 +494,7 @@ private slots:
         QMenu &menu = *f.controller->trayMenu();
         menu.popup(QPoint(100, 100));
         QVERIFY(QTest::qWaitForWindowExposed(&menu, 10000));
+        f.platform.takeCalls(); // what opening the menu asked
         menu.setActiveAction(findAction(menu, u"Uninstall Orvane & Restore Defaults..."_s));
         RepeatCounter counter;
         qApp->installEventFilter(&counter);

@@ -717,13 +717,19 @@ private slots:
             QVERIFY(packaged.removeProgram().reason().contains(elsewhere));
         }
         // dpkg still thinking: the question shows what is known, nothing waits, nothing goes to
-        // the Trash on a guess; asked once. Unlinked first: a running stand-in's file is busy.
+        // the Trash on a guess; asked once, by the one that asked. Unlinked first: a running
+        // stand-in's file is busy.
         QVERIFY(QFile::remove(system.filePath(u"bin/dpkg-query"_s)));
         QVERIFY(write(system.filePath(u"bin/dpkg-query"_s),
                       "#!/bin/sh\ncd '" + QFile::encodeName(system.path()) +
                           "'\ntouch asked.$$\nwhile [ ! -e gate ]; do sleep 0.05; done\n"
                           "echo \"orvane: $2\"\n"));
         QVERIFY(write(std::get<0>(cases[0]))); // put back: it went to the Trash above
+        // Not asked at launch, only once the uninstall is in sight: one made and gone unasked
+        // leaves no question behind (going, it would have waited for one it had started).
+        {
+            const LinuxPlatform launched(std::get<1>(cases[0]));
+        }
         {
             LinuxPlatform asking(std::get<1>(cases[0]));
             QVERIFY(!asking.programRemovalNote().contains(u"sudo apt remove"_s));

@@ -54,6 +54,7 @@ public:
     Result loginAnswer() const { return Result::fromError(loginItemError); }
     Result removeProgram() override { return note(__func__, Result::done()); }
     QString programRemovalNote() override { return removalNote; }
+    void prepareProgramRemoval() override { record(u"prepareProgramRemoval"_s); }
     std::optional<QString> loginEntryRefusal() override { return loginRefusal; }
     Result playSystemSound(Path name) override
     {

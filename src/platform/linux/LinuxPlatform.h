@@ -80,6 +80,7 @@ public:
     Result removeProgram() override;
     QString programRemovalNote() override;
     bool programGoesToTrash() override;
+    void prepareProgramRemoval() override;
     std::optional<QString> loginEntryRefusal() override;
 
     // ~/.config/autostart/com.tarnwell.orvane.desktop (XDG_CONFIG_HOME honoured).
@@ -95,12 +96,12 @@ private:
         QString note;      // for the log
         QString shownNote; // for the confirmation, translated
     };
-    // `wait`: for dpkg's answer, else taken as none while it is not in yet.
-    ProgramRemoval programRemoval() const;
+    // dpkg's answer taken as none while it is not in yet.
+    ProgramRemoval programRemoval();
 
     ProcessContext m_context;
-    // The Debian package that installed the program, asked of dpkg in the background from the
-    // start: the uninstall question is shown without waiting for a process.
+    // The Debian package that installed the program, asked of dpkg in the background once the
+    // uninstall is in sight: the question is shown without waiting for a process.
     std::shared_future<QString> m_packageOwner;
 };
 

@@ -56,16 +56,23 @@ bool isInBuildTree(const QString &program, const QString &home)
 
 } // namespace
 
-LinuxLoginServices::LinuxLoginServices(ProcessContext context) : m_context(std::move(context))
+LinuxLoginServices::LinuxLoginServices(ProcessContext context) : m_context(std::move(context)) {}
+
+void LinuxLoginServices::prepareProgramRemoval()
 {
+    if (m_packageOwner.valid()) {
+        return;
+    }
     const QString program = QFileInfo(m_context.executableFile).canonicalFilePath();
     if (!program.isEmpty()) {
         m_packageOwner = std::async(std::launch::async, [program] { return dpkgOwner(program); });
     }
 }
 
-LinuxLoginServices::ProgramRemoval LinuxLoginServices::programRemoval() const
+LinuxLoginServices::ProgramRemoval LinuxLoginServices::programRemoval()
 {
+    // Asked here at the latest; until dpkg answers, nothing goes to the Trash on a guess.
+    prepareProgramRemoval();
     // An AppImage is one file the user put somewhere; a binary under the home folder was
     // installed by the user too. Anything else belongs to a package manager or an
     // administrator, and stays.
@@ -87,7 +94,7 @@ LinuxLoginServices::ProgramRemoval LinuxLoginServices::programRemoval() const
     const QString home = QDir(QDir::homePath()).canonicalPath();
     const bool isAppImage = !m_context.appImage.isEmpty() &&
                             QFileInfo(m_context.appImage).canonicalFilePath() == removal.program;
-    // dpkg's answer, asked in the background at start; never waited for.
+    // dpkg's answer, asked in the background; never waited for.
     QString package;
     bool asking = false;
     if (!isAppImage && m_packageOwner.valid()) {
