@@ -93,6 +93,8 @@ private:
     // Redraws the icon to stand out on the panel it was put on, where the tray shows it as is.
     void matchPanelUnderIcon();
     void popUpMenu();
+    // `menu` made anew from m_menu.
+    void fill(QMenu &menu);
 
     AppState &m_state;
     Platform &m_platform;
