@@ -103,6 +103,8 @@ private:
     // The Debian package that installed the program, asked of dpkg in the background once the
     // uninstall is in sight: the question is shown without waiting for a process.
     std::shared_future<QString> m_packageOwner;
+    // What the uninstall's question last said: that the program stays, or goes to the Trash.
+    bool m_saidItStays = false;
 };
 
 // No Dock and no window styles: the window shows in the task bar while open.

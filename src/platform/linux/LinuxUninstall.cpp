@@ -145,12 +145,16 @@ std::optional<QString> LinuxLoginServices::loginEntryRefusal()
 
 bool LinuxLoginServices::programGoesToTrash()
 {
-    return programRemoval().toTrash;
+    const ProgramRemoval removal = programRemoval();
+    m_saidItStays = !removal.toTrash;
+    return removal.toTrash;
 }
 
 QString LinuxLoginServices::programRemovalNote()
 {
-    return programRemoval().shownNote;
+    const ProgramRemoval removal = programRemoval();
+    m_saidItStays = !removal.toTrash;
+    return removal.shownNote;
 }
 
 Result LinuxLoginServices::removeProgram()
@@ -158,6 +162,13 @@ Result LinuxLoginServices::removeProgram()
     const ProgramRemoval removal = programRemoval();
     if (!removal.toTrash) {
         return Result::failed(removal.note);
+    }
+    // dpkg answered while the question was open, which said the program stays: the uninstall
+    // does no more than the user agreed to.
+    if (m_saidItStays) {
+        return Result::failed(QStringLiteral("%1 stays: the package manager had not yet said "
+                                             "whether it installed it when you were asked.")
+                                  .arg(removal.program));
     }
     // The freedesktop Trash, so that the user can restore what the uninstall took away. At
     // once, not in the background: Orvane quits right after.
