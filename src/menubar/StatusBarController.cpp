@@ -277,8 +277,8 @@ void StatusBarController::populateMenu()
     m_menu = std::move(entries);
     fill(*m_trayMenu);
     // The pop-up menu is made the first time a click asks for it, and kept in step from then on:
-    // a menu's items cost some 35 KB of heap for as long as Orvane runs, and a user who only
-    // ever right-clicks, or a host that shows its own menu, never needs them.
+    // a user who only ever right-clicks, or a host that shows its own menu, never needs its
+    // items, which would stay in memory for as long as Orvane runs.
     if (!m_popupMenu->isEmpty()) {
         fill(*m_popupMenu);
     }

@@ -193,8 +193,7 @@ public:
     virtual bool programGoesToTrash() { return true; }
     // Starts finding out, in the background, what removeProgram() would do, so that a
     // confirmation asked soon after says it without waiting (on Linux: which package, if any,
-    // installed the program). Called as a menu or window that offers the uninstall opens,
-    // rather than at every launch.
+    // installed the program). Called as a menu or window that offers the uninstall opens.
     virtual void prepareProgramRemoval() {}
     // Why this copy of the program must not be started at login, when it must not: a build
     // in a developer's build folder would otherwise start at every login long after it was

@@ -96,12 +96,12 @@ private:
         QString note;      // for the log
         QString shownNote; // for the confirmation, translated
     };
-    // dpkg's answer taken as none while it is not in yet.
+    // Asks dpkg if not asked yet; until it answers, a copy under the home folder stays.
     ProgramRemoval programRemoval();
 
     ProcessContext m_context;
-    // The Debian package that installed the program, asked of dpkg in the background once the
-    // uninstall is in sight: the question is shown without waiting for a process.
+    // The Debian package that installed the program, asked of dpkg in the background: the
+    // question is shown without waiting for a process.
     std::shared_future<QString> m_packageOwner;
     // What the uninstall's question last said: that the program stays, or goes to the Trash.
     bool m_saidItStays = false;

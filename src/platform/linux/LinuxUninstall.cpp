@@ -56,7 +56,16 @@ bool isInBuildTree(const QString &program, const QString &home)
 
 } // namespace
 
-LinuxLoginServices::LinuxLoginServices(ProcessContext context) : m_context(std::move(context)) {}
+LinuxLoginServices::LinuxLoginServices(ProcessContext context) : m_context(std::move(context))
+{
+    // Under the home folder dpkg's answer decides whether the uninstall may move the program
+    // to the Trash, so it is asked at once, whether or not a panel announces its menu's
+    // openings; elsewhere it only names the package, and waits until the uninstall is in sight.
+    if (isInside(QFileInfo(m_context.executableFile).canonicalFilePath(),
+                 QDir(QDir::homePath()).canonicalPath())) {
+        prepareProgramRemoval();
+    }
+}
 
 void LinuxLoginServices::prepareProgramRemoval()
 {
@@ -163,12 +172,12 @@ Result LinuxLoginServices::removeProgram()
     if (!removal.toTrash) {
         return Result::failed(removal.note);
     }
-    // dpkg answered while the question was open, which said the program stays: the uninstall
-    // does no more than the user agreed to.
+    // Decided otherwise since the question said the program stays (dpkg answered while it was
+    // open): the uninstall does no more than the user agreed to.
     if (m_saidItStays) {
-        return Result::failed(QStringLiteral("%1 stays: the package manager had not yet said "
-                                             "whether it installed it when you were asked.")
-                                  .arg(removal.program));
+        return Result::failed(
+            QStringLiteral("%1 stays, as the question said; asked again, it would go to the Trash.")
+                .arg(removal.program));
     }
     // The freedesktop Trash, so that the user can restore what the uninstall took away. At
     // once, not in the background: Orvane quits right after.
