@@ -253,6 +253,11 @@ private slots:
         f.state->setIsPaused(false); // in the preferences window: shown without a new opening
         QTRY_VERIFY(describe(*f.controller->trayMenu()).contains(u"Pause Monitoring\tCtrl+P"_s));
         QVERIFY(f.requests.isEmpty());
+        // The pop-up menu, made at the first click, has followed both changes.
+        emit f.controller->statusItem()->activated(QSystemTrayIcon::Trigger);
+        QTRY_VERIFY(popup.isVisible());
+        QCOMPARE(describe(popup), describe(*f.controller->trayMenu()));
+        popup.close();
     }
 
     // Without a tray the preferences stand in: at once for a plain start, after a grace period
