@@ -240,7 +240,7 @@ void StatusBarController::popUpMenu()
     if (m_popupMenu->isVisible()) {
         return;
     }
-    populateMenu();
+    // Brought up to date as it opens (aboutToShow), as the tray's menu is.
     if (m_popupMenu->isEmpty()) {
         fill(*m_popupMenu);
     }

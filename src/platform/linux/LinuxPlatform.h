@@ -98,6 +98,8 @@ private:
     };
     // Asks dpkg if not asked yet; until it answers, a copy under the home folder stays.
     ProgramRemoval programRemoval();
+    // The same, as the uninstall's question shows it: removeProgram() keeps to what it said.
+    ProgramRemoval programRemovalAsked();
 
     ProcessContext m_context;
     // The Debian package that installed the program, asked of dpkg in the background: the

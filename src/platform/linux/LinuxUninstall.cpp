@@ -152,18 +152,21 @@ std::optional<QString> LinuxLoginServices::loginEntryRefusal()
         .arg(program);
 }
 
+LinuxLoginServices::ProgramRemoval LinuxLoginServices::programRemovalAsked()
+{
+    ProgramRemoval removal = programRemoval();
+    m_saidItStays = !removal.toTrash;
+    return removal;
+}
+
 bool LinuxLoginServices::programGoesToTrash()
 {
-    const ProgramRemoval removal = programRemoval();
-    m_saidItStays = !removal.toTrash;
-    return removal.toTrash;
+    return programRemovalAsked().toTrash;
 }
 
 QString LinuxLoginServices::programRemovalNote()
 {
-    const ProgramRemoval removal = programRemoval();
-    m_saidItStays = !removal.toTrash;
-    return removal.shownNote;
+    return programRemovalAsked().shownNote;
 }
 
 Result LinuxLoginServices::removeProgram()
