@@ -33,14 +33,6 @@ struct FakeUserInterface final : UserInterface {
 };
 FakeUserInterface *made = nullptr;
 
-// A request of the executable's own, run with the module's objects.
-std::function<void(UserInterface &)> asking(const QString &what)
-{
-    return [what](UserInterface &loaded) {
-        static_cast<FakeUserInterface &>(loaded).calls << u"ask "_s + what;
-    };
-}
-
 struct Setup {
     test::TestHome home;
     test::RecordingPlatform platform{home.file(u"settings.ini"_s)};
@@ -59,20 +51,19 @@ private slots:
     {
         Setup setup;
         QSemaphore gate;
-        std::atomic<int> loads{0};
-        std::atomic<QThread *> preparedOn{nullptr};
-        QThread *loadedOn = nullptr;
         const auto makeFake = +[](const UserInterfaceContext &) -> UserInterface * {
             return made = new FakeUserInterface;
         };
         UserInterfaceLoader loader;
+        // Which thread each step ran on, in order; the main thread reads it once they are done.
+        QStringList order;
+        const auto onMain = [] { return QThread::currentThread() == qApp->thread(); };
         loader.prepare = [&] {
-            preparedOn = QThread::currentThread();
+            order << (onMain() ? u"prepared on main"_s : u"prepared"_s);
             gate.tryAcquire(1, 10000); // not forever, should it run on this thread
             return QString();
         };
         // Qt's libraries one at a time, with the main thread's events answered in between.
-        QStringList order;
         loader.loadNext = [&] {
             order << u"library"_s;
             QMetaObject::invokeMethod(
@@ -80,13 +71,16 @@ private slots:
             return order.count(u"library"_s) < 3;
         };
         loader.load = [&] {
-            ++loads;
-            loadedOn = QThread::currentThread();
-            order << u"module"_s;
+            order << (onMain() ? u"module"_s : u"module off main"_s);
             return UserInterfaceFactory{makeFake, {}};
         };
         LazyUserInterface ui(loader, setup.context);
         QSignalSpy settled(&ui, &LazyUserInterface::settled);
+        // A request of the executable's own, run with the module's objects.
+        const auto asking = [](const QString &what) {
+            return
+                [what](UserInterface &got) { static_cast<FakeUserInterface &>(got).calls << what; };
+        };
         ui.showHUD(u"/shots/a.png"_s, {}, {}, {});
         ui.simulateCapture();
         ui.whenLoaded(asking(u"1"_s));
@@ -98,17 +92,15 @@ private slots:
         gate.release();
         QTRY_COMPARE(settled.size(), 1);
         QCOMPARE(ui.loaded(), made);
-        QVERIFY(preparedOn.load() != QThread::currentThread());
-        QCOMPARE(loadedOn, QThread::currentThread());
         ui.simulateCapture();
         ui.showHUD(u"/shots/c.png"_s, {}, {}, {});
         ui.whenLoaded(asking(u"3"_s));
-        QCOMPARE(made->calls,
-                 QStringList({u"card /shots/b.png"_s, u"preferences"_s, u"ask 1"_s, u"ask 2"_s,
-                              u"sample"_s, u"card /shots/c.png"_s, u"ask 3"_s}));
-        QCOMPARE(loads.load(), 1);
-        QCOMPARE(order.mid(0, 6), QStringList({u"library"_s, u"event"_s, u"library"_s, u"event"_s,
-                                               u"library"_s, u"module"_s}));
+        QCOMPARE(made->calls, QStringList({u"card /shots/b.png"_s, u"preferences"_s, u"1"_s, u"2"_s,
+                                           u"sample"_s, u"card /shots/c.png"_s, u"3"_s}));
+        QCOMPARE(order.mid(0, 7),
+                 QStringList({u"prepared"_s, u"library"_s, u"event"_s, u"library"_s, u"event"_s,
+                              u"library"_s, u"module"_s}));
+        QCOMPARE(order.count(u"module"_s), 1);
     }
 
     // A module that cannot be had: one log line with the reason; cards are dropped and every
