@@ -272,6 +272,7 @@ private slots:
         // Answered: the next press asks again.
         QTest::keyClick(m_controller->window(), Qt::Key_Space);
         QCOMPARE(asked, 2);
+        QCOMPARE(m_uninstalled, 0);
     }
 
     // One window however often asked, from any thread; Esc and Ctrl+W close it; the next is fresh.
