@@ -114,8 +114,9 @@ int main(int argc, char *argv[])
     std::unique_ptr<StatusBarController> statusBar;
     UserInterfaceContext uiContext{*platform, state, {}, {}};
     // The preferences ask their own confirmation, then run the same uninstall as the tray.
-    uiContext.uninstall = [&platform, &state] {
-        StatusBarController::performCleanUninstall(*platform, state, &QCoreApplication::quit);
+    uiContext.uninstall = [&platform, &state](bool programToTrash) {
+        StatusBarController::performCleanUninstall(*platform, state, programToTrash,
+                                                   &QCoreApplication::quit);
     };
     uiContext.cardsShowing = [&statusBar](bool showing) {
         if (statusBar) {
@@ -163,10 +164,7 @@ int main(int argc, char *argv[])
         statusBar = std::make_unique<StatusBarController>(state, *platform, std::move(callbacks),
                                                           std::move(launch));
         // The tray's questions are the desktop's own dialogs, shown by the executable itself.
-        statusBar->setDialogs(MenuDialogs::standard(
-            MenuTexts::forPlatform(platform->kind()),
-            [&platform] { return platform->login().programRemovalNote(); },
-            [&platform] { return platform->login().programGoesToTrash(); }));
+        statusBar->setDialogs(MenuDialogs::standard(MenuTexts::forPlatform(platform->kind())));
     };
     // The watcher (steps.startWatcher, steps.stopWatcher), restarted by the settings' requests
     // in between:

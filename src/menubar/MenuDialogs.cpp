@@ -2,6 +2,7 @@
 
 #include "dialogs/Dialogs.h"
 #include "menubar/MenuTexts.h"
+#include "platform/Platform.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -48,8 +49,7 @@ uninstallConfirmation(const MenuTexts &texts, const QString &programNote, bool p
 
 } // namespace menudialogs
 
-MenuDialogs MenuDialogs::standard(const MenuTexts &texts, std::function<QString()> programNote,
-                                  std::function<bool()> goesToTrash)
+MenuDialogs MenuDialogs::standard(const MenuTexts &texts)
 {
     MenuDialogs asks;
     asks.chooseFolder = [texts](const QString &startFolder,
@@ -64,10 +64,10 @@ MenuDialogs MenuDialogs::standard(const MenuTexts &texts, std::function<QString(
         dialogs::open(menudialogs::aboutBox(texts), nullptr,
                       [done = std::move(done)](int) { done(); });
     };
-    asks.confirmUninstall = [texts, programNote = std::move(programNote),
-                             goesToTrash = std::move(goesToTrash)](std::function<void(bool)> done) {
-        std::unique_ptr<QMessageBox> box = menudialogs::uninstallConfirmation(
-            texts, programNote ? programNote() : QString(), !goesToTrash || goesToTrash());
+    asks.confirmUninstall = [texts](const ProgramRemovalPlan &plan,
+                                    std::function<void(bool)> done) {
+        std::unique_ptr<QMessageBox> box =
+            menudialogs::uninstallConfirmation(texts, plan.note, plan.toTrash);
         const QMessageBox *asked = box.get();
         dialogs::open(std::move(box), nullptr, [asked, done = std::move(done)](int) {
             done(dialogs::uninstallConfirmed(*asked));

@@ -12,6 +12,7 @@ class QMessageBox;
 namespace orvane {
 
 struct MenuTexts;
+struct ProgramRemovalPlan;
 
 // The windows the menu opens. Each is built by a function of its own, so that its texts and
 // buttons can be checked without showing it.
@@ -35,14 +36,13 @@ struct MenuDialogs {
         chooseFolder;
     // `done` once the box is closed.
     std::function<void(std::function<void()> done)> showAbout;
-    // True only when the user chose "Uninstall & Move to Trash".
-    std::function<void(std::function<void(bool)> done)> confirmUninstall;
+    // Tells what becomes of the program itself (`plan`); true only when the user chose the
+    // uninstall.
+    std::function<void(const ProgramRemovalPlan &plan, std::function<void(bool)> done)>
+        confirmUninstall;
 
-    // The menu's questions in the desktop's own dialogs, over no window; the uninstall's asks
-    // `programNote` (may be empty) when it opens.
-    // `goesToTrash` (may be empty: it does) says whether the program itself goes to the Trash.
-    static MenuDialogs standard(const MenuTexts &texts, std::function<QString()> programNote,
-                                std::function<bool()> goesToTrash = {});
+    // The menu's questions in the desktop's own dialogs, over no window.
+    static MenuDialogs standard(const MenuTexts &texts);
 };
 
 } // namespace orvane

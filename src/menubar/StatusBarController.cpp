@@ -426,13 +426,15 @@ void StatusBarController::restoreAndQuit()
         return;
     }
     m_confirmingUninstall = true;
-    m_dialogs.confirmUninstall([self = QPointer(this)](bool confirmed) {
+    const ProgramRemovalPlan plan = m_platform.login().programRemovalPlan();
+    m_dialogs.confirmUninstall(plan, [self = QPointer(this),
+                                      toTrash = plan.toTrash](bool confirmed) {
         if (!self) {
             return;
         }
         self->m_confirmingUninstall = false;
         if (confirmed) {
-            performCleanUninstall(self->m_platform, self->m_state, self->m_callbacks.quit);
+            performCleanUninstall(self->m_platform, self->m_state, toTrash, self->m_callbacks.quit);
         }
     });
 }
@@ -447,6 +449,7 @@ void StatusBarController::quitApp()
 }
 
 void StatusBarController::performCleanUninstall(Platform &platform, AppState &state,
+                                                bool programToTrash,
                                                 const std::function<void()> &terminate)
 {
     // In this order, each step whatever became of the one before.
@@ -460,7 +463,7 @@ void StatusBarController::performCleanUninstall(Platform &platform, AppState &st
     if (const Result unregistered = platform.login().unregisterLoginItem(); !unregistered.ok()) {
         logLine(QStringLiteral("Uninstall: ") + unregistered.reason());
     }
-    if (const Result removed = platform.login().removeProgram(); !removed.ok()) {
+    if (const Result removed = platform.login().removeProgram(programToTrash); !removed.ok()) {
         logLine(QStringLiteral("Uninstall: ") + removed.reason());
     }
     if (terminate) {

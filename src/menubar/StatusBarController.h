@@ -79,9 +79,10 @@ public:
     void restoreAndQuit();
     void quitApp();
 
-    // Undoes what Orvane changed in the system, hands the program over to the Trash and quits
-    // through `terminate`. Needs no controller: the preferences window starts it too.
-    static void performCleanUninstall(Platform &platform, AppState &state,
+    // Undoes what Orvane changed in the system, hands the program over to the Trash if the
+    // question said so (`programToTrash`) and quits through `terminate`. Needs no controller:
+    // the preferences window starts it too.
+    static void performCleanUninstall(Platform &platform, AppState &state, bool programToTrash,
                                       const std::function<void()> &terminate);
 
 private:

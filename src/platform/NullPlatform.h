@@ -71,8 +71,8 @@ public:
     LoginEntry readLoginEntry() override { return LoginEntry::Unmanaged; }
     Result registerLoginItem() override { return Result::unsupported(); }
     Result unregisterLoginItem() override { return Result::unsupported(); }
-    Result removeProgram() override { return Result::unsupported(); }
-    QString programRemovalNote() override { return {}; }
+    ProgramRemovalPlan programRemovalPlan() override { return {}; }
+    Result removeProgram(bool) override { return Result::unsupported(); }
 };
 
 class NullWindowServices : public WindowServices {

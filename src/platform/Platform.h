@@ -158,6 +158,18 @@ public:
     virtual Result openFileWith(const QString &path, const QString &applicationId) = 0;
 };
 
+// What the uninstall does with the program's own files, as its question tells the user:
+// decided once as the question opens, so that its text and its button agree, and carried
+// by that question to removeProgram().
+struct ProgramRemovalPlan {
+    // One sentence for the question: that they go to the Trash, or why they stay and how
+    // to remove them instead (a packaged copy: with the package manager). Empty where the
+    // question's own text says it all.
+    QString note;
+    // The question's button says the uninstall moves Orvane to the Trash only then.
+    bool toTrash = true;
+};
+
 // Starting at login, and the uninstall of what Orvane put on the system.
 class LoginServices {
 public:
@@ -177,23 +189,19 @@ public:
     virtual Result registerLoginItem() = 0;
     virtual Result unregisterLoginItem() = 0;
 
+    // The plan for an uninstall question opening now.
+    virtual ProgramRemovalPlan programRemovalPlan() = 0;
     // Hands the program's own files over for removal, only where they are the user's to
     // remove: on macOS an .app bundle, which Finder moves to the Trash once Orvane has quit
     // (removed outright only if Finder fails); on Linux an AppImage or a binary under the home
-    // folder, moved to the Trash at once and never deleted outright. Fails with why nothing
-    // was removed, when nothing was.
-    virtual Result removeProgram() = 0;
-    // One sentence for the uninstall's confirmation about the program's own files, decided as
-    // removeProgram() decides: that they go to the Trash, or why they stay and how to remove
-    // them instead (a packaged copy: with the package manager). Empty where the confirmation's
-    // own text says it all.
-    virtual QString programRemovalNote() = 0;
-    // Whether removeProgram() would put the program's own files in the Trash, decided as the
-    // note is: the confirmation's button says it moves Orvane to the Trash only then.
-    virtual bool programGoesToTrash() { return true; }
-    // Starts finding out, in the background, what removeProgram() would do, so that a
-    // confirmation asked soon after says it without waiting (on Linux: which package, if any,
-    // installed the program). Called as a menu or window that offers the uninstall opens.
+    // folder, moved to the Trash at once and never deleted outright. `asked` is the plan's
+    // toTrash as the user's question showed it: the removal never goes further, whatever was
+    // learnt since (another question may say otherwise). Fails with why nothing was removed,
+    // when nothing was.
+    virtual Result removeProgram(bool asked) = 0;
+    // Starts finding out, in the background, what the plan will be, so that a question asked
+    // soon after says it without waiting (on Linux: which package, if any, installed the
+    // program). Called as a menu or window that offers the uninstall opens.
     virtual void prepareProgramRemoval() {}
     // Why this copy of the program must not be started at login, when it must not: a build
     // in a developer's build folder would otherwise start at every login long after it was

@@ -90,21 +90,23 @@ void PreferencesBackend::promptUninstall()
     m_asking = true;
     QPointer<PreferencesBackend> self(this);
     // What becomes of the program itself depends on how it was installed: the platform says.
+    const ProgramRemovalPlan plan = m_platform.login().programRemovalPlan();
     PreferencesTexts texts = m_texts;
-    if (const QString note = m_platform.login().programRemovalNote(); !note.isEmpty()) {
-        texts.uninstallAlertInformative += QStringLiteral("\n\n") + note;
+    if (!plan.note.isEmpty()) {
+        texts.uninstallAlertInformative += QStringLiteral("\n\n") + plan.note;
     }
-    texts.programGoesToTrash = m_platform.login().programGoesToTrash();
+    texts.programGoesToTrash = plan.toTrash;
     // The user's "yes" is carried out even if the window went away meanwhile.
-    m_dialogs.confirmUninstall(m_dialogParent, texts,
-                               [self, uninstall = m_actions.uninstall](bool confirmed) {
-                                   if (self) {
-                                       self->m_asking = false;
-                                   }
-                                   if (confirmed && uninstall) {
-                                       uninstall();
-                                   }
-                               });
+    m_dialogs.confirmUninstall(
+        m_dialogParent, texts,
+        [self, uninstall = m_actions.uninstall, toTrash = plan.toTrash](bool confirmed) {
+            if (self) {
+                self->m_asking = false;
+            }
+            if (confirmed && uninstall) {
+                uninstall(toTrash);
+            }
+        });
 }
 
 void PreferencesBackend::openScreenshotFolder()

@@ -19,7 +19,9 @@ class Platform;
 // What the preferences start in other rooms; main wires them in.
 struct PreferencesActions {
     std::function<void()> simulateCapture; // the card's preview with a sample picture
-    std::function<void()> uninstall;       // the clean uninstall, which ends the program
+    // The clean uninstall, which ends the program; the program itself goes to the Trash only
+    // if the question said so.
+    std::function<void(bool programToTrash)> uninstall;
 };
 
 // The C++ side of one preferences view: its platform texts and the operations that need more

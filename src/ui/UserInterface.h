@@ -15,8 +15,9 @@ class Platform;
 struct UserInterfaceContext {
     Platform &platform;
     AppState &state;
-    // The clean uninstall, which ends the program (the preferences' button).
-    std::function<void()> uninstall;
+    // The clean uninstall, which ends the program (the preferences' button); the program
+    // itself goes to the Trash only if the question said so.
+    std::function<void(bool programToTrash)> uninstall;
     // A card came on screen (true), or the last one went (false).
     std::function<void(bool showing)> cardsShowing;
 };

@@ -371,7 +371,7 @@ private slots:
         }
 
         Fixture f;
-        f.controller->setDialogs(MenuDialogs::standard(texts, {}));
+        f.controller->setDialogs(MenuDialogs::standard(texts));
         f.controller->chooseFolder();
         QFileDialog *chooser = nullptr;
         QTRY_VERIFY((chooser = shown<QFileDialog>()));
@@ -399,6 +399,8 @@ private slots:
         QTest::newRow("held Space on Uninstall, then Escape")
             << u"held uninstall"_s << space << false;
         QTest::newRow("click Uninstall") << u"click uninstall"_s << none << true;
+        QTest::newRow("click Uninstall, the program staying")
+            << u"click uninstall, stays"_s << none << true;
         QTest::newRow("Tab to Uninstall, Space") << u"key uninstall"_s << space << true;
         QTest::newRow("Alt+U") << u"key"_s << (Qt::AltModifier | Qt::Key_U) << true;
     }
@@ -409,7 +411,10 @@ private slots:
         QFETCH(bool, uninstalls);
         Fixture f;
         f.controller->setDialogs(
-            MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux), {}));
+            MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux)));
+        // A packaged copy: the question says it stays, and the uninstall keeps to that.
+        const bool stays = gesture.endsWith(u"stays"_s);
+        f.platform.removalToTrash = !stays;
         f.state->storeLaunchAtLoginChoice(true); // noted at the first launch
         f.controller->restoreAndQuit();
         f.controller->restoreAndQuit(); // one at a time
@@ -423,6 +428,7 @@ private slots:
         auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
         auto *cancel = alert->findChild<QPushButton *>(u"cancel"_s);
         QCOMPARE(alert->focusWidget(), cancel);
+        QCOMPARE(uninstall->text(), stays ? u"&Uninstall"_s : u"&Uninstall && Move to Trash"_s);
         if (gesture.endsWith(u"uninstall"_s)) {
             uninstall->setFocus(Qt::TabFocusReason);
         }
@@ -455,7 +461,8 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(f.requests, uninstalls ? QStringList{u"quit"_s} : QStringList());
         const QStringList calls = f.platform.takeCalls();
-        QVERIFY2(uninstalls ? calls.contains(u"removeProgram"_s) : calls.isEmpty(),
+        QVERIFY2(uninstalls ? calls.contains(stays ? u"removeProgram:stays"_s : u"removeProgram"_s)
+                            : calls.isEmpty(),
                  qPrintable(calls.join(u' ')));
         // Asked again, it opens again.
         if (!uninstalls) {
@@ -488,7 +495,7 @@ private slots:
         QFETCH(bool, busy);
         Fixture f;
         f.controller->setDialogs(
-            MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux), {}));
+            MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux)));
         std::vector<std::unique_ptr<QProcess>> load;
         for (int i = 0; busy && i < 2; ++i) {
             auto &yes = *load.emplace_back(std::make_unique<QProcess>());

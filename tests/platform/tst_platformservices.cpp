@@ -668,16 +668,16 @@ private slots:
             QVERIFY(write(program));
             LinuxPlatform platform(context);
             // dpkg is asked in the background: its answer shows once it is in.
-            QString note;
+            ProgramRemovalPlan plan;
             QTRY_VERIFY2_WITH_TIMEOUT(
-                (note = platform.programRemovalNote())
-                    .contains(told.isEmpty() ? u"will be moved to the Trash"_s : told),
-                qPrintable(note), 10000);
+                (plan = platform.programRemovalPlan())
+                    .note.contains(told.isEmpty() ? u"will be moved to the Trash"_s : told),
+                qPrintable(plan.note), 10000);
             // The confirmation's button says "Move to Trash" only when it does.
-            QCOMPARE(platform.programGoesToTrash(), told.isEmpty());
-            const Result removed = platform.removeProgram();
+            QCOMPARE(plan.toTrash, told.isEmpty());
+            const Result removed = platform.removeProgram(plan.toTrash);
             QCOMPARE(removed.ok() ? QString() : removed.reason(),
-                     told.isEmpty() ? QString() : note);
+                     told.isEmpty() ? QString() : plan.note);
             const QString trashed =
                 home->file(u".local/share/Trash/files/"_s) + QFileInfo(program).fileName();
             QCOMPARE(QFile::exists(program), !told.isEmpty());
@@ -708,18 +708,19 @@ private slots:
             // Under the home its answer decides: asked at launch, as no menu may say it opened.
             LinuxPlatform asking(std::get<1>(cases[0]));
             QTRY_COMPARE(asked(), 1);
-            QVERIFY2(asking.programRemovalNote().contains(u"bleibt vorerst"_s),
-                     qPrintable(asking.programRemovalNote()));
-            QVERIFY(!asking.programGoesToTrash());
-            QVERIFY(asking.removeProgram().reason().contains(u"not yet said"_s));
-            // No package's file, answered while the question is open: the uninstall still does
-            // only what the question said; asked again, it says the Trash, and so it goes.
+            const ProgramRemovalPlan first = asking.programRemovalPlan();
+            QVERIFY2(first.note.contains(u"bleibt vorerst"_s) && !first.toTrash,
+                     qPrintable(first.note));
+            QVERIFY(asking.removeProgram(first.toTrash).reason().contains(u"not yet said"_s));
+            // No package's file, answered while that question is open, and a second question
+            // then says the Trash: the first still does only what it said; the second trashes.
             QVERIFY(write(system.filePath(u"gate"_s)));
-            QTRY_VERIFY_WITH_TIMEOUT(
-                asking.removeProgram().reason().contains(u"as the question said"_s), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(asking.programRemovalPlan().toTrash, 10000);
+            const ProgramRemovalPlan second = asking.programRemovalPlan();
+            QVERIFY(
+                asking.removeProgram(first.toTrash).reason().contains(u"as the question said"_s));
             QVERIFY(QFile::exists(program));
-            QVERIFY(asking.programGoesToTrash());
-            QVERIFY(asking.removeProgram().ok() && !QFile::exists(program));
+            QVERIFY(asking.removeProgram(second.toTrash).ok() && !QFile::exists(program));
             QFile::remove(home->file(u".local/share/Trash/files/orvane"_s));
         }
         QCOMPARE(asked(), 1);
@@ -881,8 +882,8 @@ private slots:
         const QString program = home->file(u".local/bin/orvane"_s);
         QVERIFY(write(program));
         LinuxPlatform owner(ProcessContext::make(program, {program}, {}, {}));
-        QTRY_VERIFY(owner.programGoesToTrash()); // dpkg has answered: no package's file
-        const Result removed = owner.removeProgram();
+        QTRY_VERIFY(owner.programRemovalPlan().toTrash); // dpkg has answered: no package's file
+        const Result removed = owner.removeProgram(true);
         QVERIFY2(!removed.ok() && removed.reason().contains(u"nothing was removed"_s),
                  qPrintable(removed.reason()));
         QCOMPARE(readAll(program), QByteArray("png"));

@@ -41,7 +41,7 @@ private:
     QmlEngine m_engine;
     std::unique_ptr<SettingsWindowController> m_controller;
     std::optional<QString> m_folderAnswer;
-    int m_uninstalled = 0;
+    QList<bool> m_uninstalled; // each uninstall: whether the program went to the Trash
 
     QQuickItem *open()
     {
@@ -91,8 +91,9 @@ private slots:
     void init()
     {
         m_folderAnswer.reset();
-        m_uninstalled = 0;
+        m_uninstalled.clear();
         m_platform.removalNote.clear();
+        m_platform.removalToTrash = true;
         m_platform.markup = {};
         m_platform.toolFolders.clear();
         m_state.setIsPaused(false);
@@ -105,8 +106,8 @@ private slots:
         m_controller->setDialogs({.chooseFolder = [this](QWindow *, const QString &,
                                                          auto done) { done(m_folderAnswer); },
                                   .confirmUninstall = {}});
-        m_controller->setActions(
-            {.simulateCapture = [] {}, .uninstall = [this] { ++m_uninstalled; }});
+        m_controller->setActions({.simulateCapture = [] {},
+                                  .uninstall = [this](bool toTrash) { m_uninstalled << toTrash; }});
         m_platform.takeCalls();
     }
 
@@ -195,9 +196,10 @@ private slots:
     }
 
     // Both questions ask over the window, modal to it alone. The uninstall's carries a packaged
-    // copy's note and Escape changes nothing (a click on its button uninstalls:
-    // uninstall_end_to_end.py; its other answers: tst_menubar's, same alert). The chooser opens at
-    // the current folder and "Select Folder" takes the folder shown, even an empty one.
+    // copy's note; Escape changes nothing, and its button uninstalls, leaving the program as the
+    // note said (end to end: uninstall_end_to_end.py; its other answers: tst_menubar's). The
+    // chooser opens at the current folder and "Select Folder" takes the folder shown, even an
+    // empty one.
     void questionsOverTheWindow()
     {
         const QString empty = m_home.file(u"Empty Shots"_s);
@@ -215,6 +217,7 @@ private slots:
         m_platform.takeCalls(); // the window's own
         const QString note = u"/usr/bin/orvane stays: remove it with \"sudo apt remove\"."_s;
         m_platform.removalNote = note;
+        m_platform.removalToTrash = false;
         press(u"uninstallButton"_s);
         QMessageBox *alert = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((alert = shown<QMessageBox>()), 5000);
@@ -226,10 +229,15 @@ private slots:
         QTest::keyClick(alert->windowHandle(), Qt::Key_Escape);
         QTRY_VERIFY_WITH_TIMEOUT(!shown<QMessageBox>(), 5000);
         QCoreApplication::processEvents();
-        QCOMPARE(m_uninstalled, 0);
+        QVERIFY(m_uninstalled.isEmpty());
         QCOMPARE(m_platform.takeCalls(), QStringList());
         QCOMPARE(settingsBytes(), settingsBefore);
         QVERIFY(m_controller->window()->isVisible());
+        // Its button keeps to what it said: the program stays.
+        press(u"uninstallButton"_s);
+        QTRY_VERIFY_WITH_TIMEOUT((alert = shown<QMessageBox>()), 5000);
+        QTest::mouseClick(alert->findChild<QPushButton *>(u"uninstall"_s), Qt::LeftButton);
+        QTRY_COMPARE(m_uninstalled, QList<bool>{false});
 
         press(u"changeFolderButton"_s);
         QFileDialog *chooser = nullptr;
@@ -272,7 +280,7 @@ private slots:
         // Answered: the next press asks again.
         QTest::keyClick(m_controller->window(), Qt::Key_Space);
         QCOMPARE(asked, 2);
-        QCOMPARE(m_uninstalled, 0);
+        QVERIFY(m_uninstalled.isEmpty());
     }
 
     // One window however often asked, from any thread; Esc and Ctrl+W close it; the next is fresh.

@@ -52,8 +52,12 @@ public:
     }
     Result unregisterLoginItem() override { return note(__func__, loginAnswer()); }
     Result loginAnswer() const { return Result::fromError(loginItemError); }
-    Result removeProgram() override { return note(__func__, Result::done()); }
-    QString programRemovalNote() override { return removalNote; }
+    ProgramRemovalPlan programRemovalPlan() override { return {removalNote, removalToTrash}; }
+    // "removeProgram:stays" where the question said the program stays.
+    Result removeProgram(bool asked) override
+    {
+        return note(asked ? u"removeProgram"_s : u"removeProgram:stays"_s, Result::done());
+    }
     void prepareProgramRemoval() override { record(u"prepareProgramRemoval"_s); }
     std::optional<QString> loginEntryRefusal() override { return loginRefusal; }
     Result playSystemSound(Path name) override
@@ -142,6 +146,7 @@ public:
     LoginEntry loginEntry = LoginEntry::Unmanaged;
     QSet<QString> availableSounds{u"Tink"_s, u"Pop"_s, u"Basso"_s};
     bool loginItemEnabled = false, streamCreates = true, streamStarts = true;
+    bool removalToTrash = true;
     Stream *stream = nullptr;
     // opensSucceed: whether an application took the file (markup, reveal, e-mail, Open With).
     bool trashSucceeds = true, opensSucceed = true, hasSharePicker = false;

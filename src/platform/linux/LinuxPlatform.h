@@ -77,9 +77,8 @@ public:
     LoginEntry readLoginEntry() override;
     Result registerLoginItem() override;
     Result unregisterLoginItem() override;
-    Result removeProgram() override;
-    QString programRemovalNote() override;
-    bool programGoesToTrash() override;
+    ProgramRemovalPlan programRemovalPlan() override;
+    Result removeProgram(bool asked) override;
     void prepareProgramRemoval() override;
     std::optional<QString> loginEntryRefusal() override;
 
@@ -98,15 +97,11 @@ private:
     };
     // Asks dpkg if not asked yet; until it answers, a copy under the home folder stays.
     ProgramRemoval programRemoval();
-    // The same, as the uninstall's question shows it: removeProgram() keeps to what it said.
-    ProgramRemoval programRemovalAsked();
 
     ProcessContext m_context;
     // The Debian package that installed the program, asked of dpkg in the background: the
     // question is shown without waiting for a process.
     std::shared_future<QString> m_packageOwner;
-    // What the uninstall's question last said: that the program stays, or goes to the Trash.
-    bool m_saidItStays = false;
 };
 
 // No Dock and no window styles: the window shows in the task bar while open.

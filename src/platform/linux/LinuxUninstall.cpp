@@ -152,24 +152,13 @@ std::optional<QString> LinuxLoginServices::loginEntryRefusal()
         .arg(program);
 }
 
-LinuxLoginServices::ProgramRemoval LinuxLoginServices::programRemovalAsked()
+ProgramRemovalPlan LinuxLoginServices::programRemovalPlan()
 {
-    ProgramRemoval removal = programRemoval();
-    m_saidItStays = !removal.toTrash;
-    return removal;
+    const ProgramRemoval removal = programRemoval();
+    return {.note = removal.shownNote, .toTrash = removal.toTrash};
 }
 
-bool LinuxLoginServices::programGoesToTrash()
-{
-    return programRemovalAsked().toTrash;
-}
-
-QString LinuxLoginServices::programRemovalNote()
-{
-    return programRemovalAsked().shownNote;
-}
-
-Result LinuxLoginServices::removeProgram()
+Result LinuxLoginServices::removeProgram(bool asked)
 {
     const ProgramRemoval removal = programRemoval();
     if (!removal.toTrash) {
@@ -177,7 +166,7 @@ Result LinuxLoginServices::removeProgram()
     }
     // Decided otherwise since the question said the program stays (dpkg answered while it was
     // open): the uninstall does no more than the user agreed to.
-    if (m_saidItStays) {
+    if (!asked) {
         return Result::failed(
             QStringLiteral("%1 stays, as the question said; asked again, it would go to the Trash.")
                 .arg(removal.program));

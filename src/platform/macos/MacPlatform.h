@@ -76,9 +76,9 @@ public:
     LoginEntry readLoginEntry() override { return LoginEntry::Unmanaged; }
     Result registerLoginItem() override;
     Result unregisterLoginItem() override;
-    Result removeProgram() override;
-    // The confirmation's own text tells of the bundle.
-    QString programRemovalNote() override { return {}; }
+    // The question's own text tells of the bundle, which goes to the Trash.
+    ProgramRemovalPlan programRemovalPlan() override { return {}; }
+    Result removeProgram(bool asked) override;
 
     // ~/Library/LaunchAgents/com.tarnwell.orvane.plist
     static QString launchAgentPath();

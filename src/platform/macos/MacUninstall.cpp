@@ -11,11 +11,14 @@ void MacLoginServices::unloadLoginAgent()
     runShellCommand(maccmd::unloadLaunchAgent(launchAgentPath()));
 }
 
-Result MacLoginServices::removeProgram()
+Result MacLoginServices::removeProgram(bool asked)
 {
     // Outside a bundle the "bundle" is merely the folder holding the executable (a build
     // folder, /usr/local/bin): handing that to the removal script would delete all of it.
     const QString bundle = m_context.bundlePath;
+    if (!asked) {
+        return Result::failed(QStringLiteral("%1 stays, as the question said.").arg(bundle));
+    }
     const std::optional<QString> script = maccmd::removeBundleScript(bundle);
     if (!script) {
         return Result::failed(
