@@ -533,6 +533,10 @@
 <context>
     <name>macOS</name>
     <message>
+        <source>%1 is not an application bundle and stays.</source>
+        <translation>%1 ist kein Programmpaket und bleibt, wo es ist.</translation>
+    </message>
+    <message>
         <source>Share via AirDrop, Messages, Mail, Notes...</source>
         <translation type="unfinished"></translation>
     </message>

@@ -13,7 +13,7 @@ UserInterfaceLoader userInterfaceLoader(const QString &)
     // Qt Quick came with the executable: nothing to read, check or load first.
     UserInterfaceLoader loader;
     loader.prepare = [] { return QString(); };
-    loader.load = [] { return UserInterfaceFactory{&orvane_create_user_interface_6, {}}; };
+    loader.load = [] { return UserInterfaceFactory{&orvane_create_user_interface_7, {}}; };
     return loader;
 }
 

@@ -167,7 +167,7 @@ struct ProgramRemovalPlan {
     // question's own text says it all.
     QString note;
     // The question's button says the uninstall moves Orvane to the Trash only then.
-    bool toTrash = true;
+    bool toTrash = false;
 };
 
 // Starting at login, and the uninstall of what Orvane put on the system.
@@ -194,11 +194,11 @@ public:
     // Hands the program's own files over for removal, only where they are the user's to
     // remove: on macOS an .app bundle, which Finder moves to the Trash once Orvane has quit
     // (removed outright only if Finder fails); on Linux an AppImage or a binary under the home
-    // folder, moved to the Trash at once and never deleted outright. `asked` is the plan's
-    // toTrash as the user's question showed it: the removal never goes further, whatever was
-    // learnt since (another question may say otherwise). Fails with why nothing was removed,
-    // when nothing was.
-    virtual Result removeProgram(bool asked) = 0;
+    // folder, moved to the Trash at once and never deleted outright. `questionSaidTrash` is the
+    // plan's toTrash as the user's question showed it: the removal never goes further, whatever
+    // was learnt since (another question may say otherwise). Fails with why nothing was
+    // removed, when nothing was.
+    virtual Result removeProgram(bool questionSaidTrash) = 0;
     // Starts finding out, in the background, what the plan will be, so that a question asked
     // soon after says it without waiting (on Linux: which package, if any, installed the
     // program). Called as a menu or window that offers the uninstall opens.

@@ -20,7 +20,7 @@ struct PreferencesDialogs {
     // The folder the user picked, or nothing when they cancelled.
     using FolderChooser = std::function<void(QWindow *parent, const QString &startFolder,
                                              std::function<void(std::optional<QString>)> done)>;
-    // True only when the user chose "Uninstall & Move to Trash".
+    // True only when the user chose the uninstall.
     using UninstallConfirmation = std::function<void(QWindow *parent, const PreferencesTexts &,
                                                      std::function<void(bool)> done)>;
 

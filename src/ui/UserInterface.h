@@ -43,10 +43,10 @@ public:
 // Makes the module's UserInterface. The version in the name keeps an executable from using a
 // module built against another form of this header.
 using CreateUserInterface = UserInterface *(*)(const UserInterfaceContext &context);
-inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_6";
+inline constexpr char createUserInterfaceName[] = "orvane_create_user_interface_7";
 
 } // namespace orvane
 
 // The module's one exported symbol (see module.map).
 extern "C" Q_DECL_EXPORT orvane::UserInterface *
-orvane_create_user_interface_6(const orvane::UserInterfaceContext &context);
+orvane_create_user_interface_7(const orvane::UserInterfaceContext &context);

@@ -63,7 +63,7 @@ private:
 } // namespace orvane
 
 extern "C" orvane::UserInterface *
-orvane_create_user_interface_6(const orvane::UserInterfaceContext &context)
+orvane_create_user_interface_7(const orvane::UserInterfaceContext &context)
 {
     // Before the first Qt Quick window: small windows need no GPU, and the software scene
     // graph keeps their memory low.

@@ -412,9 +412,11 @@ private slots:
         Fixture f;
         f.controller->setDialogs(
             MenuDialogs::standard(MenuTexts::forPlatform(PlatformKind::Linux)));
-        // A packaged copy: the question says it stays, and the uninstall keeps to that.
+        // Where the program stays (a packaged copy), the question says so, and its yes keeps to
+        // that even once the platform would say otherwise.
         const bool stays = gesture.endsWith(u"stays"_s);
         f.platform.removalToTrash = !stays;
+        f.platform.removalNote = stays ? u"/usr/bin/orvane stays."_s : QString();
         f.state->storeLaunchAtLoginChoice(true); // noted at the first launch
         f.controller->restoreAndQuit();
         f.controller->restoreAndQuit(); // one at a time
@@ -429,6 +431,8 @@ private slots:
         auto *cancel = alert->findChild<QPushButton *>(u"cancel"_s);
         QCOMPARE(alert->focusWidget(), cancel);
         QCOMPARE(uninstall->text(), stays ? u"&Uninstall"_s : u"&Uninstall && Move to Trash"_s);
+        QCOMPARE(alert->informativeText().endsWith(u"\n\n/usr/bin/orvane stays."_s), stays);
+        f.platform.removalToTrash = true;
         if (gesture.endsWith(u"uninstall"_s)) {
             uninstall->setFocus(Qt::TabFocusReason);
         }

@@ -117,8 +117,9 @@ private slots:
         test::FakeTools tools;
         tools.setFailing({u"osascript"_s}); // so the script removes it itself
         MacPlatform platform({path + u"/orvane"_s, path, {}, {}});
+        QCOMPARE(platform.programRemovalPlan().toTrash, accepted);
         // A question that said it stays: no script is started (the calls below: one).
-        QVERIFY(!platform.removeProgram(false).ok());
+        QCOMPARE(platform.removeProgram(false).reason(), path + u" stays, as the question said."_s);
         const Result removed = platform.removeProgram(true);
         if (!accepted) {
             QCOMPARE(removed.reason(),

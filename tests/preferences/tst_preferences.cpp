@@ -233,10 +233,14 @@ private slots:
         QCOMPARE(m_platform.takeCalls(), QStringList());
         QCOMPARE(settingsBytes(), settingsBefore);
         QVERIFY(m_controller->window()->isVisible());
-        // Its button keeps to what it said: the program stays.
+        // Its button keeps to what it said, the program staying, even once the platform would
+        // say otherwise.
         press(u"uninstallButton"_s);
         QTRY_VERIFY_WITH_TIMEOUT((alert = shown<QMessageBox>()), 5000);
-        QTest::mouseClick(alert->findChild<QPushButton *>(u"uninstall"_s), Qt::LeftButton);
+        m_platform.removalToTrash = true;
+        auto *uninstall = alert->findChild<QPushButton *>(u"uninstall"_s);
+        QCOMPARE(uninstall->text(), u"&Uninstall"_s);
+        QTest::mouseClick(uninstall, Qt::LeftButton);
         QTRY_COMPARE(m_uninstalled, QList<bool>{false});
 
         press(u"changeFolderButton"_s);

@@ -78,7 +78,7 @@ public:
     Result registerLoginItem() override;
     Result unregisterLoginItem() override;
     ProgramRemovalPlan programRemovalPlan() override;
-    Result removeProgram(bool asked) override;
+    Result removeProgram(bool questionSaidTrash) override;
     void prepareProgramRemoval() override;
     std::optional<QString> loginEntryRefusal() override;
 

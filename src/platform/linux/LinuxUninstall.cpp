@@ -158,7 +158,7 @@ ProgramRemovalPlan LinuxLoginServices::programRemovalPlan()
     return {.note = removal.shownNote, .toTrash = removal.toTrash};
 }
 
-Result LinuxLoginServices::removeProgram(bool asked)
+Result LinuxLoginServices::removeProgram(bool questionSaidTrash)
 {
     const ProgramRemoval removal = programRemoval();
     if (!removal.toTrash) {
@@ -166,7 +166,7 @@ Result LinuxLoginServices::removeProgram(bool asked)
     }
     // Decided otherwise since the question said the program stays (dpkg answered while it was
     // open): the uninstall does no more than the user agreed to.
-    if (!asked) {
+    if (!questionSaidTrash) {
         return Result::failed(
             QStringLiteral("%1 stays, as the question said; asked again, it would go to the Trash.")
                 .arg(removal.program));

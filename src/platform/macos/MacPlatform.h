@@ -76,9 +76,9 @@ public:
     LoginEntry readLoginEntry() override { return LoginEntry::Unmanaged; }
     Result registerLoginItem() override;
     Result unregisterLoginItem() override;
-    // The question's own text tells of the bundle, which goes to the Trash.
-    ProgramRemovalPlan programRemovalPlan() override { return {}; }
-    Result removeProgram(bool asked) override;
+    // A bundle goes to the Trash, which the question's own text tells.
+    ProgramRemovalPlan programRemovalPlan() override;
+    Result removeProgram(bool questionSaidTrash) override;
 
     // ~/Library/LaunchAgents/com.tarnwell.orvane.plist
     static QString launchAgentPath();

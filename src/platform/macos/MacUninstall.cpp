@@ -2,6 +2,7 @@
 #include "platform/ShellRunner.h"
 #include "platform/macos/MacPlatform.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 
 namespace orvane {
@@ -11,14 +12,25 @@ void MacLoginServices::unloadLoginAgent()
     runShellCommand(maccmd::unloadLaunchAgent(launchAgentPath()));
 }
 
-Result MacLoginServices::removeProgram(bool asked)
+ProgramRemovalPlan MacLoginServices::programRemovalPlan()
 {
-    // Outside a bundle the "bundle" is merely the folder holding the executable (a build
-    // folder, /usr/local/bin): handing that to the removal script would delete all of it.
+    if (maccmd::removeBundleScript(m_context.bundlePath)) {
+        return {.note = {}, .toTrash = true};
+    }
+    return {.note =
+                QCoreApplication::translate("macOS", "%1 is not an application bundle and stays.")
+                    .arg(m_context.bundlePath),
+            .toTrash = false};
+}
+
+Result MacLoginServices::removeProgram(bool questionSaidTrash)
+{
     const QString bundle = m_context.bundlePath;
-    if (!asked) {
+    if (!questionSaidTrash) {
         return Result::failed(QStringLiteral("%1 stays, as the question said.").arg(bundle));
     }
+    // Outside a bundle the "bundle" is merely the folder holding the executable (a build
+    // folder, /usr/local/bin): handing that to the removal script would delete all of it.
     const std::optional<QString> script = maccmd::removeBundleScript(bundle);
     if (!script) {
         return Result::failed(
