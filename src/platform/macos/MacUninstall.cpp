@@ -14,7 +14,7 @@ void MacLoginServices::unloadLoginAgent()
 
 ProgramRemovalPlan MacLoginServices::programRemovalPlan()
 {
-    if (maccmd::removeBundleScript(m_context.bundlePath)) {
+    if (maccmd::isAppBundlePath(m_context.bundlePath)) {
         return {.note = {}, .toTrash = true};
     }
     return {.note =
